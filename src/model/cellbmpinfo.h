@@ -1,0 +1,62 @@
+#pragma once
+
+#include "model/cellinfo.h"
+
+#include <QImage>
+
+#include <array>
+
+// An image cell: one slide made from an image file or a presentation page,
+// with its display image and thumbnail in the project folder.
+class CCellBmpInfo : public CCellInfo
+{
+public:
+    enum PictureSourceKind { PictureNone = 0, PictureDisplay = 1, PictureSourceFile = 2,
+                             PictureThumb = 3 };
+    enum SourceKinds { SourceOther = 0, SourceJpeg = 1, SourceBmp = 2, SourcePpt = 4 };
+    static constexpr int DisolveCount = 11;
+
+    CCellBmpInfo();
+    ~CCellBmpInfo() override;
+
+    const char* ClassName() const override;
+    void Serialize(CArchive& ar) override;
+    std::string GetLabel() const override;
+    bool LoadThumbnailPicture(CCellHost* host) override;
+    bool CopyFrom(const CCellInfo* other) override;
+    bool Validate(CCellHost* host) override;
+
+    // 1 copied, 0 failed (FileName cleared).
+    int CopyDisplayFileTo(const std::string& destinationFolder);
+    // 1 copied, 0 no thumbnail, -1 copy failed (ThumbFileName cleared).
+    int CopyThumbFileTo(const std::string& destinationFolder);
+    bool CreateDisplayFile(CCellHost* host, const std::string& destinationFolder);
+    bool ImportInto(CCellHost* host, const std::string& destinationFolder);
+    bool MakeThumbnail(CCellHost* host, bool force);
+    void DeleteFiles(const std::string& folder);
+    bool LoadPicture();
+    void ReleasePicture();
+    std::string GetPicturePath() const;
+    bool IsFromPresentation() const;
+    void UpdateSourceKind();
+
+    // Full path of a file of this cell in the owner's project folder, or ""
+    // when there is no owner or the name is not a plain name inside it.
+    std::string ProjectFilePath(const std::string& name) const;
+
+    std::string FileName;
+    std::string RefFilePath;
+    int32_t RefFileTime = 0;
+    int32_t RefPage = 0;
+    std::string DispFileName;
+    std::string ThumbFileName;
+    int32_t Effect = 0;
+    std::array<int32_t, DisolveCount> Disolve{0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0};
+    std::string CardFileName;
+    std::string CardThumbName;
+    int32_t BmpSize[2] = {1024, 768};
+    QImage Picture;
+    int32_t PictureSource = PictureNone;
+    int32_t Resize[2] = {160, 120};
+    int32_t SourceKind = SourceOther;
+};

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "model/cellinfo.h"
+
+#include <QByteArray>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CArchive;
+class CCellHost;
+class CProgress;
+class CUserPrompt;
+
+// The ordered cells of a project and the project folder their files live in.
+// Owns its cells. Positions are indexes into the list; -1 means none.
+class CCellInfoList
+{
+public:
+    // The two transfer formats; both carry the same archive bytes.
+    static constexpr const char* ClipFormat = "CellInfo List";
+    static constexpr const char* ClipFormatFiles = "CellInfo List from ROvuv UR1";
+    enum FileField { FieldFileName = 0, FieldDispFileName = 1, FieldThumbFileName = 2 };
+
+    CCellInfoList();
+    ~CCellInfoList();
+    CCellInfoList(const CCellInfoList&) = delete;
+    CCellInfoList& operator=(const CCellInfoList&) = delete;
+
+    // --- container -------------------------------------------------------
+    int GetCount() const { return static_cast<int>(m_cells.size()); }
+    bool IsEmpty() const { return m_cells.empty(); }
+    CCellInfo* GetAt(int index) const { return m_cells[static_cast<size_t>(index)].get(); }
+    // Takes ownership and sets the cell's OwnerList; returns its index.
+    int Append(std::unique_ptr<CCellInfo> cell);
+    int InsertAt(int index, std::unique_ptr<CCellInfo> cell);
+    std::unique_ptr<CCellInfo> RemoveAt(int index);
+    int IndexOf(const CCellInfo* cell) const;
+
+    // --- archive ---------------------------------------------------------
+    // Writes ProjectFolder, the number of visible cells and each visible cell.
+    void Serialize(CArchive& ar);
+    // The transfer block ("CellInfo List" bytes) of the visible cells.
+    QByteArray ToBytes();
+    // Reads a transfer block and appends its cells (validated with `host`
+    // when given). False, with nothing appended, on any archive error.
+    bool AppendFromBytes(const QByteArray& bytes, CCellHost* host = nullptr);
+
+    // --- operations --------------------------------------------------------
+    void DeleteAll();
+    void ClearFlags(uint32_t mask);
+    int FindByFileName(const std::string& name, FileField field, int start = 0) const;
+    bool IsFileNameShared(int index) const;
+    bool CopyFrom(const CCellInfoList* other);
+    bool RestoreValuesFrom(const CCellInfoList* other);
+    void ValidateAll(CCellHost* host);
+    bool RefreshImages(CCellHost* host, CUserPrompt* prompt);
+    void Purge();
+    bool CopyFilesTo(const std::string& destination, bool skipThumbnails, bool includeDeleted,
+                     CProgress* progress = nullptr);
+    uint64_t TotalFileSize(bool skipThumbnails, bool includeDeleted) const;
+    void AssignCardNames(const std::string& prefix, const std::string& extension = {});
+    bool WriteCardImages(const std::string& cardFolder, CProgress* progress, CCellHost* host);
+    bool CopyCardFiles(const std::string& sourceFolder, const std::string& destinationFolder,
+                       CProgress* progress);
+    bool RebuildImagesInto(const std::string& projectName, const std::string& folder,
+                           CCellHost* host, CProgress* progress, CUserPrompt* prompt);
+    void RestoreWorkNames(bool restore);
+    bool CopyNewImagesFrom(const std::string& folder, CProgress* progress, CUserPrompt* prompt);
+
+    // Counts of visible cells.
+    int VisibleCount() const;
+    int VisibleImageCount() const;
+
+    std::string ProjectFolder;
+
+private:
+    std::vector<std::unique_ptr<CCellInfo>> m_cells;
+};
