@@ -1,0 +1,152 @@
+// zelm: the command-line front end. Finds the command, parses its options
+// (before or after the arguments) and runs it over the core library.
+#include "cli/clicommand.h"
+#include "cli/cliprompt.h"
+#include "document/resourcebundle.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const char* const kGlobalFlags[] = {"yes", "no", "quiet", "message-ids", "help", "json"};
+
+void printOverview()
+{
+    std::printf("usage: zelm COMMAND [ARGUMENTS] [--yes|--no] [--quiet] [--message-ids]\n\n"
+                "Commands:\n");
+    for (const auto& [name, command] : CCliCommandRegistrar::Commands())
+        std::printf("  zelm %s\n", command.synopsis.c_str());
+    std::printf("\n'zelm COMMAND --help' tells more; 'zelm --version' prints the version.\n");
+}
+
+void printCommandHelp(const CCliCommand& command)
+{
+    std::printf("usage: zelm %s\n\n%s\n", command.synopsis.c_str(), command.help.c_str());
+}
+
+bool contains(const std::vector<std::string>& list, const std::string& name)
+{
+    return std::find(list.begin(), list.end(), name) != list.end();
+}
+
+// Parses the words after the command name. Returns false with `error` set
+// on an unknown option or a missing value.
+bool parseArgs(const CCliCommand& command, const std::vector<std::string>& words, CCliArgs& args,
+               std::string& error)
+{
+    for (size_t i = 0; i < words.size(); ++i) {
+        const std::string& w = words[i];
+        if (w.size() < 3 || w.compare(0, 2, "--") != 0) {
+            args.positional.push_back(w);
+            continue;
+        }
+        std::string name = w.substr(2);
+        std::string inlineValue;
+        bool hasInline = false;
+        if (const size_t eq = name.find('='); eq != std::string::npos) {
+            inlineValue = name.substr(eq + 1);
+            name.resize(eq);
+            hasInline = true;
+        }
+        const bool global = std::any_of(std::begin(kGlobalFlags), std::end(kGlobalFlags),
+                                        [&](const char* g) { return name == g; });
+        if (global || contains(command.flagOptions, name)) {
+            if (hasInline) {
+                error = "option --" + name + " takes no value";
+                return false;
+            }
+            args.values[name];
+            continue;
+        }
+        if (contains(command.valueOptions, name + "*")) {
+            auto& list = args.values[name];
+            if (hasInline)
+                list.push_back(inlineValue);
+            while (i + 1 < words.size() && words[i + 1].compare(0, 2, "--") != 0)
+                list.push_back(words[++i]);
+            if (list.empty()) {
+                error = "option --" + name + " needs a value";
+                return false;
+            }
+            continue;
+        }
+        if (!contains(command.valueOptions, name)) {
+            error = "unknown option --" + name;
+            return false;
+        }
+        if (hasInline) {
+            args.values[name].push_back(inlineValue);
+        } else if (i + 1 < words.size()) {
+            args.values[name].push_back(words[++i]);
+        } else {
+            error = "option --" + name + " needs a value";
+            return false;
+        }
+    }
+    args.json = args.Has("json");
+    args.quiet = args.Has("quiet");
+    args.messageIds = args.Has("message-ids");
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Pellyx"));
+    QCoreApplication::setApplicationName(QStringLiteral("Zelm Tessara"));
+    if (!CResourceBundle::Load())
+        return ExitFailed;
+
+    std::vector<std::string> words(argv + 1, argv + argc);
+    if (words.empty()) {
+        printOverview();
+        return ExitUsage;
+    }
+    // The command is the first word that is not an option.
+    const auto cmdIt = std::find_if(words.begin(), words.end(),
+                                    [](const std::string& w) { return w.compare(0, 2, "--") != 0; });
+    if (cmdIt == words.end()) {
+        if (contains(words, "--version")) {
+            std::printf("zelm %s\n", ZELM_VERSION);
+            return ExitDone;
+        }
+        if (contains(words, "--help")) {
+            printOverview();
+            return ExitDone;
+        }
+        CliError("no command given");
+        printOverview();
+        return ExitUsage;
+    }
+    const std::string name = *cmdIt;
+    words.erase(cmdIt);
+    const auto& commands = CCliCommandRegistrar::Commands();
+    const auto found = commands.find(name);
+    if (found == commands.end()) {
+        CliError("unknown command '" + name + "'");
+        printOverview();
+        return ExitUsage;
+    }
+    const CCliCommand& command = found->second;
+    CCliArgs args;
+    std::string error;
+    if (!parseArgs(command, words, args, error))
+        return CliUsage(command, error);
+    if (args.Has("help")) {
+        printCommandHelp(command);
+        return ExitDone;
+    }
+    if (args.Has("yes") && args.Has("no"))
+        return CliUsage(command, "--yes and --no exclude each other");
+    const CCliPrompt::Policy policy = args.Has("yes")  ? CCliPrompt::AlwaysYes
+                                      : args.Has("no") ? CCliPrompt::AlwaysNo
+                                                       : CCliPrompt::AskTerminal;
+    CCliPrompt prompt(policy, args.messageIds);
+    return command.run(args, prompt);
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "document/userprompt.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+// A prompt for tests: records every message and answers from a script
+// (then with the default answer: Yes / Ok / Retry-less Cancel).
+class CScriptedPrompt : public CUserPrompt
+{
+public:
+    struct Shown
+    {
+        int id;
+        std::string text;
+        Icon icon;
+        Buttons buttons;
+    };
+
+    Answer Show(int id, const std::string& text, Icon icon, Buttons buttons) override
+    {
+        shown.push_back({id, text, icon, buttons});
+        if (!answers.empty()) {
+            const Answer a = answers.front();
+            answers.pop_front();
+            return a;
+        }
+        switch (buttons) {
+        case YesNo:
+        case YesNoCancel:
+            return defaultYes ? AnswerYes : AnswerNo;
+        case RetryCancel:
+        case OkCancel:
+            return AnswerCancel;
+        case Ok:
+            break;
+        }
+        return AnswerOk;
+    }
+
+    std::vector<int> Ids() const
+    {
+        std::vector<int> ids;
+        for (const Shown& s : shown)
+            ids.push_back(s.id);
+        return ids;
+    }
+
+    std::deque<Answer> answers;
+    std::vector<Shown> shown;
+    bool defaultYes = true;
+};

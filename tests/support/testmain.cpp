@@ -1,0 +1,33 @@
+// Every test program starts here: the home, cache and config folders point to
+// a fresh temporary folder (tests never touch the real home), Qt runs
+// offscreen, and the resource bundle is loaded from the build.
+#include "document/resourcebundle.h"
+
+#include <QGuiApplication>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+int main(int argc, char** argv)
+{
+    QTemporaryDir home;
+    const QByteArray h = home.path().toUtf8();
+    setenv("HOME", h.constData(), 1);
+    setenv("ZELM_HOME", (h + "/zelm").constData(), 1);
+    setenv("XDG_CONFIG_HOME", (h + "/config").constData(), 1);
+    setenv("XDG_CACHE_HOME", (h + "/cache").constData(), 1);
+    setenv("XDG_DATA_HOME", (h + "/data").constData(), 1);
+    setenv("XDG_DOCUMENTS_DIR", (h + "/Documents").constData(), 1);
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QGuiApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Pellyx"));
+    QCoreApplication::setApplicationName(QStringLiteral("Zelm Tessara"));
+    if (!CResourceBundle::Load(ZELM_BIN_DIR "/ZelmTsRsc.rcc")) {
+        fprintf(stderr, "resource bundle missing\n");
+        return 1;
+    }
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
