@@ -1,0 +1,81 @@
+#pragma once
+
+#include "model/cellhost.h"
+#include "model/cellinfolist.h"
+
+#include <QByteArray>
+#include <QDateTime>
+
+#include <cstdint>
+#include <string>
+
+class CUserPrompt;
+class CZurDocObserver;
+
+// What a new-project or properties dialog returns.
+struct CProjectSettings
+{
+    std::string name;
+    std::string folder;          // the project folder, trailing '/'
+    uint32_t backColor = 0;      // 0x00BBGGRR
+    int32_t imageQuality = 2;
+};
+
+// One open project: its fields, its cells and its life cycle (new, open,
+// save, save as, properties, close). Widget-free; it asks through the
+// prompt and tells its views through the observer.
+class CZurDoc : public CCellHost
+{
+public:
+    explicit CZurDoc(CUserPrompt* prompt = nullptr);
+    ~CZurDoc() override;
+    CZurDoc(const CZurDoc&) = delete;
+    CZurDoc& operator=(const CZurDoc&) = delete;
+
+    // Fields back to their defaults; added cells go with their files, deleted
+    // cells come back only to be dropped without touching their files.
+    void DeleteContents();
+    // A new project from the dialog's answer: the folder exists; writes the
+    // project file at once.
+    bool NewProject(const CProjectSettings& settings);
+    bool Open(const std::string& projectFile);
+    // Saves to `path` (default: the document's own path).
+    bool Save(const std::string& path = {});
+    // Save as / project properties with the dialog's answer. The dialog's
+    // checks (name, folder, question 7117, folder creation) are done before.
+    bool SaveAs(const std::string& newName, const std::string& newFolder);
+    bool ChangeProperties(const CProjectSettings& settings);
+    // Closing without saving: the same as DeleteContents.
+    void CloseWithoutSaving() { DeleteContents(); }
+
+    // The full path of the project file: ProjectPath + ProjectName + ".sic".
+    std::string GetPathName() const;
+    bool IsModified() const { return m_modified; }
+    void SetModifiedFlag(bool modified = true) { m_modified = modified; }
+    void SetObserver(CZurDocObserver* observer) { m_observer = observer; }
+    CZurDocObserver* Observer() const { return m_observer; }
+    CUserPrompt* Prompt() const { return m_prompt; }
+    void SetPrompt(CUserPrompt* prompt) { m_prompt = prompt; }
+
+    // CCellHost: the image services, each after a quiet 1024-byte space check.
+    int CreateWorkImage(const std::string& source, const std::string& destination,
+                        QSize& size) override;
+    int CreateThumbImage(const std::string& source, const std::string& destination,
+                         int thumbWidth, int thumbHeight, QSize& size) override;
+    int CreateCardImage(const std::string& source, const std::string& destination,
+                        bool thumbnail) override;
+
+    std::string ProjectName;
+    std::string ProjectPath;
+    uint32_t BackColor = 0;
+    int32_t ImageQuality = 2;
+    int32_t Version = 2;
+    QDateTime CreateDateTime;     // invalid: the zero date
+    QDateTime LastWriteDateTime;
+    CCellInfoList Cells;
+
+private:
+    CUserPrompt* m_prompt = nullptr;
+    CZurDocObserver* m_observer = nullptr;
+    bool m_modified = false;
+};
