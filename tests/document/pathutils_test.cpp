@@ -539,6 +539,8 @@ TEST(FileNames, IsValidFileName)
         ASSERT_EQ(prompt.shown.size(), 1u) << c.name;
         EXPECT_EQ(prompt.shown[0].id, c.message) << c.name;
         EXPECT_EQ(prompt.shown[0].icon, CUserPrompt::Error) << c.name;
+        if (c.message == 7102) // the refused characters are the insert, after a tab
+            EXPECT_NE(prompt.shown[0].text.find("\t\\/:,;*?\"<>|"), std::string::npos);
     }
     EXPECT_FALSE(IsValidFileName(nullptr, "a:b"));
 }
