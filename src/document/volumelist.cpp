@@ -26,6 +26,7 @@ struct MountEntry
     std::string mountPoint;  // with a trailing '/'
     std::string fsType;
     std::string source;
+    bool readOnly = false;
 };
 
 bool startsWith(std::string_view s, std::string_view prefix)
@@ -98,6 +99,7 @@ std::vector<MountEntry> parseMountInfo(const std::string& text)
         e.device = fields[2];
         e.fsRoot = unescapeOctal(fields[3]);
         e.mountPoint = withSlash(unescapeOctal(fields[4]));
+        e.readOnly = ("," + fields[5] + ",").find(",ro,") != std::string::npos;
         e.fsType = fields[d + 1];
         e.source = unescapeOctal(fields[d + 2]);
         if (e.mountPoint[0] != '/')
@@ -132,7 +134,7 @@ bool classify(const MountEntry& e, const CVolumeList::Probe& probe, CVolumeList:
     }
     if (isOneOf(e.fsType, kRamTypes)) {
         kind = CVolumeList::Ram;
-        return true;
+        return !e.readOnly; // a RAM folder nobody can write holds nothing of the user's
     }
     const bool blockDevice = startsWith(e.source, "/dev/");
     if (!blockDevice && !isOneOf(e.fsType, kPoolTypes))
@@ -212,7 +214,7 @@ bool CVolumeList::Load()
     std::string text;
     if (!readText(kMountInfo, text))
         return false;
-    m_volumes = Parse(text, SystemProbe());
+    LoadFrom(text, SystemProbe());
     const auto labels = deviceLabels();
     for (Volume& v : m_volumes) {
         if (v.kind == Network) {
@@ -229,6 +231,11 @@ bool CVolumeList::Load()
         }
     }
     return true;
+}
+
+void CVolumeList::LoadFrom(const std::string& mountInfo, const Probe& probe)
+{
+    m_volumes = Parse(mountInfo, probe);
 }
 
 std::vector<CVolumeList::Volume> CVolumeList::SelectorVolumes() const

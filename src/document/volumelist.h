@@ -40,6 +40,8 @@ public:
     // Reads the mount table of this process and the volumes' labels and free
     // space. false when the mount table cannot be read.
     bool Load();
+    // Takes the volumes of mount-table text, without labels or free space.
+    void LoadFrom(const std::string& mountInfo, const Probe& probe);
     const std::vector<Volume>& Volumes() const { return m_volumes; }
     // The volumes a drive selector offers: all but optical ones.
     std::vector<Volume> SelectorVolumes() const;
