@@ -1,6 +1,7 @@
 #include "cli/cliprompt.h"
 
 #include "cli/clicommand.h"
+#include "cli/terminalprogress.h"
 
 #include <cstdio>
 #include <iostream>
@@ -14,6 +15,8 @@ CCliPrompt::CCliPrompt(Policy policy, bool messageIds)
 
 CUserPrompt::Answer CCliPrompt::Show(int id, const std::string& text, Icon, Buttons buttons)
 {
+    // A progress bar on the same terminal would run into the message.
+    CTerminalProgress::ClearActiveLine();
     std::string line = "zelm: ";
     if (m_messageIds && id != 0)
         line += "[" + std::to_string(id) + "] ";

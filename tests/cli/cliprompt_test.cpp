@@ -1,0 +1,137 @@
+#include "cli/clicommand.h"
+#include "cli/cliprompt.h"
+#include "document/resourcebundle.h"
+
+#include <QTemporaryFile>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+// Points standard input at /dev/null (nobody to ask) and standard error at a
+// file for the lifetime of the object; Text() is what was written there.
+class Redirected
+{
+public:
+    Redirected()
+    {
+        m_file.open();
+        std::fflush(stderr);
+        m_savedErr = ::dup(STDERR_FILENO);
+        m_savedIn = ::dup(STDIN_FILENO);
+        ::dup2(m_file.handle(), STDERR_FILENO);
+        const int null = ::open("/dev/null", O_RDONLY);
+        ::dup2(null, STDIN_FILENO);
+        ::close(null);
+    }
+    ~Redirected() { Restore(); }
+    std::string Text()
+    {
+        Restore();
+        m_file.seek(0);
+        return m_file.readAll().toStdString();
+    }
+
+private:
+    void Restore()
+    {
+        if (m_savedErr < 0)
+            return;
+        std::fflush(stderr);
+        ::dup2(m_savedErr, STDERR_FILENO);
+        ::dup2(m_savedIn, STDIN_FILENO);
+        ::close(m_savedErr);
+        ::close(m_savedIn);
+        m_savedErr = m_savedIn = -1;
+    }
+
+    QTemporaryFile m_file;
+    int m_savedErr = -1;
+    int m_savedIn = -1;
+};
+
+struct AnswerCase
+{
+    CCliPrompt::Policy policy;
+    CUserPrompt::Buttons buttons;
+    CUserPrompt::Answer answer;
+    bool declined;
+};
+
+class CliPromptAnswers : public ::testing::TestWithParam<AnswerCase>
+{
+};
+
+} // namespace
+
+TEST_P(CliPromptAnswers, AnswerAsTheFlagsSay)
+{
+    const AnswerCase& c = GetParam();
+    Redirected io;
+    CCliPrompt prompt(c.policy, false);
+    EXPECT_EQ(prompt.Show(7117, "exists", CUserPrompt::Question, c.buttons), c.answer);
+    EXPECT_EQ(prompt.Declined(), c.declined);
+    EXPECT_EQ(prompt.FailureStatus(), c.declined ? ExitDeclined : ExitFailed);
+    EXPECT_EQ(io.Text(), "zelm: exists\n");
+}
+
+using P = CCliPrompt;
+using U = CUserPrompt;
+INSTANTIATE_TEST_SUITE_P(
+    Table, CliPromptAnswers,
+    ::testing::Values(
+        // --yes
+        AnswerCase{P::AlwaysYes, U::YesNo, U::AnswerYes, false},
+        AnswerCase{P::AlwaysYes, U::YesNoCancel, U::AnswerYes, false},
+        AnswerCase{P::AlwaysYes, U::OkCancel, U::AnswerOk, false},
+        AnswerCase{P::AlwaysYes, U::Ok, U::AnswerOk, false},
+        // Retrying with nobody to fix the cause would never end.
+        AnswerCase{P::AlwaysYes, U::RetryCancel, U::AnswerCancel, true},
+        // --no
+        AnswerCase{P::AlwaysNo, U::YesNo, U::AnswerNo, true},
+        AnswerCase{P::AlwaysNo, U::YesNoCancel, U::AnswerNo, true},
+        AnswerCase{P::AlwaysNo, U::OkCancel, U::AnswerCancel, true},
+        AnswerCase{P::AlwaysNo, U::RetryCancel, U::AnswerCancel, true},
+        AnswerCase{P::AlwaysNo, U::Ok, U::AnswerOk, false},
+        // Neither, and no terminal to ask on: No.
+        AnswerCase{P::AskTerminal, U::YesNo, U::AnswerNo, true},
+        AnswerCase{P::AskTerminal, U::YesNoCancel, U::AnswerNo, true},
+        AnswerCase{P::AskTerminal, U::OkCancel, U::AnswerCancel, true},
+        AnswerCase{P::AskTerminal, U::RetryCancel, U::AnswerCancel, true},
+        AnswerCase{P::AskTerminal, U::Ok, U::AnswerOk, false}));
+
+TEST(CliPrompt, MessageIdsPrefixTheNumber)
+{
+    Redirected io;
+    CCliPrompt prompt(CCliPrompt::AlwaysYes, true);
+    const std::string text = CResourceBundle::Format(7132, "Trip");
+    prompt.Message(7132, CUserPrompt::Exclamation, CUserPrompt::Ok, "Trip");
+    prompt.Show(0, "No such file or directory", CUserPrompt::Error, CUserPrompt::Ok);
+    EXPECT_EQ(io.Text(), "zelm: [7132] " + text + "\nzelm: No such file or directory\n");
+    EXPECT_NE(text.find("Trip"), std::string::npos);
+}
+
+TEST(CliPrompt, WithoutMessageIdsOnlyTheText)
+{
+    Redirected io;
+    CCliPrompt prompt(CCliPrompt::AlwaysNo, false);
+    prompt.Message(7104, CUserPrompt::Error, CUserPrompt::Ok, "/media/card/TRIP/");
+    EXPECT_EQ(io.Text(), "zelm: " + CResourceBundle::Format(7104, "/media/card/TRIP/") + "\n");
+    EXPECT_FALSE(prompt.Declined());
+}
+
+TEST(CliPrompt, ADeclineIsRememberedForTheExitStatus)
+{
+    Redirected io;
+    CCliPrompt prompt(CCliPrompt::AlwaysNo, false);
+    EXPECT_EQ(prompt.FailureStatus(), ExitFailed);
+    prompt.Message(7117, CUserPrompt::Question, CUserPrompt::YesNo, "/media/card/TRIP.SIT");
+    prompt.Message(7132, CUserPrompt::Exclamation, CUserPrompt::Ok, "Trip");
+    EXPECT_TRUE(prompt.Declined());
+    EXPECT_EQ(prompt.FailureStatus(), ExitDeclined);
+}
