@@ -340,6 +340,21 @@ TEST_F(PathUtils, SizeAttributesAndStatus)
     EXPECT_FALSE(GetFileStatus(dir + "missing", status));
 }
 
+TEST_F(PathUtils, SizesBeyond32Bits)
+{
+    // A sparse file of 5 GiB takes no room on disk.
+    const std::string big = write("big.bin", "");
+    ASSERT_EQ(truncate(big.c_str(), 5LL << 30), 0);
+    write("small.bin", "12345");
+    uint32_t size = 0;
+    ASSERT_TRUE(GetFileSize32(big, size));
+    EXPECT_EQ(size, 0xFFFFFFFFu); // saturated, never wrapped round to 1 GiB
+    CFileStatus status;
+    ASSERT_TRUE(GetFileStatus(big, status));
+    EXPECT_EQ(status.size, 0xFFFFFFFFu);
+    EXPECT_EQ(FolderSize(dir), (5ULL << 30) + 5);
+}
+
 TEST(FileTimes, LocalSecondsKeepTheInstant)
 {
     EXPECT_EQ(FileTimeToLocalSeconds(1001874130), 1001874130); // 2001-09-30

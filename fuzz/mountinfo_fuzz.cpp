@@ -1,0 +1,28 @@
+// Mount-table text (/proc/self/mountinfo format) into the volume list: never a
+// crash, every listed root and every mount point is absolute with a trailing
+// '/', and the root found for a path is one of the mount points or "/".
+#include "document/volumelist.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    CVolumeList::Probe probe;
+    probe.isRemovable = [](const std::string& source) { return source.size() % 2 == 0; };
+    probe.isFolder = [](const std::string& mountPoint) { return mountPoint.size() % 3 != 0; };
+    for (const CVolumeList::Volume& v : CVolumeList::Parse(text, probe))
+        if (v.root.empty() || v.root.front() != '/' || v.root.back() != '/')
+            std::abort();
+    const auto points = CVolumeList::MountPoints(text);
+    for (const std::string& p : points)
+        if (p.empty() || p.front() != '/' || p.back() != '/')
+            std::abort();
+    const std::string root = CVolumeList::RootOfIn("/media/alice/CARD/TRIP/A.JPG", points);
+    if (root != "/" && std::find(points.begin(), points.end(), root) == points.end())
+        std::abort();
+    return 0;
+}
