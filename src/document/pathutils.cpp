@@ -201,7 +201,7 @@ bool PathExists(const std::string& path)
     if (lstat(path.c_str(), &st) == 0)
         return true;
     const std::string name = nameOf(path);
-    if (!hasPattern(name) || (path.back() == '/'))
+    if (!hasPattern(name) || path.back() == '/')
         return false;
     const size_t slash = path.rfind('/');
     const std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
