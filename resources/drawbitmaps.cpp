@@ -9,10 +9,12 @@
 //
 // The mark and its mask follow the classic sprite convention: the mask is
 // white where the mark has its figure and black elsewhere; the mark is
-// coloured in its figure and black elsewhere. Laying the mark over a picture P
-// is then (P OR mask) XOR mask, which blackens the figure's pixels and keeps
-// the rest, followed by OR mark. Both are drawn without antialiasing so that
-// every mask pixel is either pure white or pure black.
+// coloured in its figure and black elsewhere. Printing lays the mark over a
+// picture P with three combines: lighten with the mask (768: the figure turns
+// white, the rest stays), difference with the mask (512: the figure turns
+// black, the rest stays), lighten with the mark (768: the figure takes the
+// mark). Bitwise this is (P OR mask) XOR mask, then OR mark. Both are drawn
+// without antialiasing so that every mask pixel is pure white or pure black.
 #include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>

@@ -49,7 +49,9 @@ void CFileOpProgress::SetCaption(const std::string& caption)
 bool CFileOpProgress::IsCancelled()
 {
     Pump();
-    return m_model.TakeCancelled();
+    const bool cancelled = m_model.TakeCancelled();
+    m_cancelReported = m_cancelReported || cancelled;
+    return cancelled;
 }
 
 void CFileOpProgress::Show(bool visible)

@@ -33,6 +33,10 @@ public:
 
     // The front end's Cancel button (or Ctrl-C).
     void Cancel() { m_model.Cancel(); }
+    // Whether IsCancelled() has ever reported a cancel: a front end tells a
+    // cancelled operation from a failed one by it (the command line's exit
+    // status 3).
+    bool CancelReported() const { return m_cancelReported; }
     // Ends the progress: hides it, gives the owner back.
     void Destroy();
 
@@ -51,4 +55,5 @@ protected:
 
 private:
     CProgressModel m_model;
+    bool m_cancelReported = false;
 };

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdint>
 #include <cstring>
 #include <map>
@@ -281,6 +282,14 @@ TEST(ResourceBundle, MarkAndMaskOverlayLeavesThePictureOutsideTheMark)
             const QRgb p = 0x808080;
             const QRgb out = (((p | m) ^ m) | k) & 0xffffff;
             EXPECT_EQ(out, m == 0 ? p : k);
+            // The same by channels: lighten with the mask, difference with
+            // the mask, lighten with the mark (combine codes 768, 512, 768).
+            for (int shift : {0, 8, 16}) {
+                const int pc = 0x80, mc = (m >> shift) & 0xff, kc = (k >> shift) & 0xff;
+                const int lit = std::max(pc, mc);
+                const int diff = std::abs(lit - mc);
+                EXPECT_EQ(std::max(diff, kc), m == 0 ? pc : kc);
+            }
         }
     }
     // The figure is a visible part of the cell, not all of it.

@@ -256,13 +256,28 @@ TEST(FileOpProgress, SeesACancelPressedWhileItPumps)
 {
     RecordingProgress progress;
     progress.Show(true);
+    EXPECT_FALSE(progress.IsCancelled());
+    EXPECT_FALSE(progress.CancelReported());
     progress.cancelAtNextPump = true;
     EXPECT_TRUE(progress.IsCancelled());
+    EXPECT_TRUE(progress.CancelReported());
     EXPECT_FALSE(progress.IsCancelled());
     progress.Cancel();
     progress.Cancel();
     EXPECT_TRUE(progress.IsCancelled());
     EXPECT_FALSE(progress.IsCancelled());
+    // Once reported, it stays known after the queries have cleared it.
+    EXPECT_TRUE(progress.CancelReported());
+}
+
+TEST(FileOpProgress, APressNobodyAskedAboutIsNotACancel)
+{
+    RecordingProgress progress;
+    progress.Show(true);
+    progress.Cancel();
+    progress.StepIt();
+    progress.Show(false);
+    EXPECT_FALSE(progress.CancelReported());
 }
 
 TEST(FileOpProgress, ShowingCreatesItAndHidingTwiceIsHarmless)
