@@ -21,7 +21,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
-
 #include <cmath>
 
 namespace {
@@ -54,10 +53,12 @@ void drawSlideCard(QPainter& p, const QRectF& r, qreal angle, const QColor& sky)
     p.drawRect(pic);
     p.setBrush(kSun);
     const qreal sun = pic.height() * 0.22;
-    p.drawEllipse(QPointF(pic.right() - pic.width() * 0.25, pic.top() + pic.height() * 0.3), sun, sun);
+    p.drawEllipse(QPointF(pic.right() - pic.width() * 0.25, pic.top() + pic.height() * 0.3), sun,
+                  sun);
     p.setBrush(kHill);
     QPolygonF hills;
-    hills << pic.bottomLeft() << QPointF(pic.left() + pic.width() * 0.35, pic.top() + pic.height() * 0.4)
+    hills << pic.bottomLeft()
+          << QPointF(pic.left() + pic.width() * 0.35, pic.top() + pic.height() * 0.4)
           << QPointF(pic.left() + pic.width() * 0.6, pic.top() + pic.height() * 0.7)
           << QPointF(pic.left() + pic.width() * 0.78, pic.top() + pic.height() * 0.55)
           << pic.bottomRight();
@@ -178,10 +179,10 @@ QImage drawControlCell()
                    c + QPointF(std::sin(a) * (r - 4), -std::cos(a) * (r - 4)));
     }
     p.setPen(QPen(kNight, 5, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(c, c + QPointF(0, -26));  // minute hand at twelve
-    p.drawLine(c, c + QPointF(18, 10));  // hour hand at four
+    p.drawLine(c, c + QPointF(0, -26)); // minute hand at twelve
+    p.drawLine(c, c + QPointF(18, 10)); // hour hand at four
     p.setPen(QPen(kCoral, 2, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(c, c + QPointF(-22, 22));  // second hand
+    p.drawLine(c, c + QPointF(-22, 22)); // second hand
     p.setPen(Qt::NoPen);
     p.setBrush(kCoral);
     p.drawEllipse(c, 4, 4);

@@ -53,15 +53,25 @@ int characters(std::string_view s)
 
 } // namespace
 
-CTerminalProgress::CTerminalProgress(bool quiet, int captionId)
-    : CFileOpProgress(captionId), m_draw(!quiet && ::isatty(STDERR_FILENO)), m_fd(STDERR_FILENO)
+namespace {
+// A terminal that can go back to the start of the line and wipe it.
+bool capableTerminal(int fd)
 {
+    if (!::isatty(fd))
+        return false;
+    const char* term = std::getenv("TERM");
+    return !term || std::string_view(term) != "dumb";
 }
+} // namespace
+
+CTerminalProgress::CTerminalProgress(bool quiet, int captionId)
+    : CFileOpProgress(captionId), m_draw(!quiet && capableTerminal(STDERR_FILENO)),
+      m_fd(STDERR_FILENO)
+{}
 
 CTerminalProgress::CTerminalProgress(bool draw, int fd, int captionId)
     : CFileOpProgress(captionId), m_draw(draw), m_fd(fd)
-{
-}
+{}
 
 CTerminalProgress::~CTerminalProgress()
 {
@@ -176,7 +186,8 @@ std::string CTerminalProgress::FormatLine(const CProgressModel& model, int width
     const long long done = static_cast<long long>(model.Pos()) - model.Lower();
     int filled = 0;
     if (span != 0 && (done > 0) == (span > 0) && done != 0)
-        filled = static_cast<int>(std::min<long long>(barWidth, std::llabs(done) * barWidth / std::llabs(span)));
+        filled = static_cast<int>(
+            std::min<long long>(barWidth, std::llabs(done) * barWidth / std::llabs(span)));
     std::string line = "[" + std::string(filled, '#') + std::string(barWidth - filled, '-') + "] ";
     std::string percent = model.PercentText();
     if (percent.size() < 4)

@@ -8,10 +8,11 @@
 
 // The command line's progress: one line on standard error with a bar, the
 // percentage and the text, redrawn at most about 20 times a second; drawn
-// only when standard error is a terminal and --quiet was not given. While
-// the progress is shown, Ctrl-C is the Cancel button: the operation sees it
-// at its next IsCancelled(). A second Ctrl-C before the operation looked
-// ends the program as Ctrl-C normally does.
+// only when standard error is a terminal (not a "dumb" one) and --quiet was
+// not given. While the progress is shown, Ctrl-C is the Cancel button: the
+// operation sees it at its next IsCancelled(). A second Ctrl-C before the
+// operation looked ends the program as Ctrl-C normally does. A command whose
+// operation failed after a cancel ends with status 3 (CancelReported()).
 class CTerminalProgress : public CFileOpProgress
 {
 public:

@@ -12,11 +12,9 @@ constexpr int kDefaultCaption = 7138;
 
 CProgressModel::CProgressModel(int captionId)
     : m_captionId(captionId != 0 ? captionId : kDefaultCaption)
-{
-}
+{}
 
-void CProgressModel::SetOwner(std::function<bool()> isEnabled,
-                              std::function<void(bool)> setEnabled)
+void CProgressModel::SetOwner(std::function<bool()> isEnabled, std::function<void(bool)> setEnabled)
 {
     m_ownerIsEnabled = std::move(isEnabled);
     m_ownerSetEnabled = std::move(setEnabled);

@@ -5,9 +5,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
-
 #include <sstream>
 #include <string>
 
@@ -58,8 +56,8 @@ TEST(CliBase, EveryCommandHasItsHelp)
 struct UsageCase
 {
     const char* name;
-    std::vector<std::string> args;  // "CMD" stands for a command that exists
-    const char* error;              // on standard error
+    std::vector<std::string> args; // "CMD" stands for a command that exists
+    const char* error;             // on standard error
 };
 
 class CliUsageErrors : public ::testing::TestWithParam<UsageCase>
@@ -84,7 +82,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(UsageCase{"Alone", {}, ""},
                       UsageCase{"OnlyOptions", {"--quiet"}, "no command"},
                       UsageCase{"UnknownCommand", {"frobnicate"}, "unknown command 'frobnicate'"},
-                      UsageCase{"UnknownOption", {"CMD", "--frobnicate"}, "unknown option --frobnicate"},
+                      UsageCase{
+                          "UnknownOption", {"CMD", "--frobnicate"}, "unknown option --frobnicate"},
                       UsageCase{"YesWithNo", {"CMD", "--yes", "--no"}, "--yes and --no"},
                       UsageCase{"NoWithYesFirst", {"--no", "CMD", "--yes"}, "--yes and --no"},
                       UsageCase{"FlagWithValue", {"CMD", "--quiet=1"}, "takes no value"}),
@@ -107,8 +106,8 @@ TEST(CliBase, WithoutItsBundleEndsQuietlyWithFailure)
     ASSERT_TRUE(QFile::copy(QStringLiteral(ZELM_BIN_DIR "/zelm"), copy));
     ASSERT_TRUE(QFile::setPermissions(copy, QFile::ReadOwner | QFile::ExeOwner));
     ASSERT_FALSE(QFile::exists(dir.filePath(QStringLiteral("ZelmTsRsc.rcc"))));
-    const QStringList runs[] = {{}, {QStringLiteral("--version")},
-                                {QStringLiteral("drives"), QStringLiteral("--json")}};
+    const QStringList runs[] = {
+        {}, {QStringLiteral("--version")}, {QStringLiteral("drives"), QStringLiteral("--json")}};
     for (const QStringList& args : runs) {
         QProcess p;
         p.setWorkingDirectory(dir.path());

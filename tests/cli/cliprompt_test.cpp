@@ -3,11 +3,9 @@
 #include "document/resourcebundle.h"
 
 #include <QTemporaryFile>
-
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <string>
 #include <unistd.h>
 
@@ -82,28 +80,27 @@ TEST_P(CliPromptAnswers, AnswerAsTheFlagsSay)
 
 using P = CCliPrompt;
 using U = CUserPrompt;
-INSTANTIATE_TEST_SUITE_P(
-    Table, CliPromptAnswers,
-    ::testing::Values(
-        // --yes
-        AnswerCase{P::AlwaysYes, U::YesNo, U::AnswerYes, false},
-        AnswerCase{P::AlwaysYes, U::YesNoCancel, U::AnswerYes, false},
-        AnswerCase{P::AlwaysYes, U::OkCancel, U::AnswerOk, false},
-        AnswerCase{P::AlwaysYes, U::Ok, U::AnswerOk, false},
-        // Retrying with nobody to fix the cause would never end.
-        AnswerCase{P::AlwaysYes, U::RetryCancel, U::AnswerCancel, true},
-        // --no
-        AnswerCase{P::AlwaysNo, U::YesNo, U::AnswerNo, true},
-        AnswerCase{P::AlwaysNo, U::YesNoCancel, U::AnswerNo, true},
-        AnswerCase{P::AlwaysNo, U::OkCancel, U::AnswerCancel, true},
-        AnswerCase{P::AlwaysNo, U::RetryCancel, U::AnswerCancel, true},
-        AnswerCase{P::AlwaysNo, U::Ok, U::AnswerOk, false},
-        // Neither, and no terminal to ask on: No.
-        AnswerCase{P::AskTerminal, U::YesNo, U::AnswerNo, true},
-        AnswerCase{P::AskTerminal, U::YesNoCancel, U::AnswerNo, true},
-        AnswerCase{P::AskTerminal, U::OkCancel, U::AnswerCancel, true},
-        AnswerCase{P::AskTerminal, U::RetryCancel, U::AnswerCancel, true},
-        AnswerCase{P::AskTerminal, U::Ok, U::AnswerOk, false}));
+INSTANTIATE_TEST_SUITE_P(Table, CliPromptAnswers,
+                         ::testing::Values(
+                             // --yes
+                             AnswerCase{P::AlwaysYes, U::YesNo, U::AnswerYes, false},
+                             AnswerCase{P::AlwaysYes, U::YesNoCancel, U::AnswerYes, false},
+                             AnswerCase{P::AlwaysYes, U::OkCancel, U::AnswerOk, false},
+                             AnswerCase{P::AlwaysYes, U::Ok, U::AnswerOk, false},
+                             // Retrying with nobody to fix the cause would never end.
+                             AnswerCase{P::AlwaysYes, U::RetryCancel, U::AnswerCancel, true},
+                             // --no
+                             AnswerCase{P::AlwaysNo, U::YesNo, U::AnswerNo, true},
+                             AnswerCase{P::AlwaysNo, U::YesNoCancel, U::AnswerNo, true},
+                             AnswerCase{P::AlwaysNo, U::OkCancel, U::AnswerCancel, true},
+                             AnswerCase{P::AlwaysNo, U::RetryCancel, U::AnswerCancel, true},
+                             AnswerCase{P::AlwaysNo, U::Ok, U::AnswerOk, false},
+                             // Neither, and no terminal to ask on: No.
+                             AnswerCase{P::AskTerminal, U::YesNo, U::AnswerNo, true},
+                             AnswerCase{P::AskTerminal, U::YesNoCancel, U::AnswerNo, true},
+                             AnswerCase{P::AskTerminal, U::OkCancel, U::AnswerCancel, true},
+                             AnswerCase{P::AskTerminal, U::RetryCancel, U::AnswerCancel, true},
+                             AnswerCase{P::AskTerminal, U::Ok, U::AnswerOk, false}));
 
 TEST(CliPrompt, MessageIdsPrefixTheNumber)
 {

@@ -1,13 +1,11 @@
 #include "document/resourcebundle.h"
 
 #include <QFile>
-
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <cstdlib>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <map>
 #include <string>
 #include <vector>
@@ -16,36 +14,43 @@ namespace {
 
 // The inserts each message's callers fill: 1 = %1 only, 2 = %1 and %2.
 // Every number not listed here is shown without inserts.
+// clang-format off
 const std::map<int, int> kInserts = {
-    {7102, 1},  // the forbidden characters
-    {7104, 1},  // folder path
-    {7105, 1},  // presentation path (may be empty)
-    {7107, 1},  // folder caption
-    {7108, 1},  // preview caption
-    {7115, 1},  {7116, 1}, {7117, 1},  // existing path
-    {7118, 1},  {7122, 1}, {7123, 1}, {7124, 1},
-    {7126, 1},  // path that cannot be read
-    {7127, 1},  // path that cannot be written
-    {7132, 1},  // project name
-    {7133, 1},
-    {7134, 2},  // project name, card root
-    {7136, 1},
-    {7140, 1},  // project name
-    {7142, 1},
-    {7145, 1},  // scenario base name
-    {7146, 1},
-    {7147, 1},  // scenario base name
-    {7148, 1},  // project name
-    {7149, 1},
-    {7150, 1},  // scenario name
-    {7151, 1},  // presentation path
-    {7159, 1},
-    {7164, 1},  // project path
+    {7102, 1}, // the refused characters
+    {7104, 1}, // folder path
+    {7105, 1}, // presentation path (may be empty)
+    {7107, 1}, // folder caption
+    {7108, 1}, // preview caption
+    {7115, 1}, // card folder
+    {7116, 1}, // file path
+    {7117, 1}, // existing path
+    {7118, 1}, // picture path
+    {7122, 1}, // autorun list path
+    {7123, 1}, // scenario file path
+    {7124, 1}, // card picture path
+    {7126, 1}, // path that cannot be read
+    {7127, 1}, // path that cannot be written
+    {7132, 1}, // project name
+    {7133, 1}, // project name
+    {7134, 2}, // project name, card root
+    {7136, 1}, // scenario name
+    {7140, 1}, // project name
+    {7142, 1}, // scenario name
+    {7145, 1}, // scenario base name
+    {7146, 1}, // card folder
+    {7147, 1}, // scenario base name
+    {7148, 1}, // project name
+    {7149, 1}, // card folder
+    {7150, 1}, // scenario name
+    {7151, 1}, // presentation path
+    {7159, 1}, // file path
+    {7164, 1}, // project path
     {61714, 2}, // lowest and highest whole number
     {61716, 1}, // longest length
     {61728, 1}, // file title
     {61729, 1}, // path
 };
+// clang-format on
 
 std::vector<int> numberedIds()
 {
@@ -67,7 +72,7 @@ std::vector<int> numberedIds()
 // Which of %1, %2 the text carries, and whether it has a stray % insert.
 struct Inserts
 {
-    int count = 0;  // highest insert number used
+    int count = 0; // highest insert number used
     bool has1 = false, has2 = false, stray = false;
 };
 
@@ -91,7 +96,8 @@ Inserts scanInserts(const std::string& text)
 
 uint16_t le16(const QByteArray& b, int at)
 {
-    return static_cast<uint16_t>(static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8);
+    return static_cast<uint16_t>(static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1])
+                                                                   << 8);
 }
 
 int32_t le32(const QByteArray& b, int at)
@@ -141,7 +147,7 @@ TEST(ResourceBundle, FormatsTheRangeMessageWithItsLimits)
     EXPECT_NE(text.find('1'), std::string::npos);
     EXPECT_NE(text.find("1800"), std::string::npos);
     EXPECT_EQ(text.find('%'), std::string::npos);
-    EXPECT_LT(text.find("1 "), text.find("1800"));  // lower limit first
+    EXPECT_LT(text.find("1 "), text.find("1800")); // lower limit first
 }
 
 TEST(ResourceBundle, TurnsEscapesIntoTabsAndLineBreaks)
@@ -186,7 +192,8 @@ TEST(ResourceBundle, FileTypesSplitIntoLabelAndPatterns)
     }
     // The presentation entry lists presentations only; the pictures entries
     // between them cover every picture type the program imports.
-    EXPECT_EQ(CResourceBundle::Text(7201).substr(CResourceBundle::Text(7201).find('|') + 1), "*.ppt");
+    EXPECT_EQ(CResourceBundle::Text(7201).substr(CResourceBundle::Text(7201).find('|') + 1),
+              "*.ppt");
     for (const char* ext : {"*.jpg", "*.jpeg", "*.bmp", "*.dib", "*.png"})
         EXPECT_NE(std::find(joined.begin(), joined.end(), ext), joined.end()) << ext;
 }
@@ -232,16 +239,15 @@ TEST_P(ResourceBitmaps, HaveTheirSizeAndKind)
     EXPECT_TRUE(varied) << c.id;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    All, ResourceBitmaps,
-    ::testing::Values(BitmapCase{103, "103.png", 400, 260, false},
-                      BitmapCase{128, "128.png", 256, 256, true},
-                      BitmapCase{143, "143.bmp", 160, 120, false},
-                      BitmapCase{144, "144.bmp", 160, 120, false},
-                      BitmapCase{145, "145.bmp", 160, 120, false},
-                      BitmapCase{170, "170.png", 32, 32, true},
-                      BitmapCase{250, "250.png", 32, 32, true}),
-    [](const auto& info) { return std::to_string(info.param.id); });
+INSTANTIATE_TEST_SUITE_P(All, ResourceBitmaps,
+                         ::testing::Values(BitmapCase{103, "103.png", 400, 260, false},
+                                           BitmapCase{128, "128.png", 256, 256, true},
+                                           BitmapCase{143, "143.bmp", 160, 120, false},
+                                           BitmapCase{144, "144.bmp", 160, 120, false},
+                                           BitmapCase{145, "145.bmp", 160, 120, false},
+                                           BitmapCase{170, "170.png", 32, 32, true},
+                                           BitmapCase{250, "250.png", 32, 32, true}),
+                         [](const auto& info) { return std::to_string(info.param.id); });
 
 TEST(ResourceBundle, CellBitmapsAreUncompressedBottomUp24Bit)
 {
@@ -251,11 +257,11 @@ TEST(ResourceBundle, CellBitmapsAreUncompressedBottomUp24Bit)
         const QByteArray b = f.readAll();
         ASSERT_GE(b.size(), 54) << id;
         EXPECT_EQ(b.left(2), QByteArray("BM"));
-        EXPECT_EQ(le32(b, 14), 40) << id;    // plain info header
-        EXPECT_EQ(le32(b, 18), 160) << id;   // width
-        EXPECT_EQ(le32(b, 22), 120) << id;   // positive height: bottom-up
-        EXPECT_EQ(le16(b, 28), 24) << id;    // bits per pixel
-        EXPECT_EQ(le32(b, 30), 0) << id;     // no compression
+        EXPECT_EQ(le32(b, 14), 40) << id;  // plain info header
+        EXPECT_EQ(le32(b, 18), 160) << id; // width
+        EXPECT_EQ(le32(b, 22), 120) << id; // positive height: bottom-up
+        EXPECT_EQ(le16(b, 28), 24) << id;  // bits per pixel
+        EXPECT_EQ(le32(b, 30), 0) << id;   // no compression
         EXPECT_EQ(b.size(), 54 + 160 * 3 * 120) << id;
     }
 }
@@ -273,7 +279,7 @@ TEST(ResourceBundle, MarkAndMaskOverlayLeavesThePictureOutsideTheMark)
             // Every mask pixel is pure white (the mark's figure) or pure black.
             ASSERT_TRUE(m == 0xffffff || m == 0) << x << "," << y;
             if (m == 0) {
-                EXPECT_EQ(k, 0u) << x << "," << y;  // the mark is black outside its figure
+                EXPECT_EQ(k, 0u) << x << "," << y; // the mark is black outside its figure
             } else {
                 EXPECT_NE(k, 0u) << x << "," << y;
                 ++figure;

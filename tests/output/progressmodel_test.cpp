@@ -2,9 +2,8 @@
 #include "output/fileopprogress.h"
 #include "output/progressmodel.h"
 
-#include <gtest/gtest.h>
-
 #include <climits>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -112,7 +111,7 @@ TEST(ProgressModel, PositionsStayInsideTheRange)
     EXPECT_EQ(model.SetPos(-2), 4);
     EXPECT_EQ(model.Pos(), 0);
     model.SetPos(4);
-    model.SetRange(0, 2);  // a narrower range pulls the position in
+    model.SetRange(0, 2); // a narrower range pulls the position in
     EXPECT_EQ(model.Pos(), 2);
 }
 
@@ -284,7 +283,7 @@ TEST(FileOpProgress, ShowingCreatesItAndHidingTwiceIsHarmless)
 {
     RecordingProgress progress(7152);
     EXPECT_EQ(progress.Model().Caption(), CResourceBundle::Text(7152));
-    progress.Show(false);  // nothing to hide yet
+    progress.Show(false); // nothing to hide yet
     EXPECT_FALSE(progress.Model().Exists());
     progress.Show(true);
     EXPECT_TRUE(progress.Model().Exists());
