@@ -1,0 +1,297 @@
+#include "imaging/imagedecoder.h"
+
+#include <QBuffer>
+#include <QColorSpace>
+#include <QImageIOHandler>
+#include <QImageReader>
+#include <QPainter>
+
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+// Accurate DCT and smooth chroma upsampling in Qt's JPEG reader start at
+// this quality; below it the reader trades picture quality for speed.
+constexpr int kDecodeQuality = 100;
+
+bool AcceptedFormat(const QByteArray& format)
+{
+    return format == "jpeg" || format == "png" || format == "bmp";
+}
+
+bool WithinBounds(const QSize& size)
+{
+    return size.isValid() && size.width() > 0 && size.height() > 0 &&
+           size.width() <= CImageDecoder::kMaxSide && size.height() <= CImageDecoder::kMaxSide &&
+           qint64(size.width()) * size.height() <= CImageDecoder::kMaxPixels;
+}
+
+void Prepare(QImageReader& reader)
+{
+    reader.setDecideFormatFromContent(true);
+    reader.setAllocationLimit(CImageDecoder::kAllocationLimitMb);
+    // Photos that say how they were held are shown upright.
+    reader.setAutoTransform(true);
+}
+
+bool SwapsSides(QImageIOHandler::Transformations t)
+{
+    return t.testFlag(QImageIOHandler::TransformationRotate90);
+}
+
+uint32_t Le32(const unsigned char* p)
+{
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+uint16_t Le16(const unsigned char* p)
+{
+    return uint16_t(p[0] | p[1] << 8);
+}
+
+// Walks an RLE4 / RLE8 stream: complete when the end-of-bitmap code is
+// reached inside the data.
+bool RleComplete(const unsigned char* p, size_t n, bool rle4)
+{
+    size_t i = 0;
+    while (i + 1 < n) {
+        const unsigned count = p[i];
+        const unsigned code = p[i + 1];
+        i += 2;
+        if (count > 0)
+            continue; // encoded run
+        if (code == 0)
+            continue; // end of line
+        if (code == 1)
+            return true; // end of bitmap
+        if (code == 2) {
+            i += 2; // delta
+            continue;
+        }
+        size_t bytes = rle4 ? (code + 1) / 2 : code; // absolute run
+        bytes += bytes & 1;                          // padded to a word
+        i += bytes;
+    }
+    return false;
+}
+
+// Copies the pixels without the file's text entries, which would otherwise
+// travel into every file written from this image.
+QImage WithoutText(const QImage& image)
+{
+    if (image.textKeys().isEmpty())
+        return image;
+    QImage wrapped(image.constBits(), image.width(), image.height(), image.bytesPerLine(),
+                   image.format());
+    wrapped.setColorTable(image.colorTable());
+    QImage copy = wrapped.copy();
+    copy.setDotsPerMeterX(image.dotsPerMeterX());
+    copy.setDotsPerMeterY(image.dotsPerMeterY());
+    return copy;
+}
+
+} // namespace
+
+QImage CImageDecoder::To24Bit(const QImage& image)
+{
+    if (image.isNull() || image.format() == QImage::Format_RGB32)
+        return image;
+    if (!image.hasAlphaChannel())
+        return image.convertToFormat(QImage::Format_RGB32);
+    QImage out(image.size(), QImage::Format_RGB32);
+    if (out.isNull())
+        return out;
+    out.fill(Qt::white);
+    out.setDotsPerMeterX(image.dotsPerMeterX());
+    out.setDotsPerMeterY(image.dotsPerMeterY());
+    QPainter painter(&out);
+    painter.drawImage(0, 0, image);
+    painter.end();
+    return out;
+}
+
+int CImageDecoder::ReductionFor(const QSize& size, const QSize& target)
+{
+    if (!size.isValid() || !target.isValid() || target.isEmpty())
+        return 1;
+    for (int d : {8, 4, 2}) {
+        if (size.width() / d >= target.width() && size.height() / d >= target.height())
+            return d;
+    }
+    return 1;
+}
+
+bool CImageDecoder::JpegStreamComplete(const unsigned char* p, size_t n)
+{
+    if (n < 4 || p[0] != 0xFF || p[1] != 0xD8)
+        return false;
+    size_t i = 2;
+    for (;;) {
+        // Like the decoder, skip stray bytes up to the next marker.
+        if (i >= n)
+            return false;
+        if (p[i] != 0xFF) {
+            const void* ff = std::memchr(p + i, 0xFF, n - i);
+            if (!ff)
+                return false;
+            i = size_t(static_cast<const unsigned char*>(ff) - p);
+        }
+        while (i < n && p[i] == 0xFF)
+            ++i;
+        if (i >= n)
+            return false;
+        const unsigned char marker = p[i++];
+        if (marker == 0xD9)
+            return true;
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7))
+            continue;
+        if (n - i < 2)
+            return false;
+        const size_t length = size_t(p[i]) << 8 | p[i + 1];
+        if (length < 2 || length > n - i)
+            return false;
+        i += length;
+        if (marker != 0xDA)
+            continue;
+        // Entropy-coded data: 0xFF is followed by a stuffed zero or a restart
+        // marker inside it; anything else is the next marker.
+        for (;;) {
+            if (i >= n)
+                return false;
+            const void* ff = std::memchr(p + i, 0xFF, n - i);
+            if (!ff)
+                return false;
+            i = size_t(static_cast<const unsigned char*>(ff) - p);
+            if (i + 1 >= n)
+                return false;
+            const unsigned char next = p[i + 1];
+            if (next == 0x00 || (next >= 0xD0 && next <= 0xD7)) {
+                i += 2;
+                continue;
+            }
+            break;
+        }
+    }
+}
+
+bool CImageDecoder::BmpDataComplete(const unsigned char* p, size_t n)
+{
+    if (n < 26 || p[0] != 'B' || p[1] != 'M')
+        return false;
+    const uint64_t offBits = Le32(p + 10);
+    const uint32_t headerSize = Le32(p + 14);
+    int64_t width = 0;
+    int64_t height = 0;
+    unsigned bitCount = 0;
+    uint32_t compression = 0;
+    if (headerSize == 12) {
+        width = Le16(p + 18);
+        height = Le16(p + 20);
+        bitCount = Le16(p + 24);
+    } else if (headerSize >= 40 && n >= 34) {
+        width = int32_t(Le32(p + 18));
+        height = int32_t(Le32(p + 22));
+        bitCount = Le16(p + 28);
+        compression = Le32(p + 30);
+    } else {
+        return false;
+    }
+    if (width <= 0 || height == 0 || bitCount == 0 || bitCount > 32)
+        return false;
+    if (height < 0)
+        height = -height;
+    if (offBits > n)
+        return false;
+    switch (compression) {
+    case 0: // uncompressed
+    case 3: // bit fields
+    case 6: {
+        const uint64_t rowBytes = ((uint64_t(width) * bitCount + 31) / 32) * 4;
+        return rowBytes * uint64_t(height) <= n - offBits;
+    }
+    case 1:
+        return bitCount == 8 && RleComplete(p + offBits, n - offBits, false);
+    case 2:
+        return bitCount == 4 && RleComplete(p + offBits, n - offBits, true);
+    default:
+        return false;
+    }
+}
+
+bool CImageDecoder::Probe(QIODevice& device, QSize* size)
+{
+    QImageReader reader(&device);
+    Prepare(reader);
+    if (!AcceptedFormat(reader.format()))
+        return false;
+    QSize stored = reader.size();
+    if (!WithinBounds(stored))
+        return false;
+    if (SwapsSides(reader.transformation()))
+        stored.transpose();
+    if (size)
+        *size = stored;
+    return true;
+}
+
+bool CImageDecoder::Decode(const QByteArray& data, bool keepDepth,
+                           const std::function<QSize(const QSize&)>& nextResize, QImage& image,
+                           QSize& fileSize)
+{
+    image = QImage();
+    fileSize = QSize();
+    QByteArray bytes = data; // shared, the buffer only reads
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::ReadOnly))
+        return false;
+    QImageReader reader(&buffer);
+    Prepare(reader);
+    const QByteArray format = reader.format();
+    if (!AcceptedFormat(format))
+        return false;
+    const QSize stored = reader.size();
+    if (!WithinBounds(stored))
+        return false;
+    const auto* raw = reinterpret_cast<const unsigned char*>(data.constData());
+    const size_t rawSize = size_t(data.size());
+    if (format == "jpeg" && !JpegStreamComplete(raw, rawSize))
+        return false;
+    if (format == "bmp" && !BmpDataComplete(raw, rawSize))
+        return false;
+
+    const bool swaps = SwapsSides(reader.transformation());
+    QSize shown = stored;
+    if (swaps)
+        shown.transpose();
+
+    if (format == "jpeg" && nextResize) {
+        QSize target = nextResize(shown);
+        if (swaps)
+            target.transpose();
+        const int d = ReductionFor(stored, target);
+        if (d > 1)
+            reader.setScaledSize(QSize(stored.width() / d, stored.height() / d));
+    }
+    reader.setQuality(kDecodeQuality);
+
+    QImage decoded = reader.read();
+    if (decoded.isNull())
+        return false;
+    if (!keepDepth)
+        decoded = To24Bit(decoded);
+    if (decoded.isNull())
+        return false;
+    const QColorSpace space = decoded.colorSpace();
+    if (space.isValid()) {
+        const QImage::Format f = decoded.format();
+        if (space != QColorSpace(QColorSpace::SRgb) &&
+            (f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 ||
+             f == QImage::Format_ARGB32_Premultiplied))
+            decoded.convertToColorSpace(QColorSpace::SRgb);
+        decoded.setColorSpace(QColorSpace());
+    }
+    image = WithoutText(decoded);
+    fileSize = shown;
+    return !image.isNull();
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QSize>
+
+#include <cstddef>
+#include <functional>
+
+class QIODevice;
+
+// Bounded decoding of the image files the program accepts (JPEG, PNG, BMP,
+// told apart by content, never by extension). A header that claims a size
+// beyond the bounds is refused before pixel memory is allocated, and a file
+// whose data ends early is refused rather than shown with a grey or black
+// remainder.
+class CImageDecoder
+{
+public:
+    // Bounds (also used by the engine's allocation limit).
+    static constexpr int kMaxSide = 32767;
+    static constexpr qint64 kMaxPixels = 100'000'000;
+    static constexpr int kAllocationLimitMb = 512;
+    static constexpr qint64 kMaxFileBytes = 512LL * 1024 * 1024;
+
+    // Reads only the header: true when `device` holds an accepted image of a
+    // size within the bounds; `size` receives its stored size.
+    static bool Probe(QIODevice& device, QSize* size = nullptr);
+
+    // Decodes `data`. With `keepDepth` false the result is 24-bit (RGB32,
+    // transparency laid on white); otherwise the file's own pixel format.
+    // `nextResize` (optional) gives the size the caller will resize to next
+    // for a given image size; a JPEG is then decoded at 1/2, 1/4 or 1/8 as
+    // long as the reduced image still covers that size. `fileSize` receives
+    // the image's full size (after orientation). Colours are converted to
+    // sRGB; text and colour-space metadata of the file are not kept.
+    static bool Decode(const QByteArray& data, bool keepDepth,
+                       const std::function<QSize(const QSize&)>& nextResize, QImage& image,
+                       QSize& fileSize);
+
+    // The image as 24-bit colour (RGB32); transparency is laid on white.
+    static QImage To24Bit(const QImage& image);
+
+    // Whether a JPEG stream runs from its start marker to its end marker
+    // with every segment complete.
+    static bool JpegStreamComplete(const unsigned char* data, size_t size);
+    // Whether a BMP file holds all the pixel data its header promises.
+    static bool BmpDataComplete(const unsigned char* data, size_t size);
+    // The largest reduction of 1, 2, 4 or 8 that keeps floor(size / d) at
+    // least `target` in both directions.
+    static int ReductionFor(const QSize& size, const QSize& target);
+};

@@ -1,0 +1,373 @@
+#include "imaging/imagingprocedures.h"
+
+#include "document/pathutils.h"
+#include "document/resourcebundle.h"
+#include "imaging/lead.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QStorageInfo>
+
+namespace {
+
+// The space a procedure wants free before it writes anything.
+constexpr uint64_t kSpaceNeeded = 1024;
+
+// Releases the bitmaps of the instances a procedure used, on every path.
+class CReleaseBitmaps
+{
+public:
+    explicit CReleaseBitmaps(CLead& a, CLead* b = nullptr) : m_a(a), m_b(b) {}
+    ~CReleaseBitmaps()
+    {
+        m_a.SetBitmapHandle(0);
+        if (m_b)
+            m_b->SetBitmapHandle(0);
+    }
+    CReleaseBitmaps(const CReleaseBitmaps&) = delete;
+    CReleaseBitmaps& operator=(const CReleaseBitmaps&) = delete;
+
+private:
+    CLead& m_a;
+    CLead* m_b;
+};
+
+void ApplySettings(CLead& lead)
+{
+    lead.SetUnit(3);
+    lead.SetProperty2(false);
+    lead.SetAutoSize(false);
+}
+
+bool EnoughSpace(const std::string& destination)
+{
+    return CheckDiskSpace(nullptr, CImagingProcedures::DriveRoot(destination), kSpaceNeeded,
+                          true);
+}
+
+QSize CurrentSize(const CLead& lead)
+{
+    return QSize(int(lead.ImageWidth()), int(lead.ImageHeight()));
+}
+
+// Builds in `canvas` a target-sized bitmap of `backColor` with the primary's
+// bitmap centred on it (the halves are exact: an odd difference gives a
+// position ending in .5). The first failure stops the sequence.
+int16_t Letterbox(CLead& primary, CLead& canvas, int width, int height, uint32_t backColor)
+{
+    const float w = primary.ImageWidth();
+    const float h = primary.ImageHeight();
+    int16_t r = canvas.NewImage(float(width), float(height), 24);
+    if (r == 0)
+        r = canvas.FillImage(backColor);
+    if (r == 0)
+        r = canvas.CombineImage((float(width) - w) / 2, (float(height) - h) / 2, w, h,
+                                primary.BitmapHandle(), 0, 0, CLead::CombineCopy);
+    return r;
+}
+
+// Loads `path` into the primary and leaves the 160 x 120 letterboxed
+// picture there.
+int16_t LoadLetterboxed(CLead& primary, CLead& canvas, const std::string& path,
+                        uint32_t backColor)
+{
+    int16_t r = primary.LoadFile(path, 24, 0, -1);
+    if (r != 0)
+        return r;
+    if (CurrentSize(primary) ==
+        QSize(CImagingProcedures::kThumbWidth, CImagingProcedures::kThumbHeight))
+        return 0;
+    r = Letterbox(primary, canvas, CImagingProcedures::kThumbWidth,
+                  CImagingProcedures::kThumbHeight, backColor);
+    if (r == 0)
+        r = primary.SetBitmapHandle(canvas.BitmapHandle());
+    canvas.SetBitmapHandle(0);
+    return r;
+}
+
+// Imports a bundle bitmap into `lead` as 24-bit colour, resized to `size`
+// when it differs.
+int16_t ImportBitmap(CLead& lead, const QImage& bitmap, const QSize& size)
+{
+    int16_t r = lead.ImportDib(bitmap);
+    if (r == 0)
+        r = lead.ConvertBits(24, 4, 0, 0);
+    if (r == 0 && size.isValid() && CurrentSize(lead) != size)
+        r = lead.ResizeImage(float(size.width()), float(size.height()), 2);
+    return r;
+}
+
+// Lays the disabled mark over the centre of the primary's bitmap, which
+// already has the size of `box`, and paints the result into `box`. Where
+// the mask is white the picture takes the mark's pixels, where it is black
+// the picture stays: lighten with the mask whitens the figure, difference
+// with the mask turns it black, lighten with the mark paints the mark in.
+int16_t OverlayMarkAndPaint(CLead& primary, CLead& canvas, const QImage& mask, const QImage& mark,
+                            const QSize& markSize, QPainter& painter, const QRect& box)
+{
+    const QSize ms = markSize.isValid() && !markSize.isEmpty() ? markSize : mark.size();
+    const float x = float(box.width() - ms.width()) / 2;
+    const float y = float(box.height() - ms.height()) / 2;
+    const float mw = float(ms.width());
+    const float mh = float(ms.height());
+    int16_t r = ImportBitmap(canvas, mask, ms);
+    if (r == 0)
+        r = primary.CombineImage(x, y, mw, mh, canvas.BitmapHandle(), 0, 0, CLead::CombineLighten);
+    if (r == 0)
+        r = primary.CombineImage(x, y, mw, mh, canvas.BitmapHandle(), 0, 0,
+                                 CLead::CombineDifference);
+    canvas.SetBitmapHandle(0);
+    if (r == 0)
+        r = ImportBitmap(canvas, mark, ms);
+    if (r == 0)
+        r = primary.CombineImage(x, y, mw, mh, canvas.BitmapHandle(), 0, 0, CLead::CombineLighten);
+    if (r == 0)
+        r = primary.PaintImage(&painter, float(box.left()), float(box.top()), float(box.width()),
+                               float(box.height()));
+    return r;
+}
+
+int16_t ResizeToBox(CLead& lead, const QRect& box)
+{
+    if (CurrentSize(lead) == box.size())
+        return 0;
+    return lead.ResizeImage(float(box.width()), float(box.height()), 2);
+}
+
+} // namespace
+
+void CImagingProcedures::PrepareImaging(CLead& lead)
+{
+    lead.SetBitmapHandle(0);
+    ApplySettings(lead);
+}
+
+std::string CImagingProcedures::DriveRoot(const std::string& path)
+{
+    if (path.empty())
+        return {};
+    QString folder = QFileInfo(QString::fromStdString(path)).absolutePath();
+    // The folder may not exist yet: the volume is that of its nearest
+    // existing ancestor.
+    while (!QFileInfo::exists(folder)) {
+        const QString parent = QFileInfo(folder).absolutePath();
+        if (parent == folder)
+            return {};
+        folder = parent;
+    }
+    const QStorageInfo storage(folder);
+    if (!storage.isValid())
+        return {};
+    std::string root = QDir::cleanPath(storage.rootPath()).toStdString();
+    if (root.empty() || root.back() != '/')
+        root += '/';
+    return root;
+}
+
+QSize CImagingProcedures::FitWorkSize(const QSize& size)
+{
+    const double w = size.width();
+    const double h = size.height();
+    if (w == kWorkWidth && h == kWorkHeight)
+        return size;
+    if (h / kWorkHeight > w / kWorkWidth)
+        return QSize(int(w * kWorkHeight / h), kWorkHeight);
+    return QSize(kWorkWidth, int(h * kWorkWidth / w));
+}
+
+QSize CImagingProcedures::ThumbSize(const QSize& size, int thumbWidth, int thumbHeight)
+{
+    return QSize(int(size.width() * (double(thumbWidth) / kWorkWidth)),
+                 int(size.height() * (double(thumbHeight) / kWorkHeight)));
+}
+
+void CImagingProcedures::CardFormat(bool thumbnail, int imageQuality, int16_t& format,
+                                    int16_t& factor)
+{
+    format = CLead::FormatJpeg;
+    factor = 2;
+    if (thumbnail)
+        return;
+    switch (imageQuality) {
+    case 0:
+        format = CLead::FormatBmp;
+        break;
+    case 1:
+        factor = 4;
+        break;
+    case 2:
+        factor = 20;
+        break;
+    default:
+        break;
+    }
+}
+
+int CImagingProcedures::IsImageFile(CLead& lead, const std::string& path)
+{
+    if (path.empty())
+        return 0;
+    CReleaseBitmaps release(lead);
+    lead.SetBitmapHandle(0);
+    return lead.ProbeFile(path, 0) == 0 ? 1 : 0;
+}
+
+int CImagingProcedures::CreateWorkImage(CLead& primary, const std::string& source,
+                                        const std::string& destination, QSize& size)
+{
+    if (source.empty() || destination.empty())
+        return 0;
+    if (!EnoughSpace(destination))
+        return 0;
+    size = QSize(kWorkWidth, kWorkHeight);
+
+    CReleaseBitmaps release(primary);
+    PrepareImaging(primary);
+    if (primary.ProbeFile(source, 0) != 0)
+        return 0;
+    if (primary.LoadFile(source, 24, 0, -1, &FitWorkSize) != 0)
+        return 0;
+    // The size stored in the file: a JPEG may have been decoded reduced.
+    const QSize stored = primary.LoadedFileSize();
+    if (stored != QSize(kWorkWidth, kWorkHeight)) {
+        const QSize fitted = FitWorkSize(stored);
+        if (primary.ResizeImage(float(fitted.width()), float(fitted.height()), 2) != 0)
+            return 0;
+        size = fitted;
+    }
+    primary.SetSaveOption(1);
+    return primary.SaveFile(destination, CLead::FormatPng, 24, 2, 0) == 0 ? 1 : 0;
+}
+
+int CImagingProcedures::CreateThumbImage(CLead& primary, const std::string& source,
+                                         const std::string& destination, int thumbWidth,
+                                         int thumbHeight, QSize& size)
+{
+    if (source.empty() || destination.empty())
+        return 0;
+    if (!EnoughSpace(destination))
+        return 0;
+    if (thumbWidth == 0 || thumbHeight == 0) {
+        thumbWidth = kThumbWidth;
+        thumbHeight = kThumbHeight;
+    }
+
+    CReleaseBitmaps release(primary);
+    PrepareImaging(primary);
+    if (primary.ProbeFile(source, 0) != 0)
+        return 0;
+    const auto target = [=](const QSize& s) { return ThumbSize(s, thumbWidth, thumbHeight); };
+    if (primary.LoadFile(source, 0, 0, 1, target) != 0)
+        return 0;
+    const QSize thumb = target(primary.LoadedFileSize());
+    if (primary.ResizeImage(float(thumb.width()), float(thumb.height()), 2) != 0)
+        return 0;
+    primary.SetSaveOption(1);
+    if (primary.SaveFile(destination, CLead::FormatJpeg, 24, 2, 0) != 0)
+        return 0;
+    size = thumb;
+    return 1;
+}
+
+int CImagingProcedures::CreateCardImage(CLead& primary, CLead& canvas, const std::string& source,
+                                        const std::string& destination, bool thumbnail,
+                                        uint32_t backColor, int imageQuality)
+{
+    if (source.empty() || destination.empty())
+        return 0;
+    if (!EnoughSpace(destination))
+        return 0;
+    const int width = thumbnail ? kThumbWidth : kWorkWidth;
+    const int height = thumbnail ? kThumbHeight : kWorkHeight;
+
+    CReleaseBitmaps release(primary, &canvas);
+    primary.SetBitmapHandle(0);
+    canvas.SetBitmapHandle(0);
+    ApplySettings(primary);
+    ApplySettings(canvas);
+    if (primary.ProbeFile(source, 0) != 0)
+        return 0;
+    if (primary.LoadFile(source, 24, 0, -1) != 0)
+        return 0;
+    int16_t format = 0;
+    int16_t factor = 0;
+    CardFormat(thumbnail, imageQuality, format, factor);
+    int16_t r = 0;
+    if (CurrentSize(primary) == QSize(width, height)) {
+        r = primary.SaveFile(destination, format, 24, factor, 0);
+    } else {
+        r = Letterbox(primary, canvas, width, height, backColor);
+        if (r == 0)
+            r = canvas.SaveFile(destination, format, 24, factor, 0);
+    }
+    return r == 0 ? 1 : 0;
+}
+
+int CImagingProcedures::PrintImageFile(CLead& primary, CLead& canvas, const std::string& path,
+                                       uint32_t backColor, QPainter& painter, const QRect& rect)
+{
+    if (path.empty())
+        return 0;
+    CReleaseBitmaps release(primary, &canvas);
+    PrepareImaging(primary);
+    PrepareImaging(canvas);
+    int16_t r = LoadLetterboxed(primary, canvas, path, backColor);
+    if (r == 0)
+        r = primary.PaintImage(&painter, float(rect.left()), float(rect.top()),
+                               float(rect.width()), float(rect.height()));
+    return r == 0 ? 1 : 0;
+}
+
+int CImagingProcedures::PrintBitmap(CLead& primary, int bitmapId, QPainter& painter,
+                                    const QRect& rect)
+{
+    const QImage dib = CResourceBundle::Bitmap(bitmapId);
+    if (dib.isNull())
+        return 0;
+    CReleaseBitmaps release(primary);
+    PrepareImaging(primary);
+    int16_t r = ImportBitmap(primary, dib, QSize());
+    if (r == 0)
+        r = primary.PaintImage(&painter, float(rect.left()), float(rect.top()),
+                               float(rect.width()), float(rect.height()));
+    return r == 0 ? 1 : 0;
+}
+
+int CImagingProcedures::PrintDisabledImageFile(CLead& primary, CLead& canvas,
+                                               const std::string& path, uint32_t backColor,
+                                               const QSize& markSize, QPainter& painter,
+                                               const QRect& box)
+{
+    const QImage mask = CResourceBundle::Bitmap(kDisabledMaskBitmap);
+    const QImage mark = CResourceBundle::Bitmap(kDisabledMarkBitmap);
+    if (mask.isNull() || mark.isNull() || path.empty() || box.isEmpty())
+        return 0;
+    CReleaseBitmaps release(primary, &canvas);
+    PrepareImaging(primary);
+    PrepareImaging(canvas);
+    int16_t r = LoadLetterboxed(primary, canvas, path, backColor);
+    if (r == 0)
+        r = ResizeToBox(primary, box);
+    if (r == 0)
+        r = OverlayMarkAndPaint(primary, canvas, mask, mark, markSize, painter, box);
+    return r == 0 ? 1 : 0;
+}
+
+int CImagingProcedures::PrintDisabledBitmap(CLead& primary, CLead& canvas, int bitmapId,
+                                            const QSize& markSize, QPainter& painter,
+                                            const QRect& box)
+{
+    const QImage mask = CResourceBundle::Bitmap(kDisabledMaskBitmap);
+    const QImage mark = CResourceBundle::Bitmap(kDisabledMarkBitmap);
+    const QImage picture = CResourceBundle::Bitmap(bitmapId);
+    if (mask.isNull() || mark.isNull() || picture.isNull() || box.isEmpty())
+        return 0;
+    CReleaseBitmaps release(primary, &canvas);
+    PrepareImaging(primary);
+    PrepareImaging(canvas);
+    int16_t r = ImportBitmap(primary, picture, box.size());
+    if (r == 0)
+        r = OverlayMarkAndPaint(primary, canvas, mask, mark, markSize, painter, box);
+    return r == 0 ? 1 : 0;
+}
