@@ -2,12 +2,10 @@
 
 #include "document/pathutils.h"
 #include "document/resourcebundle.h"
+#include "document/volumelist.h"
 #include "imaging/lead.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QImage>
-#include <QStorageInfo>
 
 namespace {
 
@@ -40,10 +38,12 @@ void ApplySettings(CLead& lead)
     lead.SetAutoSize(false);
 }
 
+// Quietly checks the volume that will hold the destination's folder.
 bool EnoughSpace(const std::string& destination)
 {
-    return CheckDiskSpace(nullptr, CImagingProcedures::DriveRoot(destination), kSpaceNeeded,
-                          true);
+    const size_t slash = destination.rfind('/');
+    const std::string folder = slash == std::string::npos ? "./" : destination.substr(0, slash + 1);
+    return CheckDiskSpace(nullptr, CVolumeList::RootOf(folder), kSpaceNeeded, true);
 }
 
 QSize CurrentSize(const CLead& lead)
@@ -141,28 +141,6 @@ void CImagingProcedures::PrepareImaging(CLead& lead)
 {
     lead.SetBitmapHandle(0);
     ApplySettings(lead);
-}
-
-std::string CImagingProcedures::DriveRoot(const std::string& path)
-{
-    if (path.empty())
-        return {};
-    QString folder = QFileInfo(QString::fromStdString(path)).absolutePath();
-    // The folder may not exist yet: the volume is that of its nearest
-    // existing ancestor.
-    while (!QFileInfo::exists(folder)) {
-        const QString parent = QFileInfo(folder).absolutePath();
-        if (parent == folder)
-            return {};
-        folder = parent;
-    }
-    const QStorageInfo storage(folder);
-    if (!storage.isValid())
-        return {};
-    std::string root = QDir::cleanPath(storage.rootPath()).toStdString();
-    if (root.empty() || root.back() != '/')
-        root += '/';
-    return root;
 }
 
 QSize CImagingProcedures::FitWorkSize(const QSize& size)

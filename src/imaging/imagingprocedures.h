@@ -70,7 +70,4 @@ public:
     static QSize ThumbSize(const QSize& size, int thumbWidth, int thumbHeight);
     // Save format and quality factor of a card picture.
     static void CardFormat(bool thumbnail, int imageQuality, int16_t& format, int16_t& factor);
-    // The mount point (with a trailing '/') of the volume holding the
-    // folder of `path`; "" when none can be found.
-    static std::string DriveRoot(const std::string& path);
 };

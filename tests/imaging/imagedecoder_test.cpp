@@ -1,0 +1,199 @@
+#include "imaging/imagedecoder.h"
+#include "imaging/lead.h"
+
+#include "imagingtestutil.h"
+
+#include <QBuffer>
+#include <QColorSpace>
+#include <QImageReader>
+
+#include <gtest/gtest.h>
+
+using namespace imagingtest;
+
+namespace {
+
+QByteArray Encoded(const QImage& img, const char* format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    EXPECT_TRUE(writer.write(img));
+    return bytes;
+}
+
+bool JpegComplete(const QByteArray& b)
+{
+    return CImageDecoder::JpegStreamComplete(reinterpret_cast<const unsigned char*>(b.constData()),
+                                             size_t(b.size()));
+}
+
+bool BmpComplete(const QByteArray& b)
+{
+    return CImageDecoder::BmpDataComplete(reinterpret_cast<const unsigned char*>(b.constData()),
+                                          size_t(b.size()));
+}
+
+QSize ReaderSize(const QByteArray& bytes)
+{
+    QByteArray copy = bytes;
+    QBuffer buffer(&copy);
+    buffer.open(QIODevice::ReadOnly);
+    return QImageReader(&buffer).size();
+}
+
+} // namespace
+
+TEST(ImageDecoder, BadFilesFailAtProbeOrLoadAndLeaveNoBitmap)
+{
+    TempFolder tmp;
+    const QImage picture = Pattern(300, 200);
+    const QByteArray jpg = Encoded(picture, "jpeg");
+    const QByteArray png = Encoded(picture, "png");
+    const QByteArray bmp = Encoded(picture, "bmp");
+    // The crafted headers are what they claim to be: Qt's own reader sees
+    // the absurd sizes, so the refusal below is ours. (Qt refuses a BMP of
+    // 60000 x 60000 by itself; one of 16000 x 16000 it would allocate.)
+    ASSERT_EQ(ReaderSize(PngHeader(60000, 60000)), QSize(60000, 60000));
+    ASSERT_EQ(ReaderSize(BmpHeader(16000, 16000)), QSize(16000, 16000));
+
+    struct Case
+    {
+        const char* name;
+        QByteArray bytes;
+        bool probeFails; // false: the header is fine, the data is not
+    } cases[] = {
+        {"empty.jpg", QByteArray(), true},
+        {"text.jpg", QByteArray("this is not a picture at all\n"), true},
+        {"text.png", QByteArray("\x89PNG but then nothing sensible"), true},
+        {"huge.png", PngHeader(60000, 60000), true},
+        {"huge.bmp", BmpHeader(60000, 60000), true},
+        {"large.bmp", BmpHeader(16000, 16000), true}, // 256 million pixels
+        {"wide.png", PngHeader(40000, 10), true},
+        {"bomb.png", PngHeader(20000, 20000), true}, // 400 million pixels
+        {"zero.bmp", BmpHeader(0, 10), true},
+        {"half.jpg", jpg.left(jpg.size() / 2), false},
+        {"noend.jpg", jpg.left(jpg.size() - 2), false},
+        {"half.png", png.left(png.size() / 2), false},
+        {"half.bmp", bmp.left(bmp.size() / 2), false},
+        {"headeronly.bmp", bmp.left(54), false},
+        {"headeronly.png", PngHeader(300, 200), false},
+        {"soionly.jpg", jpg.left(2), true},
+    };
+    for (const Case& c : cases) {
+        const std::string path = tmp.Path(c.name);
+        ASSERT_TRUE(WriteBytes(path, c.bytes)) << c.name;
+        CLead lead;
+        ASSERT_EQ(lead.NewImage(4, 4, 24), 0);
+        EXPECT_EQ(lead.ProbeFile(path, 0) != 0, c.probeFails) << c.name;
+        EXPECT_NE(lead.LoadFile(path, 24, 0, -1), 0) << c.name;
+        EXPECT_TRUE(lead.Image().isNull()) << c.name << ": a failed load leaves no bitmap";
+        EXPECT_NE(lead.LoadFile(path, 0, 0, 1), 0) << c.name;
+    }
+
+    // The undamaged files load, whatever their extension says.
+    for (const auto& [name, bytes] : {std::pair{"ok.png", jpg}, std::pair{"ok.jpg", png},
+                                      std::pair{"ok.dib", bmp}}) {
+        const std::string path = tmp.Path(name);
+        ASSERT_TRUE(WriteBytes(path, bytes));
+        CLead lead;
+        EXPECT_EQ(lead.ProbeFile(path, 0), 0) << name;
+        ASSERT_EQ(lead.LoadFile(path, 24, 0, -1), 0) << name;
+        EXPECT_EQ(lead.Image().size(), QSize(300, 200)) << name;
+    }
+    CLead lead;
+    EXPECT_NE(lead.ProbeFile(tmp.Path("missing.jpg"), 0), 0);
+    EXPECT_NE(lead.ProbeFile(tmp.Path(""), 0), 0) << "a folder";
+    EXPECT_NE(lead.ProbeFile("", 0), 0);
+}
+
+TEST(ImageDecoder, FormatsOutsideTheAcceptedThreeAreRefused)
+{
+    TempFolder tmp;
+    const std::string gif = tmp.Path("anim.gif");
+    const QByteArray bytes = Encoded(Pattern(10, 10), "ico");
+    ASSERT_TRUE(WriteBytes(gif, bytes));
+    CLead lead;
+    EXPECT_NE(lead.ProbeFile(gif, 0), 0);
+    EXPECT_NE(lead.LoadFile(gif, 24, 0, -1), 0);
+}
+
+TEST(ImageDecoder, JpegCompletenessFollowsTheMarkers)
+{
+    const QByteArray jpg = Encoded(Pattern(64, 48), "jpeg");
+    EXPECT_TRUE(JpegComplete(jpg));
+    EXPECT_TRUE(JpegComplete(jpg + QByteArray("trailing bytes"))) << "data after the end is fine";
+    for (qsizetype cut : {qsizetype(0), qsizetype(1), qsizetype(2), qsizetype(3), qsizetype(20), jpg.size() / 2, jpg.size() - 1})
+        EXPECT_FALSE(JpegComplete(jpg.left(cut))) << cut;
+    // An end marker inside an application segment (an embedded thumbnail)
+    // does not end the stream.
+    QByteArray app("\xFF\xD8\xFF\xE1\x00\x06\xFF\xD9\x00\x00", 10);
+    EXPECT_FALSE(JpegComplete(app));
+    EXPECT_TRUE(JpegComplete(app + QByteArray("\xFF\xD9", 2)));
+    // Inside scan data a stuffed 0xFF 0x00 and restart markers are data.
+    QByteArray scan("\xFF\xD8\xFF\xDA\x00\x02\x12\xFF\x00\x34\xFF\xD0\x56", 13);
+    EXPECT_FALSE(JpegComplete(scan));
+    EXPECT_TRUE(JpegComplete(scan + QByteArray("\xFF\xFF\xD9", 3)));
+    // A segment length running past the end, or too small.
+    EXPECT_FALSE(JpegComplete(QByteArray("\xFF\xD8\xFF\xE0\xFF\xFF\x00\x00\xFF\xD9", 10)));
+    EXPECT_FALSE(JpegComplete(QByteArray("\xFF\xD8\xFF\xE0\x00\x01\xFF\xD9", 8)));
+    EXPECT_FALSE(JpegComplete(QByteArray("\x89PNG\r\n\x1a\n", 8)));
+}
+
+TEST(ImageDecoder, BmpCompletenessCountsRowsAndRuns)
+{
+    const QByteArray bmp = Encoded(Pattern(31, 7), "bmp");
+    EXPECT_TRUE(BmpComplete(bmp));
+    EXPECT_FALSE(BmpComplete(bmp.left(bmp.size() - 1)));
+    EXPECT_FALSE(BmpComplete(bmp.left(20)));
+    EXPECT_TRUE(BmpComplete(BmpHeader(2, -2) + QByteArray(16, '\0'))) << "top-down";
+    EXPECT_FALSE(BmpComplete(BmpHeader(2, -2) + QByteArray(15, '\0')));
+    EXPECT_FALSE(BmpComplete(BmpHeader(-2, 2) + QByteArray(64, '\0')));
+
+    // RLE8: complete only with its end-of-bitmap code.
+    QByteArray rle = BmpHeader(4, 2);
+    rle[30] = 1;  // biCompression = RLE8
+    rle[28] = 8;  // biBitCount = 8
+    QByteArray runs("\x04\x01\x00\x00\x04\x02\x00\x00", 8);
+    EXPECT_FALSE(BmpComplete(rle + runs));
+    EXPECT_TRUE(BmpComplete(rle + runs + QByteArray("\x00\x01", 2)));
+    // An absolute run that claims more bytes than there are.
+    EXPECT_FALSE(BmpComplete(rle + QByteArray("\x00\x40\x01\x02", 4) + QByteArray("\x00\x01", 2)));
+    rle[30] = 4; // JPEG inside BMP: not supported
+    EXPECT_FALSE(BmpComplete(rle + runs + QByteArray("\x00\x01", 2)));
+}
+
+TEST(ImageDecoder, ReductionIsAPowerOfTwoThatStillCovers)
+{
+    EXPECT_EQ(CImageDecoder::ReductionFor(QSize(4000, 3000), QSize(1024, 768)), 2);
+    EXPECT_EQ(CImageDecoder::ReductionFor(QSize(4096, 3072), QSize(1024, 768)), 4);
+    EXPECT_EQ(CImageDecoder::ReductionFor(QSize(4095, 3072), QSize(1024, 768)), 2);
+    EXPECT_EQ(CImageDecoder::ReductionFor(QSize(8192, 6144), QSize(1024, 768)), 8);
+    EXPECT_EQ(CImageDecoder::ReductionFor(QSize(20000, 15000), QSize(1024, 768)), 8);
+    EXPECT_EQ(CImageDecoder::ReductionFor(QSize(1024, 768), QSize(1024, 768)), 1);
+    EXPECT_EQ(CImageDecoder::ReductionFor(QSize(640, 480), QSize(1024, 768)), 1);
+    EXPECT_EQ(CImageDecoder::ReductionFor(QSize(4000, 3000), QSize(0, 768)), 1);
+    EXPECT_EQ(CImageDecoder::ReductionFor(QSize(4000, 3000), QSize()), 1);
+}
+
+TEST(ImageDecoder, DecodedImagesCarryNoTextOrForeignColourSpace)
+{
+    QImage tagged = Pattern(20, 10);
+    tagged.setText("Comment", "private note");
+    QImage image;
+    QSize size;
+    ASSERT_TRUE(CImageDecoder::Decode(Encoded(tagged, "png"), false, {}, image, size));
+    EXPECT_TRUE(image.textKeys().isEmpty());
+    EXPECT_EQ(size, QSize(20, 10));
+    EXPECT_EQ(image, Pattern(20, 10));
+    EXPECT_FALSE(image.colorSpace().isValid());
+
+    QImage wide = Solid(8, 8, qRgb(0, 200, 0));
+    wide.setColorSpace(QColorSpace::AdobeRgb);
+    ASSERT_TRUE(CImageDecoder::Decode(Encoded(wide, "png"), false, {}, image, size));
+    EXPECT_FALSE(image.colorSpace().isValid());
+    // Adobe RGB green is more saturated than sRGB can show: the red and blue
+    // channels cannot stay as they were.
+    EXPECT_NE(image.pixel(0, 0), qRgb(0, 200, 0));
+}
