@@ -15,6 +15,8 @@ public:
                              PictureThumb = 3 };
     enum SourceKinds { SourceOther = 0, SourceJpeg = 1, SourceBmp = 2, SourcePpt = 4 };
     static constexpr int DisolveCount = 11;
+    static constexpr int DisplayWidth = 1024, DisplayHeight = 768;
+    static constexpr int ThumbWidth = 160, ThumbHeight = 120;
 
     CCellBmpInfo();
     ~CCellBmpInfo() override;
@@ -42,7 +44,19 @@ public:
 
     // Full path of a file of this cell in the owner's project folder, or ""
     // when there is no owner or the name is not a plain name inside it.
+    // Every operation reaches the cell's files through here (or FilePathIn),
+    // so a name from a damaged project file or a crafted transfer block
+    // ("../x", "/etc/x", a name with a NUL) counts as a missing file.
     std::string ProjectFilePath(const std::string& name) const;
+    // `folder` + `name` when `name` is a plain file name: not empty, not "."
+    // or "..", without '/' or NUL; "" otherwise or when `folder` is empty.
+    static std::string FilePathIn(const std::string& folder, const std::string& name);
+    static bool IsPlainFileName(const std::string& name);
+    // Deletes the file at `path` if there is one (never a folder); "" is
+    // nothing.
+    static void DeleteFileAt(const std::string& path);
+    // The owner's project folder, "" without an owner.
+    std::string OwnerFolder() const;
 
     std::string FileName;
     std::string RefFilePath;

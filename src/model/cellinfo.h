@@ -1,17 +1,19 @@
 #pragma once
 
+#include "model/archive.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
-class CArchive;
 class CCellHost;
 class CCellInfoList;
 
 // One cell of a project: what every cell has. Image cells (CCellBmpInfo,
 // CellType 1) and control cells (CCellCtrlInfo, CellType 2) derive from it;
 // a cell of any other type is a plain CCellInfo.
-class CCellInfo
+class CCellInfo : public CArchiveObject
 {
 public:
     // StateFlags bits; the state is never saved.
@@ -23,14 +25,15 @@ public:
     };
 
     CCellInfo();
-    virtual ~CCellInfo();
+    ~CCellInfo() override;
     CCellInfo(const CCellInfo&) = delete;
     CCellInfo& operator=(const CCellInfo&) = delete;
 
     // Archive class name ("CCellInfo", "CCellBmpInfo", "CCellCtrlInfo").
-    virtual const char* ClassName() const;
+    const char* ClassName() const override;
     // Writes or reads the cell's archive form; throws CArchiveException.
-    virtual void Serialize(CArchive& ar);
+    // Reading clears StateFlags and makes CellType agree with the class.
+    void Serialize(CArchive& ar) override;
     virtual std::string GetLabel() const;
     virtual bool LoadThumbnailPicture(CCellHost* host);
     // Copies the fields of a cell of the same type; false for another type.
@@ -39,6 +42,9 @@ public:
 
     // A new empty cell of the type: 1 image, 2 control, else plain.
     static std::unique_ptr<CCellInfo> CreateOfType(int cellType);
+    // The archive's factory: a new cell of the named class, null for a class
+    // that is not a cell.
+    static std::unique_ptr<CArchiveObject> CreateForArchive(std::string_view className);
 
     bool IsVisible() const { return !(StateFlags & StateDeleted); }
     bool IsLive() const { return !(StateFlags & (StateAdded | StateDeleted)); }

@@ -44,8 +44,10 @@ public:
     void Serialize(CArchive& ar);
     // The transfer block ("CellInfo List" bytes) of the visible cells.
     QByteArray ToBytes();
-    // Reads a transfer block and appends its cells (validated with `host`
-    // when given). False, with nothing appended, on any archive error.
+    // Reads a transfer block: ProjectFolder takes the block's folder (where
+    // the cells' files are) and the cells are appended, each validated with
+    // `host` when given (the result is ignored). False, with nothing
+    // appended and ProjectFolder unchanged, on any archive error.
     bool AppendFromBytes(const QByteArray& bytes, CCellHost* host = nullptr);
 
     // --- operations --------------------------------------------------------
@@ -54,6 +56,7 @@ public:
     int FindByFileName(const std::string& name, FileField field, int start = 0) const;
     bool IsFileNameShared(int index) const;
     bool CopyFrom(const CCellInfoList* other);
+    // Pairwise CopyFrom by position; each cell keeps its own OwnerList.
     bool RestoreValuesFrom(const CCellInfoList* other);
     void ValidateAll(CCellHost* host);
     bool RefreshImages(CCellHost* host, CUserPrompt* prompt);
@@ -62,6 +65,9 @@ public:
                      CProgress* progress = nullptr);
     uint64_t TotalFileSize(bool skipThumbnails, bool includeDeleted) const;
     void AssignCardNames(const std::string& prefix, const std::string& extension = {});
+    // The card base name (without extension) of cell `number` (from 1) of
+    // `count` visible image cells with `prefix`; "" from 100000000 on.
+    static std::string CardBaseName(const std::string& prefix, int64_t count, int64_t number);
     bool WriteCardImages(const std::string& cardFolder, CProgress* progress, CCellHost* host);
     bool CopyCardFiles(const std::string& sourceFolder, const std::string& destinationFolder,
                        CProgress* progress);
@@ -73,6 +79,10 @@ public:
     // Counts of visible cells.
     int VisibleCount() const;
     int VisibleImageCount() const;
+
+    // Whether two names in the project folder name the same file: equal, or
+    // equal but for ASCII case on a file system that ignores case.
+    bool IsSameFile(const std::string& a, const std::string& b) const;
 
     std::string ProjectFolder;
 
