@@ -39,7 +39,7 @@ const char* CArchiveException::what() const noexcept
     return "archive: error";
 }
 
-CArchive::CArchive(QByteArray& buffer) : m_out(&buffer) {}
+CArchive::CArchive(QByteArray* buffer) : m_out(buffer) {}
 
 CArchive::CArchive(const char* data, size_t size)
     : m_in(reinterpret_cast<const uint8_t*>(data)), m_size(data ? size : 0)

@@ -64,8 +64,8 @@ public:
     // reader accepts.
     using Factory = std::unique_ptr<CArchiveObject> (*)(std::string_view className);
 
-    // A writing archive that appends to `buffer`.
-    explicit CArchive(QByteArray& buffer);
+    // A writing archive that appends to `*buffer`.
+    explicit CArchive(QByteArray* buffer);
     // A reading archive over `size` bytes at `data` (not copied; must outlive
     // the archive).
     CArchive(const char* data, size_t size);

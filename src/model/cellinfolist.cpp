@@ -43,11 +43,6 @@ CCellBmpInfo* AsImage(CCellInfo* cell)
     return cell && cell->CellType == 1 ? dynamic_cast<CCellBmpInfo*>(cell) : nullptr;
 }
 
-const CCellBmpInfo* AsImage(const CCellInfo* cell)
-{
-    return cell && cell->CellType == 1 ? dynamic_cast<const CCellBmpInfo*>(cell) : nullptr;
-}
-
 const std::string& FieldOf(const CCellBmpInfo& cell, CCellInfoList::FileField field)
 {
     switch (field) {
@@ -232,7 +227,7 @@ void CCellInfoList::Serialize(CArchive& ar)
 QByteArray CCellInfoList::ToBytes()
 {
     QByteArray bytes;
-    CArchive ar(bytes);
+    CArchive ar(&bytes);
     Serialize(ar);
     return bytes;
 }
@@ -372,15 +367,16 @@ bool CCellInfoList::RefreshImages(CCellHost* host, CUserPrompt* prompt)
 void CCellInfoList::Purge()
 {
     // The names live cells still use, gathered once: the cells purged here
-    // are never live, so the sets stay right while files go.
-    NameSet live[3] = {NameSet(*this), NameSet(*this), NameSet(*this)};
+    // are never live, so the set stays right while files go. A file a live
+    // cell names in any of its fields stays.
+    NameSet live(*this);
     for (const auto& entry : m_cells) {
         const CCellBmpInfo* cell = AsImage(entry.get());
         if (!cell || !cell->IsLive())
             continue;
         for (int f = 0; f < 3; ++f)
             if (const std::string& name = FieldOf(*cell, FileField(f)); !name.empty())
-                live[f].Insert(name);
+                live.Insert(name);
     }
     const uint32_t purged = CCellInfo::StateAdded | CCellInfo::StateDeleted;
     for (const auto& entry : m_cells) {
@@ -392,7 +388,7 @@ void CCellInfoList::Purge()
         cell->ReleasePicture();
         for (int f = 0; f < 3; ++f) {
             const std::string& name = FieldOf(*cell, FileField(f));
-            if (!name.empty() && !live[f].Contains(name))
+            if (!name.empty() && !live.Contains(name))
                 CCellBmpInfo::DeleteFileAt(cell->ProjectFilePath(name));
         }
     }

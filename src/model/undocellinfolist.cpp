@@ -67,7 +67,7 @@ void CUndoCellInfoList::Serialize(CArchive& ar)
 QByteArray CUndoCellInfoList::ToBytes()
 {
     QByteArray bytes;
-    CArchive ar(bytes);
+    CArchive ar(&bytes);
     Serialize(ar);
     return bytes;
 }
