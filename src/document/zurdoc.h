@@ -1,5 +1,6 @@
 #pragma once
 
+#include "imaging/lead.h"
 #include "model/cellhost.h"
 #include "model/cellinfolist.h"
 
@@ -9,6 +10,8 @@
 #include <cstdint>
 #include <string>
 
+class CProgress;
+class CProjectFile;
 class CUserPrompt;
 class CZurDocObserver;
 
@@ -23,7 +26,13 @@ struct CProjectSettings
 
 // One open project: its fields, its cells and its life cycle (new, open,
 // save, save as, properties, close). Widget-free; it asks through the
-// prompt and tells its views through the observer.
+// prompt, shows long work through the progress and tells its views through
+// the observer.
+//
+// The project folder of an opened project is the folder its file was found
+// in, whatever folder the file records: a project opens wherever it was
+// copied or moved to, and no operation of the document touches files outside
+// that folder.
 class CZurDoc : public CCellHost
 {
 public:
@@ -38,17 +47,23 @@ public:
     // A new project from the dialog's answer: the folder exists; writes the
     // project file at once.
     bool NewProject(const CProjectSettings& settings);
+    // Reads the project file (7126 when it is not a valid project; the
+    // document is then empty). Version 2 and up: cells whose thumbnail cannot
+    // be had are marked deleted. Older versions are upgraded when the user
+    // agrees.
     bool Open(const std::string& projectFile);
     // Saves to `path` (default: the document's own path).
     bool Save(const std::string& path = {});
     // Save as / project properties with the dialog's answer. The dialog's
     // checks (name, folder, question 7117, folder creation) are done before.
+    // On failure the document is as it was before the call.
     bool SaveAs(const std::string& newName, const std::string& newFolder);
     bool ChangeProperties(const CProjectSettings& settings);
     // Closing without saving: the same as DeleteContents.
     void CloseWithoutSaving() { DeleteContents(); }
 
-    // The full path of the project file: ProjectPath + ProjectName + ".sic".
+    // The full path of the project file: the file that was opened or last
+    // saved, else ProjectPath + ProjectName + ".sic".
     std::string GetPathName() const;
     bool IsModified() const { return m_modified; }
     void SetModifiedFlag(bool modified = true) { m_modified = modified; }
@@ -56,6 +71,10 @@ public:
     CZurDocObserver* Observer() const { return m_observer; }
     CUserPrompt* Prompt() const { return m_prompt; }
     void SetPrompt(CUserPrompt* prompt) { m_prompt = prompt; }
+    // The progress window for long work (the upgrade); may be null.
+    void SetProgress(CProgress* progress) { m_progress = progress; }
+    CProgress* Progress() const { return m_progress; }
+    void UpdateAllViews();
 
     // CCellHost: the image services, each after a quiet 1024-byte space check.
     int CreateWorkImage(const std::string& source, const std::string& destination,
@@ -64,6 +83,10 @@ public:
                          int thumbWidth, int thumbHeight, QSize& size) override;
     int CreateCardImage(const std::string& source, const std::string& destination,
                         bool thumbnail) override;
+
+    // The project file's view of the fields, and back.
+    void FieldsTo(CProjectFile& file) const;
+    void FieldsFrom(const CProjectFile& file);
 
     std::string ProjectName;
     std::string ProjectPath;
@@ -75,7 +98,16 @@ public:
     CCellInfoList Cells;
 
 private:
+    enum class Relocation { Saved, Unchanged, Failed };
+    // Steps shared by Save as and Project properties: copy the files into a
+    // new folder when it differs, take the new name and save there.
+    Relocation Relocate(const std::string& newName, const std::string& newFolder);
+
     CUserPrompt* m_prompt = nullptr;
     CZurDocObserver* m_observer = nullptr;
+    CProgress* m_progress = nullptr;
     bool m_modified = false;
+    std::string m_pathName;
+    CLead m_primary;
+    CLead m_canvas;
 };

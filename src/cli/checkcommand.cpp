@@ -1,0 +1,98 @@
+// zelm check: what opening the project would find, reported without
+// changing anything.
+#include "cli/clicommand.h"
+#include "cli/cliprompt.h"
+#include "cli/clisupport.h"
+#include "document/projectcheck.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+
+#include <cstdio>
+
+namespace {
+
+int runCheck(const CCliArgs& args, CCliPrompt& prompt);
+
+const CCliCommand kCheck = {
+    "check",
+    "check PROJECT.sic [--json]",
+    "Reads the project as opening it would and reports every cell that would be\n"
+    "dropped (its thumbnail can neither be loaded nor made), every missing display\n"
+    "image and source file, and every file of the project folder that no cell\n"
+    "names. Changes nothing. Exit status 1 when something is wrong.\n"
+    "--json prints {\"ok\", \"problems\": [{\"row\", \"file\", \"message\"}]}.",
+    {},
+    {},
+    runCheck,
+};
+
+std::string describe(const CProjectCheck::Problem& p, int version)
+{
+    switch (p.kind) {
+    case CProjectCheck::CellDropped:
+        return "cell " + std::to_string(p.cell) +
+               " of the project file would be dropped: its thumbnail can neither be loaded nor "
+               "made";
+    case CProjectCheck::DisplayMissing:
+        return "the display image is missing; saving rebuilds it from the source";
+    case CProjectCheck::SourceMissing:
+        return "the source file is missing";
+    case CProjectCheck::UnnamedFile:
+        return "no cell names this file";
+    case CProjectCheck::NeedsUpgrade:
+        return "the project has version " + std::to_string(version) +
+               "; opening it offers to bring it up to date";
+    }
+    return {};
+}
+
+int runCheck(const CCliArgs& args, CCliPrompt& prompt)
+{
+    if (args.positional.size() != 1)
+        return CliUsage(kCheck, "check takes exactly one PROJECT.sic");
+    const std::string path = args.positional[0];
+    CProjectCheck check;
+    switch (check.Run(path)) {
+    case CProjectFile::ReadOk:
+        break;
+    case CProjectFile::ReadCannotOpen:
+        prompt.Message(61697, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
+        return ExitFailed;
+    case CProjectFile::ReadInvalid:
+        prompt.Message(7126, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
+        return ExitFailed;
+    }
+    const bool ok = check.Problems.empty();
+    if (args.json) {
+        QJsonArray problems;
+        for (const CProjectCheck::Problem& p : check.Problems) {
+            QJsonObject o;
+            o.insert(QStringLiteral("row"), p.row ? QJsonValue(p.row) : QJsonValue());
+            o.insert(QStringLiteral("file"),
+                     p.file.empty() ? QJsonValue() : QJsonValue(QString::fromStdString(p.file)));
+            o.insert(QStringLiteral("message"),
+                     QString::fromStdString(describe(p, check.Project.Version)));
+            problems.append(o);
+        }
+        QJsonObject o;
+        o.insert(QStringLiteral("ok"), ok);
+        o.insert(QStringLiteral("problems"), problems);
+        CliPrintJson(QJsonDocument(o));
+    } else {
+        for (const CProjectCheck::Problem& p : check.Problems) {
+            std::string where = p.row ? "row " + std::to_string(p.row) : std::string();
+            if (!p.file.empty())
+                where += (where.empty() ? "" : ", ") + p.file;
+            std::printf("%s%s%s\n", where.c_str(), where.empty() ? "" : ": ",
+                        describe(p, check.Project.Version).c_str());
+        }
+        if (ok)
+            std::printf("%s: no problems found\n", path.c_str());
+    }
+    return ok ? ExitDone : ExitFailed;
+}
+
+const CCliCommandRegistrar registrar(kCheck);
+
+} // namespace

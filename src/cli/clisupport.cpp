@@ -1,0 +1,143 @@
+#include "cli/clisupport.h"
+
+#include "cli/cliprompt.h"
+#include "document/appfolders.h"
+#include "document/projectdlgchecks.h"
+#include "document/zurdoc.h"
+#include "model/cellinfolist.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+std::string CliHomeFolder()
+{
+    return CAppFolders::HomeFolder();
+}
+
+bool CliOpenProject(const std::string& path, CZurDoc& doc, CCliPrompt& prompt,
+                    CProgress* progress)
+{
+    doc.SetPrompt(&prompt);
+    doc.SetProgress(progress);
+    return doc.Open(path);
+}
+
+bool CliParseInt(const std::string& text, int low, int high, int& value)
+{
+    if (text.empty() || text.size() > 10)
+        return false;
+    size_t i = 0;
+    bool negative = false;
+    if (text[0] == '-' || text[0] == '+') {
+        negative = text[0] == '-';
+        i = 1;
+    }
+    if (i == text.size())
+        return false;
+    long long v = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return false;
+        v = v * 10 + (text[i] - '0');
+    }
+    if (negative)
+        v = -v;
+    if (v < low || v > high)
+        return false;
+    value = int(v);
+    return true;
+}
+
+bool CliParseRow(const std::string& text, int rowCount, int& row, std::string& error)
+{
+    if (!CliParseInt(text, 1, std::max(rowCount, 0), row)) {
+        error = "row '" + text + "' is not between 1 and " + std::to_string(rowCount);
+        return false;
+    }
+    return true;
+}
+
+bool CliParseRows(const std::string& text, int rowCount, std::vector<int>& rows,
+                  std::string& error)
+{
+    rows.clear();
+    if (text.empty()) {
+        error = "no rows given";
+        return false;
+    }
+    size_t start = 0;
+    while (start <= text.size()) {
+        const size_t comma = text.find(',', start);
+        const std::string part =
+            text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        const size_t dash = part.find('-', 1);
+        int first = 0, last = 0;
+        if (dash == std::string::npos) {
+            if (!CliParseRow(part, rowCount, first, error))
+                return false;
+            last = first;
+        } else {
+            if (!CliParseRow(part.substr(0, dash), rowCount, first, error) ||
+                !CliParseRow(part.substr(dash + 1), rowCount, last, error))
+                return false;
+            if (last < first) {
+                error = "row range '" + part + "' runs backwards";
+                return false;
+            }
+        }
+        for (int r = first; r <= last; ++r)
+            rows.push_back(r);
+        if (comma == std::string::npos)
+            break;
+        start = comma + 1;
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return true;
+}
+
+int CliCellIndexOfRow(const CCellInfoList& cells, int row)
+{
+    int visible = 0;
+    for (int i = 0; i < cells.GetCount(); ++i) {
+        if (!cells.GetAt(i)->IsVisible())
+            continue;
+        if (++visible == row)
+            return i;
+    }
+    return -1;
+}
+
+bool CliParseColor(const std::string& text, uint32_t& color, std::string& error)
+{
+    int index = 0;
+    if (CliParseInt(text, 0, CProjectDlgChecks::BackColorCount - 1, index)) {
+        color = CProjectDlgChecks::BackColorAt(index);
+        return true;
+    }
+    std::string hex = text;
+    if (!hex.empty() && hex[0] == '#')
+        hex.erase(0, 1);
+    const bool isHex = hex.size() == 6 && std::all_of(hex.begin(), hex.end(), [](char c) {
+                           return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+                       });
+    if (isHex) {
+        const unsigned long rgb = std::stoul(hex, nullptr, 16);
+        const uint32_t bgr = uint32_t((rgb >> 16) & 0xFF) | uint32_t(rgb & 0xFF00) |
+                             uint32_t((rgb & 0xFF) << 16);
+        if (CProjectDlgChecks::BackColorIndex(bgr) >= 0) {
+            color = bgr;
+            return true;
+        }
+    }
+    error = "--color must be a background entry 0..15 or one of their colours as RRGGBB";
+    return false;
+}
+
+void CliPrintJson(const QJsonDocument& json)
+{
+    const QByteArray bytes = json.toJson(QJsonDocument::Compact);
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    std::fputc('\n', stdout);
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QJsonDocument>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class CCellInfoList;
+class CCliPrompt;
+class CProgress;
+class CZurDoc;
+
+// Helpers shared by the command-line commands.
+
+// The program's home folder (the proposed place of new projects): $ZELM_HOME,
+// else the documents folder + "Zelm Tessara/". "" when it cannot be made.
+std::string CliHomeFolder();
+
+// Opens a project for a command: the document asks through `prompt` and
+// shows long work (the upgrade of an old project) on `progress`. false when
+// it could not be opened (the message was printed).
+bool CliOpenProject(const std::string& path, CZurDoc& doc, CCliPrompt& prompt,
+                    CProgress* progress = nullptr);
+
+// Parses ROWS ("3", "2,5", "4-7", "1,3-5") against `rowCount` visible rows.
+// `rows` receives the 1-based rows, ascending and without repeats. false with
+// `error` set on a malformed list or a row out of range.
+bool CliParseRows(const std::string& text, int rowCount, std::vector<int>& rows,
+                  std::string& error);
+// One row number (1-based, 1..rowCount).
+bool CliParseRow(const std::string& text, int rowCount, int& row, std::string& error);
+// The list index of visible row `row` (1-based), -1 when there is none.
+int CliCellIndexOfRow(const CCellInfoList& cells, int row);
+
+// A whole decimal number within [low, high].
+bool CliParseInt(const std::string& text, int low, int high, int& value);
+// --color: an entry 0..15 of the background colours, or a hex colour RRGGBB
+// (optionally with a leading '#') equal to one of them. 0x00BBGGRR out.
+bool CliParseColor(const std::string& text, uint32_t& color, std::string& error);
+
+// Prints the document on standard output, compact, with a line feed.
+void CliPrintJson(const QJsonDocument& json);

@@ -1,0 +1,95 @@
+#include "document/projectcheck.h"
+
+#include "model/cellbmpinfo.h"
+#include "model/cellinfolist.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImageReader>
+
+#include <set>
+
+namespace {
+
+// A name read from a project file names a file of the folder only when it is
+// a plain file name.
+bool plainName(const std::string& name)
+{
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
+}
+
+bool fileThere(const std::string& folder, const std::string& name)
+{
+    return plainName(name) && QFileInfo(QString::fromStdString(folder + name)).isFile();
+}
+
+bool loads(const std::string& path, bool decode)
+{
+    QImageReader reader(QString::fromStdString(path));
+    if (!reader.canRead() || !reader.size().isValid())
+        return false;
+    return !decode || !reader.read().isNull();
+}
+
+std::string lower(std::string s)
+{
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    return s;
+}
+
+} // namespace
+
+CProjectFile::ReadStatus CProjectCheck::Run(const std::string& path)
+{
+    Problems.clear();
+    const QFileInfo info(QString::fromStdString(path));
+    Folder = info.absolutePath().toStdString() + "/";
+    CCellInfoList cells;
+    const CProjectFile::ReadStatus status = Project.ReadFile(info.absoluteFilePath().toStdString(),
+                                                             cells);
+    if (status != CProjectFile::ReadOk)
+        return status;
+    if (Project.Version < 2)
+        Problems.push_back({NeedsUpgrade, 0, 0, {}});
+
+    std::set<std::string> named;
+    int row = 0;
+    for (int i = 0; i < cells.GetCount(); ++i) {
+        const auto* cell = dynamic_cast<const CCellBmpInfo*>(cells.GetAt(i));
+        if (!cell) {
+            ++row;
+            continue;
+        }
+        for (const std::string* name : {&cell->FileName, &cell->DispFileName, &cell->ThumbFileName})
+            if (plainName(*name))
+                named.insert(lower(*name));
+        const bool hasDisplay = fileThere(Folder, cell->FileName);
+        // The open keeps a cell whose thumbnail loads, or, when the thumbnail
+        // is missing, whose display image can give one.
+        const bool kept = fileThere(Folder, cell->ThumbFileName)
+                              ? loads(Folder + cell->ThumbFileName, true)
+                              : hasDisplay && loads(Folder + cell->FileName, false);
+        if (!kept) {
+            Problems.push_back({CellDropped, 0, i + 1, cell->ThumbFileName});
+            continue;
+        }
+        ++row;
+        if (!cell->FileName.empty() && !hasDisplay)
+            Problems.push_back({DisplayMissing, row, i + 1, cell->FileName});
+        if (!cell->RefFilePath.empty() &&
+            !QFileInfo::exists(QString::fromStdString(cell->RefFilePath)))
+            Problems.push_back({SourceMissing, row, i + 1, cell->RefFilePath});
+    }
+
+    const QDir dir(QString::fromStdString(Folder));
+    for (const QString& entry : dir.entryList(QDir::Files, QDir::Name)) {
+        const std::string name = entry.toStdString();
+        if (lower(QFileInfo(entry).suffix().toStdString()) == "sic")
+            continue;
+        if (!named.count(lower(name)))
+            Problems.push_back({UnnamedFile, 0, 0, name});
+    }
+    return status;
+}

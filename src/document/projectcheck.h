@@ -1,0 +1,37 @@
+#pragma once
+
+#include "document/projectfile.h"
+
+#include <string>
+#include <vector>
+
+// What opening a project would find, without changing anything: cells whose
+// thumbnail can neither be loaded nor made (the open would drop them),
+// display images and sources that are missing, files of the project folder
+// that no cell names, and a version that asks for the upgrade.
+class CProjectCheck
+{
+public:
+    enum Kind {
+        CellDropped,     // `cell`: 1-based position in the file; `file`: its thumbnail
+        DisplayMissing,  // `row`, `file`: the display image named by the cell is missing
+        SourceMissing,   // `row`, `file`: the source (RefFilePath) is missing
+        UnnamedFile,     // `file`: a file of the folder that no cell names
+        NeedsUpgrade,    // the project has an older version
+    };
+    struct Problem
+    {
+        Kind kind;
+        int row = 0;   // visible row after the open, 0 for none
+        int cell = 0;  // position of the cell in the file, 0 for none
+        std::string file;
+    };
+
+    // Reads and checks the project file at `path`. Problems are listed in
+    // row order, then the unnamed files by name.
+    CProjectFile::ReadStatus Run(const std::string& path);
+
+    CProjectFile Project;
+    std::string Folder;  // the folder the project file is in, trailing '/'
+    std::vector<Problem> Problems;
+};

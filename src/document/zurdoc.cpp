@@ -1,0 +1,374 @@
+#include "document/zurdoc.h"
+
+#include "document/pathutils.h"
+#include "document/projectfile.h"
+#include "document/projectupgrade.h"
+#include "document/samepath.h"
+#include "document/userprompt.h"
+#include "document/zurdocobserver.h"
+#include "imaging/imagingprocedures.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <system_error>
+
+namespace {
+
+// Messages of the document (the framework's numbers where it reports).
+constexpr int kMsgCannotCreateFile = 61696;
+constexpr int kMsgFailedToOpen = 61697;
+constexpr int kMsgFailedToSave = 61698;
+constexpr int kMsgWriteFailed = 7127;
+constexpr int kMsgRefreshFailed = 7129;
+constexpr int kMsgInvalidProject = 7126;
+constexpr int kMsgUpgradeFailed = 7164;
+constexpr int kDlgUpgrade = 212;
+
+// The document as it was before Save as or Project properties.
+struct Snapshot
+{
+    std::string name, path, pathName, folder;
+    QDateTime created, lastWrite;
+    uint32_t backColor = 0;
+    int32_t imageQuality = 2;
+    bool modified = false;
+    CCellInfoList cells;
+};
+
+std::set<std::string> filesIn(const std::string& folder)
+{
+    std::set<std::string> names;
+    const QDir dir(QString::fromStdString(folder));
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
+        names.insert(name.toStdString());
+    return names;
+}
+
+// Deletes what a failed command put into `folder` (files that were not there
+// before), then the folder itself when it is empty. Files the user had there
+// stay.
+void removeAddedFiles(const std::string& folder, const std::set<std::string>& before)
+{
+    for (const std::string& name : filesIn(folder))
+        if (!before.count(name))
+            QFile::remove(QString::fromStdString(folder + name));
+    std::error_code ec;
+    std::filesystem::remove(std::filesystem::path(folder), ec);  // only when empty
+}
+
+} // namespace
+
+CZurDoc::CZurDoc(CUserPrompt* prompt) : m_prompt(prompt) {}
+
+CZurDoc::~CZurDoc() = default;
+
+std::string CZurDoc::GetPathName() const
+{
+    if (!m_pathName.empty())
+        return m_pathName;
+    if (ProjectPath.empty() || ProjectName.empty())
+        return {};
+    return ProjectPath + ProjectName + ".sic";
+}
+
+void CZurDoc::UpdateAllViews()
+{
+    if (m_observer)
+        m_observer->UpdateAllViews();
+}
+
+void CZurDoc::FieldsTo(CProjectFile& file) const
+{
+    file.ProjectName = ProjectName;
+    file.ProjectPath = ProjectPath;
+    file.BackColor = BackColor;
+    file.ImageQuality = ImageQuality;
+    file.Version = Version;
+    file.CreateDateTime = CreateDateTime;
+    file.LastWriteDateTime = LastWriteDateTime;
+}
+
+void CZurDoc::FieldsFrom(const CProjectFile& file)
+{
+    ProjectName = file.ProjectName;
+    ProjectPath = file.ProjectPath;
+    BackColor = file.BackColor;
+    ImageQuality = file.ImageQuality;
+    Version = file.Version;
+    CreateDateTime = file.CreateDateTime;
+    LastWriteDateTime = file.LastWriteDateTime;
+}
+
+void CZurDoc::DeleteContents()
+{
+    ProjectName.clear();
+    ProjectPath.clear();
+    BackColor = 0;
+    ImageQuality = 2;
+    Version = 2;
+    CreateDateTime = QDateTime();
+    LastWriteDateTime = QDateTime();
+    m_pathName.clear();
+    // The cells' folder stays until the purge has removed the added cells'
+    // files from it.
+    Cells.ClearFlags(CCellInfo::StateDeleted);
+    Cells.Purge();
+    Cells.DeleteAll();
+    Cells.ProjectFolder.clear();
+}
+
+bool CZurDoc::NewProject(const CProjectSettings& settings)
+{
+    DeleteContents();
+    m_modified = false;
+    ProjectName = settings.name;
+    ProjectPath = settings.folder;
+    AddBackslash(ProjectPath);
+    BackColor = settings.backColor;
+    ImageQuality = settings.imageQuality;
+    CreateDateTime = LastWriteDateTime = QDateTime::currentDateTime();
+    Cells.ProjectFolder = ProjectPath;
+    if (ProjectName.empty() || ProjectPath.empty() ||
+        !Save(ProjectPath + ProjectName + ".sic")) {
+        DeleteContents();
+        return false;
+    }
+    UpdateAllViews();
+    return true;
+}
+
+bool CZurDoc::Open(const std::string& projectFile)
+{
+    DeleteContents();
+    m_modified = false;
+    const QFileInfo info(QString::fromStdString(projectFile));
+    const std::string path = info.absoluteFilePath().toStdString();
+
+    CProjectFile file;
+    CProjectFile::ReadStatus status = CProjectFile::ReadInvalid;
+    try {
+        status = file.ReadFile(path, Cells);
+    } catch (...) {
+        status = CProjectFile::ReadInvalid;
+    }
+    if (status == CProjectFile::ReadCannotOpen) {
+        DeleteContents();
+        AskUser(m_prompt, kMsgFailedToOpen, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
+        return false;
+    }
+
+    bool ok = status == CProjectFile::ReadOk;
+    bool upgradeTried = false;
+    if (ok) {
+        FieldsFrom(file);
+        // The project lives where its file is: the folder the file records may
+        // be another machine's, or the folder the project was moved from.
+        ProjectPath = info.absolutePath().toStdString();
+        AddBackslash(ProjectPath);
+        Cells.ProjectFolder = ProjectPath;
+        m_pathName = path;
+        if (Version >= 2) {
+            Cells.ValidateAll(this);
+        } else if (AskUser(m_prompt, kDlgUpgrade, CUserPrompt::Question, CUserPrompt::OkCancel,
+                           path) == CUserPrompt::AnswerOk) {
+            upgradeTried = true;
+            CProjectUpgrade upgrade(*this);
+            ok = upgrade.Run();
+            if (ok)
+                Version = 2;
+        } else {
+            ok = false;
+        }
+    }
+    if (!ok) {
+        DeleteContents();
+        AskUser(m_prompt, upgradeTried ? kMsgUpgradeFailed : kMsgInvalidProject,
+                CUserPrompt::Exclamation, CUserPrompt::Ok, path);
+        return false;
+    }
+    m_modified = false;
+    return true;
+}
+
+bool CZurDoc::Save(const std::string& pathArg)
+{
+    const std::string path = pathArg.empty() ? GetPathName() : pathArg;
+    if (m_observer)
+        m_observer->ClearUndo();
+    if (!Cells.RefreshImages(this, m_prompt)) {
+        AskUser(m_prompt, kMsgRefreshFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
+        return false;
+    }
+    const QDateTime previousWrite = LastWriteDateTime;
+    LastWriteDateTime = QDateTime::currentDateTime();
+    CProjectFile file;
+    FieldsTo(file);
+    const CProjectFile::WriteStatus status = file.WriteFile(path, Cells);
+    if (status != CProjectFile::WriteOk) {
+        // The old project file is untouched, so the document's time is too.
+        LastWriteDateTime = previousWrite;
+        if (status == CProjectFile::WriteCannotCreate) {
+            AskUser(m_prompt, kMsgCannotCreateFile, CUserPrompt::Exclamation, CUserPrompt::Ok,
+                    path);
+        } else {
+            if (status == CProjectFile::WriteBadCell)
+                AskUser(m_prompt, kMsgWriteFailed, CUserPrompt::Exclamation, CUserPrompt::Ok,
+                        path);
+            AskUser(m_prompt, kMsgFailedToSave, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
+        }
+        return false;
+    }
+    Cells.ClearFlags(CCellInfo::StateAdded | CCellInfo::StateChanged);
+    Cells.Purge();
+    m_pathName = path;
+    m_modified = false;
+    return true;
+}
+
+CZurDoc::Relocation CZurDoc::Relocate(const std::string& newName, const std::string& folderArg)
+{
+    std::string newFolder = folderArg;
+    AddBackslash(newFolder);
+    const std::string oldFile = GetPathName();
+    if (newName.empty() || newFolder.empty())
+        return Relocation::Failed;
+
+    bool copied = false;
+    std::set<std::string> before;
+    if (!IsSamePath(newFolder, ProjectPath)) {
+        const uint64_t need = Cells.TotalFileSize(false, true) +
+                              uint64_t(std::max<qint64>(0, QFileInfo(QString::fromStdString(oldFile)).size()));
+        before = filesIn(newFolder);
+        if (!CheckDiskSpace(m_prompt, newFolder, need, false)) {
+            removeAddedFiles(newFolder, before);
+            return Relocation::Failed;
+        }
+        if (!Cells.CopyFilesTo(newFolder, false, true, nullptr)) {
+            removeAddedFiles(newFolder, before);
+            return Relocation::Failed;
+        }
+        copied = true;
+    }
+
+    const std::string newFile = newFolder + newName + ".sic";
+    if (!IsSamePath(newFile, oldFile)) {
+        ProjectPath = newFolder;
+        Cells.ProjectFolder = newFolder;
+        ProjectName = newName;
+        CreateDateTime = LastWriteDateTime = QDateTime::currentDateTime();
+    } else if (!copied) {
+        return Relocation::Unchanged;
+    }
+
+    if (Save(newFile)) {
+        Cells.ValidateAll(this);
+        UpdateAllViews();
+        return Relocation::Saved;
+    }
+    if (copied)
+        removeAddedFiles(newFolder, before);
+    return Relocation::Failed;
+}
+
+namespace {
+
+std::unique_ptr<Snapshot> takeSnapshot(const CZurDoc& doc, const std::string& pathName,
+                                       bool modified)
+{
+    auto s = std::make_unique<Snapshot>();
+    s->name = doc.ProjectName;
+    s->path = doc.ProjectPath;
+    s->pathName = pathName;
+    s->folder = doc.Cells.ProjectFolder;
+    s->created = doc.CreateDateTime;
+    s->lastWrite = doc.LastWriteDateTime;
+    s->backColor = doc.BackColor;
+    s->imageQuality = doc.ImageQuality;
+    s->modified = modified;
+    s->cells.CopyFrom(&doc.Cells);
+    return s;
+}
+
+} // namespace
+
+bool CZurDoc::SaveAs(const std::string& newName, const std::string& newFolder)
+{
+    const std::unique_ptr<Snapshot> backup = takeSnapshot(*this, m_pathName, m_modified);
+    m_modified = true;
+    switch (Relocate(newName, newFolder)) {
+    case Relocation::Saved:
+        return true;
+    case Relocation::Unchanged:
+        m_modified = backup->modified;
+        return true;
+    case Relocation::Failed:
+        break;
+    }
+    ProjectName = backup->name;
+    ProjectPath = backup->path;
+    m_pathName = backup->pathName;
+    Cells.ProjectFolder = backup->folder;
+    CreateDateTime = backup->created;
+    LastWriteDateTime = backup->lastWrite;
+    Cells.RestoreValuesFrom(&backup->cells);
+    m_modified = backup->modified;
+    return false;
+}
+
+bool CZurDoc::ChangeProperties(const CProjectSettings& settings)
+{
+    const std::unique_ptr<Snapshot> backup = takeSnapshot(*this, m_pathName, m_modified);
+    BackColor = settings.backColor;
+    ImageQuality = settings.imageQuality;
+    m_modified = true;
+    switch (Relocate(settings.name, settings.folder)) {
+    case Relocation::Saved:
+        return true;
+    case Relocation::Unchanged:
+        // Left modified, to be saved by the next Save.
+        if (BackColor != backup->backColor)
+            UpdateAllViews();
+        return true;
+    case Relocation::Failed:
+        break;
+    }
+    ProjectName = backup->name;
+    ProjectPath = backup->path;
+    m_pathName = backup->pathName;
+    Cells.ProjectFolder = backup->folder;
+    CreateDateTime = backup->created;
+    LastWriteDateTime = backup->lastWrite;
+    BackColor = backup->backColor;
+    ImageQuality = backup->imageQuality;
+    Cells.RestoreValuesFrom(&backup->cells);
+    m_modified = backup->modified;
+    return false;
+}
+
+int CZurDoc::CreateWorkImage(const std::string& source, const std::string& destination,
+                             QSize& size)
+{
+    if (!CheckDiskSpace(nullptr, destination, 1024, true))
+        return 0;
+    return CImagingProcedures::CreateWorkImage(m_primary, source, destination, size);
+}
+
+int CZurDoc::CreateThumbImage(const std::string& source, const std::string& destination,
+                              int thumbWidth, int thumbHeight, QSize& size)
+{
+    if (!CheckDiskSpace(nullptr, destination, 1024, true))
+        return 0;
+    return CImagingProcedures::CreateThumbImage(m_primary, source, destination, thumbWidth,
+                                                thumbHeight, size);
+}
+
+int CZurDoc::CreateCardImage(const std::string& source, const std::string& destination,
+                             bool thumbnail)
+{
+    return CImagingProcedures::CreateCardImage(m_primary, m_canvas, source, destination,
+                                               thumbnail, BackColor, ImageQuality);
+}
