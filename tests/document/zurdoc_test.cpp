@@ -106,8 +106,9 @@ TEST_F(ZurDocTest, SaveOpenAndSaveAgainGiveTheSameText)
     ASSERT_NE(importPicture(doc, sources + "beach.jpg"), nullptr);
     addControl(doc, 2);
     ASSERT_NE(importPicture(doc, sources + "hill.png"), nullptr);
+    const int clearUndo = observer.clearUndo;
     ASSERT_TRUE(doc.Save());
-    EXPECT_EQ(observer.clearUndo, 1);
+    EXPECT_EQ(observer.clearUndo, clearUndo + 1);
     EXPECT_FALSE(doc.IsModified());
     for (int i = 0; i < doc.Cells.GetCount(); ++i)
         EXPECT_EQ(doc.Cells.GetAt(i)->StateFlags, 0u);
@@ -122,7 +123,7 @@ TEST_F(ZurDocTest, SaveOpenAndSaveAgainGiveTheSameText)
     EXPECT_EQ(other.Cells.VisibleCount(), 3);
     const auto* image = dynamic_cast<CCellBmpInfo*>(other.Cells.GetAt(2));
     ASSERT_NE(image, nullptr);
-    EXPECT_EQ(image->BmpSize[0], 461);  // 300 x 500 fitted into 1024 x 768
+    EXPECT_EQ(image->BmpSize[0], 460);  // 300 x 500 fitted into 1024 x 768
     EXPECT_EQ(image->BmpSize[1], 768);
     EXPECT_EQ(image->PictureSource, CCellBmpInfo::PictureThumb);
     ASSERT_TRUE(other.Save());
@@ -384,7 +385,7 @@ TEST_F(ZurDocTest, ImageServicesFailQuietly)
     CZurDoc doc(&prompt);
     QSize size;
     EXPECT_EQ(doc.CreateWorkImage(sources + "hill.png", root + "w.png", size), 1);
-    EXPECT_EQ(size, QSize(461, 768));
+    EXPECT_EQ(size, QSize(460, 768));
     EXPECT_EQ(doc.CreateThumbImage(root + "w.png", root + "t.jpg", 0, 0, size), 1);
     EXPECT_LE(size.width(), 160);
     EXPECT_EQ(size.height(), 120);
