@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QImage>
+
+#include <string>
+
+// One slide's thumbnail as the thumbnail window keeps it: the picture file
+// (owned: destroying the entry deletes the file), the picture once loaded,
+// and the slide's number.
+class CSlideInfo
+{
+public:
+    CSlideInfo() = default;
+    CSlideInfo(std::string path, int slideNumber);
+    ~CSlideInfo();
+    CSlideInfo(const CSlideInfo&) = delete;
+    CSlideInfo& operator=(const CSlideInfo&) = delete;
+
+    std::string Path;
+    QImage Picture;  // null until loaded
+    int SlideNumber = 0;
+};

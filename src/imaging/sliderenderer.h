@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace Poppler {
+class Document;
+}
+
+// Pictures of the slides of one presentation. The presentation is converted
+// to a PDF once (by LibreOffice) and kept in the cache folder under a key of
+// its path, size and modification time, so reopening an unchanged file costs
+// nothing; each picture is one page rendered at exactly the size asked for.
+class CSlideRenderer
+{
+public:
+    enum Status { Ready, NotReady, NoProgram, ConversionFailed, TimedOut, Unreadable };
+    // Pictures larger than this on either side are refused.
+    static constexpr int MaxSide = 8192;
+    // PDFs kept in the cache folder.
+    static constexpr int CachedPdfs = 12;
+
+    CSlideRenderer(std::string presentation, int slideCount, std::string cacheFolder,
+                   int timeoutMs);
+    ~CSlideRenderer();
+    CSlideRenderer(const CSlideRenderer&) = delete;
+    CSlideRenderer& operator=(const CSlideRenderer&) = delete;
+
+    // Converts (or finds the cached PDF) and loads it; the result is kept,
+    // so a failed conversion is not retried for this presentation.
+    Status Prepare();
+    Status LastStatus() const { return m_status; }
+    // Slide `index` (from 1) as a `filter` ("jpg"/"jpeg" or "png") picture of
+    // width x height in `file`.
+    bool Render(int index, const std::string& file, const std::string& filter, int width,
+                int height);
+
+    // The cache file name for a presentation in its present state.
+    static std::string CachedPdfPath(const std::string& cacheFolder,
+                                     const std::string& presentation);
+
+private:
+    void Prune() const;
+
+    std::string m_presentation;
+    int m_slideCount;
+    std::string m_cacheFolder;
+    int m_timeoutMs;
+    Status m_status = NotReady;
+    std::unique_ptr<Poppler::Document> m_pdf;
+};

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+class CSlidePPTObj;
+
+// Who is told of each thumbnail a presentation object's thumbnail run makes
+// (the thumbnail window).
+class CThumbnailReceiver
+{
+public:
+    virtual ~CThumbnailReceiver() = default;
+    // Slide `position` of the show (from 1), shown with number `slideNumber`,
+    // is now a picture in `path`.
+    virtual void ThumbnailMade(CSlidePPTObj* source, int position, int slideNumber,
+                               const std::string& path) = 0;
+};
