@@ -21,7 +21,14 @@ namespace {
 void ensureGsf()
 {
     static std::once_flag once;
-    std::call_once(once, [] { gsf_init(); });
+    std::call_once(once, [] {
+        gsf_init();
+        // A damaged file makes the compound-file reader complain on the
+        // terminal; the caller reports the failure once, in its own words.
+        g_log_set_handler("libgsf:msole",
+                          static_cast<GLogLevelFlags>(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING),
+                          [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
+    });
 }
 
 bool sameNameIgnoringCase(const char* a, const std::string& b)
@@ -133,6 +140,17 @@ GsfInput* CCompoundFile::OpenChild(const std::string& name) const
             return gsf_infile_child_by_index(m_root, i);
     }
     return nullptr;
+}
+
+std::vector<std::string> CCompoundFile::StreamNames() const
+{
+    std::vector<std::string> names;
+    const int count = m_root ? gsf_infile_num_children(m_root) : 0;
+    for (int i = 0; i < count; ++i) {
+        if (const char* name = gsf_infile_name_by_index(m_root, i))
+            names.emplace_back(name);
+    }
+    return names;
 }
 
 bool CCompoundFile::HasStream(const std::string& name) const

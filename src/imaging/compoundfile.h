@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 typedef struct _GsfInfile GsfInfile;
 typedef struct _GsfInput GsfInput;
@@ -30,6 +31,8 @@ public:
     void Close();
     bool IsOpen() const { return m_root != nullptr; }
 
+    // Names of the streams and storages of the root storage.
+    std::vector<std::string> StreamNames() const;
     bool HasStream(const std::string& name) const;
     // Size of the stream as its directory entry states it; -1 when missing.
     int64_t StreamSize(const std::string& name) const;

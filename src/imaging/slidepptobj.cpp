@@ -49,6 +49,11 @@ bool hasPptExtension(const std::string& path)
 
 }  // namespace
 
+std::string CSlidePPTObj::DefaultWorkFolder()
+{
+    return programWorkFolder("Temp");
+}
+
 CSlidePPTObj::CSlidePPTObj(CUserPrompt* prompt) : m_prompt(prompt) {}
 
 CSlidePPTObj::~CSlidePPTObj()
@@ -282,8 +287,11 @@ bool CSlidePPTObj::ExportSlide(const std::string& file, int position, int width,
         return false;
     const QFileInfo existing(QString::fromStdString(file));
     if (existing.exists()) {
-        // A file the user may not write is left as it is.
+        // A read-only file (no write permission for anyone, or none for this
+        // user) is left as it is.
         if (!existing.isFile() || ::access(file.c_str(), W_OK) != 0 ||
+            !(existing.permissions() &
+              (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther)) ||
             std::remove(file.c_str()) != 0)
             return false;
     }

@@ -45,6 +45,9 @@ public:
     void SetCacheFolder(const std::string& folder) { m_cacheFolder = folder; }
     void SetConversionTimeout(int milliseconds) { m_timeoutMs = milliseconds; }
     void SetPrompt(CUserPrompt* prompt) { m_prompt = prompt; }
+    // The program's "Temp" work folder, created when missing; "" when it
+    // cannot be made.
+    static std::string DefaultWorkFolder();
 
     bool OpenPresentation(const std::string& path, int width, int height,
                           CThumbnailReceiver* receiver, bool png);

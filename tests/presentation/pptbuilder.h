@@ -1,0 +1,46 @@
+#pragma once
+
+#include "testcompound.h"
+
+#include <QByteArray>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Builds the two streams of a small presentation record by record, so tests
+// can make presentations LibreOffice would never write: thousands of slides,
+// odd first slide numbers, broken offsets and lengths.
+class CPptBuilder
+{
+public:
+    struct Show
+    {
+        std::string name;
+        std::vector<uint32_t> ids;
+    };
+
+    // Slides with identifiers 256, 257, ...
+    explicit CPptBuilder(int slides = 3);
+
+    int firstSlideNumber = 1;
+    std::vector<uint32_t> slideIds;
+    int rangeType = 1;  // 1 all, 2 range, 3 named show
+    int startSlide = 0;
+    int endSlide = 0;
+    std::string showName;
+    std::vector<Show> shows;
+    bool withShowSettings = true;
+    uint32_t headerToken = 0xE391C05Fu;
+    uint16_t fileVersion = 1012;
+    uint8_t majorVersion = 3;
+    bool encryptedEdit = false;
+
+    QByteArray DocumentStream() const;
+    QByteArray CurrentUserStream() const;
+    // Offsets inside DocumentStream(), for tests that damage it.
+    int UserEditOffset() const;
+    int PersistDirectoryOffset() const;
+    CompoundStreams Streams() const;
+    bool Write(const std::string& path) const;
+};
