@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <string>
+#include <vector>
+
+// Checks a whole card before a show: every scenario file parses, every
+// picture it names is in the scenario folder with the right size and type
+// (1024 x 768 JPEG or BMP, 160 x 120 JPEG thumbnail), every name keeps to
+// 8 + 3 characters, and the autorun list names only scenarios that are on
+// the card. Problems are the program's numbered texts, filled.
+class CCardCheck
+{
+public:
+    struct Scenario
+    {
+        std::string file;  // the scenario file's name in the root
+        std::vector<std::string> problems;
+        bool Ok() const { return problems.empty(); }
+    };
+
+    // Checks the card whose root (trailing '/') is `root`. false when the
+    // root cannot be read at all.
+    bool Run(const std::string& root);
+
+    bool Ok() const;
+    const std::vector<Scenario>& Scenarios() const { return m_scenarios; }
+    const std::vector<std::string>& AutorunEntries() const { return m_autorunEntries; }
+    bool AutorunRepeat() const { return m_autorunRepeat; }
+    const std::vector<std::string>& AutorunProblems() const { return m_autorunProblems; }
+
+    // {"ok", "scenarios": [{"file", "ok", "problems"}], "autorun": {"entries",
+    // "repeat", "problems"}}
+    QByteArray ToJson() const;
+
+    // The problems of one scenario of the card.
+    static std::vector<std::string> CheckScenario(const std::string& root, const std::string& file);
+    // Whether the picture at `path` decodes as `format` ("jpeg" or "bmp")
+    // of exactly width x height pixels.
+    static bool IsPicture(const std::string& path, const char* format, int width, int height);
+
+private:
+    void CheckAutorun(const std::string& root);
+
+    std::vector<Scenario> m_scenarios;
+    std::vector<std::string> m_autorunEntries;
+    bool m_autorunRepeat = false;
+    std::vector<std::string> m_autorunProblems;
+};

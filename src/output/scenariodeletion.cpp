@@ -1,0 +1,77 @@
+#include "output/scenariodeletion.h"
+
+#include "document/pathutils.h"
+#include "document/userprompt.h"
+#include "output/cardfolder.h"
+#include "output/sfcfile.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+bool CScenarioDeletion::DeleteOne(const std::string& root, const std::string& name)
+{
+    // Only a file of the card's root, never anything a name could reach
+    // outside it.
+    const std::string file = CCardFolder::Find(root, name, CCardFolder::FileEntry);
+    if (file.empty())
+        return false;
+    std::error_code ec;
+    if (!fs::remove(fs::path(file), ec) || ec)
+        return false;
+    const std::string folder =
+        CCardFolder::Find(root, CCardFolder::BaseName(name), CCardFolder::FolderEntry);
+    if (folder.empty())
+        return true;  // no folder: nothing left of the scenario
+    if (!EmptyFolder(folder + '/'))
+        return false;
+    // A folder that keeps entries of its own (subfolders, hidden files) stays.
+    fs::remove(fs::path(folder), ec);
+    return true;
+}
+
+CScenarioDeletion::Result CScenarioDeletion::DeleteScenarios(const std::string& root,
+                                                             const std::vector<std::string>& names,
+                                                             CUserPrompt* prompt)
+{
+    Result result;
+    for (const std::string& name : names) {
+        if (name.empty())
+            continue;
+        const std::string base = CCardFolder::BaseName(name);
+        const CUserPrompt::Answer answer = AskUser(prompt, 7147, CUserPrompt::Question,
+                                                   CUserPrompt::YesNoCancel, base);
+        if (answer == CUserPrompt::AnswerNo) {
+            result.declined = true;
+            continue;
+        }
+        if (answer != CUserPrompt::AnswerYes) {
+            result.declined = true;
+            break;
+        }
+        result.attempted = true;
+        if (DeleteOne(root, name)) {
+            ++result.deleted;
+        } else {
+            ++result.failed;
+            AskUser(prompt, 7145, CUserPrompt::Exclamation, CUserPrompt::Ok, base);
+        }
+    }
+    if (result.attempted)
+        PruneAutorun(root, prompt);
+    return result;
+}
+
+void CScenarioDeletion::PruneAutorun(const std::string& root, CUserPrompt* prompt)
+{
+    const std::string path = CCardFolder::Find(root, CSfcFile::FileName, CCardFolder::FileEntry);
+    if (path.empty())
+        return;
+    CSfcFile list;
+    if (!list.Load(path, prompt))
+        return;
+    list.RemoveMissing();
+    if (list.IsModified())
+        list.Save(path, prompt);
+}

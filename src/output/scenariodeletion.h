@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+class CUserPrompt;
+
+// Deleting scenarios from a card: for each scenario file name the user is
+// asked (7147, Yes / No / Cancel); Yes deletes the scenario file, then the
+// files of its folder and the folder. A scenario that cannot be deleted
+// completely is reported (7145) and the next one is handled. When anything
+// was attempted, the card's autorun list drops the scenarios that are gone.
+class CScenarioDeletion
+{
+public:
+    struct Result
+    {
+        bool attempted = false;  // a Yes was given for at least one name
+        int failed = 0;          // scenarios reported with 7145
+        int deleted = 0;
+        bool declined = false;   // a No or Cancel was given
+    };
+
+    static Result DeleteScenarios(const std::string& root, const std::vector<std::string>& names,
+                                  CUserPrompt* prompt);
+    // Deletes one scenario without asking: its file, the files of its folder
+    // and the folder. false (nothing reported) when the file could not be
+    // deleted or the folder not emptied.
+    static bool DeleteOne(const std::string& root, const std::string& name);
+    // Loads the card's autorun list, drops the missing scenarios and writes
+    // it back when that changed something.
+    static void PruneAutorun(const std::string& root, CUserPrompt* prompt);
+};

@@ -1,0 +1,182 @@
+#include "output/sfcfile.h"
+
+#include "document/userprompt.h"
+#include "output/cardfolder.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QString>
+
+namespace {
+
+// The single-byte white space of the C locale.
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// Leading blanks go; then every blank before the first '=' (the rest of the
+// line from the '=' on stays as it is).
+std::string cleanLine(const std::string& line)
+{
+    std::string out;
+    size_t i = 0;
+    while (i < line.size() && isBlank(line[i]))
+        ++i;
+    bool afterEquals = false;
+    for (; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == '=')
+            afterEquals = true;
+        if (afterEquals || !isBlank(c))
+            out += c;
+    }
+    return out;
+}
+
+// Text as a text-mode reader sees it: a Ctrl-Z ends the file; any other
+// control byte than the blanks means the file is not a text list.
+bool isTextList(const QByteArray& bytes, qsizetype& end)
+{
+    end = bytes.size();
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(bytes[i]);
+        if (c == 0x1A) {
+            end = i;
+            return true;
+        }
+        if ((c < 0x20 && !isBlank(static_cast<char>(c))) || c == 0x7F)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void CSfcFile::Reset()
+{
+    m_entries.clear();
+    m_repeat = false;
+    m_path.clear();
+}
+
+CSfcFile::ParseResult CSfcFile::Parse(const QByteArray& bytes)
+{
+    Reset();
+    qsizetype end = 0;
+    if (bytes.size() > MaxFileSize || !isTextList(bytes, end))
+        return ParseDamaged;
+    qsizetype pos = 0;
+    // A byte-order mark written by a text editor is not part of the first line.
+    if (end >= 3 && bytes.startsWith("\xEF\xBB\xBF"))
+        pos = 3;
+    bool inSection = false;
+    while (pos < end) {
+        qsizetype eol = bytes.indexOf('\n', pos);
+        if (eol < 0 || eol > end)
+            eol = end;
+        std::string line(bytes.constData() + pos, static_cast<size_t>(eol - pos));
+        pos = eol + 1;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        line = cleanLine(line);
+        if (!line.empty() && line.front() == '[') {
+            const bool autorun = CCardFolder::EqualsNoCase(line, "[Autorun]");
+            if (autorun && inSection)
+                return ParseRepeatedHeader;
+            inSection = autorun;
+            continue;
+        }
+        if (!inSection)
+            continue;
+        if (CCardFolder::EqualsNoCase(line, "REPEAT"))
+            m_repeat = true;
+        else
+            m_entries.push_back(CCardFolder::ToUpperAscii(line));
+    }
+    return ParseOk;
+}
+
+bool CSfcFile::Load(const std::string& path, CUserPrompt* prompt)
+{
+    Reset();
+    m_modified = false;
+    if (path.empty())
+        return false;
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly)) {
+        AskUser(prompt, 7126, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
+        return false;
+    }
+    // One byte more than allowed tells a too large file from a full one.
+    const QByteArray bytes = file.read(MaxFileSize + 1);
+    const bool readFailed = file.error() != QFileDevice::NoError;
+    file.close();
+    const ParseResult result = readFailed ? ParseDamaged : Parse(bytes);
+    if (result == ParseDamaged) {
+        Reset();
+        AskUser(prompt, 7126, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
+        return false;
+    }
+    m_path = path;
+    return result == ParseOk;
+}
+
+QByteArray CSfcFile::ToBytes() const
+{
+    QByteArray bytes("[Autorun]\n");
+    for (const std::string& entry : m_entries) {
+        if (entry.empty())
+            continue;
+        const std::string upper = CCardFolder::ToUpperAscii(entry);
+        bytes.append(upper.data(), static_cast<qsizetype>(upper.size()));
+        bytes.append('\n');
+    }
+    if (m_repeat)
+        bytes.append("REPEAT\n");
+    return bytes;
+}
+
+bool CSfcFile::Save(const std::string& path, CUserPrompt* prompt)
+{
+    if (path.empty())
+        return false;
+    const QByteArray bytes = ToBytes();
+    // A whole new file or none: a full or pulled card keeps its old list.
+    QSaveFile file(QString::fromStdString(path));
+    bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    if (written)
+        written = file.commit();
+    else
+        file.cancelWriting();
+    if (!written) {
+        AskUser(prompt, 7127, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
+        return false;
+    }
+    m_modified = false;
+    return true;
+}
+
+bool CSfcFile::ScenarioPresent(const std::string& root, const std::string& entry)
+{
+    if (!CCardFolder::IsPlainName(entry))
+        return false;
+    return !CCardFolder::Find(root, entry, CCardFolder::FileEntry).empty() &&
+           !CCardFolder::Find(root, CCardFolder::BaseName(entry), CCardFolder::FolderEntry)
+                .empty();
+}
+
+void CSfcFile::RemoveMissing()
+{
+    const size_t slash = m_path.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string("./")
+                                                          : m_path.substr(0, slash + 1);
+    std::vector<std::string> kept;
+    for (const std::string& entry : m_entries) {
+        if (entry.empty() || ScenarioPresent(folder, entry))
+            kept.push_back(entry);
+        else
+            m_modified = true;
+    }
+    m_entries = std::move(kept);
+}
