@@ -1,0 +1,335 @@
+#include "output/scenarioexport.h"
+
+#include "document/pathutils.h"
+#include "document/resourcebundle.h"
+#include "document/userprompt.h"
+#include "document/zurdoc.h"
+#include "model/cellinfolist.h"
+#include "output/cardfolder.h"
+#include "output/progress.h"
+#include "output/scenariofile.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLockFile>
+#include <QStandardPaths>
+#include <QString>
+
+#include <filesystem>
+#include <memory>
+#include <sys/statvfs.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+struct CScenarioExport::State
+{
+    std::string root;            // R, trailing '/'
+    std::string scenarioFile;    // R + N + ".sit", the file this send writes
+    std::string oldScenario;     // the scenario file already on the card (any case)
+    std::string folder;          // F, trailing '/'
+    std::string staging;         // T, trailing '/'
+    std::string stagedScenario;  // T + N + ".sit"
+    std::unique_ptr<QLockFile> stagingLock;
+    bool oldScenarioPresent = false;
+    bool folderCreatedHere = false;
+    bool writingStarted = false;
+};
+
+namespace {
+
+constexpr const char* kStagingName = "Temp3";
+
+// Bytes the files of `folder` that EmptyFolder would delete take on a volume
+// whose allocation unit is `unit`: a card stores whole clusters.
+uint64_t allocatedSize(uint64_t size, uint64_t unit)
+{
+    return unit > 1 ? (size + unit - 1) / unit * unit : size;
+}
+
+uint64_t allocatedFolderSize(const std::string& folder, uint64_t unit)
+{
+    uint64_t total = 0;
+    std::error_code ec;
+    fs::directory_iterator it(fs::path(folder), ec);
+    if (ec)
+        return 0;
+    for (const fs::directory_entry& entry : it) {
+        const std::string name = entry.path().filename().string();
+        if (name.empty() || name[0] == '.' || !entry.is_regular_file(ec))
+            continue;
+        const uintmax_t size = entry.file_size(ec);
+        if (!ec)
+            total += allocatedSize(size, unit);
+    }
+    return total;
+}
+
+uint64_t allocationUnit(const std::string& root)
+{
+    struct statvfs vfs {};
+    if (statvfs(root.c_str(), &vfs) != 0 || vfs.f_frsize == 0)
+        return 1;
+    return vfs.f_frsize;
+}
+
+bool removeFile(const std::string& path)
+{
+    std::error_code ec;
+    fs::remove(fs::path(path), ec);
+    return !ec && !fs::exists(fs::symlink_status(fs::path(path), ec));
+}
+
+void removeFolder(const std::string& folder)
+{
+    std::error_code ec;
+    fs::remove(fs::path(folder), ec);
+}
+
+} // namespace
+
+CScenarioExport::CScenarioExport(CUserPrompt* prompt, CProgress* progress)
+    : m_prompt(prompt), m_progress(progress)
+{
+    SetCardOperations({});
+}
+
+void CScenarioExport::SetCardOperations(CardOperations operations)
+{
+    m_card = std::move(operations);
+    if (!m_card.copyFile)
+        m_card.copyFile = CopyFileKeepTime;
+    if (!m_card.checkSpace) {
+        m_card.checkSpace = [](CUserPrompt* prompt, const std::string& root, uint64_t need) {
+            return CheckDiskSpace(prompt, root, need, false);
+        };
+    }
+}
+
+std::string CScenarioExport::WorkFolder()
+{
+    QString base = qEnvironmentVariable("ZELM_HOME");
+    if (base.isEmpty()) {
+        const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+        if (cache.isEmpty())
+            return {};
+        base = cache + QStringLiteral("/Pellyx/Zelm Tessara");
+    }
+    if (!QDir().mkpath(base))
+        return {};
+    std::string folder = base.toStdString();
+    AddBackslash(folder);
+    return folder;
+}
+
+CScenarioExport::Project CScenarioExport::ProjectOf(CZurDoc& document)
+{
+    Project project;
+    project.name = document.ProjectName;
+    project.backColor = document.BackColor;
+    project.imageQuality = document.ImageQuality;
+    project.cells = &document.Cells;
+    project.hosts = CCardImageHost::MakeFactory(document.BackColor, document.ImageQuality);
+    return project;
+}
+
+bool CScenarioExport::CanSend(const CZurDoc& document)
+{
+    return !document.IsModified();
+}
+
+CScenarioExport::Outcome CScenarioExport::Send(CZurDoc& document, const std::string& cardRoot)
+{
+    if (!CanSend(document))
+        return Declined;
+    return Send(ProjectOf(document), cardRoot);
+}
+
+CScenarioExport::Outcome CScenarioExport::Send(const Project& project,
+                                               const std::string& cardRoot)
+{
+    m_wantsAutorun = false;
+    m_timing = {};
+    State state;
+    state.root = cardRoot;
+    AddBackslash(state.root);
+    if (state.root.empty() || !project.cells)
+        return Declined;
+    if (AskUser(m_prompt, 7134, CUserPrompt::Question, CUserPrompt::OkCancel, project.name,
+                state.root) != CUserPrompt::AnswerOk)
+        return Declined;
+
+    const int n = project.cells->GetCount();
+    if (m_progress) {
+        m_progress->SetCaption(CResourceBundle::Text(7138));
+        m_progress->SetPos(0);
+        m_progress->SetStep(1);
+        m_progress->SetRange(0, n + 2);
+        m_progress->Show(true);
+        m_progress->SetText(CResourceBundle::Text(7139));
+    }
+    const bool success = Run(project, state);
+    CleanUp(state, success);
+    if (m_progress)
+        m_progress->Show(false);
+
+    if (success) {
+        if (m_offerAutorun) {
+            m_wantsAutorun = AskUser(m_prompt, 7148, CUserPrompt::Question, CUserPrompt::YesNo,
+                                     project.name) == CUserPrompt::AnswerYes;
+        }
+        return Sent;
+    }
+    if (state.folderCreatedHere || state.writingStarted)
+        EmptyFolder(state.folder);
+    if (state.folderCreatedHere)
+        removeFolder(state.folder);
+    AskUser(m_prompt, 7132, CUserPrompt::Exclamation, CUserPrompt::Ok, project.name);
+    return Failed;
+}
+
+bool CScenarioExport::Run(const Project& project, State& state)
+{
+    // The name becomes a file and a folder in the card's root: it must stay
+    // there, and it must never name the root itself.
+    if (!CCardFolder::IsPlainName(project.name))
+        return false;
+    if (!Stage(project, state))
+        return false;
+    return WriteCard(project, state);
+}
+
+bool CScenarioExport::Stage(const Project& project, State& state)
+{
+    // The staging folder. Another send running at the same time (a second
+    // command line) keeps its own, so neither empties the other's files.
+    const std::string work = WorkFolder();
+    if (work.empty())
+        return false;
+    for (int k = 1; k <= 100 && !state.stagingLock; ++k) {
+        const std::string name = k == 1 ? kStagingName : kStagingName + ("-" + std::to_string(k));
+        auto lock = std::make_unique<QLockFile>(QString::fromStdString(work + name + ".lock"));
+        lock->setStaleLockTime(0);
+        if (lock->tryLock(0)) {
+            state.stagingLock = std::move(lock);
+            state.staging = work + name + "/";
+        }
+    }
+    if (!state.stagingLock || !QDir().mkpath(QString::fromStdString(state.staging)) ||
+        !EmptyFolder(state.staging))
+        return false;
+
+    if (!EnsureDriveReady(m_prompt, state.root))
+        return false;
+
+    const std::string name = project.name;
+    state.scenarioFile = state.root + name + ".sit";
+    state.oldScenario = CCardFolder::Find(state.root, name + ".sit", CCardFolder::FileEntry);
+    if (!state.oldScenario.empty()) {
+        state.oldScenarioPresent = true;
+        if (AskUser(m_prompt, 7117, CUserPrompt::Question, CUserPrompt::YesNo,
+                    state.oldScenario) != CUserPrompt::AnswerYes)
+            return false;
+    }
+    const std::string oldFolder = CCardFolder::Find(state.root, name, CCardFolder::FolderEntry);
+    if (!oldFolder.empty()) {
+        state.folder = oldFolder + "/";
+        if (AskUser(m_prompt, 7117, CUserPrompt::Question, CUserPrompt::YesNo, state.folder) !=
+            CUserPrompt::AnswerYes)
+            return false;
+    } else {
+        state.folder = state.root + name + "/";
+        std::error_code ec;
+        if (!fs::create_directory(fs::path(state.root + name), ec) || ec) {
+            AskUser(m_prompt, 7104, CUserPrompt::Exclamation, CUserPrompt::Ok, state.folder);
+            return false;
+        }
+        state.folderCreatedHere = true;
+    }
+
+    if (m_progress) {
+        m_progress->StepIt();
+        m_progress->SetText(CResourceBundle::Text(7168));
+    }
+    QElapsedTimer timer;
+    timer.start();
+    project.cells->AssignCardNames(name, project.imageQuality == 0 ? ".bmp" : ".jpg");
+    state.stagedScenario = state.staging + name + ".sit";
+    if (!CScenarioFile::Write(state.stagedScenario, name, project.backColor, *project.cells))
+        return false;
+    if (m_progress) {
+        m_progress->StepIt();
+        if (m_progress->IsCancelled())
+            return false;
+    }
+    CCardImageWriter writer(project.hosts, m_threads);
+    const bool written = writer.WriteCardImages(*project.cells, state.staging, m_progress);
+    m_timing.conversionMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+    if (!written)
+        return false;
+
+    // Room for the growth only: the old scenario's files go first.
+    const uint64_t unit = allocationUnit(state.root);
+    uint64_t oldBytes = allocatedFolderSize(state.folder, unit);
+    if (state.oldScenarioPresent) {
+        std::error_code ec;
+        const uintmax_t size = fs::file_size(fs::path(state.oldScenario), ec);
+        if (!ec)
+            oldBytes += allocatedSize(size, unit);
+    }
+    const uint64_t newBytes = allocatedFolderSize(state.staging, unit);
+    if (newBytes > oldBytes && !m_card.checkSpace(m_prompt, state.root, newBytes - oldBytes))
+        return false;
+    return true;
+}
+
+bool CScenarioExport::WriteCard(const Project& project, State& state)
+{
+    const int n = project.cells->GetCount();
+    if (m_progress) {
+        m_progress->SetText(CResourceBundle::Format(7140, project.name));
+        m_progress->SetPos(0);
+        m_progress->SetRange(0, n + 2);
+        if (m_progress->IsCancelled())
+            return false;
+    }
+    QElapsedTimer timer;
+    timer.start();
+    state.writingStarted = true;
+    if (state.oldScenarioPresent && !removeFile(state.oldScenario))
+        return false;
+    if (!EmptyFolder(state.folder))
+        return false;
+    if (m_progress)
+        m_progress->StepIt();
+    // The pictures first and the scenario file last: a card pulled or a
+    // program stopped half-way never holds a scenario file that names
+    // pictures it does not have.
+    if (!CCardImageWriter::CopyCardFiles(*project.cells, state.staging, state.folder, m_progress,
+                                         m_card.copyFile))
+        return false;
+    if (m_progress && m_progress->IsCancelled())
+        return false;
+    if (!m_card.copyFile(state.stagedScenario, state.scenarioFile))
+        return false;
+    if (m_progress)
+        m_progress->StepIt();
+    m_timing.copyMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+    return true;
+}
+
+void CScenarioExport::CleanUp(State& state, bool success)
+{
+    if (!state.staging.empty()) {
+        EmptyFolder(state.staging);
+        removeFolder(state.staging);
+    }
+    if (state.stagingLock)
+        state.stagingLock->unlock();
+    if (!success && state.writingStarted) {
+        removeFile(state.scenarioFile);
+        if (state.oldScenarioPresent)
+            removeFile(state.oldScenario);
+    }
+}

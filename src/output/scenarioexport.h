@@ -1,0 +1,95 @@
+#pragma once
+
+#include "output/cardimagehost.h"
+#include "output/cardimagewriter.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class CCellInfoList;
+class CProgress;
+class CUserPrompt;
+class CZurDoc;
+
+// Send: writes a project to a card as a scenario. Everything is made in the
+// staging folder first and checked against the card's free space; only then
+// is the card written, and a failure after that removes the new scenario
+// file (and a scenario folder this send created). Questions and messages go
+// through the prompt, long work through the progress.
+class CScenarioExport
+{
+public:
+    // What a send needs from the project.
+    struct Project
+    {
+        std::string name;
+        uint32_t backColor = 0;  // 0x00BBGGRR
+        int imageQuality = 2;
+        CCellInfoList* cells = nullptr;
+        CCardImageHost::Factory hosts;  // image services for the conversion workers
+    };
+
+    // The card's file operations, replaceable so that tests can make a card
+    // fail, fill up or vanish half-way.
+    struct CardOperations
+    {
+        // Copies a staged file to the card, replacing.
+        CCardImageWriter::CopyFunction copyFile;
+        // Whether `need` more bytes fit on the volume of `root` (7106 otherwise).
+        std::function<bool(CUserPrompt* prompt, const std::string& root, uint64_t need)> checkSpace;
+    };
+
+    enum Outcome {
+        Sent,      // the scenario is on the card
+        Declined,  // the confirmation was cancelled; nothing happened
+        Failed,    // failed or cancelled later; 7132 was shown
+    };
+
+    struct Timing
+    {
+        double conversionMs = 0;  // making the staged pictures
+        double copyMs = 0;        // writing the card
+    };
+
+    CScenarioExport(CUserPrompt* prompt, CProgress* progress);
+
+    // 0: a conversion thread per processor core; 1: all on this thread.
+    void SetThreads(int threads) { m_threads = threads; }
+    void SetCardOperations(CardOperations operations);
+    // Whether to ask 7148 at the end (the command line does not).
+    void SetOfferAutorun(bool offer) { m_offerAutorun = offer; }
+
+    // The project of a document, with workers that share none of its engines.
+    static Project ProjectOf(CZurDoc& document);
+    // Only a saved project is sent.
+    static bool CanSend(const CZurDoc& document);
+
+    // Sends `project` to the card whose root is `cardRoot` (the send
+    // dialog's answer: a mount point or any folder standing for a card).
+    Outcome Send(const Project& project, const std::string& cardRoot);
+    Outcome Send(CZurDoc& document, const std::string& cardRoot);
+
+    // After Sent: whether the user asked (7148) to edit the autorun list.
+    bool WantsAutorunEditor() const { return m_wantsAutorun; }
+    const Timing& LastTiming() const { return m_timing; }
+
+    // The per-user work folder (trailing '/'): $ZELM_HOME, else the cache
+    // folder of the program; created when missing. "" when it cannot be made.
+    static std::string WorkFolder();
+
+private:
+    struct State;
+    bool Run(const Project& project, State& state);
+    bool Stage(const Project& project, State& state);
+    bool WriteCard(const Project& project, State& state);
+    void CleanUp(State& state, bool success);
+
+    CUserPrompt* m_prompt;
+    CProgress* m_progress;
+    CardOperations m_card;
+    int m_threads = 0;
+    bool m_offerAutorun = true;
+    bool m_wantsAutorun = false;
+    Timing m_timing;
+};
