@@ -1,5 +1,6 @@
 #include "output/sfcfile.h"
 
+#include "document/pathutils.h"
 #include "document/userprompt.h"
 #include "output/cardfolder.h"
 
@@ -34,17 +35,16 @@ std::string cleanLine(const std::string& line)
     return out;
 }
 
-// Text as a text-mode reader sees it: a Ctrl-Z ends the file; any other
-// control byte than the blanks means the file is not a text list.
+// Whether the bytes are a text list: a binary file has control bytes other
+// than the blanks. A single Ctrl-Z at the very end (the end-of-file mark of
+// old editors) is allowed and not part of the text.
 bool isTextList(const QByteArray& bytes, qsizetype& end)
 {
     end = bytes.size();
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
+    if (end > 0 && bytes[end - 1] == '\x1A')
+        --end;
+    for (qsizetype i = 0; i < end; ++i) {
         const unsigned char c = static_cast<unsigned char>(bytes[i]);
-        if (c == 0x1A) {
-            end = i;
-            return true;
-        }
         if ((c < 0x20 && !isBlank(static_cast<char>(c))) || c == 0x7F)
             return false;
     }
@@ -142,9 +142,11 @@ bool CSfcFile::Save(const std::string& path, CUserPrompt* prompt)
     if (path.empty())
         return false;
     const QByteArray bytes = ToBytes();
-    // A whole new file or none: a full or pulled card keeps its old list.
+    // A whole new file or none: a full or pulled card keeps its old list. A
+    // write-protected list stays as it is, also for the administrator.
     QSaveFile file(QString::fromStdString(path));
-    bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    const bool writable = !PathExists(path) || FileExists(path, false);
+    bool written = writable && file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
     if (written)
         written = file.commit();
     else

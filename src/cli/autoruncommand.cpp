@@ -1,0 +1,100 @@
+// zelm autorun: reads, prunes, edits and writes a card's autorun list as the
+// autorun editor's OK does.
+#include "cli/cardroot.h"
+#include "cli/clicommand.h"
+#include "cli/cliprompt.h"
+#include "output/autoruneditor.h"
+#include "output/cardfolder.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+int runAutorun(const CCliArgs& args, CCliPrompt& prompt);
+
+const CCliCommand kAutorun = {
+    "autorun",
+    "autorun CARD [--list] [--add NAME.SIT...] [--remove NAME.SIT...] [--repeat on|off]",
+    "Edits the card's autorun list (AUTORUN.SFC), the scenarios the player starts by\n"
+    "itself. The list is read and its missing scenarios dropped; --add appends scenarios\n"
+    "of the card, --remove takes entries out, --repeat switches repeating; then the list is\n"
+    "written. --list prints the list (and --json as {\"entries\", \"repeat\"}); alone it\n"
+    "changes nothing.",
+    {"add*", "remove*", "repeat"},
+    {"list"},
+    runAutorun,
+};
+
+void printList(const CAutorunEditor& editor, bool json)
+{
+    if (json) {
+        QJsonArray entries;
+        for (const std::string& e : editor.Autorun())
+            entries.append(QString::fromStdString(e));
+        const QJsonObject object{{"entries", entries}, {"repeat", editor.Repeat()}};
+        const QByteArray text = QJsonDocument(object).toJson(QJsonDocument::Indented);
+        std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), stdout);
+        return;
+    }
+    for (const std::string& e : editor.Autorun())
+        std::printf("%s\n", e.c_str());
+    std::printf("repeat: %s\n", editor.Repeat() ? "on" : "off");
+}
+
+int runAutorun(const CCliArgs& args, CCliPrompt& prompt)
+{
+    if (args.positional.size() != 1)
+        return CliUsage(kAutorun, "autorun takes one card");
+    const std::string repeat = args.Value("repeat");
+    if (args.Has("repeat") && repeat != "on" && repeat != "off")
+        return CliUsage(kAutorun, "--repeat takes on or off");
+    const std::string root = CardRootArgument(args.positional[0]);
+    if (!CardReadable(root, prompt))
+        return ExitFailed;
+
+    CAutorunEditor editor;
+    editor.LoadDrive(root, &prompt);
+    // Only scenarios of the card can be added, as in the editor's list.
+    std::vector<std::string> toAdd;
+    for (const std::string& name : args.All("add")) {
+        const auto& available = editor.Available();
+        const auto it = std::find_if(available.begin(), available.end(), [&](const auto& a) {
+            return CCardFolder::EqualsNoCase(a, name);
+        });
+        if (it == available.end()) {
+            prompt.Message(7159, CUserPrompt::Exclamation, CUserPrompt::Ok, root + name);
+            return ExitFailed;
+        }
+        toAdd.push_back(*it);
+    }
+    editor.Add(toAdd, &prompt);
+    std::vector<int> doomed;
+    for (const std::string& name : args.All("remove")) {
+        for (int i = 0; i < static_cast<int>(editor.Autorun().size()); ++i) {
+            if (CCardFolder::EqualsNoCase(editor.Autorun()[static_cast<size_t>(i)], name))
+                doomed.push_back(i);
+        }
+    }
+    editor.Remove(doomed);
+    if (args.Has("repeat"))
+        editor.SetRepeat(repeat == "on");
+
+    const bool edits = args.Has("add") || args.Has("remove") || args.Has("repeat");
+    if (edits || !args.Has("list")) {
+        if (!editor.Apply(&prompt))
+            return ExitFailed;
+        prompt.Message(7149, CUserPrompt::Information, CUserPrompt::Ok, root);
+    }
+    if (args.Has("list"))
+        printList(editor, args.json);
+    return ExitDone;
+}
+
+const CCliCommandRegistrar registrar(kAutorun);
+
+} // namespace

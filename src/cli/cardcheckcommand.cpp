@@ -1,0 +1,60 @@
+// zelm card-check: checks every scenario on a card and its autorun list.
+#include "cli/cardroot.h"
+#include "cli/clicommand.h"
+#include "cli/cliprompt.h"
+#include "output/cardcheck.h"
+
+#include <cstdio>
+
+namespace {
+
+int runCardCheck(const CCliArgs& args, CCliPrompt& prompt);
+
+const CCliCommand kCardCheck = {
+    "card-check",
+    "card-check CARD [--json]",
+    "Checks every scenario on the card: the scenario file parses, every picture it names\n"
+    "exists with the right size and type (1024 x 768 JPEG or BMP, 160 x 120 JPEG\n"
+    "thumbnail), no name is longer than 8 + 3 characters, and the autorun list names only\n"
+    "scenarios that are on the card. Exit status 1 when something is wrong.\n"
+    "--json prints {\"ok\", \"scenarios\": [{\"file\", \"ok\", \"problems\"}],\n"
+    "\"autorun\": {\"entries\", \"repeat\", \"problems\"}}.",
+    {},
+    {},
+    runCardCheck,
+};
+
+void printText(const CCardCheck& check)
+{
+    for (const CCardCheck::Scenario& s : check.Scenarios()) {
+        std::printf("%s: %s\n", s.file.c_str(), s.Ok() ? "ok" : "problems");
+        for (const std::string& p : s.problems)
+            std::printf("  %s\n", p.c_str());
+    }
+    std::printf("autorun: %zu entries%s: %s\n", check.AutorunEntries().size(),
+                check.AutorunRepeat() ? ", repeat" : "",
+                check.AutorunProblems().empty() ? "ok" : "problems");
+    for (const std::string& p : check.AutorunProblems())
+        std::printf("  %s\n", p.c_str());
+}
+
+int runCardCheck(const CCliArgs& args, CCliPrompt& prompt)
+{
+    if (args.positional.size() != 1)
+        return CliUsage(kCardCheck, "card-check takes one card");
+    const std::string root = CardRootArgument(args.positional[0]);
+    CCardCheck check;
+    if (!CardReadable(root, prompt) || !check.Run(root))
+        return ExitFailed;
+    if (args.json) {
+        const QByteArray json = check.ToJson();
+        std::fwrite(json.constData(), 1, static_cast<size_t>(json.size()), stdout);
+    } else {
+        printText(check);
+    }
+    return check.Ok() ? ExitDone : ExitFailed;
+}
+
+const CCliCommandRegistrar registrar(kCardCheck);
+
+} // namespace

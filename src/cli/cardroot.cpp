@@ -1,0 +1,27 @@
+#include "cli/cardroot.h"
+
+#include "cli/cliprompt.h"
+#include "document/pathutils.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QString>
+
+std::string CardRootArgument(const std::string& argument)
+{
+    if (argument.empty())
+        return {};
+    std::string root =
+        QDir::cleanPath(QFileInfo(QString::fromStdString(argument)).absoluteFilePath())
+            .toStdString();
+    AddBackslash(root);
+    return root;
+}
+
+bool CardReadable(const std::string& root, CCliPrompt& prompt)
+{
+    if (!root.empty() && FolderExists(root))
+        return true;
+    prompt.Message(7115, CUserPrompt::Exclamation, CUserPrompt::Ok, root);
+    return false;
+}
