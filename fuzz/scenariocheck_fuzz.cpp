@@ -1,5 +1,6 @@
-// libFuzzer target: the scenario-file check behind card-check, on arbitrary
-// bytes.
+// libFuzzer target: the checks behind card-check on arbitrary bytes: the
+// scenario file and the picture headers.
+#include "output/cardpicture.h"
 #include "output/scenariocheck.h"
 
 #include <QByteArray>
@@ -22,5 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                    !CScenarioCheck::IsShortName(slide.thumbnail)))
             std::abort();
     }
+    CCardPicture::IsBaselineJpeg(bytes, 160, 120);
+    CCardPicture::IsBitmap24(bytes, 1024, 768);
     return 0;
 }

@@ -3,12 +3,11 @@
 #include "document/pathutils.h"
 #include "document/resourcebundle.h"
 #include "output/cardfolder.h"
+#include "output/cardpicture.h"
 #include "output/scenariocheck.h"
 #include "output/sfcfile.h"
 
 #include <QFile>
-#include <QImage>
-#include <QImageReader>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -27,17 +26,6 @@ QJsonArray toJsonArray(const std::vector<std::string>& texts)
 }
 
 } // namespace
-
-bool CCardCheck::IsPicture(const std::string& path, const char* format, int width, int height)
-{
-    QImageReader reader(QString::fromStdString(path));
-    reader.setDecideFormatFromContent(true);
-    if (reader.format() != QByteArray(format) || reader.size() != QSize(width, height))
-        return false;
-    // The header alone does not tell a cut-off file; the player decodes it all.
-    const QImage image = reader.read();
-    return !image.isNull() && image.size() == QSize(width, height);
-}
 
 std::vector<std::string> CCardCheck::CheckScenario(const std::string& root,
                                                    const std::string& file)
@@ -84,11 +72,11 @@ std::vector<std::string> CCardCheck::CheckScenario(const std::string& root,
             }
             bool right = false;
             if (wanted.thumbnail)
-                right = IsPicture(path, "jpeg", 160, 120);
+                right = CCardPicture::Check(path, CCardPicture::Jpeg, 160, 120);
             else if (CCardFolder::EqualsNoCase(wanted.name.substr(wanted.name.size() - 4), ".BMP"))
-                right = IsPicture(path, "bmp", 1024, 768);
+                right = CCardPicture::Check(path, CCardPicture::Bitmap, 1024, 768);
             else
-                right = IsPicture(path, "jpeg", 1024, 768);
+                right = CCardPicture::Check(path, CCardPicture::Jpeg, 1024, 768);
             if (!right)
                 problems.push_back(CResourceBundle::Format(7124, shown));
         }

@@ -36,9 +36,6 @@ public:
 
     // The problems of one scenario of the card.
     static std::vector<std::string> CheckScenario(const std::string& root, const std::string& file);
-    // Whether the picture at `path` decodes as `format` ("jpeg" or "bmp")
-    // of exactly width x height pixels.
-    static bool IsPicture(const std::string& path, const char* format, int width, int height);
 
 private:
     void CheckAutorun(const std::string& root);

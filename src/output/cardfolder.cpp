@@ -103,6 +103,8 @@ std::vector<std::string> CCardFolder::FilesWithExtension(const std::string& fold
             EqualsNoCase(name.substr(name.size() - extension.size()), extension))
             names.push_back(name);
     }
-    std::sort(names.begin(), names.end());
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return ToUpperAscii(a) < ToUpperAscii(b);
+    });
     return names;
 }

@@ -21,7 +21,7 @@ public:
                                EntryKind kind = AnyEntry);
     // The names of the ordinary files of `folder` whose extension equals
     // `extension` (".SIT") without regard to ASCII case, in directory order
-    // sorted by name for a stable result.
+    // sorted by name without regard to ASCII case.
     static std::vector<std::string> FilesWithExtension(const std::string& folder,
                                                        const std::string& extension);
     // A name that stays inside its folder: not empty, not "." or "..", no '/',

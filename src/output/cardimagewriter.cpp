@@ -5,6 +5,7 @@
 #include "model/cellinfolist.h"
 #include "output/progress.h"
 
+#include <QFuture>
 #include <QMutex>
 #include <QThread>
 #include <QThreadPool>
@@ -142,8 +143,10 @@ bool CCardImageWriter::RunParallel(std::vector<Job>& jobs, CProgress* progress)
 
     QThreadPool pool;
     pool.setMaxThreadCount(m_threads);
+    std::vector<QFuture<void>> futures;
+    futures.reserve(jobs.size());
     for (int i = 0; i < count; ++i) {
-        QtConcurrent::run(&pool, [&, i] {
+        futures.push_back(QtConcurrent::run(&pool, [&, i] {
             if (i < limit.load()) {
                 const std::unique_ptr<CCellHost> host = m_factory ? m_factory() : nullptr;
                 RunJob(jobs[static_cast<size_t>(i)], host.get());
@@ -151,7 +154,7 @@ bool CCardImageWriter::RunParallel(std::vector<Job>& jobs, CProgress* progress)
             QMutexLocker lock(&mutex);
             done[static_cast<size_t>(i)] = 1;
             finished.wakeAll();
-        });
+        }));
     }
 
     // The caller's view, in list order, exactly as a sequential run.
