@@ -339,7 +339,7 @@ bool CCellInfoList::RefreshImages(CCellHost* host, CUserPrompt* prompt)
         if (!displayPath.empty() && GetFileStatus(displayPath, display)) {
             rebuild = false;
             if (GetFileStatus(cell->RefFilePath, source) && source.mtime > display.mtime) {
-                const int32_t seconds = int32_t(FileTimeToLocalSeconds(source.mtime));
+                const int32_t seconds = int32_t(source.mtime);
                 if (cell->RefFileTime == -1 || cell->RefFileTime != seconds)
                     rebuild = force = true;
             }
@@ -353,7 +353,7 @@ bool CCellInfoList::RefreshImages(CCellHost* host, CUserPrompt* prompt)
                         CUserPrompt::Ok, cell->RefFilePath);
                 return false;
             }
-            cell->RefFileTime = int32_t(FileTimeToLocalSeconds(source.mtime));
+            cell->RefFileTime = int32_t(source.mtime);  // local seconds already
         }
         if (!cell->MakeThumbnail(host, force)) {
             AskUser(prompt, SourceMissingMessage, CUserPrompt::Exclamation, CUserPrompt::Ok,
