@@ -178,13 +178,22 @@ std::string CCellBmpInfo::ProjectFilePath(const std::string& name) const
     return FilePathIn(OwnerFolder(), name);
 }
 
+// Generated names are made from the source file's name; a source path that
+// cannot name a file (empty, or with a NUL from a damaged block) gives way
+// to the cell's own file name.
+static const std::string& NameSource(const std::string& refFilePath, const std::string& fileName)
+{
+    return refFilePath.empty() || refFilePath.find('\0') != std::string::npos ? fileName
+                                                                              : refFilePath;
+}
+
 // The copy gets a fresh name made from the source file (as an import would
 // name it), with the extension of the file copied.
 static std::string ReserveCopyName(const std::string& folder, const std::string& refFilePath,
                                    const std::string& fileName)
 {
     const std::string extension = ExtensionOf(fileName);
-    const std::string& source = refFilePath.empty() || extension.empty() ? fileName : refFilePath;
+    const std::string& source = extension.empty() ? fileName : NameSource(refFilePath, fileName);
     return ReserveUniqueName(folder, source, extension);
 }
 
@@ -288,9 +297,8 @@ bool CCellBmpInfo::MakeThumbnail(CCellHost* host, bool force)
     if (!host || display.empty() || !FileExists(display, true))
         return false;
     const std::string folder = WithSlash(OwnerFolder());
-    // Without a recorded source the thumbnail is named after the display image.
-    const std::string& source = RefFilePath.empty() ? FileName : RefFilePath;
-    const std::string name = ReserveUniqueName(folder, source, ".jpg");
+    // Without a usable source path the thumbnail is named after the display image.
+    const std::string name = ReserveUniqueName(folder, NameSource(RefFilePath, FileName), ".jpg");
     if (name.empty())
         return false;
     QSize size;

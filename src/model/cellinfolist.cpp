@@ -241,9 +241,12 @@ bool CCellInfoList::AppendFromBytes(const QByteArray& bytes, CCellHost* host)
     } catch (const CArchiveException&) {
         return false;
     }
+    // Validation here only looks at the files: a thumbnail the source lacks
+    // is made by the import into the target project, never in a folder the
+    // block names.
     if (host)
         for (int i = first; i < GetCount(); ++i)
-            m_cells[size_t(i)]->Validate(host);
+            m_cells[size_t(i)]->Validate(nullptr);
     return true;
 }
 

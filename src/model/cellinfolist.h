@@ -45,9 +45,11 @@ public:
     // The transfer block ("CellInfo List" bytes) of the visible cells.
     QByteArray ToBytes();
     // Reads a transfer block: ProjectFolder takes the block's folder (where
-    // the cells' files are) and the cells are appended, each validated with
-    // `host` when given (the result is ignored). False, with nothing
-    // appended and ProjectFolder unchanged, on any archive error.
+    // the cells' files are) and the cells are appended. With a host each
+    // cell is validated (PictureSource 3 when its thumbnail loads, else 0;
+    // the result is ignored) without making any file in the block's folder.
+    // False, with nothing appended and ProjectFolder unchanged, on any
+    // archive error.
     bool AppendFromBytes(const QByteArray& bytes, CCellHost* host = nullptr);
 
     // --- operations --------------------------------------------------------

@@ -249,6 +249,18 @@ TEST_F(CellImages, MakeThumbnailMakesAndReplaces)
     EXPECT_EQ(cell->ThumbFileName, "");
 }
 
+TEST_F(CellImages, ASourcePathWithANulNeverNamesAFile)
+{
+    CCellBmpInfo* cell = AddMadeCell(1024, 768, false);
+    cell->RefFilePath = std::string("/pictures/ev\0il.jpg", 19);
+    ASSERT_TRUE(cell->MakeThumbnail(&host, false));
+    EXPECT_TRUE(CCellBmpInfo::IsPlainFileName(cell->ThumbFileName));
+    EXPECT_EQ(cell->ThumbFileName.rfind("d", 0), 0u) << cell->ThumbFileName;  // after the display image
+    EXPECT_EQ(FilesIn(project), (std::set<std::string>{cell->FileName, cell->ThumbFileName}));
+    EXPECT_FALSE(cell->CreateDisplayFile(&host, project));
+    EXPECT_EQ(FilesIn(project).size(), 2u);
+}
+
 struct ValidateCase
 {
     const char* what;
@@ -315,10 +327,15 @@ TEST_F(CellImages, TransferBlockReadWithAHostValidatesTheCells)
 {
     CCellBmpInfo* good = AddMadeCell(1024, 768, true);
     AddImageCell("none.png");
+    AddMadeCell(1024, 768, false);  // no thumbnail: none is made in the block's folder
+    const std::set<std::string> files = FilesIn(project);
     const QByteArray block = list.ToBytes();
     CCellInfoList pasted;
     ASSERT_TRUE(pasted.AppendFromBytes(block, &host));
-    ASSERT_EQ(pasted.GetCount(), 2);
+    ASSERT_EQ(pasted.GetCount(), 3);
+    EXPECT_EQ(FilesIn(project), files);
+    EXPECT_EQ(host.thumbCalls, 1);  // the fixture's
+    EXPECT_EQ(static_cast<CCellBmpInfo*>(pasted.GetAt(2))->PictureSource, 0);
     EXPECT_EQ(pasted.ProjectFolder, project);
     EXPECT_EQ(static_cast<CCellBmpInfo*>(pasted.GetAt(0))->PictureSource, 3);
     EXPECT_EQ(static_cast<CCellBmpInfo*>(pasted.GetAt(0))->ThumbFileName, good->ThumbFileName);
