@@ -16,16 +16,25 @@
 
 namespace {
 
+// An empty temporary project folder, removed when the fuzzer ends (it stays
+// empty: nothing may ever be written there or anywhere else).
+struct TempFolder
+{
+    TempFolder()
+    {
+        char pattern[] = "/tmp/cellarchive_fuzz.XXXXXX";
+        if (!mkdtemp(pattern))
+            std::abort();
+        path = std::string(pattern) + "/";
+    }
+    ~TempFolder() { rmdir(path.c_str()); }
+    std::string path;
+};
+
 const std::string& ProjectFolder()
 {
-    static const std::string folder = [] {
-        char pattern[] = "/tmp/cellarchive_fuzz.XXXXXX";
-        const char* made = mkdtemp(pattern);
-        if (!made)
-            std::abort();
-        return std::string(made) + "/";
-    }();
-    return folder;
+    static const TempFolder folder;
+    return folder.path;
 }
 
 }  // namespace
