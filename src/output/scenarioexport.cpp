@@ -1,5 +1,6 @@
 #include "output/scenarioexport.h"
 
+#include "document/appfolders.h"
 #include "document/pathutils.h"
 #include "document/resourcebundle.h"
 #include "document/userprompt.h"
@@ -12,7 +13,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLockFile>
-#include <QStandardPaths>
 #include <QString>
 
 #include <filesystem>
@@ -107,22 +107,6 @@ void CScenarioExport::SetCardOperations(CardOperations operations)
     }
 }
 
-std::string CScenarioExport::WorkFolder()
-{
-    QString base = qEnvironmentVariable("ZELM_HOME");
-    if (base.isEmpty()) {
-        const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
-        if (cache.isEmpty())
-            return {};
-        base = cache + QStringLiteral("/Pellyx/Zelm Tessara");
-    }
-    if (!QDir().mkpath(base))
-        return {};
-    std::string folder = base.toStdString();
-    AddBackslash(folder);
-    return folder;
-}
-
 CScenarioExport::Project CScenarioExport::ProjectOf(CZurDoc& document)
 {
     Project project;
@@ -204,7 +188,7 @@ bool CScenarioExport::Stage(const Project& project, State& state)
 {
     // The staging folder. Another send running at the same time (a second
     // command line) keeps its own, so neither empties the other's files.
-    const std::string work = WorkFolder();
+    const std::string work = CAppFolders::WorkRoot();
     if (work.empty())
         return false;
     for (int k = 1; k <= 100 && !state.stagingLock; ++k) {

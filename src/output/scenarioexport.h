@@ -74,10 +74,6 @@ public:
     bool WantsAutorunEditor() const { return m_wantsAutorun; }
     const Timing& LastTiming() const { return m_timing; }
 
-    // The per-user work folder (trailing '/'): $ZELM_HOME, else the cache
-    // folder of the program; created when missing. "" when it cannot be made.
-    static std::string WorkFolder();
-
 private:
     struct State;
     bool Run(const Project& project, State& state);

@@ -4,6 +4,7 @@
 
 #include "cardtestutil.h"
 
+#include "document/appfolders.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellctrlinfo.h"
 #include "model/cellinfolist.h"
@@ -98,7 +99,7 @@ protected:
 
     static std::string Staging()
     {
-        return CScenarioExport::WorkFolder() + "Temp3/";
+        return CAppFolders::WorkRoot() + "Temp3/";
     }
 
     QTemporaryDir m_projectDir;

@@ -200,7 +200,7 @@ TEST_F(ScenarioExport, ParallelAndSequentialGiveTheSameCard)
 TEST_F(ScenarioExport, AnotherSendKeepsItsOwnStagingFolder)
 {
     AddSlide();
-    const std::string work = CScenarioExport::WorkFolder();
+    const std::string work = CAppFolders::WorkRoot();
     QLockFile other(QString::fromStdString(work + "Temp3.lock"));
     ASSERT_TRUE(other.tryLock(0));
     QDir().mkpath(QString::fromStdString(work + "Temp3"));

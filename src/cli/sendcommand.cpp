@@ -1,0 +1,83 @@
+// zelm send: the Send command, without the closing offer of the autorun
+// editor; --autorun appends the new scenario to the card's autorun list.
+#include "cli/cardroot.h"
+#include "cli/clicommand.h"
+#include "cli/cliprompt.h"
+#include "cli/clisupport.h"
+#include "cli/terminalprogress.h"
+#include "document/zurdoc.h"
+#include "output/autoruneditor.h"
+#include "output/cardfolder.h"
+#include "output/scenarioexport.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace {
+
+int runSend(const CCliArgs& args, CCliPrompt& prompt);
+
+const CCliCommand kSend = {
+    "send",
+    "send PROJECT.sic CARD [--autorun]",
+    "Sends the project to the card (a mounted volume or any folder standing for one) as a\n"
+    "scenario: NAME.sit in the card's root and the folder NAME with the slide pictures.\n"
+    "--yes answers the confirmation and the questions about replacing a scenario.\n"
+    "--autorun appends the scenario to the card's autorun list (pruned as the autorun\n"
+    "editor prunes it) unless it is listed already.",
+    {},
+    {"autorun"},
+    runSend,
+};
+
+// Appends `entry` to the card's autorun list as the editor's Add and OK do.
+bool addToAutorun(const std::string& root, const std::string& entry, CCliPrompt& prompt)
+{
+    CAutorunEditor editor;
+    editor.LoadDrive(root, &prompt);
+    const auto& listed = editor.Autorun();
+    if (std::none_of(listed.begin(), listed.end(),
+                     [&](const std::string& e) { return CCardFolder::EqualsNoCase(e, entry); }))
+        editor.Add({entry}, &prompt);
+    return editor.Apply(&prompt);
+}
+
+int runSend(const CCliArgs& args, CCliPrompt& prompt)
+{
+    if (args.positional.size() != 2)
+        return CliUsage(kSend, "send takes a project file and a card");
+    const std::string projectFile =
+        QFileInfo(QString::fromStdString(args.positional[0])).absoluteFilePath().toStdString();
+    const std::string root = CardRootArgument(args.positional[1]);
+    if (!CardReadable(root, prompt))
+        return ExitFailed;
+
+    CTerminalProgress progress(args.quiet);
+    CZurDoc document;
+    if (!CliOpenProject(projectFile, document, prompt, &progress))
+        return prompt.FailureStatus();
+    if (!CScenarioExport::CanSend(document)) {
+        prompt.Message(7144, CUserPrompt::Exclamation, CUserPrompt::Ok);
+        return ExitFailed;
+    }
+    CScenarioExport send(&prompt, &progress);
+    send.SetOfferAutorun(false);
+    switch (send.Send(document, root)) {
+    case CScenarioExport::Declined:
+        return ExitDeclined;
+    case CScenarioExport::Failed:
+        return prompt.FailureStatus();
+    case CScenarioExport::Sent:
+        break;
+    }
+    prompt.Message(7133, CUserPrompt::Information, CUserPrompt::Ok, document.ProjectName);
+    if (args.Has("autorun") &&
+        !addToAutorun(root, CCardFolder::ToUpperAscii(document.ProjectName + ".sit"), prompt))
+        return ExitFailed;
+    return ExitDone;
+}
+
+const CCliCommandRegistrar registrar(kSend);
+
+} // namespace
