@@ -1,0 +1,484 @@
+#include "editor/scenarioeditor.h"
+
+#include "document/resourcebundle.h"
+#include "document/userprompt.h"
+#include "document/zurdoc.h"
+#include "editor/cellclipboard.h"
+#include "editor/celldialogrules.h"
+#include "editor/celldialogs.h"
+#include "editor/celldragsession.h"
+#include "editor/cellpropdata.h"
+#include "editor/ctrlpropdata.h"
+#include "editor/effectdata.h"
+#include "model/cellbmpinfo.h"
+#include "model/cellctrlinfo.h"
+#include "model/undocellinfo.h"
+
+#include <QThread>
+
+#include <algorithm>
+
+namespace {
+constexpr int kInsertFailed = 7130;
+constexpr uint32_t kChangedUndo = CCellInfo::StateChanged | CCellInfo::StateUndo;    // 0x12
+constexpr uint32_t kDeletedUndo = CCellInfo::StateDeleted | CCellInfo::StateUndo;    // 0x14
+
+bool IsImage(const CCellInfo* cell)
+{
+    return cell && cell->CellType == 1;
+}
+} // namespace
+
+CScenarioEditor::CScenarioEditor(CZurDoc& doc) : m_doc(doc)
+{
+    // Conversions of different files are independent: by default they run
+    // on the machine's cores, each worker with imaging of its own.
+    const int cores = QThread::idealThreadCount();
+    m_workers = cores > 1 ? cores : 0;
+    m_defaultWorkerHosts = true;
+    if (!m_doc.Observer())
+        m_doc.SetObserver(this);
+    UpdateAllViews();
+}
+
+CScenarioEditor::~CScenarioEditor()
+{
+    if (m_doc.Observer() == this)
+        m_doc.SetObserver(nullptr);
+    m_undoList.DeleteAll();
+}
+
+void CScenarioEditor::SetParallelImport(CCellImporter::HostFactory factory, int workers)
+{
+    m_workerHosts = std::move(factory);
+    m_workers = m_workerHosts ? std::max(0, workers) : 0;
+    m_defaultWorkerHosts = false;
+}
+
+CUserPrompt* CScenarioEditor::Prompt() const
+{
+    return m_doc.Prompt();
+}
+
+void CScenarioEditor::Repaint()
+{
+    if (m_repaint)
+        m_repaint();
+}
+
+void CScenarioEditor::Modified()
+{
+    m_doc.SetModifiedFlag(true);
+}
+
+// ----------------------------------------------------------------------------
+// State and enabling
+
+CEditorState CScenarioEditor::State() const
+{
+    CEditorState s;
+    s.rowCount = m_rows.GetCount();
+    const std::vector<int> selected = m_rows.SelectedRows();
+    s.selectedCount = static_cast<int>(selected.size());
+    for (const int row : selected) {
+        const CCellInfo* cell = m_rows.GetCell(row);
+        (cell->CellValid != 0 ? s.anySelectedEnabled : s.anySelectedDisabled) = true;
+    }
+    s.singleImage = selected.size() == 1 && IsImage(m_rows.GetCell(selected[0]));
+    s.clipboardHasCells = m_clipboard && (m_clipboard->HasFormat(CCellInfoList::ClipFormat) ||
+                                          m_clipboard->HasFormat(CCellInfoList::ClipFormatFiles));
+    s.undoCode = m_undoCode;
+    return s;
+}
+
+CContextMenuState CScenarioEditor::ContextMenu(int hitRow)
+{
+    m_insertIndex = -1;
+    if (hitRow >= m_rows.GetCount())
+        hitRow = -1;
+    const bool selected = m_rows.IsSelected(hitRow);
+    CContextMenuState menu = CEditorCommands::ContextMenu(hitRow, selected, State());
+    if (menu.show)
+        m_insertIndex = hitRow;
+    return menu;
+}
+
+bool CScenarioEditor::Execute(int command)
+{
+    if (StateOf(command) != CommandState::Enabled)
+        return false;
+    switch (command) {
+    case EditorCommand::Copy:
+        return this->Copy();
+    case EditorCommand::Cut:
+        return this->Cut();
+    case EditorCommand::Delete:
+        this->Delete();
+        return true;
+    case EditorCommand::Paste:
+        return this->Paste();
+    case EditorCommand::SelectAll:
+        this->SelectAll();
+        return true;
+    case EditorCommand::Undo:
+        return this->Undo();
+    case EditorCommand::CellDisable:
+    case EditorCommand::CellEnable:
+        return EnableDisable(command);
+    case EditorCommand::CellProperties:
+        return Properties();
+    case EditorCommand::CellEffect:
+        return this->Effect();
+    case EditorCommand::CellInsertControl:
+        return InsertControlCell();
+    default:
+        return false;
+    }
+}
+
+// ----------------------------------------------------------------------------
+// Document observer and undo bookkeeping
+
+void CScenarioEditor::UpdateAllViews()
+{
+    m_rows.Clear();
+    for (int i = 0; i < m_doc.Cells.GetCount(); ++i) {
+        CCellInfo* cell = m_doc.Cells.GetAt(i);
+        if (cell && cell->IsVisible())
+            m_rows.InsertRow(-1, cell);
+    }
+    Repaint();
+}
+
+bool CScenarioEditor::InsertCellList(const QByteArray& block)
+{
+    m_insertIndex = -1;
+    CCellInfoList list;
+    if (!ReadTransferBlock(block, list)) {
+        AskUser(Prompt(), kInsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
+        return false;
+    }
+    return InsertCells(EditorCommand::Paste, list, true);
+}
+
+void CScenarioEditor::ClearUndo(bool resetInsertion)
+{
+    m_doc.Cells.ClearFlags(CCellInfo::StateUndo);
+    m_undoCode = 0;
+    m_undoCell = nullptr;
+    if (resetInsertion)
+        m_insertIndex = -1;
+    m_undoList.DeleteAll();
+}
+
+bool CScenarioEditor::Undo()
+{
+    if (m_undoCode == 0)
+        return false;
+    CCellInfoList& cells = m_doc.Cells;
+    const auto forMarked = [&](const auto& action) {
+        for (int i = 0; i < cells.GetCount(); ++i) {
+            CCellInfo* cell = cells.GetAt(i);
+            if (cell && (cell->StateFlags & CCellInfo::StateUndo))
+                action(*cell);
+        }
+    };
+    // The remembered cell of a single edit still lives in the list unless
+    // the list was emptied since; never touch a cell that is gone.
+    CCellInfo* remembered =
+        m_undoCell && cells.IndexOf(m_undoCell) >= 0 && (m_undoCell->StateFlags & CCellInfo::StateUndo)
+            ? m_undoCell
+            : nullptr;
+    bool rebuild = false;
+    switch (m_undoCode) {
+    case EditorCommand::CellDisable:
+        forMarked([](CCellInfo& c) {
+            if (c.CellValid == 0)
+                c.CellValid = 1;
+        });
+        rebuild = true;
+        break;
+    case EditorCommand::CellEnable:
+        forMarked([](CCellInfo& c) {
+            if (c.CellValid != 0)
+                c.CellValid = 0;
+        });
+        rebuild = true;
+        break;
+    case EditorCommand::CellProperties:
+        if (remembered) {
+            remembered->AutoIntervalSec = m_undoInterval;
+            remembered->MotionType = m_undoMotion;
+            remembered->CellValid = m_undoValid;
+            if (remembered->CellType == 1)
+                static_cast<CCellBmpInfo*>(remembered)->Effect = m_undoEffectOrInput;
+            else if (remembered->CellType == 2)
+                static_cast<CCellCtrlInfo*>(remembered)->InputDev = m_undoEffectOrInput;
+        }
+        break;
+    case EditorCommand::CellEffect:
+        if (IsImage(remembered))
+            static_cast<CCellBmpInfo*>(remembered)->Disolve = m_undoDisolve;
+        break;
+    case EditorCommand::CellPropertiesMulti:
+        // Records of cells that left the list since are dropped unrestored.
+        for (int i = 0; i < m_undoList.GetCount(); ++i)
+            if (CUndoCellInfo* record = m_undoList.GetAt(i); record && cells.IndexOf(record->Cell) < 0)
+                record->Cell = nullptr;
+        m_undoList.RestoreAll();
+        break;
+    case EditorCommand::CellInsertControl:
+    case EditorCommand::Paste:
+        forMarked([](CCellInfo& c) { c.StateFlags |= CCellInfo::StateDeleted; });
+        rebuild = true;
+        break;
+    case EditorCommand::Delete:
+    case EditorCommand::Cut:
+        forMarked([](CCellInfo& c) { c.StateFlags &= ~uint32_t(CCellInfo::StateDeleted); });
+        if (m_undoCode == EditorCommand::Cut && m_clipboard)
+            m_clipboard->Clear();
+        rebuild = true;
+        break;
+    default:
+        break;
+    }
+    ClearUndo(false);
+    if (rebuild)
+        UpdateAllViews();
+    else
+        Repaint();
+    return true;
+}
+
+// ----------------------------------------------------------------------------
+// Delete, enable / disable, select all
+
+void CScenarioEditor::Delete()
+{
+    ClearUndo(true);
+    const std::vector<int> selected = m_rows.SelectedRows();
+    if (selected.empty())
+        return;
+    m_undoCode = EditorCommand::Delete;
+    for (size_t k = 0; k < selected.size(); ++k) {
+        const int row = selected[k] - static_cast<int>(k);
+        CCellInfo* cell = m_rows.GetCell(row);
+        if (!cell)
+            break;
+        cell->StateFlags |= kDeletedUndo;
+        if (!m_rows.DeleteRow(row))
+            break;
+    }
+    Repaint();
+    Modified();
+}
+
+bool CScenarioEditor::EnableDisable(int command)
+{
+    ClearUndo(true);
+    const std::vector<int> selected = m_rows.SelectedRows();
+    if (selected.empty())
+        return false;
+    m_undoCode = command;
+    const bool disable = command == EditorCommand::CellDisable;
+    for (const int row : selected) {
+        CCellInfo* cell = m_rows.GetCell(row);
+        if (disable && cell->CellValid != 0) {
+            cell->CellValid = 0;
+            cell->StateFlags |= kChangedUndo;
+        } else if (!disable && cell->CellValid == 0) {
+            cell->CellValid = 1;
+            cell->StateFlags |= kChangedUndo;
+        }
+    }
+    Modified();
+    Repaint();
+    return true;
+}
+
+void CScenarioEditor::SelectAll()
+{
+    m_insertIndex = -1;
+    if (m_rows.GetCount() > 0)
+        m_rows.SetSel(-1, true);
+}
+
+// ----------------------------------------------------------------------------
+// Properties and effect
+
+bool CScenarioEditor::Properties()
+{
+    m_insertIndex = -1;
+    const std::vector<int> selected = m_rows.SelectedRows();
+    if (selected.empty() || !m_dialogs)
+        return false;
+    if (selected.size() == 1)
+        return PropertiesSingle(m_rows.GetCell(selected[0]), selected[0]);
+    return PropertiesMultiple(selected);
+}
+
+bool CScenarioEditor::PropertiesSingle(CCellInfo* cell, int row)
+{
+    int32_t* extra = nullptr;  // Effect or InputDev
+    int newValid = 0, newMotion = 0, newInterval = 0, newExtra = 0;
+    if (cell->CellType == 1) {
+        auto* image = static_cast<CCellBmpInfo*>(cell);
+        CCellPropData data;
+        data.number = row + 1;
+        data.name = image->RefFilePath;
+        data.page = image->RefPage;
+        data.interval = image->AutoIntervalSec;
+        data.motion = image->MotionType;
+        data.valid = image->CellValid;
+        data.effect = image->Effect;
+        CCellDialogRules::OpenCellProp(data);
+        if (!m_dialogs->RunCellProp(data))
+            return false;
+        extra = &image->Effect;
+        newValid = data.valid, newMotion = data.motion, newInterval = data.interval;
+        newExtra = data.effect;
+    } else if (cell->CellType == 2) {
+        auto* control = static_cast<CCellCtrlInfo*>(cell);
+        CCtrlPropData data;
+        data.number = row + 1;
+        data.interval = control->AutoIntervalSec;
+        data.motion = control->MotionType;
+        data.valid = control->CellValid;
+        data.inputDev = control->InputDev;
+        if (!m_dialogs->RunCtrlProp(data))
+            return false;
+        extra = &control->InputDev;
+        newValid = data.valid, newMotion = data.motion, newInterval = data.interval;
+        newExtra = data.inputDev;
+    } else {
+        return false;
+    }
+    ClearUndo(true);
+    const bool changed = newMotion != cell->MotionType ||
+                         (newMotion == 1 && newInterval != cell->AutoIntervalSec) ||
+                         newValid != cell->CellValid || newExtra != *extra;
+    if (!changed)
+        return true;
+    m_undoCode = EditorCommand::CellProperties;
+    m_undoCell = cell;
+    m_undoInterval = cell->AutoIntervalSec;
+    m_undoMotion = cell->MotionType;
+    m_undoValid = cell->CellValid;
+    m_undoEffectOrInput = *extra;
+    const bool switched = newValid != cell->CellValid || (cell->CellType == 2 && newExtra != *extra);
+    cell->MotionType = newMotion;
+    if (cell->MotionType == 1)
+        cell->AutoIntervalSec = newInterval;
+    cell->CellValid = newValid;
+    *extra = newExtra;
+    cell->StateFlags |= kChangedUndo;
+    Modified();
+    if (switched)
+        Repaint();
+    return true;
+}
+
+bool CScenarioEditor::PropertiesMultiple(const std::vector<int>& rows)
+{
+    CCellPropData data;
+    data.multiple = true;
+    data.hasImageCells = false;
+    data.effect = -2;
+    bool first = true, firstImage = true;
+    for (const int row : rows) {
+        const CCellInfo* cell = m_rows.GetCell(row);
+        if (first) {
+            data.interval = cell->AutoIntervalSec;
+            data.motion = cell->MotionType;
+            data.validMulti = cell->CellValid;
+            first = false;
+        } else {
+            if (data.interval != cell->AutoIntervalSec)
+                data.interval = 0;
+            if (data.motion != cell->MotionType)
+                data.motion = -1;
+            if (data.validMulti != cell->CellValid)
+                data.validMulti = 2;
+        }
+        if (IsImage(cell)) {
+            const int effect = static_cast<const CCellBmpInfo*>(cell)->Effect;
+            data.hasImageCells = true;
+            if (firstImage)
+                data.effect = effect;
+            else if (data.effect != effect)
+                data.effect = -1;
+            firstImage = false;
+        }
+    }
+    CCellDialogRules::OpenCellProp(data);
+    if (!m_dialogs->RunCellProp(data))
+        return false;
+    ClearUndo(true);
+    bool switched = false;
+    for (const int row : rows) {
+        CCellInfo* cell = m_rows.GetCell(row);
+        auto* image = IsImage(cell) ? static_cast<CCellBmpInfo*>(cell) : nullptr;
+        const bool effectApplies = data.hasImageCells && image && data.effect >= 0;
+        const bool applies = (data.motion != -1 && data.motion != cell->MotionType) ||
+                             (data.motion == 1 && data.interval != 0 &&
+                              data.interval != cell->AutoIntervalSec) ||
+                             (data.validMulti != 2 && data.validMulti != cell->CellValid) ||
+                             (effectApplies && data.effect != image->Effect);
+        if (!applies)
+            continue;
+        auto record = std::make_unique<CUndoCellInfo>();
+        record->AutoIntervalSec = cell->AutoIntervalSec;
+        record->MotionType = cell->MotionType;
+        record->CellValid = cell->CellValid;
+        record->CellType = cell->CellType;
+        if (image)
+            record->Effect = image->Effect;
+        record->Cell = cell;
+        if (m_undoList.Append(std::move(record)) < 0) {
+            m_undoList.RestoreAll();
+            Repaint();
+            return false;
+        }
+        if (data.motion != -1)
+            cell->MotionType = data.motion;
+        if (cell->MotionType == 1 && data.interval != 0)
+            cell->AutoIntervalSec = data.interval;
+        if (data.validMulti != 2) {
+            switched = switched || cell->CellValid != data.validMulti;
+            cell->CellValid = data.validMulti;
+        }
+        if (effectApplies)
+            image->Effect = data.effect;
+        cell->StateFlags |= kChangedUndo;
+    }
+    if (!m_undoList.IsEmpty()) {
+        m_undoCode = EditorCommand::CellPropertiesMulti;
+        Modified();
+        if (switched)
+            Repaint();
+    }
+    return true;
+}
+
+bool CScenarioEditor::Effect()
+{
+    const std::vector<int> selected = m_rows.SelectedRows();
+    if (selected.size() != 1 || !IsImage(m_rows.GetCell(selected[0])) || !m_dialogs)
+        return false;
+    auto* image = static_cast<CCellBmpInfo*>(m_rows.GetCell(selected[0]));
+    CEffectData data;
+    data.disolve = image->Disolve;
+    CCellDialogRules::OpenEffect(data);
+    if (!m_dialogs->RunEffect(data))
+        return false;
+    ClearUndo(true);
+    if (data.disolve == image->Disolve)
+        return true;
+    m_undoCode = EditorCommand::CellEffect;
+    m_undoCell = image;
+    m_undoDisolve = image->Disolve;
+    image->Disolve = data.disolve;
+    image->StateFlags |= kChangedUndo;
+    Modified();
+    return true;
+}

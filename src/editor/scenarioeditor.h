@@ -1,0 +1,178 @@
+#pragma once
+
+#include "document/zurdocobserver.h"
+#include "editor/cellimporter.h"
+#include "editor/cellrowlist.h"
+#include "editor/editorcommands.h"
+#include "model/cellinfolist.h"
+#include "model/undocellinfolist.h"
+
+#include <QByteArray>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+class CCellClipboard;
+class CCellDialogs;
+class CProgress;
+class CUserPrompt;
+class CZurDoc;
+struct CCellDragSession;
+
+// The editing half of a project window: the rows it shows, their selection,
+// every editing command with its one-step undo, the insertion of cells
+// (import into the project folder), and the clipboard and drag-and-drop
+// flows on transfer blocks. Widget-free: the window program paints the rows
+// and runs the dialogs, the command line drives it from its options.
+class CScenarioEditor : public CZurDocObserver
+{
+public:
+    enum DropEffect { DropNone = 0, DropCopy = 1, DropMove = 2 };
+
+    explicit CScenarioEditor(CZurDoc& doc);
+    ~CScenarioEditor() override;
+    CScenarioEditor(const CScenarioEditor&) = delete;
+    CScenarioEditor& operator=(const CScenarioEditor&) = delete;
+
+    CZurDoc& Document() const { return m_doc; }
+    CCellRowList& Rows() { return m_rows; }
+    const CCellRowList& Rows() const { return m_rows; }
+
+    void SetClipboard(CCellClipboard* clipboard) { m_clipboard = clipboard; }
+    CCellClipboard* Clipboard() const { return m_clipboard; }
+    void SetDialogs(CCellDialogs* dialogs) { m_dialogs = dialogs; }
+    // The progress window of insertions; without one they run unseen.
+    void SetProgress(CProgress* progress) { m_progress = progress; }
+    // Called when the rows must be repainted (contents changed in place).
+    void SetRepaintHandler(std::function<void()> handler) { m_repaint = std::move(handler); }
+    // Imports run on `workers` threads, each with a host from `factory`;
+    // 0 workers (or no factory) imports one cell at a time on this thread
+    // with the document's own imaging. By default the workers are as many
+    // as the machine has cores, with imaging of their own.
+    void SetParallelImport(CCellImporter::HostFactory factory, int workers);
+
+    // --- state -----------------------------------------------------------
+    int UndoCode() const { return m_undoCode; }
+    // The row before which the next insertion goes: -1 at the end (and not
+    // yet decided), -2 after the last row during an internal move.
+    int InsertionIndex() const { return m_insertIndex; }
+    void SetInsertionIndex(int index) { m_insertIndex = index; }
+    bool IsBorrowingPresentation() const { return m_borrowingPresentation; }
+    CEditorState State() const;
+    CommandState StateOf(int command) const { return CEditorCommands::StateOf(command, State()); }
+    // The context menu for a right click on `hitRow` (-1 below the rows);
+    // sets the insertion index to that row.
+    CContextMenuState ContextMenu(int hitRow);
+    // Runs a command by its number when it is enabled; false otherwise.
+    bool Execute(int command);
+
+    // --- document observer --------------------------------------------------
+    void ClearUndo() override { ClearUndo(true); }
+    // Rebuilds the rows from the document's visible cells; the selection is lost.
+    void UpdateAllViews() override;
+    // Inserts a transfer block as a paste that reports a cancel as a failure.
+    bool InsertCellList(const QByteArray& block) override;
+
+    // Forgets the pending undo (marks, remembered values, records).
+    void ClearUndo(bool resetInsertion);
+
+    // --- commands ------------------------------------------------------------
+    void Delete();
+    // Enable or disable; false (not handled) when no row is selected.
+    bool EnableDisable(int command);
+    bool Properties();
+    bool Effect();
+    bool InsertControlCell();
+    void SelectAll();
+    bool Undo();
+    bool Copy();
+    bool Cut();
+    bool Paste();
+
+    // Inserts the cells of `list` before the row at the insertion index.
+    // Undo code 0 leaves nothing to undo. The list gives up every cell it
+    // inserts; after a failure (message 7130) the cells behind it stay in it.
+    bool InsertCells(int undoCode, CCellInfoList& list, bool reportCancel);
+    // Whether the last insertion stopped at the user's cancel.
+    bool LastInsertCancelled() const { return m_lastCancelled; }
+    // How many cells of the list the last insertion took in.
+    int LastInsertTaken() const { return m_lastTaken; }
+
+    // --- drag and drop ---------------------------------------------------------
+    // Starts a drag of the selected rows: the "CellInfo List" bytes to offer
+    // (empty: no drag). The session records this window as source and target.
+    QByteArray BeginDrag(CCellDragSession& session);
+    // A drop on row `row` (-1 below the last row) with `effect` (DropEffect
+    // bits) of the data offered. False refuses the drop.
+    bool Drop(const CCellClipboard& data, int effect, int row, CCellDragSession* session);
+    // The drag came back with `effect`: a move out of this window deletes the
+    // rows that the other window took; a move onto itself rearranges.
+    void EndDrag(int effect, CCellDragSession& session);
+
+    // Reads a transfer block into `list`: false, with the list left empty,
+    // when the block is damaged, truncated, of another class, or names a
+    // file outside its folder.
+    static bool ReadTransferBlock(const QByteArray& bytes, CCellInfoList& list);
+
+private:
+    // Where an insertion goes: the position in the document's list after
+    // which cells enter (-1: at the head), the row they enter at (-1: at the
+    // end), and how many entered.
+    struct InsertRun
+    {
+        int anchor = -1;
+        int row = -1;
+        int inserted = 0;
+    };
+
+    CUserPrompt* Prompt() const;
+    void Repaint();
+    void Modified();
+    int AnchorForInsertion() const;
+    void BuildTransferList(CCellInfoList& list) const;
+    bool PlaceOnClipboard(CCellInfoList& list);
+    bool PropertiesSingle(CCellInfo* cell, int row);
+    bool PropertiesMultiple(const std::vector<int>& rows);
+    // Puts a prepared cell into the document after the run's anchor and into
+    // the rows at the run's row; false when the list refuses it.
+    bool EnterCell(std::unique_ptr<CCellInfo> cell, InsertRun& run, bool& rowRefused);
+    void InternalMove();
+    bool MoveInsert(int anchor, int row);
+
+    // A presentation cell that stands for a whole show (page 0).
+    static bool IsShowToExpand(const CCellInfo& cell);
+    bool OpenPresentation(const std::string& path);
+    // Expands the show of the opened presentation into one image cell per
+    // slide at the run's place. False on an error (message shown).
+    bool ExpandPresentation(std::unique_ptr<CCellInfo> cell, InsertRun& run, bool reportCancel,
+                            CProgress& progress);
+
+    CZurDoc& m_doc;
+    CCellRowList m_rows;
+    CCellClipboard* m_clipboard = nullptr;
+    CCellDialogs* m_dialogs = nullptr;
+    CProgress* m_progress = nullptr;
+    std::function<void()> m_repaint;
+    CCellImporter::HostFactory m_workerHosts;
+    int m_workers = 0;
+    bool m_defaultWorkerHosts = false;  // workers get CImportHost with the project's settings
+
+    // The pending undo.
+    int m_undoCode = 0;
+    CCellInfo* m_undoCell = nullptr;
+    int32_t m_undoInterval = 0;
+    int32_t m_undoMotion = 0;
+    int32_t m_undoValid = 0;
+    int32_t m_undoEffectOrInput = 0;  // Effect of an image cell, InputDev of a control cell
+    std::array<int32_t, 11> m_undoDisolve{};
+    CUndoCellInfoList m_undoList;
+
+    int m_insertIndex = -1;
+    bool m_borrowingPresentation = false;
+    bool m_lastCancelled = false;
+    int m_lastTaken = 0;
+    CCellInfoList m_dragList;  // the cells of the drag under way
+};

@@ -1,0 +1,279 @@
+// CScenarioEditor: inserting cells (control cells, imported cells, the
+// slides of a presentation) at the insertion index.
+#include "document/resourcebundle.h"
+#include "document/userprompt.h"
+#include "document/zurdoc.h"
+#include "editor/importhost.h"
+#include "editor/scenarioeditor.h"
+#include "model/cellbmpinfo.h"
+#include "model/cellctrlinfo.h"
+#include "output/progress.h"
+
+namespace {
+constexpr int kInsertFailed = 7130;
+constexpr int kInsertCaption = 7152;
+
+class CSilentProgress : public CProgress
+{
+public:
+    void SetRange(int, int) override {}
+    void SetStep(int) override {}
+    void SetPos(int) override {}
+    void StepIt() override {}
+    void SetText(const std::string&) override {}
+    void SetCaption(const std::string&) override {}
+    bool IsCancelled() override { return false; }
+    void Show(bool) override {}
+};
+
+bool EndsWithNoCase(const std::string& text, const std::string& tail)
+{
+    if (text.size() < tail.size())
+        return false;
+    for (size_t i = 0; i < tail.size(); ++i) {
+        char c = text[text.size() - tail.size() + i];
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        if (c != tail[i])
+            return false;
+    }
+    return true;
+}
+
+// A name that a transfer block may give a cell's file: a plain name inside
+// the folder, nothing that climbs out of it.
+bool IsPlainName(const std::string& name)
+{
+    return name.empty() || (name != "." && name != ".." && name.find('/') == std::string::npos &&
+                            name.find('\\') == std::string::npos &&
+                            name.find('\0') == std::string::npos);
+}
+} // namespace
+
+int CScenarioEditor::AnchorForInsertion() const
+{
+    if (m_insertIndex >= 0 && m_insertIndex < m_rows.GetCount())
+        return m_doc.Cells.IndexOf(m_rows.GetCell(m_insertIndex)) - 1;
+    return m_doc.Cells.GetCount() - 1;
+}
+
+bool CScenarioEditor::EnterCell(std::unique_ptr<CCellInfo> cell, InsertRun& run, bool& rowRefused)
+{
+    rowRefused = false;
+    CCellInfo* raw = cell.get();
+    if (run.anchor + 1 < 0 || run.anchor + 1 > m_doc.Cells.GetCount())
+        return false;
+    const int position = m_doc.Cells.InsertAt(run.anchor + 1, std::move(cell));
+    run.anchor = position;
+    if (m_rows.InsertRow(run.row, raw) < 0) {
+        rowRefused = true;
+        return false;
+    }
+    if (run.row >= 0)
+        ++run.row;
+    ++run.inserted;
+    return true;
+}
+
+bool CScenarioEditor::InsertControlCell()
+{
+    if (m_insertIndex == -1) {
+        const std::vector<int> selected = m_rows.SelectedRows();
+        if (selected.size() > 1)
+            return false;
+        m_insertIndex = selected.empty() ? -1 : selected[0];
+    }
+    if (m_insertIndex < -1 || m_insertIndex >= m_rows.GetCount())
+        m_insertIndex = -1;
+    auto cell = std::make_unique<CCellCtrlInfo>();
+    ClearUndo(false);
+    m_undoCode = EditorCommand::CellInsertControl;
+    InsertRun run;
+    run.anchor = AnchorForInsertion();
+    run.row = m_insertIndex;
+    const int formerCount = m_rows.GetCount();
+    m_rows.SetEnabled(false);
+    m_rows.ClearSelection();
+    cell->StateFlags = CCellInfo::StateAdded | CCellInfo::StateUndo;
+    cell->OwnerList = &m_doc.Cells;
+    bool rowRefused = false;
+    const bool ok = EnterCell(std::move(cell), run, rowRefused);
+    if (!ok && !rowRefused)
+        AskUser(Prompt(), kInsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
+    m_rows.SetEnabled(true);
+    if (ok)
+        m_rows.SetSel(m_insertIndex >= 0 ? m_insertIndex : formerCount);
+    Modified();
+    m_insertIndex = -1;
+    Repaint();
+    return ok;
+}
+
+bool CScenarioEditor::IsShowToExpand(const CCellInfo& cell)
+{
+    return cell.CellType == 1 &&
+           EndsWithNoCase(static_cast<const CCellBmpInfo&>(cell).RefFilePath, ".ppt") &&
+           static_cast<const CCellBmpInfo&>(cell).RefPage == 0;
+}
+
+bool CScenarioEditor::OpenPresentation(const std::string& path)
+{
+    // The presentation layer is not wired in yet: no show can be opened, and
+    // the cell fails as an unreadable file does.
+    (void)path;
+    m_borrowingPresentation = false;
+    return false;
+}
+
+bool CScenarioEditor::ExpandPresentation(std::unique_ptr<CCellInfo> cell, InsertRun& run,
+                                         bool reportCancel, CProgress& progress)
+{
+    (void)cell, (void)run, (void)reportCancel, (void)progress;
+    AskUser(Prompt(), kInsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
+    return false;
+}
+
+bool CScenarioEditor::InsertCells(int undoCode, CCellInfoList& list, bool reportCancel)
+{
+    m_lastCancelled = false;
+    m_lastTaken = 0;
+    ClearUndo(false);
+    m_undoCode = undoCode;
+    std::string folder = m_doc.ProjectPath;
+    if (!folder.empty() && folder.back() != '/')
+        folder += '/';
+    if (m_insertIndex < -1 || m_insertIndex >= m_rows.GetCount())
+        m_insertIndex = -1;
+
+    InsertRun run;
+    run.anchor = AnchorForInsertion();
+    run.row = m_insertIndex;
+    const int formerCount = m_rows.GetCount();
+    m_rows.SetEnabled(false);
+    m_rows.ClearSelection();
+
+    CSilentProgress silent;
+    CProgress& progress = m_progress ? *m_progress : silent;
+    progress.SetCaption(CResourceBundle::Text(kInsertCaption));
+    progress.SetRange(0, list.GetCount());
+    progress.SetPos(0);
+    progress.SetStep(1);
+    progress.Show(true);
+
+    // Imports of the image cells start at once, in parallel when allowed;
+    // the cells still enter the list strictly in order below.
+    CCellImporter::HostFactory hosts = m_workerHosts;
+    if (m_defaultWorkerHosts) {
+        hosts = [backColor = m_doc.BackColor, quality = m_doc.ImageQuality] {
+            return std::make_unique<CImportHost>(backColor, quality);
+        };
+    }
+    CCellImporter importer(&m_doc, folder, hosts, m_workers);
+    for (int i = 0; i < list.GetCount(); ++i) {
+        const CCellInfo* cell = list.GetAt(i);
+        if (cell && cell->CellType == 1 && !IsShowToExpand(*cell))
+            importer.Schedule(cell);
+    }
+
+    // A cancel pressed while a conversion runs is kept until the next cell.
+    bool cancelPressed = false;
+    const auto watchCancel = [&] {
+        if (progress.IsCancelled())
+            cancelPressed = true;
+    };
+    const uint32_t flags =
+        undoCode != 0 ? CCellInfo::StateAdded | CCellInfo::StateUndo : CCellInfo::StateAdded;
+    bool ok = true;
+    while (!list.IsEmpty()) {
+        watchCancel();
+        if (cancelPressed) {
+            m_lastCancelled = true;
+            if (reportCancel) {
+                AskUser(Prompt(), kInsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
+                ok = false;
+            }
+            break;
+        }
+        std::unique_ptr<CCellInfo> cell = list.RemoveAt(0);
+        if (!cell)
+            continue;
+        cell->OwnerList = &list;
+        if (IsShowToExpand(*cell)) {
+            const std::string path = static_cast<CCellBmpInfo&>(*cell).RefFilePath;
+            if (OpenPresentation(path)) {
+                if (!ExpandPresentation(std::move(cell), run, reportCancel, progress)) {
+                    ok = false;
+                    break;
+                }
+                ++m_lastTaken;
+                continue;
+            }
+            AskUser(Prompt(), kInsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
+            ok = false;
+            break;
+        }
+        std::unique_ptr<CCellInfo> ready;
+        if (cell->CellType == 1) {
+            ready = importer.Take(cell.get(), watchCancel);
+        } else if (cell->CellType == 2) {
+            ready = std::move(cell);
+            ready->OwnerList = &m_doc.Cells;
+            if (!ready->Validate(&m_doc))
+                ready.reset();
+        }
+        if (!ready) {
+            // The import removed what it made; the cell goes.
+            AskUser(Prompt(), kInsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
+            ok = false;
+            break;
+        }
+        ready->OwnerList = &m_doc.Cells;
+        ready->StateFlags = flags;
+        bool rowRefused = false;
+        if (!EnterCell(std::move(ready), run, rowRefused)) {
+            if (!rowRefused)
+                AskUser(Prompt(), kInsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
+            ok = false;
+            break;
+        }
+        ++m_lastTaken;
+        progress.StepIt();
+        Repaint();
+    }
+    importer.Abandon();
+    progress.Show(false);
+
+    m_rows.SetEnabled(true);
+    const int first = m_insertIndex >= 0 ? m_insertIndex : formerCount;
+    if (run.inserted > 1)
+        m_rows.SelectRange(first, first + run.inserted - 1);
+    else if (run.inserted == 1)
+        m_rows.SetSel(first);
+    Modified();
+    m_insertIndex = -1;
+    Repaint();
+    return ok;
+}
+
+bool CScenarioEditor::ReadTransferBlock(const QByteArray& bytes, CCellInfoList& list)
+{
+    list.DeleteAll();
+    if (bytes.isEmpty() || !list.AppendFromBytes(bytes))
+        return false;
+    for (int i = 0; i < list.GetCount(); ++i) {
+        const CCellInfo* cell = list.GetAt(i);
+        if (!cell) {
+            list.DeleteAll();
+            return false;
+        }
+        if (cell->CellType != 1)
+            continue;
+        const auto* image = static_cast<const CCellBmpInfo*>(cell);
+        if (!IsPlainName(image->FileName) || !IsPlainName(image->DispFileName) ||
+            !IsPlainName(image->ThumbFileName)) {
+            list.DeleteAll();
+            return false;
+        }
+    }
+    return true;
+}
