@@ -1,0 +1,50 @@
+// Any bytes as an image file: never a crash, never a picture beyond the
+// decoding bounds, and a decoded picture is 24-bit with the size the header
+// claimed (or the reduced size asked for).
+#include "imaging/imagedecoder.h"
+
+#include <QBuffer>
+#include <QGuiApplication>
+
+#include <cstdint>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QGuiApplication app(*argc, *argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const auto* bytes = reinterpret_cast<const unsigned char*>(data);
+    CImageDecoder::JpegStreamComplete(bytes, size);
+    CImageDecoder::BmpDataComplete(bytes, size);
+
+    QByteArray input(reinterpret_cast<const char*>(data), qsizetype(size));
+    QBuffer buffer(&input);
+    buffer.open(QIODevice::ReadOnly);
+    QSize claimed;
+    if (!CImageDecoder::Probe(buffer, &claimed))
+        return 0;
+    if (claimed.width() <= 0 || claimed.height() <= 0 ||
+        claimed.width() > CImageDecoder::kMaxSide || claimed.height() > CImageDecoder::kMaxSide)
+        std::abort();
+    // Large but legal pictures only cost time here.
+    if (qint64(claimed.width()) * claimed.height() > 1'000'000)
+        return 0;
+
+    QImage image;
+    QSize fileSize;
+    const QSize half(claimed.width() / 2, claimed.height() / 2);
+    if (CImageDecoder::Decode(input, false, [&](const QSize&) { return half; }, image, fileSize)) {
+        if (image.isNull() || image.format() != QImage::Format_RGB32 || fileSize != claimed)
+            std::abort();
+        if (image.width() > claimed.width() || image.height() > claimed.height())
+            std::abort();
+    }
+    if (CImageDecoder::Decode(input, true, {}, image, fileSize) && image.size() != claimed)
+        std::abort();
+    return 0;
+}
