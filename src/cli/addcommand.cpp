@@ -1,0 +1,94 @@
+// zelm add: cells made from image files (and presentations, one cell per
+// slide of the show) inserted as a paste inserts them.
+#include "cli/clicommand.h"
+#include "cli/clieditsupport.h"
+#include "cli/cliprompt.h"
+#include "cli/clisupport.h"
+#include "cli/terminalprogress.h"
+#include "document/pathutils.h"
+#include "document/zurdoc.h"
+#include "editor/editorcommands.h"
+#include "editor/scenarioeditor.h"
+#include "model/cellbmpinfo.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cctype>
+
+namespace {
+
+int runAdd(const CCliArgs& args, CCliPrompt& prompt);
+
+const CCliCommand kAdd = {
+    "add",
+    "add PROJECT.sic FILE... [--before ROW]",
+    "Inserts cells made from image files (.bmp .dib .jpg .jpeg .png) and\n"
+    "presentations (.ppt, one cell per slide of the show) before ROW or at the\n"
+    "end, as a paste does: each picture is converted into the project folder.\n"
+    "A file that cannot be read stops the insertion there; the cells before it\n"
+    "are kept.",
+    {"before"},
+    {},
+    runAdd,
+};
+
+std::string lowerExtension(const std::string& path)
+{
+    std::string ext = QFileInfo(QString::fromStdString(path)).suffix().toStdString();
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ext;
+}
+
+int runAdd(const CCliArgs& args, CCliPrompt& prompt)
+{
+    if (args.positional.size() < 2)
+        return CliUsage(kAdd, "add takes a PROJECT.sic and at least one FILE");
+    static const char* const kinds[] = {"bmp", "dib", "jpg", "jpeg", "png", "ppt"};
+    for (size_t i = 1; i < args.positional.size(); ++i) {
+        const std::string ext = lowerExtension(args.positional[i]);
+        if (std::none_of(std::begin(kinds), std::end(kinds),
+                         [&](const char* k) { return ext == k; }))
+            return CliUsage(kAdd, "'" + args.positional[i] +
+                                      "' is not an image file (.bmp .dib .jpg .jpeg .png) "
+                                      "or a presentation (.ppt)");
+    }
+    CTerminalProgress progress(args.quiet);
+    CZurDoc doc;
+    if (!CliOpenProject(args.positional[0], doc, prompt, &progress))
+        return prompt.FailureStatus();
+    CScenarioEditor editor(doc);
+    editor.SetProgress(&progress);
+    if (args.Has("before")) {
+        int row = 0;
+        std::string error;
+        if (!CliParseRow(args.Value("before"), editor.Rows().GetCount(), row, error))
+            return CliUsage(kAdd, error);
+        editor.SetInsertionIndex(row - 1);
+    }
+
+    // The cells as the file browser offers them: the source path, its time
+    // and the page (0 for a whole presentation).
+    CCellInfoList list;
+    for (size_t i = 1; i < args.positional.size(); ++i) {
+        const QFileInfo info(QString::fromStdString(args.positional[i]));
+        auto cell = std::make_unique<CCellBmpInfo>();
+        cell->RefFilePath = info.absoluteFilePath().toStdString();
+        cell->RefPage = lowerExtension(args.positional[i]) == "ppt" ? 0 : 1;
+        CFileStatus status;
+        cell->RefFileTime =
+            GetFileStatus(cell->RefFilePath, status)
+                ? static_cast<int32_t>(FileTimeToLocalSeconds(status.mtime))
+                : -1;
+        if (list.IsEmpty())
+            list.ProjectFolder = info.absolutePath().toStdString() + "/";
+        list.Append(std::move(cell));
+    }
+    const bool ok = editor.InsertCells(EditorCommand::Paste, list, false);
+    return CliFinishInsertion(editor, doc, prompt, ok);
+}
+
+const CCliCommandRegistrar registrar(kAdd);
+
+} // namespace

@@ -1,0 +1,49 @@
+#include "cli/clieditsupport.h"
+
+#include "cli/clicommand.h"
+#include "cli/cliprompt.h"
+#include "document/zurdoc.h"
+#include "editor/scenarioeditor.h"
+
+#include <QFile>
+
+void CliSelectRows(CScenarioEditor& editor, const std::vector<int>& rows)
+{
+    editor.Rows().ClearSelection();
+    for (const int row : rows)
+        editor.Rows().SetSel(row - 1, true);
+}
+
+int CliSaveIfModified(CZurDoc& doc, CCliPrompt& prompt)
+{
+    if (!doc.IsModified())
+        return ExitDone;
+    return doc.Save() ? ExitDone : prompt.FailureStatus();
+}
+
+int CliFinishInsertion(CScenarioEditor& editor, CZurDoc& doc, CCliPrompt& prompt, bool ok)
+{
+    if (editor.LastInsertCancelled()) {
+        // Ctrl-C: nothing of the insertion is kept; the files it made go
+        // with the added cells.
+        doc.CloseWithoutSaving();
+        return ExitDeclined;
+    }
+    if (!ok && editor.LastInsertTaken() == 0) {
+        doc.CloseWithoutSaving();
+        return prompt.FailureStatus();
+    }
+    const int saved = CliSaveIfModified(doc, prompt);
+    if (saved != ExitDone)
+        return saved;
+    return ok ? ExitDone : prompt.FailureStatus();
+}
+
+bool CliReadFile(const std::string& path, QByteArray& bytes)
+{
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    bytes = file.readAll();
+    return file.error() == QFileDevice::NoError;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <string>
+#include <vector>
+
+class CCliPrompt;
+class CCellInfoList;
+class CScenarioEditor;
+class CZurDoc;
+
+// Helpers of the command-line commands that edit a project through the
+// editing controller, as the project window would.
+
+// Selects the 1-based `rows` (and nothing else) in the editor's rows.
+void CliSelectRows(CScenarioEditor& editor, const std::vector<int>& rows);
+
+// Saves the project when the edit changed it. The exit status: done, or
+// the failure status after the save's message.
+int CliSaveIfModified(CZurDoc& doc, CCliPrompt& prompt);
+
+// Ends a command that inserted cells (ok: what the insertion returned). A
+// cancel drops what was inserted (status 3); a failure keeps and saves the
+// cells inserted before it (status 1); else the project is saved.
+int CliFinishInsertion(CScenarioEditor& editor, CZurDoc& doc, CCliPrompt& prompt, bool ok);
+
+// Reads a whole file; false when it cannot be read.
+bool CliReadFile(const std::string& path, QByteArray& bytes);

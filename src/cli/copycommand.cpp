@@ -1,0 +1,85 @@
+// zelm copy: the Copy command on ROWS, pasted into another project or
+// written to a file as a transfer block.
+#include "cli/clicommand.h"
+#include "cli/clieditsupport.h"
+#include "cli/cliprompt.h"
+#include "cli/clisupport.h"
+#include "cli/terminalprogress.h"
+#include "document/userprompt.h"
+#include "document/zurdoc.h"
+#include "editor/memoryclipboard.h"
+#include "editor/scenarioeditor.h"
+
+#include <QSaveFile>
+
+namespace {
+
+int runCopy(const CCliArgs& args, CCliPrompt& prompt);
+
+const CCliCommand kCopy = {
+    "copy",
+    "copy PROJECT.sic ROWS (--into OTHER.sic [--before ROW] | --to-file BLOCK)",
+    "Copies the cells of ROWS as the Copy command does, then either pastes them\n"
+    "into OTHER.sic (before ROW or at the end; the pictures are copied into its\n"
+    "folder) or writes the transfer block (\"CellInfo List\" bytes) to BLOCK.",
+    {"into", "before", "to-file"},
+    {},
+    runCopy,
+};
+
+constexpr int kWriteFailed = 7127;
+
+int runCopy(const CCliArgs& args, CCliPrompt& prompt)
+{
+    if (args.positional.size() != 2)
+        return CliUsage(kCopy, "copy takes a PROJECT.sic and ROWS");
+    if (args.Has("into") == args.Has("to-file"))
+        return CliUsage(kCopy, "give either --into OTHER.sic or --to-file BLOCK");
+    if (args.Has("before") && !args.Has("into"))
+        return CliUsage(kCopy, "--before goes with --into");
+    CTerminalProgress progress(args.quiet);
+    CZurDoc doc;
+    if (!CliOpenProject(args.positional[0], doc, prompt, &progress))
+        return prompt.FailureStatus();
+    CScenarioEditor editor(doc);
+    std::vector<int> rows;
+    std::string error;
+    if (!CliParseRows(args.positional[1], editor.Rows().GetCount(), rows, error))
+        return CliUsage(kCopy, error);
+    CMemoryClipboard clipboard;
+    editor.SetClipboard(&clipboard);
+    CliSelectRows(editor, rows);
+    if (!editor.Copy())
+        return prompt.FailureStatus();
+    const QByteArray bytes = clipboard.Data(CCellInfoList::ClipFormat);
+
+    if (args.Has("to-file")) {
+        const std::string path = args.Value("to-file");
+        QSaveFile file(QString::fromStdString(path));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() ||
+            !file.commit()) {
+            AskUser(&prompt, kWriteFailed, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
+            return prompt.FailureStatus();
+        }
+        return ExitDone;
+    }
+
+    CZurDoc target;
+    if (!CliOpenProject(args.Value("into"), target, prompt, &progress))
+        return prompt.FailureStatus();
+    CScenarioEditor targetEditor(target);
+    targetEditor.SetClipboard(&clipboard);
+    targetEditor.SetProgress(&progress);
+    if (args.Has("before")) {
+        int row = 0;
+        if (!CliParseRow(args.Value("before"), targetEditor.Rows().GetCount(), row, error))
+            return CliUsage(kCopy, error);
+        targetEditor.SetInsertionIndex(row - 1);
+    }
+    const bool ok = targetEditor.Paste();
+    return CliFinishInsertion(targetEditor, target, prompt, ok);
+}
+
+const CCliCommandRegistrar registrar(kCopy);
+
+} // namespace

@@ -1,0 +1,62 @@
+// zelm paste: a transfer block read from a file, pasted as the Paste
+// command pastes the clipboard.
+#include "cli/clicommand.h"
+#include "cli/clieditsupport.h"
+#include "cli/cliprompt.h"
+#include "cli/clisupport.h"
+#include "cli/terminalprogress.h"
+#include "document/userprompt.h"
+#include "document/zurdoc.h"
+#include "editor/memoryclipboard.h"
+#include "editor/scenarioeditor.h"
+
+namespace {
+
+int runPaste(const CCliArgs& args, CCliPrompt& prompt);
+
+const CCliCommand kPaste = {
+    "paste",
+    "paste PROJECT.sic BLOCK [--before ROW]",
+    "Pastes the cells of a transfer block file (the bytes of either cell format,\n"
+    "as 'zelm copy --to-file' writes them) before ROW or at the end; the pictures\n"
+    "are copied or made in the project folder. A damaged block inserts nothing.",
+    {"before"},
+    {},
+    runPaste,
+};
+
+constexpr int kReadFailed = 7126;
+
+int runPaste(const CCliArgs& args, CCliPrompt& prompt)
+{
+    if (args.positional.size() != 2)
+        return CliUsage(kPaste, "paste takes a PROJECT.sic and a BLOCK file");
+    QByteArray bytes;
+    if (!CliReadFile(args.positional[1], bytes) || bytes.isEmpty()) {
+        AskUser(&prompt, kReadFailed, CUserPrompt::Exclamation, CUserPrompt::Ok,
+                args.positional[1]);
+        return prompt.FailureStatus();
+    }
+    CTerminalProgress progress(args.quiet);
+    CZurDoc doc;
+    if (!CliOpenProject(args.positional[0], doc, prompt, &progress))
+        return prompt.FailureStatus();
+    CScenarioEditor editor(doc);
+    editor.SetProgress(&progress);
+    if (args.Has("before")) {
+        int row = 0;
+        std::string error;
+        if (!CliParseRow(args.Value("before"), editor.Rows().GetCount(), row, error))
+            return CliUsage(kPaste, error);
+        editor.SetInsertionIndex(row - 1);
+    }
+    CMemoryClipboard clipboard;
+    clipboard.SetData(CCellInfoList::ClipFormat, bytes);
+    editor.SetClipboard(&clipboard);
+    const bool ok = editor.Paste();
+    return CliFinishInsertion(editor, doc, prompt, ok);
+}
+
+const CCliCommandRegistrar registrar(kPaste);
+
+} // namespace

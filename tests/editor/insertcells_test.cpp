@@ -1,0 +1,297 @@
+#include "document/resourcebundle.h"
+#include "editor/importhost.h"
+#include "editorfixture.h"
+
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+
+#include <set>
+
+namespace {
+
+namespace cmd = EditorCommand;
+
+class InsertCellsTest : public EditorFixture
+{
+protected:
+    void SetUp() override
+    {
+        EditorFixture::SetUp();
+        sources = dir.path().toStdString() + "/sources/";
+        QDir().mkpath(QString::fromStdString(sources));
+    }
+
+    // A picture file with a colour of its own.
+    std::string Picture(const std::string& name, int w = 320, int h = 200)
+    {
+        QImage image(w, h, QImage::Format_RGB32);
+        image.fill(QColor::fromHsv((static_cast<int>(name.size()) * 37) % 360, 200, 200));
+        QPainter(&image).drawEllipse(10, 10, w / 2, h / 2);
+        const std::string path = sources + name;
+        EXPECT_TRUE(image.save(QString::fromStdString(path)));
+        return path;
+    }
+
+    // A list as the file browser offers it: image cells naming source files.
+    void AddSource(CCellInfoList& list, const std::string& path, int id, int page = 1)
+    {
+        list.ProjectFolder = sources;
+        auto cell = std::make_unique<CCellBmpInfo>();
+        cell->RefFilePath = path;
+        cell->RefPage = page;
+        cell->AutoIntervalSec = id;
+        list.Append(std::move(cell));
+    }
+
+    std::set<std::string> ProjectFiles() const
+    {
+        std::set<std::string> names;
+        for (const QString& n : QDir(QString::fromStdString(folder)).entryList(QDir::Files))
+            names.insert(n.toStdString());
+        return names;
+    }
+
+    // The files every visible image cell names.
+    std::set<std::string> NamedFiles() const
+    {
+        std::set<std::string> names;
+        for (int i = 0; i < doc->Cells.GetCount(); ++i) {
+            const CCellInfo* cell = doc->Cells.GetAt(i);
+            if (cell->CellType != 1 || !cell->IsVisible())
+                continue;
+            const auto* image = static_cast<const CCellBmpInfo*>(cell);
+            names.insert(image->FileName);
+            names.insert(image->ThumbFileName);
+        }
+        return names;
+    }
+
+    std::string sources;
+};
+
+TEST_F(InsertCellsTest, PastedPicturesAreImportedAndUndoable)
+{
+    Open({1, 2});
+    CCellInfoList list;
+    AddSource(list, Picture("beach.jpg"), 10);
+    AddSource(list, Picture("tree.bmp", 100, 400), 11);
+    AddSource(list, Picture("sky.png"), 12);
+    editor->SetInsertionIndex(1);
+    ASSERT_TRUE(editor->InsertCells(cmd::Paste, list, false));
+    EXPECT_TRUE(list.IsEmpty()) << "the list gave up every cell";
+    EXPECT_EQ(Rows(), (std::vector<int>{1, 10, 11, 12, 2}));
+    EXPECT_EQ(VisibleCells(), (std::vector<int>{1, 10, 11, 12, 2}));
+    EXPECT_EQ(editor->Rows().SelectedRows(), (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(editor->InsertionIndex(), -1);
+    EXPECT_EQ(progress.caption, CResourceBundle::Text(7152));
+    const int kinds[] = {CCellBmpInfo::SourceJpeg, CCellBmpInfo::SourceBmp,
+                         CCellBmpInfo::SourceOther};
+    for (int r = 1; r <= 3; ++r) {
+        const auto* image = static_cast<const CCellBmpInfo*>(CellOfRow(r));
+        EXPECT_EQ(image->StateFlags, 0x11u);
+        EXPECT_EQ(image->OwnerList, &doc->Cells);
+        EXPECT_EQ(image->SourceKind, kinds[r - 1]);
+        EXPECT_FALSE(image->FileName.empty());
+        EXPECT_FALSE(image->ThumbFileName.empty());
+        EXPECT_TRUE(QFile::exists(QString::fromStdString(folder + image->FileName)));
+        EXPECT_TRUE(QFile::exists(QString::fromStdString(folder + image->ThumbFileName)));
+    }
+    const auto* tall = static_cast<const CCellBmpInfo*>(CellOfRow(2));
+    EXPECT_EQ(tall->BmpSize[0], 192) << "fitted into 1024 x 768";
+    EXPECT_EQ(tall->BmpSize[1], 768);
+    EXPECT_EQ(ProjectFiles(), NamedFiles());
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_TRUE(prompt.shown.empty());
+
+    ASSERT_TRUE(editor->Undo());
+    EXPECT_EQ(Rows(), (std::vector<int>{1, 2}));
+    for (int i = 1; i <= 3; ++i)
+        EXPECT_FALSE(doc->Cells.GetAt(i)->IsVisible());
+}
+
+TEST_F(InsertCellsTest, DroppedCellsAreNotUndoable)
+{
+    Open({1});
+    CCellInfoList list;
+    AddSource(list, Picture("a.png"), 10);
+    ASSERT_TRUE(editor->InsertCells(0, list, false));
+    EXPECT_EQ(CellOfRow(1)->StateFlags, uint32_t(CCellInfo::StateAdded));
+    EXPECT_EQ(editor->UndoCode(), 0);
+}
+
+TEST_F(InsertCellsTest, AnUnreadableFileFailsItsCellAndKeepsTheOnesBefore)
+{
+    Open({1});
+    CCellInfoList list;
+    AddSource(list, Picture("first.jpg"), 10);
+    const std::string broken = sources + "broken.jpg";
+    {
+        QFile f(QString::fromStdString(broken));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("\xff\xd8\xff\xe0 this is no picture at all");
+    }
+    AddSource(list, broken, 11);
+    AddSource(list, Picture("third.jpg"), 12);
+    AddSource(list, sources + "missing.jpg", 13);
+    ASSERT_FALSE(editor->InsertCells(cmd::Paste, list, false));
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7130}));
+    EXPECT_EQ(Rows(), (std::vector<int>{1, 10}));
+    ASSERT_EQ(list.GetCount(), 2) << "the cells after the failed one stay in the list";
+    EXPECT_EQ(list.GetAt(0)->AutoIntervalSec, 12);
+    const auto* waiting = static_cast<const CCellBmpInfo*>(list.GetAt(0));
+    EXPECT_TRUE(waiting->FileName.empty()) << "an abandoned cell is left as it was";
+    EXPECT_EQ(ProjectFiles(), NamedFiles()) << "the failed cell's files are gone again";
+    EXPECT_EQ(editor->Rows().SelectedRows(), (std::vector<int>{1}));
+}
+
+TEST_F(InsertCellsTest, ControlCellsAndOtherKinds)
+{
+    Open({1});
+    CCellInfoList list;
+    auto control = std::make_unique<CCellCtrlInfo>();
+    control->AutoIntervalSec = 5;
+    list.Append(std::move(control));
+    auto plain = std::make_unique<CCellInfo>();
+    plain->AutoIntervalSec = 6;
+    list.Append(std::move(plain));
+    EXPECT_FALSE(editor->InsertCells(cmd::Paste, list, false)) << "a plain cell cannot be inserted";
+    EXPECT_EQ(Rows(), (std::vector<int>{1, 5}));
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7130}));
+}
+
+TEST_F(InsertCellsTest, WholePresentationWithoutPresentationLayerFails)
+{
+    Open({1});
+    CCellInfoList list;
+    AddSource(list, sources + "talk.PPT", 10, 0);
+    EXPECT_FALSE(editor->InsertCells(cmd::Paste, list, false));
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7130}));
+    EXPECT_EQ(Rows(), (std::vector<int>{1}));
+    EXPECT_FALSE(editor->IsBorrowingPresentation());
+}
+
+TEST_F(InsertCellsTest, CancelKeepsWhatWasInserted)
+{
+    Open({});
+    CCellInfoList list;
+    for (int i = 0; i < 5; ++i)
+        AddSource(list, Picture("p" + std::to_string(i) + ".png"), 10 + i);
+    progress.cancelAtStep = 2;
+    ASSERT_TRUE(editor->InsertCells(cmd::Paste, list, false)) << "a cancel is no failure";
+    EXPECT_TRUE(editor->LastInsertCancelled());
+    EXPECT_EQ(editor->LastInsertTaken(), 2);
+    EXPECT_EQ(Rows(), (std::vector<int>{10, 11}));
+    EXPECT_EQ(list.GetCount(), 3);
+    EXPECT_TRUE(prompt.shown.empty());
+    EXPECT_EQ(ProjectFiles(), NamedFiles());
+}
+
+TEST_F(InsertCellsTest, InsertCellListReportsACancel)
+{
+    Open({});
+    CCellInfoList list;
+    for (int i = 0; i < 3; ++i)
+        AddSource(list, Picture("q" + std::to_string(i) + ".png"), 10 + i);
+    progress.cancelAtStep = 1;
+    EXPECT_FALSE(editor->InsertCellList(list.ToBytes()));
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7130}));
+    EXPECT_EQ(Rows(), (std::vector<int>{10}));
+    EXPECT_EQ(editor->UndoCode(), cmd::Paste);
+    EXPECT_FALSE(editor->InsertCellList(QByteArray("broken")));
+}
+
+TEST_F(InsertCellsTest, PastingCellsOfAnotherProjectCopiesTheirFiles)
+{
+    Open({});
+    CCellInfoList list;
+    AddSource(list, Picture("a.jpg"), 10);
+    ASSERT_TRUE(editor->InsertCells(0, list, false));
+    // Copy the imported cell and paste it: the pasted cell gets files of
+    // its own; deleting the pasted one never touches the first one's files.
+    Select({0});
+    ASSERT_TRUE(editor->Copy());
+    Select({});
+    ASSERT_TRUE(editor->Paste());
+    const auto* a = static_cast<const CCellBmpInfo*>(CellOfRow(0));
+    const auto* b = static_cast<const CCellBmpInfo*>(CellOfRow(1));
+    EXPECT_NE(a->FileName, b->FileName);
+    EXPECT_NE(a->ThumbFileName, b->ThumbFileName);
+    EXPECT_EQ(ProjectFiles().size(), 4u);
+}
+
+// The same insertion one at a time and on worker threads gives the same
+// rows, flags and files.
+TEST_F(InsertCellsTest, ParallelImportMatchesOneAtATime)
+{
+    std::vector<std::string> paths;
+    for (int i = 0; i < 9; ++i)
+        paths.push_back(Picture("same" + std::to_string(i % 3) + (i % 2 ? ".jpg" : ".png"),
+                                200 + 40 * i, 150));
+    // Several cells come from the same file, and names repeat across kinds:
+    // their generated names start alike and are made in the same seconds.
+    struct Outcome
+    {
+        std::vector<int> rows;
+        std::vector<uint32_t> flags;
+        std::vector<std::vector<int>> sizes;
+        size_t files;
+    };
+    const auto run = [&](int workers) {
+        doc->Cells.DeleteAll();
+        QDir(QString::fromStdString(folder)).removeRecursively();
+        QDir().mkpath(QString::fromStdString(folder));
+        OpenEditor();
+        if (workers > 0)
+            editor->SetParallelImport(
+                [] { return std::make_unique<CImportHost>(0, 2); }, workers);
+        CCellInfoList list;
+        for (size_t i = 0; i < paths.size(); ++i)
+            AddSource(list, paths[i], 100 + static_cast<int>(i));
+        EXPECT_TRUE(editor->InsertCells(cmd::Paste, list, false));
+        Outcome o;
+        o.rows = Rows();
+        for (int r = 0; r < editor->Rows().GetCount(); ++r) {
+            const auto* image = static_cast<const CCellBmpInfo*>(CellOfRow(r));
+            o.flags.push_back(image->StateFlags);
+            o.sizes.push_back({image->BmpSize[0], image->BmpSize[1], image->Resize[0],
+                               image->Resize[1], image->SourceKind});
+        }
+        o.files = ProjectFiles().size();
+        EXPECT_EQ(ProjectFiles(), NamedFiles());
+        return o;
+    };
+    const Outcome one = run(0);
+    const Outcome many = run(4);
+    EXPECT_EQ(one.rows, many.rows);
+    EXPECT_EQ(one.flags, many.flags);
+    EXPECT_EQ(one.sizes, many.sizes);
+    EXPECT_EQ(one.files, paths.size() * 2);
+    EXPECT_EQ(many.files, paths.size() * 2) << "no two cells share a name";
+}
+
+TEST_F(InsertCellsTest, ParallelFailureAndCancelLeaveNoStrayFiles)
+{
+    Open({});
+    editor->SetParallelImport([] { return std::make_unique<CImportHost>(0, 2); }, 3);
+    CCellInfoList list;
+    for (int i = 0; i < 4; ++i)
+        AddSource(list, Picture("r" + std::to_string(i) + ".jpg"), 10 + i);
+    AddSource(list, sources + "absent.jpg", 20);
+    for (int i = 4; i < 8; ++i)
+        AddSource(list, Picture("r" + std::to_string(i) + ".jpg"), 10 + i);
+    EXPECT_FALSE(editor->InsertCells(cmd::Paste, list, false));
+    EXPECT_EQ(Rows(), (std::vector<int>{10, 11, 12, 13}));
+    EXPECT_EQ(list.GetCount(), 4);
+    EXPECT_EQ(ProjectFiles(), NamedFiles()) << "work done ahead for later cells is undone";
+
+    prompt.shown.clear();
+    progress.steps = 0;
+    progress.cancelAtStep = 2;
+    ASSERT_TRUE(editor->InsertCells(cmd::Paste, list, false));
+    EXPECT_EQ(Rows(), (std::vector<int>{10, 11, 12, 13, 14, 15}));
+    EXPECT_EQ(list.GetCount(), 2);
+    EXPECT_EQ(ProjectFiles(), NamedFiles());
+}
+
+} // namespace
