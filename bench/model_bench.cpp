@@ -6,7 +6,6 @@
 #include "model/cellinfolist.h"
 
 #include <benchmark/benchmark.h>
-
 #include <string>
 
 namespace {
@@ -76,13 +75,22 @@ void BM_AssignCardNames(benchmark::State& state)
     state.SetComplexityN(state.range(0));
 }
 
-}  // namespace
+} // namespace
 
-BENCHMARK(BM_WriteTransferBlock)->Arg(10000)->Arg(20000)->Complexity(benchmark::oN)
+BENCHMARK(BM_WriteTransferBlock)
+    ->Arg(10000)
+    ->Arg(20000)
+    ->Complexity(benchmark::oN)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ReadTransferBlock)->Arg(10000)->Arg(20000)->Complexity(benchmark::oN)
+BENCHMARK(BM_ReadTransferBlock)
+    ->Arg(10000)
+    ->Arg(20000)
+    ->Complexity(benchmark::oN)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_AssignCardNames)->Arg(10000)->Arg(20000)->Complexity(benchmark::oN)
+BENCHMARK(BM_AssignCardNames)
+    ->Arg(10000)
+    ->Arg(20000)
+    ->Complexity(benchmark::oN)
     ->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

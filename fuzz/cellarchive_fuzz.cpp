@@ -7,11 +7,9 @@
 #include "model/undocellinfolist.h"
 
 #include <QByteArray>
-
 #include <cstdint>
 #include <cstdlib>
 #include <string>
-
 #include <unistd.h>
 
 namespace {
@@ -37,12 +35,12 @@ const std::string& ProjectFolder()
     return folder.path;
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data),
-                                                     qsizetype(size));
+    const QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     CCellInfoList list;
     list.ProjectFolder = ProjectFolder();
     if (list.AppendFromBytes(bytes)) {

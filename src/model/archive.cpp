@@ -1,7 +1,6 @@
 #include "model/archive.h"
 
 #include <QString>
-
 #include <cstring>
 
 namespace {
@@ -15,7 +14,7 @@ constexpr uint32_t BigClassTag = 0x80000000u;
 // The framework refuses maps beyond this many entries.
 constexpr uint32_t MaxMapCount = 0x3FFFFFFEu;
 
-}  // namespace
+} // namespace
 
 const char* CArchiveException::what() const noexcept
 {
@@ -44,7 +43,7 @@ CArchive::CArchive(QByteArray* buffer) : m_out(buffer) {}
 CArchive::CArchive(const char* data, size_t size)
     : m_in(reinterpret_cast<const uint8_t*>(data)), m_size(data ? size : 0)
 {
-    m_loaded.emplace_back();  // index 0: null
+    m_loaded.emplace_back(); // index 0: null
 }
 
 CArchive::~CArchive() = default;
@@ -102,7 +101,7 @@ void CArchive::WriteString(std::string_view text)
     const size_t n = text.size();
     if (n < 0xFF) {
         WriteByte(uint8_t(n));
-    } else if (n < 0xFFFE) {  // 0xFFFE would announce a wide-character string
+    } else if (n < 0xFFFE) { // 0xFFFE would announce a wide-character string
         WriteByte(0xFF);
         WriteUInt16(uint16_t(n));
     } else if (n < 0xFFFFFFFFu) {
@@ -259,7 +258,7 @@ CArchiveObject* CArchive::ReadObject(Factory factory, std::unique_ptr<CArchiveOb
             return nullptr;
         CArchiveObject* object = m_loaded[tag].object;
         if (!object)
-            Throw(CArchiveException::BadIndex);  // the index names a class
+            Throw(CArchiveException::BadIndex); // the index names a class
         return object;
     }
 
@@ -283,7 +282,7 @@ CArchiveObject* CArchive::ReadObject(Factory factory, std::unique_ptr<CArchiveOb
     } else {
         const uint32_t index = tag & ~BigClassTag;
         if (index == 0 || index >= m_loaded.size() || m_loaded[index].className.empty())
-            Throw(CArchiveException::BadIndex);  // no such entry, or it names an object
+            Throw(CArchiveException::BadIndex); // no such entry, or it names an object
         object = factory(m_loaded[index].className);
         if (!object)
             Throw(CArchiveException::BadClass);

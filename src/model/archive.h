@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-
 #include <cstddef>
 #include <cstdint>
 #include <exception>
@@ -18,15 +17,16 @@ class CArchive;
 class CArchiveException : public std::exception
 {
 public:
-    enum Cause {
+    enum Cause
+    {
         None = 0,
         Generic = 1,
         ReadOnly = 2,
-        EndOfFile = 3,  // truncated data, or a count or length beyond the bytes left
+        EndOfFile = 3, // truncated data, or a count or length beyond the bytes left
         WriteOnly = 4,
-        BadIndex = 5,   // a reference to an entry that does not exist or is of the wrong kind
-        BadClass = 6,   // a class that is unknown or not the kind asked for
-        BadSchema = 7,  // a known class stored with another schema
+        BadIndex = 5,  // a reference to an entry that does not exist or is of the wrong kind
+        BadClass = 6,  // a class that is unknown or not the kind asked for
+        BadSchema = 7, // a known class stored with another schema
     };
 
     explicit CArchiveException(Cause cause) : m_cause(cause) {}
@@ -109,8 +109,7 @@ public:
     CArchiveObject* ReadObject(Factory factory, std::unique_ptr<CArchiveObject>& created);
     // The same for objects of class T (whose static CreateForArchive is the
     // factory); a reference to an object of another class is BadClass.
-    template <class T>
-    T* ReadObjectOf(std::unique_ptr<T>& created);
+    template <class T> T* ReadObjectOf(std::unique_ptr<T>& created);
 
     // Keeps an object read by a reader that cannot own it until the owner
     // of the whole read takes it with TakeKeptObjects.
@@ -139,18 +138,17 @@ private:
     size_t m_pos = 0;
     struct LoadEntry
     {
-        CArchiveObject* object = nullptr;  // set for an object
-        std::string className;             // set for a class
+        CArchiveObject* object = nullptr; // set for an object
+        std::string className;            // set for a class
     };
-    std::vector<LoadEntry> m_loaded;  // index 0 is the null entry
+    std::vector<LoadEntry> m_loaded; // index 0 is the null entry
     std::vector<std::unique_ptr<CArchiveObject>> m_kept;
 
     // Indexes count classes and objects together, from 1.
     uint32_t m_mapCount = 1;
 };
 
-template <class T>
-T* CArchive::ReadObjectOf(std::unique_ptr<T>& created)
+template <class T> T* CArchive::ReadObjectOf(std::unique_ptr<T>& created)
 {
     std::unique_ptr<CArchiveObject> made;
     CArchiveObject* object = ReadObject(&T::CreateForArchive, made);

@@ -5,7 +5,6 @@
 #include "model/cellinfolist.h"
 
 #include <QString>
-
 #include <filesystem>
 #include <system_error>
 
@@ -53,7 +52,7 @@ std::string WithSlash(const std::string& folder)
     return f;
 }
 
-}  // namespace
+} // namespace
 
 CCellBmpInfo::CCellBmpInfo()
 {
@@ -99,7 +98,8 @@ void CCellBmpInfo::Serialize(CArchive& ar)
 std::string CCellBmpInfo::GetLabel() const
 {
     const size_t slash = RefFilePath.rfind('/');
-    const std::string name = slash == std::string::npos ? RefFilePath : RefFilePath.substr(slash + 1);
+    const std::string name =
+        slash == std::string::npos ? RefFilePath : RefFilePath.substr(slash + 1);
     return name + "    " + PageWord + " " + std::to_string(RefPage);
 }
 
@@ -162,8 +162,8 @@ void CCellBmpInfo::DeleteFileAt(const std::string& path)
 
 bool CCellBmpInfo::IsPlainFileName(const std::string& name)
 {
-    return !name.empty() && name != "." && name != ".." &&
-           name.find('/') == std::string::npos && name.find('\0') == std::string::npos;
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
+           name.find('\0') == std::string::npos;
 }
 
 std::string CCellBmpInfo::FilePathIn(const std::string& folder, const std::string& name)

@@ -3,7 +3,6 @@
 #include "model/cellinfo.h"
 
 #include <QImage>
-
 #include <array>
 
 // An image cell: one slide made from an image file or a presentation page,
@@ -11,9 +10,20 @@
 class CCellBmpInfo : public CCellInfo
 {
 public:
-    enum PictureSourceKind { PictureNone = 0, PictureDisplay = 1, PictureSourceFile = 2,
-                             PictureThumb = 3 };
-    enum SourceKinds { SourceOther = 0, SourceJpeg = 1, SourceBmp = 2, SourcePpt = 4 };
+    enum PictureSourceKind
+    {
+        PictureNone = 0,
+        PictureDisplay = 1,
+        PictureSourceFile = 2,
+        PictureThumb = 3
+    };
+    enum SourceKinds
+    {
+        SourceOther = 0,
+        SourceJpeg = 1,
+        SourceBmp = 2,
+        SourcePpt = 4
+    };
     static constexpr int DisolveCount = 11;
     static constexpr int DisplayWidth = 1024, DisplayHeight = 768;
     static constexpr int ThumbWidth = 160, ThumbHeight = 120;

@@ -7,7 +7,7 @@
 namespace {
 constexpr int ControlLabelText = 7153;
 constexpr int FirstInputDevText = 7154;
-}  // namespace
+} // namespace
 
 CCellCtrlInfo::CCellCtrlInfo()
 {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QSize>
-
 #include <string>
 
 // What a cell needs from its project to make its pictures. The project

@@ -17,11 +17,12 @@ class CCellInfo : public CArchiveObject
 {
 public:
     // StateFlags bits; the state is never saved.
-    enum StateBits : uint32_t {
-        StateAdded = 0x01,    // added since the last save
-        StateChanged = 0x02,  // changed since the last save
-        StateDeleted = 0x04,  // deleted since the last save (still in the list)
-        StateUndo = 0x10,     // touched by the pending undo
+    enum StateBits : uint32_t
+    {
+        StateAdded = 0x01,   // added since the last save
+        StateChanged = 0x02, // changed since the last save
+        StateDeleted = 0x04, // deleted since the last save (still in the list)
+        StateUndo = 0x10,    // touched by the pending undo
     };
 
     CCellInfo();

@@ -10,7 +10,6 @@
 
 #include <QImage>
 #include <QString>
-
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -102,7 +101,7 @@ void CardNameScheme(const std::string& prefix, int64_t count, std::string& base,
     base = AsciiUpper(prefix);
     const int length = int(std::min<size_t>(base.size(), 1000));
     if (8 - digits >= length)
-        digits = 8 - length;  // the name fills eight characters
+        digits = 8 - length; // the name fills eight characters
     else if (digits > 7)
         base.clear();
     else
@@ -118,7 +117,7 @@ std::string CardNumber(const std::string& base, int digits, int64_t number)
     return base + text;
 }
 
-}  // namespace
+} // namespace
 
 CCellInfoList::CCellInfoList() = default;
 
@@ -224,11 +223,12 @@ void CCellInfoList::Serialize(CArchive& ar)
         Append(std::move(cell));
 }
 
-QByteArray CCellInfoList::ToBytes()
+QByteArray CCellInfoList::ToBytes() const
 {
+    // Writing changes nothing; Serialize serves both directions.
     QByteArray bytes;
     CArchive ar(&bytes);
-    Serialize(ar);
+    const_cast<CCellInfoList*>(this)->Serialize(ar);
     return bytes;
 }
 
@@ -352,11 +352,11 @@ bool CCellInfoList::RefreshImages(CCellHost* host, CUserPrompt* prompt)
             // rebuild is tried again at the next save.
             if (!GetFileStatus(cell->RefFilePath, source) ||
                 !cell->CreateDisplayFile(host, ProjectFolder)) {
-                AskUser(prompt, SourceMissingMessage, CUserPrompt::Exclamation,
-                        CUserPrompt::Ok, cell->RefFilePath);
+                AskUser(prompt, SourceMissingMessage, CUserPrompt::Exclamation, CUserPrompt::Ok,
+                        cell->RefFilePath);
                 return false;
             }
-            cell->RefFileTime = int32_t(source.mtime);  // local seconds already
+            cell->RefFileTime = int32_t(source.mtime); // local seconds already
         }
         if (!cell->MakeThumbnail(host, force)) {
             AskUser(prompt, SourceMissingMessage, CUserPrompt::Exclamation, CUserPrompt::Ok,
@@ -596,8 +596,9 @@ bool CCellInfoList::RebuildImagesInto(const std::string& projectName, const std:
             continue;
         const std::string source = cell->ProjectFilePath(cell->FileName);
         const std::string png = ReserveUniqueName(target, projectName, ".png", ProjectFolder);
-        const std::string jpg =
-            png.empty() ? std::string() : ReserveUniqueName(target, projectName, ".jpg", ProjectFolder);
+        const std::string jpg = png.empty()
+                                    ? std::string()
+                                    : ReserveUniqueName(target, projectName, ".jpg", ProjectFolder);
         auto dropNew = [&] {
             if (!png.empty())
                 CCellBmpInfo::DeleteFileAt(target + png);

@@ -3,7 +3,6 @@
 #include "model/cellinfo.h"
 
 #include <QByteArray>
-
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -22,7 +21,12 @@ public:
     // The two transfer formats; both carry the same archive bytes.
     static constexpr const char* ClipFormat = "CellInfo List";
     static constexpr const char* ClipFormatFiles = "CellInfo List from ROvuv UR1";
-    enum FileField { FieldFileName = 0, FieldDispFileName = 1, FieldThumbFileName = 2 };
+    enum FileField
+    {
+        FieldFileName = 0,
+        FieldDispFileName = 1,
+        FieldThumbFileName = 2
+    };
 
     CCellInfoList();
     ~CCellInfoList();
@@ -43,7 +47,7 @@ public:
     // Writes ProjectFolder, the number of visible cells and each visible cell.
     void Serialize(CArchive& ar);
     // The transfer block ("CellInfo List" bytes) of the visible cells.
-    QByteArray ToBytes();
+    QByteArray ToBytes() const;
     // Reads a transfer block: ProjectFolder takes the block's folder (where
     // the cells' files are) and the cells are appended. With a host each
     // cell is validated (PictureSource 3 when its thumbnail loads, else 0;

@@ -31,6 +31,6 @@ public:
     int32_t MotionType = 0;
     int32_t CellValid = 1;
     int32_t CellType = 0;
-    int32_t Effect = 0;      // image cells only
-    CCellInfo* Cell = nullptr;  // the cell to restore; not owned
+    int32_t Effect = 0;        // image cells only
+    CCellInfo* Cell = nullptr; // the cell to restore; not owned
 };

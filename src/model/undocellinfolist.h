@@ -3,7 +3,6 @@
 #include "model/undocellinfo.h"
 
 #include <QByteArray>
-
 #include <memory>
 #include <vector>
 

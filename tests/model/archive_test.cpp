@@ -7,9 +7,7 @@
 #include "model/cellinfo.h"
 
 #include <QByteArray>
-
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -25,8 +23,7 @@ QByteArray Bytes(std::initializer_list<int> values)
 
 // Runs `read` over `data` and returns the cause of the archive error, or
 // None when it read without one.
-template <class F>
-CArchiveException::Cause CauseOf(const QByteArray& data, F read)
+template <class F> CArchiveException::Cause CauseOf(const QByteArray& data, F read)
 {
     try {
         CArchive ar(data);
@@ -45,8 +42,8 @@ TEST(ArchiveIntegers, LittleEndian)
     ar.WriteUInt32(0x01020304);
     ar.WriteUInt16(0xBEEF);
     ar.WriteTime(0x3BBD8F1A);
-    EXPECT_EQ(out, Bytes({0xFE, 0xFF, 0xFF, 0xFF, 0x04, 0x03, 0x02, 0x01, 0xEF, 0xBE, 0x1A,
-                          0x8F, 0xBD, 0x3B}));
+    EXPECT_EQ(out, Bytes({0xFE, 0xFF, 0xFF, 0xFF, 0x04, 0x03, 0x02, 0x01, 0xEF, 0xBE, 0x1A, 0x8F,
+                          0xBD, 0x3B}));
 
     CArchive in(out);
     EXPECT_TRUE(in.IsLoading());
@@ -128,18 +125,17 @@ TEST(ArchiveStringsRead, EmbeddedNulIsKept)
 TEST(ArchiveStringsRead, LengthsBeyondTheDataFail)
 {
     const std::vector<QByteArray> damaged = {
-        Bytes({0x05, 'a', 'b'}),                                    // byte length
-        Bytes({0xFF, 0x00, 0x01, 'a'}),                             // 16-bit length
-        Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F}),          // 32-bit length
-        Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x01, 0x00, 0x00, 0x00, 0x01, 0x00,
-               0x00, 0x00}),                                        // 64-bit length
-        Bytes({0xFF, 0xFE, 0xFF, 0x03, 0x41, 0x00, 0x42}),          // wide, odd bytes left
-        Bytes({0xFF}),                                              // cut inside the length
+        Bytes({0x05, 'a', 'b'}),                           // byte length
+        Bytes({0xFF, 0x00, 0x01, 'a'}),                    // 16-bit length
+        Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F}), // 32-bit length
+        Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x01, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00,
+               0x00}),                                     // 64-bit length
+        Bytes({0xFF, 0xFE, 0xFF, 0x03, 0x41, 0x00, 0x42}), // wide, odd bytes left
+        Bytes({0xFF}),                                     // cut inside the length
         Bytes({0xFF, 0xFF, 0xFF, 0x01}),
     };
     for (const QByteArray& d : damaged)
-        EXPECT_EQ(CauseOf(d, [](CArchive& ar) { ar.ReadString(); }),
-                  CArchiveException::EndOfFile)
+        EXPECT_EQ(CauseOf(d, [](CArchive& ar) { ar.ReadString(); }), CArchiveException::EndOfFile)
             << d.toHex().constData();
 }
 
@@ -151,8 +147,8 @@ TEST(ArchiveCounts, SixteenBitWithEscape)
     ar.WriteCount(0xFFFE);
     ar.WriteCount(0xFFFF);
     ar.WriteCount(0x10000);
-    EXPECT_EQ(out, Bytes({0x00, 0x00, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0xFF,
-                          0xFF, 0x00, 0x00, 0x01, 0x00}));
+    EXPECT_EQ(out, Bytes({0x00, 0x00, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0xFF, 0xFF,
+                          0x00, 0x00, 0x01, 0x00}));
 }
 
 TEST(ArchiveCounts, ACountIsNeverLargerThanTheBytesLeft)
@@ -164,9 +160,9 @@ TEST(ArchiveCounts, ACountIsNeverLargerThanTheBytesLeft)
 
     EXPECT_EQ(CauseOf(Bytes({0x04, 0x00, 1, 2, 3}), [](CArchive& ar) { ar.ReadCount(); }),
               CArchiveException::EndOfFile);
-    EXPECT_EQ(CauseOf(Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F}),
-                      [](CArchive& ar) { ar.ReadCount(); }),
-              CArchiveException::EndOfFile);
+    EXPECT_EQ(
+        CauseOf(Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F}), [](CArchive& ar) { ar.ReadCount(); }),
+        CArchiveException::EndOfFile);
 }
 
 // Objects: classes and objects share one index sequence from 1.
@@ -178,10 +174,10 @@ TEST(ArchiveObjects, ClassRecordsReferencesAndNull)
     second.InputDev = 2;
     QByteArray out;
     CArchive ar(&out);
-    ar.WriteObject(&first);   // class 1, object 2
-    ar.WriteObject(&second);  // class reference 0x8001, object 3
-    ar.WriteObject(&first);   // object reference 2
-    ar.WriteObject(nullptr);  // null tag
+    ar.WriteObject(&first);  // class 1, object 2
+    ar.WriteObject(&second); // class reference 0x8001, object 3
+    ar.WriteObject(&first);  // object reference 2
+    ar.WriteObject(nullptr); // null tag
 
     const QByteArray control = Bytes({0, 0, 0, 0, 30, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0});
     QByteArray expected = Bytes({0xFF, 0xFF, 0x01, 0x00, 0x0D, 0x00});
@@ -200,7 +196,7 @@ TEST(ArchiveObjects, ClassRecordsReferencesAndNull)
     ASSERT_TRUE(a && b);
     EXPECT_EQ(ra, a.get());
     EXPECT_EQ(rb, b.get());
-    EXPECT_EQ(rc, a.get());  // the same object again, not a new one
+    EXPECT_EQ(rc, a.get()); // the same object again, not a new one
     EXPECT_FALSE(c);
     EXPECT_EQ(rd, nullptr);
     EXPECT_FALSE(d);
@@ -220,11 +216,11 @@ TEST(ArchiveObjects, LargeIndexesUseTheLongTags)
     for (const auto& c : cells)
         ar.WriteObject(c.get());
     const qsizetype before = out.size();
-    ar.WriteObject(&control1);  // new class at index 0x8001, object 0x8002
+    ar.WriteObject(&control1); // new class at index 0x8001, object 0x8002
     const qsizetype middle = out.size();
-    ar.WriteObject(&control2);  // class reference 0x7FFF, 0x80008001
+    ar.WriteObject(&control2); // class reference 0x7FFF, 0x80008001
     const qsizetype after = out.size();
-    ar.WriteObject(&control1);  // object reference 0x7FFF, 0x00008002
+    ar.WriteObject(&control1); // object reference 0x7FFF, 0x00008002
     EXPECT_EQ(out.mid(before, 2), Bytes({0xFF, 0xFF}));
     EXPECT_EQ(out.mid(middle, 6), Bytes({0xFF, 0x7F, 0x01, 0x80, 0x00, 0x80}));
     EXPECT_EQ(out.mid(after), Bytes({0xFF, 0x7F, 0x02, 0x80, 0x00, 0x00}));
@@ -283,8 +279,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CArchiveException::BadClass},
         DamagedObject{"another schema", NewClass("CCellInfo", 2) + PlainCell,
                       CArchiveException::BadSchema},
-        DamagedObject{"name too long",
-                      NewClass(std::string(64, 'C').c_str()) + PlainCell,
+        DamagedObject{"name too long", NewClass(std::string(64, 'C').c_str()) + PlainCell,
                       CArchiveException::BadClass},
         DamagedObject{"name cut short", Bytes({0xFF, 0xFF, 1, 0, 9, 0, 'C', 'C', 'e'}),
                       CArchiveException::EndOfFile},
@@ -316,4 +311,4 @@ TEST(ArchiveObjects, KeptObjectsAreHandedOver)
     EXPECT_TRUE(ar.TakeKeptObjects().empty());
 }
 
-}  // namespace
+} // namespace

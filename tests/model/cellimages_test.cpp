@@ -1,19 +1,16 @@
 // The picture-making operations of image cells and of the cell list, run
 // with the real image procedures: display images, thumbnails, validation,
 // refreshing from changed sources, card pictures and the upgrade rebuild.
-#include "modelfixture.h"
-
 #include "document/pathutils.h"
+#include "modelfixture.h"
 #include "support/scriptedprogress.h"
 #include "support/scriptedprompt.h"
 #include "support/testcellhost.h"
 
 #include <QImageReader>
-
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <set>
 
 namespace {
@@ -31,14 +28,13 @@ public:
             return 0;
         return CTestCellHost::CreateWorkImage(source, destination, size);
     }
-    int CreateThumbImage(const std::string& source, const std::string& destination,
-                         int thumbWidth, int thumbHeight, QSize& size) override
+    int CreateThumbImage(const std::string& source, const std::string& destination, int thumbWidth,
+                         int thumbHeight, QSize& size) override
     {
         ++thumbCalls;
         if (failThumb)
             return 0;
-        return CTestCellHost::CreateThumbImage(source, destination, thumbWidth, thumbHeight,
-                                               size);
+        return CTestCellHost::CreateThumbImage(source, destination, thumbWidth, thumbHeight, size);
     }
     int CreateCardImage(const std::string& source, const std::string& destination,
                         bool thumbnail) override
@@ -47,8 +43,7 @@ public:
         return CTestCellHost::CreateCardImage(source, destination, thumbnail);
     }
     bool ExportPresentationSlide(const std::string& presentation, int page,
-                                 const std::string& destination, int width,
-                                 int height) override
+                                 const std::string& destination, int width, int height) override
     {
         exported.push_back(destination);
         if (!slides || page < 1)
@@ -91,8 +86,8 @@ protected:
     {
         static int n = 0;
         const std::string tag = std::to_string(++n);
-        CCellBmpInfo* cell = AddImageCell("d" + tag + ".png", withThumb ? "t" + tag + ".jpg" : "",
-                                          flags);
+        CCellBmpInfo* cell =
+            AddImageCell("d" + tag + ".png", withThumb ? "t" + tag + ".jpg" : "", flags);
         MakeImage(project + cell->FileName, w, h);
         if (withThumb) {
             QSize size;
@@ -188,13 +183,13 @@ TEST_F(CellImages, ImportIntoCopiesOrMakesTheDisplayImage)
     CCellBmpInfo* cell = AddMadeCell(800, 600, false);
     const std::string original = cell->FileName;
     ASSERT_TRUE(cell->ImportInto(&host, dest));
-    EXPECT_EQ(host.workCalls, 0);  // copied
+    EXPECT_EQ(host.workCalls, 0); // copied
     EXPECT_EQ(ReadFile(dest + cell->FileName), ReadFile(project + original));
 
     MakeImage(root + "source.jpg", 640, 480, Qt::green, "JPG");
     cell->FileName = "gone.png";
     ASSERT_TRUE(cell->ImportInto(&host, dest));
-    EXPECT_EQ(host.workCalls, 1);  // made from the source
+    EXPECT_EQ(host.workCalls, 1); // made from the source
     EXPECT_EQ(SizeOf(dest + cell->FileName), QSize(1024, 768));
 
     cell->FileName = "gone.png";
@@ -208,12 +203,12 @@ TEST_F(CellImages, MakeThumbnailWithoutForceKeepsAnExistingThumbnail)
     CCellBmpInfo* cell = AddMadeCell(1024, 384, true);
     const std::string thumb = cell->ThumbFileName;
     const std::string content = ReadFile(project + thumb);
-    cell->Resize[0] = 77;  // differs from 160 x 120: still nothing happens
+    cell->Resize[0] = 77; // differs from 160 x 120: still nothing happens
     ASSERT_TRUE(cell->MakeThumbnail(&host, false));
     EXPECT_EQ(cell->ThumbFileName, thumb);
     EXPECT_EQ(cell->Resize[0], 77);
     EXPECT_EQ(ReadFile(project + thumb), content);
-    EXPECT_EQ(host.thumbCalls, 1);  // the one of the fixture
+    EXPECT_EQ(host.thumbCalls, 1); // the one of the fixture
 }
 
 TEST_F(CellImages, MakeThumbnailMakesAndReplaces)
@@ -255,7 +250,8 @@ TEST_F(CellImages, ASourcePathWithANulNeverNamesAFile)
     cell->RefFilePath = std::string("/pictures/ev\0il.jpg", 19);
     ASSERT_TRUE(cell->MakeThumbnail(&host, false));
     EXPECT_TRUE(CCellBmpInfo::IsPlainFileName(cell->ThumbFileName));
-    EXPECT_EQ(cell->ThumbFileName.rfind("d", 0), 0u) << cell->ThumbFileName;  // after the display image
+    EXPECT_EQ(cell->ThumbFileName.rfind("d", 0), 0u)
+        << cell->ThumbFileName; // after the display image
     EXPECT_EQ(FilesIn(project), (std::set<std::string>{cell->FileName, cell->ThumbFileName}));
     EXPECT_FALSE(cell->CreateDisplayFile(&host, project));
     EXPECT_EQ(FilesIn(project).size(), 2u);
@@ -327,20 +323,20 @@ TEST_F(CellImages, TransferBlockReadWithAHostValidatesTheCells)
 {
     CCellBmpInfo* good = AddMadeCell(1024, 768, true);
     AddImageCell("none.png");
-    AddMadeCell(1024, 768, false);  // no thumbnail: none is made in the block's folder
+    AddMadeCell(1024, 768, false); // no thumbnail: none is made in the block's folder
     const std::set<std::string> files = FilesIn(project);
     const QByteArray block = list.ToBytes();
     CCellInfoList pasted;
     ASSERT_TRUE(pasted.AppendFromBytes(block, &host));
     ASSERT_EQ(pasted.GetCount(), 3);
     EXPECT_EQ(FilesIn(project), files);
-    EXPECT_EQ(host.thumbCalls, 1);  // the fixture's
+    EXPECT_EQ(host.thumbCalls, 1); // the fixture's
     EXPECT_EQ(static_cast<CCellBmpInfo*>(pasted.GetAt(2))->PictureSource, 0);
     EXPECT_EQ(pasted.ProjectFolder, project);
     EXPECT_EQ(static_cast<CCellBmpInfo*>(pasted.GetAt(0))->PictureSource, 3);
     EXPECT_EQ(static_cast<CCellBmpInfo*>(pasted.GetAt(0))->ThumbFileName, good->ThumbFileName);
     EXPECT_EQ(static_cast<CCellBmpInfo*>(pasted.GetAt(1))->PictureSource, 0);
-    EXPECT_EQ(pasted.GetAt(1)->StateFlags, 0u);  // the result is ignored
+    EXPECT_EQ(pasted.GetAt(1)->StateFlags, 0u); // the result is ignored
 }
 
 // --- refreshing from changed sources -------------------------------------
@@ -422,7 +418,7 @@ TEST_F(CellRefresh, MissingDisplayImageIsRebuiltKeepingTheThumbnail)
     std::filesystem::remove(project + cell->FileName);
     ASSERT_TRUE(list.RefreshImages(&host, nullptr));
     EXPECT_TRUE(Exists(project + cell->FileName));
-    EXPECT_EQ(cell->ThumbFileName, thumb);  // not forced
+    EXPECT_EQ(cell->ThumbFileName, thumb); // not forced
 }
 
 TEST_F(CellRefresh, MissingSourceShowsMessage7128)
@@ -430,7 +426,7 @@ TEST_F(CellRefresh, MissingSourceShowsMessage7128)
     CCellBmpInfo* cell = MadeFromSource(std::chrono::hours(5), std::chrono::hours(1));
     std::filesystem::remove(project + cell->FileName);
     std::filesystem::remove(root + "source.jpg");
-    AddMadeCell(1024, 768, false);  // after the failure: untouched
+    AddMadeCell(1024, 768, false); // after the failure: untouched
     CScriptedPrompt prompt;
     EXPECT_FALSE(list.RefreshImages(&host, &prompt));
     EXPECT_EQ(prompt.Ids(), std::vector<int>{7128});
@@ -473,8 +469,8 @@ TEST_F(CellImages, WriteCardImagesMakesFullSizePicturesAndThumbnails)
 {
     const std::string card = root + "stage/";
     std::filesystem::create_directories(card);
-    AddMadeCell(1024, 768, true);  // thumbnail 160 x 120: copied as it is
-    AddMadeCell(1024, 384, true);  // thumbnail 160 x 60: made into 160 x 120
+    AddMadeCell(1024, 768, true); // thumbnail 160 x 120: copied as it is
+    AddMadeCell(1024, 384, true); // thumbnail 160 x 60: made into 160 x 120
     AddControlCell();
     AddMadeCell(1024, 768, true, CCellInfo::StateDeleted);
     list.AssignCardNames("Trip");
@@ -484,8 +480,8 @@ TEST_F(CellImages, WriteCardImagesMakesFullSizePicturesAndThumbnails)
     CScriptedProgress progress;
     ASSERT_TRUE(list.WriteCardImages(card, &progress, &host));
     EXPECT_EQ(progress.steps, 2);
-    EXPECT_EQ(FilesIn(card), (std::set<std::string>{"TRIP0001.JPG", "TRIP0001.JPS",
-                                                    "TRIP0002.JPG", "TRIP0002.JPS"}));
+    EXPECT_EQ(FilesIn(card), (std::set<std::string>{"TRIP0001.JPG", "TRIP0001.JPS", "TRIP0002.JPG",
+                                                    "TRIP0002.JPS"}));
     EXPECT_EQ(SizeOf(card + "TRIP0001.JPG"), QSize(1024, 768));
     EXPECT_EQ(SizeOf(card + "TRIP0002.JPG"), QSize(1024, 768));
     EXPECT_EQ(FormatOf(card + "TRIP0002.JPG"), "jpeg");
@@ -522,7 +518,7 @@ TEST_F(CellImages, RebuildImagesIntoGivesEveryImageCellNewFiles)
     CCellBmpInfo* a = AddMadeCell(800, 600, true);
     AddControlCell();
     CCellBmpInfo* b = AddMadeCell(2048, 768, false);
-    a->CardFileName = "STALE.JPG";  // an old export name is not a working name
+    a->CardFileName = "STALE.JPG"; // an old export name is not a working name
     const std::string oldA = a->FileName, oldThumbA = a->ThumbFileName, oldB = b->FileName;
 
     CScriptedProgress progress;
@@ -593,4 +589,87 @@ TEST_F(CellImages, RebuildImagesIntoPutsEverythingBackOnFailure)
     EXPECT_TRUE(empty.RebuildImagesInto("Trip", temp, &host, nullptr, nullptr));
 }
 
-}  // namespace
+} // namespace
+
+namespace {
+
+// A transfer block whose cells name files outside the project folder in
+// every way a name can: every operation treats them as missing files.
+TEST_F(CellImages, CraftedBlockNeverLeadsOutsideTheProjectFolder)
+{
+    MakeImage(outside + "victim.png", 64, 48);
+    MakeImage(outside + "victim.jpg", 16, 12, Qt::blue, "JPG");
+    WriteFile(root + "top.png", "top");
+    MakeImage(root + "source.jpg", 640, 480, Qt::red, "JPG");
+    const std::string victim = ReadFile(outside + "victim.png");
+    const std::string victimThumb = ReadFile(outside + "victim.jpg");
+
+    CCellInfoList crafted;
+    crafted.ProjectFolder = project;
+    const std::string names[][3] = {
+        {"../outside/victim.png", outside + "victim.png", "../outside/victim.jpg"},
+        {"../top.png", "..", "."},
+        {std::string("top.png\0", 8), "/", outside},
+    };
+    for (const auto& n : names) {
+        auto cell = std::make_unique<CCellBmpInfo>();
+        cell->FileName = n[0];
+        cell->DispFileName = n[1];
+        cell->ThumbFileName = n[2];
+        cell->RefFilePath = root + "source.jpg";
+        cell->RefPage = 1;
+        crafted.Append(std::move(cell));
+    }
+    const QByteArray block = crafted.ToBytes();
+
+    CCellInfoList pasted;
+    ASSERT_TRUE(pasted.AppendFromBytes(block, &host));
+    ASSERT_EQ(pasted.GetCount(), 3);
+    EXPECT_EQ(pasted.TotalFileSize(false, true), 0u);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(static_cast<CCellBmpInfo*>(pasted.GetAt(i))->PictureSource, 0);
+
+    const std::string dest = root + "dest/";
+    std::filesystem::create_directories(dest);
+    EXPECT_TRUE(pasted.CopyFilesTo(dest, false, true, nullptr));
+    EXPECT_TRUE(FilesIn(dest).empty());
+    const std::string card = root + "card/";
+    std::filesystem::create_directories(card);
+    pasted.AssignCardNames("X");
+    EXPECT_TRUE(pasted.WriteCardImages(card, nullptr, &host));
+    EXPECT_TRUE(FilesIn(card).empty());
+    EXPECT_FALSE(pasted.RebuildImagesInto("Trip", dest, &host, nullptr, nullptr));
+    EXPECT_TRUE(FilesIn(dest).empty());
+    pasted.RestoreWorkNames(false);
+
+    // Validation, then the save of a project holding such cells.
+    CCellInfoList copy;
+    ASSERT_TRUE(copy.CopyFrom(&pasted));
+    copy.ProjectFolder = project;
+    copy.ValidateAll(&host);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_FALSE(copy.GetAt(i)->IsVisible());
+    copy.ClearFlags(CCellInfo::StateDeleted);
+    ASSERT_TRUE(copy.RefreshImages(&host, nullptr)); // rebuilt inside the project
+    for (int i = 0; i < 3; ++i) {
+        auto* cell = static_cast<CCellBmpInfo*>(copy.GetAt(i));
+        EXPECT_TRUE(Exists(project + cell->FileName));
+        EXPECT_TRUE(Exists(project + cell->ThumbFileName));
+    }
+    pasted.ProjectFolder = project;
+    for (int i = 0; i < 3; ++i)
+        pasted.GetAt(i)->StateFlags = CCellInfo::StateDeleted;
+    pasted.Purge();
+    for (int i = 0; i < 3; ++i)
+        static_cast<CCellBmpInfo*>(copy.GetAt(i))->DeleteFiles(project);
+    EXPECT_TRUE(FilesIn(project).empty());
+
+    EXPECT_EQ(ReadFile(outside + "victim.png"), victim);
+    EXPECT_EQ(ReadFile(outside + "victim.jpg"), victimThumb);
+    EXPECT_EQ(FilesIn(outside), (std::set<std::string>{"victim.png", "victim.jpg"}));
+    EXPECT_EQ(ReadFile(root + "top.png"), "top");
+    EXPECT_EQ(FilesIn(root), (std::set<std::string>{"project", "outside", "top.png", "source.jpg",
+                                                    "dest", "card"}));
+}
+
+} // namespace

@@ -1,17 +1,15 @@
 // Slide cells without image conversion: defaults, labels, copying between
 // cells, source kinds, the path choke point for names from outside, and the
 // file copies and deletions of an image cell.
-#include "modelfixture.h"
-
 #include "document/resourcebundle.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellctrlinfo.h"
 #include "model/cellinfo.h"
-
-#include <gtest/gtest.h>
+#include "modelfixture.h"
 
 #include <chrono>
 #include <filesystem>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -260,7 +258,7 @@ TEST(CellFileNamesNoOwner, GiveNoPath)
     EXPECT_EQ(cell.ProjectFilePath("a.png"), "");
     CCellInfoList owner;
     cell.OwnerList = &owner;
-    EXPECT_EQ(cell.ProjectFilePath("a.png"), "");  // no project folder
+    EXPECT_EQ(cell.ProjectFilePath("a.png"), ""); // no project folder
     owner.ProjectFolder = "/p";
     EXPECT_EQ(cell.ProjectFilePath("a.png"), "/p/a.png");
     EXPECT_EQ(CCellBmpInfo::FilePathIn("", "a.png"), "");
@@ -278,7 +276,7 @@ TEST_F(CellFiles, DeleteFilesRemovesTheThreeFilesOnly)
     EXPECT_FALSE(Exists(project + "t.jpg"));
     EXPECT_FALSE(Exists(project + "x.png"));
     EXPECT_TRUE(Exists(project + "other.png"));
-    cell->DeleteFiles(project);  // nothing there any more: harmless
+    cell->DeleteFiles(project); // nothing there any more: harmless
 }
 
 TEST_F(CellFiles, CraftedNamesNeverReachOutside)
@@ -290,7 +288,7 @@ TEST_F(CellFiles, CraftedNamesNeverReachOutside)
     cell->DeleteFiles(project);
     cell->FileName = "../top.png";
     cell->DispFileName = std::string("top.png\0x", 9);
-    cell->ThumbFileName = "sub";  // a folder is never deleted either
+    cell->ThumbFileName = "sub"; // a folder is never deleted either
     cell->DeleteFiles(project);
     EXPECT_EQ(ReadFile(outside + "victim.png"), "keep");
     EXPECT_EQ(ReadFile(root + "top.png"), "keep");
@@ -424,10 +422,10 @@ TEST(CellWithoutHost, FileOperationsFailCleanly)
     EXPECT_FALSE(c->LoadThumbnailPicture(nullptr));
 
     CCellBmpInfo orphan;
-    EXPECT_FALSE(orphan.MakeThumbnail(nullptr, false));  // no owner list
+    EXPECT_FALSE(orphan.MakeThumbnail(nullptr, false)); // no owner list
     EXPECT_TRUE(CCellCtrlInfo().Validate(nullptr));
     EXPECT_TRUE(CCellInfo().Validate(nullptr));
     EXPECT_FALSE(CCellInfo().LoadThumbnailPicture(nullptr));
 }
 
-}  // namespace
+} // namespace

@@ -2,14 +2,12 @@
 // lists, the save and close transactions (Purge), sizes and copies of the
 // project's files, and the card names.
 #include "modelfixture.h"
-
 #include "support/scriptedprogress.h"
 #include "support/scriptedprompt.h"
 
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <filesystem>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -58,12 +56,12 @@ TEST_F(CellList, ClearFlagsClearsOnlyTheMask)
 
 TEST_F(CellList, FindByFileNameSeesLiveImageCellsOnly)
 {
-    AddImageCell("x.png", "x.jpg", CCellInfo::StateDeleted);  // 0: deleted
-    AddImageCell("x.png", "x.jpg", CCellInfo::StateAdded);    // 1: added
-    AddControlCell();                                         // 2
-    AddImageCell("x.png", "y.jpg", 0, "d.png");               // 3
-    AddImageCell("z.png", "x.png");                           // 4
-    AddImageCell("x.png");                                    // 5
+    AddImageCell("x.png", "x.jpg", CCellInfo::StateDeleted); // 0: deleted
+    AddImageCell("x.png", "x.jpg", CCellInfo::StateAdded);   // 1: added
+    AddControlCell();                                        // 2
+    AddImageCell("x.png", "y.jpg", 0, "d.png");              // 3
+    AddImageCell("z.png", "x.png");                          // 4
+    AddImageCell("x.png");                                   // 5
     using F = CCellInfoList::FileField;
     EXPECT_EQ(list.FindByFileName("x.png", F::FieldFileName), 3);
     EXPECT_EQ(list.FindByFileName("x.png", F::FieldFileName, 4), 5);
@@ -93,13 +91,13 @@ TEST_F(CellList, NamesDifferingInCaseAreOneFileOnlyWhereTheFileSystemSaysSo)
 
 TEST_F(CellList, IsFileNameSharedLooksAtEarlierVisibleCells)
 {
-    AddImageCell("a.png");                             // 0
-    AddImageCell("b.png", {}, CCellInfo::StateDeleted);  // 1
-    AddImageCell("b.png");                             // 2
-    AddImageCell("a.png");                             // 3
-    AddImageCell("");                                  // 4
-    AddImageCell("");                                  // 5
-    AddControlCell();                                  // 6
+    AddImageCell("a.png");                              // 0
+    AddImageCell("b.png", {}, CCellInfo::StateDeleted); // 1
+    AddImageCell("b.png");                              // 2
+    AddImageCell("a.png");                              // 3
+    AddImageCell("");                                   // 4
+    AddImageCell("");                                   // 5
+    AddControlCell();                                   // 6
     EXPECT_FALSE(list.IsFileNameShared(0));
     EXPECT_FALSE(list.IsFileNameShared(2));
     EXPECT_TRUE(list.IsFileNameShared(3));
@@ -118,7 +116,7 @@ TEST_F(CellList, CopyFromMakesCellsOfTheSameClass)
     list.Append(std::move(plain));
 
     CCellInfoList copy;
-    copy.Append(std::make_unique<CCellCtrlInfo>());  // replaced
+    copy.Append(std::make_unique<CCellCtrlInfo>()); // replaced
     ASSERT_TRUE(copy.CopyFrom(&list));
     ASSERT_EQ(copy.GetCount(), 3);
     auto* ci = dynamic_cast<CCellBmpInfo*>(copy.GetAt(0));
@@ -144,7 +142,7 @@ TEST_F(CellList, RestoreValuesFromKeepsEachCellsOwner)
     ASSERT_TRUE(saved.CopyFrom(&list));
     static_cast<CCellBmpInfo*>(list.GetAt(0))->Effect = 30;
     static_cast<CCellCtrlInfo*>(list.GetAt(1))->InputDev = 2;
-    saved.RemoveAt(2);  // shorter: the third cell keeps its values
+    saved.RemoveAt(2); // shorter: the third cell keeps its values
     static_cast<CCellBmpInfo*>(list.GetAt(2))->Effect = 7;
 
     EXPECT_TRUE(list.RestoreValuesFrom(&saved));
@@ -164,13 +162,13 @@ TEST_F(CellList, RestoreValuesFromKeepsEachCellsOwner)
 
 TEST_F(CellList, PurgeKeepsAFileStillNamedByALiveCell)
 {
-    for (const char* f : {"shared.png", "shared.jpg", "own.png", "own.jpg", "live.jpg", "d.png",
-                          "other.jpg"})
+    for (const char* f :
+         {"shared.png", "shared.jpg", "own.png", "own.jpg", "live.jpg", "d.png", "other.jpg"})
         WriteFile(project + f, f);
-    AddImageCell("shared.png", "live.jpg");                                    // live
+    AddImageCell("shared.png", "live.jpg"); // live
     AddImageCell("shared.png", "shared.jpg", CCellInfo::StateDeleted, "d.png");
     AddImageCell("own.png", "own.jpg", CCellInfo::StateAdded);
-    AddImageCell("d.png", "other.jpg");                                        // live
+    AddImageCell("d.png", "other.jpg"); // live
     AddImageCell("other.jpg", {}, CCellInfo::StateAdded | CCellInfo::StateDeleted);
     AddControlCell(CCellInfo::StateDeleted);
     AddControlCell();
@@ -180,7 +178,7 @@ TEST_F(CellList, PurgeKeepsAFileStillNamedByALiveCell)
     EXPECT_EQ(static_cast<CCellBmpInfo*>(list.GetAt(0))->FileName, "shared.png");
     EXPECT_EQ(static_cast<CCellBmpInfo*>(list.GetAt(1))->FileName, "d.png");
     EXPECT_EQ(list.GetAt(2)->CellType, 2);
-    EXPECT_TRUE(Exists(project + "shared.png"));  // FileName of a live cell
+    EXPECT_TRUE(Exists(project + "shared.png")); // FileName of a live cell
     EXPECT_TRUE(Exists(project + "live.jpg"));
     EXPECT_FALSE(Exists(project + "own.png"));
     EXPECT_FALSE(Exists(project + "own.jpg"));
@@ -371,24 +369,23 @@ TEST_P(CardNames, FillEightCharacters)
     EXPECT_EQ(last->CardThumbName, base + ".JPS");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rule, CardNames,
-    ::testing::Values(
-        // Two digits widened to three so that the name fills eight characters.
-        CardCase{"SLIDE", 12, "", "SLIDE001.JPG", "SLIDE012.JPG"},
-        CardCase{"slide", 12, ".jpg", "SLIDE001.JPG", "SLIDE012.JPG"},
-        CardCase{"SLIDE", 12, ".bmp", "SLIDE001.BMP", "SLIDE012.BMP"},
-        // One digit leaves room for seven characters of the prefix.
-        CardCase{"ABCDEFGH", 3, "", "ABCDEFG1.JPG", "ABCDEFG3.JPG"},
-        CardCase{"ABCDEFGHIJ", 8, "", "ABCDEFG1.JPG", "ABCDEFG8.JPG"},
-        CardCase{"ABCDEFGHIJ", 10, "", "ABCDEF01.JPG", "ABCDEF10.JPG"},
-        // No prefix: eight digits.
-        CardCase{"", 5, "", "00000001.JPG", "00000005.JPG"},
-        // Twelve characters and two digits: the prefix is cut to six.
-        CardCase{"Presentation", 25, "", "PRESEN01.JPG", "PRESEN25.JPG"},
-        CardCase{"Trip", 1, "", "TRIP0001.JPG", "TRIP0001.JPG"},
-        CardCase{"Show", 100, "", "SHOW0001.JPG", "SHOW0100.JPG"},
-        CardCase{"LONGSHOW", 100, "", "LONGS001.JPG", "LONGS100.JPG"}));
+INSTANTIATE_TEST_SUITE_P(Rule, CardNames,
+                         ::testing::Values(
+                             // Two digits widened to three so that the name fills eight characters.
+                             CardCase{"SLIDE", 12, "", "SLIDE001.JPG", "SLIDE012.JPG"},
+                             CardCase{"slide", 12, ".jpg", "SLIDE001.JPG", "SLIDE012.JPG"},
+                             CardCase{"SLIDE", 12, ".bmp", "SLIDE001.BMP", "SLIDE012.BMP"},
+                             // One digit leaves room for seven characters of the prefix.
+                             CardCase{"ABCDEFGH", 3, "", "ABCDEFG1.JPG", "ABCDEFG3.JPG"},
+                             CardCase{"ABCDEFGHIJ", 8, "", "ABCDEFG1.JPG", "ABCDEFG8.JPG"},
+                             CardCase{"ABCDEFGHIJ", 10, "", "ABCDEF01.JPG", "ABCDEF10.JPG"},
+                             // No prefix: eight digits.
+                             CardCase{"", 5, "", "00000001.JPG", "00000005.JPG"},
+                             // Twelve characters and two digits: the prefix is cut to six.
+                             CardCase{"Presentation", 25, "", "PRESEN01.JPG", "PRESEN25.JPG"},
+                             CardCase{"Trip", 1, "", "TRIP0001.JPG", "TRIP0001.JPG"},
+                             CardCase{"Show", 100, "", "SHOW0001.JPG", "SHOW0100.JPG"},
+                             CardCase{"LONGSHOW", 100, "", "LONGS001.JPG", "LONGS100.JPG"}));
 
 TEST(CardBaseName, FormatsAndLimits)
 {
@@ -486,7 +483,7 @@ TEST_F(CellList, RestoreWorkNamesPutsBackOrDeletesTheOldFiles)
     EXPECT_EQ(converted->FileName, "old.png");
     EXPECT_EQ(converted->ThumbFileName, "old.jpg");
     EXPECT_EQ(converted->CardFileName, "");
-    EXPECT_EQ(untouched->FileName, "keep.png");  // never converted: kept
+    EXPECT_EQ(untouched->FileName, "keep.png"); // never converted: kept
     EXPECT_EQ(untouched->ThumbFileName, "keep.jpg");
 
     WriteFile(project + "old.png", "o");
@@ -501,4 +498,4 @@ TEST_F(CellList, RestoreWorkNamesPutsBackOrDeletesTheOldFiles)
     EXPECT_FALSE(Exists(project + "old.jpg"));
 }
 
-}  // namespace
+} // namespace

@@ -11,11 +11,9 @@
 #include <QImage>
 #include <QString>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sstream>
 #include <string>
 

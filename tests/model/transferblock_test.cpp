@@ -8,9 +8,7 @@
 
 #include <QByteArray>
 #include <QFile>
-
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -47,7 +45,7 @@ void FillExampleList(CCellInfoList& list)
     a->Resize[1] = 60;
     a->BmpSize[1] = 384;
     a->StateFlags = CCellInfo::StateAdded | CCellInfo::StateChanged;
-    a->CardFileName = "SLIDE001.JPG";  // never written
+    a->CardFileName = "SLIDE001.JPG"; // never written
     list.Append(std::move(a));
 
     auto b = std::make_unique<CCellBmpInfo>();
@@ -73,20 +71,20 @@ void FillExampleList(CCellInfoList& list)
 QByteArray GoldenBlock()
 {
     QByteArray g;
-    g += Bytes({0x03}) + "/p/";  // ProjectFolder
-    g += Bytes({0x03, 0x00});    // three visible cells
+    g += Bytes({0x03}) + "/p/"; // ProjectFolder
+    g += Bytes({0x03, 0x00});   // three visible cells
     // First image cell: new class (index 1), object 2.
     g += Bytes({0xFF, 0xFF, 0x01, 0x00, 0x0C, 0x00}) + "CCellBmpInfo";
     g += Int(0) + Int(10) + Int(1) + Int(1) + Int(1);
     g += Bytes({0x05}) + "a.png";
     g += Bytes({0x08}) + "/s/a.jpg";
-    g += Bytes({0x1A, 0x8F, 0xBD, 0x3B});  // RefFileTime
-    g += Int(1);                           // RefPage
-    g += Bytes({0x00});                    // DispFileName
+    g += Bytes({0x1A, 0x8F, 0xBD, 0x3B}); // RefFileTime
+    g += Int(1);                          // RefPage
+    g += Bytes({0x00});                   // DispFileName
     g += Bytes({0x05}) + "a.jpg";
     // Effect, then Disolve elements 0, 1, 4, 8, 9, 2, 3, 5, 6, 7, 10.
-    g += Int(5) + Int(1) + Int(2) + Int(3) + Int(7) + Int(100) + Int(1) + Int(0) + Int(4) +
-         Int(5) + Int(6) + Int(-1);
+    g += Int(5) + Int(1) + Int(2) + Int(3) + Int(7) + Int(100) + Int(1) + Int(0) + Int(4) + Int(5) +
+         Int(6) + Int(-1);
     g += Int(160) + Int(60) + Int(1024) + Int(384);
     // Second image cell: class reference 0x8001, object 3.
     g += Bytes({0x01, 0x80});
@@ -95,8 +93,8 @@ QByteArray GoldenBlock()
     g += Bytes({0x0B}) + "/s/deck.PPT";
     g += Int(-1) + Int(3);
     g += Bytes({0x00, 0x00});
-    g += Int(0) + Int(0) + Int(0) + Int(0) + Int(0) + Int(2) + Int(0) + Int(0) + Int(0) +
-         Int(0) + Int(0) + Int(0);
+    g += Int(0) + Int(0) + Int(0) + Int(0) + Int(0) + Int(2) + Int(0) + Int(0) + Int(0) + Int(0) +
+         Int(0) + Int(0);
     g += Int(160) + Int(120) + Int(1024) + Int(768);
     // Control cell: new class (index 4), object 5.
     g += Bytes({0xFF, 0xFF, 0x01, 0x00, 0x0D, 0x00}) + "CCellCtrlInfo";
@@ -153,7 +151,7 @@ TEST(TransferBlock, ReadsBackFieldForField)
     EXPECT_EQ(a->Resize[1], 60);
     EXPECT_EQ(a->BmpSize[0], 1024);
     EXPECT_EQ(a->BmpSize[1], 384);
-    EXPECT_EQ(a->SourceKind, CCellBmpInfo::SourceJpeg);  // recomputed
+    EXPECT_EQ(a->SourceKind, CCellBmpInfo::SourceJpeg); // recomputed
     EXPECT_EQ(a->CardFileName, "");
     EXPECT_EQ(a->PictureSource, CCellBmpInfo::PictureNone);
 
@@ -297,19 +295,17 @@ INSTANTIATE_TEST_SUITE_P(
         BadBlock{"schema 0", Header(1) + ControlClass(0) + ControlBody(),
                  CArchiveException::BadSchema},
         BadBlock{"count beyond the bytes left",
-                 Bytes({0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F}) + ControlClass() +
-                     ControlBody(),
+                 Bytes({0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F}) + ControlClass() + ControlBody(),
                  CArchiveException::EndOfFile},
         BadBlock{"more cells counted than written",
                  Header(2) + ControlClass() + ControlBody() + Bytes({0x01, 0x80}),
                  CArchiveException::EndOfFile},
         BadBlock{"folder longer than the block", Bytes({0xFF, 0xF0, 0xFF, 'a'}),
                  CArchiveException::EndOfFile},
-        BadBlock{"class reference never written",
-                 Header(1) + Bytes({0x03, 0x80}) + ControlBody(), CArchiveException::BadIndex},
+        BadBlock{"class reference never written", Header(1) + Bytes({0x03, 0x80}) + ControlBody(),
+                 CArchiveException::BadIndex},
         BadBlock{"class reference naming an object",
-                 Header(2) + ControlClass() + ControlBody() + Bytes({0x02, 0x80}) +
-                     ControlBody(),
+                 Header(2) + ControlClass() + ControlBody() + Bytes({0x02, 0x80}) + ControlBody(),
                  CArchiveException::BadIndex},
         BadBlock{"a cell written twice",
                  Header(2) + ControlClass() + ControlBody() + Bytes({0x02, 0x00}),
@@ -338,4 +334,4 @@ TEST(TransferBlockDamage, HugeClaimsAllocateNothing)
     EXPECT_EQ(list.GetCount(), 0);
 }
 
-}  // namespace
+} // namespace

@@ -64,7 +64,7 @@ TEST(UndoCellInfoList, RestoreAllPutsBackTheRecordedCellsOnly)
     CUndoCellInfoList records;
     records.Append(RecordOf(&image));
     records.Append(RecordOf(&control));
-    auto stray = std::make_unique<CUndoCellInfo>();  // no cell: skipped
+    auto stray = std::make_unique<CUndoCellInfo>(); // no cell: skipped
     stray->AutoIntervalSec = 1;
     records.Append(std::move(stray));
     EXPECT_EQ(records.Append(nullptr), -1);
@@ -89,7 +89,7 @@ TEST(UndoCellInfoList, RestoreAllPutsBackTheRecordedCellsOnly)
     EXPECT_EQ(image.Effect, 3);
     EXPECT_EQ(image.StateFlags, uint32_t(CCellInfo::StateChanged));
     EXPECT_EQ(control.AutoIntervalSec, 30);
-    EXPECT_EQ(control.InputDev, 2);  // not part of a record
+    EXPECT_EQ(control.InputDev, 2); // not part of a record
     EXPECT_EQ(control.StateFlags, uint32_t(CCellInfo::StateChanged));
     EXPECT_EQ(untouched.StateFlags, uint32_t(CCellInfo::StateUndo));
 }
@@ -116,7 +116,7 @@ TEST(UndoCellInfoList, ArchiveLayoutAndRoundTrip)
     first->AutoIntervalSec = 7;
     first->Effect = 4;
     records.Append(std::move(first));
-    records.Append(RecordOf(&shared));  // the same cell again: a reference
+    records.Append(RecordOf(&shared)); // the same cell again: a reference
     auto empty = std::make_unique<CUndoCellInfo>();
     records.Append(std::move(empty));
 
@@ -128,18 +128,18 @@ TEST(UndoCellInfoList, ArchiveLayoutAndRoundTrip)
         return b;
     };
     QByteArray expected("\x03\x00", 2);
-    expected += QByteArray("\xFF\xFF\x01\x00\x0D\x00", 6) + "CUndoCellInfo";  // class 1, object 2
+    expected += QByteArray("\xFF\xFF\x01\x00\x0D\x00", 6) + "CUndoCellInfo"; // class 1, object 2
     expected += i32(7) + i32(0) + i32(1) + i32(4);
-    expected += QByteArray("\xFF\xFF\x01\x00\x0D\x00", 6) + "CCellCtrlInfo";  // class 3, object 4
+    expected += QByteArray("\xFF\xFF\x01\x00\x0D\x00", 6) + "CCellCtrlInfo"; // class 3, object 4
     expected += i32(0) + i32(30) + i32(0) + i32(1) + i32(2) + i32(2);
-    expected += i32(2);                                 // CellType
-    expected += QByteArray("\x01\x80", 2);              // record class, object 5
+    expected += i32(2);                    // CellType
+    expected += QByteArray("\x01\x80", 2); // record class, object 5
     expected += i32(30) + i32(0) + i32(1) + i32(0);
-    expected += QByteArray("\x04\x00", 2);              // the cell, object 4
+    expected += QByteArray("\x04\x00", 2); // the cell, object 4
     expected += i32(2);
-    expected += QByteArray("\x01\x80", 2);              // object 6
+    expected += QByteArray("\x01\x80", 2); // object 6
     expected += i32(30) + i32(0) + i32(1) + i32(0);
-    expected += QByteArray("\x00\x00", 2);              // no cell
+    expected += QByteArray("\x00\x00", 2); // no cell
     expected += i32(0);
     EXPECT_EQ(bytes.toHex().toStdString(), expected.toHex().toStdString());
 
@@ -185,4 +185,4 @@ TEST(UndoCellInfoList, DamagedArchivesAreRefused)
     EXPECT_TRUE(target.IsEmpty());
 }
 
-}  // namespace
+} // namespace
