@@ -83,6 +83,15 @@ public:
                          int thumbWidth, int thumbHeight, QSize& size) override;
     int CreateCardImage(const std::string& source, const std::string& destination,
                         bool thumbnail) override;
+    // A slide of a presentation as a picture (the single-slide export).
+    bool ExportPresentationSlide(const std::string& presentation, int page,
+                                 const std::string& destination, int width,
+                                 int height) override;
+
+    // A new project from a presentation file: the next free "ZUR0001"...
+    // folder of the home folder, saved at once; the observer then inserts
+    // the presentation's slides. `projectFile` receives the project file.
+    bool NewProjectFromPresentation(const std::string& presentation, std::string& projectFile);
 
     // The project file's view of the fields, and back.
     void FieldsTo(CProjectFile& file) const;

@@ -1,5 +1,6 @@
 #include "imaging/slidepptobj.h"
 
+#include "document/appfolders.h"
 #include "document/userprompt.h"
 #include "imaging/pptapplication.h"
 #include "imaging/pptpresentation.h"
@@ -19,7 +20,8 @@ namespace {
 
 constexpr int kCannotCreateFolder = 7104;
 
-// The path of the program's work folder `name`, trailing '/'.
+// The path of the program's work folder `name`, trailing '/', for the
+// message that it cannot be made.
 std::string workFolderPath(const std::string& name)
 {
     QString root = qEnvironmentVariable("ZELM_HOME");
@@ -30,11 +32,9 @@ std::string workFolderPath(const std::string& name)
            "/";
 }
 
-// The work folder `name`, created when missing; "" when it cannot be made.
 std::string programWorkFolder(const std::string& name)
 {
-    const std::string folder = workFolderPath(name);
-    return QDir().mkpath(QString::fromStdString(folder)) ? folder : std::string();
+    return CAppFolders::WorkFolder(name);
 }
 
 bool hasPptExtension(const std::string& path)
