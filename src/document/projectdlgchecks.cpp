@@ -4,8 +4,6 @@
 #include "document/samepath.h"
 #include "document/userprompt.h"
 
-#include <QDir>
-
 #include <array>
 #include <cerrno>
 #include <climits>

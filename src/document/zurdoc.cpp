@@ -64,7 +64,12 @@ void removeAddedFiles(const std::string& folder, const std::set<std::string>& be
 
 CZurDoc::CZurDoc(CUserPrompt* prompt) : m_prompt(prompt) {}
 
-CZurDoc::~CZurDoc() = default;
+// Destroying the document closes the project: unsaved additions go with
+// their files, as when the window is closed without saving.
+CZurDoc::~CZurDoc()
+{
+    DeleteContents();
+}
 
 std::string CZurDoc::GetPathName() const
 {

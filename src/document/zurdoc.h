@@ -37,6 +37,7 @@ class CZurDoc : public CCellHost
 {
 public:
     explicit CZurDoc(CUserPrompt* prompt = nullptr);
+    // Closes the project as CloseWithoutSaving does.
     ~CZurDoc() override;
     CZurDoc(const CZurDoc&) = delete;
     CZurDoc& operator=(const CZurDoc&) = delete;

@@ -165,6 +165,27 @@ TEST_F(ZurDocTest, ClosingWithoutSavingDropsAddedFilesAndKeepsDeletedOnes)
     EXPECT_EQ(again.Cells.VisibleCount(), 1);
 }
 
+TEST_F(ZurDocTest, DestroyingTheDocumentClosesWithoutSaving)
+{
+    std::string display, thumb, kept;
+    {
+        CZurDoc doc(&prompt);
+        newProject(doc);
+        CCellBmpInfo* saved = importPicture(doc, sources + "sun.bmp");
+        ASSERT_NE(saved, nullptr);
+        ASSERT_TRUE(doc.Save());
+        kept = doc.ProjectPath + saved->FileName;
+        CCellBmpInfo* cell = importPicture(doc, sources + "beach.jpg");
+        ASSERT_NE(cell, nullptr);
+        display = doc.ProjectPath + cell->FileName;
+        thumb = doc.ProjectPath + cell->ThumbFileName;
+        ASSERT_TRUE(exists(display));
+    }
+    EXPECT_FALSE(exists(display));
+    EXPECT_FALSE(exists(thumb));
+    EXPECT_TRUE(exists(kept));
+}
+
 TEST_F(ZurDocTest, SavingDeletesFilesOfDeletedCellsUnlessALiveCellNamesThem)
 {
     CZurDoc doc(&prompt);
