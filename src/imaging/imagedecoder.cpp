@@ -40,6 +40,45 @@ bool SwapsSides(QImageIOHandler::Transformations t)
     return t.testFlag(QImageIOHandler::TransformationRotate90);
 }
 
+const unsigned char kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+
+bool IsPng(const unsigned char* p, size_t n)
+{
+    return n >= 8 && std::memcmp(p, kPngSignature, 8) == 0;
+}
+
+uint32_t Be32(const unsigned char* p)
+{
+    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | uint32_t(p[3]);
+}
+
+bool ValidPngHeader(unsigned bitDepth, unsigned colorType, unsigned compression,
+                    unsigned filter, unsigned interlace)
+{
+    if (compression != 0 || filter != 0 || interlace > 1)
+        return false;
+    switch (colorType) {
+    case 0: // grey
+        return bitDepth == 1 || bitDepth == 2 || bitDepth == 4 || bitDepth == 8 || bitDepth == 16;
+    case 3: // palette
+        return bitDepth == 1 || bitDepth == 2 || bitDepth == 4 || bitDepth == 8;
+    case 2: // RGB
+    case 4: // grey + alpha
+    case 6: // RGBA
+        return bitDepth == 8 || bitDepth == 16;
+    default:
+        return false;
+    }
+}
+
+bool BytesReader(const QByteArray& data, qint64 offset, int length, unsigned char* out)
+{
+    if (offset < 0 || length < 0 || offset + length > data.size())
+        return false;
+    std::memcpy(out, data.constData() + offset, size_t(length));
+    return true;
+}
+
 uint32_t Le32(const unsigned char* p)
 {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
@@ -175,6 +214,67 @@ bool CImageDecoder::JpegStreamComplete(const unsigned char* p, size_t n)
     }
 }
 
+bool CImageDecoder::PngStructureValid(
+    const std::function<bool(qint64, int, unsigned char*)>& read, qint64 total, QSize* size)
+{
+    unsigned char head[8 + 8 + 13];
+    if (total < qint64(sizeof head) || !read(0, int(sizeof head), head) || !IsPng(head, 8))
+        return false;
+    if (Be32(head + 8) != 13 || std::memcmp(head + 12, "IHDR", 4) != 0)
+        return false;
+    const uint32_t w = Be32(head + 16);
+    const uint32_t h = Be32(head + 20);
+    if (w == 0 || h == 0 || w > 0x7FFFFFFFu || h > 0x7FFFFFFFu ||
+        !ValidPngHeader(head[24], head[25], head[26], head[27], head[28]))
+        return false;
+    qint64 at = 8;
+    for (;;) {
+        unsigned char chunk[8];
+        if (total - at < 12 || !read(at, 8, chunk))
+            return false;
+        const qint64 length = Be32(chunk);
+        if (length > total - at - 12)
+            return false;
+        if (std::memcmp(chunk + 4, "IEND", 4) == 0)
+            break;
+        at += 12 + length;
+    }
+    if (size)
+        *size = QSize(int(w), int(h));
+    return true;
+}
+
+QByteArray CImageDecoder::PngWithoutBulkyChunks(const QByteArray& png)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(png.constData());
+    const qint64 n = png.size();
+    if (!IsPng(p, size_t(n)))
+        return png;
+    QByteArray out;
+    qint64 at = 8;
+    qint64 copiedUpTo = 0;
+    while (n - at >= 12) {
+        const qint64 length = Be32(p + at);
+        if (length > n - at - 12)
+            break;
+        const char* type = reinterpret_cast<const char*>(p + at + 4);
+        const bool drop = std::memcmp(type, "tEXt", 4) == 0 || std::memcmp(type, "zTXt", 4) == 0 ||
+                          std::memcmp(type, "iTXt", 4) == 0 ||
+                          (std::memcmp(type, "iCCP", 4) == 0 && length > 64 * 1024);
+        if (drop) {
+            out.append(png.constData() + copiedUpTo, at - copiedUpTo);
+            copiedUpTo = at + 12 + length;
+        }
+        if (std::memcmp(type, "IEND", 4) == 0)
+            break;
+        at += 12 + length;
+    }
+    if (copiedUpTo == 0)
+        return png; // nothing dropped: no copy
+    out.append(png.constData() + copiedUpTo, n - copiedUpTo);
+    return out;
+}
+
 bool CImageDecoder::BmpDataComplete(const unsigned char* p, size_t n)
 {
     if (n < 26 || p[0] != 'B' || p[1] != 'M')
@@ -221,6 +321,27 @@ bool CImageDecoder::BmpDataComplete(const unsigned char* p, size_t n)
 
 bool CImageDecoder::Probe(QIODevice& device, QSize* size)
 {
+    // A PNG is checked by our own walk over its chunks: the PNG library
+    // would allocate whatever a chunk before the image data claims.
+    const QByteArray signature = device.peek(8);
+    if (IsPng(reinterpret_cast<const unsigned char*>(signature.constData()),
+              size_t(signature.size()))) {
+        if (device.isSequential())
+            return false;
+        const qint64 start = device.pos();
+        const auto read = [&](qint64 offset, int length, unsigned char* out) {
+            return device.seek(start + offset) &&
+                   device.read(reinterpret_cast<char*>(out), length) == length;
+        };
+        QSize stored;
+        const bool valid = PngStructureValid(read, device.size() - start, &stored);
+        device.seek(start);
+        if (!valid || !WithinBounds(stored))
+            return false;
+        if (size)
+            *size = stored;
+        return true;
+    }
     QImageReader reader(&device);
     Prepare(reader);
     if (!AcceptedFormat(reader.format()))
@@ -242,6 +363,14 @@ bool CImageDecoder::Decode(const QByteArray& data, bool keepDepth,
     image = QImage();
     fileSize = QSize();
     QByteArray bytes = data; // shared, the buffer only reads
+    if (IsPng(reinterpret_cast<const unsigned char*>(data.constData()), size_t(data.size()))) {
+        const auto read = [&](qint64 offset, int length, unsigned char* out) {
+            return BytesReader(data, offset, length, out);
+        };
+        if (!PngStructureValid(read, data.size()))
+            return false;
+        bytes = PngWithoutBulkyChunks(data);
+    }
     QBuffer buffer(&bytes);
     if (!buffer.open(QIODevice::ReadOnly))
         return false;
@@ -253,8 +382,8 @@ bool CImageDecoder::Decode(const QByteArray& data, bool keepDepth,
     const QSize stored = reader.size();
     if (!WithinBounds(stored))
         return false;
-    const auto* raw = reinterpret_cast<const unsigned char*>(data.constData());
-    const size_t rawSize = size_t(data.size());
+    const auto* raw = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const size_t rawSize = size_t(bytes.size());
     if (format == "jpeg" && !JpegStreamComplete(raw, rawSize))
         return false;
     if (format == "bmp" && !BmpDataComplete(raw, rawSize))

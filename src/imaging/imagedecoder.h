@@ -44,6 +44,17 @@ public:
     // Whether a JPEG stream runs from its start marker to its end marker
     // with every segment complete.
     static bool JpegStreamComplete(const unsigned char* data, size_t size);
+    // Whether a PNG file is well formed as far as its chunk structure and
+    // IHDR go: signature, a valid IHDR first, every chunk within the data,
+    // IEND reached. `size` receives the IHDR size. `read(offset, length,
+    // buffer)` returns false when those bytes are not there.
+    static bool PngStructureValid(const std::function<bool(qint64, int, unsigned char*)>& read,
+                                  qint64 total, QSize* size = nullptr);
+    // The PNG without its text chunks (tEXt, zTXt, iTXt) and without a
+    // colour profile larger than 64 KB: their contents are never used, and
+    // the PNG library would allocate whatever length or inflated size they
+    // claim.
+    static QByteArray PngWithoutBulkyChunks(const QByteArray& png);
     // Whether a BMP file holds all the pixel data its header promises.
     static bool BmpDataComplete(const unsigned char* data, size_t size);
     // The largest reduction of 1, 2, 4 or 8 that keeps floor(size / d) at

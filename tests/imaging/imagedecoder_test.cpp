@@ -7,6 +7,8 @@
 #include <QColorSpace>
 #include <QImageReader>
 
+#include <cstring>
+
 #include <gtest/gtest.h>
 
 using namespace imagingtest;
@@ -75,7 +77,7 @@ TEST(ImageDecoder, BadFilesFailAtProbeOrLoadAndLeaveNoBitmap)
         {"zero.bmp", BmpHeader(0, 10), true},
         {"half.jpg", jpg.left(jpg.size() / 2), false},
         {"noend.jpg", jpg.left(jpg.size() - 2), false},
-        {"half.png", png.left(png.size() / 2), false},
+        {"half.png", png.left(png.size() / 2), true}, // PNG chunks are walked at the probe
         {"half.bmp", bmp.left(bmp.size() / 2), false},
         {"headeronly.bmp", bmp.left(54), false},
         {"headeronly.png", PngHeader(300, 200), false},
@@ -196,4 +198,79 @@ TEST(ImageDecoder, DecodedImagesCarryNoTextOrForeignColourSpace)
     // Adobe RGB green is more saturated than sRGB can show: the red and blue
     // channels cannot stay as they were.
     EXPECT_NE(image.pixel(0, 0), qRgb(0, 200, 0));
+}
+
+namespace {
+
+bool PngValid(const QByteArray& png, QSize* size = nullptr)
+{
+    return CImageDecoder::PngStructureValid(
+        [&](qint64 offset, int length, unsigned char* out) {
+            if (offset < 0 || offset + length > png.size())
+                return false;
+            std::memcpy(out, png.constData() + offset, size_t(length));
+            return true;
+        },
+        png.size(), size);
+}
+
+// A real PNG with `chunk` (type + data, length and CRC added) inserted
+// after IHDR.
+QByteArray PngWithChunk(const QByteArray& type, const QByteArray& data, uint32_t claimed = 0)
+{
+    const QByteArray png = Encoded(Pattern(12, 9), "png");
+    QByteArray extra;
+    PutBe32(extra, claimed ? claimed : uint32_t(data.size()));
+    extra += type + data;
+    PutBe32(extra, Crc32(type + data));
+    return png.left(33) + extra + png.mid(33);
+}
+
+} // namespace
+
+TEST(ImageDecoder, PngChunksMustLieWithinTheFile)
+{
+    const QByteArray png = Encoded(Pattern(12, 9), "png");
+    QSize size;
+    ASSERT_TRUE(PngValid(png, &size));
+    EXPECT_EQ(size, QSize(12, 9));
+    EXPECT_FALSE(PngValid(png.left(png.size() - 1))) << "IEND cut";
+    EXPECT_FALSE(PngValid(png.left(40)));
+    EXPECT_FALSE(PngValid(PngWithChunk("tEXt", "a\0b", 0x10000000))) << "a length past the end";
+    EXPECT_TRUE(PngValid(PngWithChunk("tEXt", QByteArray("key\0value", 9))));
+    QByteArray badDepth = png;
+    badDepth[24] = 3; // 3-bit RGB does not exist
+    EXPECT_FALSE(PngValid(badDepth));
+    QByteArray zeroWidth = png;
+    zeroWidth[16] = zeroWidth[17] = zeroWidth[18] = zeroWidth[19] = 0;
+    EXPECT_FALSE(PngValid(zeroWidth));
+
+    // The same through the engine, from a file: refused at the probe,
+    // before the PNG library could allocate the claimed 256 MB.
+    TempFolder tmp;
+    const std::string path = tmp.Path("claims.png");
+    ASSERT_TRUE(WriteBytes(path, PngWithChunk("tEXt", "a\0b", 0x10000000)));
+    CLead lead;
+    EXPECT_NE(lead.ProbeFile(path, 0), 0);
+    EXPECT_NE(lead.LoadFile(path, 24, 0, -1), 0);
+}
+
+TEST(ImageDecoder, PngTextChunksAreDroppedBeforeDecoding)
+{
+    // A compressed text chunk whose content would inflate a thousandfold.
+    QByteArray zeros(1 << 20, '\0');
+    const QByteArray bomb = QByteArray("k\0\0", 3) + qCompress(zeros).mid(4);
+    const QByteArray png = PngWithChunk("zTXt", bomb);
+    const QByteArray stripped = CImageDecoder::PngWithoutBulkyChunks(png);
+    EXPECT_FALSE(stripped.contains("zTXt"));
+    EXPECT_EQ(stripped.size(), png.size() - 12 - bomb.size());
+    EXPECT_TRUE(PngValid(stripped));
+    const QByteArray plain = Encoded(Pattern(12, 9), "png");
+    EXPECT_EQ(CImageDecoder::PngWithoutBulkyChunks(plain), plain) << "nothing to drop";
+
+    QImage image;
+    QSize size;
+    ASSERT_TRUE(CImageDecoder::Decode(png, false, {}, image, size));
+    EXPECT_EQ(image, Pattern(12, 9));
+    EXPECT_TRUE(image.textKeys().isEmpty());
 }
