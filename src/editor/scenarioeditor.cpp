@@ -10,6 +10,7 @@
 #include "editor/cellpropdata.h"
 #include "editor/ctrlpropdata.h"
 #include "editor/effectdata.h"
+#include "imaging/slidepptobj.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellctrlinfo.h"
 #include "model/undocellinfo.h"

@@ -18,6 +18,7 @@
 class CCellClipboard;
 class CCellDialogs;
 class CProgress;
+class CSlidePPTObj;
 class CUserPrompt;
 class CZurDoc;
 struct CCellDragSession;
@@ -53,6 +54,9 @@ public:
     // with the document's own imaging. By default the workers are as many
     // as the machine has cores, with imaging of their own.
     void SetParallelImport(CCellImporter::HostFactory factory, int workers);
+    // The program's shared presentation object (the thumbnail window's): a
+    // presentation it holds open is borrowed instead of opened again.
+    void SetSharedPresentation(CSlidePPTObj* shared) { m_sharedPresentation = shared; }
 
     // --- state -----------------------------------------------------------
     int UndoCode() const { return m_undoCode; }
@@ -149,6 +153,10 @@ private:
     // slide at the run's place. False on an error (message shown).
     bool ExpandPresentation(std::unique_ptr<CCellInfo> cell, InsertRun& run, bool reportCancel,
                             CProgress& progress);
+    // The presentation object in use: the borrowed shared one or our own.
+    CSlidePPTObj* PresentationInUse() const;
+    int PresentationSlideCount() const;
+    void ReleasePresentation();
 
     CZurDoc& m_doc;
     CCellRowList m_rows;
@@ -172,6 +180,8 @@ private:
 
     int m_insertIndex = -1;
     bool m_borrowingPresentation = false;
+    std::unique_ptr<CSlidePPTObj> m_ownPresentation;  // made on first use
+    CSlidePPTObj* m_sharedPresentation = nullptr;
     bool m_lastCancelled = false;
     int m_lastTaken = 0;
     CCellInfoList m_dragList;  // the cells of the drag under way

@@ -116,23 +116,6 @@ bool CScenarioEditor::IsShowToExpand(const CCellInfo& cell)
            static_cast<const CCellBmpInfo&>(cell).RefPage == 0;
 }
 
-bool CScenarioEditor::OpenPresentation(const std::string& path)
-{
-    // The presentation layer is not wired in yet: no show can be opened, and
-    // the cell fails as an unreadable file does.
-    (void)path;
-    m_borrowingPresentation = false;
-    return false;
-}
-
-bool CScenarioEditor::ExpandPresentation(std::unique_ptr<CCellInfo> cell, InsertRun& run,
-                                         bool reportCancel, CProgress& progress)
-{
-    (void)cell, (void)run, (void)reportCancel, (void)progress;
-    AskUser(Prompt(), kInsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
-    return false;
-}
-
 bool CScenarioEditor::InsertCells(int undoCode, CCellInfoList& list, bool reportCancel)
 {
     m_lastCancelled = false;
@@ -206,6 +189,9 @@ bool CScenarioEditor::InsertCells(int undoCode, CCellInfoList& list, bool report
                     break;
                 }
                 ++m_lastTaken;
+                // A cancel during the expansion ends the whole insertion.
+                if (m_lastCancelled)
+                    break;
                 continue;
             }
             AskUser(Prompt(), kInsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);

@@ -1,0 +1,149 @@
+// CScenarioEditor: a presentation cell that stands for a whole show becomes
+// one image cell per slide of the show.
+#include "document/appfolders.h"
+#include "document/pathutils.h"
+#include "document/resourcebundle.h"
+#include "document/userprompt.h"
+#include "document/zurdoc.h"
+#include "editor/scenarioeditor.h"
+#include "imaging/slidepptobj.h"
+#include "model/cellbmpinfo.h"
+#include "output/progress.h"
+
+#include <QFile>
+
+namespace {
+constexpr int kInsertFailed = 7130;
+constexpr int kReadingSlides = 7151;
+constexpr int kSlideWidth = 1024;
+constexpr int kSlideHeight = 768;
+
+bool samePathIgnoringCase(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    }
+    return true;
+}
+} // namespace
+
+CSlidePPTObj* CScenarioEditor::PresentationInUse() const
+{
+    return m_borrowingPresentation ? m_sharedPresentation : m_ownPresentation.get();
+}
+
+bool CScenarioEditor::OpenPresentation(const std::string& path)
+{
+    m_borrowingPresentation = false;
+    if (m_ownPresentation)
+        m_ownPresentation->StopThumbnails();
+    // The thumbnail window's presentation, when it shows this very file.
+    if (m_sharedPresentation && m_sharedPresentation->IsOpen() &&
+        samePathIgnoringCase(m_sharedPresentation->PresentationPath(), path) &&
+        m_sharedPresentation->Retain()) {
+        m_borrowingPresentation = true;
+        return true;
+    }
+    const std::string work = CAppFolders::WorkFolder("Temp1");
+    if (work.empty())
+        return false;
+    if (!m_ownPresentation)
+        m_ownPresentation = std::make_unique<CSlidePPTObj>(Prompt());
+    m_ownPresentation->SetWorkFolder(work);
+    return m_ownPresentation->OpenPresentation(path, kSlideWidth, kSlideHeight, nullptr, true) &&
+           m_ownPresentation->Retain();
+}
+
+int CScenarioEditor::PresentationSlideCount() const
+{
+    const CSlidePPTObj* in = PresentationInUse();
+    return in && in->IsOpen() ? in->SlideCount() : 0;
+}
+
+void CScenarioEditor::ReleasePresentation()
+{
+    if (CSlidePPTObj* in = PresentationInUse())
+        in->Release();
+    m_borrowingPresentation = false;
+}
+
+bool CScenarioEditor::ExpandPresentation(std::unique_ptr<CCellInfo> cell, InsertRun& run,
+                                         bool reportCancel, CProgress& progress)
+{
+    const auto& show = static_cast<const CCellBmpInfo&>(*cell);
+    const std::string folder = m_doc.Cells.ProjectFolder;
+    const std::string work = CAppFolders::WorkFolder("Temp1");
+    const int count = PresentationSlideCount();
+    progress.SetRange(0, count);
+    progress.SetPos(0);
+    progress.Show(true);
+    progress.SetText(CResourceBundle::Format(kReadingSlides, show.RefFilePath));
+    // The slides enter as the other cells of the insertion do, so that undo
+    // takes them back with the rest.
+    const uint32_t flags = m_undoCode != 0 ? CCellInfo::StateAdded | CCellInfo::StateUndo
+                                           : CCellInfo::StateAdded;
+
+    bool ok = !work.empty();
+    for (int t = 0; ok && t < count; ++t) {
+        if (progress.IsCancelled()) {
+            m_lastCancelled = true;
+            ok = !reportCancel;
+            break;
+        }
+        // The slide's picture, then its display image in the project folder.
+        const std::string exported = ReserveUniqueName(work, show.RefFilePath, ".png");
+        int page = 0;
+        ok = !exported.empty() && PresentationInUse()->ExportSlide(
+                                      work + exported, t + 1, kSlideWidth, kSlideHeight, page);
+        const std::string name = ok ? ReserveUniqueName(folder, show.RefFilePath, ".png") : "";
+        QSize size(kSlideWidth, kSlideHeight);
+        ok = ok && !name.empty() && m_doc.CreateWorkImage(work + exported, folder + name, size) != 0;
+        if (!exported.empty())
+            QFile::remove(QString::fromStdString(work + exported));
+        if (!ok) {
+            if (!name.empty())
+                QFile::remove(QString::fromStdString(folder + name));
+            break;
+        }
+
+        auto slide = std::make_unique<CCellBmpInfo>();
+        slide->CopyFrom(&show);
+        slide->FileName = name;
+        slide->BmpSize[0] = size.width();
+        slide->BmpSize[1] = size.height();
+        slide->RefPage = page;
+        slide->OwnerList = &m_doc.Cells;
+        slide->UpdateSourceKind();
+        if (!slide->Validate(&m_doc)) {
+            slide->DeleteFiles(folder);
+            ok = false;
+            break;
+        }
+        slide->StateFlags = flags;
+        const CCellInfo* raw = slide.get();
+        const std::string thumbnail = slide->ThumbFileName;
+        bool rowRefused = false;
+        if (!EnterCell(std::move(slide), run, rowRefused)) {
+            // A cell the rows refused is still in the document's list.
+            if (const int at = m_doc.Cells.IndexOf(raw); at >= 0)
+                m_doc.Cells.RemoveAt(at);
+            for (const std::string* file : {&name, &thumbnail}) {
+                if (!file->empty())
+                    QFile::remove(QString::fromStdString(folder + *file));
+            }
+            ok = false;
+            break;
+        }
+        Repaint();
+        progress.StepIt();
+    }
+    progress.Show(false);
+    ReleasePresentation();
+    if (!ok)
+        AskUser(Prompt(), kInsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
+    return ok;
+}

@@ -1,0 +1,213 @@
+// A presentation cell with page 0 inserted into a project becomes one image
+// cell per slide of the show.
+#include "document/appfolders.h"
+#include "document/resourcebundle.h"
+#include "document/zurdoc.h"
+#include "editor/scenarioeditor.h"
+#include "imaging/presentationblock.h"
+#include "imaging/slidepptobj.h"
+#include "model/cellbmpinfo.h"
+#include "model/cellinfolist.h"
+
+#include "presentationfixtures.h"
+#include "presentationtesting.h"
+#include "support/scriptedprogress.h"
+#include "support/scriptedprompt.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int kPaste = 57637;
+
+class PresentationExpansion : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        CProjectSettings settings;
+        settings.name = "Talk";
+        settings.folder = m_folder.path().toStdString() + "/";
+        ASSERT_TRUE(m_doc.NewProject(settings));
+        m_editor.SetProgress(&m_progress);
+    }
+    // The deck copied beside the project, as a user's file would be.
+    std::string Deck(const std::string& fixture)
+    {
+        const QString to = m_decks.filePath(QString::fromStdString(fixture) + ".ppt");
+        QFile::remove(to);
+        EXPECT_TRUE(QFile::copy(QString::fromStdString(CPresentationFixtures::Path(fixture)), to));
+        return to.toStdString();
+    }
+    bool Insert(const std::string& deck, bool reportCancel = false)
+    {
+        CCellInfoList list;
+        EXPECT_TRUE(list.AppendFromBytes(MakePresentationBlock(deck)));
+        return m_editor.InsertCells(kPaste, list, reportCancel);
+    }
+    std::vector<int> Pages() const
+    {
+        std::vector<int> pages;
+        for (int r = 0; r < m_editor.Rows().GetCount(); ++r)
+            pages.push_back(static_cast<const CCellBmpInfo*>(m_editor.Rows().GetCell(r))->RefPage);
+        return pages;
+    }
+    // Files of the project folder besides the project file.
+    QStringList ProjectFiles() const
+    {
+        QStringList files = QDir(m_folder.path()).entryList(QDir::Files);
+        files.removeAll(QStringLiteral("Talk.sic"));
+        return files;
+    }
+    QStringList WorkFiles() const
+    {
+        return QDir(QString::fromStdString(CAppFolders::WorkFolder("Temp1"))).entryList(QDir::Files);
+    }
+
+    QTemporaryDir m_folder;
+    QTemporaryDir m_decks;
+    CScriptedPrompt m_prompt;
+    CScriptedProgress m_progress;
+    CZurDoc m_doc{&m_prompt};
+    CScenarioEditor m_editor{m_doc};
+};
+
+TEST_F(PresentationExpansion, SixSlidesBecomeSixCells)
+{
+    const std::string deck = Deck("plain6");
+    ASSERT_TRUE(Insert(deck));
+    EXPECT_TRUE(m_prompt.shown.empty());
+    ASSERT_EQ(m_editor.Rows().GetCount(), 6);
+    EXPECT_EQ(Pages(), (std::vector<int>{1, 2, 3, 4, 5, 6}));
+    for (int r = 0; r < 6; ++r) {
+        const auto* cell = static_cast<const CCellBmpInfo*>(m_editor.Rows().GetCell(r));
+        EXPECT_EQ(cell->RefFilePath, deck);
+        EXPECT_EQ(cell->SourceKind, CCellBmpInfo::SourcePpt);
+        EXPECT_TRUE(cell->StateFlags & CCellInfo::StateAdded);
+        const std::string label = cell->GetLabel();
+        EXPECT_EQ(label.substr(label.size() - 2), " " + std::to_string(r + 1)) << label;
+        const std::string display = m_folder.filePath(QString::fromStdString(cell->FileName)).toStdString();
+        EXPECT_EQ(cell->FileName.substr(cell->FileName.size() - 4), ".png");
+        EXPECT_EQ(QImage(QString::fromStdString(display)).size(), QSize(1024, 768));
+        EXPECT_EQ(SlideShownIn(display), r + 1);
+        EXPECT_FALSE(cell->ThumbFileName.empty());
+    }
+    ASSERT_FALSE(m_progress.texts.empty());
+    EXPECT_EQ(m_progress.texts.back(), CResourceBundle::Format(7151, deck));
+    EXPECT_TRUE(m_doc.IsModified());
+    // The exported pictures do not stay in the work folder.
+    EXPECT_TRUE(WorkFiles().isEmpty()) << WorkFiles().join(' ').toStdString();
+
+    // The slides are part of the paste's undo, and the project saves them.
+    EXPECT_TRUE(m_editor.Undo());
+    EXPECT_EQ(m_editor.Rows().GetCount(), 0);
+}
+
+TEST_F(PresentationExpansion, CustomShowGivesItsSlides)
+{
+    ASSERT_TRUE(Insert(Deck("custom6")));
+    EXPECT_EQ(Pages(), (std::vector<int>{5, 2, 4}));
+    const auto* second = static_cast<const CCellBmpInfo*>(m_editor.Rows().GetCell(1));
+    EXPECT_EQ(SlideShownIn(m_folder.filePath(QString::fromStdString(second->FileName)).toStdString()), 2);
+    ASSERT_TRUE(m_doc.Save());
+    CZurDoc reopened;
+    ASSERT_TRUE(reopened.Open(m_doc.GetPathName()));
+    EXPECT_EQ(reopened.Cells.VisibleImageCount(), 3);
+}
+
+TEST_F(PresentationExpansion, CancelKeepsTheSlidesMadeSoFar)
+{
+    m_progress.cancelAtStep = 2;
+    EXPECT_TRUE(Insert(Deck("plain6")));
+    EXPECT_TRUE(m_editor.LastInsertCancelled());
+    EXPECT_EQ(Pages(), (std::vector<int>{1, 2}));
+    EXPECT_TRUE(m_prompt.shown.empty());
+    EXPECT_EQ(ProjectFiles().size(), 4);  // two display images, two thumbnails
+}
+
+TEST_F(PresentationExpansion, CancelIsAFailureWhenItMustBeReported)
+{
+    m_progress.cancelAtStep = 3;
+    CCellInfoList list;
+    ASSERT_TRUE(list.AppendFromBytes(MakePresentationBlock(Deck("plain6"))));
+    EXPECT_FALSE(m_editor.InsertCells(kPaste, list, true));
+    EXPECT_EQ(Pages(), (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(m_prompt.Ids(), std::vector<int>{7130});
+}
+
+TEST_F(PresentationExpansion, SharedPresentationIsBorrowed)
+{
+    const std::string deck = Deck("plain6");
+    QTemporaryDir thumbs;
+    CSlidePPTObj shared;
+    shared.SetWorkFolder(thumbs.path().toStdString() + "/");
+    shared.SetBatchSize(2);
+    ASSERT_TRUE(shared.OpenPresentation(deck, 160, 120, nullptr, false));
+    ASSERT_TRUE(shared.MakeThumbnails(1));
+    ASSERT_EQ(shared.State(), CSlidePPTObj::StatePaused);
+    m_editor.SetSharedPresentation(&shared);
+
+    // Without LibreOffice only the shared object, which has its pictures
+    // already, can give the slides.
+    const QTemporaryDir emptyBin;
+    CScopedEnv path("PATH", emptyBin.path().toStdString());
+    ASSERT_TRUE(Insert(deck));
+    EXPECT_EQ(Pages(), (std::vector<int>{1, 2, 3, 4, 5, 6}));
+    EXPECT_FALSE(m_editor.IsBorrowingPresentation());
+    EXPECT_TRUE(shared.IsOpen());
+    EXPECT_EQ(shared.RetainCount(), 0);
+    EXPECT_EQ(shared.State(), CSlidePPTObj::StatePaused);
+}
+
+struct FailCase
+{
+    const char* what;
+    const char* soffice;  // fake LibreOffice script, or null for the real one
+    bool badFile;
+};
+
+TEST_F(PresentationExpansion, FailuresInsertNothingAndLeaveNoFiles)
+{
+    const FailCase cases[] = {
+        {"not a presentation", nullptr, true},
+        {"LibreOffice crashes", "kill -SEGV $$", false},
+        {"LibreOffice fails", "exit 1", false},
+    };
+    for (const FailCase& c : cases) {
+        m_prompt.shown.clear();
+        std::string deck = Deck("plain6");
+        if (c.badFile) {
+            QFile file(QString::fromStdString(deck));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write("not a presentation at all");
+        } else {
+            // A copy of its own, so no converted PDF of it is cached.
+            deck = m_decks.filePath(QStringLiteral("fresh%1.ppt").arg(&c - cases)).toStdString();
+            ASSERT_TRUE(QFile::copy(QString::fromStdString(Deck("plain6")),
+                                    QString::fromStdString(deck)));
+        }
+        std::unique_ptr<CFakeSoffice> fake;
+        std::unique_ptr<CScopedEnv> path;
+        if (c.soffice) {
+            fake = std::make_unique<CFakeSoffice>(c.soffice);
+            path = std::make_unique<CScopedEnv>("PATH", fake->PathValue());
+        }
+        CScenarioEditor editor(m_doc);
+        editor.SetProgress(&m_progress);
+        CCellInfoList list;
+        ASSERT_TRUE(list.AppendFromBytes(MakePresentationBlock(deck)));
+        EXPECT_FALSE(editor.InsertCells(kPaste, list, false)) << c.what;
+        EXPECT_EQ(m_prompt.Ids(), std::vector<int>{7130}) << c.what;
+        EXPECT_EQ(editor.Rows().GetCount(), 0) << c.what;
+        EXPECT_EQ(m_doc.Cells.GetCount(), 0) << c.what;
+        EXPECT_TRUE(ProjectFiles().isEmpty()) << c.what << ": " << ProjectFiles().join(' ').toStdString();
+        EXPECT_TRUE(WorkFiles().isEmpty()) << c.what;
+    }
+}
+
+}  // namespace
