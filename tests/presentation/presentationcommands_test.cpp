@@ -1,0 +1,81 @@
+// The command line's presentation paths: a project made from a presentation,
+// and a presentation added to a project.
+#include "document/zurdoc.h"
+#include "model/cellbmpinfo.h"
+
+#include "presentationfixtures.h"
+#include "support/clirunner.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+
+class PresentationCommands : public ::testing::Test
+{
+protected:
+    std::string Deck(const std::string& fixture)
+    {
+        const QString to = m_dir.filePath(QString::fromStdString(fixture) + ".ppt");
+        EXPECT_TRUE(QFile::copy(QString::fromStdString(CPresentationFixtures::Path(fixture)), to));
+        return to.toStdString();
+    }
+    static std::string Home() { return std::string(std::getenv("ZELM_HOME")) + "/"; }
+    static std::vector<int> Pages(const std::string& project)
+    {
+        CZurDoc doc;
+        std::vector<int> pages;
+        if (!doc.Open(project))
+            return pages;
+        for (int i = 0; i < doc.Cells.GetCount(); ++i) {
+            if (const auto* cell = dynamic_cast<const CCellBmpInfo*>(doc.Cells.GetAt(i)))
+                pages.push_back(cell->RefPage);
+        }
+        return pages;
+    }
+    QTemporaryDir m_dir;
+};
+
+TEST_F(PresentationCommands, FromPresentationMakesAProjectOfTheShow)
+{
+    const CCliResult made = RunZelm({"from-presentation", Deck("range3to5")});
+    ASSERT_EQ(made.exitCode, 0) << made.err;
+    const std::string project = Home() + "ZUR0001/ZUR0001.sic";
+    EXPECT_EQ(made.out, project + "\n");
+    EXPECT_EQ(Pages(project), (std::vector<int>{3, 4, 5}));
+
+    const CCliResult list = RunZelm({"list", project});
+    EXPECT_EQ(list.exitCode, 0) << list.err;
+    EXPECT_NE(list.out.find("Page 4"), std::string::npos) << list.out;
+}
+
+TEST_F(PresentationCommands, FromPresentationRefusesOtherFiles)
+{
+    QFile text(m_dir.filePath("notes.ppt"));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("plain text");
+    text.close();
+    const QStringList before = QDir(QString::fromStdString(Home())).entryList({QStringLiteral("ZUR*")});
+    const CCliResult r = RunZelm({"from-presentation", text.fileName().toStdString(), "--message-ids"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("7161"), std::string::npos) << r.err;
+    EXPECT_EQ(QDir(QString::fromStdString(Home())).entryList({QStringLiteral("ZUR*")}), before);
+    EXPECT_EQ(RunZelm({"from-presentation"}).exitCode, 2);
+}
+
+TEST_F(PresentationCommands, AddExpandsAPresentation)
+{
+    const CCliResult made = RunZelm({"new", "Deck", "--in", m_dir.path().toStdString()});
+    ASSERT_EQ(made.exitCode, 0) << made.err;
+    const std::string project = m_dir.path().toStdString() + "/Deck/Deck.sic";
+    const CCliResult added = RunZelm({"add", project, Deck("custom6")});
+    ASSERT_EQ(added.exitCode, 0) << added.err;
+    EXPECT_EQ(Pages(project), (std::vector<int>{5, 2, 4}));
+}
+
+}  // namespace
