@@ -53,16 +53,8 @@ int runCheck(const CCliArgs& args, CCliPrompt& prompt)
         return CliUsage(kCheck, "check takes exactly one PROJECT.sic");
     const std::string path = args.positional[0];
     CProjectCheck check;
-    switch (check.Run(path)) {
-    case CProjectFile::ReadOk:
-        break;
-    case CProjectFile::ReadCannotOpen:
-        prompt.Message(61697, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
+    if (!CliReadProject(path, check, prompt))
         return ExitFailed;
-    case CProjectFile::ReadInvalid:
-        prompt.Message(7126, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
-        return ExitFailed;
-    }
     const bool ok = check.Problems.empty();
     if (args.json) {
         QJsonArray problems;

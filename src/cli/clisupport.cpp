@@ -2,6 +2,7 @@
 
 #include "cli/cliprompt.h"
 #include "document/appfolders.h"
+#include "document/projectcheck.h"
 #include "document/projectdlgchecks.h"
 #include "document/zurdoc.h"
 #include "model/cellinfolist.h"
@@ -21,6 +22,21 @@ bool CliOpenProject(const std::string& path, CZurDoc& doc, CCliPrompt& prompt,
     doc.SetPrompt(&prompt);
     doc.SetProgress(progress);
     return doc.Open(path);
+}
+
+bool CliReadProject(const std::string& path, CProjectCheck& check, CCliPrompt& prompt)
+{
+    switch (check.Run(path)) {
+    case CProjectFile::ReadOk:
+        return true;
+    case CProjectFile::ReadCannotOpen:
+        prompt.Message(61697, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
+        return false;
+    case CProjectFile::ReadInvalid:
+        break;
+    }
+    prompt.Message(7126, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
+    return false;
 }
 
 bool CliParseInt(const std::string& text, int low, int high, int& value)

@@ -7,6 +7,7 @@
 #include <vector>
 
 class CCellInfoList;
+class CProjectCheck;
 class CCliPrompt;
 class CProgress;
 class CZurDoc;
@@ -22,6 +23,12 @@ std::string CliHomeFolder();
 // it could not be opened (the message was printed).
 bool CliOpenProject(const std::string& path, CZurDoc& doc, CCliPrompt& prompt,
                     CProgress* progress = nullptr);
+
+// Reads a project for a command that changes nothing (info, list, check):
+// its fields and cells as an open would show them, without the open's
+// side effects (made thumbnails, the upgrade). false when it cannot be read
+// (61697) or is not a valid project (7126); the message was printed.
+bool CliReadProject(const std::string& path, CProjectCheck& check, CCliPrompt& prompt);
 
 // Parses ROWS ("3", "2,5", "4-7", "1,3-5") against `rowCount` visible rows.
 // `rows` receives the 1-based rows, ascending and without repeats. false with

@@ -2,8 +2,7 @@
 #include "cli/clicommand.h"
 #include "cli/cliprompt.h"
 #include "cli/clisupport.h"
-#include "cli/terminalprogress.h"
-#include "document/zurdoc.h"
+#include "document/projectcheck.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellctrlinfo.h"
 
@@ -21,6 +20,8 @@ const CCliCommand kList = {
     "list PROJECT.sic [--json]",
     "Prints one line per visible cell: row, kind (image/control), on/off, motion,\n"
     "interval, effect or input device, label, display and thumbnail file names.\n"
+    "The rows are those of the project window; cells an open would drop are not\n"
+    "listed (see zelm check). Changes nothing.\n"
     "--json prints {\"cells\": [...]} with the cells' fields.",
     {},
     {},
@@ -80,14 +81,14 @@ int runList(const CCliArgs& args, CCliPrompt& prompt)
 {
     if (args.positional.size() != 1)
         return CliUsage(kList, "list takes exactly one PROJECT.sic");
-    CTerminalProgress progress(args.quiet);
-    CZurDoc doc;
-    if (!CliOpenProject(args.positional[0], doc, prompt, &progress))
-        return prompt.FailureStatus();
+    CProjectCheck check;
+    if (!CliReadProject(args.positional[0], check, prompt))
+        return ExitFailed;
+    const CCellInfoList& cellList = check.Cells;
     QJsonArray cells;
     int row = 0;
-    for (int i = 0; i < doc.Cells.GetCount(); ++i) {
-        const CCellInfo* cell = doc.Cells.GetAt(i);
+    for (int i = 0; i < cellList.GetCount(); ++i) {
+        const CCellInfo* cell = cellList.GetAt(i);
         if (!cell->IsVisible())
             continue;
         ++row;

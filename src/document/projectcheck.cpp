@@ -46,18 +46,22 @@ CProjectFile::ReadStatus CProjectCheck::Run(const std::string& path)
     Problems.clear();
     const QFileInfo info(QString::fromStdString(path));
     Folder = info.absolutePath().toStdString() + "/";
-    CCellInfoList cells;
+    CCellInfoList& cells = Cells;
+    cells.DeleteAll();
     const CProjectFile::ReadStatus status = Project.ReadFile(info.absoluteFilePath().toStdString(),
                                                              cells);
-    if (status != CProjectFile::ReadOk)
+    cells.ProjectFolder = Folder;
+    if (status != CProjectFile::ReadOk) {
+        cells.DeleteAll();
         return status;
+    }
     if (Project.Version < 2)
         Problems.push_back({NeedsUpgrade, 0, 0, {}});
 
     std::set<std::string> named;
     int row = 0;
     for (int i = 0; i < cells.GetCount(); ++i) {
-        const auto* cell = dynamic_cast<const CCellBmpInfo*>(cells.GetAt(i));
+        auto* cell = dynamic_cast<CCellBmpInfo*>(cells.GetAt(i));
         if (!cell) {
             ++row;
             continue;
@@ -72,6 +76,7 @@ CProjectFile::ReadStatus CProjectCheck::Run(const std::string& path)
                               ? loads(Folder + cell->ThumbFileName, true)
                               : hasDisplay && loads(Folder + cell->FileName, false);
         if (!kept) {
+            cell->StateFlags |= CCellInfo::StateDeleted;
             Problems.push_back({CellDropped, 0, i + 1, cell->ThumbFileName});
             continue;
         }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/projectfile.h"
+#include "model/cellinfolist.h"
 
 #include <string>
 #include <vector>
@@ -8,7 +9,9 @@
 // What opening a project would find, without changing anything: cells whose
 // thumbnail can neither be loaded nor made (the open would drop them),
 // display images and sources that are missing, files of the project folder
-// that no cell names, and a version that asks for the upgrade.
+// that no cell names, and a version that asks for the upgrade. Read-only
+// commands (info, list) use its cells: the cells an open would drop are
+// marked deleted, so the visible cells are the rows of the project window.
 class CProjectCheck
 {
 public:
@@ -33,5 +36,6 @@ public:
 
     CProjectFile Project;
     std::string Folder;  // the folder the project file is in, trailing '/'
+    CCellInfoList Cells;  // as read; cells an open would drop are marked deleted
     std::vector<Problem> Problems;
 };

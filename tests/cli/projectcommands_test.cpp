@@ -170,6 +170,31 @@ TEST_F(ProjectCommandsTest, InfoAndListOfAProjectWithCells)
     EXPECT_NE(r.out.find("Cells:             3 (2 image, 1 control)"), std::string::npos) << r.out;
 }
 
+TEST_F(ProjectCommandsTest, InfoAndListChangeNothing)
+{
+    const std::string path = makeShow();
+    CCliResult r = RunZelm({"list", path, "--json"});
+    const QJsonArray cells = json(r)["cells"].toArray();
+    ASSERT_EQ(cells.size(), 3);
+    // One thumbnail is missing (an open would make it), one cell can have
+    // none (an open would drop it).
+    const std::string folder = dir + "Show/";
+    QFile::remove(QString::fromStdString(folder + cells[0].toObject()["ThumbFileName"].toString().toStdString()));
+    QFile::remove(QString::fromStdString(folder + cells[2].toObject()["ThumbFileName"].toString().toStdString()));
+    QFile::remove(QString::fromStdString(folder + cells[2].toObject()["FileName"].toString().toStdString()));
+    const std::vector<std::string> before = filesOf(folder);
+    const std::string text = readAll(path);
+    r = RunZelm({"list", path, "--json"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(json(r)["cells"].toArray().size(), 2);
+    r = RunZelm({"info", path, "--json"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(json(r)["cells"].toInt(), 2);
+    EXPECT_EQ(json(r)["imageCells"].toInt(), 1);
+    EXPECT_EQ(filesOf(folder), before);
+    EXPECT_EQ(readAll(path), text);
+}
+
 TEST_F(ProjectCommandsTest, SaveAsAndProperties)
 {
     const std::string path = makeShow();
