@@ -5,6 +5,10 @@
 #include "support/testcellhost.h"
 
 #include <QDir>
+#include <QImageWriter>
+
+#include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -275,4 +279,65 @@ TEST_F(ImagingProceduresTest, TinySourceFailsCleanlyWhereTheThumbnailWouldBeEmpt
     EXPECT_EQ(host.CreateThumbImage(src, tmp.Path("t.jpg"), 160, 120, size), 0);
     EXPECT_EQ(size, QSize(3, 3));
     EXPECT_FALSE(FileExists(tmp.Path("t.jpg")));
+}
+
+TEST_F(ImagingProceduresTest, GreySourceStillGivesA24BitThumbnailAndProgressiveJpegsRead)
+{
+    // The thumbnail loads at the file's own depth but always writes 24-bit
+    // colour: a three-component baseline frame.
+    QImage grey(1024, 768, QImage::Format_Grayscale8);
+    grey.fill(90);
+    const std::string src = tmp.Path("grey.png");
+    ASSERT_TRUE(Write(src, grey, "png"));
+    QSize size;
+    ASSERT_EQ(host.CreateThumbImage(src, tmp.Path("t.jpg"), 160, 120, size), 1);
+    const QByteArray jpg = ReadAll(tmp.Path("t.jpg"));
+    ASSERT_TRUE(JpegHasFrame(jpg, 0xC0));
+    const int sof = jpg.indexOf(QByteArray("\xFF\xC0", 2));
+    ASSERT_GT(sof, 0);
+    EXPECT_EQ(int(jpg[sof + 9]), 3) << "components";
+
+    // A progressive source (several scans) is complete and loads, reduced
+    // when large.
+    const std::string progressive = tmp.Path("prog.jpg");
+    QImageWriter writer(QString::fromStdString(progressive), "jpeg");
+    writer.setProgressiveScanWrite(true);
+    ASSERT_TRUE(writer.write(Pattern(2400, 1800)));
+    ASSERT_TRUE(JpegHasFrame(ReadAll(progressive), 0xC2));
+    ASSERT_EQ(host.CreateWorkImage(progressive, tmp.Path("w.png"), size), 1);
+    EXPECT_EQ(size, QSize(1024, 768));
+    EXPECT_EQ(Load(tmp.Path("w.png")).size(), QSize(1024, 768));
+}
+
+TEST_F(ImagingProceduresTest, HostsWorkInParallel)
+{
+    // The import and the card export run the procedures on several threads,
+    // each with hosts of its own.
+    constexpr int kThreads = 3;
+    std::vector<std::string> sources;
+    for (int i = 0; i < kThreads; ++i)
+        sources.push_back(Source("p" + std::to_string(i) + ".jpg", Pattern(1500 + 200 * i, 1000)));
+    std::vector<int> results(kThreads, 0);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kThreads; ++i)
+        threads.emplace_back([&, i] {
+            CTestCellHost own;
+            own.imageQuality = i % 3;
+            const std::string base = tmp.Path("out" + std::to_string(i));
+            QSize work, thumb;
+            int ok = 1;
+            for (int round = 0; round < 3 && ok; ++round)
+                ok = own.CreateWorkImage(sources[size_t(i)], base + ".png", work) &&
+                     own.CreateThumbImage(base + ".png", base + ".jpg", 160, 120, thumb) &&
+                     own.CreateCardImage(base + ".png", base + ".CRD", false) &&
+                     own.CreateCardImage(base + ".jpg", base + ".JPS", true);
+            results[size_t(i)] = ok && work.width() == 1024 && thumb.width() == 160;
+        });
+    for (std::thread& t : threads)
+        t.join();
+    for (int i = 0; i < kThreads; ++i) {
+        EXPECT_EQ(results[size_t(i)], 1) << i;
+        EXPECT_EQ(Load(tmp.Path("out" + std::to_string(i) + ".CRD")).size(), QSize(1024, 768));
+        EXPECT_EQ(Load(tmp.Path("out" + std::to_string(i) + ".JPS")).size(), QSize(160, 120));
+    }
 }
