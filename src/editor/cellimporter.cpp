@@ -9,6 +9,7 @@
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <algorithm>
 #include <chrono>
 
 struct CCellImporter::Job
@@ -48,15 +49,15 @@ void CCellImporter::Schedule(const CCellInfo* cell)
     job->copy->OwnerList = &job->sourceOwner;
     if (cell->CellType == 1)
         job->onCaller = static_cast<const CCellBmpInfo*>(cell)->IsFromPresentation();
+    std::lock_guard guard(m_mutex);
     m_jobs.push_back(std::move(job));
-    StartMore();
+    StartMoreLocked();
 }
 
-void CCellImporter::StartMore()
+void CCellImporter::StartMoreLocked()
 {
-    if (m_workers <= 0)
+    if (m_workers <= 0 || m_stopping)
         return;
-    std::unique_lock lock(m_mutex);
     int active = 0;  // started and not taken yet
     for (const auto& job : m_jobs)
         active += job->started ? 1 : 0;
@@ -69,8 +70,8 @@ void CCellImporter::StartMore()
         ++m_running;
         ++active;
         Job* j = job.get();
-        // The pool's threads are shared with the rest of the program; a job
-        // holds its own host for as long as it runs.
+        // A worker that finishes starts the next job itself, so the workers
+        // never wait for the calling thread to hand out work.
         (void)QtConcurrent::run(QThreadPool::globalInstance(), [this, j] {
             std::unique_ptr<CCellHost> host = AcquireHost();
             if (host)
@@ -79,6 +80,7 @@ void CCellImporter::StartMore()
             std::lock_guard guard(m_mutex);
             j->finished = true;
             --m_running;
+            StartMoreLocked();
             m_done.notify_all();
         });
     }
@@ -126,54 +128,50 @@ void CCellImporter::ReleaseHost(std::unique_ptr<CCellHost> host)
 std::unique_ptr<CCellInfo> CCellImporter::Take(const CCellInfo* cell,
                                                const std::function<void()>& whileWaiting)
 {
-    auto it = m_jobs.begin();
-    while (it != m_jobs.end() && (*it)->original != cell)
-        ++it;
-    if (it == m_jobs.end()) {
+    const auto find = [&] {
+        return std::find_if(m_jobs.begin(), m_jobs.end(),
+                            [cell](const auto& job) { return job->original == cell; });
+    };
+    std::unique_lock lock(m_mutex);
+    if (find() == m_jobs.end()) {
+        lock.unlock();
         Schedule(cell);
-        it = std::prev(m_jobs.end());
+        lock.lock();
     }
-    Job& job = **it;
-    bool runHere = false;
-    {
-        std::lock_guard guard(m_mutex);
-        if (!job.started) {
-            job.started = true;
-            runHere = true;
-        }
-    }
+    Job& job = **find();
+    const bool runHere = !job.started;
+    job.started = true;
     if (runHere) {
+        lock.unlock();
         Run(job, m_host);
+        lock.lock();
         job.finished = true;
-    } else {
-        std::unique_lock lock(m_mutex);
-        while (!job.finished) {
-            m_done.wait_for(lock, std::chrono::milliseconds(30));
-            if (!job.finished && whileWaiting) {
-                lock.unlock();
-                whileWaiting();
-                lock.lock();
-            }
+    }
+    while (!job.finished) {
+        m_done.wait_for(lock, std::chrono::milliseconds(30));
+        if (!job.finished && whileWaiting) {
+            lock.unlock();
+            whileWaiting();
+            lock.lock();
         }
     }
     std::unique_ptr<CCellInfo> result = job.ok ? std::move(job.copy) : nullptr;
-    m_jobs.erase(it);
-    StartMore();
+    m_jobs.erase(find());
+    StartMoreLocked();
     return result;
 }
 
 void CCellImporter::Abandon()
 {
-    {
-        std::unique_lock lock(m_mutex);
-        m_done.wait(lock, [this] { return m_running == 0; });
-    }
+    std::unique_lock lock(m_mutex);
+    m_stopping = true;
+    m_done.wait(lock, [this] { return m_running == 0; });
     for (const auto& job : m_jobs)
         if (job->finished && job->ok)
             RemoveNewFiles(*job->original, *job->copy, m_folder);
     m_jobs.clear();
-    std::lock_guard guard(m_mutex);
     m_freeHosts.clear();
+    m_stopping = false;
 }
 
 void CCellImporter::RemoveNewFiles(const CCellInfo& original, const CCellInfo& copy,

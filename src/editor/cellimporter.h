@@ -56,7 +56,8 @@ public:
 private:
     struct Job;
 
-    void StartMore();
+    // Starts jobs while workers and the window allow; m_mutex is held.
+    void StartMoreLocked();
     void Run(Job& job, CCellHost* host);
     std::unique_ptr<CCellHost> AcquireHost();
     void ReleaseHost(std::unique_ptr<CCellHost> host);
@@ -69,6 +70,7 @@ private:
 
     std::deque<std::unique_ptr<Job>> m_jobs;
     int m_running = 0;
+    bool m_stopping = false;  // Abandon is waiting: no new jobs
     std::mutex m_mutex;
     std::condition_variable m_done;
     std::vector<std::unique_ptr<CCellHost>> m_freeHosts;

@@ -6,7 +6,13 @@
 #include <QImage>
 #include <QPainter>
 
+#include <QThread>
+#include <QThreadPool>
+
+#include <atomic>
+#include <chrono>
 #include <set>
+#include <thread>
 
 namespace {
 
@@ -268,6 +274,51 @@ TEST_F(InsertCellsTest, ParallelImportMatchesOneAtATime)
     EXPECT_EQ(one.sizes, many.sizes);
     EXPECT_EQ(one.files, paths.size() * 2);
     EXPECT_EQ(many.files, paths.size() * 2) << "no two cells share a name";
+}
+
+// A worker host that waits (a while at most) for a second conversion to be
+// under way at the same time, and counts how many ran at once.
+class COverlapHost : public CImportHost
+{
+public:
+    COverlapHost(std::atomic<int>& inside, std::atomic<int>& most)
+        : CImportHost(0, 2), m_inside(inside), m_most(most)
+    {
+    }
+    int CreateWorkImage(const std::string& source, const std::string& destination,
+                        QSize& size) override
+    {
+        const int now = ++m_inside;
+        int seen = m_most.load();
+        while (now > seen && !m_most.compare_exchange_weak(seen, now)) {
+        }
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (m_most.load() < 2 && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        const int result = CImportHost::CreateWorkImage(source, destination, size);
+        --m_inside;
+        return result;
+    }
+
+private:
+    std::atomic<int>& m_inside;
+    std::atomic<int>& m_most;
+};
+
+TEST_F(InsertCellsTest, WorkersConvertAtTheSameTime)
+{
+    if (QThreadPool::globalInstance()->maxThreadCount() < 2)
+        GTEST_SKIP() << "one worker thread only";
+    Open({});
+    std::atomic<int> inside{0}, most{0};
+    editor->SetParallelImport(
+        [&] { return std::make_unique<COverlapHost>(inside, most); }, 2);
+    CCellInfoList list;
+    for (int i = 0; i < 4; ++i)
+        AddSource(list, Picture("o" + std::to_string(i) + ".png"), 10 + i);
+    ASSERT_TRUE(editor->InsertCells(cmd::Paste, list, false));
+    EXPECT_EQ(Rows(), (std::vector<int>{10, 11, 12, 13}));
+    EXPECT_EQ(most.load(), 2);
 }
 
 TEST_F(InsertCellsTest, ParallelFailureAndCancelLeaveNoStrayFiles)
