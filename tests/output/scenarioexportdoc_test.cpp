@@ -1,0 +1,49 @@
+// Send over an open project document: only a saved project is sent, with the
+// document's name, colour and quality.
+#include "document/zurdoctestutil.h"
+#include "output/cardpicture.h"
+#include "output/scenarioexport.h"
+#include "support/scriptedprogress.h"
+#include "support/scriptedprompt.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace doctest;
+
+TEST(ScenarioExportDocument, SendsOnlyASavedProjectWithItsSettings)
+{
+    QTemporaryDir dir;
+    const std::string base = dir.path().toStdString() + "/";
+    const std::string card = base + "card/";
+    QDir().mkpath(QString::fromStdString(card));
+    QDir().mkpath(QString::fromStdString(base + "Show"));
+    CScriptedPrompt prompt;
+    CZurDoc doc(&prompt);
+    CProjectSettings settings;
+    settings.name = "Show";
+    settings.folder = base + "Show/";
+    settings.backColor = 0x000000FF;
+    settings.imageQuality = 0;
+    ASSERT_TRUE(doc.NewProject(settings));
+    ASSERT_TRUE(makePicture(base + "p.png", 300, 200));
+    ASSERT_NE(importPicture(doc, base + "p.png"), nullptr);
+
+    CScriptedProgress progress;
+    CScenarioExport send(&prompt, &progress);
+    EXPECT_FALSE(CScenarioExport::CanSend(doc));
+    EXPECT_EQ(send.Send(doc, card), CScenarioExport::Declined);
+    EXPECT_TRUE(prompt.shown.empty());
+    EXPECT_TRUE(filesOf(card).empty());
+
+    ASSERT_TRUE(doc.Save());
+    prompt.answers = {CUserPrompt::AnswerOk};
+    ASSERT_EQ(send.Send(doc, card), CScenarioExport::Sent);
+    EXPECT_EQ(readAll(card + "Show.sit").substr(0, 40), "[Project]\nShow\nBG_COLOR=ff0000\n[Slides]\n");
+    EXPECT_TRUE(CCardPicture::Check(card + "Show/SHOW0001.BMP", CCardPicture::Bitmap, 1024, 768));
+    EXPECT_TRUE(CCardPicture::Check(card + "Show/SHOW0001.JPS", CCardPicture::Jpeg, 160, 120));
+    // The card names stay in the cells; the project is not modified by a send.
+    EXPECT_EQ(static_cast<CCellBmpInfo*>(doc.Cells.GetAt(0))->CardFileName, "SHOW0001.BMP");
+    EXPECT_FALSE(doc.IsModified());
+}
