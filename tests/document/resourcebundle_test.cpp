@@ -17,6 +17,7 @@ namespace {
 // clang-format off
 const std::map<int, int> kInserts = {
     {7102, 1}, // the refused characters
+    {212, 1},  // project file of an earlier version
     {7104, 1}, // folder path
     {7105, 1}, // presentation path (may be empty)
     {7107, 1}, // folder caption
@@ -59,6 +60,7 @@ std::vector<int> numberedIds()
         for (int id = from; id <= to; ++id)
             ids.push_back(id);
     };
+    ids.push_back(212);
     range(7000, 7003);
     range(7100, 7168);
     range(7200, 7203);
