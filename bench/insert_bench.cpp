@@ -16,9 +16,7 @@
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QThread>
-
 #include <benchmark/benchmark.h>
-
 #include <cstdlib>
 #include <string>
 
@@ -53,7 +51,8 @@ private:
         QPainter painter(&image);
         for (int y = 0; y < 3000; y += 100)
             for (int x = 0; x < 4000; x += 100)
-                painter.fillRect(x, y, 100, 100, QColor((x * 7) % 256, (y * 5) % 256, (x + y) % 256));
+                painter.fillRect(x, y, 100, 100,
+                                 QColor((x * 7) % 256, (y * 5) % 256, (x + y) % 256));
         painter.end();
         const QString first = QString::fromStdString(folder + "IMG_0000.jpg");
         image.save(first, "JPEG", 90);

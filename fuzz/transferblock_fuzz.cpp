@@ -22,8 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             std::abort();
         if (cell->CellType == 1) {
             const auto* image = static_cast<const CCellBmpInfo*>(cell);
-            for (const std::string* name : {&image->FileName, &image->DispFileName,
-                                            &image->ThumbFileName})
+            for (const std::string* name :
+                 {&image->FileName, &image->DispFileName, &image->ThumbFileName})
                 if (name->find('/') != std::string::npos)
                     std::abort();
         }

@@ -12,7 +12,6 @@
 #include "model/cellbmpinfo.h"
 
 #include <QFileInfo>
-
 #include <algorithm>
 #include <cctype>
 
@@ -77,10 +76,9 @@ int runAdd(const CCliArgs& args, CCliPrompt& prompt)
         cell->RefFilePath = info.absoluteFilePath().toStdString();
         cell->RefPage = lowerExtension(args.positional[i]) == "ppt" ? 0 : 1;
         CFileStatus status;
-        cell->RefFileTime =
-            GetFileStatus(cell->RefFilePath, status)
-                ? static_cast<int32_t>(FileTimeToLocalSeconds(status.mtime))
-                : -1;
+        cell->RefFileTime = GetFileStatus(cell->RefFilePath, status)
+                                ? static_cast<int32_t>(FileTimeToLocalSeconds(status.mtime))
+                                : -1;
         if (list.IsEmpty())
             list.ProjectFolder = info.absolutePath().toStdString() + "/";
         list.Append(std::move(cell));

@@ -35,8 +35,8 @@ bool parseDisolve(const std::string& text, std::array<int32_t, 11>& values, std:
     {
         int low, high;
     };
-    static const Range ranges[11] = {{0, 7},  {0, 7},  {-1, 1}, {-1, 1}, {0, 7},   {-1, 99},
-                                     {-1, 99}, {-1, 99}, {0, 7},  {INT32_MIN, INT32_MAX},
+    static const Range ranges[11] = {{0, 7},   {0, 7},   {-1, 1},  {-1, 1}, {0, 7},
+                                     {-1, 99}, {-1, 99}, {-1, 99}, {0, 7},  {INT32_MIN, INT32_MAX},
                                      {-1, 99}};
     size_t start = 0;
     for (size_t i = 0; i < values.size(); ++i) {
@@ -45,7 +45,8 @@ bool parseDisolve(const std::string& text, std::array<int32_t, 11>& values, std:
             error = "--disolve takes exactly 11 numbers separated by commas";
             return false;
         }
-        const std::string part = text.substr(start, comma == std::string::npos ? comma : comma - start);
+        const std::string part =
+            text.substr(start, comma == std::string::npos ? comma : comma - start);
         int value = 0;
         if (!CliParseInt(part, ranges[i].low, ranges[i].high, value)) {
             error = "--disolve element " + std::to_string(i) + " must be from " +

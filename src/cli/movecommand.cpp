@@ -40,7 +40,7 @@ int runMove(const CCliArgs& args, CCliPrompt& prompt)
     std::string error;
     if (!CliParseRows(args.positional[1], editor.Rows().GetCount(), rows, error))
         return CliUsage(kMove, error);
-    int dropRow = -1;  // below the last row
+    int dropRow = -1; // below the last row
     if (args.Value("to") != "end") {
         int to = 0;
         if (!CliParseRow(args.Value("to"), editor.Rows().GetCount(), to, error))

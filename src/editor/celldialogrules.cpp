@@ -9,7 +9,7 @@
 #include <string>
 
 namespace {
-constexpr int kRangeMessage = 61714;  // "enter a whole number from %1 to %2"
+constexpr int kRangeMessage = 61714; // "enter a whole number from %1 to %2"
 
 bool InRange(int value, int low, int high)
 {

@@ -10,18 +10,19 @@ class CUserPrompt;
 class CCellDialogRules
 {
 public:
-    enum Verdict {
+    enum Verdict
+    {
         Accepted,
-        IntervalRefused,  // message 61714 with "1" and "1800", focus on the interval
-        EffectRefused,    // a beep, focus on the effect list
-        CountRefused,     // message 61714 with "2" and "148", focus on the count
+        IntervalRefused, // message 61714 with "1" and "1800", focus on the interval
+        EffectRefused,   // a beep, focus on the effect list
+        CountRefused,    // message 61714 with "2" and "148", focus on the count
     };
     static constexpr int MinInterval = 1;
     static constexpr int MaxInterval = 1800;
-    static constexpr int EffectCount = 42;   // effects 0..41
-    static constexpr int MinCount = 2;       // Disolve element 9
+    static constexpr int EffectCount = 42; // effects 0..41
+    static constexpr int MinCount = 2;     // Disolve element 9
     static constexpr int MaxCount = 148;
-    static constexpr int ColourCount = 8;    // colour indexes 0..7
+    static constexpr int ColourCount = 8; // colour indexes 0..7
     static constexpr int PatternCount = 8;
 
     // Cell properties dialog as it opens: remembers the initial interval;

@@ -8,7 +8,6 @@
 #include <QString>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
-
 #include <algorithm>
 #include <chrono>
 
@@ -16,7 +15,7 @@ struct CCellImporter::Job
 {
     const CCellInfo* original = nullptr;
     std::unique_ptr<CCellInfo> copy;
-    bool onCaller = false;  // presentation pages use the document's host
+    bool onCaller = false; // presentation pages use the document's host
     bool started = false;
     bool finished = false;
     bool ok = false;
@@ -30,8 +29,7 @@ CCellImporter::CCellImporter(CCellHost* host, const std::string& projectFolder,
                              const HostFactory& workerHosts, int workers)
     : m_host(host), m_folder(projectFolder), m_factory(workerHosts),
       m_workers(workerHosts ? workers : 0), m_window(2 * m_workers)
-{
-}
+{}
 
 CCellImporter::~CCellImporter()
 {
@@ -44,7 +42,8 @@ void CCellImporter::Schedule(const CCellInfo* cell)
     job->original = cell;
     job->copy = CCellInfo::CreateOfType(cell->CellType);
     job->copy->CopyFrom(cell);
-    job->sourceOwner.ProjectFolder = cell->OwnerList ? cell->OwnerList->ProjectFolder : std::string();
+    job->sourceOwner.ProjectFolder =
+        cell->OwnerList ? cell->OwnerList->ProjectFolder : std::string();
     job->projectOwner.ProjectFolder = m_folder;
     job->copy->OwnerList = &job->sourceOwner;
     if (cell->CellType == 1)
@@ -58,7 +57,7 @@ void CCellImporter::StartMoreLocked()
 {
     if (m_workers <= 0 || m_stopping)
         return;
-    int active = 0;  // started and not taken yet
+    int active = 0; // started and not taken yet
     for (const auto& job : m_jobs)
         active += job->started ? 1 : 0;
     for (auto& job : m_jobs) {

@@ -66,11 +66,11 @@ private:
     std::string m_folder;
     HostFactory m_factory;
     int m_workers;
-    int m_window;  // jobs running or finished but not taken, at most
+    int m_window; // jobs running or finished but not taken, at most
 
     std::deque<std::unique_ptr<Job>> m_jobs;
     int m_running = 0;
-    bool m_stopping = false;  // Abandon is waiting: no new jobs
+    bool m_stopping = false; // Abandon is waiting: no new jobs
     std::mutex m_mutex;
     std::condition_variable m_done;
     std::vector<std::unique_ptr<CCellHost>> m_freeHosts;

@@ -11,8 +11,8 @@ int CCellRowList::FindRow(const CCellInfo* cell) const
 {
     if (!cell)
         return -1;
-    const auto it = std::find_if(m_rows.begin(), m_rows.end(),
-                                 [cell](const Row& r) { return r.cell == cell; });
+    const auto it =
+        std::find_if(m_rows.begin(), m_rows.end(), [cell](const Row& r) { return r.cell == cell; });
     return it == m_rows.end() ? -1 : static_cast<int>(it - m_rows.begin());
 }
 

@@ -51,7 +51,9 @@ CContextMenuState CEditorCommands::ContextMenu(int hitRow, bool hitRowSelected,
         s.anySelectedEnabled = s.anySelectedDisabled = s.singleImage = false;
     }
     const bool selection = s.selectedCount > 0;
-    const auto enabledIf = [](bool on) { return on ? CommandState::Enabled : CommandState::Grayed; };
+    const auto enabledIf = [](bool on) {
+        return on ? CommandState::Enabled : CommandState::Grayed;
+    };
     menu.items[Cut] = enabledIf(selection);
     menu.items[Copy] = enabledIf(selection);
     menu.items[Delete] = enabledIf(selection);
@@ -63,7 +65,8 @@ CContextMenuState CEditorCommands::ContextMenu(int hitRow, bool hitRowSelected,
     if (s.anySelectedEnabled)
         menu.items[CellDisable] = CommandState::Enabled;
     else
-        menu.items[CellDisable] = s.anySelectedDisabled ? CommandState::Removed : CommandState::Grayed;
+        menu.items[CellDisable] =
+            s.anySelectedDisabled ? CommandState::Removed : CommandState::Grayed;
     menu.items[CellEffect] = enabledIf(s.singleImage);
     menu.items[CellInsertControl] = CommandState::Enabled;
     return menu;

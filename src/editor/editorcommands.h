@@ -20,17 +20,22 @@ constexpr int CellInsertControl = 32782;
 constexpr int CellPropertiesMulti = 32785;
 } // namespace EditorCommand
 
-enum class CommandState { Enabled, Grayed, Removed };
+enum class CommandState
+{
+    Enabled,
+    Grayed,
+    Removed
+};
 
 // What the enabling rules look at.
 struct CEditorState
 {
     int rowCount = 0;
     int selectedCount = 0;
-    bool anySelectedEnabled = false;   // some selected cell has CellValid != 0
-    bool anySelectedDisabled = false;  // some selected cell has CellValid == 0
-    bool singleImage = false;          // exactly one row selected, an image cell
-    bool clipboardHasCells = false;    // either transfer format is offered
+    bool anySelectedEnabled = false;  // some selected cell has CellValid != 0
+    bool anySelectedDisabled = false; // some selected cell has CellValid == 0
+    bool singleImage = false;         // exactly one row selected, an image cell
+    bool clipboardHasCells = false;   // either transfer format is offered
     int undoCode = 0;
 };
 

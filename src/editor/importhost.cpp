@@ -14,8 +14,7 @@ bool HasRoom(const std::string& destination)
 
 CImportHost::CImportHost(uint32_t backColor, int imageQuality)
     : m_backColor(backColor), m_imageQuality(imageQuality)
-{
-}
+{}
 
 int CImportHost::CreateWorkImage(const std::string& source, const std::string& destination,
                                  QSize& size)

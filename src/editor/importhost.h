@@ -17,8 +17,8 @@ public:
 
     int CreateWorkImage(const std::string& source, const std::string& destination,
                         QSize& size) override;
-    int CreateThumbImage(const std::string& source, const std::string& destination,
-                         int thumbWidth, int thumbHeight, QSize& size) override;
+    int CreateThumbImage(const std::string& source, const std::string& destination, int thumbWidth,
+                         int thumbHeight, QSize& size) override;
     int CreateCardImage(const std::string& source, const std::string& destination,
                         bool thumbnail) override;
 

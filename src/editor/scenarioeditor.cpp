@@ -16,13 +16,12 @@
 #include "model/undocellinfo.h"
 
 #include <QThread>
-
 #include <algorithm>
 
 namespace {
 constexpr int kInsertFailed = 7130;
-constexpr uint32_t kChangedUndo = CCellInfo::StateChanged | CCellInfo::StateUndo;    // 0x12
-constexpr uint32_t kDeletedUndo = CCellInfo::StateDeleted | CCellInfo::StateUndo;    // 0x14
+constexpr uint32_t kChangedUndo = CCellInfo::StateChanged | CCellInfo::StateUndo; // 0x12
+constexpr uint32_t kDeletedUndo = CCellInfo::StateDeleted | CCellInfo::StateUndo; // 0x14
 
 bool IsImage(const CCellInfo* cell)
 {
@@ -186,10 +185,10 @@ bool CScenarioEditor::Undo()
     };
     // The remembered cell of a single edit still lives in the list unless
     // the list was emptied since; never touch a cell that is gone.
-    CCellInfo* remembered =
-        m_undoCell && cells.IndexOf(m_undoCell) >= 0 && (m_undoCell->StateFlags & CCellInfo::StateUndo)
-            ? m_undoCell
-            : nullptr;
+    CCellInfo* remembered = m_undoCell && cells.IndexOf(m_undoCell) >= 0 &&
+                                    (m_undoCell->StateFlags & CCellInfo::StateUndo)
+                                ? m_undoCell
+                                : nullptr;
     bool rebuild = false;
     switch (m_undoCode) {
     case EditorCommand::CellDisable:
@@ -224,7 +223,8 @@ bool CScenarioEditor::Undo()
     case EditorCommand::CellPropertiesMulti:
         // Records of cells that left the list since are dropped unrestored.
         for (int i = 0; i < m_undoList.GetCount(); ++i)
-            if (CUndoCellInfo* record = m_undoList.GetAt(i); record && cells.IndexOf(record->Cell) < 0)
+            if (CUndoCellInfo* record = m_undoList.GetAt(i);
+                record && cells.IndexOf(record->Cell) < 0)
                 record->Cell = nullptr;
         m_undoList.RestoreAll();
         break;
@@ -320,7 +320,7 @@ bool CScenarioEditor::Properties()
 
 bool CScenarioEditor::PropertiesSingle(CCellInfo* cell, int row)
 {
-    int32_t* extra = nullptr;  // Effect or InputDev
+    int32_t* extra = nullptr; // Effect or InputDev
     int newValid = 0, newMotion = 0, newInterval = 0, newExtra = 0;
     if (cell->CellType == 1) {
         auto* image = static_cast<CCellBmpInfo*>(cell);
@@ -366,7 +366,8 @@ bool CScenarioEditor::PropertiesSingle(CCellInfo* cell, int row)
     m_undoMotion = cell->MotionType;
     m_undoValid = cell->CellValid;
     m_undoEffectOrInput = *extra;
-    const bool switched = newValid != cell->CellValid || (cell->CellType == 2 && newExtra != *extra);
+    const bool switched =
+        newValid != cell->CellValid || (cell->CellType == 2 && newExtra != *extra);
     cell->MotionType = newMotion;
     if (cell->MotionType == 1)
         cell->AutoIntervalSec = newInterval;
@@ -420,11 +421,11 @@ bool CScenarioEditor::PropertiesMultiple(const std::vector<int>& rows)
         CCellInfo* cell = m_rows.GetCell(row);
         auto* image = IsImage(cell) ? static_cast<CCellBmpInfo*>(cell) : nullptr;
         const bool effectApplies = data.hasImageCells && image && data.effect >= 0;
-        const bool applies = (data.motion != -1 && data.motion != cell->MotionType) ||
-                             (data.motion == 1 && data.interval != 0 &&
-                              data.interval != cell->AutoIntervalSec) ||
-                             (data.validMulti != 2 && data.validMulti != cell->CellValid) ||
-                             (effectApplies && data.effect != image->Effect);
+        const bool applies =
+            (data.motion != -1 && data.motion != cell->MotionType) ||
+            (data.motion == 1 && data.interval != 0 && data.interval != cell->AutoIntervalSec) ||
+            (data.validMulti != 2 && data.validMulti != cell->CellValid) ||
+            (effectApplies && data.effect != image->Effect);
         if (!applies)
             continue;
         auto record = std::make_unique<CUndoCellInfo>();

@@ -8,7 +8,6 @@
 #include "model/undocellinfolist.h"
 
 #include <QByteArray>
-
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -31,7 +30,12 @@ struct CCellDragSession;
 class CScenarioEditor : public CZurDocObserver
 {
 public:
-    enum DropEffect { DropNone = 0, DropCopy = 1, DropMove = 2 };
+    enum DropEffect
+    {
+        DropNone = 0,
+        DropCopy = 1,
+        DropMove = 2
+    };
 
     explicit CScenarioEditor(CZurDoc& doc);
     ~CScenarioEditor() override;
@@ -166,7 +170,7 @@ private:
     std::function<void()> m_repaint;
     CCellImporter::HostFactory m_workerHosts;
     int m_workers = 0;
-    bool m_defaultWorkerHosts = false;  // workers get CImportHost with the project's settings
+    bool m_defaultWorkerHosts = false; // workers get CImportHost with the project's settings
 
     // The pending undo.
     int m_undoCode = 0;
@@ -174,15 +178,15 @@ private:
     int32_t m_undoInterval = 0;
     int32_t m_undoMotion = 0;
     int32_t m_undoValid = 0;
-    int32_t m_undoEffectOrInput = 0;  // Effect of an image cell, InputDev of a control cell
+    int32_t m_undoEffectOrInput = 0; // Effect of an image cell, InputDev of a control cell
     std::array<int32_t, 11> m_undoDisolve{};
     CUndoCellInfoList m_undoList;
 
     int m_insertIndex = -1;
     bool m_borrowingPresentation = false;
-    std::unique_ptr<CSlidePPTObj> m_ownPresentation;  // made on first use
+    std::unique_ptr<CSlidePPTObj> m_ownPresentation; // made on first use
     CSlidePPTObj* m_sharedPresentation = nullptr;
     bool m_lastCancelled = false;
     int m_lastTaken = 0;
-    CCellInfoList m_dragList;  // the cells of the drag under way
+    CCellInfoList m_dragList; // the cells of the drag under way
 };

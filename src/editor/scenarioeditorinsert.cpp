@@ -44,9 +44,9 @@ bool EndsWithNoCase(const std::string& text, const std::string& tail)
 // the folder, nothing that climbs out of it.
 bool IsPlainName(const std::string& name)
 {
-    return name.empty() || (name != "." && name != ".." && name.find('/') == std::string::npos &&
-                            name.find('\\') == std::string::npos &&
-                            name.find('\0') == std::string::npos);
+    return name.empty() ||
+           (name != "." && name != ".." && name.find('/') == std::string::npos &&
+            name.find('\\') == std::string::npos && name.find('\0') == std::string::npos);
 }
 } // namespace
 

@@ -29,7 +29,8 @@ void CScenarioEditor::BuildTransferList(CCellInfoList& list) const
 bool CScenarioEditor::PlaceOnClipboard(CCellInfoList& list)
 {
     const QByteArray bytes = list.ToBytes();
-    return m_clipboard && !bytes.isEmpty() && m_clipboard->SetData(CCellInfoList::ClipFormat, bytes);
+    return m_clipboard && !bytes.isEmpty() &&
+           m_clipboard->SetData(CCellInfoList::ClipFormat, bytes);
 }
 
 bool CScenarioEditor::Copy()
@@ -225,7 +226,7 @@ void CScenarioEditor::InternalMove()
         d = m_rows.FindRow(anchor);
 
     const int tail = m_doc.Cells.GetCount() - 1;
-    int position = -1;  // after which cell of the document's list; -1 the head
+    int position = -1; // after which cell of the document's list; -1 the head
     int row = 0;
     if (after) {
         if (d == -2) {

@@ -9,9 +9,7 @@
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
-
 #include <set>
 
 namespace {
@@ -86,8 +84,7 @@ protected:
 
 TEST_F(EditCommandsTest, AddPicturesAtTheEndAndBeforeARow)
 {
-    const CCliResult r =
-        RunZelm({"add", project, Picture("a.jpg"), Picture("b.png"), "--quiet"});
+    const CCliResult r = RunZelm({"add", project, Picture("a.jpg"), Picture("b.png"), "--quiet"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const CCliResult before =
         RunZelm({"add", project, "--before", "2", Picture("c.bmp"), "--quiet"});
@@ -118,7 +115,7 @@ TEST_F(EditCommandsTest, AddUsageErrors)
     const Case cases[] = {
         {{"add", project}},
         {{"add", project, root + "notes.txt"}},
-        {{"add", project, pic, "--before", "1"}},  // the project has no rows
+        {{"add", project, pic, "--before", "1"}}, // the project has no rows
         {{"add", project, pic, "--before", "zero"}},
     };
     for (const Case& c : cases) {
@@ -136,8 +133,8 @@ TEST_F(EditCommandsTest, AddStopsAtAnUnreadableFileAndKeepsTheCellsBefore)
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("not a picture");
     }
-    const CCliResult r = RunZelm({"add", project, Picture("first.png"), broken,
-                                  Picture("last.png"), "--quiet", "--message-ids"});
+    const CCliResult r = RunZelm({"add", project, Picture("first.png"), broken, Picture("last.png"),
+                                  "--quiet", "--message-ids"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("[7130]"), std::string::npos) << r.err;
     CZurDoc doc;
@@ -150,11 +147,10 @@ TEST_F(EditCommandsTest, AddStopsAtAnUnreadableFileAndKeepsTheCellsBefore)
 
 TEST_F(EditCommandsTest, AddControlWithItsValues)
 {
-    CCliResult r = RunZelm({"add-control", project, "--input", "2", "--motion", "1",
-                            "--interval", "45"});
+    CCliResult r =
+        RunZelm({"add-control", project, "--input", "2", "--motion", "1", "--interval", "45"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    r = RunZelm({"add-control", project, "--motion", "1", "--interval", "1801",
-                 "--message-ids"});
+    r = RunZelm({"add-control", project, "--motion", "1", "--interval", "1801", "--message-ids"});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_NE(r.err.find("[61714]"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("1800"), std::string::npos) << r.err;
@@ -325,12 +321,11 @@ TEST_F(EditCommandsTest, DamagedBlocksInsertNothing)
         QByteArray bytes;
     };
     QByteArray escaping = good;
-    const QByteArray name = QByteArray::fromStdString(
-        [&] {
-            CZurDoc doc;
-            doc.Open(project);
-            return static_cast<const CCellBmpInfo*>(doc.Cells.GetAt(0))->FileName;
-        }());
+    const QByteArray name = QByteArray::fromStdString([&] {
+        CZurDoc doc;
+        doc.Open(project);
+        return static_cast<const CCellBmpInfo*>(doc.Cells.GetAt(0))->FileName;
+    }());
     // A name of the same length that climbs out of the folder.
     QByteArray climbing = "../" + name.mid(3);
     escaping.replace(name, climbing);

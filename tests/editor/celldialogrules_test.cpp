@@ -18,10 +18,10 @@ TEST(CellDialogRulesTest, SingleModeInterval)
         Verdict expected;
     };
     const Case cases[] = {
-        {1, 0, Verdict::IntervalRefused}, {1, 1, Verdict::Accepted},
-        {1, 1800, Verdict::Accepted},     {1, 1801, Verdict::IntervalRefused},
+        {1, 0, Verdict::IntervalRefused},  {1, 1, Verdict::Accepted},
+        {1, 1800, Verdict::Accepted},      {1, 1801, Verdict::IntervalRefused},
         {1, -5, Verdict::IntervalRefused}, {0, 0, Verdict::Accepted},
-        {0, 99999, Verdict::Accepted},     // the interval is not used without motion
+        {0, 99999, Verdict::Accepted}, // the interval is not used without motion
     };
     for (const Case& c : cases) {
         CCellPropData d;
@@ -45,10 +45,10 @@ TEST(CellDialogRulesTest, MultipleModeInterval)
         Verdict expected;
     };
     const Case cases[] = {
-        {30, 0, Verdict::IntervalRefused},   // the cells shared an interval: 0 is no value
-        {0, 0, Verdict::Accepted},           // they differed: 0 keeps each cell's own
+        {30, 0, Verdict::IntervalRefused}, // the cells shared an interval: 0 is no value
+        {0, 0, Verdict::Accepted},         // they differed: 0 keeps each cell's own
         {0, 1801, Verdict::IntervalRefused}, {30, 1800, Verdict::Accepted},
-        {0, -1, Verdict::IntervalRefused},   // negative counts as above 1800
+        {0, -1, Verdict::IntervalRefused}, // negative counts as above 1800
         {30, 1, Verdict::Accepted},
     };
     for (const Case& c : cases) {

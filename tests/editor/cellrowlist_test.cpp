@@ -1,9 +1,8 @@
 #include "editor/cellrowlist.h"
 #include "model/cellctrlinfo.h"
 
-#include <gtest/gtest.h>
-
 #include <array>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -105,11 +104,11 @@ TEST_F(CellRowListTest, ClickRules)
         int anchor;
     };
     const Click clicks[] = {
-        {1, false, false, {1}, 1},          // plain click: only that row, anchor there
-        {3, false, true, {1, 2, 3}, 1},     // shift: range from the anchor, anchor stays
-        {0, false, true, {0, 1}, 1},        // a second shift range replaces the first
-        {4, true, false, {0, 1, 4}, 1},     // ctrl adds
-        {1, true, false, {0, 4}, 1},        // ctrl on a selected row removes it
+        {1, false, false, {1}, 1},      // plain click: only that row, anchor there
+        {3, false, true, {1, 2, 3}, 1}, // shift: range from the anchor, anchor stays
+        {0, false, true, {0, 1}, 1},    // a second shift range replaces the first
+        {4, true, false, {0, 1, 4}, 1}, // ctrl adds
+        {1, true, false, {0, 4}, 1},    // ctrl on a selected row removes it
         {2, false, false, {2}, 2},
     };
     for (const Click& c : clicks) {

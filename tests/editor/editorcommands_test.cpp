@@ -80,7 +80,8 @@ TEST(EditorCommandsTest, ContextMenuEnableDisableRules)
         {"mixed", true, true, State::Enabled, State::Enabled},
     };
     for (const Case& c : cases) {
-        const auto menu = CEditorCommands::ContextMenu(0, true, Selection(2, c.enabled, c.disabled));
+        const auto menu =
+            CEditorCommands::ContextMenu(0, true, Selection(2, c.enabled, c.disabled));
         EXPECT_EQ(menu.items.at(cmd::CellEnable), c.enable) << c.what;
         EXPECT_EQ(menu.items.at(cmd::CellDisable), c.disable) << c.what;
     }

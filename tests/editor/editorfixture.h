@@ -1,8 +1,8 @@
 #pragma once
 
 #include "document/zurdoc.h"
-#include "editor/cellpropdata.h"
 #include "editor/celldialogs.h"
+#include "editor/cellpropdata.h"
 #include "editor/ctrlpropdata.h"
 #include "editor/effectdata.h"
 #include "editor/memoryclipboard.h"
@@ -14,10 +14,8 @@
 
 #include <QDir>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 #include <vector>

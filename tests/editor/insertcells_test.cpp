@@ -5,10 +5,8 @@
 #include <QFile>
 #include <QImage>
 #include <QPainter>
-
 #include <QThread>
 #include <QThreadPool>
-
 #include <atomic>
 #include <chrono>
 #include <set>
@@ -232,8 +230,8 @@ TEST_F(InsertCellsTest, ParallelImportMatchesOneAtATime)
 {
     std::vector<std::string> paths;
     for (int i = 0; i < 9; ++i)
-        paths.push_back(Picture("same" + std::to_string(i % 3) + (i % 2 ? ".jpg" : ".png"),
-                                200 + 40 * i, 150));
+        paths.push_back(
+            Picture("same" + std::to_string(i % 3) + (i % 2 ? ".jpg" : ".png"), 200 + 40 * i, 150));
     // Several cells come from the same file, and names repeat across kinds:
     // their generated names start alike and are made in the same seconds.
     struct Outcome
@@ -249,8 +247,7 @@ TEST_F(InsertCellsTest, ParallelImportMatchesOneAtATime)
         QDir().mkpath(QString::fromStdString(folder));
         OpenEditor();
         if (workers > 0)
-            editor->SetParallelImport(
-                [] { return std::make_unique<CImportHost>(0, 2); }, workers);
+            editor->SetParallelImport([] { return std::make_unique<CImportHost>(0, 2); }, workers);
         CCellInfoList list;
         for (size_t i = 0; i < paths.size(); ++i)
             AddSource(list, paths[i], 100 + static_cast<int>(i));
@@ -283,8 +280,7 @@ class COverlapHost : public CImportHost
 public:
     COverlapHost(std::atomic<int>& inside, std::atomic<int>& most)
         : CImportHost(0, 2), m_inside(inside), m_most(most)
-    {
-    }
+    {}
     int CreateWorkImage(const std::string& source, const std::string& destination,
                         QSize& size) override
     {
@@ -311,8 +307,7 @@ TEST_F(InsertCellsTest, WorkersConvertAtTheSameTime)
         GTEST_SKIP() << "one worker thread only";
     Open({});
     std::atomic<int> inside{0}, most{0};
-    editor->SetParallelImport(
-        [&] { return std::make_unique<COverlapHost>(inside, most); }, 2);
+    editor->SetParallelImport([&] { return std::make_unique<COverlapHost>(inside, most); }, 2);
     CCellInfoList list;
     for (int i = 0; i < 4; ++i)
         AddSource(list, Picture("o" + std::to_string(i) + ".png"), 10 + i);

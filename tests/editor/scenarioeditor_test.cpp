@@ -123,7 +123,7 @@ TEST_F(ScenarioEditorTest, SinglePropertiesWithoutChangeRecordNothing)
 {
     Open({1, 2});
     Select({0});
-    dialogs.ctrlAnswer = [](CCtrlPropData& d) { d.interval = 99; };  // motion stays 0
+    dialogs.ctrlAnswer = [](CCtrlPropData& d) { d.interval = 99; }; // motion stays 0
     ASSERT_TRUE(editor->Properties());
     EXPECT_EQ(editor->UndoCode(), 0) << "the interval does not count without motion";
     EXPECT_EQ(doc->Cells.GetAt(0)->AutoIntervalSec, 1);
@@ -156,7 +156,7 @@ TEST_F(ScenarioEditorTest, MultiplePropertiesKeepEachCellsInterval)
     static_cast<CCellBmpInfo*>(doc->Cells.GetAt(1))->Effect = 4;
     static_cast<CCellBmpInfo*>(doc->Cells.GetAt(3))->Effect = 5;
     Select({0, 1, 2});
-    dialogs.cellAnswer = [](CCellPropData& d) { d.motion = 1; };  // interval left at 0
+    dialogs.cellAnswer = [](CCellPropData& d) { d.motion = 1; }; // interval left at 0
     ASSERT_TRUE(editor->Properties());
     const CCellPropData& shown = dialogs.shownCell;
     EXPECT_TRUE(shown.multiple);

@@ -162,10 +162,10 @@ TEST_F(TransferTest, BlockNamingFilesOutsideItsFolderIsRefused)
 struct MoveCase
 {
     const char* what;
-    std::vector<int> selected;  // 0-based rows
-    int dropRow;                // row under the drop point, -1 below the last row
+    std::vector<int> selected; // 0-based rows
+    int dropRow;               // row under the drop point, -1 below the last row
     std::vector<int> expected;
-    bool copies;                // the moved cells are new objects
+    bool copies; // the moved cells are new objects
 };
 
 void PrintTo(const MoveCase& c, std::ostream* os)
@@ -209,7 +209,8 @@ TEST_P(MoveTest, InternalMove)
             }
         }
         for (int row : c.selected)
-            EXPECT_FALSE(before[static_cast<size_t>(row)]->IsVisible()) << "the old cell is flagged deleted";
+            EXPECT_FALSE(before[static_cast<size_t>(row)]->IsVisible())
+                << "the old cell is flagged deleted";
         EXPECT_TRUE(doc->IsModified());
     } else {
         for (int r = 0; r < 5; ++r)
@@ -220,18 +221,20 @@ TEST_P(MoveTest, InternalMove)
 
 INSTANTIATE_TEST_SUITE_P(
     Moves, MoveTest,
-    ::testing::Values(
-        MoveCase{"rows 2 and 3 onto row 5", {1, 2}, 4, {1, 4, 5, 2, 3}, true},
-        MoveCase{"rows 2 and 3 onto row 1", {1, 2}, 0, {2, 3, 1, 4, 5}, true},
-        MoveCase{"rows 2 and 3 onto row 3", {1, 2}, 2, {1, 2, 3, 4, 5}, true},
-        MoveCase{"rows 2 and 3 onto row 4", {1, 2}, 3, {1, 4, 2, 3, 5}, true},
-        MoveCase{"rows 2 and 3 below the last row", {1, 2}, -1, {1, 4, 5, 2, 3}, true},
-        MoveCase{"rows 1 and 2 onto row 2", {0, 1}, 1, {1, 2, 3, 4, 5}, true},
-        MoveCase{"rows 1 and 5 onto row 3", {0, 4}, 2, {2, 3, 1, 5, 4}, true},
-        MoveCase{"row 4 onto row 2", {3}, 1, {1, 4, 2, 3, 5}, true},
-        MoveCase{"every row", {0, 1, 2, 3, 4}, 1, {1, 2, 3, 4, 5}, false},
-        MoveCase{"one row onto itself", {2}, 2, {1, 2, 3, 4, 5}, false}),
-    [](const ::testing::TestParamInfo<MoveCase>& info) { return "case" + std::to_string(info.index); });
+    ::testing::Values(MoveCase{"rows 2 and 3 onto row 5", {1, 2}, 4, {1, 4, 5, 2, 3}, true},
+                      MoveCase{"rows 2 and 3 onto row 1", {1, 2}, 0, {2, 3, 1, 4, 5}, true},
+                      MoveCase{"rows 2 and 3 onto row 3", {1, 2}, 2, {1, 2, 3, 4, 5}, true},
+                      MoveCase{"rows 2 and 3 onto row 4", {1, 2}, 3, {1, 4, 2, 3, 5}, true},
+                      MoveCase{
+                          "rows 2 and 3 below the last row", {1, 2}, -1, {1, 4, 5, 2, 3}, true},
+                      MoveCase{"rows 1 and 2 onto row 2", {0, 1}, 1, {1, 2, 3, 4, 5}, true},
+                      MoveCase{"rows 1 and 5 onto row 3", {0, 4}, 2, {2, 3, 1, 5, 4}, true},
+                      MoveCase{"row 4 onto row 2", {3}, 1, {1, 4, 2, 3, 5}, true},
+                      MoveCase{"every row", {0, 1, 2, 3, 4}, 1, {1, 2, 3, 4, 5}, false},
+                      MoveCase{"one row onto itself", {2}, 2, {1, 2, 3, 4, 5}, false}),
+    [](const ::testing::TestParamInfo<MoveCase>& info) {
+        return "case" + std::to_string(info.index);
+    });
 
 TEST_F(TransferTest, CtrlDragWithinTheViewDuplicates)
 {
@@ -316,8 +319,7 @@ TEST_F(TwoProjectsTest, MoveToAnotherProject)
     editor->EndDrag(CScenarioEditor::DropMove, session);
     EXPECT_EQ(OtherRows(), (std::vector<int>{100, 1, 3, 200}));
     EXPECT_EQ(Rows(), (std::vector<int>{2}));
-    EXPECT_EQ(doc->Cells.GetAt(0)->StateFlags, uint32_t(CCellInfo::StateDeleted))
-        << "no undo mark";
+    EXPECT_EQ(doc->Cells.GetAt(0)->StateFlags, uint32_t(CCellInfo::StateDeleted)) << "no undo mark";
     EXPECT_EQ(editor->UndoCode(), 0);
     EXPECT_EQ(other->UndoCode(), 0);
     EXPECT_TRUE(doc->IsModified());
