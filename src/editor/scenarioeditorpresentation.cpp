@@ -75,7 +75,9 @@ bool CScenarioEditor::ExpandPresentation(std::unique_ptr<CCellInfo> cell, Insert
                                          bool reportCancel, CProgress& progress)
 {
     const auto& show = static_cast<const CCellBmpInfo&>(*cell);
-    const std::string folder = m_doc.Cells.ProjectFolder;
+    std::string folder = m_doc.ProjectPath;
+    if (!folder.empty() && folder.back() != '/')
+        folder += '/';
     const std::string work = CAppFolders::WorkFolder("Temp1");
     const int count = PresentationSlideCount();
     progress.SetRange(0, count);
@@ -87,7 +89,8 @@ bool CScenarioEditor::ExpandPresentation(std::unique_ptr<CCellInfo> cell, Insert
     const uint32_t flags = m_undoCode != 0 ? CCellInfo::StateAdded | CCellInfo::StateUndo
                                            : CCellInfo::StateAdded;
 
-    bool ok = !work.empty();
+    // Without a project folder nothing is written anywhere.
+    bool ok = !work.empty() && !folder.empty();
     for (int t = 0; ok && t < count; ++t) {
         if (progress.IsCancelled()) {
             m_lastCancelled = true;
