@@ -2,6 +2,7 @@
 
 #include "cli/clicommand.h"
 #include "cli/cliprompt.h"
+#include "cli/clisupport.h"
 #include "document/zurdoc.h"
 #include "editor/scenarioeditor.h"
 
@@ -46,4 +47,23 @@ bool CliReadFile(const std::string& path, QByteArray& bytes)
         return false;
     bytes = file.readAll();
     return file.error() == QFileDevice::NoError;
+}
+
+CCliRowsEdit::CCliRowsEdit(const CCliArgs& args) : progress(args.quiet) {}
+
+CCliRowsEdit::~CCliRowsEdit()
+{
+    editor.reset();
+}
+
+int CCliRowsEdit::Open(const CCliCommand& command, const CCliArgs& args, CCliPrompt& prompt)
+{
+    if (!CliOpenProject(args.positional[0], doc, prompt, &progress))
+        return prompt.FailureStatus();
+    editor = std::make_unique<CScenarioEditor>(doc);
+    std::string error;
+    if (!CliParseRows(args.positional[1], editor->Rows().GetCount(), rows, error))
+        return CliUsage(command, error);
+    CliSelectRows(*editor, rows);
+    return ExitDone;
 }

@@ -1,13 +1,19 @@
 #pragma once
 
+#include "cli/terminalprogress.h"
+#include "document/zurdoc.h"
+
 #include <QByteArray>
+
+#include <memory>
 #include <string>
 #include <vector>
 
 class CCliPrompt;
 class CCellInfoList;
 class CScenarioEditor;
-class CZurDoc;
+struct CCliArgs;
+struct CCliCommand;
 
 // Helpers of the command-line commands that edit a project through the
 // editing controller, as the project window would.
@@ -26,3 +32,22 @@ int CliFinishInsertion(CScenarioEditor& editor, CZurDoc& doc, CCliPrompt& prompt
 
 // Reads a whole file; false when it cannot be read.
 bool CliReadFile(const std::string& path, QByteArray& bytes);
+
+// The start that every command on ROWS shares: the project (first argument)
+// opened as the window opens it, its editor, and ROWS (second argument)
+// parsed and selected. The editor goes before the document it edits.
+class CCliRowsEdit
+{
+public:
+    explicit CCliRowsEdit(const CCliArgs& args);
+    ~CCliRowsEdit();
+
+    // ExitDone when the project is open and ROWS selected; otherwise the
+    // exit status to end with (its message or usage text printed).
+    int Open(const CCliCommand& command, const CCliArgs& args, CCliPrompt& prompt);
+
+    CTerminalProgress progress;
+    CZurDoc doc;
+    std::unique_ptr<CScenarioEditor> editor;
+    std::vector<int> rows; // 1-based
+};

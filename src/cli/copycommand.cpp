@@ -37,18 +37,13 @@ int runCopy(const CCliArgs& args, CCliPrompt& prompt)
         return CliUsage(kCopy, "give either --into OTHER.sic or --to-file BLOCK");
     if (args.Has("before") && !args.Has("into"))
         return CliUsage(kCopy, "--before goes with --into");
-    CTerminalProgress progress(args.quiet);
-    CZurDoc doc;
-    if (!CliOpenProject(args.positional[0], doc, prompt, &progress))
-        return prompt.FailureStatus();
-    CScenarioEditor editor(doc);
-    std::vector<int> rows;
+    CCliRowsEdit edit(args);
+    if (const int status = edit.Open(kCopy, args, prompt); status != ExitDone)
+        return status;
+    CScenarioEditor& editor = *edit.editor;
     std::string error;
-    if (!CliParseRows(args.positional[1], editor.Rows().GetCount(), rows, error))
-        return CliUsage(kCopy, error);
     CMemoryClipboard clipboard;
     editor.SetClipboard(&clipboard);
-    CliSelectRows(editor, rows);
     if (!editor.Copy())
         return prompt.FailureStatus();
     const QByteArray bytes = clipboard.Data(CCellInfoList::ClipFormat);
@@ -65,11 +60,11 @@ int runCopy(const CCliArgs& args, CCliPrompt& prompt)
     }
 
     CZurDoc target;
-    if (!CliOpenProject(args.Value("into"), target, prompt, &progress))
+    if (!CliOpenProject(args.Value("into"), target, prompt, &edit.progress))
         return prompt.FailureStatus();
     CScenarioEditor targetEditor(target);
     targetEditor.SetClipboard(&clipboard);
-    targetEditor.SetProgress(&progress);
+    targetEditor.SetProgress(&edit.progress);
     if (args.Has("before")) {
         int row = 0;
         if (!CliParseRow(args.Value("before"), targetEditor.Rows().GetCount(), row, error))

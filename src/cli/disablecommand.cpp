@@ -25,16 +25,11 @@ int runDisable(const CCliArgs& args, CCliPrompt& prompt)
 {
     if (args.positional.size() != 2)
         return CliUsage(kDisable, "disable takes a PROJECT.sic and ROWS");
-    CTerminalProgress progress(args.quiet);
-    CZurDoc doc;
-    if (!CliOpenProject(args.positional[0], doc, prompt, &progress))
-        return prompt.FailureStatus();
-    CScenarioEditor editor(doc);
-    std::vector<int> rows;
-    std::string error;
-    if (!CliParseRows(args.positional[1], editor.Rows().GetCount(), rows, error))
-        return CliUsage(kDisable, error);
-    CliSelectRows(editor, rows);
+    CCliRowsEdit edit(args);
+    if (const int status = edit.Open(kDisable, args, prompt); status != ExitDone)
+        return status;
+    CScenarioEditor& editor = *edit.editor;
+    CZurDoc& doc = edit.doc;
     editor.EnableDisable(EditorCommand::CellDisable);
     return CliSaveIfModified(doc, prompt);
 }

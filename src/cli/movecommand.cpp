@@ -31,15 +31,12 @@ int runMove(const CCliArgs& args, CCliPrompt& prompt)
         return CliUsage(kMove, "move takes a PROJECT.sic and ROWS");
     if (!args.Has("to"))
         return CliUsage(kMove, "--to ROW or --to end is required");
-    CTerminalProgress progress(args.quiet);
-    CZurDoc doc;
-    if (!CliOpenProject(args.positional[0], doc, prompt, &progress))
-        return prompt.FailureStatus();
-    CScenarioEditor editor(doc);
-    std::vector<int> rows;
+    CCliRowsEdit edit(args);
+    if (const int status = edit.Open(kMove, args, prompt); status != ExitDone)
+        return status;
+    CScenarioEditor& editor = *edit.editor;
+    CZurDoc& doc = edit.doc;
     std::string error;
-    if (!CliParseRows(args.positional[1], editor.Rows().GetCount(), rows, error))
-        return CliUsage(kMove, error);
     int dropRow = -1; // below the last row
     if (args.Value("to") != "end") {
         int to = 0;
@@ -47,7 +44,6 @@ int runMove(const CCliArgs& args, CCliPrompt& prompt)
             return CliUsage(kMove, error);
         dropRow = to - 1;
     }
-    CliSelectRows(editor, rows);
     CCellDragSession session;
     CMemoryClipboard dragData;
     const QByteArray bytes = editor.BeginDrag(session);

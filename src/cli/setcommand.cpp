@@ -62,15 +62,12 @@ int runSet(const CCliArgs& args, CCliPrompt& prompt)
         values.inputDev = v;
     }
 
-    CTerminalProgress progress(args.quiet);
-    CZurDoc doc;
-    if (!CliOpenProject(args.positional[0], doc, prompt, &progress))
-        return prompt.FailureStatus();
-    CScenarioEditor editor(doc);
-    std::vector<int> rows;
-    std::string error;
-    if (!CliParseRows(args.positional[1], editor.Rows().GetCount(), rows, error))
-        return CliUsage(kSet, error);
+    CCliRowsEdit edit(args);
+    if (const int status = edit.Open(kSet, args, prompt); status != ExitDone)
+        return status;
+    CScenarioEditor& editor = *edit.editor;
+    CZurDoc& doc = edit.doc;
+    const std::vector<int>& rows = edit.rows;
     if (rows.size() == 1) {
         const CCellInfo* cell = editor.Rows().GetCell(rows[0] - 1);
         if (values.inputDev && cell->CellType != 2)
@@ -80,7 +77,6 @@ int runSet(const CCliArgs& args, CCliPrompt& prompt)
     } else if (values.inputDev) {
         return CliUsage(kSet, "--input applies to one control cell at a time");
     }
-    CliSelectRows(editor, rows);
     editor.SetDialogs(&values);
     if (!editor.Properties())
         return values.Refused() ? ExitUsage : prompt.FailureStatus();
