@@ -139,6 +139,9 @@ private:
     CUserPrompt* Prompt() const;
     void Repaint();
     void Modified();
+    // Ends an insertion of `count` rows from row `first`: the rows come back
+    // to life with the new ones selected, and the insertion index resets.
+    void EndInsertion(int first, int count);
     int AnchorForInsertion() const;
     void BuildTransferList(CCellInfoList& list) const;
     bool PlaceOnClipboard(CCellInfoList& list);

@@ -229,16 +229,20 @@ bool CScenarioEditor::InsertCells(int undoCode, CCellInfoList& list, bool report
     importer.Abandon();
     progress.Show(false);
 
+    EndInsertion(m_insertIndex >= 0 ? m_insertIndex : formerCount, run.inserted);
+    return ok;
+}
+
+void CScenarioEditor::EndInsertion(int first, int count)
+{
     m_rows.SetEnabled(true);
-    const int first = m_insertIndex >= 0 ? m_insertIndex : formerCount;
-    if (run.inserted > 1)
-        m_rows.SelectRange(first, first + run.inserted - 1);
-    else if (run.inserted == 1)
+    if (count > 1)
+        m_rows.SelectRange(first, first + count - 1);
+    else if (count == 1)
         m_rows.SetSel(first);
     Modified();
     m_insertIndex = -1;
     Repaint();
-    return ok;
 }
 
 bool CScenarioEditor::ReadTransferBlock(const QByteArray& bytes, CCellInfoList& list)

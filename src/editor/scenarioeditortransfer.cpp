@@ -279,14 +279,6 @@ bool CScenarioEditor::MoveInsert(int anchor, int row)
         }
         Repaint();
     }
-    m_rows.SetEnabled(true);
-    const int first = row >= 0 ? row : formerCount;
-    if (run.inserted > 1)
-        m_rows.SelectRange(first, first + run.inserted - 1);
-    else if (run.inserted == 1)
-        m_rows.SetSel(first);
-    Modified();
-    m_insertIndex = -1;
-    Repaint();
+    EndInsertion(row >= 0 ? row : formerCount, run.inserted);
     return ok;
 }
