@@ -4,8 +4,10 @@
 
 #include <QFile>
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <thread>
 #include <signal.h>
 
 QColor SlidePictureColour(const std::string& path)
@@ -66,10 +68,19 @@ bool ProcessGone(long pid)
 {
     if (pid <= 0)
         return false;
-    if (::kill(static_cast<pid_t>(pid), 0) != 0)
-        return true;
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string pidText, name, state;
-    stat >> pidText >> name >> state;
-    return state == "Z";
+    // A killed process may still be scheduled for a moment before it dies:
+    // give it a few seconds on a busy machine.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    for (;;) {
+        if (::kill(static_cast<pid_t>(pid), 0) != 0)
+            return true;
+        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+        std::string pidText, name, state;
+        stat >> pidText >> name >> state;
+        if (state == "Z")
+            return true;
+        if (std::chrono::steady_clock::now() >= until)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
 }
