@@ -183,7 +183,12 @@ int32_t CProjectFile::ParseDecimal(std::string_view text)
     return clampSigned(negative, magnitude);
 }
 
-int CProjectFile::ParseDecimalList(std::string_view text, int32_t* values, int count)
+namespace {
+
+// Reads up to `count` comma-separated numbers, each clamped by `clamp`; stops
+// at the first gap, as the platform's list reader did.
+template <typename T, typename Clamp>
+int parseList(std::string_view text, T* values, int count, Clamp clamp)
 {
     size_t pos = 0;
     int read = 0;
@@ -192,7 +197,7 @@ int CProjectFile::ParseDecimalList(std::string_view text, int32_t* values, int c
         uint64_t magnitude = 0;
         if (!scanNumber(text, pos, negative, magnitude))
             break;
-        values[read++] = clampSigned(negative, magnitude);
+        values[read++] = clamp(negative, magnitude);
         if (pos >= text.size() || text[pos] != ',')
             break;
         ++pos;
@@ -200,21 +205,16 @@ int CProjectFile::ParseDecimalList(std::string_view text, int32_t* values, int c
     return read;
 }
 
+} // namespace
+
+int CProjectFile::ParseDecimalList(std::string_view text, int32_t* values, int count)
+{
+    return parseList(text, values, count, clampSigned);
+}
+
 int CProjectFile::ParseUnsignedList(std::string_view text, uint32_t* values, int count)
 {
-    size_t pos = 0;
-    int read = 0;
-    while (read < count) {
-        bool negative = false;
-        uint64_t magnitude = 0;
-        if (!scanNumber(text, pos, negative, magnitude))
-            break;
-        values[read++] = clampUnsigned(negative, magnitude);
-        if (pos >= text.size() || text[pos] != ',')
-            break;
-        ++pos;
-    }
-    return read;
+    return parseList(text, values, count, clampUnsigned);
 }
 
 std::string CProjectFile::FormatDateTime(const QDateTime& time)

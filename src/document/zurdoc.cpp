@@ -299,6 +299,22 @@ std::unique_ptr<Snapshot> takeSnapshot(const CZurDoc& doc, const std::string& pa
     return s;
 }
 
+// Puts back the fields and cell values a failed Save as or Project properties
+// changed; the colour and quality only for the properties, which change them.
+void restoreSnapshot(CZurDoc& doc, const Snapshot& s, bool settingsToo)
+{
+    doc.ProjectName = s.name;
+    doc.ProjectPath = s.path;
+    doc.Cells.ProjectFolder = s.folder;
+    doc.CreateDateTime = s.created;
+    doc.LastWriteDateTime = s.lastWrite;
+    if (settingsToo) {
+        doc.BackColor = s.backColor;
+        doc.ImageQuality = s.imageQuality;
+    }
+    doc.Cells.RestoreValuesFrom(&s.cells);
+}
+
 } // namespace
 
 bool CZurDoc::SaveAs(const std::string& newName, const std::string& newFolder)
@@ -314,13 +330,8 @@ bool CZurDoc::SaveAs(const std::string& newName, const std::string& newFolder)
     case Relocation::Failed:
         break;
     }
-    ProjectName = backup->name;
-    ProjectPath = backup->path;
+    restoreSnapshot(*this, *backup, false);
     m_pathName = backup->pathName;
-    Cells.ProjectFolder = backup->folder;
-    CreateDateTime = backup->created;
-    LastWriteDateTime = backup->lastWrite;
-    Cells.RestoreValuesFrom(&backup->cells);
     m_modified = backup->modified;
     return false;
 }
@@ -342,15 +353,8 @@ bool CZurDoc::ChangeProperties(const CProjectSettings& settings)
     case Relocation::Failed:
         break;
     }
-    ProjectName = backup->name;
-    ProjectPath = backup->path;
+    restoreSnapshot(*this, *backup, true);
     m_pathName = backup->pathName;
-    Cells.ProjectFolder = backup->folder;
-    CreateDateTime = backup->created;
-    LastWriteDateTime = backup->lastWrite;
-    BackColor = backup->backColor;
-    ImageQuality = backup->imageQuality;
-    Cells.RestoreValuesFrom(&backup->cells);
     m_modified = backup->modified;
     return false;
 }
