@@ -59,13 +59,8 @@ int runAdd(const CCliArgs& args, CCliPrompt& prompt)
         return prompt.FailureStatus();
     CScenarioEditor editor(doc);
     editor.SetProgress(&progress);
-    if (args.Has("before")) {
-        int row = 0;
-        std::string error;
-        if (!CliParseRow(args.Value("before"), editor.Rows().GetCount(), row, error))
-            return CliUsage(kAdd, error);
-        editor.SetInsertionIndex(row - 1);
-    }
+    if (const int status = CliApplyBefore(kAdd, args, editor); status != ExitDone)
+        return status;
 
     // The cells as the file browser offers them: the source path, its time
     // and the page (0 for a whole presentation).

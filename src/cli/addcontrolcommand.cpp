@@ -63,13 +63,8 @@ int runAddControl(const CCliArgs& args, CCliPrompt& prompt)
     if (!CliOpenProject(args.positional[0], doc, prompt, &progress))
         return prompt.FailureStatus();
     CScenarioEditor editor(doc);
-    if (args.Has("before")) {
-        int row = 0;
-        std::string error;
-        if (!CliParseRow(args.Value("before"), editor.Rows().GetCount(), row, error))
-            return CliUsage(kAddControl, error);
-        editor.SetInsertionIndex(row - 1);
-    }
+    if (const int status = CliApplyBefore(kAddControl, args, editor); status != ExitDone)
+        return status;
     editor.Rows().ClearSelection();
     if (!editor.InsertControlCell())
         return prompt.FailureStatus();

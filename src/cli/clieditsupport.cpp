@@ -67,3 +67,15 @@ int CCliRowsEdit::Open(const CCliCommand& command, const CCliArgs& args, CCliPro
     CliSelectRows(*editor, rows);
     return ExitDone;
 }
+
+int CliApplyBefore(const CCliCommand& command, const CCliArgs& args, CScenarioEditor& editor)
+{
+    if (!args.Has("before"))
+        return ExitDone;
+    int row = 0;
+    std::string error;
+    if (!CliParseRow(args.Value("before"), editor.Rows().GetCount(), row, error))
+        return CliUsage(command, error);
+    editor.SetInsertionIndex(row - 1);
+    return ExitDone;
+}

@@ -30,6 +30,10 @@ int CliSaveIfModified(CZurDoc& doc, CCliPrompt& prompt);
 // cells inserted before it (status 1); else the project is saved.
 int CliFinishInsertion(CScenarioEditor& editor, CZurDoc& doc, CCliPrompt& prompt, bool ok);
 
+// Applies --before ROW, when given, as the editor's insertion row. ExitDone,
+// or the usage status for a row out of range.
+int CliApplyBefore(const CCliCommand& command, const CCliArgs& args, CScenarioEditor& editor);
+
 // Reads a whole file; false when it cannot be read.
 bool CliReadFile(const std::string& path, QByteArray& bytes);
 

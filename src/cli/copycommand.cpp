@@ -41,7 +41,6 @@ int runCopy(const CCliArgs& args, CCliPrompt& prompt)
     if (const int status = edit.Open(kCopy, args, prompt); status != ExitDone)
         return status;
     CScenarioEditor& editor = *edit.editor;
-    std::string error;
     CMemoryClipboard clipboard;
     editor.SetClipboard(&clipboard);
     if (!editor.Copy())
@@ -65,12 +64,8 @@ int runCopy(const CCliArgs& args, CCliPrompt& prompt)
     CScenarioEditor targetEditor(target);
     targetEditor.SetClipboard(&clipboard);
     targetEditor.SetProgress(&edit.progress);
-    if (args.Has("before")) {
-        int row = 0;
-        if (!CliParseRow(args.Value("before"), targetEditor.Rows().GetCount(), row, error))
-            return CliUsage(kCopy, error);
-        targetEditor.SetInsertionIndex(row - 1);
-    }
+    if (const int status = CliApplyBefore(kCopy, args, targetEditor); status != ExitDone)
+        return status;
     const bool ok = targetEditor.Paste();
     return CliFinishInsertion(targetEditor, target, prompt, ok);
 }

@@ -43,13 +43,8 @@ int runPaste(const CCliArgs& args, CCliPrompt& prompt)
         return prompt.FailureStatus();
     CScenarioEditor editor(doc);
     editor.SetProgress(&progress);
-    if (args.Has("before")) {
-        int row = 0;
-        std::string error;
-        if (!CliParseRow(args.Value("before"), editor.Rows().GetCount(), row, error))
-            return CliUsage(kPaste, error);
-        editor.SetInsertionIndex(row - 1);
-    }
+    if (const int status = CliApplyBefore(kPaste, args, editor); status != ExitDone)
+        return status;
     CMemoryClipboard clipboard;
     clipboard.SetData(CCellInfoList::ClipFormat, bytes);
     editor.SetClipboard(&clipboard);
