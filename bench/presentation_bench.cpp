@@ -3,8 +3,8 @@
 // whole presentation into a project (per slide, conversion cached).
 #include "document/zurdoc.h"
 #include "editor/scenarioeditor.h"
-#include "imaging/presentationblock.h"
-#include "imaging/sliderenderer.h"
+#include "presentation/presentationblock.h"
+#include "presentation/sliderenderer.h"
 #include "model/cellinfolist.h"
 
 #include <QDir>

@@ -2,7 +2,7 @@
 // card folder, with the time split into conversion (staging the card
 // pictures) and copy (writing the card), for JPEG (quality 2) and bitmap
 // (quality 0) pictures, converted on one thread or on every core.
-#include "document/userprompt.h"
+#include "base/userprompt.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellinfolist.h"
 #include "output/cardimagehost.h"

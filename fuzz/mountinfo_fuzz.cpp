@@ -1,7 +1,7 @@
 // Mount-table text (/proc/self/mountinfo format) into the volume list: never a
 // crash, every listed root and every mount point is absolute with a trailing
 // '/', and the root found for a path is one of the mount points or "/".
-#include "document/volumelist.h"
+#include "base/volumelist.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // The office content checks and the presentation reader on a file made from
 // the bytes: whatever the file holds, the results stay in their ranges.
-#include "imaging/officeversion.h"
-#include "imaging/pptreader.h"
+#include "presentation/officeversion.h"
+#include "presentation/pptreader.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,7 +1,7 @@
 // The presentation record reader on arbitrary stream bytes: the first 28
 // bytes stand for the "Current User" stream, the rest for the
 // "PowerPoint Document" stream.
-#include "imaging/pptreader.h"
+#include "presentation/pptreader.h"
 
 #include <QByteArray>
 

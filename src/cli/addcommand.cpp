@@ -5,7 +5,7 @@
 #include "cli/cliprompt.h"
 #include "cli/clisupport.h"
 #include "cli/terminalprogress.h"
-#include "document/pathutils.h"
+#include "base/pathutils.h"
 #include "document/zurdoc.h"
 #include "editor/editorcommands.h"
 #include "editor/scenarioeditor.h"

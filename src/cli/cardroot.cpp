@@ -1,7 +1,7 @@
 #include "cli/cardroot.h"
 
 #include "cli/cliprompt.h"
-#include "document/pathutils.h"
+#include "base/pathutils.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "document/userprompt.h"
+#include "base/userprompt.h"
 
 // The command line's way of asking: numbered messages go to standard error as
 // "zelm: <text>" ("zelm: [7132] <text>" with --message-ids); a question is

@@ -1,7 +1,7 @@
 #include "cli/clisupport.h"
 
 #include "cli/cliprompt.h"
-#include "document/appfolders.h"
+#include "base/appfolders.h"
 #include "document/projectcheck.h"
 #include "document/projectdlgchecks.h"
 #include "document/zurdoc.h"

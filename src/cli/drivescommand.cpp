@@ -2,8 +2,8 @@
 // space.
 #include "cli/clicommand.h"
 #include "cli/cliprompt.h"
-#include "document/pathutils.h"
-#include "document/volumelist.h"
+#include "base/pathutils.h"
+#include "base/volumelist.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -2,7 +2,7 @@
 // (before or after the arguments) and runs it over the core library.
 #include "cli/clicommand.h"
 #include "cli/cliprompt.h"
-#include "document/resourcebundle.h"
+#include "base/resourcebundle.h"
 
 #include <QCoreApplication>
 

@@ -5,7 +5,7 @@
 #include "cli/cliprompt.h"
 #include "cli/clisupport.h"
 #include "cli/terminalprogress.h"
-#include "document/userprompt.h"
+#include "base/userprompt.h"
 #include "document/zurdoc.h"
 #include "editor/memoryclipboard.h"
 #include "editor/scenarioeditor.h"

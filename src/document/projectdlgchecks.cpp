@@ -1,8 +1,8 @@
 #include "document/projectdlgchecks.h"
 
-#include "document/pathutils.h"
-#include "document/samepath.h"
-#include "document/userprompt.h"
+#include "base/pathutils.h"
+#include "base/samepath.h"
+#include "base/userprompt.h"
 
 #include <array>
 #include <cerrno>

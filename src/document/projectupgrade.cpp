@@ -1,12 +1,12 @@
 #include "document/projectupgrade.h"
 
-#include "document/appfolders.h"
-#include "document/pathutils.h"
+#include "base/appfolders.h"
+#include "base/pathutils.h"
 #include "document/projectfile.h"
-#include "document/resourcebundle.h"
+#include "base/resourcebundle.h"
 #include "document/zurdoc.h"
 #include "model/cellbmpinfo.h"
-#include "output/progress.h"
+#include "base/progress.h"
 
 #include <QDateTime>
 #include <QFile>

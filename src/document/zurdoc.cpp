@@ -1,10 +1,10 @@
 #include "document/zurdoc.h"
 
-#include "document/pathutils.h"
+#include "base/pathutils.h"
 #include "document/projectfile.h"
 #include "document/projectupgrade.h"
-#include "document/samepath.h"
-#include "document/userprompt.h"
+#include "base/samepath.h"
+#include "base/userprompt.h"
 #include "document/zurdocobserver.h"
 #include "imaging/imagingprocedures.h"
 

@@ -1,14 +1,14 @@
 // The project document's presentation services: the picture of one slide
 // for the cells, and a new project made from a presentation file.
-#include "document/appfolders.h"
-#include "document/pathutils.h"
-#include "document/resourcebundle.h"
-#include "document/userprompt.h"
+#include "base/appfolders.h"
+#include "base/pathutils.h"
+#include "base/resourcebundle.h"
+#include "base/userprompt.h"
 #include "document/zurdoc.h"
 #include "document/zurdocobserver.h"
-#include "imaging/officeversion.h"
-#include "imaging/presentationblock.h"
-#include "imaging/slideexport.h"
+#include "presentation/officeversion.h"
+#include "presentation/presentationblock.h"
+#include "presentation/slideexport.h"
 
 #include <QDateTime>
 #include <QDir>

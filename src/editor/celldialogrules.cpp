@@ -1,6 +1,6 @@
 #include "editor/celldialogrules.h"
 
-#include "document/userprompt.h"
+#include "base/userprompt.h"
 #include "editor/cellpropdata.h"
 #include "editor/ctrlpropdata.h"
 #include "editor/effectdata.h"

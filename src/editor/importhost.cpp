@@ -1,6 +1,6 @@
 #include "editor/importhost.h"
 
-#include "document/pathutils.h"
+#include "base/pathutils.h"
 #include "imaging/imagingprocedures.h"
 
 namespace {

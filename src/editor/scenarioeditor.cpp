@@ -1,7 +1,7 @@
 #include "editor/scenarioeditor.h"
 
-#include "document/resourcebundle.h"
-#include "document/userprompt.h"
+#include "base/resourcebundle.h"
+#include "base/userprompt.h"
 #include "document/zurdoc.h"
 #include "editor/cellclipboard.h"
 #include "editor/celldialogrules.h"
@@ -10,7 +10,7 @@
 #include "editor/cellpropdata.h"
 #include "editor/ctrlpropdata.h"
 #include "editor/effectdata.h"
-#include "imaging/slidepptobj.h"
+#include "presentation/slidepptobj.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellctrlinfo.h"
 #include "model/undocellinfo.h"

@@ -1,13 +1,13 @@
 // CScenarioEditor: inserting cells (control cells, imported cells, the
 // slides of a presentation) at the insertion index.
-#include "document/resourcebundle.h"
-#include "document/userprompt.h"
+#include "base/resourcebundle.h"
+#include "base/userprompt.h"
 #include "document/zurdoc.h"
 #include "editor/importhost.h"
 #include "editor/scenarioeditor.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellctrlinfo.h"
-#include "output/progress.h"
+#include "base/progress.h"
 
 namespace {
 constexpr int kInsertFailed = 7130;

@@ -1,14 +1,14 @@
 // CScenarioEditor: a presentation cell that stands for a whole show becomes
 // one image cell per slide of the show.
-#include "document/appfolders.h"
-#include "document/pathutils.h"
-#include "document/resourcebundle.h"
-#include "document/userprompt.h"
+#include "base/appfolders.h"
+#include "base/pathutils.h"
+#include "base/resourcebundle.h"
+#include "base/userprompt.h"
 #include "document/zurdoc.h"
 #include "editor/scenarioeditor.h"
-#include "imaging/slidepptobj.h"
+#include "presentation/slidepptobj.h"
 #include "model/cellbmpinfo.h"
-#include "output/progress.h"
+#include "base/progress.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
 // CScenarioEditor: cells leaving and entering the window as transfer blocks
 // (copy, cut, paste, drag and drop) and the move of rows inside the window.
-#include "document/userprompt.h"
+#include "base/userprompt.h"
 #include "document/zurdoc.h"
 #include "editor/cellclipboard.h"
 #include "editor/celldragsession.h"

@@ -1,8 +1,8 @@
 #include "imaging/imagingprocedures.h"
 
-#include "document/pathutils.h"
-#include "document/resourcebundle.h"
-#include "document/volumelist.h"
+#include "base/pathutils.h"
+#include "base/resourcebundle.h"
+#include "base/volumelist.h"
 #include "imaging/lead.h"
 
 #include <QImage>

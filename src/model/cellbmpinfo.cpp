@@ -1,6 +1,6 @@
 #include "model/cellbmpinfo.h"
 
-#include "document/pathutils.h"
+#include "base/pathutils.h"
 #include "model/cellhost.h"
 #include "model/cellinfolist.h"
 

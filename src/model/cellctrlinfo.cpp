@@ -1,6 +1,6 @@
 #include "model/cellctrlinfo.h"
 
-#include "document/resourcebundle.h"
+#include "base/resourcebundle.h"
 
 #include <typeinfo>
 

@@ -1,12 +1,12 @@
 #include "model/cellinfolist.h"
 
-#include "document/pathutils.h"
-#include "document/userprompt.h"
+#include "base/pathutils.h"
+#include "base/userprompt.h"
 #include "model/archive.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellctrlinfo.h"
 #include "model/cellhost.h"
-#include "output/progress.h"
+#include "base/progress.h"
 
 #include <QImage>
 #include <QString>

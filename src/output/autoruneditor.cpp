@@ -1,7 +1,7 @@
 #include "output/autoruneditor.h"
 
-#include "document/pathutils.h"
-#include "document/userprompt.h"
+#include "base/pathutils.h"
+#include "base/userprompt.h"
 #include "output/cardfolder.h"
 
 #include <algorithm>

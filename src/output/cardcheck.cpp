@@ -1,7 +1,7 @@
 #include "output/cardcheck.h"
 
-#include "document/pathutils.h"
-#include "document/resourcebundle.h"
+#include "base/pathutils.h"
+#include "base/resourcebundle.h"
 #include "output/cardfolder.h"
 #include "output/cardpicture.h"
 #include "output/scenariocheck.h"

@@ -1,9 +1,9 @@
 #include "output/cardimagewriter.h"
 
-#include "document/pathutils.h"
+#include "base/pathutils.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellinfolist.h"
-#include "output/progress.h"
+#include "base/progress.h"
 
 #include <QFuture>
 #include <QMutex>

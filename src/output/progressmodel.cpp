@@ -1,6 +1,6 @@
 #include "output/progressmodel.h"
 
-#include "document/resourcebundle.h"
+#include "base/resourcebundle.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,13 +1,13 @@
 #include "output/scenarioexport.h"
 
-#include "document/appfolders.h"
-#include "document/pathutils.h"
-#include "document/resourcebundle.h"
-#include "document/userprompt.h"
+#include "base/appfolders.h"
+#include "base/pathutils.h"
+#include "base/resourcebundle.h"
+#include "base/userprompt.h"
 #include "document/zurdoc.h"
 #include "model/cellinfolist.h"
 #include "output/cardfolder.h"
-#include "output/progress.h"
+#include "base/progress.h"
 #include "output/scenariofile.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "cli/clicommand.h"
 #include "cli/cliprompt.h"
-#include "document/resourcebundle.h"
+#include "base/resourcebundle.h"
 
 #include <QTemporaryFile>
 #include <cstdio>

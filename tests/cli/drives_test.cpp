@@ -1,4 +1,4 @@
-#include "document/volumelist.h"
+#include "base/volumelist.h"
 #include "support/clirunner.h"
 
 #include <QJsonArray>

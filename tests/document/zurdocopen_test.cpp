@@ -1,4 +1,4 @@
-#include "document/appfolders.h"
+#include "base/appfolders.h"
 #include "document/projectfile.h"
 #include "support/scriptedprogress.h"
 #include "support/scriptedprompt.h"

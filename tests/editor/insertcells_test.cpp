@@ -1,4 +1,4 @@
-#include "document/resourcebundle.h"
+#include "base/resourcebundle.h"
 #include "editor/importhost.h"
 #include "editorfixture.h"
 

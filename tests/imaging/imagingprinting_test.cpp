@@ -1,4 +1,4 @@
-#include "document/resourcebundle.h"
+#include "base/resourcebundle.h"
 #include "imaging/imagingprocedures.h"
 #include "imaging/lead.h"
 

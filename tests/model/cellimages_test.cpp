@@ -1,7 +1,7 @@
 // The picture-making operations of image cells and of the cell list, run
 // with the real image procedures: display images, thumbnails, validation,
 // refreshing from changed sources, card pictures and the upgrade rebuild.
-#include "document/pathutils.h"
+#include "base/pathutils.h"
 #include "modelfixture.h"
 #include "support/scriptedprogress.h"
 #include "support/scriptedprompt.h"

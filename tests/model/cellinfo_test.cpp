@@ -1,7 +1,7 @@
 // Slide cells without image conversion: defaults, labels, copying between
 // cells, source kinds, the path choke point for names from outside, and the
 // file copies and deletions of an image cell.
-#include "document/resourcebundle.h"
+#include "base/resourcebundle.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellctrlinfo.h"
 #include "model/cellinfo.h"

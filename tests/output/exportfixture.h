@@ -4,7 +4,7 @@
 
 #include "cardtestutil.h"
 
-#include "document/appfolders.h"
+#include "base/appfolders.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellctrlinfo.h"
 #include "model/cellinfolist.h"

@@ -1,4 +1,4 @@
-#include "document/resourcebundle.h"
+#include "base/resourcebundle.h"
 #include "output/fileopprogress.h"
 #include "output/progressmodel.h"
 

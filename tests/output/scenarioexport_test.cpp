@@ -1,6 +1,6 @@
 #include "exportfixture.h"
 
-#include "document/resourcebundle.h"
+#include "base/resourcebundle.h"
 #include "output/cardcheck.h"
 #include "output/cardpicture.h"
 #include "output/scenariofile.h"

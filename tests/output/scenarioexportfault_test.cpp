@@ -3,7 +3,7 @@
 // was; a failure after leaves no scenario file, and no folder this send made.
 #include "exportfixture.h"
 
-#include "document/pathutils.h"
+#include "base/pathutils.h"
 
 
 #include <sys/mount.h>

@@ -1,6 +1,6 @@
 // The content checks of office documents: every result of the three
 // functions, on compound files made here byte by byte.
-#include "imaging/officeversion.h"
+#include "presentation/officeversion.h"
 
 #include "pptbuilder.h"
 #include "presentationfixtures.h"

@@ -1,7 +1,7 @@
 // The record reader: the structure of presentations LibreOffice wrote, of
 // presentations built here, and its refusals of damaged and foreign files.
-#include "imaging/compoundfile.h"
-#include "imaging/pptreader.h"
+#include "presentation/compoundfile.h"
+#include "presentation/pptreader.h"
 
 #include "pptbuilder.h"
 #include "presentationfixtures.h"

@@ -1,7 +1,7 @@
 // The transfer block of a whole presentation.
-#include "imaging/presentationblock.h"
+#include "presentation/presentationblock.h"
 
-#include "document/pathutils.h"
+#include "base/pathutils.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellinfolist.h"
 

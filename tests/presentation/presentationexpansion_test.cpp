@@ -1,11 +1,11 @@
 // A presentation cell with page 0 inserted into a project becomes one image
 // cell per slide of the show.
-#include "document/appfolders.h"
-#include "document/resourcebundle.h"
+#include "base/appfolders.h"
+#include "base/resourcebundle.h"
 #include "document/zurdoc.h"
 #include "editor/scenarioeditor.h"
-#include "imaging/presentationblock.h"
-#include "imaging/slidepptobj.h"
+#include "presentation/presentationblock.h"
+#include "presentation/slidepptobj.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellinfolist.h"
 

@@ -1,5 +1,5 @@
 // The one-slide export of a presentation file.
-#include "imaging/slideexport.h"
+#include "presentation/slideexport.h"
 
 #include "pptbuilder.h"
 #include "presentationfixtures.h"

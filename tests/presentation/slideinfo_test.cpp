@@ -1,6 +1,6 @@
 // Thumbnail entries own their picture files.
-#include "imaging/slideinfo.h"
-#include "imaging/slideinfoarray.h"
+#include "presentation/slideinfo.h"
+#include "presentation/slideinfoarray.h"
 
 #include <QFile>
 #include <QFileInfo>

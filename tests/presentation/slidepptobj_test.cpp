@@ -1,7 +1,7 @@
 // The presentation object on presentations LibreOffice made: which slides
 // the show holds, the thumbnail batches, single exports, retain and release.
-#include "imaging/slidepptobj.h"
-#include "imaging/thumbnailreceiver.h"
+#include "presentation/slidepptobj.h"
+#include "presentation/thumbnailreceiver.h"
 
 #include "pptbuilder.h"
 #include "presentationfixtures.h"

@@ -1,8 +1,8 @@
 // The presentation object on bad input and a LibreOffice that is missing,
 // hangs, crashes or writes nonsense: each ends in its failure state, leaves
 // no files behind and never waits longer than its time limit.
-#include "imaging/slidepptobj.h"
-#include "imaging/sliderenderer.h"
+#include "presentation/slidepptobj.h"
+#include "presentation/sliderenderer.h"
 
 #include "pptbuilder.h"
 #include "presentationfixtures.h"

@@ -1,6 +1,6 @@
 #include "testcompound.h"
 
-#include "imaging/compoundfile.h"
+#include "presentation/compoundfile.h"
 
 #include <gsf/gsf-outfile-msole.h>
 #include <gsf/gsf-outfile.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "output/progress.h"
+#include "base/progress.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "document/userprompt.h"
+#include "base/userprompt.h"
 
 #include <deque>
 #include <string>

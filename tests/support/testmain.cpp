@@ -1,9 +1,15 @@
 // Every test program starts here: the home, cache and config folders point to
 // a fresh temporary folder (tests never touch the real home), Qt runs
 // offscreen, and the resource bundle is loaded from the build.
-#include "document/resourcebundle.h"
+#include "base/resourcebundle.h"
 
+#ifdef ZELM_WIDGET_TESTS
+#include <QApplication>
+using TestApplication = QApplication;
+#else
 #include <QGuiApplication>
+using TestApplication = QGuiApplication;
+#endif
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -21,7 +27,7 @@ int main(int argc, char** argv)
     setenv("XDG_DATA_HOME", (h + "/data").constData(), 1);
     setenv("XDG_DOCUMENTS_DIR", (h + "/Documents").constData(), 1);
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QGuiApplication app(argc, argv);
+    TestApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Pellyx"));
     QCoreApplication::setApplicationName(QStringLiteral("Zelm Tessara"));
     if (!CResourceBundle::Load(ZELM_BIN_DIR "/ZelmTsRsc.rcc")) {

@@ -1,0 +1,300 @@
+#include "presentation/pptreader.h"
+
+#include "presentation/compoundfile.h"
+
+#include <QString>
+
+#include <unordered_map>
+#include <unordered_set>
+
+namespace {
+
+// Record types of the binary presentation format.
+enum RecordType : uint16_t {
+    RtDocument = 0x03E8,
+    RtDocumentAtom = 0x03E9,
+    RtSlidePersistAtom = 0x03F3,
+    RtSlideShowDocInfoAtom = 0x0401,
+    RtNamedShows = 0x0410,
+    RtNamedShow = 0x0411,
+    RtNamedShowSlides = 0x0412,
+    RtCString = 0x0FBA,
+    RtSlideListWithText = 0x0FF0,
+    RtUserEditAtom = 0x0FF5,
+    RtCurrentUserAtom = 0x0FF6,
+    RtPersistDirectoryAtom = 0x1772,
+};
+
+constexpr uint32_t kHeaderToken = 0xE391C05Fu;
+constexpr uint32_t kEncryptedHeaderToken = 0xF3D1C4DFu;
+constexpr int kUserEditLength = 0x1C;
+constexpr int kUserEditLengthEncrypted = 0x20;
+constexpr int kMaxUserEdits = 4096;
+constexpr int64_t kMaxDocumentStream = 512LL * 1024 * 1024;
+constexpr int64_t kMaxCurrentUserStream = 64 * 1024;
+
+struct Record
+{
+    uint16_t version = 0;
+    uint16_t instance = 0;
+    uint16_t type = 0;
+    int64_t body = 0;    // offset of the record's data
+    int64_t length = 0;  // length of the record's data
+    int64_t End() const { return body + length; }
+};
+
+class Bytes
+{
+public:
+    explicit Bytes(const QByteArray& data) : m_data(data) {}
+    int64_t Size() const { return m_data.size(); }
+    bool Has(int64_t offset, int64_t count) const
+    {
+        return offset >= 0 && count >= 0 && offset <= Size() && count <= Size() - offset;
+    }
+    uint8_t U8(int64_t o) const { return static_cast<uint8_t>(m_data[static_cast<qsizetype>(o)]); }
+    uint16_t U16(int64_t o) const { return static_cast<uint16_t>(U8(o) | (U8(o + 1) << 8)); }
+    uint32_t U32(int64_t o) const
+    {
+        return static_cast<uint32_t>(U16(o)) | (static_cast<uint32_t>(U16(o + 2)) << 16);
+    }
+    int16_t S16(int64_t o) const { return static_cast<int16_t>(U16(o)); }
+    int32_t S32(int64_t o) const { return static_cast<int32_t>(U32(o)); }
+    // UTF-16LE text of `units` code units at `o`, cut at the first zero.
+    std::string Utf16(int64_t o, int64_t units) const
+    {
+        QString text;
+        for (int64_t i = 0; i < units; ++i) {
+            const char16_t c = U16(o + 2 * i);
+            if (c == 0)
+                break;
+            text.append(QChar(c));
+        }
+        return text.toStdString();
+    }
+
+    // The record header at `offset`; false unless header and data lie
+    // inside [offset, end).
+    bool RecordAt(int64_t offset, int64_t end, Record& r) const
+    {
+        if (end > Size() || !Has(offset, 8) || offset + 8 > end)
+            return false;
+        const uint16_t vi = U16(offset);
+        r.version = vi & 0x0F;
+        r.instance = vi >> 4;
+        r.type = U16(offset + 2);
+        r.body = offset + 8;
+        r.length = U32(offset + 4);
+        return r.length <= end - r.body;
+    }
+
+private:
+    const QByteArray& m_data;
+};
+
+using Failure = CPptReader::Failure;
+
+// Calls `visit` for each child record of the container [begin, end). A child
+// that does not fit makes the whole container damaged.
+template <typename Visit>
+Failure forEachChild(const Bytes& b, int64_t begin, int64_t end, Visit visit)
+{
+    int64_t pos = begin;
+    while (pos < end) {
+        Record r;
+        if (!b.RecordAt(pos, end, r))
+            return Failure::Damaged;
+        if (const Failure f = visit(r); f != Failure::NoFailure)
+            return f;
+        pos = r.End();
+    }
+    return Failure::NoFailure;
+}
+
+Failure readSlideList(const Bytes& b, const Record& list, CPptStructure& out)
+{
+    return forEachChild(b, list.body, list.End(), [&](const Record& r) {
+        if (r.type != RtSlidePersistAtom)
+            return Failure::NoFailure;
+        if (r.length < 16)
+            return Failure::Damaged;
+        if (static_cast<int>(out.slideIds.size()) >= CPptReader::MaxSlides)
+            return Failure::TooManySlides;
+        out.slideIds.push_back(b.U32(r.body + 12));
+        return Failure::NoFailure;
+    });
+}
+
+Failure readNamedShow(const Bytes& b, const Record& show, CPptStructure& out)
+{
+    CPptStructure::NamedShow named;
+    const Failure f = forEachChild(b, show.body, show.End(), [&](const Record& r) {
+        if (r.type == RtCString) {
+            named.name = b.Utf16(r.body, r.length / 2);
+        } else if (r.type == RtNamedShowSlides) {
+            const int64_t count = r.length / 4;
+            if (count > CPptReader::MaxSlides)
+                return Failure::TooManySlides;
+            for (int64_t i = 0; i < count; ++i)
+                named.slideIds.push_back(b.U32(r.body + 4 * i));
+        }
+        return Failure::NoFailure;
+    });
+    if (f == Failure::NoFailure)
+        out.namedShows.push_back(std::move(named));
+    return f;
+}
+
+Failure readDocument(const Bytes& b, const Record& doc, CPptStructure& out)
+{
+    bool haveDocumentAtom = false;
+    bool haveSlideList = false;
+    const Failure f = forEachChild(b, doc.body, doc.End(), [&](const Record& r) {
+        switch (r.type) {
+        case RtDocumentAtom:
+            if (r.length < 40)
+                return Failure::Damaged;
+            out.slideWidth = b.S32(r.body);
+            out.slideHeight = b.S32(r.body + 4);
+            out.firstSlideNumber = b.S16(r.body + 32);
+            if (out.firstSlideNumber < 0 || out.firstSlideNumber > 9999)
+                return Failure::Damaged;
+            haveDocumentAtom = true;
+            break;
+        case RtSlideListWithText:
+            if (r.instance != 0 || haveSlideList)
+                break;
+            haveSlideList = true;
+            return readSlideList(b, r, out);
+        case RtSlideShowDocInfoAtom: {
+            if (r.length < 0x50)
+                return Failure::Damaged;
+            out.startSlide = b.S16(r.body + 8);
+            out.endSlide = b.S16(r.body + 10);
+            out.showName = b.Utf16(r.body + 12, 32);
+            const uint16_t flags = b.U16(r.body + 76);
+            out.rangeType = (flags & 0x08)   ? CPptStructure::RangeNamedShow
+                            : (flags & 0x04) ? CPptStructure::RangeSlides
+                                             : CPptStructure::RangeAll;
+            break;
+        }
+        case RtNamedShows:
+            return forEachChild(b, r.body, r.End(), [&](const Record& show) {
+                return show.type == RtNamedShow ? readNamedShow(b, show, out)
+                                                : Failure::NoFailure;
+            });
+        default:
+            break;
+        }
+        return Failure::NoFailure;
+    });
+    if (f != Failure::NoFailure)
+        return f;
+    return haveDocumentAtom ? Failure::NoFailure : Failure::Damaged;
+}
+
+}  // namespace
+
+CPptReader::Failure CPptReader::Read(const QByteArray& currentUser, const QByteArray& document,
+                                     CPptStructure& out)
+{
+    out = CPptStructure{};
+    const Bytes user(currentUser);
+    if (!user.Has(0, 28))
+        return NotPresentation;
+    const uint32_t token = user.U32(12);
+    if (token == kEncryptedHeaderToken)
+        return Encrypted;
+    if (token != kHeaderToken || user.U16(2) != RtCurrentUserAtom)
+        return NotPresentation;
+    if (user.U16(22) != 1012 || user.U8(24) != 3)
+        return TooOld;
+    if (user.U8(25) != 0)
+        return NotPresentation;
+
+    // Walk the user edits from the current one back to the first; the
+    // newest persist directory entry of an object wins.
+    const Bytes doc(document);
+    std::unordered_map<uint32_t, uint32_t> persist;
+    std::unordered_set<int64_t> seen;
+    int64_t editOffset = user.U32(16);
+    uint32_t docPersistId = 0;
+    bool first = true;
+    while (true) {
+        if (!seen.insert(editOffset).second || static_cast<int>(seen.size()) > kMaxUserEdits)
+            return Damaged;
+        Record edit;
+        if (!doc.RecordAt(editOffset, doc.Size(), edit) || edit.type != RtUserEditAtom ||
+            edit.length < kUserEditLength)
+            return Damaged;
+        if (first) {
+            if (edit.length >= kUserEditLengthEncrypted && doc.U32(edit.body + 28) != 0)
+                return Encrypted;
+            docPersistId = doc.U32(edit.body + 16);
+            first = false;
+        }
+        Record dir;
+        if (!doc.RecordAt(doc.U32(edit.body + 12), doc.Size(), dir) ||
+            dir.type != RtPersistDirectoryAtom)
+            return Damaged;
+        for (int64_t p = dir.body; p < dir.End();) {
+            if (!doc.Has(p, 4) || p + 4 > dir.End())
+                return Damaged;
+            const uint32_t entry = doc.U32(p);
+            const uint32_t id = entry & 0xFFFFF;
+            const int64_t count = entry >> 20;
+            p += 4;
+            if (count * 4 > dir.End() - p)
+                return Damaged;
+            for (int64_t k = 0; k < count; ++k, p += 4)
+                persist.emplace(static_cast<uint32_t>(id + k), doc.U32(p));
+        }
+        const int64_t previous = doc.U32(edit.body + 8);
+        if (previous == 0)
+            break;
+        editOffset = previous;
+    }
+
+    const auto found = persist.find(docPersistId);
+    if (found == persist.end())
+        return Damaged;
+    Record container;
+    if (!doc.RecordAt(found->second, doc.Size(), container) || container.type != RtDocument ||
+        container.version != 0x0F)
+        return Damaged;
+    const Failure f = readDocument(doc, container, out);
+    if (f != NoFailure)
+        out = CPptStructure{};
+    return f;
+}
+
+CPptReader::Failure CPptReader::Read(const CCompoundFile& file, CPptStructure& out)
+{
+    out = CPptStructure{};
+    if (!file.IsOpen())
+        return NotPresentation;
+    QByteArray currentUser;
+    if (!file.ReadStream("Current User", 0, kMaxCurrentUserStream, currentUser)) {
+        // Presentations before the 97 generation keep their document in
+        // these streams and have no current-user record.
+        return (file.HasStream("PowerPoint Document") || file.HasStream("PP40")) ? TooOld
+                                                                               : NotPresentation;
+    }
+    if (file.HasStream("EncryptedSummary"))
+        return Encrypted;
+    QByteArray document;
+    if (!file.HasStream("PowerPoint Document"))
+        return NotPresentation;
+    if (!file.ReadWholeStream("PowerPoint Document", document, kMaxDocumentStream))
+        return Damaged;
+    return Read(currentUser, document, out);
+}
+
+CPptReader::Failure CPptReader::ReadFile(const std::string& path, CPptStructure& out)
+{
+    out = CPptStructure{};
+    CCompoundFile file;
+    if (file.Open(path) != CCompoundFile::Opened)
+        return NotPresentation;
+    return Read(file, out);
+}

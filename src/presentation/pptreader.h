@@ -1,0 +1,35 @@
+#pragma once
+
+#include "presentation/pptstructure.h"
+
+#include <QByteArray>
+
+#include <string>
+
+class CCompoundFile;
+
+// Reads the structure of a presentation of the 97 generation or later from
+// its binary records: the "Current User" stream points at the current user
+// edit; the chain of user edits and their persist directories leads to the
+// document container, whose atoms give the first slide number, the slide
+// size, the slide list, the slide-show settings and the named shows.
+// Every offset and length is checked against the bytes there are.
+class CPptReader
+{
+public:
+    enum Failure {
+        NoFailure = 0,
+        NotPresentation,  // no presentation streams, or not this record format
+        TooOld,           // an older generation of the format
+        Encrypted,
+        Damaged,          // offsets or lengths that do not fit, records missing
+        TooManySlides,
+    };
+    // More slides than a slide-show range can address is refused.
+    static constexpr int MaxSlides = 32767;
+
+    static Failure Read(const QByteArray& currentUser, const QByteArray& document,
+                        CPptStructure& out);
+    static Failure Read(const CCompoundFile& file, CPptStructure& out);
+    static Failure ReadFile(const std::string& path, CPptStructure& out);
+};

@@ -1,0 +1,357 @@
+#include "presentation/slidepptobj.h"
+
+#include "base/appfolders.h"
+#include "base/userprompt.h"
+#include "presentation/pptapplication.h"
+#include "presentation/pptpresentation.h"
+#include "presentation/sofficeconverter.h"
+#include "presentation/thumbnailreceiver.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+constexpr int kCannotCreateFolder = 7104;
+
+// The path of the program's work folder `name`, trailing '/', for the
+// message that it cannot be made.
+std::string workFolderPath(const std::string& name)
+{
+    QString root = qEnvironmentVariable("ZELM_HOME");
+    if (root.isEmpty())
+        root = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+               QStringLiteral("/Pellyx/Zelm Tessara");
+    return QDir::cleanPath(root + QLatin1Char('/') + QString::fromStdString(name)).toStdString() +
+           "/";
+}
+
+std::string programWorkFolder(const std::string& name)
+{
+    return CAppFolders::WorkFolder(name);
+}
+
+bool hasPptExtension(const std::string& path)
+{
+    if (path.size() < 4)
+        return false;
+    std::string ext = path.substr(path.size() - 4);
+    for (char& c : ext)
+        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+    return ext == ".ppt";
+}
+
+}  // namespace
+
+std::string CSlidePPTObj::DefaultWorkFolder()
+{
+    return programWorkFolder("Temp");
+}
+
+CSlidePPTObj::CSlidePPTObj(CUserPrompt* prompt) : m_prompt(prompt) {}
+
+CSlidePPTObj::~CSlidePPTObj()
+{
+    m_retainCount = 0;
+    ClosePresentation();
+}
+
+void CSlidePPTObj::SetWorkFolder(const std::string& folder)
+{
+    if (folder.empty())
+        return;
+    m_workFolder = folder;
+    if (m_workFolder.back() != '/')
+        m_workFolder += '/';
+}
+
+bool CSlidePPTObj::EnsureWorkFolder()
+{
+    if (!m_workFolder.empty())
+        return QDir().mkpath(QString::fromStdString(m_workFolder));
+    m_workFolder = programWorkFolder("Temp");
+    if (m_workFolder.empty()) {
+        AskUser(m_prompt, kCannotCreateFolder, CUserPrompt::Exclamation, CUserPrompt::Ok,
+                workFolderPath("Temp"));
+        return false;
+    }
+    return true;
+}
+
+void CSlidePPTObj::ClearTables()
+{
+    m_slideCount = 0;
+    m_totalSlides = 0;
+    m_currentSlide = 0;
+    m_resumePosition = 0;
+    m_done.clear();
+    m_doneCount = 0;
+    m_slideNumbers.clear();
+}
+
+bool CSlidePPTObj::IsDone(int position) const
+{
+    return position >= 1 && position <= m_slideCount && m_done[static_cast<size_t>(position)];
+}
+
+int CSlidePPTObj::SlideNumberAt(int position) const
+{
+    return position >= 1 && position <= m_slideCount
+               ? m_slideNumbers[static_cast<size_t>(position)]
+               : 0;
+}
+
+bool CSlidePPTObj::OpenPresentation(const std::string& path, int width, int height,
+                                    CThumbnailReceiver* receiver, bool png)
+{
+    if (m_state > 0 || m_retainCount > 0)
+        return false;
+    if (m_open && !ClosePresentation())
+        return false;
+    ClearTables();
+    if (!EnsureWorkFolder())
+        return false;
+    const QFileInfo file(QString::fromStdString(path));
+    if (path.empty() || !hasPptExtension(path) || !file.isFile())
+        return false;
+
+    m_path = path;
+    m_width = width;
+    m_height = height;
+    m_state = StateOpening;
+    m_extension = png ? "png" : "jpg";
+    m_receiver = receiver;
+    if (Open()) {
+        m_open = true;
+        m_state = StateIdle;
+        return true;
+    }
+    if (m_state == StateOpening)
+        m_state = StateIdle;
+    m_path.clear();
+    return false;
+}
+
+bool CSlidePPTObj::Open()
+{
+    if (!m_application) {
+        const std::string cache =
+            m_cacheFolder.empty() ? programWorkFolder("Temp") : m_cacheFolder;
+        m_application = CPptApplication::Create(
+            cache, m_timeoutMs > 0 ? m_timeoutMs : CSofficeConverter::DefaultTimeoutMs);
+        if (!m_application || cache.empty()) {
+            m_application.reset();
+            m_state = FailNoProgram;
+            return false;
+        }
+    }
+    CPptPresentations& presentations = m_application->Presentations();
+    if (presentations.Count() == 0)
+        m_quitOnClose = true;
+    m_presentation = presentations.Open(m_path);
+    if (!m_presentation) {
+        if (m_quitOnClose)
+            m_application.reset();
+        m_quitOnClose = false;
+        m_state = FailOpen;
+        return false;
+    }
+    BuildSlideList();
+    return true;
+}
+
+void CSlidePPTObj::BuildSlideList()
+{
+    CPptSlideShowSettings& settings = m_presentation->SlideShowSettings();
+    CPptSlides& slides = m_presentation->Slides();
+    std::vector<const CPptSlide*> show;
+    switch (settings.RangeType()) {
+    case CPptSlideShowSettings::ShowNamedSlideShow: {
+        const CPptNamedSlideShows& named = settings.NamedSlideShows();
+        for (int i = 1; i <= named.Count(); ++i) {
+            if (named.Item(i)->Name() != settings.SlideShowName())
+                continue;
+            // An identifier that names no slide is left out rather than
+            // standing for the first slide.
+            for (const uint32_t id : named.Item(i)->SlideIDs()) {
+                if (const CPptSlide* slide = slides.FindBySlideID(id))
+                    show.push_back(slide);
+            }
+            break;
+        }
+        break;
+    }
+    case CPptSlideShowSettings::ShowSlideRange: {
+        // A stored range reaching past the slides is cut to them.
+        const int first = std::max(1, settings.StartingSlide());
+        const int last = std::min(slides.Count(), settings.EndingSlide());
+        for (int i = first; i <= last; ++i)
+            show.push_back(slides.Item(i));
+        break;
+    }
+    default:
+        for (int i = 1; i <= slides.Count(); ++i)
+            show.push_back(slides.Item(i));
+        break;
+    }
+    m_totalSlides = slides.Count();
+    m_listed = true;
+    m_slideCount = static_cast<int>(show.size());
+    m_slideNumbers.assign(show.size() + 1, 0);
+    for (size_t k = 0; k < show.size(); ++k)
+        m_slideNumbers[k + 1] = show[k]->SlideNumber();
+    m_done.assign(show.size() + 1, 0);
+    m_doneCount = 0;
+}
+
+bool CSlidePPTObj::ExportPosition(int position, const std::string& file,
+                                  const std::string& filter, int width, int height)
+{
+    CPptPageSetup& setup = m_presentation->PageSetup();
+    const int first = setup.FirstSlideNumber();
+    const int number = m_slideNumbers[static_cast<size_t>(position)];
+    const CPptSlide* slide = m_presentation->Slides().Item(number - first + 1);
+    if (!slide)
+        return false;
+    setup.SetFirstSlideNumber(number);
+    const bool exported = slide->Export(file, filter, width, height);
+    setup.SetFirstSlideNumber(first);
+    return exported;
+}
+
+bool CSlidePPTObj::MakeThumbnails(int start)
+{
+    if (!m_open || !m_presentation)
+        return false;
+    if (start <= 0)
+        start = 1;
+    if (m_batchSize == 0)
+        m_batchSize = 5;
+    m_state = StateThumbnails;
+    int visited = 0;
+    int k = start;
+    while (m_doneCount < m_slideCount) {
+        // Past the last position the walk goes on from the first, so that
+        // positions before the start are made too.
+        if (k > m_slideCount)
+            k = 1;
+        if (m_batchSize > 0 && visited == m_batchSize) {
+            m_state = StatePaused;
+            m_resumePosition = k;
+            return true;
+        }
+        ++visited;
+        if (m_done[static_cast<size_t>(k)]) {
+            ++k;
+            continue;
+        }
+        m_currentSlide = k;
+        const std::string file = m_workFolder + "_Thm" + std::to_string(k) + "." + m_extension;
+        std::remove(file.c_str());
+        if (!ExportPosition(k, file, m_extension, m_width, m_height)) {
+            m_state = FailExport;
+            return false;
+        }
+        m_done[static_cast<size_t>(k)] = 1;
+        ++m_doneCount;
+        if (m_receiver)
+            m_receiver->ThumbnailMade(this, k, m_slideNumbers[static_cast<size_t>(k)], file);
+        ++k;
+    }
+    m_state = StateIdle;
+    return true;
+}
+
+bool CSlidePPTObj::ContinueThumbnails(int position)
+{
+    if (m_state != StatePaused)
+        return true;
+    if (position < 1 || position > m_slideCount)
+        return false;
+    return MakeThumbnails(position);
+}
+
+bool CSlidePPTObj::ExportSlide(const std::string& file, int position, int width, int height,
+                               int& slideNumber)
+{
+    slideNumber = 0;
+    if (!m_open || !m_presentation ||
+        (m_state != StateIdle && m_state != StateOpening && m_state != StatePaused) ||
+        position < 1 || position > m_slideCount || file.empty())
+        return false;
+    const QFileInfo existing(QString::fromStdString(file));
+    if (existing.exists()) {
+        // A read-only file (no write permission for anyone, or none for this
+        // user) is left as it is.
+        if (!existing.isFile() || ::access(file.c_str(), W_OK) != 0 ||
+            !(existing.permissions() &
+              (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther)) ||
+            std::remove(file.c_str()) != 0)
+            return false;
+    }
+    const int32_t saved = m_state;
+    m_state = StateExporting;
+    const bool exported = ExportPosition(position, file, "png", width, height);
+    if (exported)
+        slideNumber = m_slideNumbers[static_cast<size_t>(position)];
+    else
+        std::remove(file.c_str());
+    m_state = saved;
+    return exported;
+}
+
+bool CSlidePPTObj::Retain()
+{
+    if (!m_open)
+        return false;
+    ++m_retainCount;
+    return true;
+}
+
+int CSlidePPTObj::Release()
+{
+    const int before = m_retainCount;
+    if (m_retainCount > 0)
+        --m_retainCount;
+    if (m_open && m_state <= StateOpening && before == 1)
+        return ClosePresentation() ? 1 : 0;
+    return m_retainCount;
+}
+
+bool CSlidePPTObj::StopThumbnails()
+{
+    if (!m_open)
+        return false;
+    if (m_state <= 0)
+        m_state = StateStopped;
+    ClosePresentation();
+    return true;
+}
+
+bool CSlidePPTObj::ClosePresentation()
+{
+    if (!m_open)
+        return true;
+    if (m_retainCount > 0)
+        return false;
+    if (m_presentation)
+        m_presentation->Close();
+    m_presentation = nullptr;
+    if (m_application && m_application->Presentations().Count() == 0)
+        m_quitOnClose = true;
+    if (m_quitOnClose)
+        m_application.reset();
+    m_open = false;
+    m_state = StateIdle;
+    m_quitOnClose = false;
+    m_path.clear();
+    m_listed = false;
+    ClearTables();
+    return true;
+}

@@ -1,0 +1,133 @@
+#include "presentation/sliderenderer.h"
+
+#include "presentation/sofficeconverter.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QImageWriter>
+#include <QSaveFile>
+
+#include <poppler-qt6.h>
+
+#include <sys/stat.h>
+
+#include <utility>
+
+CSlideRenderer::CSlideRenderer(std::string presentation, int slideCount, std::string cacheFolder,
+                               int timeoutMs)
+    : m_presentation(std::move(presentation)),
+      m_slideCount(slideCount),
+      m_cacheFolder(std::move(cacheFolder)),
+      m_timeoutMs(timeoutMs)
+{
+}
+
+CSlideRenderer::~CSlideRenderer() = default;
+
+std::string CSlideRenderer::CachedPdfPath(const std::string& cacheFolder,
+                                          const std::string& presentation)
+{
+    struct stat st {};
+    if (::stat(presentation.c_str(), &st) != 0)
+        return {};
+    const QString absolute = QFileInfo(QString::fromStdString(presentation)).absoluteFilePath();
+    const QByteArray key = absolute.toUtf8() + '\n' + QByteArray::number(qint64(st.st_size)) +
+                           '\n' + QByteArray::number(qint64(st.st_mtim.tv_sec)) + '.' +
+                           QByteArray::number(qint64(st.st_mtim.tv_nsec));
+    const QByteArray hash = QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex();
+    return cacheFolder + "slides-" + hash.left(24).toStdString() + ".pdf";
+}
+
+CSlideRenderer::Status CSlideRenderer::Prepare()
+{
+    if (m_status != NotReady)
+        return m_status;
+    const std::string pdfPath = CachedPdfPath(m_cacheFolder, m_presentation);
+    if (pdfPath.empty() || !QDir().mkpath(QString::fromStdString(m_cacheFolder)))
+        return m_status = Unreadable;
+    const QString pdf = QString::fromStdString(pdfPath);
+    if (!QFileInfo::exists(pdf)) {
+        const CSofficeConverter converter(m_cacheFolder, m_timeoutMs);
+        switch (converter.ConvertToPdf(m_presentation, pdfPath)) {
+        case CSofficeConverter::Converted:
+            break;
+        case CSofficeConverter::NoProgram:
+            return m_status = NoProgram;
+        case CSofficeConverter::TimedOut:
+            return m_status = TimedOut;
+        case CSofficeConverter::Failed:
+            return m_status = ConversionFailed;
+        }
+        Prune();
+    } else {
+        // Recently used PDFs stay in the cache longest.
+        QFile file(pdf);
+        if (file.open(QIODevice::ReadWrite))
+            file.setFileTime(QDateTime::currentDateTimeUtc(), QFileDevice::FileModificationTime);
+    }
+    m_pdf = Poppler::Document::load(pdf);
+    // A PDF that does not hold one page per slide would put the wrong
+    // picture on a slide; it is not used (and not kept).
+    if (!m_pdf || m_pdf->isLocked() || m_pdf->numPages() != m_slideCount) {
+        m_pdf.reset();
+        QFile::remove(pdf);
+        return m_status = Unreadable;
+    }
+    m_pdf->setRenderHint(Poppler::Document::Antialiasing, true);
+    m_pdf->setRenderHint(Poppler::Document::TextAntialiasing, true);
+    m_pdf->setRenderHint(Poppler::Document::TextHinting, true);
+    return m_status = Ready;
+}
+
+bool CSlideRenderer::Render(int index, const std::string& file, const std::string& filter,
+                            int width, int height)
+{
+    if (index < 1 || index > m_slideCount || width <= 0 || height <= 0 || width > MaxSide ||
+        height > MaxSide || file.empty())
+        return false;
+    QByteArray format = QByteArray::fromStdString(filter).toLower();
+    if (format == "jpeg")
+        format = "jpg";
+    if (format != "jpg" && format != "png")
+        return false;
+    if (Prepare() != Ready)
+        return false;
+    const std::unique_ptr<Poppler::Page> page = m_pdf->page(index - 1);
+    if (!page)
+        return false;
+    const QSizeF points = page->pageSizeF();
+    if (points.width() <= 0 || points.height() <= 0)
+        return false;
+    QImage image = page->renderToImage(72.0 * width / points.width(),
+                                       72.0 * height / points.height(), 0, 0, width, height);
+    if (image.isNull())
+        return false;
+    if (image.width() != width || image.height() != height)
+        image = image.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    image = image.convertToFormat(QImage::Format_RGB888);
+
+    QSaveFile out(QString::fromStdString(file));
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    QImageWriter writer(&out, format);
+    if (format == "jpg")
+        writer.setQuality(90);
+    if (!writer.write(image)) {
+        out.cancelWriting();
+        return false;
+    }
+    return out.commit();
+}
+
+void CSlideRenderer::Prune() const
+{
+    QDir dir(QString::fromStdString(m_cacheFolder));
+    const QFileInfoList pdfs = dir.entryInfoList({QStringLiteral("slides-*.pdf")}, QDir::Files,
+                                                 QDir::Time);
+    for (qsizetype i = CachedPdfs; i < pdfs.size(); ++i)
+        QFile::remove(pdfs[i].absoluteFilePath());
+}

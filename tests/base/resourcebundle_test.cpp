@@ -1,0 +1,306 @@
+#include "base/resourcebundle.h"
+
+#include <QFile>
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The inserts each message's callers fill: 1 = %1 only, 2 = %1 and %2.
+// Every number not listed here is shown without inserts.
+// clang-format off
+const std::map<int, int> kInserts = {
+    {7102, 1}, // the refused characters
+    {212, 1},  // project file of an earlier version
+    {7104, 1}, // folder path
+    {7105, 1}, // presentation path (may be empty)
+    {7107, 1}, // folder caption
+    {7108, 1}, // preview caption
+    {7115, 1}, // card folder
+    {7116, 1}, // file path
+    {7117, 1}, // existing path
+    {7118, 1}, // picture path
+    {7122, 1}, // autorun list path
+    {7123, 1}, // scenario file path
+    {7124, 1}, // card picture path
+    {7126, 1}, // path that cannot be read
+    {7127, 1}, // path that cannot be written
+    {7132, 1}, // project name
+    {7133, 1}, // project name
+    {7134, 2}, // project name, card root
+    {7136, 1}, // scenario name
+    {7140, 1}, // project name
+    {7142, 1}, // scenario name
+    {7145, 1}, // scenario base name
+    {7146, 1}, // card folder
+    {7147, 1}, // scenario base name
+    {7148, 1}, // project name
+    {7149, 1}, // card folder
+    {7150, 1}, // scenario name
+    {7151, 1}, // presentation path
+    {7159, 1}, // file path
+    {7164, 1}, // project path
+    {61714, 2}, // lowest and highest whole number
+    {61716, 1}, // longest length
+    {61728, 1}, // file title
+    {61729, 1}, // path
+};
+// clang-format on
+
+std::vector<int> numberedIds()
+{
+    std::vector<int> ids;
+    auto range = [&](int from, int to) {
+        for (int id = from; id <= to; ++id)
+            ids.push_back(id);
+    };
+    ids.push_back(212);
+    range(7000, 7003);
+    range(7100, 7168);
+    range(7200, 7203);
+    range(7220, 7261);
+    for (int id : {57344, 61440, 61696, 61697, 61698, 61700, 61703, 61707, 61708, 61714, 61716,
+                   61728, 61729})
+        ids.push_back(id);
+    return ids;
+}
+
+// Which of %1, %2 the text carries, and whether it has a stray % insert.
+struct Inserts
+{
+    int count = 0; // highest insert number used
+    bool has1 = false, has2 = false, stray = false;
+};
+
+Inserts scanInserts(const std::string& text)
+{
+    Inserts in;
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != '%')
+            continue;
+        const char c = text[i + 1];
+        if (c == '1')
+            in.has1 = true;
+        else if (c == '2')
+            in.has2 = true;
+        else if (c >= '0' && c <= '9')
+            in.stray = true;
+    }
+    in.count = in.has2 ? 2 : in.has1 ? 1 : 0;
+    return in;
+}
+
+uint16_t le16(const QByteArray& b, int at)
+{
+    return static_cast<uint16_t>(static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1])
+                                                                   << 8);
+}
+
+int32_t le32(const QByteArray& b, int at)
+{
+    uint32_t v = 0;
+    for (int i = 3; i >= 0; --i)
+        v = v << 8 | static_cast<uint8_t>(b[at + i]);
+    int32_t s;
+    std::memcpy(&s, &v, sizeof s);
+    return s;
+}
+
+} // namespace
+
+TEST(ResourceBundle, FillsInsertsAndKeepsUnknownPercents)
+{
+    EXPECT_EQ(CResourceBundle::FillInserts("a %1 b %2 c %3 %", "X", "Y"), "a X b Y c %3 %");
+    EXPECT_EQ(CResourceBundle::FillInserts("%2%1", "", "Z"), "Z");
+}
+
+TEST(ResourceBundle, HasATextForEveryNumberInUse)
+{
+    ASSERT_TRUE(CResourceBundle::IsLoaded());
+    for (int id : numberedIds())
+        EXPECT_FALSE(CResourceBundle::Text(id).empty()) << "message " << id;
+    EXPECT_TRUE(CResourceBundle::Text(1).empty());
+    EXPECT_TRUE(CResourceBundle::Text(7004).empty());
+}
+
+TEST(ResourceBundle, EveryTextCarriesExactlyTheInsertsItsCallersFill)
+{
+    for (int id : numberedIds()) {
+        const std::string text = CResourceBundle::Text(id);
+        const auto it = kInserts.find(id);
+        const int expected = it == kInserts.end() ? 0 : it->second;
+        const Inserts in = scanInserts(text);
+        EXPECT_EQ(in.count, expected) << "message " << id << ": " << text;
+        // A %2 without %1 would leave the first insert unused.
+        EXPECT_EQ(in.has1, expected >= 1) << "message " << id;
+        EXPECT_FALSE(in.stray) << "message " << id << ": " << text;
+    }
+}
+
+TEST(ResourceBundle, FormatsTheRangeMessageWithItsLimits)
+{
+    const std::string text = CResourceBundle::Format(61714, "1", "1800");
+    EXPECT_NE(text.find('1'), std::string::npos);
+    EXPECT_NE(text.find("1800"), std::string::npos);
+    EXPECT_EQ(text.find('%'), std::string::npos);
+    EXPECT_LT(text.find("1 "), text.find("1800")); // lower limit first
+}
+
+TEST(ResourceBundle, TurnsEscapesIntoTabsAndLineBreaks)
+{
+    // The forbidden-characters message shows its list on a line of its own.
+    const std::string text = CResourceBundle::Format(7102, "\t\\/:,;*?\"<>|");
+    EXPECT_NE(text.find('\n'), std::string::npos);
+    EXPECT_NE(text.find("\t\\/:,;*?\"<>|"), std::string::npos);
+    for (int id : numberedIds()) {
+        const std::string t = CResourceBundle::Text(id);
+        EXPECT_EQ(t.find("\\n"), std::string::npos) << id;
+        EXPECT_EQ(t.find("\\t"), std::string::npos) << id;
+        EXPECT_EQ(t.find('\r'), std::string::npos) << id;
+    }
+}
+
+TEST(ResourceBundle, FileTypesSplitIntoLabelAndPatterns)
+{
+    std::vector<std::string> joined;
+    for (int id = 7200; id <= 7203; ++id) {
+        const std::string text = CResourceBundle::Text(id);
+        const size_t bar = text.find('|');
+        ASSERT_NE(bar, std::string::npos) << id;
+        EXPECT_EQ(text.find('|', bar + 1), std::string::npos) << id;
+        const std::string label = text.substr(0, bar);
+        const std::string patterns = text.substr(bar + 1);
+        EXPECT_FALSE(label.empty()) << id;
+        ASSERT_FALSE(patterns.empty()) << id;
+        // Every part of the pattern list is "*." followed by an extension.
+        size_t from = 0;
+        for (;;) {
+            const size_t semi = patterns.find(';', from);
+            const std::string part = patterns.substr(from, semi - from);
+            EXPECT_EQ(part.rfind("*.", 0), 0u) << id << ": " << part;
+            EXPECT_GT(part.size(), 2u) << id;
+            if (id > 7200)
+                joined.push_back(part);
+            if (semi == std::string::npos)
+                break;
+            from = semi + 1;
+        }
+    }
+    // The presentation entry lists presentations only; the pictures entries
+    // between them cover every picture type the program imports.
+    EXPECT_EQ(CResourceBundle::Text(7201).substr(CResourceBundle::Text(7201).find('|') + 1),
+              "*.ppt");
+    for (const char* ext : {"*.jpg", "*.jpeg", "*.bmp", "*.dib", "*.png"})
+        EXPECT_NE(std::find(joined.begin(), joined.end(), ext), joined.end()) << ext;
+}
+
+TEST(ResourceBundle, EffectAndDeviceNamesAreDistinct)
+{
+    std::map<std::string, int> seen;
+    for (int id = 7220; id <= 7261; ++id)
+        EXPECT_TRUE(seen.emplace(CResourceBundle::Text(id), id).second) << id;
+    EXPECT_EQ(seen.size(), 42u);
+    std::map<std::string, int> devices;
+    for (int id = 7154; id <= 7156; ++id)
+        EXPECT_TRUE(devices.emplace(CResourceBundle::Text(id), id).second) << id;
+}
+
+struct BitmapCase
+{
+    int id;
+    const char* file;
+    int width, height;
+    bool alpha;
+};
+
+class ResourceBitmaps : public ::testing::TestWithParam<BitmapCase>
+{
+};
+
+TEST_P(ResourceBitmaps, HaveTheirSizeAndKind)
+{
+    const BitmapCase& c = GetParam();
+    const QImage img = CResourceBundle::Bitmap(c.id);
+    ASSERT_FALSE(img.isNull()) << c.id;
+    EXPECT_EQ(img.width(), c.width);
+    EXPECT_EQ(img.height(), c.height);
+    EXPECT_EQ(img.hasAlphaChannel(), c.alpha);
+    ASSERT_TRUE(QFile::exists(QStringLiteral(":/zelm/bitmaps/") + QLatin1String(c.file)));
+    // Not a blank picture: more than one colour.
+    QRgb first = img.pixel(0, 0);
+    bool varied = false;
+    for (int y = 0; y < img.height() && !varied; ++y)
+        for (int x = 0; x < img.width() && !varied; ++x)
+            varied = img.pixel(x, y) != first;
+    EXPECT_TRUE(varied) << c.id;
+}
+
+INSTANTIATE_TEST_SUITE_P(All, ResourceBitmaps,
+                         ::testing::Values(BitmapCase{103, "103.png", 400, 260, false},
+                                           BitmapCase{128, "128.png", 256, 256, true},
+                                           BitmapCase{143, "143.bmp", 160, 120, false},
+                                           BitmapCase{144, "144.bmp", 160, 120, false},
+                                           BitmapCase{145, "145.bmp", 160, 120, false},
+                                           BitmapCase{170, "170.png", 32, 32, true},
+                                           BitmapCase{250, "250.png", 32, 32, true}),
+                         [](const auto& info) { return std::to_string(info.param.id); });
+
+TEST(ResourceBundle, CellBitmapsAreUncompressedBottomUp24Bit)
+{
+    for (int id : {143, 144, 145}) {
+        QFile f(QStringLiteral(":/zelm/bitmaps/%1.bmp").arg(id));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << id;
+        const QByteArray b = f.readAll();
+        ASSERT_GE(b.size(), 54) << id;
+        EXPECT_EQ(b.left(2), QByteArray("BM"));
+        EXPECT_EQ(le32(b, 14), 40) << id;  // plain info header
+        EXPECT_EQ(le32(b, 18), 160) << id; // width
+        EXPECT_EQ(le32(b, 22), 120) << id; // positive height: bottom-up
+        EXPECT_EQ(le16(b, 28), 24) << id;  // bits per pixel
+        EXPECT_EQ(le32(b, 30), 0) << id;   // no compression
+        EXPECT_EQ(b.size(), 54 + 160 * 3 * 120) << id;
+    }
+}
+
+TEST(ResourceBundle, MarkAndMaskOverlayLeavesThePictureOutsideTheMark)
+{
+    const QImage mark = CResourceBundle::Bitmap(144).convertToFormat(QImage::Format_RGB32);
+    const QImage mask = CResourceBundle::Bitmap(145).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(mark.size(), mask.size());
+    int figure = 0;
+    for (int y = 0; y < mask.height(); ++y) {
+        for (int x = 0; x < mask.width(); ++x) {
+            const QRgb m = mask.pixel(x, y) & 0xffffff;
+            const QRgb k = mark.pixel(x, y) & 0xffffff;
+            // Every mask pixel is pure white (the mark's figure) or pure black.
+            ASSERT_TRUE(m == 0xffffff || m == 0) << x << "," << y;
+            if (m == 0) {
+                EXPECT_EQ(k, 0u) << x << "," << y; // the mark is black outside its figure
+            } else {
+                EXPECT_NE(k, 0u) << x << "," << y;
+                ++figure;
+            }
+            // The overlay (P OR mask) XOR mask, then OR mark, for a grey picture.
+            const QRgb p = 0x808080;
+            const QRgb out = (((p | m) ^ m) | k) & 0xffffff;
+            EXPECT_EQ(out, m == 0 ? p : k);
+            // The same by channels: lighten with the mask, difference with
+            // the mask, lighten with the mark (combine codes 768, 512, 768).
+            for (int shift : {0, 8, 16}) {
+                const int pc = 0x80, mc = (m >> shift) & 0xff, kc = (k >> shift) & 0xff;
+                const int lit = std::max(pc, mc);
+                const int diff = std::abs(lit - mc);
+                EXPECT_EQ(std::max(diff, kc), m == 0 ? pc : kc);
+            }
+        }
+    }
+    // The figure is a visible part of the cell, not all of it.
+    EXPECT_GT(figure, 160 * 120 / 10);
+    EXPECT_LT(figure, 160 * 120 / 2);
+}
