@@ -81,9 +81,15 @@ int runAutorun(const CCliArgs& args, CCliPrompt& prompt)
     editor.Add(toAdd, &prompt);
     std::vector<int> doomed;
     for (const std::string& name : args.All("remove")) {
+        const size_t before = doomed.size();
         for (int i = 0; i < static_cast<int>(editor.Autorun().size()); ++i) {
             if (CCardFolder::EqualsNoCase(editor.Autorun()[static_cast<size_t>(i)], name))
                 doomed.push_back(i);
+        }
+        // Removing what is not there is no success either; nothing is written.
+        if (doomed.size() == before) {
+            CliError(name + " is not in the autorun list");
+            return ExitFailed;
         }
     }
     editor.Remove(doomed);

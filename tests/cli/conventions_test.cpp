@@ -165,6 +165,7 @@ TEST_F(Conventions, PlainWording)
         {{"new", "\xc3\xa9t\xc3\xa9", "--in", base}, 1, "letters A\xe2\x80\x93Z and digits"},
         {{"autorun", card, "--add", "Nope.sit"}, 1, "Nope.sit does not exist"},
         {{"delete-scenario", card, "Nope.sit", "--yes"}, 1, "Nope.sit does not exist"},
+        {{"autorun", card, "--remove", "Nope.sit"}, 1, "Nope.sit is not in the autorun list"},
     };
     for (const auto& c : cases) {
         const CCliResult r = RunZelm(c.args);

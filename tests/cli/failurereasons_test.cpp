@@ -178,8 +178,8 @@ TEST_F(FailureReasons, ACancelledSendEndsWithStatus3)
 {
     // Enough slides that the send is still converting when Ctrl-C comes.
     std::vector<std::string> args = {"add", project};
-    for (int i = 0; i < 40; ++i)
-        args.push_back(Picture("p" + std::to_string(i) + ".png", 1600, 1200));
+    for (int i = 0; i < 30; ++i)
+        args.push_back(Picture("p" + std::to_string(i) + ".png", 1280, 960));
     args.push_back("--quiet");
     ASSERT_EQ(RunZelm(args).exitCode, 0);
     const std::string card = base + "card/";
