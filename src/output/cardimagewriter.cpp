@@ -231,9 +231,11 @@ void CCardImageWriter::NoteFailure(const Job& job)
 {
     if (m_failure.row != 0)
         return;
+    // Staging is preparing the pictures for the card, even where a stored
+    // thumbnail is only copied; the card itself is written later.
     m_failure.row = job.row;
     m_failure.file = job.failedFile;
-    m_failure.copy = job.copyFailed && !job.conversionFailed;
+    m_failure.copy = false;
 }
 
 bool CCardImageWriter::CopyCardFiles(const CCellInfoList& cells, const std::string& source,

@@ -29,7 +29,7 @@ public:
     {
         int row = 0; // 0: none
         std::string file;
-        bool copy = false; // copying to the card failed, not the conversion
+        bool copy = false; // writing the card failed, not preparing its pictures
     };
 
     // `threads` 0: one per processor core; 1: everything on the caller's

@@ -45,7 +45,6 @@ const std::map<int, int> kInserts = {
     {7150, 1}, // scenario name
     {7151, 1}, // presentation path
     {7159, 1}, // file path
-    {7164, 1}, // project path
     {7300, 1}, // file path, in every text of a failure's reason
     {7301, 1},
     {7302, 1},
@@ -58,6 +57,7 @@ const std::map<int, int> kInserts = {
     {7309, 1},
     {7310, 2}, // row, picture path
     {7311, 2}, // row, picture path
+    {7164, 1}, // project path
     {61714, 2}, // lowest and highest whole number
     {61716, 1}, // longest length
     {61728, 1}, // file title
