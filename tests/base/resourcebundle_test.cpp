@@ -63,6 +63,7 @@ std::vector<int> numberedIds()
     ids.push_back(212);
     range(7000, 7003);
     range(7100, 7168);
+    ids.push_back(7190);
     range(7200, 7203);
     range(7220, 7261);
     for (int id : {57344, 61440, 61696, 61697, 61698, 61700, 61703, 61707, 61708, 61714, 61716,
