@@ -75,6 +75,7 @@ std::vector<int> numberedIds()
     ids.push_back(212);
     range(7000, 7003);
     range(7100, 7168);
+    ids.push_back(7190);
     range(7200, 7203);
     range(7300, 7311);
     range(7220, 7261);
