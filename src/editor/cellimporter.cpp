@@ -203,7 +203,7 @@ void CCellImporter::RemoveNewFiles(const CCellInfo& original, const CCellInfo& c
 
 CFileFailure CCellImporter::Diagnose(const CCellInfo& cell, const std::string& folder)
 {
-    if (cell.CellType != 1)
+    if (cell.CellType != CCellInfo::Type::Image)
         return {};
     const auto& image = static_cast<const CCellBmpInfo&>(cell);
     // A display image that came along with the cell was copied if it could

@@ -115,7 +115,7 @@ void CScenarioEditor::ReportInsertFailure(const CFileFailure& failure)
         AskUser(Prompt(), failure.MessageId(), CUserPrompt::Exclamation, CUserPrompt::Ok,
                 failure.file());
     else
-        AskUser(Prompt(), kInsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
+        AskUser(Prompt(), MsgId::InsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
 }
 
 bool CScenarioEditor::InsertCells(int undoCode, CCellInfoList& list, bool reportCancel)

@@ -128,7 +128,7 @@ bool CSlidePPTObj::OpenPresentation(const std::string& path, int width, int heig
         m_failure = {CFileFailure::NotFound, path};
         return false;
     }
-    if (!hasPptExtension(path) || !file.isFile()) {
+    if (!CAsciiCase::EndsWith(path, ".ppt") || !file.isFile()) {
         m_failure = {CFileFailure::NotAPresentation, path};
         return false;
     }

@@ -159,7 +159,7 @@ TEST_F(FailureReasons, AFailedSendNamesTheRowAndTheFile)
     CZurDoc doc;
     ASSERT_TRUE(doc.Open(project));
     const auto* second = static_cast<const CCellBmpInfo*>(doc.Cells.GetAt(2));
-    ASSERT_EQ(second->CellType, 1);
+    ASSERT_EQ(second->CellType, CCellInfo::Type::Image);
     const std::string display = doc.ProjectPath + second->FileName;
     {
         QFile f(QString::fromStdString(display));
