@@ -230,6 +230,7 @@ bool CZurDoc::Save(const std::string& pathArg)
     }
     Cells.ClearFlags(CCellInfo::StateAdded | CCellInfo::StateChanged);
     Cells.Purge();
+    Cells.PurgeSuperseded();
     m_pathName = path;
     m_modified = false;
     return true;

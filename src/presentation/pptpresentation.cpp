@@ -21,7 +21,7 @@ CPptPresentation::CPptPresentation(CPptPresentations& owner, std::string path,
                                    int timeoutMs)
     : m_owner(owner),
       m_path(std::move(path)),
-      m_slides(*this, structure.slideIds),
+      m_slides(*this, structure.slideIds, structure.slideHidden),
       // Master units: 576 per inch, 8 per point.
       m_pageSetup(structure.firstSlideNumber, structure.slideWidth / 8.0,
                   structure.slideHeight / 8.0),

@@ -34,8 +34,8 @@ TEST(ScenarioCheck, ParsesWhatTheWriterWritesAndNamesBadLines)
         {"empty project", kHeader, {}},
         {"wide fields", kHeader + "TRIP0001.BMP,TRIP0001.JPS,1,0,12345,41,-1,0,0,0,0,0,0,0,0,148,0\n",
          {}},
-        {"comma in the names", kHeader + "A,B00001.JPG,A,B00001.JPS,1,0,0030,00,0,0,0,0,0,0,0,002,0\n",
-         {5}},  // a comma is no card name
+        {"comma in the names", kHeader + "A,B00001.JPG,A,B00001.JPS,1,0,0030,00,0,0,0,0,0,0,0,0,0,002,0\n",
+         {}},  // nothing is escaped: a comma of the project name stays
         {"empty file", "", {0}},
         {"no line feed at the end", kHeader + kSlide.chopped(1), {0}},
         {"three lines", "[Project]\nTrip\nBG_COLOR=ffffff\n", {0}},
@@ -146,7 +146,8 @@ TEST_F(CardCheck, FindsWrongPicturesMissingFilesAndBadAutorunEntries)
     QByteArray bmp = ReadBytes(root + "Trip/trip0002.bmp");
     ASSERT_TRUE(WriteBytes(root + "Trip/trip0002.bmp", bmp.left(bmp.size() / 2)));
     QFile::remove(QString::fromStdString(root + "Trip/TRIP0002.JPS"));
-    // A scenario without its folder, one with a long name, a damaged one.
+    // A scenario without its folder, one with a long name (allowed: project
+    // names may be longer than 8), a damaged one.
     ASSERT_TRUE(WriteBytes(root + "LONELY.SIT", kHeader));
     MakeScenario(root, "TOOLONGNAME.SIT", "TOOLONGNAME");
     ASSERT_TRUE(WriteBytes(root + "BAD.SIT", "garbage"));
@@ -162,7 +163,7 @@ TEST_F(CardCheck, FindsWrongPicturesMissingFilesAndBadAutorunEntries)
     ASSERT_EQ(problems.size(), 4u);
     EXPECT_EQ(problems["Trip.sit"].size(), 4u);
     EXPECT_EQ(problems["LONELY.SIT"].size(), 1u);
-    EXPECT_EQ(problems["TOOLONGNAME.SIT"].size(), 1u);
+    EXPECT_TRUE(problems["TOOLONGNAME.SIT"].empty());
     EXPECT_EQ(problems["BAD.SIT"].size(), 1u);
     ASSERT_EQ(check.AutorunProblems().size(), 1u);
     EXPECT_NE(check.AutorunProblems()[0].find("GONE.SIT"), std::string::npos);

@@ -49,12 +49,13 @@ TEST(SfcFile, ParsesByTheGrammar)
         {"byte-order mark", "\xEF\xBB\xBF[Autorun]\nA.SIT\n", CSfcFile::ParseOk, {"A.SIT"},
          false},
         {"a closing ctrl-z", "[Autorun]\nA.SIT\n\x1A", CSfcFile::ParseOk, {"A.SIT"}, false},
-        {"ctrl-z inside", "[Autorun]\nA.SIT\n\x1A\x01\x02garbage", CSfcFile::ParseDamaged, {},
+        {"ctrl-z ends the text", "[Autorun]\nA.SIT\n\x1A\x01\x02garbage\nB.SIT\n",
+         CSfcFile::ParseOk, {"A.SIT"}, false},
+        {"a line with a NUL is dropped", QByteArray("[Autorun]\nA.SIT\0\nB.SIT\nrepeat\n", 30),
+         CSfcFile::ParseOk, {"B.SIT"}, true},
+        {"binary", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), CSfcFile::ParseOk, {},
          false},
-        {"NUL bytes", QByteArray("[Autorun]\nA.SIT\0\n", 17), CSfcFile::ParseDamaged, {}, false},
-        {"binary", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), CSfcFile::ParseDamaged, {},
-         false},
-        {"too large", QByteArray(CSfcFile::MaxFileSize + 1, 'A'), CSfcFile::ParseDamaged, {},
+        {"too large", QByteArray(CSfcFile::MaxFileSize + 1, 'A'), CSfcFile::ParseTooLarge, {},
          false},
     };
     for (const ParseCase& c : cases) {
@@ -101,7 +102,7 @@ TEST_F(SfcFileOnCard, LoadSaveRoundTrip)
     EXPECT_TRUE(prompt.shown.empty());
 }
 
-TEST_F(SfcFileOnCard, UnreadableOrDamagedFilesAreRefusedWith7126)
+TEST_F(SfcFileOnCard, UnreadableOrTooLargeFilesAreRefusedWith7126)
 {
     CSfcFile list;
     EXPECT_FALSE(list.Load("", &prompt));
@@ -109,17 +110,28 @@ TEST_F(SfcFileOnCard, UnreadableOrDamagedFilesAreRefusedWith7126)
 
     EXPECT_FALSE(list.Load(root + "AUTORUN.SFC", &prompt));
     EXPECT_EQ(prompt.Ids(), std::vector<int>{7126});
+    EXPECT_TRUE(list.IsRefused());
 
-    ASSERT_TRUE(WriteBytes(root + "AUTORUN.SFC", QByteArray("[Autorun]\nA\0B\n", 14)));
+    ASSERT_TRUE(WriteBytes(root + "AUTORUN.SFC", QByteArray(CSfcFile::MaxFileSize + 1, 'A')));
     EXPECT_FALSE(list.Load(root + "AUTORUN.SFC", &prompt));
     EXPECT_EQ(prompt.Ids(), (std::vector<int>{7126, 7126}));
     EXPECT_TRUE(list.Entries().empty());
     EXPECT_EQ(list.Path(), "");
+    EXPECT_TRUE(list.IsRefused());
+
+    // A NUL costs only its own line.
+    ASSERT_TRUE(WriteBytes(root + "AUTORUN.SFC", QByteArray("[Autorun]\nA\0B\nC.SIT\n", 20)));
+    EXPECT_TRUE(list.Load(root + "AUTORUN.SFC", &prompt));
+    EXPECT_EQ(list.Entries(), std::vector<std::string>{"C.SIT"});
+    EXPECT_TRUE(list.IsModified());
+    EXPECT_FALSE(list.IsRefused());
+    EXPECT_EQ(prompt.shown.size(), 2u);
 
     // A folder where the file should be.
     QDir().mkpath(QString::fromStdString(root + "DIR.SFC"));
     EXPECT_FALSE(list.Load(root + "DIR.SFC", &prompt));
     EXPECT_EQ(prompt.shown.size(), 3u);
+    EXPECT_TRUE(list.IsRefused());
 }
 
 TEST_F(SfcFileOnCard, RepeatedHeaderKeepsWhatWasRead)
