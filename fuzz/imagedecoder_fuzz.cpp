@@ -7,7 +7,6 @@
 
 #include <QBuffer>
 #include <QGuiApplication>
-
 #include <cstdint>
 #include <cstdlib>
 
@@ -31,8 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CImageDecoder::JpegStreamComplete(bytes, size);
     CImageDecoder::BmpDataComplete(bytes, size);
     CJpegScan::Frame frame;
-    if (CJpegScan::ReadFrame(bytes, size, frame) &&
-        qint64(frame.width) * frame.height <= 4'000'000)
+    if (CJpegScan::ReadFrame(bytes, size, frame) && qint64(frame.width) * frame.height <= 4'000'000)
         CJpegScan::DecodesCleanly(bytes, size, 64L * 1024 * 1024);
 
     QByteArray input(reinterpret_cast<const char*>(data), qsizetype(size));

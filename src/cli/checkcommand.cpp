@@ -7,7 +7,6 @@
 
 #include <QJsonArray>
 #include <QJsonObject>
-
 #include <algorithm>
 #include <cstdio>
 

@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
-
 #include <set>
 
 namespace {
@@ -45,8 +44,8 @@ bool decodes(const std::string& path)
     QImage image;
     QSize size;
     return data.size() == file.size() &&
-           CImageDecoder::Decode(data, false, [](const QSize&) { return QSize(1, 1); }, image,
-                                 size);
+           CImageDecoder::Decode(
+               data, false, [](const QSize&) { return QSize(1, 1); }, image, size);
 }
 
 std::string lower(std::string s)

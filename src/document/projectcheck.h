@@ -15,13 +15,14 @@
 class CProjectCheck
 {
 public:
-    enum Kind {
-        CellDropped,     // `cell`: 1-based position in the file; `file`: its thumbnail
-        DisplayMissing,  // `row`, `file`: the display image named by the cell is missing
-        SourceMissing,   // `row`, `file`: the source (RefFilePath) is missing
-        UnnamedFile,     // `file`: a file of the folder that no cell names (a note)
-        NeedsUpgrade,    // the project has an older version
-        DisplayDamaged,  // `row`, `file`: the display image does not decode
+    enum Kind
+    {
+        CellDropped,      // `cell`: 1-based position in the file; `file`: its thumbnail
+        DisplayMissing,   // `row`, `file`: the display image named by the cell is missing
+        SourceMissing,    // `row`, `file`: the source (RefFilePath) is missing
+        UnnamedFile,      // `file`: a file of the folder that no cell names (a note)
+        NeedsUpgrade,     // the project has an older version
+        DisplayDamaged,   // `row`, `file`: the display image does not decode
         ThumbnailDamaged, // `row`, `file`: the thumbnail does not decode
     };
     struct Problem

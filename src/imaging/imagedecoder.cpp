@@ -7,7 +7,6 @@
 #include <QImageIOHandler>
 #include <QImageReader>
 #include <QPainter>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -452,9 +451,10 @@ bool CImageDecoder::Decode(const QByteArray& data, bool keepDepth,
     return DecodeImage(data, keepDepth, nextResize, image, fileSize) == Decoded;
 }
 
-CImageDecoder::Outcome CImageDecoder::DecodeImage(
-    const QByteArray& data, bool keepDepth, const std::function<QSize(const QSize&)>& nextResize,
-    QImage& image, QSize& fileSize)
+CImageDecoder::Outcome
+CImageDecoder::DecodeImage(const QByteArray& data, bool keepDepth,
+                           const std::function<QSize(const QSize&)>& nextResize, QImage& image,
+                           QSize& fileSize)
 {
     image = QImage();
     fileSize = QSize();

@@ -26,7 +26,12 @@ public:
     static constexpr int kAllocationLimitMb = 512;
     static constexpr qint64 kMaxFileBytes = 512LL * 1024 * 1024;
 
-    enum Outcome { Decoded, NotDecoded, TooLarge };
+    enum Outcome
+    {
+        Decoded,
+        NotDecoded,
+        TooLarge
+    };
 
     // Reads only the header: true when `device` holds an accepted image that
     // can be decoded within the bounds; `size` receives its stored size.
@@ -47,8 +52,8 @@ public:
                        const std::function<QSize(const QSize&)>& nextResize, QImage& image,
                        QSize& fileSize);
     static Outcome DecodeImage(const QByteArray& data, bool keepDepth,
-                               const std::function<QSize(const QSize&)>& nextResize,
-                               QImage& image, QSize& fileSize);
+                               const std::function<QSize(const QSize&)>& nextResize, QImage& image,
+                               QSize& fileSize);
 
     // The image as 24-bit colour (RGB32); transparency is laid on white.
     static QImage To24Bit(const QImage& image);

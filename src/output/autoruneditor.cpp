@@ -129,8 +129,8 @@ bool CAutorunEditor::Apply(CUserPrompt* prompt)
         return false;
     // The list on the card could not be read: its entries are unknown, and
     // only the user may decide to replace them.
-    if (m_refused && AskUser(prompt, kReplaceUnreadList, CUserPrompt::Question,
-                             CUserPrompt::YesNo, AutorunPath(m_root)) != CUserPrompt::AnswerYes) {
+    if (m_refused && AskUser(prompt, kReplaceUnreadList, CUserPrompt::Question, CUserPrompt::YesNo,
+                             AutorunPath(m_root)) != CUserPrompt::AnswerYes) {
         m_declined = true;
         return false;
     }

@@ -19,7 +19,12 @@ public:
     // Far more than any card's list; a larger file is not an autorun list.
     static constexpr qsizetype MaxFileSize = 1024 * 1024;
 
-    enum ParseResult { ParseOk, ParseRepeatedHeader, ParseTooLarge };
+    enum ParseResult
+    {
+        ParseOk,
+        ParseRepeatedHeader,
+        ParseTooLarge
+    };
 
     // No entries, no repeat, no path.
     void Reset();

@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QFileInfo>
-
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -22,7 +21,8 @@ constexpr int kLocked = -1;
 bool lockedByOffice(const std::string& path)
 {
     const size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    const std::string folder =
+        slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     if (name.empty())
         return false;

@@ -10,7 +10,8 @@
 namespace {
 
 // Record types of the binary presentation format.
-enum RecordType : uint16_t {
+enum RecordType : uint16_t
+{
     RtDocument = 0x03E8,
     RtDocumentAtom = 0x03E9,
     RtSlide = 0x03EE,

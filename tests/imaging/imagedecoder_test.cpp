@@ -1,15 +1,12 @@
 #include "imaging/imagedecoder.h"
 #include "imaging/jpegscan.h"
 #include "imaging/lead.h"
-
 #include "imagingtestutil.h"
 
 #include <QBuffer>
 #include <QColorSpace>
 #include <QImageReader>
-
 #include <cstring>
-
 #include <gtest/gtest.h>
 
 using namespace imagingtest;
@@ -73,12 +70,12 @@ TEST(ImageDecoder, BadFilesFailAtProbeOrLoadAndLeaveNoBitmap)
         {"huge.png", PngHeader(60000, 60000), true},
         {"huge.bmp", BmpHeader(60000, 60000), true},
         {"large.bmp", BmpHeader(16000, 16000), true}, // 256 million pixels
-        {"wide.png", PngHeader(40000, 10), false}, // decoded reduced, but no data here
-        {"bomb.png", PngHeader(20000, 20000), true}, // 400 million pixels
+        {"wide.png", PngHeader(40000, 10), false},    // decoded reduced, but no data here
+        {"bomb.png", PngHeader(20000, 20000), true},  // 400 million pixels
         {"zero.bmp", BmpHeader(0, 10), true},
         {"half.jpg", jpg.left(jpg.size() / 2), false},
         {"cut.jpg", jpg.left(jpg.size() - 40), false}, // image data missing, not just its end
-        {"half.png", png.left(png.size() / 2), true}, // PNG chunks are walked at the probe
+        {"half.png", png.left(png.size() / 2), true},  // PNG chunks are walked at the probe
         {"half.bmp", bmp.left(bmp.size() / 2), false},
         {"headeronly.bmp", bmp.left(54), false},
         {"headeronly.png", PngHeader(300, 200), false},
@@ -158,8 +155,9 @@ TEST(ImageDecoder, LargePicturesAreReducedAndOnlyWhatCannotBeHeldIsTooLarge)
                            "\xFF\xDA\x00\x0C\x03\x01\x00\x02\x11\x03\x11\x00\x00\x00\xFF\xD9",
                            37);
     CJpegScan::Frame frame;
-    ASSERT_TRUE(CJpegScan::ReadFrame(reinterpret_cast<const unsigned char*>(progressive.constData()),
-                                     size_t(progressive.size()), frame));
+    ASSERT_TRUE(
+        CJpegScan::ReadFrame(reinterpret_cast<const unsigned char*>(progressive.constData()),
+                             size_t(progressive.size()), frame));
     EXPECT_TRUE(frame.progressive);
     EXPECT_EQ(frame.width, 60000);
     const std::string path = tmp.Path("progressive.jpg");

@@ -1,7 +1,6 @@
 #include "pptbuilder.h"
 
 #include <QString>
-
 #include <algorithm>
 
 namespace {
@@ -103,8 +102,8 @@ QByteArray CPptBuilder::DocumentStream() const
         for (size_t i = 0; i < slideIds.size(); ++i) {
             offsets.push_back(static_cast<uint32_t>(stream.size()));
             QByteArray info;
-            u32(info, 0), u32(info, 0);  // slide time, sound
-            info.append('\0').append('\0');  // effect direction and type
+            u32(info, 0), u32(info, 0);     // slide time, sound
+            info.append('\0').append('\0'); // effect direction and type
             const bool hidden = std::find(hiddenSlides.begin(), hiddenSlides.end(),
                                           static_cast<int>(i)) != hiddenSlides.end();
             u16(info, hidden ? 0x0004 : 0);
@@ -135,8 +134,7 @@ QByteArray CPptBuilder::DocumentStream() const
 int CPptBuilder::PersistDirectoryOffset() const
 {
     const QByteArray stream = DocumentStream();
-    const int slideEntries =
-        hiddenSlides.empty() ? 0 : 4 + 4 * static_cast<int>(slideIds.size());
+    const int slideEntries = hiddenSlides.empty() ? 0 : 4 + 4 * static_cast<int>(slideIds.size());
     return static_cast<int>(stream.size()) - 8 - (encryptedEdit ? 32 : 28) - 16 - slideEntries;
 }
 

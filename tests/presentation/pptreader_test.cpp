@@ -97,7 +97,8 @@ TEST(PptReaderBuilt, HiddenFlagsComeFromTheSlideContainers)
     CPptBuilder b(4);
     b.hiddenSlides = {0, 3};
     CPptStructure s;
-    ASSERT_EQ(CPptReader::Read(b.CurrentUserStream(), b.DocumentStream(), s), CPptReader::NoFailure);
+    ASSERT_EQ(CPptReader::Read(b.CurrentUserStream(), b.DocumentStream(), s),
+              CPptReader::NoFailure);
     EXPECT_EQ(s.slideHidden, (std::vector<uint8_t>{1, 0, 0, 1}));
     // Slides without a container of their own are shown.
     CPptBuilder plain(2);

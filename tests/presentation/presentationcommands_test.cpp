@@ -2,7 +2,6 @@
 // and a presentation added to a project.
 #include "document/zurdoc.h"
 #include "model/cellbmpinfo.h"
-
 #include "presentationfixtures.h"
 #include "support/clirunner.h"
 
@@ -10,10 +9,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <cstdlib>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -98,7 +95,8 @@ TEST_F(PresentationCommands, HiddenSlidesBecomeSwitchedOffCells)
     ASSERT_EQ(made.exitCode, 0) << made.err;
     ASSERT_FALSE(made.out.empty());
     const std::string project = made.out.substr(0, made.out.size() - 1);
-    const std::string name = QFileInfo(QString::fromStdString(project)).completeBaseName().toStdString();
+    const std::string name =
+        QFileInfo(QString::fromStdString(project)).completeBaseName().toStdString();
     EXPECT_EQ(Pages(project), (std::vector<int>{1, 2, 3, 4}));
     EXPECT_EQ(Switches(project), (std::vector<int>{1, 0, 1, 1}));
 
