@@ -1,11 +1,12 @@
 // Any bytes as an image file: never a crash, never a picture beyond the
 // decoding bounds, and a decoded picture is 24-bit with the size the header
-// claimed (or the reduced size asked for).
+// claimed (or the reduced size asked for, or that size brought within the
+// bounds).
 #include "imaging/imagedecoder.h"
+#include "imaging/jpegscan.h"
 
 #include <QBuffer>
 #include <QGuiApplication>
-
 #include <cstdint>
 #include <cstdlib>
 
@@ -28,6 +29,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const auto* bytes = reinterpret_cast<const unsigned char*>(data);
     CImageDecoder::JpegStreamComplete(bytes, size);
     CImageDecoder::BmpDataComplete(bytes, size);
+    CJpegScan::Frame frame;
+    if (CJpegScan::ReadFrame(bytes, size, frame) && qint64(frame.width) * frame.height <= 4'000'000)
+        CJpegScan::DecodesCleanly(bytes, size, 64L * 1024 * 1024);
 
     QByteArray input(reinterpret_cast<const char*>(data), qsizetype(size));
     QBuffer buffer(&input);
@@ -35,8 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     QSize claimed;
     if (!CImageDecoder::Probe(buffer, &claimed))
         return 0;
-    if (claimed.width() <= 0 || claimed.height() <= 0 ||
-        claimed.width() > CImageDecoder::kMaxSide || claimed.height() > CImageDecoder::kMaxSide)
+    // A picture beyond the bounds is accepted when it can be decoded reduced.
+    if (claimed.width() <= 0 || claimed.height() <= 0)
         std::abort();
     // Large but legal pictures only cost time here.
     if (qint64(claimed.width()) * claimed.height() > 250'000)
@@ -51,7 +55,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (image.width() > claimed.width() || image.height() > claimed.height())
             std::abort();
     }
-    if (CImageDecoder::Decode(input, true, {}, image, fileSize) && image.size() != claimed)
+    if (CImageDecoder::Decode(input, true, {}, image, fileSize) &&
+        (image.size() != CImageDecoder::BoundedSize(claimed) ||
+         !CImageDecoder::WithinBounds(image.size())))
         std::abort();
     return 0;
 }

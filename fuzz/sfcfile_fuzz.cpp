@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     CSfcFile list;
-    if (list.Parse(bytes) == CSfcFile::ParseDamaged)
+    if (list.Parse(bytes) == CSfcFile::ParseTooLarge)
         return 0;
     const QByteArray written = list.ToBytes();
     if (written.size() > CSfcFile::MaxFileSize)

@@ -487,12 +487,34 @@ std::string CutUtf8(const std::string& text, size_t maxBytes)
     return text.substr(0, n);
 }
 
+std::string SourceFileName(const std::string& path)
+{
+    // A path of this system starts at the root; any other one may have been
+    // written on Windows ("C:\\Pics\\beach.jpg", "\\\\server\\share\\a.jpg",
+    // "D:beach.jpg"), where a backslash and a drive colon also separate.
+    if (!path.empty() && path.front() == '/')
+        return nameOf(path);
+    const size_t cut = path.find_last_of(path.size() >= 2 && path[1] == ':' ? "/\\:" : "/\\");
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+std::string SafeFileName(const std::string& name)
+{
+    std::string out = name;
+    for (char& c : out) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F || std::strchr("\\/:*?\"<>|", c))
+            c = '_';
+    }
+    return out;
+}
+
 std::string MakeUniqueNameAt(const std::string& folder, const std::string& source,
                              const std::string& extension, int64_t stampSeconds)
 {
     if (folder.empty() || source.empty())
         return {};
-    const std::string file = nameOf(source);
+    const std::string file = SafeFileName(SourceFileName(source));
     const size_t dot = file.rfind('.');
     std::string base = dot == std::string::npos ? file : file.substr(0, dot);
     const std::string ext =

@@ -98,8 +98,16 @@ void ShowSystemError(CUserPrompt* prompt, int errorCode);
 // (7103).
 bool IsValidFileName(CUserPrompt* prompt, const std::string& name);
 
+// The file name of a source path, also of one written on Windows
+// ("C:\\Pics\\beach.jpg" gives "beach.jpg"); a path starting with '/' is
+// split at '/' only.
+std::string SourceFileName(const std::string& path);
+// `name` with every character a card or a Windows disk refuses in a file
+// name (\ / : * ? " < > | and control characters) replaced by '_'.
+std::string SafeFileName(const std::string& name);
+
 // base + lower-case hexadecimal stamp + extension; "" on failure. The base is
-// the source's file name without extension, cut (never inside a UTF-8
+// the source's file name (SourceFileName, made safe) without extension, cut (never inside a UTF-8
 // sequence) so that base and stamp fit 15 bytes and the whole path 259; the
 // extension is `extension`, else the source's. `stampOffset` is added to the
 // current second: callers that find a name taken try the following stamps

@@ -25,8 +25,9 @@ const CCliCommand kAutorun = {
     "Edits the card's autorun list (AUTORUN.SFC), the scenarios the player starts by\n"
     "itself. The list is read and its missing scenarios dropped; --add appends scenarios\n"
     "of the card, --remove takes entries out, --repeat switches repeating; then the list is\n"
-    "written. --list prints the list (and --json as {\"entries\", \"repeat\"}); alone it\n"
-    "changes nothing.",
+    "written. --list prints the list (and --json as {\"entries\", \"repeat\"}); with no\n"
+    "option the list is printed and nothing is written. A list that cannot be read is\n"
+    "only replaced after a Yes (--yes).",
     {"add*", "remove*", "repeat"},
     {"list"},
     runAutorun,
@@ -97,12 +98,13 @@ int runAutorun(const CCliArgs& args, CCliPrompt& prompt)
         editor.SetRepeat(repeat == "on");
 
     const bool edits = args.Has("add") || args.Has("remove") || args.Has("repeat");
-    if (edits || !args.Has("list")) {
+    // Without an edit the list is only shown: the card stays as it is.
+    if (edits) {
         if (!editor.Apply(&prompt))
-            return ExitFailed;
+            return editor.Declined() ? ExitDeclined : ExitFailed;
         prompt.Message(MsgId::AutorunUpdated, CUserPrompt::Information, CUserPrompt::Ok, root);
     }
-    if (args.Has("list"))
+    if (args.Has("list") || !edits)
         printList(editor, args.json);
     return ExitDone;
 }

@@ -50,6 +50,8 @@ int runCardCheck(const CCliArgs& args, CCliPrompt& prompt)
     CCardCheck check;
     if (!CardReadable(root, prompt) || !check.Run(root))
         return ExitFailed;
+    if (check.Scenarios().empty())
+        prompt.Message(7146, CUserPrompt::Exclamation, CUserPrompt::Ok, root);
     if (args.json) {
         const QByteArray json = check.ToJson();
         std::fwrite(json.constData(), 1, static_cast<size_t>(json.size()), stdout);

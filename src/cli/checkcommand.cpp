@@ -7,7 +7,7 @@
 
 #include <QJsonArray>
 #include <QJsonObject>
-
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -19,9 +19,10 @@ const CCliCommand kCheck = {
     "check PROJECT.sic [--json]",
     "Reads the project as opening it would and reports every cell that would be\n"
     "dropped (its thumbnail can neither be loaded nor made), every missing display\n"
-    "image and source file, and every file of the project folder that no cell\n"
-    "names. Changes nothing. Exit status 1 when something is wrong.\n"
-    "--json prints {\"ok\", \"problems\": [{\"row\", \"file\", \"message\"}]}.",
+    "image and source file, every display image or thumbnail that does not decode,\n"
+    "and, as notes, every file of the project folder that no cell names. Changes\n"
+    "nothing. Exit status 1 when something would break a send (notes do not).\n"
+    "--json prints {\"ok\", \"problems\": [{\"row\", \"file\", \"message\"}], \"notes\": [...]}.",
     {},
     {},
     runCheck,
@@ -40,6 +41,10 @@ std::string describe(const CProjectCheck::Problem& p, int version)
         return "the source file is missing";
     case CProjectCheck::UnnamedFile:
         return "no cell names this file";
+    case CProjectCheck::DisplayDamaged:
+        return "the display image is damaged and cannot be sent";
+    case CProjectCheck::ThumbnailDamaged:
+        return "the thumbnail is damaged";
     case CProjectCheck::NeedsUpgrade:
         return "the project has version " + std::to_string(version) +
                "; opening it offers to bring it up to date";
@@ -55,9 +60,11 @@ int runCheck(const CCliArgs& args, CCliPrompt& prompt)
     CProjectCheck check;
     if (!CliReadProject(path, check, prompt))
         return ExitFailed;
-    const bool ok = check.Problems.empty();
+    const bool ok = std::all_of(check.Problems.begin(), check.Problems.end(),
+                                [](const auto& p) { return CProjectCheck::IsNote(p.kind); });
     if (args.json) {
         QJsonArray problems;
+        QJsonArray notes;
         for (const CProjectCheck::Problem& p : check.Problems) {
             QJsonObject o;
             o.insert(QStringLiteral("row"), p.row ? QJsonValue(p.row) : QJsonValue());
@@ -65,19 +72,25 @@ int runCheck(const CCliArgs& args, CCliPrompt& prompt)
                      p.file.empty() ? QJsonValue() : QJsonValue(QString::fromStdString(p.file)));
             o.insert(QStringLiteral("message"),
                      QString::fromStdString(describe(p, check.Project.Version)));
-            problems.append(o);
+            (CProjectCheck::IsNote(p.kind) ? notes : problems).append(o);
         }
         QJsonObject o;
         o.insert(QStringLiteral("ok"), ok);
         o.insert(QStringLiteral("problems"), problems);
+        o.insert(QStringLiteral("notes"), notes);
         CliPrintJson(QJsonDocument(o));
     } else {
-        for (const CProjectCheck::Problem& p : check.Problems) {
-            std::string where = p.row ? "row " + std::to_string(p.row) : std::string();
-            if (!p.file.empty())
-                where += (where.empty() ? "" : ", ") + p.file;
-            std::printf("%s%s%s\n", where.c_str(), where.empty() ? "" : ": ",
-                        describe(p, check.Project.Version).c_str());
+        // Problems first, then the notes.
+        for (const bool notes : {false, true}) {
+            for (const CProjectCheck::Problem& p : check.Problems) {
+                if (CProjectCheck::IsNote(p.kind) != notes)
+                    continue;
+                std::string where = p.row ? "row " + std::to_string(p.row) : std::string();
+                if (!p.file.empty())
+                    where += (where.empty() ? "" : ", ") + p.file;
+                std::printf("%s%s%s%s\n", notes ? "note: " : "", where.c_str(),
+                            where.empty() ? "" : ": ", describe(p, check.Project.Version).c_str());
+            }
         }
         if (ok)
             std::printf("%s: no problems found\n", path.c_str());

@@ -15,12 +15,15 @@
 class CProjectCheck
 {
 public:
-    enum Kind {
-        CellDropped,     // `cell`: 1-based position in the file; `file`: its thumbnail
-        DisplayMissing,  // `row`, `file`: the display image named by the cell is missing
-        SourceMissing,   // `row`, `file`: the source (RefFilePath) is missing
-        UnnamedFile,     // `file`: a file of the folder that no cell names
-        NeedsUpgrade,    // the project has an older version
+    enum Kind
+    {
+        CellDropped,      // `cell`: 1-based position in the file; `file`: its thumbnail
+        DisplayMissing,   // `row`, `file`: the display image named by the cell is missing
+        SourceMissing,    // `row`, `file`: the source (RefFilePath) is missing
+        UnnamedFile,      // `file`: a file of the folder that no cell names (a note)
+        NeedsUpgrade,     // the project has an older version
+        DisplayDamaged,   // `row`, `file`: the display image does not decode
+        ThumbnailDamaged, // `row`, `file`: the thumbnail does not decode
     };
     struct Problem
     {
@@ -30,8 +33,14 @@ public:
         std::string file;
     };
 
+    // Whether a finding of this kind leaves a send working: a note, not a
+    // problem.
+    static bool IsNote(Kind kind) { return kind == UnnamedFile; }
+
     // Reads and checks the project file at `path`. Problems are listed in
-    // row order, then the unnamed files by name.
+    // row order, then the unnamed files by name. Display images and
+    // thumbnails are decoded as a send decodes them (within the decoder's
+    // bounds).
     CProjectFile::ReadStatus Run(const std::string& path);
 
     CProjectFile Project;

@@ -15,6 +15,9 @@
 
 namespace {
 
+// The zero date of the project fields, as the writer formats a time.
+constexpr const char* kZeroDate = "1899/12/30 0:00:00";
+
 bool isSpace(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -288,7 +291,9 @@ bool CProjectFile::Write(const CCellInfoList& cells, QByteArray& text) const
                       (BackColor >> 8) & 0xFFu, (BackColor >> 16) & 0xFFu);
         w.raw(line);
     }
-    w.time("CreateDateTime", FormatDateTime(CreateDateTime));
+    // A project without a creation time still names one: the zero date.
+    const std::string created = FormatDateTime(CreateDateTime);
+    w.time("CreateDateTime", created.empty() ? kZeroDate : created);
     w.time("LastWriteDateTime", FormatDateTime(LastWriteDateTime));
     w.num("ImageQuality", ImageQuality);
     w.num("Version", Version);

@@ -73,6 +73,6 @@ public:
     uint32_t BackColor = 0;  // 0x00BBGGRR
     int32_t ImageQuality = 2;
     int32_t Version = 2;
-    QDateTime CreateDateTime;  // invalid: the zero date (not written)
+    QDateTime CreateDateTime; // invalid: the zero date (written as such)
     QDateTime LastWriteDateTime;
 };

@@ -283,6 +283,7 @@ bool CZurDoc::SaveFile(const std::string& pathArg)
     }
     Cells.ClearFlags(CCellInfo::StateAdded | CCellInfo::StateChanged);
     Cells.Purge();
+    Cells.PurgeSuperseded();
     m_pathName = path;
     SetModifiedFlag(false);
     NoteTitle();

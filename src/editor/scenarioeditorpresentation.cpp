@@ -116,6 +116,10 @@ bool CScenarioEditor::ExpandPresentation(std::unique_ptr<CCellInfo> cell, Insert
             break;
         }
         slide->StateFlags = flags;
+        // A slide the author hid stays in its place, switched off, so the
+        // rows still match the show's positions and page numbers.
+        if (PresentationInUse()->IsHiddenAt(t + 1))
+            slide->CellValid = 0;
         const CCellInfo* raw = slide.get();
         const std::string thumbnail = slide->ThumbFileName;
         bool rowRefused = false;

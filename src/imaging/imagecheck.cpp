@@ -43,7 +43,12 @@ CFileFailure CImageCheck::Examine(const std::string& path)
         return {CFileFailure::TooLarge, path};
     if (!HasPictureSignature(file.peek(8)))
         return {CFileFailure::NotAPicture, path};
-    if (!CImageDecoder::Probe(file)) {
+    const CImageDecoder::Outcome probed = CImageDecoder::ProbeImage(file);
+    // Beyond the bounds is decoded reduced; only what the memory bound
+    // cannot hold is too large.
+    if (probed == CImageDecoder::TooLarge)
+        return {CFileFailure::TooLarge, path};
+    if (probed != CImageDecoder::Decoded) {
         // The header alone: a size beyond the bounds, else damage.
         file.seek(0);
         QImageReader reader(&file);

@@ -1,11 +1,14 @@
 #include "imaging/imagedecoder.h"
 
+#include "imaging/jpegscan.h"
+
 #include <QBuffer>
 #include <QColorSpace>
 #include <QImageIOHandler>
 #include <QImageReader>
 #include <QPainter>
-
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
@@ -20,11 +23,40 @@ bool AcceptedFormat(const QByteArray& format)
     return format == "jpeg" || format == "png" || format == "bmp";
 }
 
+using Outcome = CImageDecoder::Outcome;
+
+// The memory one decoded image may take.
+constexpr qint64 kMemoryBound = qint64(CImageDecoder::kAllocationLimitMb) * 1024 * 1024;
+// How much of a JPEG is searched for its frame header behind the metadata.
+constexpr qint64 kJpegHeaderBytes = 16 * 1024 * 1024;
+
 bool WithinBounds(const QSize& size)
 {
-    return size.isValid() && size.width() > 0 && size.height() > 0 &&
-           size.width() <= CImageDecoder::kMaxSide && size.height() <= CImageDecoder::kMaxSide &&
-           qint64(size.width()) * size.height() <= CImageDecoder::kMaxPixels;
+    return CImageDecoder::WithinBounds(size);
+}
+
+// The JPEG decoder's own reduction (1, 2, 4 or 8) that brings a frame within
+// the bounds, 0 when no reduction does within the memory bound: a
+// progressive frame keeps every coefficient of the full image.
+int JpegReductionFor(const CJpegScan::Frame& frame)
+{
+    if (frame.progressive && frame.coefficientBytes > kMemoryBound)
+        return 0;
+    for (int d : {1, 2, 4, 8}) {
+        const QSize reduced(frame.width / d, frame.height / d);
+        if (WithinBounds(reduced) && qint64(reduced.width()) * reduced.height() * 4 <= kMemoryBound)
+            return d;
+    }
+    return 0;
+}
+
+// Whether a PNG or BMP beyond the bounds can be decoded whole within the
+// memory bound, to be scaled down after: 8 bytes a pixel for 16-bit PNG
+// samples, 4 otherwise.
+bool FitsWhole(const QSize& size, int bytesPerPixel)
+{
+    return size.width() > 0 && size.height() > 0 &&
+           qint64(size.width()) * size.height() * bytesPerPixel <= kMemoryBound;
 }
 
 void Prepare(QImageReader& reader)
@@ -45,6 +77,17 @@ const unsigned char kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '
 bool IsPng(const unsigned char* p, size_t n)
 {
     return n >= 8 && std::memcmp(p, kPngSignature, 8) == 0;
+}
+
+bool IsJpeg(const unsigned char* p, size_t n)
+{
+    return n >= 3 && p[0] == 0xFF && p[1] == 0xD8 && p[2] == 0xFF;
+}
+
+// The bit depth byte of a PNG's IHDR (the structure is checked beforehand).
+int PngBytesPerPixel(const unsigned char* head29)
+{
+    return head29[24] == 16 ? 8 : 4;
 }
 
 uint32_t Be32(const unsigned char* p)
@@ -319,7 +362,31 @@ bool CImageDecoder::BmpDataComplete(const unsigned char* p, size_t n)
     }
 }
 
+bool CImageDecoder::WithinBounds(const QSize& size)
+{
+    return size.isValid() && size.width() > 0 && size.height() > 0 && size.width() <= kMaxSide &&
+           size.height() <= kMaxSide && qint64(size.width()) * size.height() <= kMaxPixels;
+}
+
+QSize CImageDecoder::BoundedSize(const QSize& size)
+{
+    if (size.isEmpty() || WithinBounds(size))
+        return size;
+    QSize bounded = size.scaled(kMaxSide, kMaxSide, Qt::KeepAspectRatio);
+    const qint64 pixels = qint64(bounded.width()) * bounded.height();
+    if (pixels > kMaxPixels) {
+        const double f = std::sqrt(double(kMaxPixels) / double(pixels));
+        bounded = QSize(int(bounded.width() * f), int(bounded.height() * f));
+    }
+    return bounded.expandedTo(QSize(1, 1));
+}
+
 bool CImageDecoder::Probe(QIODevice& device, QSize* size)
+{
+    return ProbeImage(device, size) == Decoded;
+}
+
+CImageDecoder::Outcome CImageDecoder::ProbeImage(QIODevice& device, QSize* size)
 {
     // A PNG is checked by our own walk over its chunks: the PNG library
     // would allocate whatever a chunk before the image data claims.
@@ -327,78 +394,141 @@ bool CImageDecoder::Probe(QIODevice& device, QSize* size)
     if (IsPng(reinterpret_cast<const unsigned char*>(signature.constData()),
               size_t(signature.size()))) {
         if (device.isSequential())
-            return false;
+            return NotDecoded;
         const qint64 start = device.pos();
         const auto read = [&](qint64 offset, int length, unsigned char* out) {
             return device.seek(start + offset) &&
                    device.read(reinterpret_cast<char*>(out), length) == length;
         };
         QSize stored;
-        const bool valid = PngStructureValid(read, device.size() - start, &stored);
+        unsigned char head[29];
+        const bool valid = PngStructureValid(read, device.size() - start, &stored) &&
+                           read(0, int(sizeof head), head);
         device.seek(start);
-        if (!valid || !WithinBounds(stored))
-            return false;
+        if (!valid)
+            return NotDecoded;
+        if (!WithinBounds(stored) && !FitsWhole(stored, PngBytesPerPixel(head)))
+            return TooLarge;
         if (size)
             *size = stored;
-        return true;
+        return Decoded;
     }
+    const qint64 start = device.pos();
     QImageReader reader(&device);
     Prepare(reader);
     if (!AcceptedFormat(reader.format()))
-        return false;
+        return NotDecoded;
     QSize stored = reader.size();
-    if (!WithinBounds(stored))
-        return false;
+    if (!stored.isValid() || stored.isEmpty())
+        return NotDecoded;
+    if (!WithinBounds(stored)) {
+        if (reader.format() == "jpeg") {
+            // The reader has moved on; the frame header is read from the start.
+            if (device.isSequential() || !device.seek(start))
+                return NotDecoded;
+            const QByteArray head = device.peek(kJpegHeaderBytes);
+            CJpegScan::Frame frame;
+            if (!CJpegScan::ReadFrame(reinterpret_cast<const unsigned char*>(head.constData()),
+                                      size_t(head.size()), frame))
+                return NotDecoded;
+            if (JpegReductionFor(frame) == 0)
+                return TooLarge;
+        } else if (!FitsWhole(stored, 4)) {
+            return TooLarge;
+        }
+    }
     if (SwapsSides(reader.transformation()))
         stored.transpose();
     if (size)
         *size = stored;
-    return true;
+    return Decoded;
 }
 
 bool CImageDecoder::Decode(const QByteArray& data, bool keepDepth,
                            const std::function<QSize(const QSize&)>& nextResize, QImage& image,
                            QSize& fileSize)
 {
+    return DecodeImage(data, keepDepth, nextResize, image, fileSize) == Decoded;
+}
+
+CImageDecoder::Outcome
+CImageDecoder::DecodeImage(const QByteArray& data, bool keepDepth,
+                           const std::function<QSize(const QSize&)>& nextResize, QImage& image,
+                           QSize& fileSize)
+{
     image = QImage();
     fileSize = QSize();
     QByteArray bytes = data; // shared, the buffer only reads
-    if (IsPng(reinterpret_cast<const unsigned char*>(data.constData()), size_t(data.size()))) {
+    const auto* head = reinterpret_cast<const unsigned char*>(data.constData());
+    const size_t headSize = size_t(data.size());
+    int pngBytesPerPixel = 4;
+    if (IsPng(head, headSize)) {
         const auto read = [&](qint64 offset, int length, unsigned char* out) {
             return BytesReader(data, offset, length, out);
         };
         if (!PngStructureValid(read, data.size()))
-            return false;
+            return NotDecoded;
+        pngBytesPerPixel = PngBytesPerPixel(head);
         bytes = PngWithoutBulkyChunks(data);
+    } else if (IsJpeg(head, headSize) && !JpegStreamComplete(head, headSize)) {
+        // Some cameras and editors leave out the end marker. Such a file is
+        // read when its image data is all there: a trial decode meets no
+        // missing data before the end marker put after it.
+        QByteArray ended = data;
+        ended.append("\xFF\xD9", 2);
+        const auto* p = reinterpret_cast<const unsigned char*>(ended.constData());
+        if (!JpegStreamComplete(p, size_t(ended.size())) ||
+            !CJpegScan::DecodesCleanly(p, size_t(ended.size()), long(kMemoryBound)))
+            return NotDecoded;
+        bytes = ended;
     }
     QBuffer buffer(&bytes);
     if (!buffer.open(QIODevice::ReadOnly))
-        return false;
+        return NotDecoded;
     QImageReader reader(&buffer);
     Prepare(reader);
     const QByteArray format = reader.format();
     if (!AcceptedFormat(format))
-        return false;
+        return NotDecoded;
     const QSize stored = reader.size();
-    if (!WithinBounds(stored))
-        return false;
+    if (!stored.isValid() || stored.isEmpty())
+        return NotDecoded;
     const auto* raw = reinterpret_cast<const unsigned char*>(bytes.constData());
     const size_t rawSize = size_t(bytes.size());
+
+    // Beyond the bounds: a JPEG is decoded reduced by its own decoder, any
+    // other picture whole (when that fits the memory bound) and scaled down.
+    int reduction = 1;
+    if (!WithinBounds(stored)) {
+        if (format == "jpeg") {
+            CJpegScan::Frame frame;
+            if (!CJpegScan::ReadFrame(raw, rawSize, frame))
+                return NotDecoded;
+            reduction = JpegReductionFor(frame);
+            if (reduction == 0)
+                return TooLarge;
+        } else if (!FitsWhole(stored, format == "png" ? pngBytesPerPixel : 4)) {
+            return TooLarge;
+        }
+    }
     if (format == "jpeg" && !JpegStreamComplete(raw, rawSize))
-        return false;
+        return NotDecoded;
     if (format == "bmp" && !BmpDataComplete(raw, rawSize))
-        return false;
+        return NotDecoded;
 
     const bool swaps = SwapsSides(reader.transformation());
     QSize shown = stored;
     if (swaps)
         shown.transpose();
 
-    if (format == "jpeg" && nextResize) {
-        QSize target = nextResize(shown);
-        if (swaps)
-            target.transpose();
-        const int d = ReductionFor(stored, target);
+    if (format == "jpeg") {
+        int d = reduction;
+        if (nextResize) {
+            QSize target = nextResize(shown);
+            if (swaps)
+                target.transpose();
+            d = std::max(d, ReductionFor(stored, target));
+        }
         if (d > 1)
             reader.setScaledSize(QSize(stored.width() / d, stored.height() / d));
     }
@@ -406,11 +536,16 @@ bool CImageDecoder::Decode(const QByteArray& data, bool keepDepth,
 
     QImage decoded = reader.read();
     if (decoded.isNull())
-        return false;
+        return NotDecoded;
+    if (!WithinBounds(decoded.size()))
+        decoded = decoded.scaled(BoundedSize(decoded.size()), Qt::IgnoreAspectRatio,
+                                 Qt::SmoothTransformation);
+    if (decoded.isNull())
+        return NotDecoded;
     if (!keepDepth)
         decoded = To24Bit(decoded);
     if (decoded.isNull())
-        return false;
+        return NotDecoded;
     const QColorSpace space = decoded.colorSpace();
     if (space.isValid()) {
         const QImage::Format f = decoded.format();
@@ -422,5 +557,5 @@ bool CImageDecoder::Decode(const QByteArray& data, bool keepDepth,
     }
     image = WithoutText(decoded);
     fileSize = shown;
-    return !image.isNull();
+    return image.isNull() ? NotDecoded : Decoded;
 }

@@ -10,10 +10,13 @@
 class QIODevice;
 
 // Bounded decoding of the image files the program accepts (JPEG, PNG, BMP,
-// told apart by content, never by extension). A header that claims a size
-// beyond the bounds is refused before pixel memory is allocated, and a file
-// whose data ends early is refused rather than shown with a grey or black
-// remainder.
+// told apart by content, never by extension). An image larger than the
+// bounds is decoded at a reduced scale (a JPEG by its DCT, others scaled
+// down after decoding) as long as the decoding stays within the memory
+// bound; only one that cannot is refused as too large, before its pixel
+// memory is allocated. A file whose data ends early is refused rather than
+// shown with a grey or black remainder, but a JPEG whose image data is all
+// there and lacks only its end marker is read.
 class CImageDecoder
 {
 public:
@@ -23,9 +26,19 @@ public:
     static constexpr int kAllocationLimitMb = 512;
     static constexpr qint64 kMaxFileBytes = 512LL * 1024 * 1024;
 
-    // Reads only the header: true when `device` holds an accepted image of a
-    // size within the bounds; `size` receives its stored size.
+    enum Outcome
+    {
+        Decoded,
+        NotDecoded,
+        TooLarge
+    };
+
+    // Reads only the header: true when `device` holds an accepted image that
+    // can be decoded within the bounds; `size` receives its stored size.
     static bool Probe(QIODevice& device, QSize* size = nullptr);
+    // The same, telling a picture too large to decode within the memory
+    // bound (TooLarge) from one that is not an accepted picture.
+    static Outcome ProbeImage(QIODevice& device, QSize* size = nullptr);
 
     // Decodes `data`. With `keepDepth` false the result is 24-bit (RGB32,
     // transparency laid on white); otherwise the file's own pixel format.
@@ -34,9 +47,13 @@ public:
     // long as the reduced image still covers that size. `fileSize` receives
     // the image's full size (after orientation). Colours are converted to
     // sRGB; text and colour-space metadata of the file are not kept.
+    // An image beyond kMaxSide or kMaxPixels comes back reduced to fit them.
     static bool Decode(const QByteArray& data, bool keepDepth,
                        const std::function<QSize(const QSize&)>& nextResize, QImage& image,
                        QSize& fileSize);
+    static Outcome DecodeImage(const QByteArray& data, bool keepDepth,
+                               const std::function<QSize(const QSize&)>& nextResize, QImage& image,
+                               QSize& fileSize);
 
     // The image as 24-bit colour (RGB32); transparency is laid on white.
     static QImage To24Bit(const QImage& image);
@@ -60,4 +77,9 @@ public:
     // The largest reduction of 1, 2, 4 or 8 that keeps floor(size / d) at
     // least `target` in both directions.
     static int ReductionFor(const QSize& size, const QSize& target);
+    // Whether a size keeps to kMaxSide and kMaxPixels.
+    static bool WithinBounds(const QSize& size);
+    // The size within the bounds that `size` is reduced to (itself when it
+    // keeps to them), keeping its proportions.
+    static QSize BoundedSize(const QSize& size);
 };

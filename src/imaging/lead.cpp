@@ -137,7 +137,15 @@ int16_t CLead::ProbeFile(const std::string& path, int16_t page)
         QFile file(QString::fromStdString(path));
         if (!file.open(QIODevice::ReadOnly))
             return ErrorRead;
-        return CImageDecoder::Probe(file) ? Success : ErrorDecode;
+        switch (CImageDecoder::ProbeImage(file)) {
+        case CImageDecoder::Decoded:
+            return Success;
+        case CImageDecoder::TooLarge:
+            return ErrorTooLarge;
+        case CImageDecoder::NotDecoded:
+            break;
+        }
+        return ErrorDecode;
     });
 }
 
@@ -170,8 +178,14 @@ int16_t CLead::DoLoadFile(const std::string& path, int16_t bits,
         return ErrorRead;
     QImage image;
     QSize fileSize;
-    if (!CImageDecoder::Decode(data, bits == 0, nextResize, image, fileSize))
+    switch (CImageDecoder::DecodeImage(data, bits == 0, nextResize, image, fileSize)) {
+    case CImageDecoder::Decoded:
+        break;
+    case CImageDecoder::TooLarge:
+        return ErrorTooLarge;
+    case CImageDecoder::NotDecoded:
         return ErrorDecode;
+    }
     SetImage(std::move(image));
     m_fileSize = fileSize;
     return Success;

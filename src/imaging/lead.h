@@ -71,8 +71,10 @@ public:
     float ImageWidth() const { return float(m_image.width()); }
     float ImageHeight() const { return float(m_image.height()); }
 
-    // 0 when `path` holds an image (JPEG, PNG or BMP, by content) of a
-    // size within the decoding bounds. Reads the header only.
+    // 0 when `path` holds an image (JPEG, PNG or BMP, by content) that can
+    // be decoded within the decoding bounds (an image larger than they allow
+    // is decoded reduced); ErrorTooLarge when it cannot be within the memory
+    // bound, ErrorDecode when it is no such image. Reads the header only.
     int16_t ProbeFile(const std::string& path, int16_t page);
     // Replaces the current bitmap by the file's image: `bits` 24 gives a
     // 24-bit image (transparency laid on white), 0 keeps the file's own

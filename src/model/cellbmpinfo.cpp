@@ -83,10 +83,7 @@ void CCellBmpInfo::Serialize(CArchive& ar)
 
 std::string CCellBmpInfo::GetLabel() const
 {
-    const size_t slash = RefFilePath.rfind('/');
-    const std::string name =
-        slash == std::string::npos ? RefFilePath : RefFilePath.substr(slash + 1);
-    return name + "    " + PageWord + " " + std::to_string(RefPage);
+    return SourceFileName(RefFilePath) + "    " + PageWord + " " + std::to_string(RefPage);
 }
 
 bool CCellBmpInfo::LoadThumbnailPicture(CCellHost* host)

@@ -240,6 +240,7 @@ bool CCellInfoList::AppendFromBytes(const QByteArray& bytes, CCellHost* host)
 void CCellInfoList::DeleteAll()
 {
     m_cells.clear();
+    m_superseded.clear();
 }
 
 void CCellInfoList::ClearFlags(uint32_t mask)
@@ -335,6 +336,7 @@ bool CCellInfoList::RefreshImages(CCellHost* host, CUserPrompt* prompt)
         if (rebuild) {
             // The new time is kept only with the new image, so that a failed
             // rebuild is tried again at the next save.
+            const std::string old = force ? cell->FileName : std::string();
             if (!GetFileStatus(cell->RefFilePath, source) ||
                 !cell->CreateDisplayFile(host, ProjectFolder)) {
                 AskUser(prompt, MsgId::SlideSourceMissing, CUserPrompt::Exclamation,
@@ -342,6 +344,10 @@ bool CCellInfoList::RefreshImages(CCellHost* host, CUserPrompt* prompt)
                 return false;
             }
             cell->RefFileTime = int32_t(source.mtime); // local seconds already
+            // The project file on disk still names the old image until the
+            // save has written the new name.
+            if (!old.empty() && !IsSameFile(old, cell->FileName))
+                m_superseded.push_back(old);
         }
         if (!cell->MakeThumbnail(host, force)) {
             AskUser(prompt, MsgId::SlideSourceMissing, CUserPrompt::Exclamation, CUserPrompt::Ok,
@@ -350,6 +356,24 @@ bool CCellInfoList::RefreshImages(CCellHost* host, CUserPrompt* prompt)
         }
     }
     return true;
+}
+
+void CCellInfoList::PurgeSuperseded()
+{
+    NameSet live(*this);
+    for (const auto& entry : m_cells) {
+        const CCellBmpInfo* cell = AsImage(entry.get());
+        if (!cell || !cell->IsLive())
+            continue;
+        for (int f = 0; f < 3; ++f)
+            if (const std::string& name = FieldOf(*cell, FileField(f)); !name.empty())
+                live.Insert(name);
+    }
+    for (const std::string& name : m_superseded) {
+        if (!live.Contains(name))
+            CCellBmpInfo::DeleteFileAt(CCellBmpInfo::FilePathIn(ProjectFolder, name));
+    }
+    m_superseded.clear();
 }
 
 void CCellInfoList::Purge()

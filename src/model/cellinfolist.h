@@ -65,7 +65,12 @@ public:
     // Pairwise CopyFrom by position; each cell keeps its own OwnerList.
     bool RestoreValuesFrom(const CCellInfoList* other);
     void ValidateAll(CCellHost* host);
+    // Brings display images and thumbnails up to date with their sources.
+    // A display image replaced because its source changed is remembered as
+    // superseded: the project file on disk still names it.
     bool RefreshImages(CCellHost* host, CUserPrompt* prompt);
+    // After a save: deletes the superseded display images no cell names.
+    void PurgeSuperseded();
     void Purge();
     bool CopyFilesTo(const std::string& destination, bool skipThumbnails, bool includeDeleted,
                      CProgress* progress = nullptr);
@@ -96,4 +101,5 @@ public:
 
 private:
     std::vector<std::unique_ptr<CCellInfo>> m_cells;
+    std::vector<std::string> m_superseded;
 };

@@ -9,6 +9,10 @@
 #include <algorithm>
 #include <set>
 
+namespace {
+constexpr int kReplaceUnreadList = 7187;
+} // namespace
+
 std::string CAutorunEditor::AutorunPath(const std::string& root)
 {
     return CCardFolder::PathFor(root, CSfcFile::FileName, CCardFolder::FileEntry);
@@ -21,6 +25,8 @@ void CAutorunEditor::LoadDrive(const std::string& root, CUserPrompt* prompt)
     m_file.Reset();
     m_repeat = m_file.Repeat();
     m_root = root;
+    m_refused = false;
+    m_declined = false;
     if (root.empty())
         return;
     for (const std::string& name : CCardFolder::FilesWithExtension(root, ".SIT"))
@@ -29,7 +35,11 @@ void CAutorunEditor::LoadDrive(const std::string& root, CUserPrompt* prompt)
     const std::string path = AutorunPath(root);
     if (!FileExists(path, false))
         return;
-    if (m_file.Load(path, prompt)) {
+    // A list cut short by a second "[Autorun]" header keeps what was read
+    // before it: starting empty would throw the list away at OK.
+    const bool loaded = m_file.Load(path, prompt);
+    m_refused = m_file.IsRefused();
+    if (loaded || !m_file.Path().empty()) {
         m_file.RemoveMissing();
         for (const std::string& entry : m_file.Entries()) {
             if (!entry.empty())
@@ -116,8 +126,16 @@ std::vector<int> CAutorunEditor::Move(const std::vector<int>& selected, int drop
 
 bool CAutorunEditor::Apply(CUserPrompt* prompt)
 {
+    m_declined = false;
     if (m_root.empty())
         return false;
+    // The list on the card could not be read: its entries are unknown, and
+    // only the user may decide to replace them.
+    if (m_refused && AskUser(prompt, kReplaceUnreadList, CUserPrompt::Question, CUserPrompt::YesNo,
+                             AutorunPath(m_root)) != CUserPrompt::AnswerYes) {
+        m_declined = true;
+        return false;
+    }
     std::vector<std::string> entries;
     for (const std::string& entry : m_autorun) {
         if (!entry.empty())
@@ -125,5 +143,8 @@ bool CAutorunEditor::Apply(CUserPrompt* prompt)
     }
     m_file.SetEntries(std::move(entries));
     m_file.SetRepeat(m_repeat);
-    return m_file.Save(AutorunPath(m_root), prompt);
+    if (!m_file.Save(AutorunPath(m_root), prompt))
+        return false;
+    m_refused = false;
+    return true;
 }

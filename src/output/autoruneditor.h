@@ -47,8 +47,14 @@ public:
     // OK: writes the list (non-empty entries, the repeat switch) to the
     // card's AUTORUN.SFC. false when no drive is selected (the dialog stays
     // open) or the file could not be written (7127 was shown; the dialog
-    // closes anyway).
+    // closes anyway). A list on the card that could not be read is only
+    // replaced when the user answers Yes to 7187; otherwise false, nothing
+    // is written and Declined() tells so.
     bool Apply(CUserPrompt* prompt);
+    bool Declined() const { return m_declined; }
+    // Whether the card's list exists but could not be read (too large, no
+    // permission): the autorun list shown then starts empty.
+    bool ListRefused() const { return m_refused; }
 
     // The path of the card's autorun list: the existing file in any case,
     // else root + "AUTORUN.SFC".
@@ -62,4 +68,6 @@ private:
     std::vector<std::string> m_available;
     std::vector<std::string> m_autorun;
     bool m_repeat = false;
+    bool m_refused = false;
+    bool m_declined = false;
 };

@@ -31,8 +31,10 @@ QJsonArray toJsonArray(const std::vector<std::string>& texts)
 std::vector<std::string> CCardCheck::CheckScenario(const std::string& root,
                                                    const std::string& file)
 {
+    // The scenario's own name comes from the project name, which may be
+    // longer than 8 characters; only the picture names keep to 8 + 3.
     std::vector<std::string> problems;
-    if (!CScenarioCheck::IsShortName(file))
+    if (!CCardFolder::IsPlainName(file))
         problems.push_back(CResourceBundle::Format(MsgId::ScenarioFileDamaged, file));
     QFile in(QString::fromStdString(root + file));
     if (!in.open(QIODevice::ReadOnly)) {
@@ -103,14 +105,12 @@ void CCardCheck::CheckAutorun(const std::string& root)
     in.close();
     CSfcFile list;
     const CSfcFile::ParseResult result = list.Parse(bytes);
-    if (result == CSfcFile::ParseDamaged) {
-        m_autorunProblems.push_back(
-            CResourceBundle::Format(MsgId::FileUnreadable, CSfcFile::FileName));
+    if (result == CSfcFile::ParseTooLarge) {
+        m_autorunProblems.push_back(CResourceBundle::Format(MsgId::FileUnreadable, CSfcFile::FileName));
         return;
     }
-    if (result == CSfcFile::ParseRepeatedHeader)
-        m_autorunProblems.push_back(
-            CResourceBundle::Format(MsgId::AutorunListDamaged, CSfcFile::FileName));
+    if (result == CSfcFile::ParseRepeatedHeader || list.IsModified())
+        m_autorunProblems.push_back(CResourceBundle::Format(MsgId::AutorunListDamaged, CSfcFile::FileName));
     m_autorunRepeat = list.Repeat();
     for (const std::string& entry : list.Entries()) {
         if (entry.empty())
@@ -134,7 +134,8 @@ bool CCardCheck::Run(const std::string& root)
 
 bool CCardCheck::Ok() const
 {
-    return m_autorunProblems.empty() &&
+    // A card without any scenario plays nothing: not a card ready for a show.
+    return !m_scenarios.empty() && m_autorunProblems.empty() &&
            std::all_of(m_scenarios.begin(), m_scenarios.end(),
                        [](const Scenario& s) { return s.Ok(); });
 }

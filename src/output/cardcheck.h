@@ -24,6 +24,7 @@ public:
     // root cannot be read at all.
     bool Run(const std::string& root);
 
+    // No problem found, and at least one scenario on the card.
     bool Ok() const;
     const std::vector<Scenario>& Scenarios() const { return m_scenarios; }
     const std::vector<std::string>& AutorunEntries() const { return m_autorunEntries; }

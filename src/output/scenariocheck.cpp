@@ -71,7 +71,9 @@ bool CScenarioCheck::IsShortName(const std::string& name)
 
 bool CScenarioCheck::IsCardName(const std::string& name, const std::vector<std::string>& extensions)
 {
-    if (!IsShortName(name) || name.find(',') != std::string::npos)
+    // Nothing is escaped in a scenario file: a comma from the project name
+    // stands in the card names as it is.
+    if (!IsShortName(name))
         return false;
     return std::any_of(extensions.begin(), extensions.end(), [&](const std::string& ext) {
         return hasExtension(name, ext);

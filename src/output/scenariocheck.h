@@ -30,9 +30,9 @@ public:
     int ControlCount() const { return m_controls; }
     const std::vector<int>& DamagedLines() const { return m_damaged; }
 
-    // A card name: a base of 1 to 8 characters, a dot and one of the given
-    // three-letter extensions (".JPG", any case), nothing that would leave
-    // the scenario folder.
+    // A card name: a base of 1 to 8 characters (commas included), a dot and
+    // one of the given three-letter extensions (".JPG", any case), nothing
+    // that would leave the scenario folder.
     static bool IsCardName(const std::string& name, const std::vector<std::string>& extensions);
     // A name of at most 8 + 3 characters (a base of at most 8, an
     // extension of at most 3).

@@ -37,20 +37,16 @@ std::string cleanLine(const std::string& line)
     return out;
 }
 
-// Whether the bytes are a text list: a binary file has control bytes other
-// than the blanks. A single Ctrl-Z at the very end (the end-of-file mark of
-// old editors) is allowed and not part of the text.
-bool isTextList(const QByteArray& bytes, qsizetype& end)
+// A line holding a control byte other than the blanks (a NUL, a stray
+// binary byte) names no scenario: it is dropped, and the other lines count.
+bool hasControlByte(const std::string& line)
 {
-    end = bytes.size();
-    if (end > 0 && bytes[end - 1] == '\x1A')
-        --end;
-    for (qsizetype i = 0; i < end; ++i) {
-        const unsigned char c = static_cast<unsigned char>(bytes[i]);
-        if ((c < 0x20 && !isBlank(static_cast<char>(c))) || c == 0x7F)
-            return false;
+    for (const char ch : line) {
+        const unsigned char c = static_cast<unsigned char>(ch);
+        if ((c < 0x20 && !isBlank(ch)) || c == 0x7F)
+            return true;
     }
-    return true;
+    return false;
 }
 
 } // namespace
@@ -65,9 +61,12 @@ void CSfcFile::Reset()
 CSfcFile::ParseResult CSfcFile::Parse(const QByteArray& bytes)
 {
     Reset();
-    qsizetype end = 0;
-    if (bytes.size() > MaxFileSize || !isTextList(bytes, end))
-        return ParseDamaged;
+    if (bytes.size() > MaxFileSize)
+        return ParseTooLarge;
+    // Ctrl-Z, the end-of-file mark of old editors, ends the text.
+    qsizetype end = bytes.indexOf('\x1A');
+    if (end < 0)
+        end = bytes.size();
     qsizetype pos = 0;
     // A byte-order mark written by a text editor is not part of the first line.
     if (end >= 3 && bytes.startsWith("\xEF\xBB\xBF"))
@@ -81,6 +80,10 @@ CSfcFile::ParseResult CSfcFile::Parse(const QByteArray& bytes)
         pos = eol + 1;
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
+        if (hasControlByte(line)) {
+            m_modified = true;
+            continue;
+        }
         line = cleanLine(line);
         if (!line.empty() && line.front() == '[') {
             const bool autorun = CAsciiCase::Equal(line, "[Autorun]");
@@ -103,10 +106,12 @@ bool CSfcFile::Load(const std::string& path, CUserPrompt* prompt)
 {
     Reset();
     m_modified = false;
+    m_refused = false;
     if (path.empty())
         return false;
     QFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::ReadOnly)) {
+        m_refused = true;
         AskUser(prompt, MsgId::FileUnreadable, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
         return false;
     }
@@ -114,9 +119,11 @@ bool CSfcFile::Load(const std::string& path, CUserPrompt* prompt)
     const QByteArray bytes = file.read(MaxFileSize + 1);
     const bool readFailed = file.error() != QFileDevice::NoError;
     file.close();
-    const ParseResult result = readFailed ? ParseDamaged : Parse(bytes);
-    if (result == ParseDamaged) {
+    const ParseResult result = readFailed ? ParseTooLarge : Parse(bytes);
+    if (readFailed || result == ParseTooLarge) {
         Reset();
+        m_modified = false;
+        m_refused = true;
         AskUser(prompt, MsgId::FileUnreadable, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
         return false;
     }

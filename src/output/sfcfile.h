@@ -19,17 +19,25 @@ public:
     // Far more than any card's list; a larger file is not an autorun list.
     static constexpr qsizetype MaxFileSize = 1024 * 1024;
 
-    enum ParseResult { ParseOk, ParseRepeatedHeader, ParseDamaged };
+    enum ParseResult
+    {
+        ParseOk,
+        ParseRepeatedHeader,
+        ParseTooLarge
+    };
 
     // No entries, no repeat, no path.
     void Reset();
     // Reads the list at `path`. An empty path gives false quietly; a file
-    // that cannot be read or is not a text list (binary or too large) gives
-    // message 7126 and false with nothing kept. A second "[Autorun]" header
-    // inside the section ends reading with false, keeping what was read.
+    // that cannot be read or is too large to be a list gives message 7126
+    // and false with nothing kept, and counts as refused. A second
+    // "[Autorun]" header inside the section ends reading with false,
+    // keeping what was read.
     bool Load(const std::string& path, CUserPrompt* prompt);
     // The grammar on bytes, for readers without a file (and the fuzzer).
-    // Resets first; ParseDamaged leaves the object reset.
+    // The text ends at the first Ctrl-Z; a line holding another control
+    // byte is dropped (and sets modified).
+    // Resets first; ParseTooLarge leaves the object reset.
     ParseResult Parse(const QByteArray& bytes);
     // Writes the list at `path`; 7127 and false when it cannot be written.
     bool Save(const std::string& path, CUserPrompt* prompt);
@@ -42,6 +50,9 @@ public:
 
     const std::string& Path() const { return m_path; }
     bool IsModified() const { return m_modified; }
+    // Whether the last Load found a file it could not read: its entries are
+    // unknown, so writing over it would throw them away.
+    bool IsRefused() const { return m_refused; }
     const std::vector<std::string>& Entries() const { return m_entries; }
     void SetEntries(std::vector<std::string> entries) { m_entries = std::move(entries); }
     bool Repeat() const { return m_repeat; }
@@ -56,6 +67,7 @@ public:
 private:
     std::string m_path;
     bool m_modified = false;
+    bool m_refused = false;
     std::vector<std::string> m_entries;
     bool m_repeat = false;
     std::vector<std::string> m_pruned;

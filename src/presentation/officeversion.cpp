@@ -3,7 +3,7 @@
 #include "presentation/compoundfile.h"
 
 #include <QByteArray>
-
+#include <QFileInfo>
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -13,6 +13,22 @@ namespace {
 
 constexpr int kStreamMissing = -2;
 constexpr int kUnknownKind = -3;
+constexpr int kLocked = -1;
+
+// LibreOffice keeps a document it has open for editing marked by the lock
+// file ".~lock.NAME#" beside it (it takes no lock the system would report),
+// so such a document counts as locked like one another program holds.
+bool lockedByOffice(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    const std::string folder =
+        slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (name.empty())
+        return false;
+    const QFileInfo lock(QString::fromStdString(folder + ".~lock." + name + "#"));
+    return lock.exists() && !lock.isDir() && QFileInfo(QString::fromStdString(path)).isFile();
+}
 
 // The first bytes of a stream in a buffer cleared beforehand: a stream shorter
 // than asked for reads as zeros beyond its end.
@@ -43,6 +59,8 @@ uint32_t u32(const uint8_t* p)
 
 int GetWordVersion(const std::string& path)
 {
+    if (lockedByOffice(path))
+        return kLocked;
     CCompoundFile file;
     if (const auto opened = file.Open(path); opened != CCompoundFile::Opened)
         return opened;
@@ -60,6 +78,8 @@ int GetWordVersion(const std::string& path)
 
 int GetExcelVersion(const std::string& path)
 {
+    if (lockedByOffice(path))
+        return kLocked;
     CCompoundFile file;
     if (const auto opened = file.Open(path); opened != CCompoundFile::Opened)
         return opened;
@@ -89,6 +109,8 @@ int GetExcelVersion(const std::string& path)
 
 int GetPowerPointVersion(const std::string& path)
 {
+    if (lockedByOffice(path))
+        return kLocked;
     CCompoundFile file;
     if (const auto opened = file.Open(path); opened != CCompoundFile::Opened)
         return opened;

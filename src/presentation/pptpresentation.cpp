@@ -20,14 +20,13 @@ CPptNamedSlideShows namedShows(const CPptStructure& structure)
 CPptPresentation::CPptPresentation(CPptPresentations& owner, std::string path,
                                    const CPptStructure& structure, const std::string& cacheFolder,
                                    int timeoutMs)
-    : m_owner(owner),
-      m_path(std::move(path)),
-      m_slides(*this, structure.slideIds),
+    : m_owner(owner), m_path(std::move(path)),
+      m_slides(*this, structure.slideIds, structure.slideHidden),
       // Master units: 576 per inch, 8 per point.
       m_pageSetup(structure.firstSlideNumber, structure.slideWidth / 8.0,
                   structure.slideHeight / 8.0),
-      m_settings(structure.rangeType, structure.startSlide, structure.endSlide,
-                 structure.showName, namedShows(structure)),
+      m_settings(structure.rangeType, structure.startSlide, structure.endSlide, structure.showName,
+                 namedShows(structure)),
       m_renderer(m_path, static_cast<int>(structure.slideIds.size()), cacheFolder, timeoutMs)
 {
 }

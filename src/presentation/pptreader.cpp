@@ -10,9 +10,12 @@
 namespace {
 
 // Record types of the binary presentation format.
-enum RecordType : uint16_t {
+enum RecordType : uint16_t
+{
     RtDocument = 0x03E8,
     RtDocumentAtom = 0x03E9,
+    RtSlide = 0x03EE,
+    RtSlideShowSlideInfoAtom = 0x03F9,
     RtSlidePersistAtom = 0x03F3,
     RtSlideShowDocInfoAtom = 0x0401,
     RtNamedShows = 0x0410,
@@ -32,6 +35,8 @@ constexpr int kUserEditLengthEncrypted = 0x20;
 constexpr int kMaxUserEdits = 4096;
 constexpr int64_t kMaxDocumentStream = 512LL * 1024 * 1024;
 constexpr int64_t kMaxCurrentUserStream = 64 * 1024;
+// The flag of a slide's show settings that hides it in the slide show.
+constexpr uint16_t kSlideHidden = 0x0004;
 
 struct Record
 {
@@ -111,7 +116,8 @@ Failure forEachChild(const Bytes& b, int64_t begin, int64_t end, Visit visit)
     return Failure::NoFailure;
 }
 
-Failure readSlideList(const Bytes& b, const Record& list, CPptStructure& out)
+Failure readSlideList(const Bytes& b, const Record& list, CPptStructure& out,
+                      std::vector<uint32_t>& persistRefs)
 {
     return forEachChild(b, list.body, list.End(), [&](const Record& r) {
         if (r.type != RtSlidePersistAtom)
@@ -121,6 +127,7 @@ Failure readSlideList(const Bytes& b, const Record& list, CPptStructure& out)
         if (static_cast<int>(out.slideIds.size()) >= CPptReader::MaxSlides)
             return Failure::TooManySlides;
         out.slideIds.push_back(b.U32(r.body + 12));
+        persistRefs.push_back(b.U32(r.body));
         return Failure::NoFailure;
     });
 }
@@ -145,7 +152,8 @@ Failure readNamedShow(const Bytes& b, const Record& show, CPptStructure& out)
     return f;
 }
 
-Failure readDocument(const Bytes& b, const Record& doc, CPptStructure& out)
+Failure readDocument(const Bytes& b, const Record& doc, CPptStructure& out,
+                     std::vector<uint32_t>& persistRefs)
 {
     bool haveDocumentAtom = false;
     bool haveSlideList = false;
@@ -165,7 +173,7 @@ Failure readDocument(const Bytes& b, const Record& doc, CPptStructure& out)
             if (r.instance != 0 || haveSlideList)
                 break;
             haveSlideList = true;
-            return readSlideList(b, r, out);
+            return readSlideList(b, r, out, persistRefs);
         case RtSlideShowDocInfoAtom: {
             if (r.length < 0x50)
                 return Failure::Damaged;
@@ -191,6 +199,23 @@ Failure readDocument(const Bytes& b, const Record& doc, CPptStructure& out)
     if (f != Failure::NoFailure)
         return f;
     return haveDocumentAtom ? Failure::NoFailure : Failure::Damaged;
+}
+
+// Whether the slide container at `offset` hides its slide in the show. A
+// slide whose container cannot be found or read counts as shown: the flag
+// only ever switches a slide off.
+bool slideHidden(const Bytes& b, int64_t offset)
+{
+    Record slide;
+    if (!b.RecordAt(offset, b.Size(), slide) || slide.type != RtSlide)
+        return false;
+    bool hidden = false;
+    forEachChild(b, slide.body, slide.End(), [&](const Record& r) {
+        if (r.type == RtSlideShowSlideInfoAtom && r.length >= 12)
+            hidden = (b.U16(r.body + 10) & kSlideHidden) != 0;
+        return Failure::NoFailure;
+    });
+    return hidden;
 }
 
 }  // namespace
@@ -262,9 +287,18 @@ CPptReader::Failure CPptReader::Read(const QByteArray& currentUser, const QByteA
     if (!doc.RecordAt(found->second, doc.Size(), container) || container.type != RtDocument ||
         container.version != 0x0F)
         return Damaged;
-    const Failure f = readDocument(doc, container, out);
-    if (f != NoFailure)
+    std::vector<uint32_t> persistRefs;
+    const Failure f = readDocument(doc, container, out, persistRefs);
+    if (f != NoFailure) {
         out = CPptStructure{};
+        return f;
+    }
+    out.slideHidden.assign(out.slideIds.size(), 0);
+    for (size_t i = 0; i < persistRefs.size() && i < out.slideHidden.size(); ++i) {
+        const auto slide = persist.find(persistRefs[i]);
+        if (slide != persist.end() && slideHidden(doc, slide->second))
+            out.slideHidden[i] = 1;
+    }
     return f;
 }
 

@@ -9,8 +9,8 @@ class CPptPresentation;
 class CPptSlide
 {
 public:
-    CPptSlide(CPptPresentation& presentation, int index, uint32_t id)
-        : m_presentation(&presentation), m_index(index), m_id(id)
+    CPptSlide(CPptPresentation& presentation, int index, uint32_t id, bool hidden = false)
+        : m_presentation(&presentation), m_index(index), m_id(id), m_hidden(hidden)
     {
     }
 
@@ -19,6 +19,8 @@ public:
     int SlideIndex() const { return m_index; }
     // The number shown on the slide: the first slide number + index - 1.
     int SlideNumber() const;
+    // Whether the presentation hides the slide in its slide show.
+    bool Hidden() const { return m_hidden; }
     // Writes the slide as a `filter` ("jpg" or "png") picture of exactly
     // width x height pixels to `file`.
     bool Export(const std::string& file, const std::string& filter, int width, int height) const;
@@ -27,4 +29,5 @@ private:
     CPptPresentation* m_presentation;
     int m_index;
     uint32_t m_id;
+    bool m_hidden;
 };

@@ -2,11 +2,13 @@
 
 #include "presentation/pptpresentation.h"
 
-CPptSlides::CPptSlides(CPptPresentation& presentation, const std::vector<uint32_t>& slideIds)
+CPptSlides::CPptSlides(CPptPresentation& presentation, const std::vector<uint32_t>& slideIds,
+                       const std::vector<uint8_t>& hidden)
 {
     m_slides.reserve(slideIds.size());
     for (size_t i = 0; i < slideIds.size(); ++i) {
-        m_slides.emplace_back(presentation, static_cast<int>(i + 1), slideIds[i]);
+        m_slides.emplace_back(presentation, static_cast<int>(i + 1), slideIds[i],
+                              i < hidden.size() && hidden[i] != 0);
         m_byId.emplace(slideIds[i], i);
     }
 }

@@ -13,7 +13,9 @@ class CPptPresentation;
 class CPptSlides
 {
 public:
-    CPptSlides(CPptPresentation& presentation, const std::vector<uint32_t>& slideIds);
+    // `hidden` (may be shorter) marks the slides the show skips.
+    CPptSlides(CPptPresentation& presentation, const std::vector<uint32_t>& slideIds,
+               const std::vector<uint8_t>& hidden = {});
 
     int Count() const { return static_cast<int>(m_slides.size()); }
     // Slide `index` (from 1); null outside 1 .. Count().

@@ -20,6 +20,7 @@ struct CPptStructure
     int slideWidth = 5760;   // master units (576 per inch)
     int slideHeight = 4320;
     std::vector<uint32_t> slideIds;  // presentation order
+    std::vector<uint8_t> slideHidden; // per slide of slideIds: 1 when the show skips it
     // Slide-show settings. The range is in slide indexes (from 1).
     int rangeType = RangeAll;
     int startSlide = 0;

@@ -6,7 +6,8 @@
 
 // One slide's thumbnail as the thumbnail window keeps it: the picture file
 // (owned: destroying the entry deletes the file), the picture once loaded,
-// and the slide's number.
+// the slide's number, and whether the presentation hides the slide in its
+// show (its tile carries the hidden mark; a cell made from it starts off).
 class CSlideInfo
 {
 public:
@@ -19,4 +20,5 @@ public:
     std::string Path;
     QImage Picture;  // null until loaded
     int SlideNumber = 0;
+    bool Hidden = false;
 };

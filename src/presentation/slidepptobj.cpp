@@ -98,11 +98,17 @@ void CSlidePPTObj::ClearTables()
     m_done.clear();
     m_doneCount = 0;
     m_slideNumbers.clear();
+    m_hidden.clear();
 }
 
 bool CSlidePPTObj::IsDone(int position) const
 {
     return position >= 1 && position <= m_slideCount && m_done[static_cast<size_t>(position)];
+}
+
+bool CSlidePPTObj::IsHiddenAt(int position) const
+{
+    return position >= 1 && position <= m_slideCount && m_hidden[static_cast<size_t>(position)];
 }
 
 int CSlidePPTObj::SlideNumberAt(int position) const
@@ -192,8 +198,11 @@ void CSlidePPTObj::BuildSlideList()
     m_listed = true;
     m_slideCount = static_cast<int>(show.size());
     m_slideNumbers.assign(show.size() + 1, 0);
-    for (size_t k = 0; k < show.size(); ++k)
+    m_hidden.assign(show.size() + 1, 0);
+    for (size_t k = 0; k < show.size(); ++k) {
         m_slideNumbers[k + 1] = show[k]->SlideNumber();
+        m_hidden[k + 1] = show[k]->Hidden() ? 1 : 0;
+    }
     m_done.assign(show.size() + 1, 0);
     m_doneCount = 0;
 }

@@ -82,6 +82,9 @@ public:
     bool IsDone(int position) const;
     // The slide number of `position`, 0 outside 1 .. SlideCount().
     int SlideNumberAt(int position) const;
+    // Whether the slide at `position` is hidden in the presentation's slide
+    // show (it keeps its position and number; false outside the positions).
+    bool IsHiddenAt(int position) const;
     int RetainCount() const { return m_retainCount; }
     const std::string& PictureExtension() const { return m_extension; }
     int PictureWidth() const { return m_width; }
@@ -117,6 +120,7 @@ private:
     std::vector<uint8_t> m_done;
     int m_doneCount = 0;
     std::vector<int> m_slideNumbers;
+    std::vector<uint8_t> m_hidden;
     bool m_quitOnClose = false;
     bool m_listed = false;
     CThumbnailReceiver* m_receiver = nullptr;

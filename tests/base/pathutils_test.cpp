@@ -161,6 +161,11 @@ TEST(UniqueNames, BaseStampAndExtension)
         {"/p/", "/pics/.png", "", "3bb6a4c2.png"},
         {"", "/pics/a.jpg", ".png", ""},
         {"/p/", "", ".png", ""},
+        // Sources written on Windows, and characters no card takes.
+        {"/p/", "C:\\Pics\\beach.jpg", "", "beach3bb6a4c2.jpg"},
+        {"/p/", "\\\\server\\share\\Sea.JPG", ".png", "Sea3bb6a4c2.png"},
+        {"/p/", "D:beach.jpg", "", "beach3bb6a4c2.jpg"},
+        {"/p/", "/pics/a\\b:c?.jpg", "", "a_b_c_3bb6a4c2.jpg"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(MakeUniqueNameAt(c.folder, c.source, c.extension, stamp), c.name)
@@ -168,6 +173,16 @@ TEST(UniqueNames, BaseStampAndExtension)
     // A short stamp leaves more room for the base: 15 bytes together.
     EXPECT_EQ(MakeUniqueNameAt("/p/", "/x/Holiday pictures.jpg", ".png", 0xabc),
               "Holiday pict" "abc.png");
+}
+
+TEST(PathStrings, SourceFileNameOfEitherSystem)
+{
+    EXPECT_EQ(SourceFileName("C:\\Pics\\beach.jpg"), "beach.jpg");
+    EXPECT_EQ(SourceFileName("C:/Pics/beach.jpg"), "beach.jpg");
+    EXPECT_EQ(SourceFileName("E:beach.jpg"), "beach.jpg");
+    EXPECT_EQ(SourceFileName("/home/me/a\\b.jpg"), "a\\b.jpg"); // a name of this system
+    EXPECT_EQ(SourceFileName("beach.jpg"), "beach.jpg");
+    EXPECT_EQ(SafeFileName("a\\b:c|d.jpg"), "a_b_c_d.jpg");
 }
 
 TEST(UniqueNames, CutsUtf8BaseAtWholeCharacters)

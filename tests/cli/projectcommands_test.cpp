@@ -245,16 +245,25 @@ TEST_F(ProjectCommandsTest, CheckReportsWhatOpeningWouldFind)
     const QJsonObject o = json(r);
     EXPECT_FALSE(o["ok"].toBool());
     const QJsonArray problems = o["problems"].toArray();
-    ASSERT_EQ(problems.size(), 2) << r.out;
+    ASSERT_EQ(problems.size(), 1) << r.out;
     EXPECT_EQ(problems[0].toObject()["row"].toInt(), 3);
     EXPECT_EQ(problems[0].toObject()["file"].toString().toStdString(), dir + "hill.png");
-    EXPECT_TRUE(problems[1].toObject()["row"].isNull());
-    EXPECT_EQ(problems[1].toObject()["file"].toString(), "stray.txt");
+    const QJsonArray notes = o["notes"].toArray();
+    ASSERT_EQ(notes.size(), 1) << r.out;
+    EXPECT_TRUE(notes[0].toObject()["row"].isNull());
+    EXPECT_EQ(notes[0].toObject()["file"].toString(), "stray.txt");
     EXPECT_EQ(filesOf(dir + "Show/"), before);  // nothing changed
 
     r = RunZelm({"check", path});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.out.find("stray.txt"), std::string::npos);
+    EXPECT_NE(r.out.find("note: stray.txt"), std::string::npos) << r.out;
+
+    // A file no cell names is only a note: the project still sends.
+    ASSERT_TRUE(makePicture(dir + "hill.png", 300, 500));
+    r = RunZelm({"check", path, "--json"});
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_TRUE(json(r)["ok"].toBool());
+    EXPECT_EQ(json(r)["notes"].toArray().size(), 1);
 }
 
 TEST_F(ProjectCommandsTest, DamagedProjectsAreRefused)

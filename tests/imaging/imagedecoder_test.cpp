@@ -1,14 +1,12 @@
 #include "imaging/imagedecoder.h"
+#include "imaging/jpegscan.h"
 #include "imaging/lead.h"
-
 #include "imagingtestutil.h"
 
 #include <QBuffer>
 #include <QColorSpace>
 #include <QImageReader>
-
 #include <cstring>
-
 #include <gtest/gtest.h>
 
 using namespace imagingtest;
@@ -72,12 +70,12 @@ TEST(ImageDecoder, BadFilesFailAtProbeOrLoadAndLeaveNoBitmap)
         {"huge.png", PngHeader(60000, 60000), true},
         {"huge.bmp", BmpHeader(60000, 60000), true},
         {"large.bmp", BmpHeader(16000, 16000), true}, // 256 million pixels
-        {"wide.png", PngHeader(40000, 10), true},
-        {"bomb.png", PngHeader(20000, 20000), true}, // 400 million pixels
+        {"wide.png", PngHeader(40000, 10), false},    // decoded reduced, but no data here
+        {"bomb.png", PngHeader(20000, 20000), true},  // 400 million pixels
         {"zero.bmp", BmpHeader(0, 10), true},
         {"half.jpg", jpg.left(jpg.size() / 2), false},
-        {"noend.jpg", jpg.left(jpg.size() - 2), false},
-        {"half.png", png.left(png.size() / 2), true}, // PNG chunks are walked at the probe
+        {"cut.jpg", jpg.left(jpg.size() - 40), false}, // image data missing, not just its end
+        {"half.png", png.left(png.size() / 2), true},  // PNG chunks are walked at the probe
         {"half.bmp", bmp.left(bmp.size() / 2), false},
         {"headeronly.bmp", bmp.left(54), false},
         {"headeronly.png", PngHeader(300, 200), false},
@@ -108,6 +106,63 @@ TEST(ImageDecoder, BadFilesFailAtProbeOrLoadAndLeaveNoBitmap)
     EXPECT_NE(lead.ProbeFile(tmp.Path("missing.jpg"), 0), 0);
     EXPECT_NE(lead.ProbeFile(tmp.Path(""), 0), 0) << "a folder";
     EXPECT_NE(lead.ProbeFile("", 0), 0);
+}
+
+// What cameras and phones make: a JPEG without its end marker, sides beyond
+// 32,767 pixels, more than 100 megapixels. Only what the memory bound cannot
+// hold is refused, and then as too large.
+TEST(ImageDecoder, LargePicturesAreReducedAndOnlyWhatCannotBeHeldIsTooLarge)
+{
+    TempFolder tmp;
+    const QByteArray jpg = Encoded(Pattern(300, 200), "jpeg");
+    const std::string noEnd = tmp.Path("noend.jpg");
+    ASSERT_TRUE(WriteBytes(noEnd, jpg.left(jpg.size() - 2)));
+    CLead lead;
+    EXPECT_EQ(lead.ProbeFile(noEnd, 0), 0);
+    ASSERT_EQ(lead.LoadFile(noEnd, 24, 0, -1), 0);
+    EXPECT_EQ(lead.Image().size(), QSize(300, 200));
+
+    QImage wide(33000, 20, QImage::Format_Grayscale8);
+    wide.fill(128);
+    for (const char* format : {"png", "jpeg"}) {
+        const std::string path = tmp.Path(std::string("wide.") + format);
+        ASSERT_TRUE(WriteBytes(path, Encoded(wide, format))) << format;
+        EXPECT_EQ(lead.ProbeFile(path, 0), 0) << format;
+        ASSERT_EQ(lead.LoadFile(path, 24, 0, -1), 0) << format;
+        EXPECT_TRUE(CImageDecoder::WithinBounds(lead.Image().size())) << format;
+        EXPECT_EQ(lead.LoadedFileSize(), QSize(33000, 20)) << format;
+    }
+
+    // Headers that claim more than one picture may hold.
+    struct Case
+    {
+        const char* name;
+        QByteArray bytes;
+    } tooLarge[] = {
+        {"bomb.png", PngHeader(20000, 20000)},
+        {"large.bmp", BmpHeader(16000, 16000)},
+    };
+    for (const Case& c : tooLarge) {
+        const std::string path = tmp.Path(c.name);
+        ASSERT_TRUE(WriteBytes(path, c.bytes));
+        EXPECT_EQ(lead.ProbeFile(path, 0), CLead::ErrorTooLarge) << c.name;
+        EXPECT_EQ(lead.LoadFile(path, 24, 0, -1), CLead::ErrorTooLarge) << c.name;
+    }
+    // A progressive JPEG keeps every coefficient of the full picture: 60000
+    // x 60000 cannot be decoded within the bound at any scale.
+    QByteArray progressive("\xFF\xD8\xFF\xC2\x00\x11\x08\xEA\x60\xEA\x60\x03"
+                           "\x01\x11\x00\x02\x11\x01\x03\x11\x01"
+                           "\xFF\xDA\x00\x0C\x03\x01\x00\x02\x11\x03\x11\x00\x00\x00\xFF\xD9",
+                           37);
+    CJpegScan::Frame frame;
+    ASSERT_TRUE(
+        CJpegScan::ReadFrame(reinterpret_cast<const unsigned char*>(progressive.constData()),
+                             size_t(progressive.size()), frame));
+    EXPECT_TRUE(frame.progressive);
+    EXPECT_EQ(frame.width, 60000);
+    const std::string path = tmp.Path("progressive.jpg");
+    ASSERT_TRUE(WriteBytes(path, progressive));
+    EXPECT_EQ(lead.ProbeFile(path, 0), CLead::ErrorTooLarge);
 }
 
 TEST(ImageDecoder, FormatsOutsideTheAcceptedThreeAreRefused)

@@ -48,19 +48,43 @@ TEST_F(AutorunEditor, LoadingListsScenariosAndPrunesTheList)
     EXPECT_FALSE(Exists(root + "AUTORUN.SFC") && !Exists(root + "autorun.sfc"));
 }
 
-TEST_F(AutorunEditor, DamagedOrRepeatedListsStartEmpty)
+TEST_F(AutorunEditor, ATooLargeListIsReplacedOnlyWithConsent)
 {
-    ASSERT_TRUE(WriteBytes(root + "AUTORUN.SFC", QByteArray("\0\1\2\3", 4)));
+    const QByteArray huge(CSfcFile::MaxFileSize + 1, 'A');
+    ASSERT_TRUE(WriteBytes(root + "AUTORUN.SFC", huge));
     CAutorunEditor editor;
     editor.LoadDrive(root, &prompt);
     EXPECT_TRUE(editor.Autorun().empty());
+    EXPECT_TRUE(editor.ListRefused());
     EXPECT_EQ(prompt.Ids(), std::vector<int>{7126});
+
+    editor.Add({"TRIP.SIT"}, &prompt);
+    prompt.answers = {CUserPrompt::AnswerNo};
+    EXPECT_FALSE(editor.Apply(&prompt));
+    EXPECT_TRUE(editor.Declined());
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7126, 7187}));
+    EXPECT_EQ(ReadBytes(root + "AUTORUN.SFC"), huge);
+
+    prompt.answers = {CUserPrompt::AnswerYes};
+    EXPECT_TRUE(editor.Apply(&prompt));
+    EXPECT_EQ(ReadBytes(root + "AUTORUN.SFC"), QByteArray("[Autorun]\nTRIP.SIT\n"));
+}
+
+TEST_F(AutorunEditor, BinaryBytesAndARepeatedHeaderKeepTheReadableEntries)
+{
+    ASSERT_TRUE(WriteBytes(root + "AUTORUN.SFC",
+                           QByteArray("[Autorun]\nZOO.SIT\n\0\1\2\3\nTRIP.SIT\n\x1A\0", 34)));
+    CAutorunEditor editor;
+    editor.LoadDrive(root, &prompt);
+    EXPECT_EQ(editor.Autorun(), (Names{"ZOO.SIT", "TRIP.SIT"}));
+    EXPECT_TRUE(prompt.shown.empty());
 
     ASSERT_TRUE(WriteBytes(root + "AUTORUN.SFC", "[Autorun]\nTRIP.SIT\n[AUTORUN]\nZOO.SIT\nREPEAT\n"));
     editor.LoadDrive(root, &prompt);
-    EXPECT_TRUE(editor.Autorun().empty());
+    EXPECT_EQ(editor.Autorun(), Names{"TRIP.SIT"});
     EXPECT_FALSE(editor.Repeat());
-    EXPECT_EQ(prompt.shown.size(), 1u);
+    EXPECT_FALSE(editor.ListRefused());
+    EXPECT_TRUE(prompt.shown.empty());
 }
 
 TEST_F(AutorunEditor, NoDriveAndEmptyDrive)

@@ -26,35 +26,66 @@ struct ParseCase
 TEST(SfcFile, ParsesByTheGrammar)
 {
     const ParseCase cases[] = {
-        {"written form", "[Autorun]\nTRIP.SIT\nSHOW.SIT\nREPEAT\n", CSfcFile::ParseOk,
-         {"TRIP.SIT", "SHOW.SIT"}, true},
-        {"crlf and lower case", "[autorun]\r\ntrip.sit\r\n  repeat  \r\n", CSfcFile::ParseOk,
-         {"TRIP.SIT"}, true},
-        {"blanks inside a name are removed", "[Autorun]\nMY TRIP.SIT\n\tA B\tC.SIT \n",
-         CSfcFile::ParseOk, {"MYTRIP.SIT", "ABC.SIT"}, false},
-        {"blanks after '=' stay", "[Autorun]\n a b = c d \n", CSfcFile::ParseOk, {"AB= C D "},
+        {"written form",
+         "[Autorun]\nTRIP.SIT\nSHOW.SIT\nREPEAT\n",
+         CSfcFile::ParseOk,
+         {"TRIP.SIT", "SHOW.SIT"},
+         true},
+        {"crlf and lower case",
+         "[autorun]\r\ntrip.sit\r\n  repeat  \r\n",
+         CSfcFile::ParseOk,
+         {"TRIP.SIT"},
+         true},
+        {"blanks inside a name are removed",
+         "[Autorun]\nMY TRIP.SIT\n\tA B\tC.SIT \n",
+         CSfcFile::ParseOk,
+         {"MYTRIP.SIT", "ABC.SIT"},
          false},
-        {"empty lines are entries", "[Autorun]\nA.SIT\n\n   \nB.SIT\n", CSfcFile::ParseOk,
-         {"A.SIT", "", "", "B.SIT"}, false},
-        {"a last line without line feed", "[Autorun]\nA.SIT", CSfcFile::ParseOk, {"A.SIT"},
+        {"blanks after '=' stay",
+         "[Autorun]\n a b = c d \n",
+         CSfcFile::ParseOk,
+         {"AB= C D "},
          false},
-        {"lines outside the section are ignored", "X.SIT\n[Other]\nY.SIT\nREPEAT\n[Autorun]\nZ.SIT\n",
-         CSfcFile::ParseOk, {"Z.SIT"}, false},
-        {"the section again after another", "[Autorun]\nA.SIT\n[Other]\nB.SIT\n[ AUTORUN ]\nC.SIT\n",
-         CSfcFile::ParseOk, {"A.SIT", "C.SIT"}, false},
-        {"a repeated header inside the section", "[Autorun]\nA.SIT\n[Autorun]\nB.SIT\n",
-         CSfcFile::ParseRepeatedHeader, {"A.SIT"}, false},
+        {"empty lines are entries",
+         "[Autorun]\nA.SIT\n\n   \nB.SIT\n",
+         CSfcFile::ParseOk,
+         {"A.SIT", "", "", "B.SIT"},
+         false},
+        {"a last line without line feed", "[Autorun]\nA.SIT", CSfcFile::ParseOk, {"A.SIT"}, false},
+        {"lines outside the section are ignored",
+         "X.SIT\n[Other]\nY.SIT\nREPEAT\n[Autorun]\nZ.SIT\n",
+         CSfcFile::ParseOk,
+         {"Z.SIT"},
+         false},
+        {"the section again after another",
+         "[Autorun]\nA.SIT\n[Other]\nB.SIT\n[ AUTORUN ]\nC.SIT\n",
+         CSfcFile::ParseOk,
+         {"A.SIT", "C.SIT"},
+         false},
+        {"a repeated header inside the section",
+         "[Autorun]\nA.SIT\n[Autorun]\nB.SIT\n",
+         CSfcFile::ParseRepeatedHeader,
+         {"A.SIT"},
+         false},
         {"no section", "A.SIT\nREPEAT\n", CSfcFile::ParseOk, {}, false},
         {"empty file", "", CSfcFile::ParseOk, {}, false},
-        {"byte-order mark", "\xEF\xBB\xBF[Autorun]\nA.SIT\n", CSfcFile::ParseOk, {"A.SIT"},
-         false},
+        {"byte-order mark", "\xEF\xBB\xBF[Autorun]\nA.SIT\n", CSfcFile::ParseOk, {"A.SIT"}, false},
         {"a closing ctrl-z", "[Autorun]\nA.SIT\n\x1A", CSfcFile::ParseOk, {"A.SIT"}, false},
-        {"ctrl-z inside", "[Autorun]\nA.SIT\n\x1A\x01\x02garbage", CSfcFile::ParseDamaged, {},
+        {"ctrl-z ends the text",
+         "[Autorun]\nA.SIT\n\x1A\x01\x02garbage\nB.SIT\n",
+         CSfcFile::ParseOk,
+         {"A.SIT"},
          false},
-        {"NUL bytes", QByteArray("[Autorun]\nA.SIT\0\n", 17), CSfcFile::ParseDamaged, {}, false},
-        {"binary", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), CSfcFile::ParseDamaged, {},
-         false},
-        {"too large", QByteArray(CSfcFile::MaxFileSize + 1, 'A'), CSfcFile::ParseDamaged, {},
+        {"a line with a NUL is dropped",
+         QByteArray("[Autorun]\nA.SIT\0\nB.SIT\nrepeat\n", 30),
+         CSfcFile::ParseOk,
+         {"B.SIT"},
+         true},
+        {"binary", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), CSfcFile::ParseOk, {}, false},
+        {"too large",
+         QByteArray(CSfcFile::MaxFileSize + 1, 'A'),
+         CSfcFile::ParseTooLarge,
+         {},
          false},
     };
     for (const ParseCase& c : cases) {
@@ -101,7 +132,7 @@ TEST_F(SfcFileOnCard, LoadSaveRoundTrip)
     EXPECT_TRUE(prompt.shown.empty());
 }
 
-TEST_F(SfcFileOnCard, UnreadableOrDamagedFilesAreRefusedWith7126)
+TEST_F(SfcFileOnCard, UnreadableOrTooLargeFilesAreRefusedWith7126)
 {
     CSfcFile list;
     EXPECT_FALSE(list.Load("", &prompt));
@@ -109,17 +140,28 @@ TEST_F(SfcFileOnCard, UnreadableOrDamagedFilesAreRefusedWith7126)
 
     EXPECT_FALSE(list.Load(root + "AUTORUN.SFC", &prompt));
     EXPECT_EQ(prompt.Ids(), std::vector<int>{7126});
+    EXPECT_TRUE(list.IsRefused());
 
-    ASSERT_TRUE(WriteBytes(root + "AUTORUN.SFC", QByteArray("[Autorun]\nA\0B\n", 14)));
+    ASSERT_TRUE(WriteBytes(root + "AUTORUN.SFC", QByteArray(CSfcFile::MaxFileSize + 1, 'A')));
     EXPECT_FALSE(list.Load(root + "AUTORUN.SFC", &prompt));
     EXPECT_EQ(prompt.Ids(), (std::vector<int>{7126, 7126}));
     EXPECT_TRUE(list.Entries().empty());
     EXPECT_EQ(list.Path(), "");
+    EXPECT_TRUE(list.IsRefused());
+
+    // A NUL costs only its own line.
+    ASSERT_TRUE(WriteBytes(root + "AUTORUN.SFC", QByteArray("[Autorun]\nA\0B\nC.SIT\n", 20)));
+    EXPECT_TRUE(list.Load(root + "AUTORUN.SFC", &prompt));
+    EXPECT_EQ(list.Entries(), std::vector<std::string>{"C.SIT"});
+    EXPECT_TRUE(list.IsModified());
+    EXPECT_FALSE(list.IsRefused());
+    EXPECT_EQ(prompt.shown.size(), 2u);
 
     // A folder where the file should be.
     QDir().mkpath(QString::fromStdString(root + "DIR.SFC"));
     EXPECT_FALSE(list.Load(root + "DIR.SFC", &prompt));
     EXPECT_EQ(prompt.shown.size(), 3u);
+    EXPECT_TRUE(list.IsRefused());
 }
 
 TEST_F(SfcFileOnCard, RepeatedHeaderKeepsWhatWasRead)

@@ -190,6 +190,25 @@ TEST_F(OfficeVersion, UnreadableFileCountsAsLocked)
     ::chmod(path.c_str(), 0600);
 }
 
+// A document LibreOffice has open is marked only by its lock file beside it.
+TEST_F(OfficeVersion, LibreOfficeLockFileCountsAsLocked)
+{
+    CPptBuilder deck;
+    const std::string path = Make("talk.ppt", deck.Streams());
+    EXPECT_EQ(GetPowerPointVersion(path), 8);
+    const std::string lock = MakePlain(".~lock.talk.ppt#", ",someone,host,01.01.2026 10:00,;\n");
+    EXPECT_EQ(GetPowerPointVersion(path), -1);
+    EXPECT_EQ(GetWordVersion(path), -1);
+    EXPECT_EQ(GetExcelVersion(path), -1);
+    // Another document's lock and a lock without its document change nothing.
+    EXPECT_EQ(GetPowerPointVersion(Make("other.ppt", deck.Streams())), 8);
+    EXPECT_EQ(GetPowerPointVersion(m_dir.filePath("gone.ppt").toStdString()), 0);
+    MakePlain(".~lock.gone.ppt#", "x");
+    EXPECT_EQ(GetPowerPointVersion(m_dir.filePath("gone.ppt").toStdString()), 0);
+    QFile::remove(QString::fromStdString(lock));
+    EXPECT_EQ(GetPowerPointVersion(path), 8);
+}
+
 TEST_F(OfficeVersion, PresentationWrittenByLibreOfficeIsOfThe97Generation)
 {
     const std::string deck = CPresentationFixtures::Path("plain6");

@@ -1,6 +1,7 @@
 #include "pptbuilder.h"
 
 #include <QString>
+#include <algorithm>
 
 namespace {
 
@@ -95,6 +96,24 @@ QByteArray CPptBuilder::DocumentStream() const
     QByteArray directory;
     u32(directory, 1u | (1u << 20));
     u32(directory, 0);
+    if (!hiddenSlides.empty()) {
+        // Persist identifiers 2, 3, ... name the slide containers.
+        std::vector<uint32_t> offsets;
+        for (size_t i = 0; i < slideIds.size(); ++i) {
+            offsets.push_back(static_cast<uint32_t>(stream.size()));
+            QByteArray info;
+            u32(info, 0), u32(info, 0);     // slide time, sound
+            info.append('\0').append('\0'); // effect direction and type
+            const bool hidden = std::find(hiddenSlides.begin(), hiddenSlides.end(),
+                                          static_cast<int>(i)) != hiddenSlides.end();
+            u16(info, hidden ? 0x0004 : 0);
+            u16(info, 0), info.append(4, '\0');
+            stream += record(0x0F, 0, 0x03EE, record(0, 0, 0x03F9, info));
+        }
+        u32(directory, 2u | (static_cast<uint32_t>(offsets.size()) << 20));
+        for (const uint32_t offset : offsets)
+            u32(directory, offset);
+    }
     const int directoryOffset = static_cast<int>(stream.size());
     stream += record(0, 0, 0x1772, directory);
 
@@ -115,7 +134,8 @@ QByteArray CPptBuilder::DocumentStream() const
 int CPptBuilder::PersistDirectoryOffset() const
 {
     const QByteArray stream = DocumentStream();
-    return static_cast<int>(stream.size()) - 8 - (encryptedEdit ? 32 : 28) - 16;
+    const int slideEntries = hiddenSlides.empty() ? 0 : 4 + 4 * static_cast<int>(slideIds.size());
+    return static_cast<int>(stream.size()) - 8 - (encryptedEdit ? 32 : 28) - 16 - slideEntries;
 }
 
 int CPptBuilder::UserEditOffset() const

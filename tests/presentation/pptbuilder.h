@@ -35,6 +35,9 @@ public:
     uint16_t fileVersion = 1012;
     uint8_t majorVersion = 3;
     bool encryptedEdit = false;
+    // Indexes (from 0) of slides hidden in the show. When given, every slide
+    // gets its own slide container with its show settings.
+    std::vector<int> hiddenSlides;
 
     QByteArray DocumentStream() const;
     QByteArray CurrentUserStream() const;

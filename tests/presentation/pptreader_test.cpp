@@ -71,6 +71,8 @@ TEST(PptReaderLibreOffice, CustomShowsKeepNamesAndSlideOrder)
 TEST(PptReaderLibreOffice, HiddenSlidesStayInTheList)
 {
     EXPECT_EQ(readFixture("hidden4").slideIds.size(), 4u);
+    EXPECT_EQ(readFixture("hidden4").slideHidden, (std::vector<uint8_t>{0, 1, 0, 0}));
+    EXPECT_EQ(readFixture("plain6").slideHidden, std::vector<uint8_t>(6, 0));
     EXPECT_EQ(readFixture("first5").firstSlideNumber, 5);
 }
 
@@ -88,6 +90,21 @@ TEST(PptReaderBuilt, FieldsComeThrough)
     ASSERT_EQ(s.namedShows.size(), 2u);
     EXPECT_EQ(s.namedShows[0].slideIds, ids({259, 256}));
     EXPECT_TRUE(s.namedShows[1].slideIds.empty());
+}
+
+TEST(PptReaderBuilt, HiddenFlagsComeFromTheSlideContainers)
+{
+    CPptBuilder b(4);
+    b.hiddenSlides = {0, 3};
+    CPptStructure s;
+    ASSERT_EQ(CPptReader::Read(b.CurrentUserStream(), b.DocumentStream(), s),
+              CPptReader::NoFailure);
+    EXPECT_EQ(s.slideHidden, (std::vector<uint8_t>{1, 0, 0, 1}));
+    // Slides without a container of their own are shown.
+    CPptBuilder plain(2);
+    ASSERT_EQ(CPptReader::Read(plain.CurrentUserStream(), plain.DocumentStream(), s),
+              CPptReader::NoFailure);
+    EXPECT_EQ(s.slideHidden, (std::vector<uint8_t>{0, 0}));
 }
 
 TEST(PptReaderBuilt, MissingShowSettingsMeanAllSlides)

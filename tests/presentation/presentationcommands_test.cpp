@@ -3,17 +3,15 @@
 #include "base/resourcebundle.h"
 #include "document/zurdoc.h"
 #include "model/cellbmpinfo.h"
-
 #include "presentationfixtures.h"
 #include "support/clirunner.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <cstdlib>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -38,6 +36,16 @@ protected:
                 pages.push_back(cell->RefPage);
         }
         return pages;
+    }
+    static std::vector<int> Switches(const std::string& project)
+    {
+        CZurDoc doc;
+        std::vector<int> valid;
+        if (!doc.Open(project))
+            return valid;
+        for (int i = 0; i < doc.Cells.GetCount(); ++i)
+            valid.push_back(doc.Cells.GetAt(i)->CellValid);
+        return valid;
     }
     QTemporaryDir m_dir;
 };
@@ -79,6 +87,40 @@ TEST_F(PresentationCommands, AddExpandsAPresentation)
     const CCliResult added = RunZelm({"add", project, Deck("custom6")});
     ASSERT_EQ(added.exitCode, 0) << added.err;
     EXPECT_EQ(Pages(project), (std::vector<int>{5, 2, 4}));
+}
+
+// A slide the author hid becomes a switched-off cell in its place, from both
+// paths, and its line on the card says 0.
+TEST_F(PresentationCommands, HiddenSlidesBecomeSwitchedOffCells)
+{
+    const std::string deck = Deck("hidden4");
+    const CCliResult made = RunZelm({"from-presentation", deck});
+    ASSERT_EQ(made.exitCode, 0) << made.err;
+    ASSERT_FALSE(made.out.empty());
+    const std::string project = made.out.substr(0, made.out.size() - 1);
+    const std::string name =
+        QFileInfo(QString::fromStdString(project)).completeBaseName().toStdString();
+    EXPECT_EQ(Pages(project), (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(Switches(project), (std::vector<int>{1, 0, 1, 1}));
+
+    const std::string card = m_dir.filePath("card").toStdString() + "/";
+    QDir().mkpath(QString::fromStdString(card));
+    const CCliResult sent = RunZelm({"send", project, card, "--yes"});
+    ASSERT_EQ(sent.exitCode, 0) << sent.err;
+    QFile scenario(QString::fromStdString(card + name + ".sit"));
+    ASSERT_TRUE(scenario.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = scenario.readAll().split('\n');
+    ASSERT_GE(lines.size(), 8);
+    // The third field of a slide line is the switch.
+    EXPECT_EQ(lines[4].split(',').value(2), "1") << lines[4].toStdString();
+    EXPECT_EQ(lines[5].split(',').value(2), "0") << lines[5].toStdString();
+    EXPECT_EQ(lines[6].split(',').value(2), "1") << lines[6].toStdString();
+
+    ASSERT_EQ(RunZelm({"new", "Deck", "--in", m_dir.path().toStdString()}).exitCode, 0);
+    const std::string other = m_dir.path().toStdString() + "/Deck/Deck.sic";
+    const CCliResult added = RunZelm({"add", other, deck});
+    ASSERT_EQ(added.exitCode, 0) << added.err;
+    EXPECT_EQ(Switches(other), (std::vector<int>{1, 0, 1, 1}));
 }
 
 }  // namespace

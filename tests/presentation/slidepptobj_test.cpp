@@ -121,6 +121,10 @@ TEST_F(SlidePPTObjTest, HiddenSlidesArePositionsAndPicturesStayInStep)
 {
     ASSERT_TRUE(Open("hidden4"));
     EXPECT_EQ(m_obj.SlideCount(), 4);
+    EXPECT_FALSE(m_obj.IsHiddenAt(1));
+    EXPECT_TRUE(m_obj.IsHiddenAt(2));
+    EXPECT_FALSE(m_obj.IsHiddenAt(3));
+    EXPECT_FALSE(m_obj.IsHiddenAt(5));
     int number = 0;
     EXPECT_EQ(Shown(2, number), 2);
     EXPECT_EQ(Shown(3, number), 3);
