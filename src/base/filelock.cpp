@@ -60,8 +60,10 @@ bool CFileLock::Acquire(int waitMs)
     m_failure = Failure::None;
     m_holder.clear();
     m_errorText.clear();
+    m_errorNumber = 0;
     if (m_path.empty()) {
         m_failure = Failure::Error;
+        m_errorNumber = ENOENT;
         m_errorText = std::strerror(ENOENT);
         return false;
     }
@@ -91,7 +93,8 @@ CFileLock::Attempt CFileLock::TryOnce()
 {
     const int fd = open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) {
-        m_errorText = std::strerror(errno);
+        m_errorNumber = errno;
+        m_errorText = std::strerror(m_errorNumber);
         return Attempt::Failed;
     }
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -102,6 +105,7 @@ CFileLock::Attempt CFileLock::TryOnce()
             return Attempt::Busy;
         }
         close(fd);
+        m_errorNumber = error;
         m_errorText = std::strerror(error);
         return Attempt::Failed;
     }

@@ -45,6 +45,8 @@ public:
     const std::string& Holder() const { return m_holder; }
     // The system's reason when LastFailure() is Error.
     const std::string& ErrorText() const { return m_errorText; }
+    // The system's error number when LastFailure() is Error, else 0.
+    int ErrorNumber() const { return m_errorNumber; }
 
     // Whether a lock object (of any program, this one included) holds the
     // lock on `lockPath` now. A missing file is not held.
@@ -67,4 +69,5 @@ private:
     Failure m_failure = Failure::None;
     std::string m_holder;
     std::string m_errorText;
+    int m_errorNumber = 0;
 };

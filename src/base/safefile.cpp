@@ -7,6 +7,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,7 +32,37 @@ bool isPlatformTemp(const std::string& name, const std::string& owned)
     return true;
 }
 
+std::mutex& failureMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+CSafeFile::Failure& lastFailure()
+{
+    static CSafeFile::Failure failure;
+    return failure;
+}
+
 } // namespace
+
+CSafeFile::Failure CSafeFile::LastFailure()
+{
+    std::lock_guard<std::mutex> guard(failureMutex());
+    return lastFailure();
+}
+
+void CSafeFile::ClearLastFailure()
+{
+    std::lock_guard<std::mutex> guard(failureMutex());
+    lastFailure() = {};
+}
+
+void CSafeFile::NoteFailure(const std::string& path, int error)
+{
+    std::lock_guard<std::mutex> guard(failureMutex());
+    lastFailure() = {path, error};
+}
 
 CSafeFile::CSafeFile(std::string path) : m_path(std::move(path)) {}
 
@@ -45,7 +76,7 @@ bool CSafeFile::Open()
     Cancel();
     m_error = 0;
     if (m_path.empty() || m_path.back() == '/') {
-        m_error = EINVAL;
+        Fail(EINVAL);
         return false;
     }
     struct stat existing
@@ -55,7 +86,7 @@ bool CSafeFile::Open()
         const mode_t writeBits = S_IWUSR | S_IWGRP | S_IWOTH;
         if (S_ISDIR(existing.st_mode) || (existing.st_mode & writeBits) == 0 ||
             access(m_path.c_str(), W_OK) != 0) {
-            m_error = S_ISDIR(existing.st_mode) ? EISDIR : EACCES;
+            Fail(S_ISDIR(existing.st_mode) ? EISDIR : EACCES);
             return false;
         }
         if (!m_modeSet)
@@ -64,11 +95,17 @@ bool CSafeFile::Open()
     m_temp = folderOf(m_path) + kTempPrefix + "XXXXXX";
     m_fd = mkostemp(m_temp.data(), O_CLOEXEC);
     if (m_fd < 0) {
-        m_error = errno;
+        Fail(errno);
         m_temp.clear();
         return false;
     }
     return true;
+}
+
+void CSafeFile::Fail(int error)
+{
+    m_error = error;
+    NoteFailure(m_path, error);
 }
 
 bool CSafeFile::Write(const char* data, size_t size)
@@ -83,7 +120,7 @@ bool CSafeFile::Write(const char* data, size_t size)
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
-            m_error = n < 0 ? errno : ENOSPC;
+            Fail(n < 0 ? errno : ENOSPC);
             Cancel();
             return false;
         }
@@ -108,20 +145,20 @@ bool CSafeFile::Commit()
     // Space is only certain once the data has reached the disk: some file
     // systems take it at write-back, where only fsync and close report it.
     if (fsync(m_fd) != 0 && errno != EINVAL && errno != EROFS) {
-        m_error = errno;
+        Fail(errno);
         Cancel();
         return false;
     }
     const int fd = m_fd;
     m_fd = -1;
     if (close(fd) != 0 && errno != EINTR) {
-        m_error = errno;
+        Fail(errno);
         unlink(m_temp.c_str());
         m_temp.clear();
         return false;
     }
     if (rename(m_temp.c_str(), m_path.c_str()) != 0) {
-        m_error = errno;
+        Fail(errno);
         unlink(m_temp.c_str());
         m_temp.clear();
         return false;

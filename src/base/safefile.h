@@ -19,6 +19,10 @@ class CSafeFile
 public:
     // The start of every temporary name.
     static constexpr const char* kTempPrefix = ".zelmcopy-";
+    // Stands in a folder while a project is being copied into it (Save as,
+    // Project properties); a folder that still has it after the program
+    // ended holds an interrupted copy.
+    static constexpr const char* kUnfinishedMarker = ".zelmcopy-unfinished";
 
     explicit CSafeFile(std::string path);
     // Cancels unless committed.
@@ -60,6 +64,20 @@ public:
     static void ReportFailure(CUserPrompt* prompt, const std::string& path, int error);
     static std::string FailureText(const std::string& path, int error);
 
+    // The last write of this process that failed (by any thread), so that a
+    // command whose work failed deep down (an import on a worker) can still
+    // tell the user which file could not be written and why. `error` 0:
+    // none since the last ClearLastFailure.
+    struct Failure
+    {
+        std::string path;
+        int error = 0;
+    };
+    static Failure LastFailure();
+    static void ClearLastFailure();
+    // Records a failure found before writing (no room for the file).
+    static void NoteFailure(const std::string& path, int error);
+
     // Writes `bytes` as the whole content of `path`. `error` receives the
     // system's error number on failure.
     static bool WriteAll(const std::string& path, const QByteArray& bytes, int* error = nullptr);
@@ -75,6 +93,8 @@ public:
                                 const std::vector<std::string>& ownedNames = {});
 
 private:
+    void Fail(int error);
+
     std::string m_path;
     std::string m_temp;
     int m_fd = -1;

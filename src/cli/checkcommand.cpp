@@ -40,6 +40,8 @@ std::string describe(const CProjectCheck::Problem& p, int version)
         return "the source file is missing";
     case CProjectCheck::UnnamedFile:
         return "no cell names this file";
+    case CProjectCheck::LeftoverFile:
+        return "a temporary file left by an interrupted run; the next save removes it";
     case CProjectCheck::NeedsUpgrade:
         return "the project has version " + std::to_string(version) +
                "; opening it offers to bring it up to date";

@@ -21,6 +21,7 @@ public:
         SourceMissing,   // `row`, `file`: the source (RefFilePath) is missing
         UnnamedFile,     // `file`: a file of the folder that no cell names
         NeedsUpgrade,    // the project has an older version
+        LeftoverFile,    // `file`: a temporary an interrupted program left in the folder
     };
     struct Problem
     {

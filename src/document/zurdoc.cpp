@@ -1,6 +1,7 @@
 #include "document/zurdoc.h"
 
 #include "base/pathutils.h"
+#include "base/safefile.h"
 #include "document/projectfile.h"
 #include "document/projectupgrade.h"
 #include "base/samepath.h"
@@ -12,6 +13,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <memory>
 #include <set>
@@ -213,23 +215,34 @@ bool CZurDoc::Save(const std::string& pathArg)
     LastWriteDateTime = QDateTime::currentDateTime();
     CProjectFile file;
     FieldsTo(file);
-    const CProjectFile::WriteStatus status = file.WriteFile(path, Cells);
+    int error = 0;
+    const CProjectFile::WriteStatus status = file.WriteFile(path, Cells, &error);
     if (status != CProjectFile::WriteOk) {
         // The old project file is untouched, so the document's time is too.
         LastWriteDateTime = previousWrite;
-        if (status == CProjectFile::WriteCannotCreate) {
+        switch (status) {
+        case CProjectFile::WriteCannotCreate:
             AskUser(m_prompt, kMsgCannotCreateFile, CUserPrompt::Exclamation, CUserPrompt::Ok,
                     path);
-        } else {
-            if (status == CProjectFile::WriteBadCell)
-                AskUser(m_prompt, kMsgWriteFailed, CUserPrompt::Exclamation, CUserPrompt::Ok,
-                        path);
+            break;
+        case CProjectFile::WriteBadCell:
+            AskUser(m_prompt, kMsgWriteFailed, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
             AskUser(m_prompt, kMsgFailedToSave, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
+            break;
+        default:
+            // The file and the reason (a full disk above all).
+            CSafeFile::ReportFailure(m_prompt, path, error);
+            break;
         }
         return false;
     }
     Cells.ClearFlags(CCellInfo::StateAdded | CCellInfo::StateChanged);
     Cells.Purge();
+    // What an interrupted writer left beside the project file (the saving
+    // program holds the project's lock, so none of it is anybody's work).
+    const QFileInfo saved(QString::fromStdString(path));
+    CSafeFile::RemoveLeftovers(saved.absolutePath().toStdString() + "/",
+                               {saved.fileName().toStdString()});
     m_pathName = path;
     m_modified = false;
     return true;
@@ -253,7 +266,13 @@ CZurDoc::Relocation CZurDoc::Relocate(const std::string& newName, const std::str
             removeAddedFiles(newFolder, before);
             return Relocation::Failed;
         }
-        if (!Cells.CopyFilesTo(newFolder, false, true, nullptr)) {
+        // Temporaries of an interrupted copy into this folder are this
+        // copy's to remove; the marker tells a retry whose folder it is.
+        CSafeFile::RemoveLeftovers(newFolder);
+        (void)CSafeFile::WriteAll(newFolder + CSafeFile::kUnfinishedMarker, {});
+        std::string failedFile;
+        if (!Cells.CopyFilesTo(newFolder, false, true, nullptr, &failedFile)) {
+            CSafeFile::ReportFailure(m_prompt, failedFile.empty() ? newFolder : failedFile, errno);
             removeAddedFiles(newFolder, before);
             return Relocation::Failed;
         }
@@ -271,6 +290,8 @@ CZurDoc::Relocation CZurDoc::Relocate(const std::string& newName, const std::str
     }
 
     if (Save(newFile)) {
+        if (copied)
+            QFile::remove(QString::fromStdString(newFolder + CSafeFile::kUnfinishedMarker));
         Cells.ValidateAll(this);
         UpdateAllViews();
         return Relocation::Saved;
@@ -362,16 +383,20 @@ bool CZurDoc::ChangeProperties(const CProjectSettings& settings)
 int CZurDoc::CreateWorkImage(const std::string& source, const std::string& destination,
                              QSize& size)
 {
-    if (!CheckDiskSpace(nullptr, destination, 1024, true))
+    if (!CheckDiskSpace(nullptr, destination, 1024, true)) {
+        CSafeFile::NoteFailure(destination, ENOSPC);
         return 0;
+    }
     return CImagingProcedures::CreateWorkImage(m_primary, source, destination, size);
 }
 
 int CZurDoc::CreateThumbImage(const std::string& source, const std::string& destination,
                               int thumbWidth, int thumbHeight, QSize& size)
 {
-    if (!CheckDiskSpace(nullptr, destination, 1024, true))
+    if (!CheckDiskSpace(nullptr, destination, 1024, true)) {
+        CSafeFile::NoteFailure(destination, ENOSPC);
         return 0;
+    }
     return CImagingProcedures::CreateThumbImage(m_primary, source, destination, thumbWidth,
                                                 thumbHeight, size);
 }

@@ -1,14 +1,20 @@
 #include "editor/importhost.h"
 
 #include "base/pathutils.h"
+#include "base/safefile.h"
 #include "imaging/imagingprocedures.h"
+
+#include <cerrno>
 
 namespace {
 constexpr uint64_t kSpaceNeeded = 1024;
 
 bool HasRoom(const std::string& destination)
 {
-    return CheckDiskSpace(nullptr, destination, kSpaceNeeded, true);
+    if (CheckDiskSpace(nullptr, destination, kSpaceNeeded, true))
+        return true;
+    CSafeFile::NoteFailure(destination, ENOSPC);
+    return false;
 }
 } // namespace
 

@@ -12,6 +12,18 @@ std::string CAutorunEditor::AutorunPath(const std::string& root)
     return CCardFolder::PathFor(root, CSfcFile::FileName, CCardFolder::FileEntry);
 }
 
+bool CAutorunEditor::LockDrive(const std::string& root, CUserPrompt* prompt, int waitMs)
+{
+    if (!m_lock.Acquire(root, waitMs)) {
+        if (prompt)
+            prompt->Show(0, m_lock.FailureMessage(), CUserPrompt::Exclamation, CUserPrompt::Ok);
+        return false;
+    }
+    if (m_lock.IsHeld())
+        CCardLock::RemoveRootLeftovers(root);
+    return true;
+}
+
 void CAutorunEditor::LoadDrive(const std::string& root, CUserPrompt* prompt)
 {
     m_available.clear();

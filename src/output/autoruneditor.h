@@ -1,5 +1,6 @@
 #pragma once
 
+#include "output/cardlock.h"
 #include "output/sfcfile.h"
 
 #include <string>
@@ -17,6 +18,15 @@ public:
     // Loads the card whose root (trailing '/') is `root`; "" means no drive
     // is selected and leaves both lists empty. Unsaved edits are dropped.
     void LoadDrive(const std::string& root, CUserPrompt* prompt);
+
+    // Takes the card's lock for a change of its list, to be held from
+    // LoadDrive to Apply so that no other program's change of the list is
+    // lost in between; removes the temporaries an interrupted writer left in
+    // the root. false (the message was shown) when another program keeps
+    // the card. Held until the editor goes or locks another card.
+    bool LockDrive(const std::string& root, CUserPrompt* prompt,
+                   int waitMs = CCardLock::kDefaultWaitMs);
+    bool IsDriveLocked() const { return m_lock.IsHeld(); }
 
     const std::string& Root() const { return m_root; }
     // Scenario files (*.SIT, any case) in the root, upper-cased.
@@ -55,6 +65,7 @@ private:
     bool Contains(const std::string& name) const;
 
     std::string m_root;
+    CCardLock m_lock;
     CSfcFile m_file;
     std::vector<std::string> m_available;
     std::vector<std::string> m_autorun;

@@ -6,6 +6,7 @@
 #include "output/sfcfile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <dirent.h>
 
 namespace {
@@ -39,7 +40,20 @@ bool CCardLock::Acquire(const std::string& root, int waitMs)
         return true;
     m_lock = std::make_unique<CFileLock>(root + kFileName);
     m_root = root;
-    return m_lock->Acquire(waitMs);
+    if (m_lock->Acquire(waitMs))
+        return true;
+    if (m_lock->LastFailure() != CFileLock::Failure::Error)
+        return false;
+    switch (m_lock->ErrorNumber()) {
+    case EROFS:
+    case EACCES:
+    case EPERM:
+    case ENOENT:
+    case ENOTDIR:
+        return true;
+    default:
+        return false;
+    }
 }
 
 std::string CCardLock::FailureMessage() const

@@ -24,7 +24,10 @@ public:
 
     // Takes the lock of the card whose root (trailing '/') is `root`, waiting
     // up to `waitMs` while another program holds it; a lock held on another
-    // card is given up first. true when held.
+    // card is given up first. true when held, and also (without holding it)
+    // when the card cannot be written at all, missing, write-protected or
+    // read-only: nobody changes such a card, and the caller's own writing
+    // fails there with its own message.
     bool Acquire(const std::string& root, int waitMs = kDefaultWaitMs);
     void Release() { m_lock.reset(); }
     bool IsHeld() const { return m_lock && m_lock->IsHeld(); }

@@ -1,11 +1,11 @@
 #include "output/sfcfile.h"
 
 #include "base/pathutils.h"
+#include "base/safefile.h"
 #include "base/userprompt.h"
 #include "output/cardfolder.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QString>
 
 namespace {
@@ -144,15 +144,10 @@ bool CSfcFile::Save(const std::string& path, CUserPrompt* prompt)
     const QByteArray bytes = ToBytes();
     // A whole new file or none: a full or pulled card keeps its old list. A
     // write-protected list stays as it is, also for the administrator.
-    QSaveFile file(QString::fromStdString(path));
     const bool writable = !PathExists(path) || FileExists(path, false);
-    bool written = writable && file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-    if (written)
-        written = file.commit();
-    else
-        file.cancelWriting();
-    if (!written) {
-        AskUser(prompt, 7127, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
+    int error = EACCES;
+    if (!writable || !CSafeFile::WriteAll(path, bytes, &error)) {
+        CSafeFile::ReportFailure(prompt, path, error);
         return false;
     }
     m_modified = false;

@@ -49,6 +49,9 @@ const std::map<int, int> kInserts = {
     {7180, 2}, // project path, holder
     {7181, 2}, // card root, holder
     {7183, 2}, // lock file path, the system's reason
+    {7184, 1}, // project name
+    {7185, 1}, // scenario folder
+    {7186, 1}, // leftover temporary file
     {61714, 2}, // lowest and highest whole number
     {61716, 1}, // longest length
     {61728, 1}, // file title
@@ -66,7 +69,7 @@ std::vector<int> numberedIds()
     ids.push_back(212);
     range(7000, 7003);
     range(7100, 7168);
-    range(7180, 7183);
+    range(7180, 7186);
     range(7200, 7203);
     range(7220, 7261);
     for (int id : {57344, 61440, 61696, 61697, 61698, 61700, 61703, 61707, 61708, 61714, 61716,
