@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -128,25 +129,41 @@ void CFileLock::ReadHolder(int fd)
 {
     char buffer[512] = {};
     const ssize_t n = pread(fd, buffer, sizeof buffer - 1, 0);
-    if (n <= 0)
-        return;
-    // "PID HOST PROGRAM" on one line.
-    const std::string line(buffer, static_cast<size_t>(n));
+    if (n > 0)
+        m_holder =
+            DescribeHolder(std::string_view(buffer, static_cast<size_t>(n)), localHostName());
+}
+
+std::string CFileLock::DescribeHolder(std::string_view note, const std::string& localHost)
+{
+    // Only the first line, and only printable ASCII of it: the note is
+    // another program's text and ends up in a message.
+    const size_t end = note.find('\n');
+    const std::string_view line = note.substr(0, end);
+    if (line.size() > 400 || std::any_of(line.begin(), line.end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E;
+        }))
+        return {};
     const size_t firstSpace = line.find(' ');
-    const size_t secondSpace =
-        firstSpace == std::string::npos ? std::string::npos : line.find(' ', firstSpace + 1);
-    if (secondSpace == std::string::npos)
-        return;
-    const std::string pid = line.substr(0, firstSpace);
-    const std::string host = line.substr(firstSpace + 1, secondSpace - firstSpace - 1);
-    std::string program = line.substr(secondSpace + 1);
-    while (!program.empty() && (program.back() == '\n' || program.back() == '\r'))
-        program.pop_back();
-    if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos)
-        return;
-    m_holder = (program.empty() ? std::string("program") : program) + ", process " + pid;
-    if (!host.empty() && host != localHostName())
-        m_holder += " on " + host;
+    if (firstSpace == std::string_view::npos)
+        return {};
+    const size_t secondSpace = line.find(' ', firstSpace + 1);
+    if (secondSpace == std::string_view::npos)
+        return {};
+    const std::string_view pid = line.substr(0, firstSpace);
+    const std::string_view host = line.substr(firstSpace + 1, secondSpace - firstSpace - 1);
+    const std::string_view program = line.substr(secondSpace + 1);
+    if (pid.empty() || pid.size() > 10 ||
+        pid.find_first_not_of("0123456789") != std::string_view::npos)
+        return {};
+    std::string holder = program.empty() ? std::string("program") : std::string(program);
+    holder += ", process ";
+    holder += pid;
+    if (!host.empty() && host != localHost) {
+        holder += " on ";
+        holder += host;
+    }
+    return holder;
 }
 
 void CFileLock::WriteHolder()

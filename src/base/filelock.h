@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // An exclusive lock between programs, held on a lock file. The lock is the
 // kernel's advisory lock on the open file, so it ends with the process that
@@ -47,6 +48,11 @@ public:
     const std::string& ErrorText() const { return m_errorText; }
     // The system's error number when LastFailure() is Error, else 0.
     int ErrorNumber() const { return m_errorNumber; }
+
+    // The holder a lock file's note names ("PID HOST PROGRAM" on one line,
+    // as a holder writes it): "PROGRAM, process PID", with " on HOST" when
+    // HOST is not `localHost`; "" when the note is not of that form.
+    static std::string DescribeHolder(std::string_view note, const std::string& localHost);
 
     // Whether a lock object (of any program, this one included) holds the
     // lock on `lockPath` now. A missing file is not held.

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <mutex>
@@ -216,8 +217,10 @@ bool CSafeFile::WriteAll(const std::string& path, const QByteArray& bytes, int* 
 }
 
 std::vector<std::string> CSafeFile::FindLeftovers(const std::string& folder,
-                                                  const std::vector<std::string>& ownedNames)
+                                                  const std::vector<std::string>& ownedNames,
+                                                  int minAgeSeconds)
 {
+    const time_t now = time(nullptr);
     std::vector<std::string> found;
     DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
     if (!dir)
@@ -235,7 +238,8 @@ std::vector<std::string> CSafeFile::FindLeftovers(const std::string& folder,
         struct stat st
         {
         };
-        if (lstat(full.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+        if (lstat(full.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+            (minAgeSeconds <= 0 || now - st.st_mtime >= minAgeSeconds))
             found.push_back(full);
     }
     closedir(dir);
@@ -243,10 +247,10 @@ std::vector<std::string> CSafeFile::FindLeftovers(const std::string& folder,
 }
 
 bool CSafeFile::RemoveLeftovers(const std::string& folder,
-                                const std::vector<std::string>& ownedNames)
+                                const std::vector<std::string>& ownedNames, int minAgeSeconds)
 {
     bool ok = true;
-    for (const std::string& path : FindLeftovers(folder, ownedNames))
+    for (const std::string& path : FindLeftovers(folder, ownedNames, minAgeSeconds))
         if (unlink(path.c_str()) != 0 && errno != ENOENT)
             ok = false;
     return ok;

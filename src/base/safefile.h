@@ -85,12 +85,18 @@ public:
     // Temporaries left in `folder` (trailing '/') by an interrupted writer:
     // ".zelmcopy-*", and "NAME.XXXXXX" (six letters or digits) for each of
     // `ownedNames` (the temporaries of the platform's own safe writer).
-    // Full paths.
+    // Full paths. With `minAgeSeconds`, only those not written to for that
+    // long: in a folder that other programs may write at the same time
+    // (two projects in one folder), a temporary being written is younger.
     static std::vector<std::string> FindLeftovers(const std::string& folder,
-                                                  const std::vector<std::string>& ownedNames = {});
+                                                  const std::vector<std::string>& ownedNames = {},
+                                                  int minAgeSeconds = 0);
     // Removes them; false when one could not be removed.
     static bool RemoveLeftovers(const std::string& folder,
-                                const std::vector<std::string>& ownedNames = {});
+                                const std::vector<std::string>& ownedNames = {},
+                                int minAgeSeconds = 0);
+    // The age from which a temporary in a project folder is a leftover.
+    static constexpr int kProjectLeftoverAge = 120;
 
 private:
     void Fail(int error);

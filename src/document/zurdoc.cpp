@@ -238,11 +238,11 @@ bool CZurDoc::Save(const std::string& pathArg)
     }
     Cells.ClearFlags(CCellInfo::StateAdded | CCellInfo::StateChanged);
     Cells.Purge();
-    // What an interrupted writer left beside the project file (the saving
-    // program holds the project's lock, so none of it is anybody's work).
+    // What an interrupted writer left beside the project file; only what is
+    // old enough, as another project of the same folder may be writing.
     const QFileInfo saved(QString::fromStdString(path));
     CSafeFile::RemoveLeftovers(saved.absolutePath().toStdString() + "/",
-                               {saved.fileName().toStdString()});
+                               {saved.fileName().toStdString()}, CSafeFile::kProjectLeftoverAge);
     m_pathName = path;
     m_modified = false;
     return true;
@@ -268,7 +268,7 @@ CZurDoc::Relocation CZurDoc::Relocate(const std::string& newName, const std::str
         }
         // Temporaries of an interrupted copy into this folder are this
         // copy's to remove; the marker tells a retry whose folder it is.
-        CSafeFile::RemoveLeftovers(newFolder);
+        CSafeFile::RemoveLeftovers(newFolder, {}, CSafeFile::kProjectLeftoverAge);
         (void)CSafeFile::WriteAll(newFolder + CSafeFile::kUnfinishedMarker, {});
         std::string failedFile;
         if (!Cells.CopyFilesTo(newFolder, false, true, nullptr, &failedFile)) {

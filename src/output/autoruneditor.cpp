@@ -128,6 +128,10 @@ bool CAutorunEditor::Apply(CUserPrompt* prompt)
 {
     if (m_root.empty())
         return false;
+    // A caller that did not lock the card from the start holds it at least
+    // while the list is written.
+    if (!m_lock.IsHeld() && !LockDrive(m_root, prompt))
+        return false;
     std::vector<std::string> entries;
     for (const std::string& entry : m_autorun) {
         if (!entry.empty())

@@ -52,9 +52,10 @@ public:
     std::vector<int> Move(const std::vector<int>& selected, int dropIndex);
 
     // OK: writes the list (non-empty entries, the repeat switch) to the
-    // card's AUTORUN.SFC. false when no drive is selected (the dialog stays
-    // open) or the file could not be written (7127 was shown; the dialog
-    // closes anyway).
+    // card's AUTORUN.SFC, under the card's lock (taken now unless LockDrive
+    // took it). false when no drive is selected (the dialog stays open),
+    // another program keeps the card (its message was shown) or the file
+    // could not be written (7127 was shown; the dialog closes anyway).
     bool Apply(CUserPrompt* prompt);
 
     // The path of the card's autorun list: the existing file in any case,

@@ -141,3 +141,27 @@ TEST_F(FileLock, AFolderThatCannotHoldTheFileIsAnError)
     EXPECT_EQ(lock.LastFailure(), CFileLock::Failure::Error);
     EXPECT_FALSE(lock.ErrorText().empty());
 }
+
+struct HolderCase
+{
+    const char* note;
+    const char* holder;
+};
+
+class FileLockHolder : public ::testing::TestWithParam<HolderCase>
+{
+};
+
+TEST_P(FileLockHolder, NamesTheHolderOfAWellFormedNoteOnly)
+{
+    EXPECT_EQ(CFileLock::DescribeHolder(GetParam().note, "here"), GetParam().holder);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Notes, FileLockHolder,
+    ::testing::Values(HolderCase{"42 here zelm\n", "zelm, process 42"},
+                      HolderCase{"42 there zelm-tessara\n", "zelm-tessara, process 42 on there"},
+                      HolderCase{"42  zelm", "zelm, process 42"},
+                      HolderCase{"42 here \n", "program, process 42"}, HolderCase{"", ""},
+                      HolderCase{"42 here", ""}, HolderCase{"x42 here zelm", ""},
+                      HolderCase{"42 here ze\tlm", ""}, HolderCase{"12345678901 here zelm", ""}));

@@ -14,10 +14,13 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <ctime>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <memory>
 #include <set>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -40,6 +43,17 @@ std::set<std::string> entriesOf(const std::string& folder)
     for (const QString& n : dir.entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot))
         names.insert(n.toStdString());
     return names;
+}
+
+// A file as a program killed some minutes ago left it.
+void plantOld(const std::string& path)
+{
+    QFile file(QString::fromStdString(path));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("half");
+    file.close();
+    const struct timespec times[2] = {{time(nullptr) - 600, 0}, {time(nullptr) - 600, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
 }
 
 bool hasTemporaries(const std::string& folder)
@@ -209,10 +223,12 @@ TEST_P(FullDisk, LeavesTheProjectFileAsItWasAndFails)
         EXPECT_EQ(r.exitCode, 1) << r.out << r.err;
         // Why: the full disk, and for a project file the file.
         EXPECT_NE(r.err.find("space"), std::string::npos) << r.err;
-        if (c.writesOnlyTheProjectFile)
+        if (c.writesOnlyTheProjectFile) {
             EXPECT_NE(r.err.find(project), std::string::npos) << r.err;
-        if (madeSomething)
+        }
+        if (madeSomething) {
             EXPECT_FALSE(exists(disk + c.creates));
+        }
     }
     EXPECT_EQ(readBytes(project), before);
     // Nothing half-made stays: no temporaries, no pictures of a failed add.
@@ -422,8 +438,8 @@ TEST_F(ProjectSafety, ASaveAsThatWasStoppedHalfWayIsTakenUpAgainWithoutAQuestion
     const std::string copy = root + "COPY/";
     // What a Save as stopped during its copy leaves: some files and its mark.
     QDir().mkpath(QString::fromStdString(copy));
-    QFile(QString::fromStdString(copy + ".zelmcopy-unfinished")).open(QIODevice::WriteOnly);
-    QFile(QString::fromStdString(copy + ".zelmcopy-Qq11Ww")).open(QIODevice::WriteOnly);
+    plantOld(copy + ".zelmcopy-unfinished");
+    plantOld(copy + ".zelmcopy-Qq11Ww");
 
     const CCliResult r = RunZelm({"save-as", project, "COPY", "--in", root});
     EXPECT_EQ(r.exitCode, 0) << r.err;
@@ -439,9 +455,13 @@ TEST_F(ProjectSafety, CheckReportsTemporariesOfTheProjectFolderAndTheNextSaveRem
 {
     const std::string project = makeProject(root, "trip", 2, {});
     const std::string leftover = root + "trip/.zelmcopy-Zz99Yy";
-    QFile(QString::fromStdString(leftover)).open(QIODevice::WriteOnly);
+    plantOld(leftover);
+    // One being written now by a program on another project of the folder.
+    const std::string fresh = root + "trip/.zelmcopy-Fr35h0";
+    QFile(QString::fromStdString(fresh)).open(QIODevice::WriteOnly);
     const CCliResult checked = RunZelm({"check", project});
     EXPECT_NE(checked.out.find(".zelmcopy-Zz99Yy"), std::string::npos) << checked.out;
     EXPECT_EQ(RunZelm({"set", project, "1", "--motion", "1", "--interval", "4"}).exitCode, 0);
     EXPECT_FALSE(exists(leftover));
+    EXPECT_TRUE(exists(fresh));
 }
