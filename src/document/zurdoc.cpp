@@ -1,5 +1,7 @@
 #include "document/zurdoc.h"
 
+#include "base/filefailure.h"
+
 #include "base/pathutils.h"
 #include "base/safefile.h"
 #include "document/projectfile.h"
@@ -23,7 +25,6 @@ namespace {
 
 // Messages of the document (the framework's numbers where it reports).
 constexpr int kMsgCannotCreateFile = 61696;
-constexpr int kMsgFailedToOpen = 61697;
 constexpr int kMsgFailedToSave = 61698;
 constexpr int kMsgWriteFailed = 7127;
 constexpr int kMsgRefreshFailed = 7129;
@@ -165,7 +166,8 @@ bool CZurDoc::Open(const std::string& projectFile)
     }
     if (status == CProjectFile::ReadCannotOpen) {
         DeleteContents();
-        AskUser(m_prompt, kMsgFailedToOpen, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
+        const CFileFailure failure = CFileFailure::ForUnopenable(path);
+        AskUser(m_prompt, failure.MessageId(), CUserPrompt::Exclamation, CUserPrompt::Ok, path);
         return false;
     }
 

@@ -1,6 +1,7 @@
 // The project document's presentation services: the picture of one slide
 // for the cells, and a new project made from a presentation file.
 #include "base/appfolders.h"
+#include "base/filefailure.h"
 #include "base/pathutils.h"
 #include "base/resourcebundle.h"
 #include "base/userprompt.h"
@@ -12,6 +13,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 
 #include <cstdio>
 
@@ -20,7 +22,6 @@ namespace {
 constexpr int kCannotCreateFolder = 7104;
 constexpr int kFolderExists = 7117;
 constexpr int kPathUnusable = 7160;
-constexpr int kNotAPresentation = 7161;
 constexpr int kNoProjectMade = 7162;
 constexpr int kLastFolderNumber = 9999;
 
@@ -29,6 +30,16 @@ void tellNoProject(CUserPrompt* prompt, int id)
 {
     if (prompt)
         prompt->Show(id, CResourceBundle::Text(id) + "\n" + CResourceBundle::Text(kNoProjectMade),
+                     CUserPrompt::Exclamation, CUserPrompt::Ok);
+}
+
+// The reason with its file, followed by a line break and 7162.
+void tellNoProject(CUserPrompt* prompt, const CFileFailure& failure)
+{
+    if (prompt)
+        prompt->Show(failure.MessageId(),
+                     prompt->FillMessage(failure.MessageId(), failure.file()) + "\n" +
+                         CResourceBundle::Text(kNoProjectMade),
                      CUserPrompt::Exclamation, CUserPrompt::Ok);
 }
 
@@ -62,6 +73,10 @@ bool CZurDoc::NewProjectFromPresentation(const std::string& presentation,
 {
     projectFile.clear();
     CFileStatus status;
+    if (!presentation.empty() && !QFileInfo::exists(QString::fromStdString(presentation))) {
+        tellNoProject(m_prompt, CFileFailure(CFileFailure::NotFound, presentation));
+        return false;
+    }
     if (presentation.empty() || !GetFileStatus(presentation, status) || status.fullPath.empty()) {
         tellNoProject(m_prompt, kPathUnusable);
         return false;
@@ -70,7 +85,7 @@ bool CZurDoc::NewProjectFromPresentation(const std::string& presentation,
     DeleteContents();
     m_modified = false;
     if (!endsWithPpt(path) || GetPowerPointVersion(path) < 8) {
-        tellNoProject(m_prompt, kNotAPresentation);
+        tellNoProject(m_prompt, CFileFailure(CFileFailure::NotAPresentation, path));
         return false;
     }
 

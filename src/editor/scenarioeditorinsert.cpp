@@ -7,6 +7,7 @@
 #include "editor/scenarioeditor.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellctrlinfo.h"
+#include "presentation/slidepptobj.h"
 #include "base/progress.h"
 
 namespace {
@@ -116,10 +117,21 @@ bool CScenarioEditor::IsShowToExpand(const CCellInfo& cell)
            static_cast<const CCellBmpInfo&>(cell).RefPage == 0;
 }
 
+void CScenarioEditor::ReportInsertFailure(const CFileFailure& failure)
+{
+    m_lastFailure = failure;
+    if (failure.IsFailure())
+        AskUser(Prompt(), failure.MessageId(), CUserPrompt::Exclamation, CUserPrompt::Ok,
+                failure.file());
+    else
+        AskUser(Prompt(), kInsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
+}
+
 bool CScenarioEditor::InsertCells(int undoCode, CCellInfoList& list, bool reportCancel)
 {
     m_lastCancelled = false;
     m_lastTaken = 0;
+    m_lastFailure = {};
     ClearUndo(false);
     m_undoCode = undoCode;
     std::string folder = m_doc.ProjectPath;
@@ -194,13 +206,15 @@ bool CScenarioEditor::InsertCells(int undoCode, CCellInfoList& list, bool report
                     break;
                 continue;
             }
-            AskUser(Prompt(), kInsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
+            const CSlidePPTObj* opened = PresentationInUse();
+            ReportInsertFailure(opened ? opened->LastFailure() : CFileFailure());
             ok = false;
             break;
         }
         std::unique_ptr<CCellInfo> ready;
+        CFileFailure failure;
         if (cell->CellType == 1) {
-            ready = importer.Take(cell.get(), watchCancel);
+            ready = importer.Take(cell.get(), watchCancel, &failure);
         } else if (cell->CellType == 2) {
             ready = std::move(cell);
             ready->OwnerList = &m_doc.Cells;
@@ -209,7 +223,7 @@ bool CScenarioEditor::InsertCells(int undoCode, CCellInfoList& list, bool report
         }
         if (!ready) {
             // The import removed what it made; the cell goes.
-            AskUser(Prompt(), kInsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
+            ReportInsertFailure(failure);
             ok = false;
             break;
         }

@@ -13,7 +13,6 @@
 #include <QFile>
 
 namespace {
-constexpr int kInsertFailed = 7130;
 constexpr int kReadingSlides = 7151;
 constexpr int kSlideWidth = 1024;
 constexpr int kSlideHeight = 768;
@@ -145,8 +144,13 @@ bool CScenarioEditor::ExpandPresentation(std::unique_ptr<CCellInfo> cell, Insert
         progress.StepIt();
     }
     progress.Show(false);
+    CFileFailure failure =
+        PresentationInUse() ? PresentationInUse()->LastFailure() : CFileFailure();
+    // The slide's picture was made: what failed was writing the project folder.
+    if (!ok && !failure.IsFailure() && !folder.empty())
+        failure = {CFileFailure::CannotWrite, folder};
     ReleasePresentation();
     if (!ok)
-        AskUser(Prompt(), kInsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
+        ReportInsertFailure(m_lastCancelled ? CFileFailure() : failure);
     return ok;
 }

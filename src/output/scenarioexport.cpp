@@ -140,6 +140,7 @@ CScenarioExport::Outcome CScenarioExport::Send(const Project& project,
 {
     m_wantsAutorun = false;
     m_timing = {};
+    m_rowFailure = {};
     State state;
     state.root = cardRoot;
     AddBackslash(state.root);
@@ -185,6 +186,10 @@ CScenarioExport::Outcome CScenarioExport::Send(const Project& project,
         EmptyFolder(state.folder);
     if (state.folderCreatedHere)
         removeFolder(state.folder);
+    // Which cell and which file stopped it, then that the send failed.
+    if (m_rowFailure.row > 0)
+        AskUser(m_prompt, m_rowFailure.copy ? 7311 : 7310, CUserPrompt::Exclamation,
+                CUserPrompt::Ok, std::to_string(m_rowFailure.row), m_rowFailure.file);
     AskUser(m_prompt, 7132, CUserPrompt::Exclamation, CUserPrompt::Ok, project.name);
     return Failed;
 }
@@ -266,8 +271,10 @@ bool CScenarioExport::Stage(const Project& project, State& state)
     CCardImageWriter writer(project.hosts, m_threads);
     const bool written = writer.WriteCardImages(*project.cells, state.staging, m_progress);
     m_timing.conversionMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
-    if (!written)
+    if (!written) {
+        m_rowFailure = writer.FirstFailure();
         return false;
+    }
 
     // Room for the growth only: the old scenario's files go first.
     const uint64_t unit = allocationUnit(state.root);
@@ -307,7 +314,7 @@ bool CScenarioExport::WriteCard(const Project& project, State& state)
     // program stopped half-way never holds a scenario file that names
     // pictures it does not have.
     if (!CCardImageWriter::CopyCardFiles(*project.cells, state.staging, state.folder, m_progress,
-                                         m_card.copyFile))
+                                         m_card.copyFile, &m_rowFailure))
         return false;
     if (m_progress && m_progress->IsCancelled())
         return false;
