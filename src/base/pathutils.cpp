@@ -1,5 +1,6 @@
 #include "base/pathutils.h"
 
+#include "base/safefile.h"
 #include "base/userprompt.h"
 #include "base/volumelist.h"
 
@@ -332,11 +333,11 @@ bool CopyFileKeepTime(const std::string& source, const std::string& destination)
         close(in);
         return false;
     }
-    const size_t slash = destination.rfind('/');
-    std::string temp = (slash == std::string::npos ? std::string() : destination.substr(0, slash + 1)) +
-                       ".zelmcopy-XXXXXX";
-    const int out = mkostemp(temp.data(), O_CLOEXEC);
-    if (out < 0) {
+    CSafeFile out(destination);
+    // The copy keeps the source's permissions (and stays writable) and its time.
+    out.SetMode((src.st_mode & 07777) | S_IWUSR);
+    out.SetModifiedTime(src.st_mtim);
+    if (!out.Open()) {
         close(in);
         return false;
     }
@@ -352,33 +353,23 @@ bool CopyFileKeepTime(const std::string& source, const std::string& destination)
             ok = false;
             break;
         }
-        for (ssize_t done = 0; done < n;) {
-            const ssize_t w = write(out, buffer.data() + done, static_cast<size_t>(n - done));
-            if (w < 0 && errno == EINTR)
-                continue;
-            if (w <= 0) {
-                ok = false;
-                break;
-            }
-            done += w;
-        }
-        if (!ok)
+        if (!out.Write(buffer.data(), static_cast<size_t>(n))) {
+            ok = false;
             break;
+        }
     }
+    const int readError = errno;
     close(in);
-    if (ok) {
-        // The copy's permissions and time; failures here do not fail the copy.
-        (void)fchmod(out, (src.st_mode & 07777) | S_IWUSR);
-        const struct timespec times[2] = {{0, UTIME_OMIT}, src.st_mtim};
-        (void)futimens(out, times);
+    if (!ok) {
+        out.Cancel();
+        errno = out.Error() ? out.Error() : readError;
+        return false;
     }
-    if (close(out) != 0)
-        ok = false;
-    if (ok && rename(temp.c_str(), destination.c_str()) != 0)
-        ok = false;
-    if (!ok)
-        unlink(temp.c_str());
-    return ok;
+    if (!out.Commit()) {
+        errno = out.Error();
+        return false;
+    }
+    return true;
 }
 
 bool EmptyFolder(const std::string& folder)

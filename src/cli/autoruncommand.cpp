@@ -64,6 +64,10 @@ int runAutorun(const CCliArgs& args, CCliPrompt& prompt)
         return ExitFailed;
 
     CAutorunEditor editor;
+    // A change of the list holds the card from reading the list to writing it.
+    const bool edits = args.Has("add") || args.Has("remove") || args.Has("repeat");
+    if ((edits || !args.Has("list")) && !editor.LockDrive(root, &prompt))
+        return ExitFailed;
     editor.LoadDrive(root, &prompt);
     // Only scenarios of the card can be added, as in the editor's list.
     std::vector<std::string> toAdd;

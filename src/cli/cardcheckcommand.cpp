@@ -19,7 +19,8 @@ const CCliCommand kCardCheck = {
     "thumbnail), no name is longer than 8 + 3 characters, and the autorun list names only\n"
     "scenarios that are on the card. Exit status 1 when something is wrong.\n"
     "--json prints {\"ok\", \"scenarios\": [{\"file\", \"ok\", \"problems\"}],\n"
-    "\"autorun\": {\"entries\", \"repeat\", \"problems\"}}.",
+    "\"autorun\": {\"entries\", \"repeat\", \"problems\"}, \"problems\"}; the last are the\n"
+    "card's own: temporaries of an interrupted program, scenario folders without their file.",
     {},
     {},
     runCardCheck,
@@ -40,6 +41,11 @@ void printText(const CCardCheck& check)
                 check.AutorunProblems().empty() ? "ok" : "problems");
     for (const std::string& p : check.AutorunProblems())
         std::printf("  %s\n", CliEscapeControls(p).c_str());
+    if (!check.CardProblems().empty()) {
+        std::printf("card: problems\n");
+        for (const std::string& p : check.CardProblems())
+            std::printf("  %s\n", CliEscapeControls(p).c_str());
+    }
 }
 
 int runCardCheck(const CCliArgs& args, CCliPrompt& prompt)

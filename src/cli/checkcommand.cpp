@@ -45,6 +45,8 @@ std::string describe(const CProjectCheck::Problem& p, int version)
         return "the display image is damaged and cannot be sent";
     case CProjectCheck::ThumbnailDamaged:
         return "the thumbnail is damaged";
+    case CProjectCheck::LeftoverFile:
+        return "a temporary file left by an interrupted run; the next save removes it";
     case CProjectCheck::NeedsUpgrade:
         return "the project has version " + std::to_string(version) +
                "; opening it offers to bring it up to date";

@@ -1,5 +1,6 @@
 #include "cli/clieditsupport.h"
 
+#include "base/safefile.h"
 #include "cli/clicommand.h"
 #include "cli/cliprompt.h"
 #include "cli/clisupport.h"
@@ -30,8 +31,13 @@ int CliFinishInsertion(CScenarioEditor& editor, CZurDoc& doc, CCliPrompt& prompt
         doc.CloseWithoutSaving();
         return ExitDeclined;
     }
-    if (!ok && editor.LastInsertTaken() == 0) {
+    if (!ok) {
         doc.CloseWithoutSaving();
+        // The insertion says only that it failed; a file it could not write
+        // says why (a full disk above all).
+        const CSafeFile::Failure failure = CSafeFile::LastFailure();
+        if (failure.error != 0)
+            CSafeFile::ReportFailure(&prompt, failure.path, failure.error);
         return prompt.FailureStatus();
     }
     const int saved = CliSaveIfModified(doc, prompt);
@@ -58,7 +64,7 @@ CCliRowsEdit::~CCliRowsEdit()
 
 int CCliRowsEdit::Open(const CCliCommand& command, const CCliArgs& args, CCliPrompt& prompt)
 {
-    if (!CliOpenProject(args.positional[0], doc, prompt, &progress))
+    if (!CliOpenProject(args.positional[0], doc, prompt, &progress, forChange))
         return prompt.FailureStatus();
     editor = std::make_unique<CScenarioEditor>(doc);
     std::string error;

@@ -26,8 +26,9 @@ void CliSelectRows(CScenarioEditor& editor, const std::vector<int>& rows);
 int CliSaveIfModified(CZurDoc& doc, CCliPrompt& prompt);
 
 // Ends a command that inserted cells (ok: what the insertion returned). A
-// cancel drops what was inserted (status 3); a failure keeps and saves the
-// cells inserted before it (status 1); else the project is saved.
+// cancel drops what was inserted (status 3), and so does a failure (status
+// 1): a command that failed part-way saves nothing, so that trying it again
+// does not insert its first cells twice. Otherwise the project is saved.
 int CliFinishInsertion(CScenarioEditor& editor, CZurDoc& doc, CCliPrompt& prompt, bool ok);
 
 // Applies --before ROW, when given, as the editor's insertion row. ExitDone,
@@ -51,6 +52,8 @@ public:
     int Open(const CCliCommand& command, const CCliArgs& args, CCliPrompt& prompt);
 
     CTerminalProgress progress;
+    // Whether the command may change the project (and so takes its lock).
+    bool forChange = true;
     CZurDoc doc;
     std::unique_ptr<CScenarioEditor> editor;
     std::vector<int> rows; // 1-based

@@ -1,26 +1,60 @@
 #include "cli/clisupport.h"
 
-#include "cli/cliprompt.h"
 #include "base/appfolders.h"
 #include "base/filefailure.h"
+#include "base/samepath.h"
+#include "cli/cliprompt.h"
 #include "document/projectcheck.h"
 #include "document/projectdlgchecks.h"
+#include "document/projectlock.h"
 #include "document/zurdoc.h"
 #include "model/cellinfolist.h"
+
+#include <QFileInfo>
 
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
+
+#include <unistd.h>
 
 std::string CliHomeFolder()
 {
     return CAppFolders::HomeFolder();
 }
 
-bool CliOpenProject(const std::string& path, CZurDoc& doc, CCliPrompt& prompt,
-                    CProgress* progress)
+bool CliLockProject(const std::string& projectFile, CCliPrompt& prompt)
 {
+    // Held until the program ends: the save is the command's last step.
+    static std::vector<std::unique_ptr<CProjectLock>> held;
+    for (const auto& lock : held)
+        if (IsSamePath(lock->ProjectFile(), projectFile))
+            return true;
+    auto lock = std::make_unique<CProjectLock>();
+    if (lock->Acquire(projectFile)) {
+        held.push_back(std::move(lock));
+        return true;
+    }
+    if (lock->LastFailure() == CFileLock::Failure::Error) {
+        // A folder that cannot take the lock file cannot take the project
+        // file either; the change fails later with its own message.
+        const std::string folder =
+            QFileInfo(QString::fromStdString(projectFile)).absolutePath().toStdString();
+        if (access(folder.c_str(), W_OK) != 0)
+            return true;
+    }
+    prompt.Show(0, lock->FailureMessage(), CUserPrompt::Exclamation, CUserPrompt::Ok);
+    return false;
+}
+
+bool CliOpenProject(const std::string& path, CZurDoc& doc, CCliPrompt& prompt, CProgress* progress,
+                    bool forChange)
+{
+    if (forChange && QFileInfo::exists(QString::fromStdString(path)) &&
+        !CliLockProject(path, prompt))
+        return false;
     doc.SetPrompt(&prompt);
     doc.SetProgress(progress);
     return doc.Open(path);

@@ -18,11 +18,20 @@ class CZurDoc;
 // else the documents folder + "Zelm Tessara/". "" when it cannot be made.
 std::string CliHomeFolder();
 
+// Takes the lock of a project file this command is about to change or
+// create, held until the program ends, so that no other program changes
+// the project in between (a holder is waited for briefly). false when
+// another program keeps it or the lock cannot be made (the message was
+// printed). A project on a volume that cannot be written is not locked: its
+// change fails with its own message.
+bool CliLockProject(const std::string& projectFile, CCliPrompt& prompt);
+
 // Opens a project for a command: the document asks through `prompt` and
-// shows long work (the upgrade of an old project) on `progress`. false when
-// it could not be opened (the message was printed).
+// shows long work (the upgrade of an old project) on `progress`. A command
+// that may change the project (`forChange`) takes its lock first. false
+// when it could not be opened or locked (the message was printed).
 bool CliOpenProject(const std::string& path, CZurDoc& doc, CCliPrompt& prompt,
-                    CProgress* progress = nullptr);
+                    CProgress* progress = nullptr, bool forChange = true);
 
 // Reads a project for a command that changes nothing (info, list, check):
 // its fields and cells as an open would show them, without the open's

@@ -5,12 +5,12 @@
 #include "cli/cliprompt.h"
 #include "cli/clisupport.h"
 #include "cli/terminalprogress.h"
+#include "base/safefile.h"
 #include "base/userprompt.h"
 #include "document/zurdoc.h"
 #include "editor/memoryclipboard.h"
 #include "editor/scenarioeditor.h"
 
-#include <QSaveFile>
 
 namespace {
 
@@ -27,7 +27,6 @@ const CCliCommand kCopy = {
     runCopy,
 };
 
-constexpr int kWriteFailed = 7127;
 
 int runCopy(const CCliArgs& args, CCliPrompt& prompt)
 {
@@ -38,6 +37,8 @@ int runCopy(const CCliArgs& args, CCliPrompt& prompt)
     if (args.Has("before") && !args.Has("into"))
         return CliUsage(kCopy, "--before goes with --into");
     CCliRowsEdit edit(args);
+    // The source is only read: a project open elsewhere can still be copied from.
+    edit.forChange = false;
     if (const int status = edit.Open(kCopy, args, prompt); status != ExitDone)
         return status;
     CScenarioEditor& editor = *edit.editor;
@@ -49,10 +50,9 @@ int runCopy(const CCliArgs& args, CCliPrompt& prompt)
 
     if (args.Has("to-file")) {
         const std::string path = args.Value("to-file");
-        QSaveFile file(QString::fromStdString(path));
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() ||
-            !file.commit()) {
-            AskUser(&prompt, kWriteFailed, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
+        int error = 0;
+        if (!CSafeFile::WriteAll(path, bytes, &error)) {
+            CSafeFile::ReportFailure(&prompt, path, error);
             return prompt.FailureStatus();
         }
         return ExitDone;

@@ -28,11 +28,13 @@ int runDeleteScenario(const CCliArgs& args, CCliPrompt& prompt)
     if (!CardReadable(root, prompt))
         return ExitFailed;
     // A scenario the card does not have is named as missing, not as one
-    // that could not be deleted.
+    // that could not be deleted. One whose file is gone but whose folder
+    // stands (a send or deletion that was stopped) is still deleted.
     std::vector<std::string> names;
     bool missing = false;
     for (auto it = args.positional.begin() + 1; it != args.positional.end(); ++it) {
-        if (CCardFolder::Find(root, *it, CCardFolder::FileEntry).empty()) {
+        if (CCardFolder::Find(root, *it, CCardFolder::FileEntry).empty() &&
+            CCardFolder::Find(root, CCardFolder::BaseName(*it), CCardFolder::FolderEntry).empty()) {
             prompt.Message(7300, CUserPrompt::Exclamation, CUserPrompt::Ok, root + *it);
             missing = true;
         } else {

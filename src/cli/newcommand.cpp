@@ -57,6 +57,9 @@ int runNew(const CCliArgs& args, CCliPrompt& prompt)
     case CProjectDlgChecks::Refused:
         return prompt.FailureStatus();
     }
+    // Two programs making the same project at once: one of them makes it.
+    if (!CliLockProject(folder + name + ".sic", prompt))
+        return ExitFailed;
     CZurDoc doc(&prompt);
     CProjectSettings settings;
     settings.name = name;

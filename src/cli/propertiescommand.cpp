@@ -57,6 +57,8 @@ int runProperties(const CCliArgs& args, CCliPrompt& prompt)
     case CProjectDlgChecks::Refused:
         return prompt.FailureStatus();
     }
+    if (!CliLockProject(folder + name + ".sic", prompt))
+        return ExitFailed;
     CProjectSettings settings;
     settings.name = name;
     settings.folder = folder;

@@ -45,6 +45,8 @@ int runSaveAs(const CCliArgs& args, CCliPrompt& prompt)
     case CProjectDlgChecks::Refused:
         return prompt.FailureStatus();
     }
+    if (!CliLockProject(folder + name + ".sic", prompt))
+        return ExitFailed;
     if (!doc.SaveAs(name, folder))
         return prompt.FailureStatus();
     std::printf("%s\n", doc.GetPathName().c_str());

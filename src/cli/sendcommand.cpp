@@ -37,6 +37,8 @@ const CCliCommand kSend = {
 bool addToAutorun(const std::string& root, const std::string& entry, CCliPrompt& prompt)
 {
     CAutorunEditor editor;
+    if (!editor.LockDrive(root, &prompt))
+        return false;
     editor.LoadDrive(root, &prompt);
     const auto& listed = editor.Autorun();
     if (std::none_of(listed.begin(), listed.end(),

@@ -2,6 +2,7 @@
 
 #include "base/asciicase.h"
 #include "imaging/imagedecoder.h"
+#include "base/safefile.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellinfolist.h"
 
@@ -110,5 +111,9 @@ CProjectFile::ReadStatus CProjectCheck::Run(const std::string& path)
         if (!named.count(CAsciiCase::Lower(name)))
             Problems.push_back({UnnamedFile, 0, 0, name});
     }
+    const std::string projectName =
+        QFileInfo(QString::fromStdString(path)).fileName().toStdString();
+    for (const std::string& leftover : CSafeFile::FindLeftovers(Folder, {projectName}))
+        Problems.push_back({LeftoverFile, 0, 0, leftover.substr(Folder.size())});
     return status;
 }

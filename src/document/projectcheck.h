@@ -24,6 +24,7 @@ public:
         NeedsUpgrade,     // the project has an older version
         DisplayDamaged,   // `row`, `file`: the display image does not decode
         ThumbnailDamaged, // `row`, `file`: the thumbnail does not decode
+        LeftoverFile,     // `file`: a temporary an interrupted program left in the folder (a note)
     };
     struct Problem
     {
@@ -35,7 +36,7 @@ public:
 
     // Whether a finding of this kind leaves a send working: a note, not a
     // problem.
-    static bool IsNote(Kind kind) { return kind == UnnamedFile; }
+    static bool IsNote(Kind kind) { return kind == UnnamedFile || kind == LeftoverFile; }
 
     // Reads and checks the project file at `path`. Problems are listed in
     // row order, then the unnamed files by name. Display images and

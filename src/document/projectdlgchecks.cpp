@@ -1,6 +1,7 @@
 #include "document/projectdlgchecks.h"
 
 #include "base/pathutils.h"
+#include "base/safefile.h"
 #include "base/samepath.h"
 #include "base/userprompt.h"
 
@@ -239,7 +240,16 @@ CProjectDlgChecks::Outcome CProjectDlgChecks::Check(Kind kind, CUserPrompt* prom
     if (characters(folder) + 1 + characters(name) + 4 >= kPathLimit)
         return refuse(prompt, kMsgBadName, FocusName, focus);
 
-    if (isFolder(folder)) {
+    // A folder that holds what an interrupted Save as or Project properties
+    // of this program left is taken again without the question: nothing in
+    // it is the user's to lose.
+    std::string marker = folder;
+    AddBackslash(marker);
+    marker += CSafeFile::kUnfinishedMarker;
+    const bool interrupted = isFolder(folder) && ::access(marker.c_str(), F_OK) == 0;
+    if (interrupted) {
+        // taken as it is
+    } else if (isFolder(folder)) {
         switch (AskUser(prompt, kMsgFolderExists, CUserPrompt::Question,
                         CUserPrompt::YesNoCancel, folder)) {
         case CUserPrompt::AnswerYes:

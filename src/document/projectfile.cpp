@@ -1,12 +1,15 @@
 #include "document/projectfile.h"
 
 #include "base/asciicase.h"
+#include "base/safefile.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellctrlinfo.h"
 #include "model/cellinfolist.h"
 
 #include <QFile>
 #include <QSaveFile>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -356,21 +359,33 @@ bool CProjectFile::Write(const CCellInfoList& cells, QByteArray& text) const
 }
 
 CProjectFile::WriteStatus CProjectFile::WriteFile(const std::string& path,
-                                                  const CCellInfoList& cells) const
+                                                  const CCellInfoList& cells, int* error) const
 {
-    QSaveFile file(QString::fromStdString(path));
-    if (path.empty() || !file.open(QIODevice::WriteOnly))
-        return WriteCannotCreate;
+    if (error)
+        *error = 0;
     QByteArray text;
-    if (!Write(cells, text)) {
-        file.cancelWriting();
+    if (!Write(cells, text))
         return WriteBadCell;
+    CSafeFile file(path);
+    if (!file.Open()) {
+        if (error)
+            *error = file.Error();
+        switch (file.Error()) {
+        case ENOENT:
+        case ENOTDIR:
+        case EISDIR:
+        case EINVAL:
+        case ENAMETOOLONG:
+            return WriteCannotCreate;
+        default:
+            return WriteFailed;
+        }
     }
-    if (file.write(text) != text.size()) {
-        file.cancelWriting();
-        return WriteFailed;
-    }
-    return file.commit() ? WriteOk : WriteFailed;
+    if (file.Write(text) && file.Commit())
+        return WriteOk;
+    if (error)
+        *error = file.Error();
+    return WriteFailed;
 }
 
 // ---------------------------------------------------------------------------

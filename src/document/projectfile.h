@@ -38,9 +38,10 @@ public:
     // is neither an image nor a control cell, or a value cannot stand on one
     // line (a line break or NUL inside it would not read back).
     bool Write(const CCellInfoList& cells, QByteArray& text) const;
-    // Writes the text to `path` through a save file: on any failure the old
-    // file stays as it was.
-    WriteStatus WriteFile(const std::string& path, const CCellInfoList& cells) const;
+    // Writes the text to `path` through a safe file: on any failure the old
+    // file stays as it was, and `error` receives the system's error number.
+    WriteStatus WriteFile(const std::string& path, const CCellInfoList& cells,
+                          int* error = nullptr) const;
 
     // Reads a project: the fields start from their defaults (Version 0 until
     // a "Version" key says otherwise) and the cells are appended to `cells`.

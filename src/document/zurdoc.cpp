@@ -3,6 +3,7 @@
 #include "base/filefailure.h"
 #include "base/msgid.h"
 #include "base/pathutils.h"
+#include "base/safefile.h"
 #include "base/samepath.h"
 #include "base/userprompt.h"
 #include "document/busyguard.h"
@@ -14,6 +15,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <memory>
 #include <set>
@@ -265,25 +267,35 @@ bool CZurDoc::SaveFile(const std::string& pathArg)
     LastWriteDateTime = QDateTime::currentDateTime();
     CProjectFile file;
     FieldsTo(file);
-    const CProjectFile::WriteStatus status = file.WriteFile(path, Cells);
+    int error = 0;
+    const CProjectFile::WriteStatus status = file.WriteFile(path, Cells, &error);
     if (status != CProjectFile::WriteOk) {
         // The old project file is untouched, so the document's time is too.
         LastWriteDateTime = previousWrite;
-        if (status == CProjectFile::WriteCannotCreate) {
+        switch (status) {
+        case CProjectFile::WriteCannotCreate:
             AskUser(m_prompt, MsgId::InvalidFileName, CUserPrompt::Exclamation, CUserPrompt::Ok,
                     path);
-        } else {
-            if (status == CProjectFile::WriteBadCell)
-                AskUser(m_prompt, MsgId::FileNotWritten, CUserPrompt::Exclamation, CUserPrompt::Ok,
-                        path);
-            AskUser(m_prompt, MsgId::DocumentNotSaved, CUserPrompt::Exclamation, CUserPrompt::Ok,
-                    path);
+            break;
+        case CProjectFile::WriteBadCell:
+            AskUser(m_prompt, MsgId::FileNotWritten, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
+            AskUser(m_prompt, MsgId::DocumentNotSaved, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
+            break;
+        default:
+            // The file and the reason (a full disk above all).
+            CSafeFile::ReportFailure(m_prompt, path, error);
+            break;
         }
         return false;
     }
     Cells.ClearFlags(CCellInfo::StateAdded | CCellInfo::StateChanged);
     Cells.Purge();
     Cells.PurgeSuperseded();
+    // What an interrupted writer left beside the project file; only what is
+    // old enough, as another project of the same folder may be writing.
+    const QFileInfo saved(QString::fromStdString(path));
+    CSafeFile::RemoveLeftovers(saved.absolutePath().toStdString() + "/",
+                               {saved.fileName().toStdString()}, CSafeFile::kProjectLeftoverAge);
     m_pathName = path;
     SetModifiedFlag(false);
     NoteTitle();
@@ -308,7 +320,13 @@ CZurDoc::Relocation CZurDoc::Relocate(const std::string& newName, const std::str
             removeAddedFiles(newFolder, before);
             return Relocation::Failed;
         }
-        if (!Cells.CopyFilesTo(newFolder, false, true, nullptr)) {
+        // Temporaries of an interrupted copy into this folder are this
+        // copy's to remove; the marker tells a retry whose folder it is.
+        CSafeFile::RemoveLeftovers(newFolder, {}, CSafeFile::kProjectLeftoverAge);
+        (void)CSafeFile::WriteAll(newFolder + CSafeFile::kUnfinishedMarker, {});
+        std::string failedFile;
+        if (!Cells.CopyFilesTo(newFolder, false, true, nullptr, &failedFile)) {
+            CSafeFile::ReportFailure(m_prompt, failedFile.empty() ? newFolder : failedFile, errno);
             removeAddedFiles(newFolder, before);
             return Relocation::Failed;
         }
@@ -326,6 +344,8 @@ CZurDoc::Relocation CZurDoc::Relocate(const std::string& newName, const std::str
     }
 
     if (SaveFile(newFile)) {
+        if (copied)
+            QFile::remove(QString::fromStdString(newFolder + CSafeFile::kUnfinishedMarker));
         Cells.ValidateAll(this);
         UpdateAllViews();
         return Relocation::Saved;

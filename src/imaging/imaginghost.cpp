@@ -1,7 +1,10 @@
 #include "imaging/imaginghost.h"
 
 #include "base/pathutils.h"
+#include "base/safefile.h"
 #include "imaging/imagingprocedures.h"
+
+#include <cerrno>
 
 namespace {
 // Room asked for before a picture is made: enough to fail early on a full
@@ -23,7 +26,11 @@ bool CImagingHost::HasRoom(const std::string& destination, bool cardPicture) con
 {
     if (m_check == NoSpaceCheck || (cardPicture && m_check != CheckEveryPicture))
         return true;
-    return CheckDiskSpace(nullptr, destination, kSpaceNeeded, true);
+    if (CheckDiskSpace(nullptr, destination, kSpaceNeeded, true))
+        return true;
+    // The reason the write is skipped, for the message that names the file.
+    CSafeFile::NoteFailure(destination, ENOSPC);
+    return false;
 }
 
 int CImagingHost::CreateWorkImage(const std::string& source, const std::string& destination,

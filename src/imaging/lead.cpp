@@ -1,12 +1,13 @@
 #include "imaging/lead.h"
 
+#include "base/safefile.h"
 #include "imaging/imagedecoder.h"
 
+#include <QBuffer>
 #include <QColor>
 #include <QFile>
 #include <QImageWriter>
 #include <QPainter>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
@@ -228,12 +229,15 @@ int16_t CLead::DoSaveFile(const std::string& path, int16_t format, int16_t quali
     if (image.isNull())
         return ErrorWrite;
 
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly))
-        return ErrorWrite;
-    QImageWriter writer(&file, format == FormatPng    ? QByteArrayLiteral("png")
-                               : format == FormatJpeg ? QByteArrayLiteral("jpeg")
-                                                      : QByteArrayLiteral("bmp"));
+    // Encoded in memory first: an encoder never meets a full disk (whose
+    // errors it would print on its own), and the file is written whole or
+    // not at all.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format == FormatPng    ? QByteArrayLiteral("png")
+                                 : format == FormatJpeg ? QByteArrayLiteral("jpeg")
+                                                        : QByteArrayLiteral("bmp"));
     if (format == FormatJpeg) {
         // Baseline JFIF: the card player decodes nothing else.
         writer.setQuality(JpegQualityFor(quality));
@@ -244,11 +248,15 @@ int16_t CLead::DoSaveFile(const std::string& path, int16_t format, int16_t quali
         // zlib level keeps that quick for some ten per cent more bytes.
         writer.setQuality(70);
     }
-    if (!writer.write(image)) {
-        file.cancelWriting();
+    if (!writer.write(image))
+        return ErrorWrite;
+    buffer.close();
+    int error = 0;
+    if (!CSafeFile::WriteAll(path, bytes, &error)) {
+        m_lastWriteError = error;
         return ErrorWrite;
     }
-    return file.commit() ? Success : ErrorWrite;
+    return Success;
 }
 
 int16_t CLead::ResizeImage(float width, float height, int16_t method)

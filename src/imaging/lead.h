@@ -110,6 +110,9 @@ public:
 
     // The current bitmap (null when none), for drawing and inspection.
     const QImage& Image() const { return m_image; }
+    // The system's error number of the last save that failed to write its
+    // file (ENOSPC: the disk is full); 0 when none did.
+    int LastWriteError() const { return m_lastWriteError; }
 
     // Maps a save quality factor (2 best, larger is smaller files) to the
     // JPEG codec quality 0..100.
@@ -127,6 +130,7 @@ private:
     void SetImage(QImage image);
 
     QImage m_image;
+    int m_lastWriteError = 0;
     QSize m_fileSize;
     uint32_t m_handle = 0;
     bool m_autoSize = false;

@@ -410,7 +410,7 @@ void CCellInfoList::Purge()
 }
 
 bool CCellInfoList::CopyFilesTo(const std::string& destination, bool skipThumbnails,
-                                bool includeDeleted, CProgress* progress)
+                                bool includeDeleted, CProgress* progress, std::string* failedFile)
 {
     if (destination.empty())
         return false;
@@ -426,7 +426,11 @@ bool CCellInfoList::CopyFilesTo(const std::string& destination, bool skipThumbna
         std::error_code ec;
         if (std::filesystem::equivalent(source, target, ec) && !ec)
             return true;
-        return CopyFileKeepTime(source, target);
+        if (CopyFileKeepTime(source, target))
+            return true;
+        if (failedFile)
+            *failedFile = target;
+        return false;
     };
     NameSet earlier(*this);
     for (const auto& entry : m_cells) {

@@ -72,8 +72,10 @@ public:
     // After a save: deletes the superseded display images no cell names.
     void PurgeSuperseded();
     void Purge();
+    // `failedFile` (when given) receives the file a failed copy could not
+    // write, and errno keeps the system's reason.
     bool CopyFilesTo(const std::string& destination, bool skipThumbnails, bool includeDeleted,
-                     CProgress* progress = nullptr);
+                     CProgress* progress = nullptr, std::string* failedFile = nullptr);
     uint64_t TotalFileSize(bool skipThumbnails, bool includeDeleted) const;
     void AssignCardNames(const std::string& prefix, const std::string& extension = {});
     // The card base name (without extension) of cell `number` (from 1) of

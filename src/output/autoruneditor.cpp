@@ -18,6 +18,18 @@ std::string CAutorunEditor::AutorunPath(const std::string& root)
     return CCardFolder::PathFor(root, CSfcFile::FileName, CCardFolder::FileEntry);
 }
 
+bool CAutorunEditor::LockDrive(const std::string& root, CUserPrompt* prompt, int waitMs)
+{
+    if (!m_lock.Acquire(root, waitMs)) {
+        if (prompt)
+            prompt->Show(0, m_lock.FailureMessage(), CUserPrompt::Exclamation, CUserPrompt::Ok);
+        return false;
+    }
+    if (m_lock.IsHeld())
+        CCardLock::RemoveRootLeftovers(root);
+    return true;
+}
+
 void CAutorunEditor::LoadDrive(const std::string& root, CUserPrompt* prompt)
 {
     m_available.clear();
@@ -136,6 +148,10 @@ bool CAutorunEditor::Apply(CUserPrompt* prompt)
         m_declined = true;
         return false;
     }
+    // A caller that did not lock the card from the start holds it at least
+    // while the list is written.
+    if (!m_lock.IsHeld() && !LockDrive(m_root, prompt))
+        return false;
     std::vector<std::string> entries;
     for (const std::string& entry : m_autorun) {
         if (!entry.empty())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "output/cardlock.h"
 #include "output/sfcfile.h"
 
 #include <string>
@@ -17,6 +18,15 @@ public:
     // Loads the card whose root (trailing '/') is `root`; "" means no drive
     // is selected and leaves both lists empty. Unsaved edits are dropped.
     void LoadDrive(const std::string& root, CUserPrompt* prompt);
+
+    // Takes the card's lock for a change of its list, to be held from
+    // LoadDrive to Apply so that no other program's change of the list is
+    // lost in between; removes the temporaries an interrupted writer left in
+    // the root. false (the message was shown) when another program keeps
+    // the card. Held until the editor goes or locks another card.
+    bool LockDrive(const std::string& root, CUserPrompt* prompt,
+                   int waitMs = CCardLock::kDefaultWaitMs);
+    bool IsDriveLocked() const { return m_lock.IsHeld(); }
 
     const std::string& Root() const { return m_root; }
     // Scenario files (*.SIT, any case) in the root, upper-cased.
@@ -45,11 +55,13 @@ public:
     std::vector<int> Move(const std::vector<int>& selected, int dropIndex);
 
     // OK: writes the list (non-empty entries, the repeat switch) to the
-    // card's AUTORUN.SFC. false when no drive is selected (the dialog stays
-    // open) or the file could not be written (7127 was shown; the dialog
-    // closes anyway). A list on the card that could not be read is only
-    // replaced when the user answers Yes to 7187; otherwise false, nothing
-    // is written and Declined() tells so.
+    // card's AUTORUN.SFC, under the card's lock (taken now unless LockDrive
+    // took it). false when no drive is selected (the dialog stays open),
+    // another program keeps the card (its message was shown) or the file
+    // could not be written (7127 was shown; the dialog closes anyway). A list
+    // on the card that could not be read is only replaced when the user
+    // answers Yes to 7187; otherwise false, nothing is written and
+    // Declined() tells so.
     bool Apply(CUserPrompt* prompt);
     bool Declined() const { return m_declined; }
     // Whether the card's list exists but could not be read (too large, no
@@ -64,6 +76,7 @@ private:
     bool Contains(const std::string& name) const;
 
     std::string m_root;
+    CCardLock m_lock;
     CSfcFile m_file;
     std::vector<std::string> m_available;
     std::vector<std::string> m_autorun;

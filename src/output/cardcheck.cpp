@@ -4,7 +4,9 @@
 #include "base/msgid.h"
 #include "base/pathutils.h"
 #include "base/resourcebundle.h"
+#include "base/safefile.h"
 #include "output/cardfolder.h"
+#include "output/cardlock.h"
 #include "output/cardpicture.h"
 #include "output/scenariocheck.h"
 #include "output/sfcfile.h"
@@ -15,6 +17,10 @@
 #include <QJsonObject>
 #include <QString>
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -57,6 +63,9 @@ std::vector<std::string> CCardCheck::CheckScenario(const std::string& root,
         return problems;
     }
     const std::string folderName = folder.substr(root.size());
+    for (const std::string& leftover : CSafeFile::FindLeftovers(folder + "/"))
+        problems.push_back(
+            CResourceBundle::Format(7186, folderName + leftover.substr(folder.size())));
     for (const CScenarioCheck::Slide& slide : scenario.Slides()) {
         struct Wanted
         {
@@ -121,6 +130,41 @@ void CCardCheck::CheckAutorun(const std::string& root)
     }
 }
 
+void CCardCheck::CheckRoot(const std::string& root)
+{
+    m_cardProblems.clear();
+    for (const std::string& leftover : CCardLock::RootLeftovers(root))
+        m_cardProblems.push_back(CResourceBundle::Format(7186, leftover.substr(root.size())));
+    // A folder of card pictures (and nothing else) without the scenario
+    // file of its name: what a send or deletion left when it was stopped.
+    // Other folders of the card (a camera's, the user's) are not looked at.
+    std::error_code ec;
+    for (const fs::directory_entry& entry : fs::directory_iterator(fs::path(root), ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.empty() || name[0] == '.' || !entry.is_directory(ec) || entry.is_symlink(ec))
+            continue;
+        if (!CCardFolder::Find(root, name + ".SIT", CCardFolder::FileEntry).empty())
+            continue;
+        int pictures = 0;
+        bool other = false;
+        for (const fs::directory_entry& file : fs::directory_iterator(entry.path(), ec)) {
+            const std::string fileName = file.path().filename().string();
+            if (fileName.rfind(CSafeFile::kTempPrefix, 0) == 0)
+                continue;
+            const std::string ext =
+                fileName.size() > 4
+                    ? CCardFolder::ToUpperAscii(fileName.substr(fileName.size() - 4))
+                    : std::string();
+            if (file.is_regular_file(ec) && (ext == ".JPG" || ext == ".BMP" || ext == ".JPS"))
+                ++pictures;
+            else
+                other = true;
+        }
+        if (pictures > 0 && !other)
+            m_cardProblems.push_back(CResourceBundle::Format(7185, name + "/"));
+    }
+}
+
 bool CCardCheck::Run(const std::string& root)
 {
     m_scenarios.clear();
@@ -129,13 +173,14 @@ bool CCardCheck::Run(const std::string& root)
     for (const std::string& file : CCardFolder::FilesWithExtension(root, ".SIT"))
         m_scenarios.push_back({file, CheckScenario(root, file)});
     CheckAutorun(root);
+    CheckRoot(root);
     return true;
 }
 
 bool CCardCheck::Ok() const
 {
     // A card without any scenario plays nothing: not a card ready for a show.
-    return !m_scenarios.empty() && m_autorunProblems.empty() &&
+    return !m_scenarios.empty() && m_autorunProblems.empty() && m_cardProblems.empty() &&
            std::all_of(m_scenarios.begin(), m_scenarios.end(),
                        [](const Scenario& s) { return s.Ok(); });
 }
@@ -151,6 +196,9 @@ QByteArray CCardCheck::ToJson() const
     const QJsonObject autorun{{"entries", toJsonArray(m_autorunEntries)},
                               {"repeat", m_autorunRepeat},
                               {"problems", toJsonArray(m_autorunProblems)}};
-    const QJsonObject root{{"ok", Ok()}, {"scenarios", scenarios}, {"autorun", autorun}};
+    const QJsonObject root{{"ok", Ok()},
+                           {"scenarios", scenarios},
+                           {"autorun", autorun},
+                           {"problems", toJsonArray(m_cardProblems)}};
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }

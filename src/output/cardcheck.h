@@ -30,9 +30,12 @@ public:
     const std::vector<std::string>& AutorunEntries() const { return m_autorunEntries; }
     bool AutorunRepeat() const { return m_autorunRepeat; }
     const std::vector<std::string>& AutorunProblems() const { return m_autorunProblems; }
+    // Problems of the card as a whole: temporaries an interrupted program
+    // left in the root, scenario folders whose scenario file is gone.
+    const std::vector<std::string>& CardProblems() const { return m_cardProblems; }
 
     // {"ok", "scenarios": [{"file", "ok", "problems"}], "autorun": {"entries",
-    // "repeat", "problems"}}
+    // "repeat", "problems"}, "problems"}
     QByteArray ToJson() const;
 
     // The problems of one scenario of the card.
@@ -40,9 +43,11 @@ public:
 
 private:
     void CheckAutorun(const std::string& root);
+    void CheckRoot(const std::string& root);
 
     std::vector<Scenario> m_scenarios;
     std::vector<std::string> m_autorunEntries;
     bool m_autorunRepeat = false;
     std::vector<std::string> m_autorunProblems;
+    std::vector<std::string> m_cardProblems;
 };

@@ -1,8 +1,10 @@
 #include "output/scenariodeletion.h"
 
 #include "base/pathutils.h"
+#include "base/safefile.h"
 #include "base/userprompt.h"
 #include "output/cardfolder.h"
+#include "output/cardlock.h"
 #include "output/sfcfile.h"
 
 #include <filesystem>
@@ -15,16 +17,18 @@ bool CScenarioDeletion::DeleteOne(const std::string& root, const std::string& na
     // Only a file of the card's root, never anything a name could reach
     // outside it.
     const std::string file = CCardFolder::Find(root, name, CCardFolder::FileEntry);
-    if (file.empty())
-        return false;
-    std::error_code ec;
-    if (!fs::remove(fs::path(file), ec) || ec)
-        return false;
     const std::string folder =
         CCardFolder::Find(root, CCardFolder::BaseName(name), CCardFolder::FolderEntry);
+    // A scenario whose file is gone (an interrupted send or deletion) is
+    // still deleted when its folder stands.
+    if (file.empty() && folder.empty())
+        return false;
+    std::error_code ec;
+    if (!file.empty() && (!fs::remove(fs::path(file), ec) || ec))
+        return false;
     if (folder.empty())
         return true;  // no folder: nothing left of the scenario
-    if (!EmptyFolder(folder + '/'))
+    if (!EmptyFolder(folder + '/') || !CSafeFile::RemoveLeftovers(folder + '/'))
         return false;
     // A folder that keeps entries of its own (subfolders, hidden files) stays.
     fs::remove(fs::path(folder), ec);
@@ -36,6 +40,16 @@ CScenarioDeletion::Result CScenarioDeletion::DeleteScenarios(const std::string& 
                                                              CUserPrompt* prompt)
 {
     Result result;
+    // The card's lock from the first deletion to the pruned autorun list.
+    CCardLock cardLock;
+    if (!cardLock.Acquire(root)) {
+        if (prompt)
+            prompt->Show(0, cardLock.FailureMessage(), CUserPrompt::Exclamation, CUserPrompt::Ok);
+        result.failed = 1;
+        return result;
+    }
+    if (cardLock.IsHeld())
+        CCardLock::RemoveRootLeftovers(root);
     for (const std::string& name : names) {
         if (name.empty())
             continue;

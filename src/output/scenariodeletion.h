@@ -21,11 +21,14 @@ public:
         bool declined = false;   // a No or Cancel was given
     };
 
+    // Holds the card's lock throughout; another program's lock is reported
+    // and counts as one failure.
     static Result DeleteScenarios(const std::string& root, const std::vector<std::string>& names,
                                   CUserPrompt* prompt);
     // Deletes one scenario without asking: its file, the files of its folder
-    // and the folder. false (nothing reported) when the file could not be
-    // deleted or the folder not emptied.
+    // and the folder (also when the file is gone). false (nothing reported)
+    // when neither is there, the file could not be deleted or the folder not
+    // emptied. The caller holds the card's lock.
     static bool DeleteOne(const std::string& root, const std::string& name);
     // Loads the card's autorun list, drops the missing scenarios and writes
     // it back when that changed something.

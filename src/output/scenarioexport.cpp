@@ -10,6 +10,8 @@
 #include "document/zurdoc.h"
 #include "model/cellinfolist.h"
 #include "output/cardfolder.h"
+#include "base/safefile.h"
+#include "output/cardlock.h"
 #include "output/scenariofile.h"
 
 #include <QDir>
@@ -127,7 +129,13 @@ bool CScenarioExport::CanSend(const CZurDoc& document)
 
 CScenarioExport::Outcome CScenarioExport::Send(CZurDoc& document, const std::string& cardRoot)
 {
-    if (!CanSend(document) || document.RefuseWhileBusy())
+    if (!CanSend(document)) {
+        // Changed after the send was chosen: say so rather than do nothing.
+        AskUser(m_prompt, MsgId::SendProjectChanged, CUserPrompt::Exclamation, CUserPrompt::Ok,
+                document.ProjectName);
+        return Declined;
+    }
+    if (document.RefuseWhileBusy())
         return Declined;
     // Nothing may change or close the project while its cells are read.
     const CBusyGuard busy(document);
@@ -148,6 +156,17 @@ CScenarioExport::Outcome CScenarioExport::Send(const Project& project,
     if (AskUser(m_prompt, MsgId::AskSendToCard, CUserPrompt::Question, CUserPrompt::OkCancel,
                 project.name, state.root) != CUserPrompt::AnswerOk)
         return Declined;
+    // One writer of a card at a time; the temporaries an interrupted one
+    // left in the root are then this send's to remove.
+    CCardLock cardLock;
+    if (!cardLock.Acquire(state.root)) {
+        if (m_prompt)
+            m_prompt->Show(0, cardLock.FailureMessage(), CUserPrompt::Exclamation, CUserPrompt::Ok);
+        AskUser(m_prompt, 7132, CUserPrompt::Exclamation, CUserPrompt::Ok, project.name);
+        return Failed;
+    }
+    if (cardLock.IsHeld())
+        CCardLock::RemoveRootLeftovers(state.root);
 
     const int n = project.cells->GetCount();
     if (m_progress) {
@@ -295,7 +314,7 @@ bool CScenarioExport::WriteCard(const Project& project, State& state)
     state.writingStarted = true;
     if (state.oldScenarioPresent && !removeFile(state.oldScenario))
         return false;
-    if (!EmptyFolder(state.folder))
+    if (!EmptyFolder(state.folder) || !CSafeFile::RemoveLeftovers(state.folder))
         return false;
     if (m_progress)
         m_progress->StepIt();

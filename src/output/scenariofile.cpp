@@ -1,10 +1,10 @@
 #include "output/scenariofile.h"
 
+#include "base/safefile.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellctrlinfo.h"
 #include "model/cellinfolist.h"
 
-#include <QSaveFile>
 #include <QString>
 
 #include <cstdio>
@@ -84,12 +84,5 @@ bool CScenarioFile::Write(const std::string& path, const std::string& projectNam
     QByteArray bytes;
     if (path.empty() || !Format(projectName, backColor, cells, bytes))
         return false;
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return CSafeFile::WriteAll(path, bytes);
 }

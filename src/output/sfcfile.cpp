@@ -3,11 +3,11 @@
 #include "base/asciicase.h"
 #include "base/msgid.h"
 #include "base/pathutils.h"
+#include "base/safefile.h"
 #include "base/userprompt.h"
 #include "output/cardfolder.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QString>
 
 namespace {
@@ -153,15 +153,10 @@ bool CSfcFile::Save(const std::string& path, CUserPrompt* prompt)
     const QByteArray bytes = ToBytes();
     // A whole new file or none: a full or pulled card keeps its old list. A
     // write-protected list stays as it is, also for the administrator.
-    QSaveFile file(QString::fromStdString(path));
     const bool writable = !PathExists(path) || FileExists(path, false);
-    bool written = writable && file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-    if (written)
-        written = file.commit();
-    else
-        file.cancelWriting();
-    if (!written) {
-        AskUser(prompt, MsgId::FileNotWritten, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
+    int error = EACCES;
+    if (!writable || !CSafeFile::WriteAll(path, bytes, &error)) {
+        CSafeFile::ReportFailure(prompt, path, error);
         return false;
     }
     m_modified = false;

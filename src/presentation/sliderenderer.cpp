@@ -1,7 +1,9 @@
 #include "presentation/sliderenderer.h"
 
+#include "base/safefile.h"
 #include "presentation/sofficeconverter.h"
 
+#include <QBuffer>
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
@@ -9,7 +11,6 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QImageWriter>
-#include <QSaveFile>
 
 #include <poppler-qt6.h>
 
@@ -123,17 +124,18 @@ bool CSlideRenderer::Render(int index, const std::string& file, const std::strin
         image = image.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     image = image.convertToFormat(QImage::Format_RGB888);
 
-    QSaveFile out(QString::fromStdString(file));
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    QImageWriter writer(&out, format);
+    // Encoded in memory, then written whole or not at all (a full disk
+    // never leaves half a picture, nor the encoder's own error lines).
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
     if (format == "jpg")
         writer.setQuality(90);
-    if (!writer.write(image)) {
-        out.cancelWriting();
+    if (!writer.write(image))
         return false;
-    }
-    return out.commit();
+    buffer.close();
+    return CSafeFile::WriteAll(file, bytes);
 }
 
 void CSlideRenderer::Prune(const std::string& cacheFolder)

@@ -59,6 +59,12 @@ const std::map<int, int> kInserts = {
     {7311, 2}, // row, picture path
     {7164, 1}, // project path
     {7187, 1}, // autorun list path
+    {7180, 2}, // project path, holder
+    {7181, 2}, // card root, holder
+    {7183, 2}, // lock file path, the system's reason
+    {7184, 1}, // project name
+    {7185, 1}, // scenario folder
+    {7186, 1}, // leftover temporary file
     {61714, 2}, // lowest and highest whole number
     {61716, 1}, // longest length
     {61728, 1}, // file title
@@ -77,7 +83,7 @@ std::vector<int> numberedIds()
     range(7000, 7003);
     range(7100, 7168);
     ids.push_back(7190);
-    ids.push_back(7187);
+    range(7180, 7187);
     range(7200, 7203);
     range(7300, 7311);
     range(7220, 7261);

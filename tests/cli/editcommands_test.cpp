@@ -126,7 +126,7 @@ TEST_F(EditCommandsTest, AddUsageErrors)
     EXPECT_EQ(Files(project).size(), 1u) << "nothing was imported";
 }
 
-TEST_F(EditCommandsTest, AddStopsAtAnUnreadableFileAndKeepsTheCellsBefore)
+TEST_F(EditCommandsTest, AddStopsAtAnUnreadableFileAndSavesNothing)
 {
     const std::string broken = root + "broken.jpg";
     {
@@ -134,18 +134,19 @@ TEST_F(EditCommandsTest, AddStopsAtAnUnreadableFileAndKeepsTheCellsBefore)
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("not a picture");
     }
+    const std::set<std::string> before = Files(project);
     const CCliResult r = RunZelm({"add", project, Picture("first.png"), broken, Picture("last.png"),
                                   "--quiet", "--message-ids"});
     EXPECT_EQ(r.exitCode, 1);
     // Text saved as a picture: named, with the reason.
     EXPECT_NE(r.err.find("[7301] " + CResourceBundle::Format(7301, broken)), std::string::npos)
         << r.err;
+    // A failed add keeps nothing, so that running it again does not
+    // insert its first cells twice.
     CZurDoc doc;
     ASSERT_TRUE(doc.Open(project));
-    ASSERT_EQ(doc.Cells.GetCount(), 1);
-    EXPECT_EQ(static_cast<const CCellBmpInfo*>(doc.Cells.GetAt(0))->RefFilePath,
-              root + "first.png");
-    EXPECT_EQ(Files(project).size(), 3u) << "no file of the failed cell stays";
+    EXPECT_EQ(doc.Cells.GetCount(), 0);
+    EXPECT_EQ(Files(project), before) << "no file of the failed command stays";
 }
 
 TEST_F(EditCommandsTest, AddControlWithItsValues)

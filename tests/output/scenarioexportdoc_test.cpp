@@ -33,8 +33,10 @@ TEST(ScenarioExportDocument, SendsOnlyASavedProjectWithItsSettings)
     CScriptedProgress progress;
     CScenarioExport send(&prompt, &progress);
     EXPECT_FALSE(CScenarioExport::CanSend(doc));
+    // Refused, and the user is told why.
     EXPECT_EQ(send.Send(doc, card), CScenarioExport::Declined);
-    EXPECT_TRUE(prompt.shown.empty());
+    EXPECT_EQ(prompt.Ids(), std::vector<int>{7184});
+    prompt.shown.clear();
     EXPECT_TRUE(filesOf(card).empty());
 
     ASSERT_TRUE(doc.Save());
