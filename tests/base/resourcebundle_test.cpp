@@ -46,6 +46,7 @@ const std::map<int, int> kInserts = {
     {7151, 1}, // presentation path
     {7159, 1}, // file path
     {7164, 1}, // project path
+    {61699, 1}, // project file name
     {61714, 2}, // lowest and highest whole number
     {61716, 1}, // longest length
     {61728, 1}, // file title
@@ -65,7 +66,7 @@ std::vector<int> numberedIds()
     range(7100, 7168);
     range(7200, 7203);
     range(7220, 7261);
-    for (int id : {57344, 61440, 61696, 61697, 61698, 61700, 61703, 61707, 61708, 61714, 61716,
+    for (int id : {57344, 61440, 61696, 61697, 61698, 61699, 61700, 61703, 61707, 61708, 61714, 61716,
                    61728, 61729})
         ids.push_back(id);
     return ids;
