@@ -46,6 +46,9 @@ const std::map<int, int> kInserts = {
     {7151, 1}, // presentation path
     {7159, 1}, // file path
     {7164, 1}, // project path
+    {7180, 2}, // project path, holder
+    {7181, 2}, // card root, holder
+    {7183, 2}, // lock file path, the system's reason
     {61699, 1}, // project file name
     {61714, 2}, // lowest and highest whole number
     {61716, 1}, // longest length
@@ -64,10 +67,11 @@ std::vector<int> numberedIds()
     ids.push_back(212);
     range(7000, 7003);
     range(7100, 7168);
+    range(7180, 7183);
     range(7200, 7203);
     range(7220, 7261);
-    for (int id : {57344, 61440, 61696, 61697, 61698, 61699, 61700, 61703, 61707, 61708, 61714, 61716,
-                   61728, 61729})
+    for (int id : {57344, 61440, 61696, 61697, 61698, 61699, 61700, 61703, 61707, 61708, 61714,
+                   61716, 61728, 61729})
         ids.push_back(id);
     return ids;
 }
