@@ -11,6 +11,9 @@
 namespace {
 
 constexpr int kAskToSave = 61699;
+constexpr int kProjectBusy = 7180;
+// Another program (a `zelm` command) may be about to finish with it.
+constexpr int kLockWaitMs = 1000;
 
 } // namespace
 
@@ -32,6 +35,7 @@ CChildFrame::~CChildFrame()
     m_doc->SetObserver(nullptr);
     m_editor.reset();
     m_doc.reset();
+    m_lock.Release();
 }
 
 void CChildFrame::AttachView()
@@ -43,10 +47,25 @@ void CChildFrame::AttachView()
         setWidget(m_view);
 }
 
+bool CChildFrame::LockProject(const std::string& projectFile)
+{
+    if (m_lock.Acquire(projectFile, kLockWaitMs))
+        return true;
+    if (m_prompt)
+        m_prompt->Show(kProjectBusy, m_lock.FailureMessage(), CUserPrompt::Exclamation,
+                       CUserPrompt::Ok);
+    return false;
+}
+
 bool CChildFrame::OpenProject(const std::string& projectFile)
 {
-    if (!m_doc->Open(projectFile))
+    // Locked before it is read, so nobody changes it under the window.
+    if (!LockProject(projectFile))
         return false;
+    if (!m_doc->Open(projectFile)) {
+        m_lock.Release();
+        return false;
+    }
     m_editor->UpdateAllViews();
     UpdateTitle();
     return true;
@@ -56,6 +75,8 @@ bool CChildFrame::NewFromPresentation(const std::string& presentation, std::stri
 {
     if (!m_doc->NewProjectFromPresentation(presentation, projectFile))
         return false;
+    // A new folder of our own: nobody else can have it yet.
+    LockProject(projectFile);
     UpdateTitle();
     return true;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/projectlock.h"
+
 #include <QMdiSubWindow>
 #include <functional>
 #include <memory>
@@ -36,6 +38,9 @@ public:
     // The project file, "" before the first save.
     std::string PathName() const;
 
+    // Whether this window holds the lock of its project file.
+    bool HoldsProjectLock() const { return m_lock.IsHeld(); }
+
     // The window title follows the project file's name and the modified flag.
     void UpdateTitle();
 
@@ -59,8 +64,12 @@ protected:
 
 private:
     void AttachView();
+    // Takes the project's lock for `projectFile`; tells the user why not.
+    bool LockProject(const std::string& projectFile);
 
     CUserPrompt* m_prompt;
+    // Declared before the document: released only after it has closed.
+    CProjectLock m_lock;
     std::unique_ptr<CZurDoc> m_doc;
     std::unique_ptr<CScenarioEditor> m_editor;
     ViewFactory m_makeView;

@@ -2,6 +2,7 @@
 // a later start, the file on the command line, and what survives a restart.
 #include "apptesting.h"
 #include "base/appfolders.h"
+#include "document/projectlock.h"
 #include "editor/scenarioeditor.h"
 #include "gui/app/childframe.h"
 #include "gui/app/mainframe.h"
@@ -63,6 +64,24 @@ TEST_F(StartUp, ProjectOnTheCommandLineIsOpened)
     ASSERT_EQ(app.Frame().ChildFrames().size(), 1);
     EXPECT_EQ(app.Frame().ChildFrames()[0]->PathName(), project);
     EXPECT_EQ(app.Frame().ChildFrames()[0]->windowTitle(), QStringLiteral("Trip.sic[*]"));
+    // The window holds the project against other programs while it is open.
+    EXPECT_TRUE(CProjectLock::IsLocked(project));
+    app.Frame().ChildFrames()[0]->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(CProjectLock::IsLocked(project));
+}
+
+TEST_F(StartUp, ProjectThatAnotherProgramChangesIsNotOpened)
+{
+    const std::string project = MakeProject("Busy");
+    CProjectLock other;
+    ASSERT_TRUE(other.Acquire(project, 0));
+    CAppUnderTest app({q(project)});
+    ASSERT_TRUE(app.Started());
+    EXPECT_TRUE(app.Frame().ChildFrames().isEmpty());
+    ASSERT_EQ(app.prompt.shown.size(), 1u);
+    EXPECT_EQ(app.prompt.shown[0].id, 7180);
+    EXPECT_NE(app.prompt.shown[0].text.find("Busy"), std::string::npos);
 }
 
 TEST_F(StartUp, SecondStartWithAFileLeavesOneInstanceAndOpensNothing)
