@@ -46,6 +46,8 @@ const std::map<int, int> kInserts = {
     {7151, 1}, // presentation path
     {7159, 1}, // file path
     {7164, 1}, // project path
+    {7170, 1}, // dropped folder
+    {7171, 1}, // dropped file
     {61714, 2}, // lowest and highest whole number
     {61716, 1}, // longest length
     {61728, 1}, // file title
@@ -63,6 +65,7 @@ std::vector<int> numberedIds()
     ids.push_back(212);
     range(7000, 7003);
     range(7100, 7168);
+    range(7170, 7171);
     range(7200, 7203);
     range(7220, 7261);
     for (int id : {57344, 61440, 61696, 61697, 61698, 61700, 61703, 61707, 61708, 61714, 61716,
