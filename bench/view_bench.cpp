@@ -111,6 +111,30 @@ void BM_OpenProjectWindow(benchmark::State& state)
     state.counters["thumbnails_asked"] = requested;
 }
 
+// The window alone over a project already open: its rows, its layout and
+// its first paint.
+void BM_WindowOverOpenProject(benchmark::State& state)
+{
+    ProjectFixture& f = Fixture();
+    CZurDoc doc;
+    if (!doc.Open(f.path)) {
+        state.SkipWithError("open failed");
+        return;
+    }
+    CScenarioEditor editor(doc);
+    for (auto _ : state) {
+        CScenarioView view(doc, editor);
+        view.SetHeaderFont(QApplication::font());
+        view.resize(800, 900);
+        view.show();
+        QPixmap frame(view.size());
+        view.render(&frame);
+        state.PauseTiming();
+        view.Model()->Thumbnails().WaitForIdle();
+        state.ResumeTiming();
+    }
+}
+
 // One screen of rows (900 pixels) painted with every thumbnail loaded.
 void BM_PaintOneScreen(benchmark::State& state)
 {
@@ -146,6 +170,7 @@ void BM_PaintOneScreen(benchmark::State& state)
 } // namespace
 
 BENCHMARK(BM_OpenProjectWindow)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_WindowOverOpenProject)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PaintOneScreen)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)

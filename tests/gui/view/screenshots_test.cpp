@@ -72,9 +72,12 @@ TEST_F(Screenshots, ProjectWindow)
     p.Select({2, 3});
     p.editor->Rows().SetFocusRow(3);
     p.view->Refresh();
+    p.view->ListBox()->setFocus();
+    // The first paint asks for the thumbnails; they come off the window's
+    // thread.
+    p.view->grab();
     p.view->Model()->Thumbnails().WaitForIdle();
     QApplication::processEvents();
-    p.view->ListBox()->setFocus();
 
     const QImage shot = p.view->grab().toImage();
     ASSERT_FALSE(shot.isNull());
