@@ -4,7 +4,6 @@
 #include <QEvent>
 #include <QImageReader>
 #include <QMetaObject>
-#include <QPointer>
 
 namespace {
 // Thumbnails are at most 160 x 120; 32 MB hold some two thousand of them.
@@ -37,7 +36,10 @@ QImage CThumbnailCache::Picture(const QString& path)
         return {};
     m_pending.insert(path);
     const quint64 generation = m_generation;
-    QPointer<CThumbnailCache> self(this);
+    // The destructor waits for every decode, so `self` outlives the task;
+    // the result is handed over on the window's thread (an event posted to
+    // an object that is going is dropped with it).
+    CThumbnailCache* self = this;
     m_pool.start([self, path, generation] {
         QImageReader reader(path);
         reader.setAutoTransform(false);
@@ -47,16 +49,9 @@ QImage CThumbnailCache::Picture(const QString& path)
         QImage image = reader.read();
         if (!image.isNull())
             image = image.convertToFormat(QImage::Format_RGB32);
-        // The destructor waits for this task, so `self` is alive here; the
-        // result is handed over on the window's thread.
-        if (self)
-            QMetaObject::invokeMethod(
-                self.data(),
-                [self, path, image, generation] {
-                    if (self)
-                        self->Finish(path, image, generation);
-                },
-                Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            self, [self, path, image, generation] { self->Finish(path, image, generation); },
+            Qt::QueuedConnection);
     });
     return {};
 }

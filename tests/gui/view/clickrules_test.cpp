@@ -92,3 +92,25 @@ TEST_F(ViewFixture, RowsTellNumberAndLabelToAccessibility)
     EXPECT_TRUE(text.contains(p.view->Model()->index(1).data(Qt::DisplayRole).toString()));
     EXPECT_FALSE(p.view->ListBox()->accessibleName().isEmpty());
 }
+
+TEST_F(ViewFixture, KeysMoveTheFocusToggleAndReachTheCommands)
+{
+    ViewProject p(Folder("a"), {1, 2, 3});
+    QWidget* list = p.view->ListBox();
+    p.view->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(p.view.get()));
+    list->setFocus();
+    Click(p, 0);
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(p.editor->Rows().FocusRow(), 2);
+    QTest::keyClick(list, Qt::Key_Space);
+    EXPECT_EQ(p.Selected(), (std::vector<int>{0, 2}));
+    // The commands' shortcuts work while the rows have the focus.
+    QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    ASSERT_TRUE(data);
+    EXPECT_TRUE(data->hasFormat(QStringLiteral("CellInfo List")));
+    QTest::keyClick(list, Qt::Key_Delete);
+    EXPECT_EQ(p.Rows(), (std::vector<int>{2}));
+}
