@@ -4,6 +4,7 @@
 #include "model/cellhost.h"
 #include "model/cellinfolist.h"
 
+#include <QImageReader>
 #include <QString>
 #include <filesystem>
 #include <system_error>
@@ -37,12 +38,17 @@ bool EqualsNoCase(const std::string& a, const char* b)
     return i == a.size() && !b[i];
 }
 
+// Whether the file is a picture of a known kind with a sane size. Only its
+// header is read: opening a project checks every thumbnail, and decoding
+// thousands of them would keep the window from showing; the rows decode the
+// ones they show.
 bool LoadsAsPicture(const std::string& path)
 {
     if (path.empty())
         return false;
-    QImage image;
-    return image.load(QString::fromStdString(path));
+    QImageReader reader(QString::fromStdString(path));
+    const QSize size = reader.size();
+    return reader.canRead() && size.isValid() && !size.isEmpty();
 }
 
 std::string WithSlash(const std::string& folder)

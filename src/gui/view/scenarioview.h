@@ -147,5 +147,6 @@ private:
     int m_columnWidth[2] = {20, 20};
     int m_busy = 0;
     bool m_dragging = false;
+    bool m_droppedOnSelf = false; // the drag under way was dropped on these rows
     CCellDragSession m_session;
 };

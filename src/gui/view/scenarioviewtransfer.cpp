@@ -87,6 +87,8 @@ void CScenarioView::Drop(QDropEvent* event)
             action == Qt::MoveAction ? CScenarioEditor::DropMove : CScenarioEditor::DropCopy;
         CBusyScope busy(*this);
         ok = m_editor.Drop(source, effect, row, &session);
+        if (ok && &session == &m_session)
+            m_droppedOnSelf = true;
     } else {
         ok = DropFiles(data, row);
     }
@@ -123,6 +125,7 @@ QMimeData* CScenarioView::BeginDrag()
     if (block.isEmpty())
         return nullptr;
     m_dragging = true;
+    m_droppedOnSelf = false;
     UpdateActions();
     return new CCellMimeData(block, m_session);
 }
@@ -131,10 +134,16 @@ void CScenarioView::FinishDrag(Qt::DropAction action)
 {
     if (!m_dragging)
         return;
-    const int effect = action == Qt::MoveAction   ? CScenarioEditor::DropMove
-                       : action == Qt::CopyAction ? CScenarioEditor::DropCopy
-                                                  : CScenarioEditor::DropNone;
+    int effect = action == Qt::MoveAction   ? CScenarioEditor::DropMove
+                 : action == Qt::CopyAction ? CScenarioEditor::DropCopy
+                                            : CScenarioEditor::DropNone;
+    // A move taken by something that is not a project window (another
+    // program, the browser's folders) leaves the rows where they are: only
+    // a project window takes cells away, and only this one rearranges them.
+    if (effect == CScenarioEditor::DropMove && m_session.target == &m_editor && !m_droppedOnSelf)
+        effect = CScenarioEditor::DropCopy;
     m_dragging = false;
+    m_droppedOnSelf = false;
     {
         CBusyScope busy(*this);
         m_editor.EndDrag(effect, m_session);

@@ -69,6 +69,19 @@ TEST_F(ViewFixture, DragIntoAnotherWindowMovesTheRows)
     EXPECT_EQ(b.view->Model()->rowCount(), 4);
 }
 
+TEST_F(ViewFixture, MoveTakenOutsideTheProjectWindowsLeavesTheRows)
+{
+    ViewProject p(Folder("a"), {1, 2, 3, 4, 5});
+    p.Select({3, 4});
+    std::unique_ptr<QMimeData> data(p.view->BeginDrag());
+    ASSERT_TRUE(data);
+    EXPECT_TRUE(p.view->IsBusy()) << "no closing while the drag runs";
+    EXPECT_FALSE(p.view->close());
+    p.view->FinishDrag(Qt::MoveAction);
+    EXPECT_EQ(p.Rows(), (std::vector<int>{1, 2, 3, 4, 5}));
+    EXPECT_FALSE(p.view->IsBusy());
+}
+
 TEST_F(ViewFixture, CutPasteInAnotherWindowAndUndoOfTheCut)
 {
     ViewProject a(Folder("a"), {1, 2, 3, 4, 5});
