@@ -46,6 +46,8 @@ const std::map<int, int> kInserts = {
     {7151, 1}, // presentation path
     {7159, 1}, // file path
     {7164, 1}, // project path
+    {7170, 1}, // dropped folder
+    {7171, 1}, // dropped file
     {7180, 2}, // project path, holder
     {7181, 2}, // card root, holder
     {7183, 2}, // lock file path, the system's reason
@@ -67,6 +69,7 @@ std::vector<int> numberedIds()
     ids.push_back(212);
     range(7000, 7003);
     range(7100, 7168);
+    range(7170, 7171);
     range(7180, 7183);
     ids.push_back(7190);
     range(7200, 7203);
