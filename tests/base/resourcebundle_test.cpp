@@ -36,6 +36,7 @@ const std::map<int, int> kInserts = {
     {7134, 2}, // project name, card root
     {7136, 1}, // scenario name
     {7140, 1}, // project name
+    {7190, 1}, // autorun list path
     {7142, 1}, // scenario name
     {7145, 1}, // scenario base name
     {7146, 1}, // card folder
