@@ -37,6 +37,10 @@ const std::map<int, int> kInserts = {
     {7136, 1}, // scenario name
     {7140, 1}, // project name
     {7191, 1}, // autorun list path
+    {7204, 2}, // folder, the system's reason
+    {7205, 2}, // item, the system's reason
+    {7206, 2}, // item, folder
+    {7207, 2}, // item, the system's reason
     {7142, 1}, // scenario name
     {7145, 1}, // scenario base name
     {7146, 1}, // card folder
@@ -73,7 +77,7 @@ std::vector<int> numberedIds()
     range(7170, 7171);
     range(7180, 7183);
     range(7190, 7191);
-    range(7200, 7203);
+    range(7200, 7219);
     range(7220, 7261);
     for (int id : {57344, 61440, 61696, 61697, 61698, 61699, 61700, 61703, 61707, 61708, 61714,
                    61716, 61728, 61729})
