@@ -8,6 +8,10 @@
 #include "editor/scenarioeditor.h"
 #include "gui/app/aboutdlg.h"
 #include "gui/app/windowplacementsettings.h"
+#include "gui/browser/browserpanes.h"
+#include "gui/browser/filedlgbar.h"
+#include "gui/browser/folderdlgbar.h"
+#include "gui/view/scenarioview.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,7 +24,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
-#include <QListWidget>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
@@ -54,29 +57,10 @@ bool hasExtension(const QString& path, const char* extension)
     return QFileInfo(path).suffix().compare(QLatin1String(extension), Qt::CaseInsensitive) == 0;
 }
 
-// Until the project view takes its place: the rows as a plain list.
-QWidget* makeRowList(CZurDoc&, CScenarioEditor& editor, QWidget* parent)
-{
-    auto* list = new QListWidget(parent);
-    list->setAccessibleName(QStringLiteral("Slides"));
-    auto fill = [list, &editor] {
-        list->clear();
-        const CCellRowList& rows = editor.Rows();
-        for (int row = 0; row < rows.GetCount(); ++row) {
-            const CCellInfo* cell = rows.GetCell(row);
-            list->addItem(QStringLiteral("%1  %2").arg(row + 1).arg(
-                cell ? QString::fromStdString(cell->GetLabel()) : QString()));
-        }
-    };
-    editor.SetRepaintHandler(fill);
-    fill();
-    return list;
-}
-
 } // namespace
 
-CMainFrame::CMainFrame(CUserPrompt* prompt, QWidget* parent)
-    : QMainWindow(parent), m_prompt(prompt), m_viewFactory(makeRowList)
+CMainFrame::CMainFrame(CUserPrompt* prompt, CSlidePPTObj* shared, QWidget* parent)
+    : QMainWindow(parent), m_prompt(prompt)
 {
     setObjectName(QStringLiteral("mainFrame"));
     setWindowTitle(text(57344));
@@ -109,6 +93,8 @@ CMainFrame::CMainFrame(CUserPrompt* prompt, QWidget* parent)
     QSettings settings;
     m_recent.Read(settings);
     CreateActions();
+    CreateProjectActions();
+    CreateBrowser(shared);
     CreateMenus();
     CreateToolBar();
     CreateStatusBar();
@@ -151,8 +137,9 @@ void CMainFrame::CreateActions()
 {
     using namespace FrameCommand;
     QStyle* s = style();
-    AddAction(FileNew, tr("&New project..."), tr("Make a new project"), QKeySequence::New)
-        ->setIcon(s->standardIcon(QStyle::SP_FileIcon));
+    connect(AddAction(FileNew, tr("&New project..."), tr("Make a new project"), QKeySequence::New),
+            &QAction::triggered, this, &CMainFrame::OnFileNew);
+    Action(FileNew)->setIcon(s->standardIcon(QStyle::SP_FileIcon));
     connect(AddAction(FileOpen, tr("&Open..."), tr("Open a project"), QKeySequence::Open),
             &QAction::triggered, this, &CMainFrame::OnFileOpen);
     Action(FileOpen)->setIcon(s->standardIcon(QStyle::SP_DialogOpenButton));
@@ -161,7 +148,9 @@ void CMainFrame::CreateActions()
     connect(AddAction(FileSave, tr("&Save"), tr("Save the project"), QKeySequence::Save),
             &QAction::triggered, this, &CMainFrame::OnFileSave);
     Action(FileSave)->setIcon(s->standardIcon(QStyle::SP_DialogSaveButton));
-    AddAction(FileSaveAs, tr("Save &as..."), tr("Save the project under a new name or folder"));
+    connect(
+        AddAction(FileSaveAs, tr("Save &as..."), tr("Save the project under a new name or folder")),
+        &QAction::triggered, this, &CMainFrame::OnFileSaveAs);
     connect(AddAction(FilePrintSetup, tr("Print set&up..."), tr("Choose the printer and paper")),
             &QAction::triggered, this, &CMainFrame::OnPrintSetup);
     connect(AddAction(AppExit, tr("E&xit"), tr("Quit the program"), QKeySequence::Quit),
@@ -219,7 +208,9 @@ void CMainFrame::CreateMenus()
     file->addSeparator();
     file->addActions({Action(FileSave), Action(FileSaveAs)});
     file->addSeparator();
-    file->addAction(Action(FilePrintSetup));
+    file->addActions({Action(FilePrint), Action(FilePrintPreview), Action(FilePrintSetup)});
+    file->addSeparator();
+    file->addAction(Action(FileSend));
     file->addSeparator();
     m_recentMenu = file->addMenu(tr("&Recent projects"));
     for (int n = 0; n < CRecentFileList::Size; ++n)
@@ -237,11 +228,20 @@ void CMainFrame::CreateMenus()
 
     QMenu* view = menuBar()->addMenu(tr("&View"));
     view->setObjectName(QStringLiteral("viewMenu"));
+    if (m_browser) {
+        view->addAction(m_browser->FolderBar()->toggleViewAction());
+        view->addAction(m_browser->FileBar()->toggleViewAction());
+        view->addSeparator();
+        view->addActions(m_browser->ViewActions());
+        view->addAction(m_browser->RefreshAction());
+    }
+    QMenu* card = menuBar()->addMenu(tr("&Card"));
+    card->addActions({Action(CardDeleteScenarios), Action(CardEditAutorun)});
     QMenu* window = menuBar()->addMenu(tr("&Window"));
     window->addActions({Action(WindowCascade), Action(WindowTile)});
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     help->addActions({Action(HelpFinder), Action(AppAbout)});
-    for (QMenu* menu : {file, edit, view, window, help, m_recentMenu})
+    for (QMenu* menu : {file, edit, view, card, window, help, m_recentMenu})
         menu->setAccessibleName(QString(menu->title()).remove(QLatin1Char('&')));
 }
 
@@ -251,9 +251,13 @@ void CMainFrame::CreateToolBar()
     m_toolBar = addToolBar(tr("Toolbar"));
     m_toolBar->setObjectName(QStringLiteral("toolbar"));
     m_toolBar->setAccessibleName(QStringLiteral("Toolbar"));
-    m_toolBar->addActions({Action(FileNew), Action(FileOpen), Action(FileSave)});
+    m_toolBar->addActions({Action(FileNew), Action(FileOpen), Action(FileSave), Action(FilePrint)});
     m_toolBar->addSeparator();
-    m_toolBar->addActions({Action(EditorCommand::Undo), Action(EditorCommand::Delete)});
+    m_toolBar->addActions({Action(EditorCommand::Cut), Action(EditorCommand::Copy),
+                           Action(EditorCommand::Paste), Action(EditorCommand::Undo),
+                           Action(EditorCommand::Delete)});
+    m_toolBar->addSeparator();
+    m_toolBar->addAction(Action(FileSend));
     m_toolBar->addSeparator();
     m_toolBar->addAction(Action(AppAbout));
     QAction* toggle = m_toolBar->toggleViewAction();
@@ -300,10 +304,14 @@ void CMainFrame::UpdateActions()
     CChildFrame* child = ActiveChild();
     for (int command : {FileClose, FileSave, FileSaveAs})
         Action(command)->setEnabled(child != nullptr);
-    for (int command : {EditorCommand::Undo, EditorCommand::Cut, EditorCommand::Copy,
-                        EditorCommand::Paste, EditorCommand::Delete, EditorCommand::SelectAll})
-        Action(command)->setEnabled(child &&
-                                    child->Editor().StateOf(command) == CommandState::Enabled);
+    const bool idle = child && !child->IsBusy();
+    for (int command : {FileClose, FileSave, FileSaveAs, FilePrint, FilePrintPreview})
+        Action(command)->setEnabled(idle);
+    for (int command :
+         {EditorCommand::Undo, EditorCommand::Cut, EditorCommand::Copy, EditorCommand::Paste,
+          EditorCommand::Delete, EditorCommand::SelectAll, FileSend})
+        Action(command)->setEnabled(idle && child->View() &&
+                                    child->View()->StateOf(command) == CommandState::Enabled);
     UpdateRecentMenu();
 }
 
@@ -324,9 +332,9 @@ void CMainFrame::UpdateRecentMenu()
 void CMainFrame::RunEditCommand(int command)
 {
     CChildFrame* child = ActiveChild();
-    if (!child)
+    if (!child || !child->View())
         return;
-    child->Editor().Execute(command);
+    child->View()->ExecuteCommand(command);
     child->UpdateTitle();
     UpdateActions();
 }
@@ -345,9 +353,12 @@ CChildFrame* CMainFrame::FindOpen(const QString& projectFile) const
 
 CChildFrame* CMainFrame::NewChild()
 {
-    auto* child = new CChildFrame(m_prompt, m_viewFactory);
+    auto* child = new CChildFrame(m_prompt, m_headerFont, m_controlCell);
     child->setObjectName(QStringLiteral("projectWindow"));
     connect(child, &CChildFrame::TitleChanged, this, &CMainFrame::UpdateActions);
+    connect(child, &CChildFrame::CommandStatesChanged, this, &CMainFrame::UpdateActions);
+    connect(child, &CChildFrame::SendRequested, this, &CMainFrame::OnSend);
+    connect(child, &CChildFrame::PrintRequested, this, &CMainFrame::OnPrint);
     return child;
 }
 
@@ -498,6 +509,11 @@ bool CMainFrame::RestoreBarState()
 
 bool CMainFrame::CloseAllChildren()
 {
+    // Nothing closes while a project is busy with long work.
+    for (CChildFrame* child : ChildFrames()) {
+        if (child->Document().RefuseWhileBusy() || child->IsBusy())
+            return false;
+    }
     // Every modified project is asked about first; a Cancel keeps them all.
     for (CChildFrame* child : ChildFrames()) {
         m_mdi->setActiveSubWindow(child);

@@ -9,6 +9,8 @@
 #include <map>
 #include <memory>
 
+class CBrowserPanes;
+class CSlidePPTObj;
 class CUserPrompt;
 class QPrinter;
 class QAction;
@@ -26,6 +28,9 @@ constexpr int FileClose = 57602;
 constexpr int FileSave = 57603;
 constexpr int FileSaveAs = 57604;
 constexpr int FilePrintSetup = 57606;
+constexpr int FilePrint = 57607;
+constexpr int FilePrintPreview = 57609;
+constexpr int FileSend = 32771;
 constexpr int FileMru1 = 57616;
 constexpr int WindowCascade = 57650;
 constexpr int WindowTile = 57651;
@@ -50,7 +55,9 @@ class CMainFrame : public QMainWindow
     Q_PROPERTY(QFont headerFont READ HeaderFont)
     Q_PROPERTY(QImage controlCellPicture READ ControlCellPicture)
 public:
-    explicit CMainFrame(CUserPrompt* prompt, QWidget* parent = nullptr);
+    // `shared`: the program's presentation object (the browser's slides).
+    explicit CMainFrame(CUserPrompt* prompt, CSlidePPTObj* shared = nullptr,
+                        QWidget* parent = nullptr);
     ~CMainFrame() override;
 
     const QFont& HeaderFont() const { return m_headerFont; }
@@ -62,10 +69,9 @@ public:
     // The printer of Print Setup and of printing, made on first use.
     QPrinter& Printer();
     CRecentFileList& RecentFiles() { return m_recent; }
-
-    // What every new project window shows (by default a plain list of rows
-    // until the project view takes its place).
-    void SetViewFactory(const CChildFrame::ViewFactory& factory) { m_viewFactory = factory; }
+    CBrowserPanes* Browser() const { return m_browser.get(); }
+    // The card used last by Send and the card commands.
+    const std::string& LastCard() const { return m_lastCard; }
 
     // Opens a file as a start-up argument, a drop or the running program's
     // open command: a ".sic" is opened (or its window brought up when it is
@@ -78,7 +84,14 @@ public:
     bool RestoreBarState();
 
     // File commands.
+    void OnFileNew();
     void OnFileOpen();
+    void OnFileSaveAs();
+    void OnSend(CChildFrame* child);
+    void OnPrint(CChildFrame* child);
+    void OnPrintPreview();
+    void OnDeleteScenarios();
+    void OnEditAutorun();
     void OnFileSave();
     void OnFileClose();
     void OnHelp();
@@ -106,11 +119,15 @@ private:
     void CreateMenus();
     void CreateToolBar();
     void CreateStatusBar();
+    void CreateBrowser(CSlidePPTObj* shared);
+    void CreateProjectActions();
     QAction* AddAction(int command, const QString& text, const QString& tip,
                        const QKeySequence& key = {});
     void UpdateActions();
     void UpdateRecentMenu();
     void RunEditCommand(int command);
+    // A file or slide taken from the browser goes to the active project.
+    void InsertIntoActive(const QByteArray& block);
     CChildFrame* FindOpen(const QString& projectFile) const;
     CChildFrame* NewChild();
     // Puts a child with an open project into the area.
@@ -128,6 +145,7 @@ private:
     QImage m_controlCell;
     std::unique_ptr<QPrinter> m_printer;
     CRecentFileList m_recent;
-    CChildFrame::ViewFactory m_viewFactory;
+    std::unique_ptr<CBrowserPanes> m_browser;
+    std::string m_lastCard;
     bool m_closing = false;
 };

@@ -1,10 +1,12 @@
 #include "gui/app/vantorelapp.h"
 
 #include "base/resourcebundle.h"
+#include "editor/zelmapplication.h"
 #include "gui/app/filetyperegistration.h"
 #include "gui/app/mainframe.h"
 #include "gui/app/splashwnd.h"
 #include "gui/app/windowplacementsettings.h"
+#include "gui/browser/browserpanes.h"
 #include "gui/dialogs/messageboxprompt.h"
 #include "presentation/slidepptobj.h"
 
@@ -126,11 +128,12 @@ bool CVantorelApp::InitInstance(const QStringList& arguments)
     if (!m_prompt)
         m_prompt = m_messageBoxes.get();
 
-    // 4. The shared presentation object, before any window can ask for it.
-    m_sharedPresentation = std::make_unique<CSlidePPTObj>(m_prompt);
+    // 4. What the run shares (the presentation object every editor
+    // borrows), before any window can ask for it.
+    m_zelmApp = std::make_unique<CZelmApplication>(m_prompt);
 
     // 5. The main frame; its creation shows the splash.
-    m_frame = std::make_unique<CMainFrame>(m_prompt);
+    m_frame = std::make_unique<CMainFrame>(m_prompt, SharedPresentation());
     m_messageBoxes->SetParent(m_frame.get());
     CSplashWnd::ShowSplashScreen(m_frame.get());
 
@@ -148,6 +151,11 @@ bool CVantorelApp::InitInstance(const QStringList& arguments)
     m_frame->show();
     if (CSplashWnd::Current())
         CSplashWnd::Current()->raise();
+    // The browser reads its folders once the window is up.
+    QTimer::singleShot(0, m_frame.get(), [frame = m_frame.get()] {
+        if (frame->Browser())
+            frame->Browser()->Start();
+    });
 
     CSplashWnd::WaitForSplash();
 
@@ -164,7 +172,7 @@ int CVantorelApp::ExitInstance()
 {
     CSplashWnd::HideSplashScreen();
     m_frame.reset();
-    m_sharedPresentation.reset();
+    m_zelmApp.reset();
     if (m_instance)
         m_instance->Release();
     m_instance.reset();
@@ -172,6 +180,11 @@ int CVantorelApp::ExitInstance()
         m_prompt = nullptr;
     m_messageBoxes.reset();
     return m_exitCode;
+}
+
+CSlidePPTObj* CVantorelApp::SharedPresentation() const
+{
+    return m_zelmApp ? &m_zelmApp->SharedPresentation() : nullptr;
 }
 
 void CVantorelApp::BringToFront()

@@ -11,6 +11,7 @@ class CMainFrame;
 class CMessageBoxPrompt;
 class CSlidePPTObj;
 class CUserPrompt;
+class CZelmApplication;
 
 // The window program's application object: brings the program up in a fixed
 // order (resource bundle, single instance, shared presentation object, main
@@ -44,7 +45,8 @@ public:
     bool OnDdeCommand(const QString& command);
 
     CMainFrame* MainFrame() const { return m_frame.get(); }
-    CSlidePPTObj* SharedPresentation() const { return m_sharedPresentation.get(); }
+    // The program's shared presentation object (null before start-up).
+    CSlidePPTObj* SharedPresentation() const;
     CUserPrompt* Prompt() const { return m_prompt; }
     // Tests answer the program's questions themselves.
     void SetPrompt(CUserPrompt* prompt) { m_prompt = prompt; }
@@ -59,7 +61,7 @@ private:
     std::unique_ptr<CMessageBoxPrompt> m_messageBoxes;
     CUserPrompt* m_prompt = nullptr;
     std::unique_ptr<CSingleInstance> m_instance;
-    std::unique_ptr<CSlidePPTObj> m_sharedPresentation;
+    std::unique_ptr<CZelmApplication> m_zelmApp;
     std::unique_ptr<CMainFrame> m_frame;
     bool m_ignoreNextDde = true;
     int m_exitCode = 0;

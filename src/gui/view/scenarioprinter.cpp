@@ -195,7 +195,7 @@ void CScenarioPrinter::PaintPicture(QPainter& painter, const CCellInfo* cell, co
                 painter.drawImage(target, image->Picture);
                 mutableImage->ReleasePicture();
             }
-        } else if (cell->CellType == 2) {
+        } else if (cell->CellType == CCellInfo::Type::Control) {
             const QImage control = CResourceBundle::Bitmap(CImagingProcedures::kControlCellBitmap);
             if (!control.isNull())
                 painter.drawImage(box, control);
@@ -220,7 +220,7 @@ void CScenarioPrinter::PaintPicture(QPainter& painter, const CCellInfo* cell, co
                                                        painter, box);
         else
             CImagingProcedures::PrintImageFile(m_primary, m_canvas, path, back, painter, box);
-    } else if (cell->CellType == 2) {
+    } else if (cell->CellType == CCellInfo::Type::Control) {
         if (disabled)
             CImagingProcedures::PrintDisabledBitmap(m_primary, m_canvas,
                                                     CImagingProcedures::kControlCellBitmap,

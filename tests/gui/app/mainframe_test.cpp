@@ -169,8 +169,9 @@ TEST_F(MainFrame, ActionsCarryTheirCommandNumbersAndNames)
 {
     CAppUnderTest app;
     ASSERT_TRUE(app.Started());
-    for (int command : {57600, 57601, 57602, 57603, 57604, 57606, 57664, 57665, 57667, 57643, 57632,
-                        57634, 57635, 57637, 57642, 59392, 59393}) {
+    for (int command :
+         {57600, 57601, 57602, 57603, 57604, 57606, 57607, 57609, 57664, 57665, 57667, 57643,
+          57632, 57634, 57635, 57637, 57642, 59392, 59393, 59397, 59398, 32771, 32783, 32784}) {
         QAction* action = app.Frame().Action(command);
         ASSERT_NE(action, nullptr) << command;
         EXPECT_EQ(action->data().toInt(), command);

@@ -63,7 +63,9 @@ TEST_F(StartUp, ProjectOnTheCommandLineIsOpened)
     ASSERT_TRUE(app.Started());
     ASSERT_EQ(app.Frame().ChildFrames().size(), 1);
     EXPECT_EQ(app.Frame().ChildFrames()[0]->PathName(), project);
-    EXPECT_EQ(app.Frame().ChildFrames()[0]->windowTitle(), QStringLiteral("Trip.sic[*]"));
+    EXPECT_EQ(app.Frame().ChildFrames()[0]->windowTitle().remove(QStringLiteral("[*]")),
+              QStringLiteral("Trip"));
+    EXPECT_NE(app.Frame().ChildFrames()[0]->View(), nullptr);
     // The window holds the project against other programs while it is open.
     EXPECT_TRUE(CProjectLock::IsLocked(project));
     app.Frame().ChildFrames()[0]->close();
@@ -205,6 +207,7 @@ TEST_F(StartUp, PresentationOnTheCommandLineBecomesANamedProject)
         << (app.prompt.shown.empty() ? std::string() : app.prompt.shown[0].text);
     CChildFrame* child = app.Frame().ChildFrames()[0];
     EXPECT_EQ(QFileInfo(q(child->PathName())).fileName(), QStringLiteral("ZUR0001.sic"));
-    EXPECT_EQ(child->windowTitle().remove(QStringLiteral("[*]")), QStringLiteral("ZUR0001.sic"));
+    EXPECT_EQ(child->windowTitle().remove(QStringLiteral("[*]")), QStringLiteral("ZUR0001"));
+    EXPECT_TRUE(child->HoldsProjectLock());
     EXPECT_EQ(child->Editor().Rows().GetCount(), 6);
 }
