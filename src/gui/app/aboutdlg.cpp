@@ -72,6 +72,9 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
 
     auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(20, 20, 20, 14);
+    layout->setSpacing(16);
+    setMinimumWidth(420);
     layout->addLayout(top);
     layout->addWidget(buttons);
 }

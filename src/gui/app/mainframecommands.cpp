@@ -18,7 +18,6 @@
 #include <QMdiArea>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QStyle>
 
 void CMainFrame::CreateProjectActions()
 {
@@ -37,8 +36,6 @@ void CMainFrame::CreateProjectActions()
                 if (CChildFrame* child = ActiveChild(); child && child->View())
                     child->View()->ExecuteCommand(CScenarioView::SendCommand);
             });
-    Action(FileSend)->setIcon(QIcon::fromTheme(QStringLiteral("media-flash"),
-                                               style()->standardIcon(QStyle::SP_DriveFDIcon)));
     connect(AddAction(CardDeleteScenarios, tr("&Delete scenarios..."),
                       tr("Delete scenarios from a card")),
             &QAction::triggered, this, &CMainFrame::OnDeleteScenarios);
