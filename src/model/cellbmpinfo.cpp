@@ -5,6 +5,7 @@
 #include "model/cellhost.h"
 #include "model/cellinfolist.h"
 
+#include <QImageReader>
 #include <QString>
 #include <filesystem>
 #include <system_error>
@@ -23,12 +24,17 @@ std::string ExtensionOf(const std::string& path)
     return path.substr(dot);
 }
 
+// Whether the file is a picture of a known kind with a sane size. Only its
+// header is read: opening a project checks every thumbnail, and decoding
+// thousands of them would keep the window from showing; the rows decode the
+// ones they show.
 bool LoadsAsPicture(const std::string& path)
 {
     if (path.empty())
         return false;
-    QImage image;
-    return image.load(QString::fromStdString(path));
+    QImageReader reader(QString::fromStdString(path));
+    const QSize size = reader.size();
+    return reader.canRead() && size.isValid() && !size.isEmpty();
 }
 
 std::string WithSlash(const std::string& folder)
