@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/zurdoclistener.h"
 #include "editor/celldragsession.h"
 #include "editor/editorcommands.h"
 
@@ -30,7 +31,7 @@ class QMimeData;
 // painted rows of the project's cells. Every editing command runs in the
 // editor; the view paints, turns clicks, keys, drags, drops and the
 // clipboard into the editor's calls, and greys what cannot be done now.
-class CScenarioView : public QWidget
+class CScenarioView : public QWidget, public CZurDocListener
 {
     Q_OBJECT
 
@@ -51,6 +52,10 @@ public:
     void SetProgress(CProgress* progress);
     void SetDialogs(CCellDialogs* dialogs);
 
+    // Keys for the commands (Ctrl+C, Delete...) while the rows have the
+    // focus. Off by default: a main frame whose menus carry the same keys
+    // would make them ambiguous.
+    void SetShortcutsEnabled(bool enabled);
     // The command's action (its data is the command number), null for none.
     QAction* Action(int command) const;
     QList<QAction*> Actions() const;
@@ -82,6 +87,12 @@ public:
 
     QSize minimumSizeHint() const override;
     QSize sizeHint() const override;
+
+    // --- document listener (the rows follow the model) ------------------------
+    void TitleChanged() override { UpdateTitle(); }
+    void ModifiedChanged(bool) override;
+    void SettingsChanged() override { Refresh(); }
+    void BusyChanged(bool busy) override;
 
 public Q_SLOTS:
     // Runs command `command` when it is enabled; false otherwise.

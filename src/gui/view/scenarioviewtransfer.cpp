@@ -53,7 +53,7 @@ Qt::DropAction CScenarioView::DropActionFor(const QMimeData* data, Qt::KeyboardM
 void CScenarioView::DragOver(QDragMoveEvent* event)
 {
     // A window busy with its own drag still takes its rows back.
-    if (m_busy > 0 || !m_editor.Rows().IsEnabled()) {
+    if (m_busy > 0 || m_doc.IsBusy() || !m_editor.Rows().IsEnabled()) {
         event->ignore();
         return;
     }
@@ -70,7 +70,7 @@ void CScenarioView::DragOver(QDragMoveEvent* event)
 void CScenarioView::Drop(QDropEvent* event)
 {
     event->ignore();
-    if (m_busy > 0 || !m_editor.Rows().IsEnabled())
+    if (m_busy > 0 || m_doc.IsBusy() || !m_editor.Rows().IsEnabled())
         return;
     const QMimeData* data = event->mimeData();
     const Qt::DropAction action = DropActionFor(data, event->modifiers(), event->possibleActions());

@@ -30,7 +30,9 @@ QMimeData* UriList(const std::vector<std::string>& paths)
 std::string LabelOf(const ViewProject& p, int row)
 {
     const CCellInfo* cell = p.editor->Rows().GetCell(row);
-    return cell && cell->CellType == 1 ? static_cast<const CCellBmpInfo*>(cell)->RefFilePath : "";
+    return cell && cell->CellType == CCellInfo::Type::Image
+               ? static_cast<const CCellBmpInfo*>(cell)->RefFilePath
+               : "";
 }
 
 } // namespace
@@ -55,7 +57,7 @@ TEST_F(ViewFixture, TwoPhotosAndAPresentationDroppedBeforeRow2)
     EXPECT_EQ(LabelOf(p, 2), blue);
     for (int row = 3; row < 9; ++row) {
         const auto* slide = static_cast<const CCellBmpInfo*>(p.editor->Rows().GetCell(row));
-        ASSERT_EQ(slide->CellType, 1);
+        ASSERT_EQ(slide->CellType, CCellInfo::Type::Image);
         EXPECT_EQ(slide->RefFilePath, deck);
         EXPECT_EQ(slide->RefPage, row - 2);
         EXPECT_EQ(slide->SourceKind, CCellBmpInfo::SourcePpt);
