@@ -28,13 +28,13 @@ int CCellRowModel::rowCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : static_cast<int>(m_shown.size());
 }
 
-CCellInfo* CCellRowModel::CellAt(int row) const
+const CCellInfo* CCellRowModel::CellAt(int row) const
 {
-    // The editor's rows are the truth; the shown list only tells what the
-    // view was last told.
+    // What the view was told: between a change of the editor's rows and its
+    // announcement the two may differ, and Qt must see the announced rows.
     if (row < 0 || row >= static_cast<int>(m_shown.size()))
         return nullptr;
-    return m_editor.Rows().GetCell(row);
+    return m_shown[static_cast<size_t>(row)];
 }
 
 QVariant CCellRowModel::data(const QModelIndex& index, int role) const

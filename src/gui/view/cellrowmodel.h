@@ -40,7 +40,7 @@ public:
 
     void Sync();
     // The cell of `row`, null out of range.
-    CCellInfo* CellAt(int row) const;
+    const CCellInfo* CellAt(int row) const;
     // The decoded thumbnail of the row's image cell, or a null image (the
     // decode then runs and the row repaints when it is ready). A cell whose
     // picture cannot be had gives a null image for good.
