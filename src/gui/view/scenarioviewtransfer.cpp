@@ -15,6 +15,8 @@
 #include <QApplication>
 #include <QDrag>
 #include <QDropEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMimeData>
 #include <QPainter>
 #include <QPixmap>
@@ -98,8 +100,15 @@ void CScenarioView::Drop(QDropEvent* event)
     event->accept();
     m_list->setFocus(Qt::OtherFocusReason);
     ScrollToSelection();
-    if (window())
-        window()->activateWindow();
+    // The project that took the cells comes to the front.
+    for (QWidget* w = parentWidget(); w; w = w->parentWidget()) {
+        if (auto* frame = qobject_cast<QMdiSubWindow*>(w)) {
+            if (frame->mdiArea())
+                frame->mdiArea()->setActiveSubWindow(frame);
+            break;
+        }
+    }
+    window()->activateWindow();
 }
 
 bool CScenarioView::DropFiles(const QMimeData* data, int row)
