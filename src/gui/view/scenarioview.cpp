@@ -210,9 +210,14 @@ bool CScenarioView::ExecuteCommand(int command)
     bool ok = false;
     {
         CBusyScope busy(*this);
-        QApplication::setOverrideCursor(Qt::WaitCursor);
+        // The dialogs of a command wait for the user, not the user for them.
+        const bool dialog =
+            command == EditorCommand::CellProperties || command == EditorCommand::CellEffect;
+        if (!dialog)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
         ok = m_editor.Execute(command);
-        QApplication::restoreOverrideCursor();
+        if (!dialog)
+            QApplication::restoreOverrideCursor();
     }
     if (command == EditorCommand::Paste || command == EditorCommand::CellInsertControl ||
         command == EditorCommand::Undo)
