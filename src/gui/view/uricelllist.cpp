@@ -13,7 +13,7 @@ namespace {
 constexpr int kPictureUnreadable = MsgId::PictureUnreadable;
 constexpr int kNoLongerThere = MsgId::FileGone;
 constexpr int kIsFolder = MsgId::DroppedFolder;
-constexpr int kNotSlideSource = MsgId::DroppedNotSlideSource;
+constexpr int kNotSlideSource = MsgId::DroppedNotPicture;
 
 QString LowerSuffix(const std::string& path)
 {

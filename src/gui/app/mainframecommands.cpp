@@ -1,0 +1,138 @@
+// The main frame's commands that reach into the other windows: new project
+// and Save as through the project dialogs, Send, printing, the card
+// commands, and the file browser's panes.
+#include "base/appfolders.h"
+#include "document/zurdoc.h"
+#include "gui/app/mainframe.h"
+#include "gui/browser/browserpanes.h"
+#include "gui/browser/filedlgbar.h"
+#include "gui/browser/folderdlgbar.h"
+#include "gui/dialogs/cardcommands.h"
+#include "gui/dialogs/projectdlg.h"
+#include "gui/dialogs/saveasdlg.h"
+#include "gui/view/scenarioprinter.h"
+#include "gui/view/scenarioview.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMdiArea>
+#include <QPrintDialog>
+#include <QPrinter>
+
+void CMainFrame::CreateProjectActions()
+{
+    using namespace FrameCommand;
+    connect(
+        AddAction(FilePrint, tr("&Print..."), tr("Print the project's sheet"), QKeySequence::Print),
+        &QAction::triggered, this, [this] {
+            if (CChildFrame* child = ActiveChild(); child && child->View())
+                child->View()->ExecuteCommand(CScenarioView::PrintCommand);
+        });
+    Action(FilePrint)->setIcon(QIcon::fromTheme(QStringLiteral("document-print")));
+    connect(AddAction(FilePrintPreview, tr("Print pre&view"), tr("Show the pages to be printed")),
+            &QAction::triggered, this, &CMainFrame::OnPrintPreview);
+    connect(AddAction(FileSend, tr("Sen&d to card..."), tr("Send the saved project to a card")),
+            &QAction::triggered, this, [this] {
+                if (CChildFrame* child = ActiveChild(); child && child->View())
+                    child->View()->ExecuteCommand(CScenarioView::SendCommand);
+            });
+    connect(AddAction(CardDeleteScenarios, tr("&Delete scenarios..."),
+                      tr("Delete scenarios from a card")),
+            &QAction::triggered, this, &CMainFrame::OnDeleteScenarios);
+    connect(AddAction(CardEditAutorun, tr("Edit the &autorun list..."),
+                      tr("Choose the scenarios the player starts by itself")),
+            &QAction::triggered, this, &CMainFrame::OnEditAutorun);
+}
+
+void CMainFrame::CreateBrowser(CSlidePPTObj* shared)
+{
+    using namespace FrameCommand;
+    m_browser = std::make_unique<CBrowserPanes>(*this, shared, m_prompt);
+    QAction* folders = m_browser->FolderBar()->toggleViewAction();
+    folders->setData(ViewFolderBar);
+    m_actions[ViewFolderBar] = folders;
+    QAction* files = m_browser->FileBar()->toggleViewAction();
+    files->setData(ViewFileBar);
+    m_actions[ViewFileBar] = files;
+    connect(m_browser.get(), &CBrowserPanes::CellsActivated, this, &CMainFrame::InsertIntoActive);
+}
+
+void CMainFrame::InsertIntoActive(const QByteArray& block)
+{
+    CChildFrame* child = ActiveChild();
+    if (!child || !child->View() || child->IsBusy())
+        return;
+    child->View()->PostCellList(block);
+}
+
+void CMainFrame::OnFileNew()
+{
+    CProjectSettings proposal;
+    proposal.folder = CAppFolders::HomeFolder();
+    CProjectDlg dialog(proposal, false, m_prompt, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    CChildFrame* child = NewChild();
+    if (!child->NewProject(dialog.Settings())) {
+        delete child;
+        return;
+    }
+    ShowChild(child, QString::fromStdString(child->PathName()));
+}
+
+void CMainFrame::OnFileSaveAs()
+{
+    CChildFrame* child = ActiveChild();
+    if (!child || child->Document().RefuseWhileBusy())
+        return;
+    CZurDoc& doc = child->Document();
+    CSaveAsDlg dialog(doc.ProjectName, doc.ProjectPath, m_prompt, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (child->SaveAs(dialog.Name(), dialog.Folder()))
+        AddToRecent(QString::fromStdString(child->PathName()));
+}
+
+void CMainFrame::OnSend(CChildFrame* child)
+{
+    if (!child || child->Document().RefuseWhileBusy())
+        return;
+    CCardCommands::SendProject(child->Document(), m_prompt, child, m_lastCard);
+    child->UpdateTitle();
+    UpdateActions();
+}
+
+void CMainFrame::OnPrint(CChildFrame* child)
+{
+    if (!child)
+        return;
+    QPrintDialog dialog(&Printer(), this);
+    dialog.setAccessibleName(dialog.windowTitle());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    CScenarioPrinter printer(child->Document(), m_headerFont, child);
+    printer.SetPrintFont(CScenarioPrinter::ReadPrintFont());
+    printer.Print(Printer());
+    QApplication::restoreOverrideCursor();
+}
+
+void CMainFrame::OnPrintPreview()
+{
+    CChildFrame* child = ActiveChild();
+    if (!child)
+        return;
+    CScenarioPrinter printer(child->Document(), m_headerFont, child);
+    printer.SetPrintFont(CScenarioPrinter::ReadPrintFont());
+    printer.Preview(Printer(), this);
+}
+
+void CMainFrame::OnDeleteScenarios()
+{
+    CCardCommands::DeleteScenarios(m_prompt, this, m_lastCard);
+}
+
+void CMainFrame::OnEditAutorun()
+{
+    CCardCommands::EditAutorun(m_prompt, this, m_lastCard);
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "base/volumelist.h"
+
+#include <QComboBox>
+#include <string>
+#include <vector>
+
+// The choice of a card: the removable volumes first, then the other
+// volumes (never optical ones), then "Choose folder..." for any folder that
+// stands for a card. Each entry carries its root with a trailing '/'.
+class CCardComboBox : public QComboBox
+{
+    Q_OBJECT
+public:
+    CCardComboBox(const std::vector<CVolumeList::Volume>& volumes, QWidget* parent = nullptr);
+
+    // The chosen root, "" when nothing is chosen.
+    std::string Root() const;
+    // Selects the entry of `root` (a folder not listed is added).
+    void SelectRoot(const std::string& root);
+    // Free bytes on the volume of the chosen root; -1 when unknown.
+    qint64 FreeBytes() const;
+
+Q_SIGNALS:
+    void RootChanged(const QString& root);
+
+private:
+    void Activated(int index);
+    int ChooseFolderIndex() const { return count() - 1; }
+
+    int m_lastIndex = -1;
+};

@@ -1,0 +1,90 @@
+#include "gui/dialogs/cardcommands.h"
+
+#include "base/userprompt.h"
+#include "document/zurdoc.h"
+#include "gui/dialogs/autoruneditdlg.h"
+#include "gui/dialogs/deletedlg.h"
+#include "gui/dialogs/fileopprogressdlg.h"
+#include "gui/dialogs/senddlg.h"
+#include "output/scenariodeletion.h"
+
+#include <QListWidget>
+
+namespace {
+constexpr int kMsgSaveFirst = 7144;
+constexpr int kMsgNoScenarios = 7146;
+
+int VisibleCells(const CZurDoc& document)
+{
+    int n = 0;
+    for (int i = 0; i < document.Cells.GetCount(); ++i)
+        if (document.Cells.GetAt(i)->IsVisible())
+            ++n;
+    return n;
+}
+} // namespace
+
+std::vector<CVolumeList::Volume> CCardCommands::Volumes()
+{
+    CVolumeList list;
+    list.Load();
+    return list.SelectorVolumes();
+}
+
+bool CCardCommands::SendProject(CZurDoc& document, CUserPrompt* prompt, QWidget* parent,
+                                std::string& lastRoot)
+{
+    if (!CScenarioExport::CanSend(document)) {
+        AskUser(prompt, kMsgSaveFirst, CUserPrompt::Exclamation, CUserPrompt::Ok);
+        return false;
+    }
+    CSendDlg::ProjectInfo info;
+    info.name = document.ProjectName;
+    info.backColor = document.BackColor;
+    info.imageQuality = document.ImageQuality;
+    info.slideCount = VisibleCells(document);
+    CSendDlg dialog(info, Volumes(), lastRoot, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    lastRoot = dialog.Root();
+    bool wantsAutorun = false;
+    if (SendTo(document, lastRoot, prompt, parent, wantsAutorun) != CScenarioExport::Sent)
+        return false;
+    if (wantsAutorun)
+        EditAutorun(prompt, parent, lastRoot);
+    return true;
+}
+
+CScenarioExport::Outcome CCardCommands::SendTo(CZurDoc& document, const std::string& root,
+                                               CUserPrompt* prompt, QWidget* parent,
+                                               bool& wantsAutorun)
+{
+    CFileOpProgressDlg progress(parent);
+    CScenarioExport send(prompt, &progress);
+    send.SetOfferAutorun(true);
+    const CScenarioExport::Outcome outcome = send.Send(document, root);
+    progress.Destroy();
+    wantsAutorun = outcome == CScenarioExport::Sent && send.WantsAutorunEditor();
+    return outcome;
+}
+
+void CCardCommands::EditAutorun(CUserPrompt* prompt, QWidget* parent, std::string& lastRoot)
+{
+    CAutorunEditDlg dialog(Volumes(), lastRoot, prompt, parent);
+    if (dialog.exec() == QDialog::Accepted && !dialog.Root().empty())
+        lastRoot = dialog.Root();
+}
+
+void CCardCommands::DeleteScenarios(CUserPrompt* prompt, QWidget* parent, std::string& lastRoot)
+{
+    CDeleteDlg dialog(Volumes(), lastRoot, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    lastRoot = dialog.Root();
+    if (dialog.List()->count() == 0) {
+        AskUser(prompt, kMsgNoScenarios, CUserPrompt::Information, CUserPrompt::Ok, lastRoot);
+        return;
+    }
+    if (!dialog.Names().empty())
+        CScenarioDeletion::DeleteScenarios(lastRoot, dialog.Names(), prompt);
+}

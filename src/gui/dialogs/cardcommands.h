@@ -1,0 +1,35 @@
+#pragma once
+
+#include "base/volumelist.h"
+#include "output/scenarioexport.h"
+
+#include <string>
+#include <vector>
+
+class CUserPrompt;
+class CZurDoc;
+class QWidget;
+
+// The card commands of the window program, from the dialogs to the work:
+// Send (card choice, progress window, the offer of the autorun editor), the
+// autorun editor, and the deletion of scenarios. `lastRoot` is the card used
+// last: chosen first in the next dialog, updated by each command.
+class CCardCommands
+{
+public:
+    // The volumes a card can be chosen from.
+    static std::vector<CVolumeList::Volume> Volumes();
+
+    // Send of a saved project (7144 otherwise). true when it reached a card.
+    static bool SendProject(CZurDoc& document, CUserPrompt* prompt, QWidget* parent,
+                            std::string& lastRoot);
+    // The send itself, with the progress window over `parent`.
+    // `wantsAutorun` tells whether the user asked for the autorun editor.
+    static CScenarioExport::Outcome SendTo(CZurDoc& document, const std::string& root,
+                                           CUserPrompt* prompt, QWidget* parent,
+                                           bool& wantsAutorun);
+    // The autorun editor on the card `lastRoot` (or the first card).
+    static void EditAutorun(CUserPrompt* prompt, QWidget* parent, std::string& lastRoot);
+    // The scenario choice, then the deletion of each ticked scenario.
+    static void DeleteScenarios(CUserPrompt* prompt, QWidget* parent, std::string& lastRoot);
+};

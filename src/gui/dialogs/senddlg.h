@@ -1,0 +1,43 @@
+#pragma once
+
+#include "base/volumelist.h"
+
+#include <QDialog>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class CCardComboBox;
+class QLabel;
+
+// The choice of the card a project is sent to, with the card's free space
+// and the project's settings that decide what is written.
+class CSendDlg : public QDialog
+{
+    Q_OBJECT
+public:
+    struct ProjectInfo
+    {
+        std::string name;
+        uint32_t backColor = 0; // 0x00BBGGRR
+        int imageQuality = 2;
+        int slideCount = 0;
+    };
+
+    // `lastRoot`: the card used last, chosen first when it is still there.
+    CSendDlg(const ProjectInfo& project, const std::vector<CVolumeList::Volume>& volumes,
+             const std::string& lastRoot, QWidget* parent = nullptr);
+
+    // The chosen card's root (trailing '/') after OK.
+    const std::string& Root() const { return m_root; }
+    CCardComboBox* Cards() const { return m_cards; }
+
+    void accept() override;
+
+private:
+    void ShowFreeSpace();
+
+    std::string m_root;
+    CCardComboBox* m_cards = nullptr;
+    QLabel* m_free = nullptr;
+};

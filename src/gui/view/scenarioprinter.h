@@ -1,0 +1,71 @@
+#pragma once
+
+#include "gui/view/printlayout.h"
+#include "imaging/lead.h"
+
+#include <QFont>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CCellInfo;
+class CUserPrompt;
+class CZurDoc;
+class QPainter;
+class QPaintDevice;
+class QPrinter;
+class QWidget;
+
+// Prints the sheet of a project, and shows it in print preview: a header
+// row with the column titles, then one row per slide with its number,
+// picture and label, laid out as on the screen and scaled to the printer.
+// The preview draws the thumbnails; real printing composes each picture at
+// the printer's resolution through the imaging procedures.
+class CScenarioPrinter
+{
+public:
+    // `headerFont`: the font of the sheet's header on the screen, which sets
+    // the row metrics; `screen`: a widget on the screen whose resolution the
+    // metrics are scaled from (the primary screen when null).
+    explicit CScenarioPrinter(CZurDoc& document, const QFont& headerFont = QFont(),
+                              const QWidget* screen = nullptr);
+    ~CScenarioPrinter();
+
+    // The print font of the settings ("Settings/Font"), else the default
+    // font at 14 pixels.
+    static QFont ReadPrintFont();
+    static void WritePrintFont(const QFont& font);
+    void SetPrintFont(const QFont& font) { m_font = font; }
+    const QFont& PrintFont() const { return m_font; }
+
+    // Computes the page metrics for `device` (a printer or a PDF writer).
+    const CPrintLayout& Begin(const QPaintDevice& device);
+    const CPrintLayout& Layout() const { return *m_layout; }
+    // Draws page `page` (from 1) of the metrics of the last Begin.
+    void PaintPage(QPainter& painter, int page, bool preview);
+    // Prints every page; true only when every page was printed.
+    bool Print(QPrinter& printer, bool preview = false);
+    // The print preview dialog over `parent`.
+    void Preview(QPrinter& printer, QWidget* parent);
+
+    // The direct print of the command line: opens the project, prints it to
+    // the printer named `printerName` (the default printer when empty) or,
+    // when `pdfPath` is given, to that PDF file. 0 only when every page was
+    // printed; messages go to `prompt`, reasons to standard error.
+    static int PrintFile(const std::string& projectFile, const std::string& printerName,
+                         const std::string& pdfPath, CUserPrompt* prompt);
+
+private:
+    void PaintPicture(QPainter& painter, const CCellInfo* cell, const QRect& box, bool preview,
+                      const QSize& markSize);
+
+    CZurDoc& m_document;
+    QFont m_headerFont;
+    QFont m_font;
+    double m_screenDpiX = 96;
+    double m_screenDpiY = 96;
+    std::vector<const CCellInfo*> m_rows;
+    std::unique_ptr<CPrintLayout> m_layout;
+    CLead m_primary; // the picture being printed
+    CLead m_canvas;  // the letterbox and the mark
+};

@@ -1,0 +1,127 @@
+#include "dialogtestutil.h"
+#include "document/zurdoc.h"
+#include "gui/dialogs/cardcommands.h"
+#include "gui/dialogs/fileopprogressdlg.h"
+#include "model/cellbmpinfo.h"
+#include "support/scriptedprompt.h"
+
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QProgressBar>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <map>
+
+namespace {
+
+// Every file and folder under `root` with its size.
+std::map<QString, qint64> Listing(const QString& root)
+{
+    std::map<QString, qint64> files;
+    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        files[it.filePath()] = it.fileInfo().isDir() ? -1 : it.fileInfo().size();
+    }
+    return files;
+}
+
+TEST(FileOpProgressDlg, PercentFollowsTheSteps)
+{
+    CFileOpProgressDlg progress(nullptr);
+    progress.SetPos(0);
+    progress.SetStep(1);
+    progress.SetRange(0, 4);
+    progress.Show(true);
+    progress.SetText("/a/long/path/to/the/card/picture.jpg");
+    EXPECT_TRUE(progress.isVisible());
+    for (int i = 0; i < 3; ++i)
+        progress.StepIt();
+    EXPECT_EQ(progress.PercentText(), "75%");
+    EXPECT_EQ(progress.findChild<QProgressBar*>()->value(), 3);
+    progress.StepIt();
+    EXPECT_EQ(progress.PercentText(), "100%");
+    EXPECT_EQ(progress.MessageText(), "/a/long/path/to/the/card/picture.jpg");
+    // Two presses before the work asks count once.
+    QTest::mouseClick(progress.CancelButton(), Qt::LeftButton);
+    QTest::mouseClick(progress.CancelButton(), Qt::LeftButton);
+    EXPECT_TRUE(progress.IsCancelled());
+    EXPECT_FALSE(progress.IsCancelled());
+    progress.Show(false);
+    EXPECT_FALSE(progress.isVisible());
+}
+
+TEST(FileOpProgressDlg, CancelStopsASendAndLeavesTheCardAsItWas)
+{
+    QTemporaryDir projectDir, cardDir;
+    const QString project = projectDir.path() + "/";
+    const QString card = cardDir.path() + "/";
+    // The card already holds a scenario and an autorun list.
+    ASSERT_TRUE(QDir().mkpath(card + "OLD"));
+    for (const QString& name :
+         {QString("OLD.SIT"), QString("OLD/P0001.JPG"), QString("AUTORUN.SFC")}) {
+        QFile f(card + name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("old content of " + name.toUtf8());
+    }
+    const auto before = Listing(card);
+
+    CScriptedPrompt prompt;
+    prompt.answers = {CUserPrompt::AnswerOk}; // the confirmation
+    CZurDoc doc(&prompt);
+    doc.ProjectName = "Trip";
+    doc.ProjectPath = project.toStdString();
+    doc.Cells.ProjectFolder = project.toStdString();
+    for (int i = 0; i < 40; ++i) {
+        auto cell = std::make_unique<CCellBmpInfo>();
+        cell->FileName = QString("s%1.png").arg(i).toStdString();
+        cell->ThumbFileName = QString("s%1.jpg").arg(i).toStdString();
+        QImage image(1024, 768, QImage::Format_RGB32);
+        image.fill(QColor(i * 5, 100, 200));
+        QPainter(&image).drawEllipse(100 + i, 100, 600, 400);
+        ASSERT_TRUE(image.save(project + QString::fromStdString(cell->FileName)));
+        ASSERT_TRUE(
+            image.scaled(160, 120).save(project + QString::fromStdString(cell->ThumbFileName)));
+        doc.Cells.Append(std::move(cell));
+    }
+
+    QWidget window;
+    window.show();
+    QElapsedTimer sinceCancel;
+    int shownPercentWhenCancelled = -1;
+    QTimer watcher;
+    watcher.setInterval(5);
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* progress = qobject_cast<CFileOpProgressDlg*>(w);
+            if (!progress || !progress->isVisible() || sinceCancel.isValid())
+                continue;
+            EXPECT_TRUE(progress->isModal());
+            if (progress->findChild<QProgressBar*>()->value() < 2)
+                continue;
+            shownPercentWhenCancelled = progress->PercentText().chopped(1).toInt();
+            QTest::mouseClick(progress->CancelButton(), Qt::LeftButton);
+            sinceCancel.start();
+        }
+    });
+    watcher.start();
+    bool wantsAutorun = true;
+    const CScenarioExport::Outcome outcome =
+        CCardCommands::SendTo(doc, card.toStdString(), &prompt, &window, wantsAutorun);
+    const qint64 stopMs = sinceCancel.isValid() ? sinceCancel.elapsed() : -1;
+    watcher.stop();
+
+    ASSERT_TRUE(sinceCancel.isValid()) << "the progress window never showed progress";
+    EXPECT_GT(shownPercentWhenCancelled, 0);
+    EXPECT_EQ(outcome, CScenarioExport::Failed);
+    EXPECT_FALSE(wantsAutorun);
+    EXPECT_EQ(Listing(card), before);
+    std::printf("send stopped %lld ms after Cancel\n", static_cast<long long>(stopMs));
+    EXPECT_LT(stopMs, 1500);
+}
+
+} // namespace
