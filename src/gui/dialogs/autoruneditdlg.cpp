@@ -54,7 +54,9 @@ CAutorunEditDlg::CAutorunEditDlg(const std::vector<CVolumeList::Volume>& volumes
     remove->setAccessibleName(tr("Remove from the autorun list"));
 
     auto* grid = new QGridLayout;
-    grid->addWidget(new QLabel(tr("&Card:")), 0, 0);
+    auto* cardLabel = new QLabel(tr("&Card:"));
+    cardLabel->setBuddy(m_cards);
+    grid->addWidget(cardLabel, 0, 0);
     grid->addWidget(m_cards, 0, 1, 1, 2);
     grid->addWidget(new QLabel(tr("Scenarios on the card:")), 1, 0);
     grid->addWidget(new QLabel(tr("Started by the player, in this order:")), 1, 2);

@@ -9,6 +9,7 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
+#include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -255,6 +256,26 @@ void CScenarioPrinter::Preview(QPrinter& printer, QWidget* parent)
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
                      [this](QPrinter* p) { Print(*p, true); });
     dialog.exec();
+}
+
+bool CScenarioPrinter::PrintWithDialog(QWidget* parent)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QString::fromStdString(m_document.ProjectName));
+    QPrintDialog dialog(&printer, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool printed = Print(printer);
+    QApplication::restoreOverrideCursor();
+    return printed;
+}
+
+void CScenarioPrinter::ShowPreview(QWidget* parent)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QString::fromStdString(m_document.ProjectName));
+    Preview(printer, parent);
 }
 
 int CScenarioPrinter::PrintFile(const std::string& projectFile, const std::string& printerName,

@@ -47,6 +47,11 @@ public:
     bool Print(QPrinter& printer, bool preview = false);
     // The print preview dialog over `parent`.
     void Preview(QPrinter& printer, QWidget* parent);
+    // The commands of the project window: the printer chosen in the print
+    // dialog, then every page; the preview on the default printer. False
+    // when the user cancelled or a page could not be printed.
+    bool PrintWithDialog(QWidget* parent);
+    void ShowPreview(QWidget* parent);
 
     // The direct print of the command line: opens the project, prints it to
     // the printer named `printerName` (the default printer when empty) or,

@@ -127,7 +127,7 @@ TEST_F(Screenshots, Dialogs)
 
     CAutorunEditDlg autorun(volumes, card.toStdString(), &prompt);
     Save(autorun, "dialog-autorun-editor");
-    EXPECT_EQ(saved, 10);
+    EXPECT_EQ(saved, 9);
 }
 
 TEST_F(Screenshots, ProgressDuringSend)
