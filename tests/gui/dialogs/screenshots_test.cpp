@@ -122,7 +122,7 @@ TEST_F(Screenshots, Dialogs)
     Save(saveAs, "dialog-save-as");
 
     CSendDlg::ProjectInfo info{"Trip", 0x00808000, 1, 24};
-    CSendDlg send(info, volumes, card.toStdString());
+    CSendDlg send(info, volumes, card.toStdString(), &prompt);
     Save(send, "dialog-send");
 
     CAutorunEditDlg autorun(volumes, card.toStdString(), &prompt);
