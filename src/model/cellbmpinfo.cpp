@@ -1,9 +1,11 @@
 #include "model/cellbmpinfo.h"
 
+#include "base/asciicase.h"
 #include "base/pathutils.h"
 #include "model/cellhost.h"
 #include "model/cellinfolist.h"
 
+#include <QImageReader>
 #include <QString>
 #include <filesystem>
 #include <system_error>
@@ -22,27 +24,17 @@ std::string ExtensionOf(const std::string& path)
     return path.substr(dot);
 }
 
-bool EqualsNoCase(const std::string& a, const char* b)
-{
-    size_t i = 0;
-    for (; i < a.size() && b[i]; ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z')
-            x = char(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = char(y - 'A' + 'a');
-        if (x != y)
-            return false;
-    }
-    return i == a.size() && !b[i];
-}
-
+// Whether the file is a picture of a known kind with a sane size. Only its
+// header is read: opening a project checks every thumbnail, and decoding
+// thousands of them would keep the window from showing; the rows decode the
+// ones they show.
 bool LoadsAsPicture(const std::string& path)
 {
     if (path.empty())
         return false;
-    QImage image;
-    return image.load(QString::fromStdString(path));
+    QImageReader reader(QString::fromStdString(path));
+    const QSize size = reader.size();
+    return reader.canRead() && size.isValid() && !size.isEmpty();
 }
 
 std::string WithSlash(const std::string& folder)
@@ -56,7 +48,7 @@ std::string WithSlash(const std::string& folder)
 
 CCellBmpInfo::CCellBmpInfo()
 {
-    CellType = 1;
+    CellType = CCellInfo::Type::Image;
 }
 
 CCellBmpInfo::~CCellBmpInfo() = default;
@@ -89,7 +81,7 @@ void CCellBmpInfo::Serialize(CArchive& ar)
     ar.Exchange(BmpSize[0]);
     ar.Exchange(BmpSize[1]);
     if (ar.IsLoading()) {
-        CellType = 1;
+        CellType = CCellInfo::Type::Image;
         StateFlags = 0;
         UpdateSourceKind();
     }
@@ -360,17 +352,17 @@ std::string CCellBmpInfo::GetPicturePath() const
 
 bool CCellBmpInfo::IsFromPresentation() const
 {
-    return EqualsNoCase(ExtensionOf(RefFilePath), ".ppt");
+    return CAsciiCase::Equal(ExtensionOf(RefFilePath), ".ppt");
 }
 
 void CCellBmpInfo::UpdateSourceKind()
 {
     const std::string extension = ExtensionOf(RefFilePath);
-    if (EqualsNoCase(extension, ".jpg") || EqualsNoCase(extension, ".jpeg"))
+    if (CAsciiCase::Equal(extension, ".jpg") || CAsciiCase::Equal(extension, ".jpeg"))
         SourceKind = SourceJpeg;
-    else if (EqualsNoCase(extension, ".bmp") || EqualsNoCase(extension, ".dib"))
+    else if (CAsciiCase::Equal(extension, ".bmp") || CAsciiCase::Equal(extension, ".dib"))
         SourceKind = SourceBmp;
-    else if (EqualsNoCase(extension, ".ppt"))
+    else if (CAsciiCase::Equal(extension, ".ppt"))
         SourceKind = SourcePpt;
     else
         SourceKind = SourceOther;

@@ -36,7 +36,11 @@ const std::map<int, int> kInserts = {
     {7134, 2}, // project name, card root
     {7136, 1}, // scenario name
     {7140, 1}, // project name
-    {7190, 1}, // autorun list path
+    {7191, 1}, // autorun list path
+    {7204, 2}, // folder, the system's reason
+    {7205, 2}, // item, the system's reason
+    {7206, 2}, // item, folder
+    {7207, 2}, // item, the system's reason
     {7142, 1}, // scenario name
     {7145, 1}, // scenario base name
     {7146, 1}, // card folder
@@ -47,6 +51,12 @@ const std::map<int, int> kInserts = {
     {7151, 1}, // presentation path
     {7159, 1}, // file path
     {7164, 1}, // project path
+    {7170, 1}, // dropped folder
+    {7171, 1}, // dropped file
+    {7180, 2}, // project path, holder
+    {7181, 2}, // card root, holder
+    {7183, 2}, // lock file path, the system's reason
+    {61699, 1}, // project file name
     {61714, 2}, // lowest and highest whole number
     {61716, 1}, // longest length
     {61728, 1}, // file title
@@ -64,10 +74,13 @@ std::vector<int> numberedIds()
     ids.push_back(212);
     range(7000, 7003);
     range(7100, 7168);
-    range(7200, 7203);
+    range(7170, 7171);
+    range(7180, 7183);
+    range(7190, 7191);
+    range(7200, 7219);
     range(7220, 7261);
-    for (int id : {57344, 61440, 61696, 61697, 61698, 61700, 61703, 61707, 61708, 61714, 61716,
-                   61728, 61729})
+    for (int id : {57344, 61440, 61696, 61697, 61698, 61699, 61700, 61703, 61707, 61708, 61714,
+                   61716, 61728, 61729})
         ids.push_back(id);
     return ids;
 }

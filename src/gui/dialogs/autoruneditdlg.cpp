@@ -17,7 +17,7 @@
 
 namespace {
 constexpr int kMsgPartlyRead = 7122;
-constexpr int kMsgReplaceDamaged = 7190;
+constexpr int kMsgReplaceDamaged = 7191;
 constexpr int kMsgCardNotReady = 7115;
 
 std::vector<std::string> ToNames(const QStringList& list)

@@ -152,7 +152,7 @@ TEST_F(AutorunDlgTest, DamagedListShowsWhatWasReadAndIsNotEmptiedWithoutAsking)
         QTest::mouseClick(dialog->findChild<QPushButton*>("remove"), Qt::LeftButton);
         prompt.answers = {CUserPrompt::AnswerNo};
         Press(*dialog);
-        EXPECT_EQ(prompt.Ids(), (std::vector<int>{7122, 7190}));
+        EXPECT_EQ(prompt.Ids(), (std::vector<int>{7122, 7191}));
         EXPECT_TRUE(dialog->isVisible());
         EXPECT_EQ(ReadList(), repeated);
     }
@@ -164,7 +164,7 @@ TEST_F(AutorunDlgTest, DamagedListShowsWhatWasReadAndIsNotEmptiedWithoutAsking)
     auto dialog = Open();
     EXPECT_TRUE(Texts(dialog->AutorunList()).isEmpty());
     Press(*dialog);
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7126, 7190}));
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7126, 7191}));
     EXPECT_EQ(ReadList(), rubbish);
 }
 

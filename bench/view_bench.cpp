@@ -1,0 +1,187 @@
+// The project window on a long project: opening 5,000 cells to a painted
+// window (the rows off screen decode no thumbnail), and painting one screen
+// of rows once its thumbnails are loaded (the budget is one frame, 16 ms).
+#include "base/resourcebundle.h"
+#include "document/projectfile.h"
+#include "document/zurdoc.h"
+#include "editor/scenarioeditor.h"
+#include "gui/view/celllistbox.h"
+#include "gui/view/cellrowmodel.h"
+#include "gui/view/scenarioview.h"
+#include "gui/view/thumbnailcache.h"
+#include "model/cellbmpinfo.h"
+#include "model/cellinfolist.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QPixmap>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+namespace {
+
+// A project folder of `cells` image cells, each with its own display image
+// and thumbnail (copies of two small pictures of different sizes).
+class ProjectFixture
+{
+public:
+    explicit ProjectFixture(int cells)
+    {
+        folder = m_dir.path().toStdString() + "/Bench/";
+        QDir().mkpath(QString::fromStdString(folder));
+        const std::string source = m_dir.path().toStdString() + "/source.jpg";
+        QImage picture(640, 360, QImage::Format_RGB32);
+        QPainter painter(&picture);
+        painter.fillRect(picture.rect(), Qt::darkCyan);
+        painter.fillRect(40, 40, 300, 200, Qt::yellow);
+        painter.end();
+        picture.save(QString::fromStdString(source));
+        const std::string display = folder + "display.png";
+        const std::string thumb = folder + "thumb.jpg";
+        picture.scaled(1024, 576).save(QString::fromStdString(display));
+        picture.scaled(160, 90).save(QString::fromStdString(thumb));
+
+        CProjectFile file;
+        file.ProjectName = "Bench";
+        file.ProjectPath = folder;
+        file.Version = 2;
+        CCellInfoList list;
+        for (int i = 0; i < cells; ++i) {
+            auto cell = std::make_unique<CCellBmpInfo>();
+            cell->FileName = "d" + std::to_string(i) + ".png";
+            cell->ThumbFileName = "t" + std::to_string(i) + ".jpg";
+            cell->RefFilePath = source;
+            cell->RefPage = 1;
+            cell->Resize[0] = 160;
+            cell->Resize[1] = 90;
+            QFile::copy(QString::fromStdString(display),
+                        QString::fromStdString(folder + cell->FileName));
+            QFile::copy(QString::fromStdString(thumb),
+                        QString::fromStdString(folder + cell->ThumbFileName));
+            list.Append(std::move(cell));
+        }
+        path = folder + "Bench.sic";
+        file.WriteFile(path, list);
+    }
+
+    std::string folder;
+    std::string path;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+ProjectFixture& Fixture()
+{
+    static ProjectFixture fixture(5000);
+    return fixture;
+}
+
+// Open, make the window and paint it once; the thumbnails it asks for are
+// counted (decoded later, off the window's thread).
+void BM_OpenProjectWindow(benchmark::State& state)
+{
+    ProjectFixture& f = Fixture();
+    QFont font = QApplication::font();
+    int requested = 0;
+    for (auto _ : state) {
+        CZurDoc doc;
+        if (!doc.Open(f.path) || doc.Cells.VisibleCount() != 5000) {
+            state.SkipWithError("open failed");
+            break;
+        }
+        CScenarioEditor editor(doc);
+        CScenarioView view(doc, editor);
+        view.SetHeaderFont(font);
+        view.resize(800, 900);
+        view.show();
+        QPixmap frame(view.size());
+        view.render(&frame);
+        requested = view.Model()->Thumbnails().PendingCount() + view.Model()->Thumbnails().Count();
+        state.PauseTiming();
+        view.Model()->Thumbnails().WaitForIdle();
+        state.ResumeTiming();
+    }
+    state.counters["thumbnails_asked"] = requested;
+}
+
+// The window alone over a project already open: its rows, its layout and
+// its first paint.
+void BM_WindowOverOpenProject(benchmark::State& state)
+{
+    ProjectFixture& f = Fixture();
+    CZurDoc doc;
+    if (!doc.Open(f.path)) {
+        state.SkipWithError("open failed");
+        return;
+    }
+    CScenarioEditor editor(doc);
+    for (auto _ : state) {
+        CScenarioView view(doc, editor);
+        view.SetHeaderFont(QApplication::font());
+        view.resize(800, 900);
+        view.show();
+        QPixmap frame(view.size());
+        view.render(&frame);
+        state.PauseTiming();
+        view.Model()->Thumbnails().WaitForIdle();
+        state.ResumeTiming();
+    }
+}
+
+// One screen of rows (900 pixels) painted with every thumbnail loaded.
+void BM_PaintOneScreen(benchmark::State& state)
+{
+    ProjectFixture& f = Fixture();
+    CZurDoc doc;
+    if (!doc.Open(f.path)) {
+        state.SkipWithError("open failed");
+        return;
+    }
+    CScenarioEditor editor(doc);
+    CScenarioView view(doc, editor);
+    view.SetHeaderFont(QApplication::font());
+    view.resize(800, 900);
+    view.show();
+    // Scroll into the middle, as a user would, and let the pictures come.
+    view.ListBox()->scrollTo(view.Model()->index(2500), QAbstractItemView::PositionAtTop);
+    QPixmap frame(view.ListBox()->viewport()->size());
+    view.ListBox()->viewport()->render(&frame);
+    view.Model()->Thumbnails().WaitForIdle();
+    int rows = 0;
+    for (int r = 0; r < view.Model()->rowCount(); ++r)
+        if (view.ListBox()->viewport()->rect().intersects(
+                view.ListBox()->visualRect(view.Model()->index(r))))
+            ++rows;
+    for (auto _ : state) {
+        view.ListBox()->viewport()->render(&frame);
+        benchmark::DoNotOptimize(frame.cacheKey());
+    }
+    state.counters["rows_on_screen"] = rows;
+    state.counters["thumbnails_cached"] = view.Model()->Thumbnails().Count();
+}
+
+} // namespace
+
+BENCHMARK(BM_OpenProjectWindow)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_WindowOverOpenProject)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PaintOneScreen)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv)
+{
+    QTemporaryDir home;
+    setenv("ZELM_HOME", home.path().toUtf8().constData(), 1);
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    CResourceBundle::Load();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

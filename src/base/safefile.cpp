@@ -1,0 +1,216 @@
+#include "base/safefile.h"
+
+#include "base/resourcebundle.h"
+#include "base/userprompt.h"
+
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string folderOf(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+bool isPlatformTemp(const std::string& name, const std::string& owned)
+{
+    if (name.size() != owned.size() + 7 || name.compare(0, owned.size(), owned) != 0 ||
+        name[owned.size()] != '.')
+        return false;
+    for (size_t i = owned.size() + 1; i < name.size(); ++i) {
+        const char c = name[i];
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+CSafeFile::CSafeFile(std::string path) : m_path(std::move(path)) {}
+
+CSafeFile::~CSafeFile()
+{
+    Cancel();
+}
+
+bool CSafeFile::Open()
+{
+    Cancel();
+    m_error = 0;
+    if (m_path.empty() || m_path.back() == '/') {
+        m_error = EINVAL;
+        return false;
+    }
+    struct stat existing
+    {
+    };
+    if (stat(m_path.c_str(), &existing) == 0) {
+        const mode_t writeBits = S_IWUSR | S_IWGRP | S_IWOTH;
+        if (S_ISDIR(existing.st_mode) || (existing.st_mode & writeBits) == 0 ||
+            access(m_path.c_str(), W_OK) != 0) {
+            m_error = S_ISDIR(existing.st_mode) ? EISDIR : EACCES;
+            return false;
+        }
+        if (!m_modeSet)
+            m_mode = existing.st_mode & 07777;
+    }
+    m_temp = folderOf(m_path) + kTempPrefix + "XXXXXX";
+    m_fd = mkostemp(m_temp.data(), O_CLOEXEC);
+    if (m_fd < 0) {
+        m_error = errno;
+        m_temp.clear();
+        return false;
+    }
+    return true;
+}
+
+bool CSafeFile::Write(const char* data, size_t size)
+{
+    if (m_fd < 0) {
+        if (m_error == 0)
+            m_error = EBADF;
+        return false;
+    }
+    while (size > 0) {
+        const ssize_t n = ::write(m_fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            m_error = n < 0 ? errno : ENOSPC;
+            Cancel();
+            return false;
+        }
+        data += n;
+        size -= size_t(n);
+    }
+    return true;
+}
+
+bool CSafeFile::Commit()
+{
+    if (m_fd < 0) {
+        if (m_error == 0)
+            m_error = EBADF;
+        return false;
+    }
+    (void)fchmod(m_fd, m_mode);
+    if (m_mtimeSet) {
+        const struct timespec times[2] = {{0, UTIME_OMIT}, m_mtime};
+        (void)futimens(m_fd, times);
+    }
+    // Space is only certain once the data has reached the disk: some file
+    // systems take it at write-back, where only fsync and close report it.
+    if (fsync(m_fd) != 0 && errno != EINVAL && errno != EROFS) {
+        m_error = errno;
+        Cancel();
+        return false;
+    }
+    const int fd = m_fd;
+    m_fd = -1;
+    if (close(fd) != 0 && errno != EINTR) {
+        m_error = errno;
+        unlink(m_temp.c_str());
+        m_temp.clear();
+        return false;
+    }
+    if (rename(m_temp.c_str(), m_path.c_str()) != 0) {
+        m_error = errno;
+        unlink(m_temp.c_str());
+        m_temp.clear();
+        return false;
+    }
+    m_temp.clear();
+    // The new name on the disk as well; a folder that cannot be synced
+    // keeps the rename all the same.
+    const std::string folder = folderOf(m_path);
+    const int dir = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        (void)fsync(dir);
+        close(dir);
+    }
+    return true;
+}
+
+void CSafeFile::Cancel()
+{
+    if (m_fd >= 0) {
+        close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_temp.empty()) {
+        unlink(m_temp.c_str());
+        m_temp.clear();
+    }
+}
+
+std::string CSafeFile::ErrorText() const
+{
+    return std::strerror(m_error ? m_error : EIO);
+}
+
+std::string CSafeFile::FailureText(const std::string& path, int error)
+{
+    const std::string reason = error == ENOSPC || error == EDQUOT
+                                   ? CResourceBundle::Text(7106)
+                                   : std::string(std::strerror(error ? error : EIO));
+    return CResourceBundle::Format(7127, path) + "\n" + reason;
+}
+
+void CSafeFile::ReportFailure(CUserPrompt* prompt, const std::string& path, int error)
+{
+    if (prompt)
+        prompt->Show(7127, FailureText(path, error), CUserPrompt::Exclamation, CUserPrompt::Ok);
+}
+
+bool CSafeFile::WriteAll(const std::string& path, const QByteArray& bytes, int* error)
+{
+    CSafeFile file(path);
+    const bool ok = file.Open() && file.Write(bytes) && file.Commit();
+    if (error)
+        *error = ok ? 0 : file.Error();
+    return ok;
+}
+
+std::vector<std::string> CSafeFile::FindLeftovers(const std::string& folder,
+                                                  const std::vector<std::string>& ownedNames)
+{
+    std::vector<std::string> found;
+    DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir)
+        return found;
+    const size_t prefixLength = std::strlen(kTempPrefix);
+    while (const dirent* entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        bool leftover =
+            name.size() > prefixLength && name.compare(0, prefixLength, kTempPrefix) == 0;
+        for (const std::string& owned : ownedNames)
+            leftover = leftover || isPlatformTemp(name, owned);
+        if (!leftover)
+            continue;
+        const std::string full = folder + name;
+        struct stat st
+        {
+        };
+        if (lstat(full.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            found.push_back(full);
+    }
+    closedir(dir);
+    return found;
+}
+
+bool CSafeFile::RemoveLeftovers(const std::string& folder,
+                                const std::vector<std::string>& ownedNames)
+{
+    bool ok = true;
+    for (const std::string& path : FindLeftovers(folder, ownedNames))
+        if (unlink(path.c_str()) != 0 && errno != ENOENT)
+            ok = false;
+    return ok;
+}

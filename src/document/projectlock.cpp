@@ -1,0 +1,56 @@
+#include "document/projectlock.h"
+
+#include "base/resourcebundle.h"
+
+std::string CProjectLock::LockPathOf(const std::string& projectFile)
+{
+    const size_t slash = projectFile.rfind('/');
+    const std::string folder =
+        slash == std::string::npos ? std::string() : projectFile.substr(0, slash + 1);
+    const std::string name =
+        slash == std::string::npos ? projectFile : projectFile.substr(slash + 1);
+    return folder + "." + name + ".lock";
+}
+
+bool CProjectLock::Acquire(const std::string& projectFile, int waitMs)
+{
+    const std::string path = LockPathOf(projectFile);
+    if (IsHeld() && m_lock->Path() == path)
+        return true;
+    m_attempted = projectFile;
+    auto lock = std::make_unique<CFileLock>(path);
+    const bool taken = lock->Acquire(waitMs);
+    m_failure = lock->LastFailure();
+    m_holder = lock->Holder();
+    m_errorText = lock->ErrorText();
+    if (!taken)
+        return false;
+    m_lock = std::move(lock);
+    m_projectFile = projectFile;
+    return true;
+}
+
+void CProjectLock::Release()
+{
+    m_lock.reset();
+    m_projectFile.clear();
+}
+
+std::string CProjectLock::FailureMessage() const
+{
+    switch (m_failure) {
+    case CFileLock::Failure::None:
+        return {};
+    case CFileLock::Failure::Busy:
+        return CResourceBundle::Format(7180, m_attempted,
+                                       m_holder.empty() ? CResourceBundle::Text(7182) : m_holder);
+    case CFileLock::Failure::Error:
+        return CResourceBundle::Format(7183, LockPathOf(m_attempted), m_errorText);
+    }
+    return {};
+}
+
+bool CProjectLock::IsLocked(const std::string& projectFile)
+{
+    return CFileLock::IsLockedByAnother(LockPathOf(projectFile));
+}

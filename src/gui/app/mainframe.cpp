@@ -1,0 +1,550 @@
+#include "gui/app/mainframe.h"
+
+#include "base/appfolders.h"
+#include "base/resourcebundle.h"
+#include "base/userprompt.h"
+#include "document/zurdoc.h"
+#include "editor/editorcommands.h"
+#include "editor/scenarioeditor.h"
+#include "gui/app/aboutdlg.h"
+#include "gui/app/windowplacementsettings.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPageSetupDialog>
+#include <QPrinter>
+#include <QSettings>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QUrl>
+
+namespace {
+
+constexpr int kControlCellBitmap = 143;
+constexpr int kUnexpectedFormat = 61728;
+constexpr int kHelpFailed = 61703;
+constexpr int kOpenTitle = 61440;
+const QString kBarState = QStringLiteral("ZURBar");
+const QString kSettings = QStringLiteral("Settings");
+// The layout format of this version; a layout of another is not applied.
+constexpr int kBarStateVersion = 1;
+
+QString text(int id)
+{
+    return QString::fromStdString(CResourceBundle::Text(id));
+}
+
+bool hasExtension(const QString& path, const char* extension)
+{
+    return QFileInfo(path).suffix().compare(QLatin1String(extension), Qt::CaseInsensitive) == 0;
+}
+
+// Until the project view takes its place: the rows as a plain list.
+QWidget* makeRowList(CZurDoc&, CScenarioEditor& editor, QWidget* parent)
+{
+    auto* list = new QListWidget(parent);
+    list->setAccessibleName(QStringLiteral("Slides"));
+    auto fill = [list, &editor] {
+        list->clear();
+        const CCellRowList& rows = editor.Rows();
+        for (int row = 0; row < rows.GetCount(); ++row) {
+            const CCellInfo* cell = rows.GetCell(row);
+            list->addItem(QStringLiteral("%1  %2").arg(row + 1).arg(
+                cell ? QString::fromStdString(cell->GetLabel()) : QString()));
+        }
+    };
+    editor.SetRepaintHandler(fill);
+    fill();
+    return list;
+}
+
+} // namespace
+
+CMainFrame::CMainFrame(CUserPrompt* prompt, QWidget* parent)
+    : QMainWindow(parent), m_prompt(prompt), m_viewFactory(makeRowList)
+{
+    setObjectName(QStringLiteral("mainFrame"));
+    setWindowTitle(text(57344));
+    setAccessibleName(windowTitle());
+    setAcceptDrops(true);
+    const QImage icon = CResourceBundle::Bitmap(128);
+    if (!icon.isNull())
+        setWindowIcon(QIcon(QPixmap::fromImage(icon)));
+
+    m_mdi = new QMdiArea(this);
+    m_mdi->setObjectName(QStringLiteral("projects"));
+    m_mdi->setAccessibleName(QStringLiteral("Projects"));
+    m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(m_mdi);
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, &CMainFrame::UpdateActions);
+
+    // The header font of the project views: the system font, bold, 12 pixels.
+    m_headerFont = QApplication::font();
+    m_headerFont.setWeight(QFont::Bold);
+    m_headerFont.setPixelSize(12);
+    m_controlCell = CResourceBundle::Bitmap(kControlCellBitmap);
+
+    // Pane sites: the folder pane docks left or right, the file pane top or
+    // bottom; the left site reaches down to the bottom edge.
+    setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowNestedDocks);
+    setCorner(Qt::BottomLeftCorner, Qt::LeftDockWidgetArea);
+    setCorner(Qt::TopLeftCorner, Qt::LeftDockWidgetArea);
+
+    QSettings settings;
+    m_recent.Read(settings);
+    CreateActions();
+    CreateMenus();
+    CreateToolBar();
+    CreateStatusBar();
+    UpdateActions();
+    resize(1000, 700);
+}
+
+CMainFrame::~CMainFrame()
+{
+    // The project windows go while the frame's members still live: their
+    // going away reports to the frame.
+    m_mdi->disconnect(this);
+    for (CChildFrame* child : ChildFrames()) {
+        child->disconnect(this);
+        delete child;
+    }
+}
+
+QAction* CMainFrame::AddAction(int command, const QString& label, const QString& tip,
+                               const QKeySequence& key)
+{
+    auto* action = new QAction(label, this);
+    action->setData(command);
+    action->setObjectName(QStringLiteral("command%1").arg(command));
+    action->setStatusTip(tip);
+    action->setToolTip(QString(label).remove(QLatin1Char('&')).remove(QStringLiteral("...")));
+    if (!key.isEmpty())
+        action->setShortcut(key);
+    m_actions[command] = action;
+    return action;
+}
+
+QAction* CMainFrame::Action(int command) const
+{
+    const auto it = m_actions.find(command);
+    return it == m_actions.end() ? nullptr : it->second;
+}
+
+void CMainFrame::CreateActions()
+{
+    using namespace FrameCommand;
+    QStyle* s = style();
+    AddAction(FileNew, tr("&New project..."), tr("Make a new project"), QKeySequence::New)
+        ->setIcon(s->standardIcon(QStyle::SP_FileIcon));
+    connect(AddAction(FileOpen, tr("&Open..."), tr("Open a project"), QKeySequence::Open),
+            &QAction::triggered, this, &CMainFrame::OnFileOpen);
+    Action(FileOpen)->setIcon(s->standardIcon(QStyle::SP_DialogOpenButton));
+    connect(AddAction(FileClose, tr("&Close"), tr("Close the project")), &QAction::triggered, this,
+            &CMainFrame::OnFileClose);
+    connect(AddAction(FileSave, tr("&Save"), tr("Save the project"), QKeySequence::Save),
+            &QAction::triggered, this, &CMainFrame::OnFileSave);
+    Action(FileSave)->setIcon(s->standardIcon(QStyle::SP_DialogSaveButton));
+    AddAction(FileSaveAs, tr("Save &as..."), tr("Save the project under a new name or folder"));
+    connect(AddAction(FilePrintSetup, tr("Print set&up..."), tr("Choose the printer and paper")),
+            &QAction::triggered, this, &CMainFrame::OnPrintSetup);
+    connect(AddAction(AppExit, tr("E&xit"), tr("Quit the program"), QKeySequence::Quit),
+            &QAction::triggered, this, &QWidget::close);
+    for (int n = 0; n < CRecentFileList::Size; ++n) {
+        QAction* recent = AddAction(FileMru1 + n, QString(), tr("Open this project"));
+        connect(recent, &QAction::triggered, this, [this, n] {
+            if (n < m_recent.Files().size())
+                OpenDocumentFile(m_recent.Files()[n]);
+        });
+    }
+
+    const struct
+    {
+        int command;
+        QString label;
+        QKeySequence key;
+        QStyle::StandardPixmap icon;
+    } edits[] = {
+        {EditorCommand::Undo, tr("&Undo"), QKeySequence::Undo, QStyle::SP_ArrowBack},
+        {EditorCommand::Cut, tr("Cu&t"), QKeySequence::Cut, QStyle::SP_CustomBase},
+        {EditorCommand::Copy, tr("&Copy"), QKeySequence::Copy, QStyle::SP_CustomBase},
+        {EditorCommand::Paste, tr("&Paste"), QKeySequence::Paste, QStyle::SP_CustomBase},
+        {EditorCommand::Delete, tr("&Delete"), QKeySequence::Delete, QStyle::SP_TrashIcon},
+        {EditorCommand::SelectAll, tr("Select &all"), QKeySequence::SelectAll,
+         QStyle::SP_CustomBase},
+    };
+    for (const auto& e : edits) {
+        QAction* action =
+            AddAction(e.command, e.label, QString(e.label).remove(QLatin1Char('&')), e.key);
+        if (e.icon != QStyle::SP_CustomBase)
+            action->setIcon(s->standardIcon(e.icon));
+        // Keys in a project view go to the view first.
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        connect(action, &QAction::triggered, this, [this, c = e.command] { RunEditCommand(c); });
+    }
+
+    connect(AddAction(WindowCascade, tr("&Cascade"), tr("Arrange the project windows overlapping")),
+            &QAction::triggered, m_mdi, &QMdiArea::cascadeSubWindows);
+    connect(AddAction(WindowTile, tr("&Tile"), tr("Arrange the project windows side by side")),
+            &QAction::triggered, m_mdi, &QMdiArea::tileSubWindows);
+    connect(
+        AddAction(HelpFinder, tr("&Help topics"), tr("Open the help"), QKeySequence::HelpContents),
+        &QAction::triggered, this, &CMainFrame::OnHelp);
+    connect(AddAction(AppAbout, tr("&About Zelm Tessara..."), tr("Program version and libraries")),
+            &QAction::triggered, this, &CMainFrame::OnAbout);
+    Action(AppAbout)->setIcon(s->standardIcon(QStyle::SP_MessageBoxInformation));
+}
+
+void CMainFrame::CreateMenus()
+{
+    using namespace FrameCommand;
+    QMenu* file = menuBar()->addMenu(tr("&File"));
+    file->addActions({Action(FileNew), Action(FileOpen), Action(FileClose)});
+    file->addSeparator();
+    file->addActions({Action(FileSave), Action(FileSaveAs)});
+    file->addSeparator();
+    file->addAction(Action(FilePrintSetup));
+    file->addSeparator();
+    m_recentMenu = file->addMenu(tr("&Recent projects"));
+    for (int n = 0; n < CRecentFileList::Size; ++n)
+        m_recentMenu->addAction(Action(FileMru1 + n));
+    file->addSeparator();
+    file->addAction(Action(AppExit));
+
+    QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+    edit->addAction(Action(EditorCommand::Undo));
+    edit->addSeparator();
+    edit->addActions({Action(EditorCommand::Cut), Action(EditorCommand::Copy),
+                      Action(EditorCommand::Paste), Action(EditorCommand::Delete)});
+    edit->addSeparator();
+    edit->addAction(Action(EditorCommand::SelectAll));
+
+    QMenu* view = menuBar()->addMenu(tr("&View"));
+    view->setObjectName(QStringLiteral("viewMenu"));
+    QMenu* window = menuBar()->addMenu(tr("&Window"));
+    window->addActions({Action(WindowCascade), Action(WindowTile)});
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
+    help->addActions({Action(HelpFinder), Action(AppAbout)});
+    for (QMenu* menu : {file, edit, view, window, help, m_recentMenu})
+        menu->setAccessibleName(QString(menu->title()).remove(QLatin1Char('&')));
+}
+
+void CMainFrame::CreateToolBar()
+{
+    using namespace FrameCommand;
+    m_toolBar = addToolBar(tr("Toolbar"));
+    m_toolBar->setObjectName(QStringLiteral("toolbar"));
+    m_toolBar->setAccessibleName(QStringLiteral("Toolbar"));
+    m_toolBar->addActions({Action(FileNew), Action(FileOpen), Action(FileSave)});
+    m_toolBar->addSeparator();
+    m_toolBar->addActions({Action(EditorCommand::Undo), Action(EditorCommand::Delete)});
+    m_toolBar->addSeparator();
+    m_toolBar->addAction(Action(AppAbout));
+    QAction* toggle = m_toolBar->toggleViewAction();
+    toggle->setData(ViewToolbar);
+    toggle->setText(tr("&Toolbar"));
+    m_actions[ViewToolbar] = toggle;
+    menuBar()->findChild<QMenu*>(QStringLiteral("viewMenu"))->addAction(toggle);
+}
+
+void CMainFrame::CreateStatusBar()
+{
+    using namespace FrameCommand;
+    // The message pane only: the platform cannot tell the lock keys reliably.
+    m_message = new QLabel(tr("Ready"), this);
+    m_message->setAccessibleName(QStringLiteral("Status"));
+    statusBar()->setObjectName(QStringLiteral("statusBar"));
+    statusBar()->addWidget(m_message, 1);
+    QAction* toggle =
+        AddAction(ViewStatusBar, tr("&Status bar"), tr("Show or hide the status bar"));
+    toggle->setCheckable(true);
+    toggle->setChecked(true);
+    connect(toggle, &QAction::toggled, statusBar(), &QWidget::setVisible);
+    menuBar()->findChild<QMenu*>(QStringLiteral("viewMenu"))->addAction(toggle);
+}
+
+QList<CChildFrame*> CMainFrame::ChildFrames() const
+{
+    QList<CChildFrame*> frames;
+    for (QMdiSubWindow* w : m_mdi->subWindowList(QMdiArea::CreationOrder)) {
+        if (auto* child = qobject_cast<CChildFrame*>(w))
+            frames << child;
+    }
+    return frames;
+}
+
+CChildFrame* CMainFrame::ActiveChild() const
+{
+    return qobject_cast<CChildFrame*>(m_mdi->activeSubWindow());
+}
+
+void CMainFrame::UpdateActions()
+{
+    using namespace FrameCommand;
+    CChildFrame* child = ActiveChild();
+    for (int command : {FileClose, FileSave, FileSaveAs})
+        Action(command)->setEnabled(child != nullptr);
+    for (int command : {EditorCommand::Undo, EditorCommand::Cut, EditorCommand::Copy,
+                        EditorCommand::Paste, EditorCommand::Delete, EditorCommand::SelectAll})
+        Action(command)->setEnabled(child &&
+                                    child->Editor().StateOf(command) == CommandState::Enabled);
+    UpdateRecentMenu();
+}
+
+void CMainFrame::UpdateRecentMenu()
+{
+    using namespace FrameCommand;
+    const QStringList& files = m_recent.Files();
+    for (int n = 0; n < CRecentFileList::Size; ++n) {
+        QAction* action = Action(FileMru1 + n);
+        action->setVisible(n < files.size());
+        if (n < files.size())
+            action->setText(
+                QStringLiteral("&%1 %2").arg(n + 1).arg(QDir::toNativeSeparators(files[n])));
+    }
+    m_recentMenu->setEnabled(!files.isEmpty());
+}
+
+void CMainFrame::RunEditCommand(int command)
+{
+    CChildFrame* child = ActiveChild();
+    if (!child)
+        return;
+    child->Editor().Execute(command);
+    child->UpdateTitle();
+    UpdateActions();
+}
+
+CChildFrame* CMainFrame::FindOpen(const QString& projectFile) const
+{
+    const QFileInfo wanted(projectFile);
+    for (CChildFrame* child : ChildFrames()) {
+        const QFileInfo open(QString::fromStdString(child->PathName()));
+        if (open.exists() && wanted.exists() &&
+            open.canonicalFilePath() == wanted.canonicalFilePath())
+            return child;
+    }
+    return nullptr;
+}
+
+CChildFrame* CMainFrame::NewChild()
+{
+    auto* child = new CChildFrame(m_prompt, m_viewFactory);
+    child->setObjectName(QStringLiteral("projectWindow"));
+    connect(child, &CChildFrame::TitleChanged, this, &CMainFrame::UpdateActions);
+    return child;
+}
+
+void CMainFrame::AddToRecent(const QString& path)
+{
+    m_recent.Add(QFileInfo(path).absoluteFilePath());
+    QSettings settings;
+    m_recent.Write(settings);
+    UpdateRecentMenu();
+}
+
+CChildFrame* CMainFrame::OpenDocumentFile(const QString& path)
+{
+    const bool project = hasExtension(path, "sic");
+    if (!project && !hasExtension(path, "ppt"))
+        return nullptr;
+    if (project) {
+        if (CChildFrame* open = FindOpen(path)) {
+            m_mdi->setActiveSubWindow(open);
+            return open;
+        }
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    CChildFrame* child = NewChild();
+    bool done = false;
+    std::string projectFile = QFileInfo(path).absoluteFilePath().toStdString();
+    if (project) {
+        done = child->OpenProject(projectFile);
+    } else {
+        // The project is made and filled before its window is shown.
+        done = child->NewFromPresentation(path.toStdString(), projectFile);
+    }
+    QApplication::restoreOverrideCursor();
+    if (!done) {
+        delete child;
+        return nullptr;
+    }
+    ShowChild(child, QString::fromStdString(projectFile));
+    return child;
+}
+
+void CMainFrame::ShowChild(CChildFrame* child, const QString& projectFile)
+{
+    m_mdi->addSubWindow(child);
+    child->setMinimumSize(child->minimumSizeHint());
+    child->show();
+    child->UpdateTitle();
+    AddToRecent(projectFile);
+    UpdateActions();
+}
+
+bool CMainFrame::CheckOpenExtension(const QString& path)
+{
+    if (hasExtension(path, "sic"))
+        return true;
+    AskUser(m_prompt, kUnexpectedFormat, CUserPrompt::Exclamation, CUserPrompt::Ok,
+            QFileInfo(path).fileName().toStdString());
+    return false;
+}
+
+QString CMainFrame::OpenFolder()
+{
+    return QString::fromStdString(CAppFolders::HomeFolder());
+}
+
+void CMainFrame::OnFileOpen()
+{
+    QFileDialog dialog(this, text(kOpenTitle), OpenFolder());
+    dialog.setObjectName(QStringLiteral("openDialog"));
+    dialog.setAccessibleName(dialog.windowTitle());
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setNameFilter(tr("Zelm Tessara projects (*.sic)"));
+    dialog.setDefaultSuffix(QStringLiteral("sic"));
+    dialog.setOption(QFileDialog::ReadOnly, true);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    const QString path = dialog.selectedFiles().constFirst();
+    if (CheckOpenExtension(path))
+        OpenDocumentFile(path);
+}
+
+void CMainFrame::OnFileSave()
+{
+    if (CChildFrame* child = ActiveChild())
+        child->Save();
+}
+
+void CMainFrame::OnFileClose()
+{
+    if (CChildFrame* child = ActiveChild())
+        child->close();
+    UpdateActions();
+}
+
+QString CMainFrame::HelpFile()
+{
+    const QDir bin(QCoreApplication::applicationDirPath());
+    for (const QString& relative : {QStringLiteral("../share/doc/zelm-tessara/help/index.html"),
+                                    QStringLiteral("../share/zelm-tessara/help/index.html")}) {
+        const QString path = bin.absoluteFilePath(relative);
+        if (QFileInfo::exists(path))
+            return QFileInfo(path).canonicalFilePath();
+    }
+    return {};
+}
+
+void CMainFrame::OnHelp()
+{
+    const QString help = HelpFile();
+    if (help.isEmpty() || !QDesktopServices::openUrl(QUrl::fromLocalFile(help)))
+        AskUser(m_prompt, kHelpFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
+}
+
+QPrinter& CMainFrame::Printer()
+{
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>();
+    return *m_printer;
+}
+
+void CMainFrame::OnPrintSetup()
+{
+    QPageSetupDialog dialog(&Printer(), this);
+    dialog.setAccessibleName(dialog.windowTitle());
+    dialog.exec();
+}
+
+void CMainFrame::OnAbout()
+{
+    CAboutDlg about(this);
+    about.exec();
+}
+
+void CMainFrame::SaveBarState()
+{
+    QSettings settings;
+    settings.setValue(kBarState, saveState(kBarStateVersion));
+}
+
+bool CMainFrame::RestoreBarState()
+{
+    QSettings settings;
+    const QByteArray state = settings.value(kBarState).toByteArray();
+    // restoreState refuses a layout of another version or a damaged one.
+    return !state.isEmpty() && restoreState(state, kBarStateVersion);
+}
+
+bool CMainFrame::CloseAllChildren()
+{
+    // Every modified project is asked about first; a Cancel keeps them all.
+    for (CChildFrame* child : ChildFrames()) {
+        m_mdi->setActiveSubWindow(child);
+        if (!child->SaveModified()) {
+            for (CChildFrame* asked : ChildFrames())
+                asked->ForgetCloseAnswer();
+            return false;
+        }
+    }
+    for (CChildFrame* child : ChildFrames())
+        child->close();
+    return true;
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    if (m_closing) {
+        event->accept();
+        return;
+    }
+    SaveBarState();
+    {
+        QSettings settings;
+        WindowPlacementSettings placement;
+        placement.Save(settings, kSettings, *this);
+    }
+    if (!CloseAllChildren()) {
+        event->ignore();
+        return;
+    }
+    m_closing = true;
+    Q_EMIT Closing();
+    event->accept();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    event->acceptProposedAction();
+    for (const QUrl& url : urls) {
+        if (url.isLocalFile())
+            OpenDocumentFile(url.toLocalFile());
+    }
+}

@@ -1,0 +1,133 @@
+#pragma once
+
+#include "gui/app/childframe.h"
+#include "gui/app/recentfilelist.h"
+
+#include <QFont>
+#include <QImage>
+#include <QMainWindow>
+#include <map>
+#include <memory>
+
+class CUserPrompt;
+class QPrinter;
+class QAction;
+class QLabel;
+class QMdiArea;
+class QMenu;
+class QToolBar;
+
+// Command numbers of the main window's menus and toolbar (the actions carry
+// them as data).
+namespace FrameCommand {
+constexpr int FileNew = 57600;
+constexpr int FileOpen = 57601;
+constexpr int FileClose = 57602;
+constexpr int FileSave = 57603;
+constexpr int FileSaveAs = 57604;
+constexpr int FilePrintSetup = 57606;
+constexpr int FileMru1 = 57616;
+constexpr int WindowCascade = 57650;
+constexpr int WindowTile = 57651;
+constexpr int AppAbout = 57664;
+constexpr int AppExit = 57665;
+constexpr int HelpFinder = 57667;
+constexpr int ViewToolbar = 59392;
+constexpr int ViewStatusBar = 59393;
+constexpr int ViewFolderBar = 59397;
+constexpr int ViewFileBar = 59398;
+constexpr int CardDeleteScenarios = 32783;
+constexpr int CardEditAutorun = 32784;
+} // namespace FrameCommand
+
+// The program's one top-level window: the project windows in a multi-document
+// area, menus, toolbar, status bar and the dock sites of the browser panes.
+// Other windows find the header font and the control-cell picture as the
+// properties "headerFont" and "controlCellPicture" of their top-level window.
+class CMainFrame : public QMainWindow
+{
+    Q_OBJECT
+    Q_PROPERTY(QFont headerFont READ HeaderFont)
+    Q_PROPERTY(QImage controlCellPicture READ ControlCellPicture)
+public:
+    explicit CMainFrame(CUserPrompt* prompt, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    const QFont& HeaderFont() const { return m_headerFont; }
+    const QImage& ControlCellPicture() const { return m_controlCell; }
+    QMdiArea* MdiArea() const { return m_mdi; }
+    QAction* Action(int command) const;
+    QList<CChildFrame*> ChildFrames() const;
+    CChildFrame* ActiveChild() const;
+    // The printer of Print Setup and of printing, made on first use.
+    QPrinter& Printer();
+    CRecentFileList& RecentFiles() { return m_recent; }
+
+    // What every new project window shows (by default a plain list of rows
+    // until the project view takes its place).
+    void SetViewFactory(const CChildFrame::ViewFactory& factory) { m_viewFactory = factory; }
+
+    // Opens a file as a start-up argument, a drop or the running program's
+    // open command: a ".sic" is opened (or its window brought up when it is
+    // already open), a ".ppt" becomes a new project, anything else opens
+    // nothing and says nothing. The frame, or null.
+    CChildFrame* OpenDocumentFile(const QString& path);
+
+    // The dock layout under "ZURBar", and back.
+    void SaveBarState();
+    bool RestoreBarState();
+
+    // File commands.
+    void OnFileOpen();
+    void OnFileSave();
+    void OnFileClose();
+    void OnHelp();
+    void OnPrintSetup();
+    void OnAbout();
+    // Whether the Open command takes `path` (61728 shown when not).
+    bool CheckOpenExtension(const QString& path);
+
+    // The folder the Open dialog starts in.
+    static QString OpenFolder();
+    // The HTML help's start page ("" when none is installed).
+    static QString HelpFile();
+
+Q_SIGNALS:
+    // Closing has been decided (placement and layout saved, projects closed).
+    void Closing();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateStatusBar();
+    QAction* AddAction(int command, const QString& text, const QString& tip,
+                       const QKeySequence& key = {});
+    void UpdateActions();
+    void UpdateRecentMenu();
+    void RunEditCommand(int command);
+    CChildFrame* FindOpen(const QString& projectFile) const;
+    CChildFrame* NewChild();
+    // Puts a child with an open project into the area.
+    void ShowChild(CChildFrame* child, const QString& projectFile);
+    void AddToRecent(const QString& path);
+    bool CloseAllChildren();
+
+    CUserPrompt* m_prompt;
+    QMdiArea* m_mdi = nullptr;
+    QLabel* m_message = nullptr;
+    QMenu* m_recentMenu = nullptr;
+    QToolBar* m_toolBar = nullptr;
+    std::map<int, QAction*> m_actions;
+    QFont m_headerFont;
+    QImage m_controlCell;
+    std::unique_ptr<QPrinter> m_printer;
+    CRecentFileList m_recent;
+    CChildFrame::ViewFactory m_viewFactory;
+    bool m_closing = false;
+};

@@ -1,0 +1,209 @@
+#include "gui/app/vantorelapp.h"
+
+#include "base/resourcebundle.h"
+#include "gui/app/filetyperegistration.h"
+#include "gui/app/mainframe.h"
+#include "gui/app/splashwnd.h"
+#include "gui/app/windowplacementsettings.h"
+#include "gui/dialogs/messageboxprompt.h"
+#include "presentation/slidepptobj.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QSettings>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+constexpr int kRetryMs = 250;
+const QString kSettings = QStringLiteral("Settings");
+
+struct CommandLine
+{
+    bool splash = true;
+    bool help = false;
+    bool version = false;
+    QString shellOpen;
+    QString file;
+    QString error;
+};
+
+CommandLine parse(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption noSplash(QStringLiteral("no-splash"));
+    const QCommandLineOption shellOpen(QStringLiteral("shell-open"), QString(),
+                                       QStringLiteral("FILE"));
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringLiteral("version"));
+    parser.addOptions({noSplash, shellOpen, help, version});
+    parser.addPositionalArgument(QStringLiteral("file"), QString());
+    CommandLine line;
+    if (!parser.parse(arguments)) {
+        line.error = parser.errorText();
+        return line;
+    }
+    line.splash = !parser.isSet(noSplash);
+    line.help = parser.isSet(help);
+    line.version = parser.isSet(version);
+    line.shellOpen = parser.value(shellOpen);
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1)
+        line.error = QStringLiteral("only one file can be opened at start");
+    else if (!files.isEmpty())
+        line.file = files.constFirst();
+    return line;
+}
+
+} // namespace
+
+CVantorelApp::CVantorelApp() : CVantorelApp(Options{}) {}
+
+CVantorelApp::CVantorelApp(const Options& options) : m_options(options) {}
+
+CVantorelApp::~CVantorelApp()
+{
+    ExitInstance();
+}
+
+QString CVantorelApp::UsageText()
+{
+    return QStringLiteral(
+        "Usage: zelm-tessara [--no-splash] [FILE]\n"
+        "       zelm-tessara --shell-open FILE\n"
+        "Starts the Zelm Tessara window program. FILE is a project (.sic), which is\n"
+        "opened, or a presentation (.ppt), which becomes a new project. When the\n"
+        "program already runs, it is brought to the front instead; with\n"
+        "--shell-open the running program opens FILE. The command-line program is\n"
+        "`zelm` (see `zelm --help`).\n");
+}
+
+bool CVantorelApp::InitInstance(const QStringList& arguments)
+{
+    // 1. The texts: without them nothing can be said, so the end is quiet.
+    if (!CResourceBundle::Load(m_options.bundlePath.toStdString())) {
+        m_exitCode = kExitFailure;
+        return false;
+    }
+    const CommandLine line = parse(arguments);
+    if (!line.error.isEmpty() || line.help || line.version) {
+        if (line.version)
+            std::fprintf(stdout, "zelm-tessara %s\n", ZELM_VERSION);
+        else
+            std::fprintf(line.help ? stdout : stderr, "%s%s%s",
+                         line.error.isEmpty() ? "" : qPrintable(line.error + QLatin1Char('\n')),
+                         line.error.isEmpty() ? "" : "\n", qPrintable(UsageText()));
+        m_exitCode = line.error.isEmpty() ? 0 : kExitUsage;
+        return false;
+    }
+
+    // 2. One instance per user. A later start hands over its open command
+    // (or just asks the first to come to the front) and ends.
+    m_instance = std::make_unique<CSingleInstance>(m_options.instanceFolder);
+    if (!m_instance->TryBecomeFirst()) {
+        const QString command =
+            line.shellOpen.isEmpty()
+                ? QString::fromLatin1(CSingleInstance::ActivateCommand)
+                : CSingleInstance::OpenCommand(QFileInfo(line.shellOpen).absoluteFilePath());
+        const bool heard = m_instance->SendToFirst(command);
+        m_instance.reset();
+        if (!heard)
+            std::fprintf(stderr, "zelm-tessara: another instance holds the lock but does "
+                                 "not answer.\n");
+        m_exitCode = heard ? 0 : kExitFailure;
+        return false;
+    }
+    connect(m_instance.get(), &CSingleInstance::CommandReceived, this, &CVantorelApp::OnDdeCommand);
+    CSplashWnd::EnableSplashScreen(line.splash);
+
+    // 3. The prompt of every message box. The clipboard formats need no
+    // registration here: QMimeData carries them by name.
+    m_messageBoxes = std::make_unique<CMessageBoxPrompt>();
+    if (!m_prompt)
+        m_prompt = m_messageBoxes.get();
+
+    // 4. The shared presentation object, before any window can ask for it.
+    m_sharedPresentation = std::make_unique<CSlidePPTObj>(m_prompt);
+
+    // 5. The main frame; its creation shows the splash.
+    m_frame = std::make_unique<CMainFrame>(m_prompt);
+    m_messageBoxes->SetParent(m_frame.get());
+    CSplashWnd::ShowSplashScreen(m_frame.get());
+
+    // 6. Project files open in this program unless another has them.
+    if (m_options.registerFileTypes)
+        CFileTypeRegistration(QCoreApplication::applicationFilePath()).Register();
+
+    // 7. Layout and placement; the first run takes the default place.
+    m_frame->RestoreBarState();
+    {
+        QSettings settings;
+        WindowPlacementSettings placement;
+        placement.Restore(settings, kSettings, *m_frame);
+    }
+    m_frame->show();
+    if (CSplashWnd::Current())
+        CSplashWnd::Current()->raise();
+
+    CSplashWnd::WaitForSplash();
+
+    // 8. The command line: a project opens, a presentation becomes one,
+    // any other file opens nothing.
+    const QString file = line.shellOpen.isEmpty() ? line.file : line.shellOpen;
+    if (!file.isEmpty() && m_frame->OpenDocumentFile(file))
+        CSplashWnd::EnableSplashScreen(false);
+    m_ignoreNextDde = false;
+    return true;
+}
+
+int CVantorelApp::ExitInstance()
+{
+    CSplashWnd::HideSplashScreen();
+    m_frame.reset();
+    m_sharedPresentation.reset();
+    if (m_instance)
+        m_instance->Release();
+    m_instance.reset();
+    if (m_prompt == m_messageBoxes.get())
+        m_prompt = nullptr;
+    m_messageBoxes.reset();
+    return m_exitCode;
+}
+
+void CVantorelApp::BringToFront()
+{
+    if (!m_frame)
+        return;
+    // A dialog that is up stays on top of its window.
+    QWidget* target = QApplication::activeModalWidget();
+    if (m_frame->isMinimized())
+        m_frame->showNormal();
+    if (!target)
+        target = m_frame.get();
+    target->raise();
+    target->activateWindow();
+}
+
+bool CVantorelApp::OnDdeCommand(const QString& command)
+{
+    BringToFront();
+    QString path;
+    if (!CSingleInstance::ParseOpenCommand(command, path))
+        return command == QLatin1String(CSingleInstance::ActivateCommand);
+    if (m_ignoreNextDde) {
+        // The desktop's first command during start-up repeats the file of
+        // the command line.
+        m_ignoreNextDde = false;
+        return false;
+    }
+    // Not while a dialog is up: the file waits for its turn in the queue.
+    if (QApplication::activeModalWidget()) {
+        QTimer::singleShot(kRetryMs, this, [this, command] { OnDdeCommand(command); });
+        return true;
+    }
+    return m_frame && m_frame->OpenDocumentFile(path) != nullptr;
+}

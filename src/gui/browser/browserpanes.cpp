@@ -1,0 +1,439 @@
+#include "gui/browser/browserpanes.h"
+
+#include "base/resourcebundle.h"
+#include "base/userprompt.h"
+#include "browser/dirfileinfo.h"
+#include "browser/dirfilelist.h"
+#include "gui/browser/dirtreectrl.h"
+#include "gui/browser/drivecombobox.h"
+#include "gui/browser/filedlgbar.h"
+#include "gui/browser/filelistctrl.h"
+#include "gui/browser/filelistmodel.h"
+#include "gui/browser/folderdlgbar.h"
+#include "gui/browser/thumbnailwnd.h"
+#include "model/cellinfolist.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMimeData>
+#include <cstring>
+
+namespace {
+
+QString text(int id)
+{
+    return QString::fromStdString(CResourceBundle::Text(id));
+}
+
+QString watchPath(const std::string& folder)
+{
+    QString path = QString::fromStdString(folder);
+    if (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    return path;
+}
+
+} // namespace
+
+CBrowserPanes::CBrowserPanes(QMainWindow& frame, CSlidePPTObj* shared, CUserPrompt* prompt)
+    : QObject(&frame), m_folderBar(new CFolderDlgBar(&frame)),
+      m_fileBar(new CFileDlgBar(&frame, shared)), m_prompt(prompt)
+{
+    frame.addDockWidget(Qt::LeftDockWidgetArea, m_folderBar);
+    frame.addDockWidget(Qt::BottomDockWidgetArea, m_fileBar);
+    m_fileBar->SetPrompt(prompt);
+    m_folderBar->Tree()->SetPrompt(prompt);
+    m_pattern = m_folderBar->GetFileTypePattern();
+    SetVolumeSource(&CDirFileList::SystemVolumes);
+
+    m_folderTimer.setSingleShot(true);
+    m_branchTimer.setSingleShot(true);
+    SetWatchDelay(150);
+    m_volumeTimer.setInterval(2000);
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this,
+            &CBrowserPanes::OnDirectoryChanged);
+    connect(&m_folderTimer, &QTimer::timeout, this, &CBrowserPanes::OnFolderChanged);
+    connect(&m_branchTimer, &QTimer::timeout, this, &CBrowserPanes::OnBranchesChanged);
+    connect(&m_volumeTimer, &QTimer::timeout, this, &CBrowserPanes::PollVolumes);
+
+    CDirTreeCtrl* tree = m_folderBar->Tree();
+    connect(tree, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* item) { OnTreeSelection(item); });
+    connect(tree, &QTreeWidget::itemExpanded, this, [this] { RearmWatch(); });
+    connect(tree, &QTreeWidget::itemCollapsed, this, [this] { RearmWatch(); });
+    connect(tree, &CDirTreeCtrl::FolderRenamed, this,
+            [this](QTreeWidgetItem* item) { OnFolderRenamed(item); });
+    connect(tree, &CDirTreeCtrl::PlaceRemoving, this, &CBrowserPanes::OnPlaceRemoving);
+    connect(m_folderBar->FileTypes(), &QComboBox::currentIndexChanged, this,
+            &CBrowserPanes::OnFileTypeChanged);
+    connect(m_folderBar->Drives(), &QComboBox::activated, this, [this] {
+        std::string root;
+        if (m_folderBar->Drives()->GetSelectedPath(root))
+            ShowFolder(root);
+    });
+
+    CFileListCtrl* list = m_fileBar->List();
+    connect(list, &CFileListCtrl::EntryActivated, this, &CBrowserPanes::OnEntryActivated);
+    connect(list, &CFileListCtrl::CurrentEntryChanged, this, [this](CDirFileInfo* entry) {
+        if (!m_suppressed)
+            m_fileBar->UpdatePreview(entry);
+    });
+    connect(list, &CFileListCtrl::ContextMenuRequested, this, &CBrowserPanes::ShowContextMenu);
+    connect(m_fileBar->Thumbnails(), &CThumbnailWnd::SlideActivated, this,
+            &CBrowserPanes::CellsActivated);
+
+    // Commands of the view menu and the list's own menu.
+    auto* styles = new QActionGroup(this);
+    const int order[] = {CFileListCtrl::LargeIcons, CFileListCtrl::SmallIcons, CFileListCtrl::List,
+                         CFileListCtrl::Details};
+    const int commands[] = {32773, 32774, 32775, 32776};
+    for (int i = 0; i < 4; ++i) {
+        auto* action = new QAction(text(7209 + i), this);
+        action->setCheckable(true);
+        action->setData(commands[i]);
+        action->setChecked(order[i] == CFileListCtrl::LargeIcons);
+        styles->addAction(action);
+        const int style = order[i];
+        connect(action, &QAction::triggered, this, [this, style] { SetListViewMode(style); });
+        m_viewActions.append(action);
+    }
+    m_refreshAction = new QAction(text(7214), this);
+    m_refreshAction->setData(32780);
+    m_refreshAction->setShortcut(QKeySequence::Refresh);
+    connect(m_refreshAction, &QAction::triggered, this, &CBrowserPanes::Refresh);
+    m_copyAction = new QAction(text(7213), this);
+    m_copyAction->setData(57634);
+    connect(m_copyAction, &QAction::triggered, this, &CBrowserPanes::Copy);
+}
+
+CBrowserPanes::~CBrowserPanes()
+{
+    m_suppressed = true;
+    m_volumeTimer.stop();
+    m_folderTimer.stop();
+}
+
+void CBrowserPanes::SetVolumeSource(VolumeSource source)
+{
+    m_volumes = std::move(source);
+    m_folderBar->Tree()->SetVolumeSource(m_volumes);
+    m_fileBar->Listing().SetVolumeSource(m_volumes);
+}
+
+void CBrowserPanes::SetWatchDelay(int milliseconds)
+{
+    m_folderTimer.setInterval(milliseconds);
+    m_branchTimer.setInterval(milliseconds);
+}
+
+void CBrowserPanes::SetVolumePollInterval(int milliseconds)
+{
+    m_volumeTimer.setInterval(milliseconds);
+}
+
+std::string CBrowserPanes::CurrentFolder() const
+{
+    return CDirTreeCtrl::PathOf(m_current);
+}
+
+void CBrowserPanes::Start(const std::string& folder)
+{
+    CDirTreeCtrl* tree = m_folderBar->Tree();
+    m_rebuilding = true;
+    m_current = nullptr;
+    QTreeWidgetItem* item =
+        tree->Populate(folder.empty() ? QDir::homePath().toStdString() : folder);
+    if (m_volumes)
+        m_folderBar->Drives()->FillDrives(m_volumes());
+    m_rebuilding = false;
+    if (item) {
+        if (tree->currentItem() == item)
+            OnTreeSelection(item);
+        else
+            tree->setCurrentItem(item);
+        tree->scrollToItem(item);
+    }
+    m_volumeTimer.start();
+}
+
+bool CBrowserPanes::ShowFolder(const std::string& folder)
+{
+    QTreeWidgetItem* item = m_folderBar->Tree()->FindItemByPath(folder, true);
+    if (!item)
+        return false;
+    m_folderBar->Tree()->setCurrentItem(item);
+    return m_current == item;
+}
+
+void CBrowserPanes::SelectQuietly(QTreeWidgetItem* item)
+{
+    const QSignalBlocker block(m_folderBar->Tree());
+    m_folderBar->Tree()->setCurrentItem(item);
+}
+
+void CBrowserPanes::OnTreeSelection(QTreeWidgetItem* item)
+{
+    if (m_rebuilding || !item || item == m_current)
+        return;
+    m_suppressed = true;
+    QTreeWidgetItem* previous = m_current;
+    m_current = item;
+    const std::string path = CDirTreeCtrl::PathOf(item);
+    if (!m_fileBar->ShowFolder(path, m_folderBar->GetFileTypePattern(),
+                               m_folderBar->FileTypeIndex())) {
+        const int error = m_fileBar->Listing().LastError();
+        AskUser(m_prompt, 7204, CUserPrompt::Exclamation, CUserPrompt::Ok,
+                watchPath(path).toStdString(), std::strerror(error ? error : EIO));
+        // Back to the folder shown before.
+        m_current = previous;
+        if (previous) {
+            m_fileBar->ShowFolder(CDirTreeCtrl::PathOf(previous), {}, m_folderBar->FileTypeIndex());
+            SelectQuietly(previous);
+        }
+    }
+    m_suppressed = false;
+    RearmWatch();
+}
+
+void CBrowserPanes::OnFileTypeChanged()
+{
+    const std::string pattern = m_folderBar->GetFileTypePattern();
+    if (QString::fromStdString(pattern).compare(QString::fromStdString(m_pattern),
+                                                Qt::CaseInsensitive) == 0)
+        return;
+    m_pattern = pattern;
+    RefillCurrent();
+}
+
+void CBrowserPanes::RefillCurrent()
+{
+    if (m_refreshing || !m_current)
+        return;
+    m_refreshing = true;
+    m_suppressed = true;
+    m_fileBar->ShowFolder(CDirTreeCtrl::PathOf(m_current), m_folderBar->GetFileTypePattern(),
+                          m_folderBar->FileTypeIndex());
+    m_suppressed = false;
+    m_refreshing = false;
+    RearmWatch();
+}
+
+void CBrowserPanes::OnFolderRenamed(QTreeWidgetItem* item)
+{
+    // Only the shown folder or one of its subfolders concerns the list.
+    if (!item || !m_current || (item != m_current && item->parent() != m_current))
+        return;
+    RefillCurrent();
+}
+
+void CBrowserPanes::OnPlaceRemoving(QTreeWidgetItem* item)
+{
+    for (QTreeWidgetItem* up = m_current; up; up = up->parent()) {
+        if (up == item) {
+            // The shown folder was on a pulled volume.
+            m_suppressed = true;
+            m_current = nullptr;
+            m_fileBar->ClearList();
+            m_suppressed = false;
+            QTimer::singleShot(0, this, [this] {
+                if (!m_current && m_folderBar->Tree()->topLevelItemCount() > 0) {
+                    QTreeWidgetItem* home = m_folderBar->Tree()->topLevelItem(0);
+                    if (m_folderBar->Tree()->currentItem() == home)
+                        OnTreeSelection(home);
+                    else
+                        m_folderBar->Tree()->setCurrentItem(home);
+                }
+            });
+            break;
+        }
+    }
+}
+
+void CBrowserPanes::PollVolumes()
+{
+    const bool changed = m_folderBar->Tree()->UpdateVolumes();
+    if (m_volumes)
+        m_folderBar->Drives()->FillDrives(m_volumes());
+    if (changed)
+        RearmWatch();
+}
+
+void CBrowserPanes::OnEntryActivated(CDirFileInfo* entry)
+{
+    if (m_suppressed || !entry)
+        return;
+    if (entry->IsFolder()) {
+        ShowFolder(entry->Path);
+        return;
+    }
+    CFileListCtrl* list = m_fileBar->List();
+    const int row = m_fileBar->Model().RowOf(entry);
+    std::vector<int> rows = list->SelectedRows();
+    if (std::find(rows.begin(), rows.end(), row) == rows.end())
+        rows = {row};
+    const QByteArray block = m_fileBar->Model().BlockOf(rows);
+    if (!block.isEmpty())
+        Q_EMIT CellsActivated(block);
+}
+
+void CBrowserPanes::Copy()
+{
+    const QByteArray block = m_fileBar->List()->SelectedBlock();
+    if (block.isEmpty())
+        return;
+    auto* data = new QMimeData;
+    data->setData(QString::fromLatin1(CCellInfoList::ClipFormatFiles), block);
+    QApplication::clipboard()->setMimeData(data);
+}
+
+void CBrowserPanes::SetListViewMode(int style)
+{
+    m_fileBar->SetListViewMode(style);
+    const int order[] = {CFileListCtrl::LargeIcons, CFileListCtrl::SmallIcons, CFileListCtrl::List,
+                         CFileListCtrl::Details};
+    for (int i = 0; i < 4; ++i)
+        m_viewActions[i]->setChecked(order[i] == style);
+}
+
+void CBrowserPanes::ShowContextMenu(const QPoint& globalPos)
+{
+    QMenu menu(m_fileBar);
+    m_copyAction->setEnabled(!m_fileBar->List()->SelectedBlock().isEmpty());
+    menu.addAction(m_copyAction);
+    menu.addSeparator();
+    menu.addActions(m_viewActions);
+    menu.addSeparator();
+    menu.addAction(m_refreshAction);
+    menu.exec(globalPos);
+}
+
+void CBrowserPanes::Refresh()
+{
+    if (m_refreshing || m_rebuilding)
+        return;
+    const std::string folder = CurrentFolder();
+    m_folderTimer.stop();
+    Start(folder);
+    if (!folder.empty() && CurrentFolder() == folder)
+        RefillCurrent();
+}
+
+void CBrowserPanes::OnDirectoryChanged(const QString& path)
+{
+    if (m_current && path == watchPath(CDirTreeCtrl::PathOf(m_current))) {
+        if (!m_folderTimer.isActive())
+            m_folderTimer.start();
+    }
+    if (!m_changedBranches.contains(path))
+        m_changedBranches.append(path);
+    if (!m_branchTimer.isActive())
+        m_branchTimer.start();
+}
+
+void CBrowserPanes::OnFolderChanged()
+{
+    if (!m_current || m_suppressed)
+        return;
+    if (m_refreshing) {
+        m_folderTimer.start(); // after the running one
+        return;
+    }
+    m_refreshing = true;
+    m_suppressed = true;
+    QTreeWidgetItem* shown = m_current;
+    if (m_fileBar->RefreshList()) {
+        m_folderBar->Tree()->RefreshBranch(shown);
+    } else {
+        // The shown folder went away (or can no longer be read).
+        SelectNeighbour(shown);
+    }
+    m_suppressed = false;
+    m_refreshing = false;
+    RearmWatch();
+}
+
+void CBrowserPanes::OnBranchesChanged()
+{
+    const QStringList paths = m_changedBranches;
+    m_changedBranches.clear();
+    CDirTreeCtrl* tree = m_folderBar->Tree();
+    for (const QString& path : paths) {
+        if (QTreeWidgetItem* item = tree->FindItemByPath(path.toStdString(), false)) {
+            if (item->data(0, CDirTreeCtrl::FilledRole).toBool())
+                tree->RefreshBranch(item);
+        }
+    }
+    // A shown folder removed with its parent's change only.
+    if (m_current && !QDir(QString::fromStdString(CurrentFolder())).exists() &&
+        !m_folderTimer.isActive())
+        m_folderTimer.start();
+    RearmWatch();
+}
+
+void CBrowserPanes::SelectNeighbour(QTreeWidgetItem* item)
+{
+    QTreeWidgetItem* parent = item->parent();
+    QTreeWidgetItem* next = nullptr;
+    if (parent) {
+        const int index = parent->indexOfChild(item);
+        next = parent->child(index + 1);
+        if (!next && index > 0)
+            next = parent->child(index - 1);
+        if (!next)
+            next = parent;
+    } else {
+        next = m_folderBar->Tree()->topLevelItem(0);
+    }
+    m_current = nullptr;
+    m_fileBar->ClearList();
+    if (parent) {
+        const QSignalBlocker block(m_folderBar->Tree());
+        delete parent->takeChild(parent->indexOfChild(item));
+    }
+    if (next && next != item) {
+        const bool wasSuppressed = m_suppressed;
+        m_suppressed = false;
+        m_folderBar->Tree()->setCurrentItem(next);
+        if (m_current != next)
+            OnTreeSelection(next);
+        m_suppressed = wasSuppressed;
+    }
+}
+
+QStringList CBrowserPanes::WatchedPaths() const
+{
+    return m_watcher.directories();
+}
+
+void CBrowserPanes::RearmWatch()
+{
+    QStringList wanted = m_folderBar->Tree()->ExpandedPaths();
+    for (QString& path : wanted) {
+        if (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+            path.chop(1);
+    }
+    if (m_current)
+        wanted.append(watchPath(CDirTreeCtrl::PathOf(m_current)));
+    wanted.removeDuplicates();
+    const QStringList present = m_watcher.directories();
+    QStringList drop;
+    for (const QString& path : present) {
+        if (!wanted.contains(path))
+            drop.append(path);
+    }
+    if (!drop.isEmpty())
+        m_watcher.removePaths(drop);
+    QStringList add;
+    for (const QString& path : wanted) {
+        if (!present.contains(path) && QDir(path).exists())
+            add.append(path);
+    }
+    if (!add.isEmpty())
+        m_watcher.addPaths(add);
+}

@@ -1,0 +1,66 @@
+#include "gui/browser/iconloader.h"
+
+#include <QImageReader>
+
+namespace {
+
+// Larger pictures are not worth an icon and could exhaust memory.
+constexpr qint64 kMaxPixels = 100LL * 1000 * 1000;
+
+} // namespace
+
+CIconLoader::CIconLoader(QObject* parent) : QObject(parent)
+{
+    m_pool.setMaxThreadCount(2);
+}
+
+CIconLoader::~CIconLoader()
+{
+    m_pool.clear();
+    m_pool.waitForDone();
+}
+
+QImage CIconLoader::Load(const QString& path, int size, bool& readable)
+{
+    readable = false;
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    const QSize full = reader.size();
+    if (!full.isValid() || qint64(full.width()) * full.height() > kMaxPixels)
+        return {};
+    reader.setScaledSize(
+        full.scaled(QSize(size, size), Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
+    QImage image = reader.read();
+    readable = !image.isNull();
+    return image;
+}
+
+void CIconLoader::Request(const QString& path, int size)
+{
+    const QString key = path + QLatin1Char('\n') + QString::number(size);
+    if (m_pending.contains(key))
+        return;
+    m_pending.insert(key);
+    m_pool.start([this, path, size, key] {
+        bool readable = false;
+        const QImage image = Load(path, size, readable);
+        QMetaObject::invokeMethod(
+            this,
+            [this, path, size, image, readable, key] {
+                m_pending.remove(key);
+                Q_EMIT Loaded(path, size, image, readable);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void CIconLoader::Cancel()
+{
+    m_pool.clear();
+    m_pending.clear();
+}
+
+bool CIconLoader::WaitForDone(int milliseconds)
+{
+    return m_pool.waitForDone(milliseconds);
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QImage>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QThreadPool>
+
+// Makes small pictures of image files on threads of its own, never on the
+// window's thread. Decoding is bounded: oversized or unreadable pictures
+// come back as null images (and count as unreadable).
+class CIconLoader : public QObject
+{
+    Q_OBJECT
+public:
+    explicit CIconLoader(QObject* parent = nullptr);
+    ~CIconLoader() override;
+
+    // Asks for a picture of `path` fitted into `size`; Loaded follows once.
+    void Request(const QString& path, int size);
+    // Forgets every request not yet started (a new folder is shown).
+    void Cancel();
+    // Waits for the running work (tests and benchmarks).
+    bool WaitForDone(int milliseconds);
+    static QImage Load(const QString& path, int size, bool& readable);
+
+Q_SIGNALS:
+    void Loaded(const QString& path, int size, const QImage& image, bool readable);
+
+private:
+    QThreadPool m_pool;
+    QSet<QString> m_pending;
+};

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QListView>
+#include <QPoint>
+
+class CCellRowList;
+class CCellRowModel;
+
+// The list of a project's rows under the header. It applies the click rules
+// of the rows itself (the selection lives in the editor's rows): a plain
+// click selects one row, Ctrl toggles, Shift selects from the anchor, a
+// press on a selected row decides on release so that a selection can be
+// dragged, and a move of 4 pixels from the press starts a drag. Drags that
+// arrive and context-menu requests go to the project window.
+class CCellListBox : public QListView
+{
+    Q_OBJECT
+
+public:
+    CCellListBox(CCellRowModel& model, CCellRowList& rows, QWidget* parent = nullptr);
+
+    // The row under `y` in viewport coordinates; -1 below the last row.
+    int RowAt(int y) const;
+    // Input is refused meanwhile (an insertion runs).
+    void SetBusy(bool busy) { m_busy = busy; }
+    bool IsTracking() const { return m_tracking; }
+    // Shows the focus row; called after the rows changed.
+    void ScrollToFocus();
+
+Q_SIGNALS:
+    // The selection or the focus changed by a click or a key.
+    void SelectionChanged();
+    void DragRequested();
+    void ContextMenuRequested(const QPoint& viewportPos);
+    // A drag is over the list: the receiver sets the action and accepts.
+    void DragOver(QDragMoveEvent* event);
+    void Dropped(QDropEvent* event);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    void Press(QMouseEvent* event, bool takeFocus);
+    void EndTracking();
+    void MoveFocus(int row, bool extend);
+
+    CCellRowModel& m_model;
+    CCellRowList& m_rows;
+    QPoint m_pressPoint;
+    bool m_deferredClick = false;
+    bool m_tracking = false;
+    bool m_busy = false;
+};

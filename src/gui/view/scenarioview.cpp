@@ -1,0 +1,303 @@
+#include "gui/view/scenarioview.h"
+
+#include "base/resourcebundle.h"
+#include "base/userprompt.h"
+#include "document/zurdoc.h"
+#include "editor/scenarioeditor.h"
+#include "gui/view/celllistbox.h"
+#include "gui/view/cellrowdelegate.h"
+#include "gui/view/cellrowmodel.h"
+#include "gui/view/insertprogress.h"
+#include "gui/view/systemclipboard.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QStyle>
+#include <algorithm>
+
+namespace {
+constexpr int kColumnTitle = 7120; // 7120 and 7121
+constexpr int kControlPicture = 143;
+constexpr int kDisabledMark = 170;
+
+// One-pixel raised frame of a header column.
+void RaisedFrame(QPainter& painter, const QRect& r, const QPalette& palette)
+{
+    painter.setPen(palette.color(QPalette::Light));
+    painter.drawLine(r.topLeft(), r.topRight());
+    painter.drawLine(r.topLeft(), r.bottomLeft());
+    painter.setPen(palette.color(QPalette::Dark));
+    painter.drawLine(r.bottomLeft(), r.bottomRight());
+    painter.drawLine(r.topRight(), r.bottomRight());
+}
+} // namespace
+
+void CScenarioView::EnterBusy()
+{
+    if (m_busy++ == 0) {
+        m_list->SetBusy(true);
+        UpdateActions();
+    }
+}
+
+void CScenarioView::LeaveBusy()
+{
+    if (--m_busy == 0)
+        m_list->SetBusy(false);
+    Refresh();
+}
+
+CScenarioView::CScenarioView(CZurDoc& doc, CScenarioEditor& editor, QWidget* parent)
+    : QWidget(parent), m_doc(doc), m_editor(editor)
+{
+    setAccessibleName(tr("Project"));
+    setFocusPolicy(Qt::StrongFocus);
+    setAutoFillBackground(false);
+    m_model = new CCellRowModel(m_editor, this);
+    m_delegate = new CCellRowDelegate(*m_model, this);
+    m_list = new CCellListBox(*m_model, m_editor.Rows(), this);
+    m_list->setItemDelegate(m_delegate);
+    setFocusProxy(m_list);
+
+    if (!m_editor.Clipboard()) {
+        m_clipboard = std::make_unique<CSystemClipboard>();
+        m_editor.SetClipboard(m_clipboard.get());
+    }
+    m_ownProgress = std::make_unique<CInsertProgress>(this);
+    m_editor.SetProgress(m_ownProgress.get());
+    m_editor.SetRepaintHandler([this] { Refresh(); });
+
+    CCellRowMetrics metrics = m_delegate->Metrics();
+    metrics.letterbox = QColor(m_doc.BackColor & 0xff, (m_doc.BackColor >> 8) & 0xff,
+                               (m_doc.BackColor >> 16) & 0xff);
+    metrics.controlPicture = CResourceBundle::Bitmap(kControlPicture);
+    metrics.disabledMark = CResourceBundle::Bitmap(kDisabledMark);
+    m_delegate->SetMetrics(metrics);
+    SetHeaderFont(font());
+
+    CreateActions();
+    connect(m_list, &CCellListBox::SelectionChanged, this, &CScenarioView::Refresh);
+    connect(m_list, &CCellListBox::DragRequested, this, &CScenarioView::StartDrag);
+    connect(m_list, &CCellListBox::ContextMenuRequested, this, &CScenarioView::ShowContextMenu);
+    connect(m_list, &CCellListBox::DragOver, this, &CScenarioView::DragOver);
+    connect(m_list, &CCellListBox::Dropped, this, &CScenarioView::Drop);
+    if (QClipboard* board = QGuiApplication::clipboard())
+        connect(board, &QClipboard::dataChanged, this, &CScenarioView::UpdateActions);
+    Refresh();
+}
+
+CScenarioView::~CScenarioView()
+{
+    // The editor lives on with the project's frame; it must not call into
+    // a view that is gone.
+    m_editor.SetRepaintHandler({});
+    if (m_clipboard && m_editor.Clipboard() == m_clipboard.get())
+        m_editor.SetClipboard(nullptr);
+    m_editor.SetProgress(nullptr);
+}
+
+void CScenarioView::SetHeaderFont(const QFont& font)
+{
+    m_headerFont = font;
+    const QFontMetrics fm(font);
+    const int h = fm.height();
+    for (int i = 0; i < 2; ++i)
+        m_columnWidth[i] =
+            fm.horizontalAdvance(QString::fromStdString(CResourceBundle::Text(kColumnTitle + i))) +
+            15;
+    m_headerHeight = h + 12;
+    CCellRowMetrics metrics = m_delegate->Metrics();
+    metrics.font = font;
+    metrics.rowHeight = 4 * h;
+    metrics.numberWidth = m_columnWidth[0];
+    const int t = 4 * h - 10;
+    metrics.thumbBox = QSize(static_cast<int>(1.5 * t), t);
+    m_delegate->SetMetrics(metrics);
+    m_list->setFont(font);
+    // Rows are all of one height: tell the list again.
+    m_list->reset();
+    resizeEvent(nullptr);
+    update();
+}
+
+void CScenarioView::SetControlPicture(const QImage& picture)
+{
+    CCellRowMetrics metrics = m_delegate->Metrics();
+    metrics.controlPicture = picture;
+    m_delegate->SetMetrics(metrics);
+    m_list->viewport()->update();
+}
+
+void CScenarioView::SetProgress(CProgress* progress)
+{
+    m_editor.SetProgress(progress ? progress : m_ownProgress.get());
+}
+
+void CScenarioView::SetDialogs(CCellDialogs* dialogs)
+{
+    m_editor.SetDialogs(dialogs);
+    UpdateActions();
+}
+
+bool CScenarioView::IsBusy() const
+{
+    return m_busy > 0 || m_dragging || !m_editor.Rows().IsEnabled();
+}
+
+void CScenarioView::Refresh()
+{
+    m_model->Sync();
+    CCellRowMetrics metrics = m_delegate->Metrics();
+    const QColor letterbox(m_doc.BackColor & 0xff, (m_doc.BackColor >> 8) & 0xff,
+                           (m_doc.BackColor >> 16) & 0xff);
+    if (metrics.letterbox != letterbox) {
+        metrics.letterbox = letterbox;
+        m_delegate->SetMetrics(metrics);
+    }
+    m_list->viewport()->update();
+    UpdateActions();
+    UpdateTitle();
+}
+
+void CScenarioView::UpdateTitle()
+{
+    QString title = QString::fromStdString(m_doc.ProjectName);
+    if (title.isEmpty())
+        title = QFileInfo(QString::fromStdString(m_doc.GetPathName())).completeBaseName();
+    setWindowTitle(title + QStringLiteral("[*]"));
+    setWindowModified(m_doc.IsModified());
+}
+
+void CScenarioView::ScrollToSelection()
+{
+    const std::vector<int> selected = m_editor.Rows().SelectedRows();
+    if (!selected.empty())
+        m_list->scrollTo(m_model->index(selected.front()));
+}
+
+bool CScenarioView::ExecuteCommand(int command)
+{
+    if (StateOf(command) != CommandState::Enabled)
+        return false;
+    if (command == SendCommand) {
+        Q_EMIT SendRequested();
+        return true;
+    }
+    if (command == PrintCommand) {
+        Q_EMIT PrintRequested();
+        return true;
+    }
+    bool ok = false;
+    {
+        CBusyScope busy(*this);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        ok = m_editor.Execute(command);
+        QApplication::restoreOverrideCursor();
+    }
+    if (command == EditorCommand::Paste || command == EditorCommand::CellInsertControl ||
+        command == EditorCommand::Undo)
+        ScrollToSelection();
+    return ok;
+}
+
+bool CScenarioView::InsertCellList(const QByteArray& block)
+{
+    bool ok = false;
+    {
+        CBusyScope busy(*this);
+        ok = m_editor.InsertCellList(block);
+    }
+    ScrollToSelection();
+    return ok;
+}
+
+void CScenarioView::PostCellList(const QByteArray& block)
+{
+    QMetaObject::invokeMethod(
+        this, [this, block] { InsertCellList(block); }, Qt::QueuedConnection);
+}
+
+void CScenarioView::ShowMessage(int id, const std::string& insert)
+{
+    AskUser(m_doc.Prompt(), id, CUserPrompt::Exclamation, CUserPrompt::Ok, insert);
+}
+
+// ----------------------------------------------------------------------------
+// Layout and painting
+
+QSize CScenarioView::minimumSizeHint() const
+{
+    const int frame = 2 * m_list->frameWidth();
+    return {m_columnWidth[0] + m_columnWidth[1] + frame,
+            m_delegate->Metrics().rowHeight + frame + m_headerHeight};
+}
+
+QSize CScenarioView::sizeHint() const
+{
+    return {std::max(480, minimumSizeHint().width()),
+            m_headerHeight + 6 * m_delegate->Metrics().rowHeight};
+}
+
+void CScenarioView::resizeEvent(QResizeEvent*)
+{
+    m_list->setGeometry(0, m_headerHeight, width(), std::max(0, height() - m_headerHeight));
+}
+
+void CScenarioView::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    m_list->setFocus();
+}
+
+void CScenarioView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const QPalette& pal = palette();
+    painter.setFont(m_headerFont);
+    painter.fillRect(QRect(0, 0, width(), m_headerHeight), pal.color(QPalette::Button));
+    const QRect columns[2] = {
+        QRect(0, 0, m_columnWidth[0], m_headerHeight),
+        QRect(m_columnWidth[0], 0, std::max(0, width() - m_columnWidth[0]), m_headerHeight)};
+    for (int i = 0; i < 2; ++i) {
+        RaisedFrame(painter, columns[i].adjusted(0, 0, -1, -1), pal);
+        const QRect inner = columns[i].adjusted(2, 2, -2, -2);
+        painter.setPen(pal.color(QPalette::ButtonText));
+        painter.drawText(inner.adjusted(5, 0, 0, 0),
+                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                         QString::fromStdString(CResourceBundle::Text(kColumnTitle + i)));
+    }
+}
+
+// ----------------------------------------------------------------------------
+// Closing
+
+void CScenarioView::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Whatever frame hosts the view may not close while cells are on their
+    // way in or a drag of them is under way.
+    for (QWidget* w = parentWidget(); w; w = w->parentWidget())
+        w->installEventFilter(this);
+}
+
+void CScenarioView::closeEvent(QCloseEvent* event)
+{
+    if (IsBusy())
+        event->ignore();
+    else
+        QWidget::closeEvent(event);
+}
+
+bool CScenarioView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Close && IsBusy()) {
+        event->ignore();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}

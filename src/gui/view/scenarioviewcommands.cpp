@@ -1,0 +1,168 @@
+// CScenarioView: the commands as actions carrying their numbers, their
+// enabling, and the context menu.
+#include "document/zurdoc.h"
+#include "editor/scenarioeditor.h"
+#include "gui/view/celllistbox.h"
+#include "gui/view/scenarioview.h"
+
+#include <QAction>
+#include <QMenu>
+
+namespace {
+struct CommandInfo
+{
+    int command;
+    const char* text;
+    QKeySequence::StandardKey key;
+};
+
+const CommandInfo kCommands[] = {
+    {EditorCommand::Undo, QT_TRANSLATE_NOOP("CScenarioView", "&Undo"), QKeySequence::Undo},
+    {EditorCommand::Cut, QT_TRANSLATE_NOOP("CScenarioView", "Cu&t"), QKeySequence::Cut},
+    {EditorCommand::Copy, QT_TRANSLATE_NOOP("CScenarioView", "&Copy"), QKeySequence::Copy},
+    {EditorCommand::Paste, QT_TRANSLATE_NOOP("CScenarioView", "&Paste"), QKeySequence::Paste},
+    {EditorCommand::Delete, QT_TRANSLATE_NOOP("CScenarioView", "&Delete"), QKeySequence::Delete},
+    {EditorCommand::SelectAll, QT_TRANSLATE_NOOP("CScenarioView", "Select &All"),
+     QKeySequence::SelectAll},
+    {EditorCommand::CellEnable, QT_TRANSLATE_NOOP("CScenarioView", "&Enable"),
+     QKeySequence::UnknownKey},
+    {EditorCommand::CellDisable, QT_TRANSLATE_NOOP("CScenarioView", "D&isable"),
+     QKeySequence::UnknownKey},
+    {EditorCommand::CellProperties, QT_TRANSLATE_NOOP("CScenarioView", "P&roperties..."),
+     QKeySequence::UnknownKey},
+    {EditorCommand::CellEffect, QT_TRANSLATE_NOOP("CScenarioView", "E&ffect..."),
+     QKeySequence::UnknownKey},
+    {EditorCommand::CellInsertControl, QT_TRANSLATE_NOOP("CScenarioView", "Insert &Control Step"),
+     QKeySequence::UnknownKey},
+    {CScenarioView::SendCommand, QT_TRANSLATE_NOOP("CScenarioView", "&Send to Card..."),
+     QKeySequence::UnknownKey},
+    {CScenarioView::PrintCommand, QT_TRANSLATE_NOOP("CScenarioView", "&Print..."),
+     QKeySequence::Print},
+};
+
+// The context menu's entries, top to bottom; 0 is a separator.
+const int kMenuOrder[] = {EditorCommand::Cut,
+                          EditorCommand::Copy,
+                          EditorCommand::Paste,
+                          EditorCommand::Delete,
+                          0,
+                          EditorCommand::CellEnable,
+                          EditorCommand::CellDisable,
+                          EditorCommand::CellProperties,
+                          EditorCommand::CellEffect,
+                          0,
+                          EditorCommand::CellInsertControl};
+} // namespace
+
+void CScenarioView::CreateActions()
+{
+    for (const CommandInfo& info : kCommands) {
+        auto* action = new QAction(tr(info.text), this);
+        action->setData(info.command);
+        if (info.key != QKeySequence::UnknownKey) {
+            action->setShortcuts(info.key);
+            // Only while this project window has the focus: several may be open.
+            action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        }
+        const int command = info.command;
+        connect(action, &QAction::triggered, this, [this, command] { ExecuteCommand(command); });
+        addAction(action);
+        m_actions.insert(command, action);
+    }
+}
+
+QAction* CScenarioView::Action(int command) const
+{
+    return m_actions.value(command, nullptr);
+}
+
+QList<QAction*> CScenarioView::Actions() const
+{
+    QList<QAction*> actions;
+    for (const CommandInfo& info : kCommands)
+        actions.append(m_actions.value(info.command));
+    return actions;
+}
+
+CommandState CScenarioView::StateOf(int command) const
+{
+    // Nothing that changes the project (or reads rows that are moving)
+    // while an insertion, a command or a drag runs.
+    if (IsBusy())
+        return CommandState::Grayed;
+    if (command == SendCommand)
+        // Only a saved project goes to a card.
+        return m_doc.IsModified() ? CommandState::Grayed : CommandState::Enabled;
+    if (command == PrintCommand)
+        return m_editor.Rows().GetCount() > 0 ? CommandState::Enabled : CommandState::Grayed;
+    if (!m_actions.contains(command))
+        return CommandState::Grayed;
+    return m_editor.StateOf(command);
+}
+
+void CScenarioView::UpdateActions()
+{
+    bool changed = false;
+    for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it) {
+        const bool on = StateOf(it.key()) == CommandState::Enabled;
+        if (it.value()->isEnabled() != on) {
+            it.value()->setEnabled(on);
+            changed = true;
+        }
+    }
+    if (changed)
+        Q_EMIT CommandStatesChanged();
+}
+
+QMenu* CScenarioView::CreateContextMenu(int row, QWidget* parent)
+{
+    if (IsBusy())
+        return nullptr;
+    const CContextMenuState state = m_editor.ContextMenu(row);
+    if (!state.show)
+        return nullptr;
+    auto* menu = new QMenu(parent);
+    menu->setAccessibleName(tr("Slide commands"));
+    bool separator = false;
+    for (const int command : kMenuOrder) {
+        if (command == 0) {
+            separator = true;
+            continue;
+        }
+        const auto it = state.items.find(command);
+        if (it == state.items.end() || it->second == CommandState::Removed)
+            continue;
+        if (separator && !menu->isEmpty())
+            menu->addSeparator();
+        separator = false;
+        QAction* source = m_actions.value(command);
+        QAction* entry = menu->addAction(source->text());
+        entry->setData(command);
+        entry->setEnabled(it->second == CommandState::Enabled);
+        // The entries act before the clicked row (the editor keeps it as
+        // the insertion index); running through the editor's own rules.
+        connect(entry, &QAction::triggered, this, [this, command] {
+            if (IsBusy())
+                return;
+            {
+                CBusyScope busy(*this);
+                m_editor.Execute(command);
+            }
+            ScrollToSelection();
+        });
+    }
+    return menu;
+}
+
+void CScenarioView::ShowContextMenu(const QPoint& viewportPos)
+{
+    const int row = m_list->RowAt(viewportPos.y());
+    QMenu* menu = CreateContextMenu(row, this);
+    if (!menu)
+        return;
+    QAction* chosen = menu->exec(m_list->viewport()->mapToGlobal(viewportPos));
+    if (!chosen)
+        // Nothing chosen: a later command does not go before that row.
+        m_editor.SetInsertionIndex(-1);
+    menu->deleteLater();
+}

@@ -1,0 +1,199 @@
+// CScenarioView: drags of rows out of the window and drops into it (rows of
+// a project window, the browser's files and slides, files of the desktop).
+#include "base/userprompt.h"
+#include "document/zurdoc.h"
+#include "editor/memoryclipboard.h"
+#include "editor/scenarioeditor.h"
+#include "gui/view/celllistbox.h"
+#include "gui/view/cellmimedata.h"
+#include "gui/view/cellrowdelegate.h"
+#include "gui/view/cellrowmodel.h"
+#include "gui/view/scenarioview.h"
+#include "gui/view/uricelllist.h"
+#include "model/cellinfolist.h"
+
+#include <QApplication>
+#include <QDrag>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QPainter>
+#include <QPixmap>
+
+namespace {
+// The drag picture shows at most this many rows.
+constexpr int kDragRows = 4;
+constexpr int kDragWidth = 360;
+
+bool HasCells(const QMimeData* data)
+{
+    return data && (data->hasFormat(QString::fromLatin1(CCellInfoList::ClipFormat)) ||
+                    data->hasFormat(QString::fromLatin1(CCellInfoList::ClipFormatFiles)));
+}
+} // namespace
+
+Qt::DropAction CScenarioView::DropActionFor(const QMimeData* data, Qt::KeyboardModifiers modifiers,
+                                            Qt::DropActions possible) const
+{
+    if (!data || (IsBusy() && !m_dragging))
+        return Qt::IgnoreAction;
+    Qt::DropAction action = Qt::IgnoreAction;
+    if (data->hasFormat(QString::fromLatin1(CCellInfoList::ClipFormatFiles)))
+        action = Qt::CopyAction; // files of the browser are never moved
+    else if (data->hasFormat(QString::fromLatin1(CCellInfoList::ClipFormat)))
+        action = (modifiers & Qt::ControlModifier) ? Qt::CopyAction : Qt::MoveAction;
+    else if (data->hasUrls())
+        action = Qt::CopyAction; // a file manager's files stay where they are
+    if (action == Qt::MoveAction && !(possible & Qt::MoveAction))
+        action = Qt::CopyAction;
+    if (action != Qt::IgnoreAction && !(possible & action))
+        return Qt::IgnoreAction;
+    return action;
+}
+
+void CScenarioView::DragOver(QDragMoveEvent* event)
+{
+    // A window busy with its own drag still takes its rows back.
+    if (m_busy > 0 || !m_editor.Rows().IsEnabled()) {
+        event->ignore();
+        return;
+    }
+    const Qt::DropAction action =
+        DropActionFor(event->mimeData(), event->modifiers(), event->possibleActions());
+    if (action == Qt::IgnoreAction) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(action);
+    event->accept();
+}
+
+void CScenarioView::Drop(QDropEvent* event)
+{
+    event->ignore();
+    if (m_busy > 0 || !m_editor.Rows().IsEnabled())
+        return;
+    const QMimeData* data = event->mimeData();
+    const Qt::DropAction action = DropActionFor(data, event->modifiers(), event->possibleActions());
+    if (action == Qt::IgnoreAction)
+        return;
+    const int row = m_list->RowAt(event->position().toPoint().y());
+    bool ok = false;
+    if (HasCells(data)) {
+        const auto* cells = qobject_cast<const CCellMimeData*>(data);
+        CCellDragSession foreign;
+        CCellDragSession& session = cells ? cells->Session() : foreign;
+        CMimeCellSource source(data);
+        const int effect =
+            action == Qt::MoveAction ? CScenarioEditor::DropMove : CScenarioEditor::DropCopy;
+        CBusyScope busy(*this);
+        ok = m_editor.Drop(source, effect, row, &session);
+        if (ok && &session == &m_session)
+            m_droppedOnSelf = true;
+    } else {
+        ok = DropFiles(data, row);
+    }
+    if (!ok)
+        return;
+    event->setDropAction(action);
+    event->accept();
+    m_list->setFocus(Qt::OtherFocusReason);
+    ScrollToSelection();
+    if (window())
+        window()->activateWindow();
+}
+
+bool CScenarioView::DropFiles(const QMimeData* data, int row)
+{
+    const CUriCellList::Result files = CUriCellList::Build(data->urls());
+    if (files.block.isEmpty()) {
+        if (files.messageId != 0)
+            ShowMessage(files.messageId, files.file);
+        return false;
+    }
+    CMemoryClipboard source;
+    source.AddData(CCellInfoList::ClipFormatFiles, files.block);
+    CCellDragSession session;
+    CBusyScope busy(*this);
+    return m_editor.Drop(source, CScenarioEditor::DropCopy, row, &session);
+}
+
+QMimeData* CScenarioView::BeginDrag()
+{
+    if (IsBusy())
+        return nullptr;
+    const QByteArray block = m_editor.BeginDrag(m_session);
+    if (block.isEmpty())
+        return nullptr;
+    m_dragging = true;
+    m_droppedOnSelf = false;
+    UpdateActions();
+    return new CCellMimeData(block, m_session);
+}
+
+void CScenarioView::FinishDrag(Qt::DropAction action)
+{
+    if (!m_dragging)
+        return;
+    int effect = action == Qt::MoveAction   ? CScenarioEditor::DropMove
+                 : action == Qt::CopyAction ? CScenarioEditor::DropCopy
+                                            : CScenarioEditor::DropNone;
+    // A move taken by something that is not a project window (another
+    // program, the browser's folders) leaves the rows where they are: only
+    // a project window takes cells away, and only this one rearranges them.
+    if (effect == CScenarioEditor::DropMove && m_session.target == &m_editor && !m_droppedOnSelf)
+        effect = CScenarioEditor::DropCopy;
+    m_dragging = false;
+    m_droppedOnSelf = false;
+    {
+        CBusyScope busy(*this);
+        m_editor.EndDrag(effect, m_session);
+    }
+    m_session = CCellDragSession();
+    ScrollToSelection();
+}
+
+void CScenarioView::StartDrag()
+{
+    const QPixmap picture = DragPixmap();
+    QMimeData* data = BeginDrag();
+    if (!data)
+        return;
+    auto* drag = new QDrag(this);
+    drag->setMimeData(data);
+    if (!picture.isNull()) {
+        drag->setPixmap(picture);
+        drag->setHotSpot(QPoint(12, 12));
+    }
+    FinishDrag(drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction));
+}
+
+QPixmap CScenarioView::DragPixmap() const
+{
+    const std::vector<int> selected = m_editor.Rows().SelectedRows();
+    if (selected.empty())
+        return {};
+    const int rowHeight = m_delegate->Metrics().rowHeight;
+    const int shown = std::min<int>(kDragRows, static_cast<int>(selected.size()));
+    const int width = std::min(kDragWidth, std::max(m_list->viewport()->width(), 120));
+    const bool more = static_cast<int>(selected.size()) > shown;
+    const int height = shown * rowHeight + (more ? QFontMetrics(font()).height() + 4 : 0);
+    const qreal ratio = devicePixelRatioF();
+    QPixmap pixmap(QSize(width, height) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setOpacity(0.8);
+    for (int i = 0; i < shown; ++i)
+        m_delegate->PaintRow(painter, QRect(0, i * rowHeight, width, rowHeight),
+                             selected[static_cast<size_t>(i)], palette(), false);
+    if (more) {
+        painter.setOpacity(1.0);
+        const QRect band(0, shown * rowHeight, width, height - shown * rowHeight);
+        painter.fillRect(band, palette().color(QPalette::ToolTipBase));
+        painter.setPen(palette().color(QPalette::ToolTipText));
+        painter.drawText(
+            band, Qt::AlignCenter,
+            tr("%n more slide(s)", nullptr, static_cast<int>(selected.size()) - shown));
+    }
+    return pixmap;
+}

@@ -1,0 +1,90 @@
+#include "gui/view/uricelllist.h"
+
+#include "base/pathutils.h"
+#include "model/cellbmpinfo.h"
+#include "model/cellinfolist.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+
+namespace {
+constexpr int kPictureUnreadable = 7118;
+constexpr int kNoLongerThere = 7159;
+constexpr int kIsFolder = 7170;
+constexpr int kNotSlideSource = 7171;
+
+QString LowerSuffix(const std::string& path)
+{
+    return QFileInfo(QString::fromStdString(path)).suffix().toLower();
+}
+} // namespace
+
+bool CUriCellList::IsPresentation(const std::string& path)
+{
+    return LowerSuffix(path) == QLatin1String("ppt");
+}
+
+bool CUriCellList::IsSlideSource(const std::string& path)
+{
+    static const char* const kinds[] = {"bmp", "dib", "jpg", "jpeg", "png", "ppt"};
+    const QString suffix = LowerSuffix(path);
+    for (const char* kind : kinds)
+        if (suffix == QLatin1String(kind))
+            return true;
+    return false;
+}
+
+CUriCellList::Result CUriCellList::Build(const QList<QUrl>& urls)
+{
+    Result result;
+    CCellInfoList list;
+    for (const QUrl& url : urls) {
+        if (!url.isLocalFile()) {
+            result.messageId = kNotSlideSource;
+            result.file = url.toDisplayString().toStdString();
+            return result;
+        }
+        const QFileInfo info(url.toLocalFile());
+        const std::string path = info.absoluteFilePath().toStdString();
+        result.file = path;
+        if (!info.exists()) {
+            result.messageId = kNoLongerThere;
+            return result;
+        }
+        if (info.isDir()) {
+            result.messageId = kIsFolder;
+            return result;
+        }
+        if (!IsSlideSource(path) || !info.isFile()) {
+            result.messageId = kNotSlideSource;
+            return result;
+        }
+        if (!IsPresentation(path)) {
+            // Only the header is read here; the picture is decoded when it
+            // is imported.
+            QImageReader reader(info.absoluteFilePath());
+            if (!reader.canRead()) {
+                result.messageId = kPictureUnreadable;
+                return result;
+            }
+        } else if (QFile file(info.absoluteFilePath()); !file.open(QIODevice::ReadOnly)) {
+            result.messageId = kNotSlideSource;
+            return result;
+        }
+        auto cell = std::make_unique<CCellBmpInfo>();
+        cell->RefFilePath = path;
+        cell->RefPage = IsPresentation(path) ? 0 : 1;
+        CFileStatus status;
+        cell->RefFileTime = GetFileStatus(path, status)
+                                ? static_cast<int32_t>(FileTimeToLocalSeconds(status.mtime))
+                                : -1;
+        if (list.IsEmpty())
+            list.ProjectFolder = info.absolutePath().toStdString() + "/";
+        list.Append(std::move(cell));
+    }
+    result.file.clear();
+    result.block = list.ToBytes();
+    list.DeleteAll();
+    return result;
+}

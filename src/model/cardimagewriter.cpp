@@ -1,0 +1,232 @@
+#include "model/cardimagewriter.h"
+
+#include "base/pathutils.h"
+#include "base/progress.h"
+#include "model/cellbmpinfo.h"
+#include "model/cellinfolist.h"
+
+#include <QFuture>
+#include <QMutex>
+#include <QThread>
+#include <QThreadPool>
+#include <QWaitCondition>
+#include <QtConcurrent/QtConcurrentRun>
+#include <atomic>
+#include <climits>
+#include <cstdio>
+
+// One visible image cell's work, in paths only: workers never touch a cell.
+struct CCardImageWriter::Job
+{
+    std::string picture;   // display image to convert, "" when missing
+    std::string thumbnail; // stored thumbnail, "" when missing
+    bool remakeThumbnail = false;
+    std::string cardPicture; // outputs in the staging folder
+    std::string cardThumbnail;
+    bool namesMissing = false;
+    // Results, written by the worker that ran the job.
+    bool ran = false;
+    bool conversionFailed = false;
+    bool copyFailed = false;
+};
+
+namespace {
+
+constexpr int kCancelPollMs = 50;
+
+bool removeIfThere(const std::string& path)
+{
+    return std::remove(path.c_str()) == 0 || !PathExists(path);
+}
+
+} // namespace
+
+CCardImageWriter::CCardImageWriter(CCellHost::Factory factory, int threads)
+    : m_factory(std::move(factory)),
+      m_threads(threads > 0 ? threads : std::max(1, QThread::idealThreadCount()))
+{}
+
+CCardImageWriter::CCardImageWriter(CCellHost* host) : m_host(host), m_threads(1) {}
+
+std::vector<CCardImageWriter::Job> CCardImageWriter::MakeJobs(const CCellInfoList& cells,
+                                                              const std::string& cardFolder)
+{
+    std::vector<Job> jobs;
+    for (int i = 0; i < cells.GetCount(); ++i) {
+        const auto* cell = dynamic_cast<const CCellBmpInfo*>(cells.GetAt(i));
+        if (!cell || !cell->IsVisible())
+            continue;
+        Job job;
+        if (!cell->FileName.empty()) {
+            const std::string path = cell->ProjectFilePath(cell->FileName);
+            if (!path.empty() && FileExists(path, true))
+                job.picture = path;
+        }
+        if (!cell->ThumbFileName.empty()) {
+            const std::string path = cell->ProjectFilePath(cell->ThumbFileName);
+            if (!path.empty() && FileExists(path, true))
+                job.thumbnail = path;
+        }
+        job.remakeThumbnail = cell->Resize[0] != 160 || cell->Resize[1] != 120;
+        // Only plain names inside the staging folder are written to.
+        job.cardPicture = CCellBmpInfo::FilePathIn(cardFolder, cell->CardFileName);
+        job.cardThumbnail = CCellBmpInfo::FilePathIn(cardFolder, cell->CardThumbName);
+        job.namesMissing = job.cardPicture.empty() || job.cardThumbnail.empty();
+        jobs.push_back(std::move(job));
+    }
+    return jobs;
+}
+
+void CCardImageWriter::RunJob(Job& job, CCellHost* host)
+{
+    job.ran = true;
+    if (job.namesMissing) {
+        // Without card names there is nothing to write to.
+        job.conversionFailed = !job.picture.empty() || !job.thumbnail.empty();
+        return;
+    }
+    try {
+        if (!job.picture.empty()) {
+            removeIfThere(job.cardPicture);
+            if (!host || host->CreateCardImage(job.picture, job.cardPicture, false) == 0)
+                job.conversionFailed = true;
+        }
+        if (!job.thumbnail.empty()) {
+            if (job.remakeThumbnail) {
+                removeIfThere(job.cardThumbnail);
+                if (!host || host->CreateCardImage(job.thumbnail, job.cardThumbnail, true) == 0)
+                    job.conversionFailed = true;
+            } else if (!CopyFileKeepTime(job.thumbnail, job.cardThumbnail)) {
+                job.copyFailed = true;
+            }
+        }
+    } catch (...) {
+        // An image too large for memory is a failed conversion, not a crash.
+        job.conversionFailed = true;
+    }
+}
+
+bool CCardImageWriter::WriteCardImages(const CCellInfoList& cells, const std::string& cardFolder,
+                                       CProgress* progress)
+{
+    std::vector<Job> jobs = MakeJobs(cells, cardFolder);
+    if (m_threads <= 1 || jobs.size() <= 1)
+        return RunSequential(jobs, progress);
+    return RunParallel(jobs, progress);
+}
+
+bool CCardImageWriter::RunSequential(std::vector<Job>& jobs, CProgress* progress)
+{
+    const std::unique_ptr<CCellHost> own = m_factory ? m_factory() : nullptr;
+    CCellHost* host = own ? own.get() : m_host;
+    bool result = true;
+    for (Job& job : jobs) {
+        if (progress && progress->IsCancelled())
+            return false;
+        RunJob(job, host);
+        if (job.copyFailed)
+            return false;
+        if (job.conversionFailed)
+            result = false;
+        if (progress)
+            progress->StepIt();
+    }
+    return result;
+}
+
+bool CCardImageWriter::RunParallel(std::vector<Job>& jobs, CProgress* progress)
+{
+    const int count = static_cast<int>(jobs.size());
+    QMutex mutex;
+    QWaitCondition finished;
+    std::vector<char> done(jobs.size(), 0);
+    // Jobs from this index on are not started any more (a stop was met).
+    std::atomic<int> limit{INT_MAX};
+
+    QThreadPool pool;
+    pool.setMaxThreadCount(m_threads);
+    std::vector<QFuture<void>> futures;
+    futures.reserve(jobs.size());
+    for (int i = 0; i < count; ++i) {
+        futures.push_back(QtConcurrent::run(&pool, [&, i] {
+            if (i < limit.load()) {
+                const std::unique_ptr<CCellHost> host = m_factory ? m_factory() : nullptr;
+                RunJob(jobs[static_cast<size_t>(i)], host.get());
+            }
+            QMutexLocker lock(&mutex);
+            done[static_cast<size_t>(i)] = 1;
+            finished.wakeAll();
+        }));
+    }
+
+    // The caller's view, in list order, exactly as a sequential run.
+    bool result = true;
+    int stop = -1; // first job a sequential run would not have kept
+    bool pendingCancel = false;
+    for (int i = 0; i < count && stop < 0; ++i) {
+        if (pendingCancel || (progress && progress->IsCancelled())) {
+            stop = i;
+            break;
+        }
+        mutex.lock();
+        while (!done[static_cast<size_t>(i)]) {
+            if (!finished.wait(&mutex, kCancelPollMs)) {
+                // Keep the progress window answering while the cell converts;
+                // a cancel seen now counts before the next cell, as it would.
+                mutex.unlock();
+                if (progress && progress->IsCancelled())
+                    pendingCancel = true;
+                mutex.lock();
+            }
+        }
+        mutex.unlock();
+        const Job& job = jobs[static_cast<size_t>(i)];
+        if (job.copyFailed) {
+            stop = i + 1;
+            break;
+        }
+        if (job.conversionFailed)
+            result = false;
+        if (progress)
+            progress->StepIt();
+    }
+    if (stop >= 0) {
+        limit.store(stop);
+        result = false;
+    }
+    pool.waitForDone();
+    if (stop >= 0) {
+        // What ran ahead of the stop would not exist after a sequential run.
+        for (int j = stop; j < count; ++j) {
+            const Job& job = jobs[static_cast<size_t>(j)];
+            if (job.ran && !job.namesMissing) {
+                removeIfThere(job.cardPicture);
+                removeIfThere(job.cardThumbnail);
+            }
+        }
+    }
+    return result;
+}
+
+bool CCardImageWriter::CopyCardFiles(const CCellInfoList& cells, const std::string& source,
+                                     const std::string& destination, CProgress* progress,
+                                     const CopyFunction& copy)
+{
+    for (int i = 0; i < cells.GetCount(); ++i) {
+        const auto* cell = dynamic_cast<const CCellBmpInfo*>(cells.GetAt(i));
+        if (!cell || !cell->IsVisible())
+            continue;
+        if (progress && progress->IsCancelled())
+            return false;
+        for (const std::string* name : {&cell->CardFileName, &cell->CardThumbName}) {
+            // A picture left out for a missing display image is not staged.
+            if (name->empty() || !PathExists(source + *name))
+                continue;
+            if (!copy(source + *name, destination + *name))
+                return false;
+        }
+        if (progress)
+            progress->StepIt();
+    }
+    return true;
+}

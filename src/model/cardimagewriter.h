@@ -1,0 +1,64 @@
+#pragma once
+
+#include "model/cellhost.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class CCellInfoList;
+class CProgress;
+
+// Makes a project's card pictures and thumbnails in a staging folder and
+// copies them to the card. The conversions of different slides do not
+// depend on each other, so they run on several threads (each with its own
+// image host); the caller still sees the sequential behaviour exactly: one
+// progress step per visible image cell in list order, a cancel asked before
+// each cell, a failed conversion that makes the result false while the
+// other cells are still written, a failed thumbnail copy that stops, and
+// nothing in the folder from cells a sequential run would not have reached.
+class CCardImageWriter
+{
+public:
+    using CopyFunction =
+        std::function<bool(const std::string& source, const std::string& destination)>;
+
+    // `threads` 0: one per processor core; 1: everything on the caller's
+    // thread.
+    explicit CCardImageWriter(CCellHost::Factory factory, int threads = 0);
+    // Everything on the caller's thread with `host` (not owned; null makes
+    // every conversion fail).
+    explicit CCardImageWriter(CCellHost* host);
+
+    int Threads() const { return m_threads; }
+
+    // For every visible image cell: the card picture from its display image
+    // (left out when that file is missing) and the card thumbnail, copied
+    // unchanged when the stored thumbnail is exactly 160 x 120 and made
+    // again otherwise. The cells' card names must be assigned (a cell
+    // without them, or with a name that is not a plain file name, fails).
+    // This is the one way from a cell to a card picture (Send and
+    // CCellInfoList::WriteCardImages).
+    bool WriteCardImages(const CCellInfoList& cells, const std::string& cardFolder,
+                         CProgress* progress);
+
+    // Copies every visible image cell's card picture and thumbnail that the
+    // staging folder holds from `source` to `destination`, replacing (one
+    // left out of the staging folder is skipped); stops
+    // with false at a cancel (asked before each cell) or the first failed
+    // copy. One progress step per cell.
+    static bool CopyCardFiles(const CCellInfoList& cells, const std::string& source,
+                              const std::string& destination, CProgress* progress,
+                              const CopyFunction& copy);
+
+private:
+    struct Job;
+    static std::vector<Job> MakeJobs(const CCellInfoList& cells, const std::string& cardFolder);
+    static void RunJob(Job& job, CCellHost* host);
+    bool RunSequential(std::vector<Job>& jobs, CProgress* progress);
+    bool RunParallel(std::vector<Job>& jobs, CProgress* progress);
+
+    CCellHost::Factory m_factory;
+    CCellHost* m_host = nullptr;
+    int m_threads;
+};

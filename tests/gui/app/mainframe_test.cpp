@@ -1,0 +1,212 @@
+// The main frame through its real widgets: the Open command's checks, the
+// unsaved-project questions when the window closes, drops from the desktop,
+// help, the splash and the about box.
+#include "apptesting.h"
+#include "document/zurdoc.h"
+#include "gui/app/aboutdlg.h"
+#include "gui/app/childframe.h"
+#include "gui/app/mainframe.h"
+#include "gui/app/splashwnd.h"
+#include "gui/app/vantorelapp.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMimeData>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int kUnexpectedFormat = 61728;
+constexpr int kAskToSave = 61699;
+
+class MainFrame : public ::testing::Test
+{
+protected:
+    void SetUp() override { ClearSettings(); }
+};
+
+QString q(const std::string& s)
+{
+    return QString::fromStdString(s);
+}
+
+// Answers the Open dialog with `path` once it is up.
+void chooseInOpenDialog(const QString& path)
+{
+    QTimer::singleShot(0, [path] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        dialog->selectFile(path);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+}
+
+} // namespace
+
+TEST_F(MainFrame, OpenRefusesAnotherExtensionAndTakesProjectsInAnyCase)
+{
+    const std::string project = MakeProject("Card");
+    // The same project file under a name in capitals.
+    const QString upper = QFileInfo(q(project)).absolutePath() + QStringLiteral("/CARD2.SIC");
+    ASSERT_TRUE(QFile::copy(q(project), upper));
+    const QString scenario = QFileInfo(q(project)).absolutePath() + QStringLiteral("/SHOW.SIT");
+    QFile(scenario).open(QIODevice::WriteOnly);
+
+    CAppUnderTest app;
+    ASSERT_TRUE(app.Started());
+    QAction* open = app.Frame().Action(FrameCommand::FileOpen);
+    ASSERT_NE(open, nullptr);
+
+    chooseInOpenDialog(scenario);
+    open->trigger();
+    ASSERT_EQ(app.prompt.shown.size(), 1u);
+    EXPECT_EQ(app.prompt.shown[0].id, kUnexpectedFormat);
+    EXPECT_NE(app.prompt.shown[0].text.find("SHOW.SIT"), std::string::npos);
+    EXPECT_TRUE(app.Frame().ChildFrames().isEmpty());
+
+    chooseInOpenDialog(upper);
+    open->trigger();
+    EXPECT_EQ(app.prompt.shown.size(), 1u);
+    ASSERT_EQ(app.Frame().ChildFrames().size(), 1);
+    EXPECT_EQ(QFileInfo(q(app.Frame().ChildFrames()[0]->PathName())).fileName(),
+              QStringLiteral("CARD2.SIC"));
+    // It joins the recent files.
+    ASSERT_FALSE(app.Frame().RecentFiles().Files().isEmpty());
+    EXPECT_EQ(QFileInfo(app.Frame().RecentFiles().Files()[0]).fileName(),
+              QStringLiteral("CARD2.SIC"));
+}
+
+TEST_F(MainFrame, ClosingWithTwoModifiedProjectsAsksForEachAndCancelKeepsTheWindow)
+{
+    const std::string first = MakeProject("One");
+    const std::string second = MakeProject("Two");
+    CAppUnderTest app({q(first)});
+    ASSERT_TRUE(app.Started());
+    ASSERT_NE(app.Frame().OpenDocumentFile(q(second)), nullptr);
+    ASSERT_EQ(app.Frame().ChildFrames().size(), 2);
+    for (CChildFrame* child : app.Frame().ChildFrames())
+        child->Document().SetModifiedFlag(true);
+
+    app.prompt.answers = {CUserPrompt::AnswerNo, CUserPrompt::AnswerCancel};
+    EXPECT_FALSE(app.Frame().close());
+    ASSERT_EQ(app.prompt.shown.size(), 2u);
+    EXPECT_EQ(app.prompt.shown[0].id, kAskToSave);
+    EXPECT_EQ(app.prompt.shown[1].id, kAskToSave);
+    EXPECT_NE(app.prompt.shown[0].text.find("One.sic"), std::string::npos);
+    EXPECT_NE(app.prompt.shown[1].text.find("Two.sic"), std::string::npos);
+    EXPECT_TRUE(app.Frame().isVisible());
+    ASSERT_EQ(app.Frame().ChildFrames().size(), 2);
+    // Nothing was given up: both still hold their changes.
+    for (CChildFrame* child : app.Frame().ChildFrames())
+        EXPECT_TRUE(child->Document().IsModified());
+
+    // Saving one and dropping the other's changes lets the window close.
+    app.prompt.shown.clear();
+    app.prompt.answers = {CUserPrompt::AnswerNo, CUserPrompt::AnswerYes};
+    EXPECT_TRUE(app.Frame().close());
+    EXPECT_EQ(app.prompt.shown.size(), 2u);
+    EXPECT_FALSE(app.Frame().isVisible());
+}
+
+TEST_F(MainFrame, FilesDroppedFromTheDesktopOpenByTheirKind)
+{
+    const std::string project = MakeProject("Drop");
+    const QString text = QFileInfo(q(project)).absolutePath() + QStringLiteral("/readme.txt");
+    QFile(text).open(QIODevice::WriteOnly);
+    CAppUnderTest app;
+    ASSERT_TRUE(app.Started());
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(q(project)), QUrl::fromLocalFile(text)});
+    // As the desktop does it: the drag enters the window, then drops.
+    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&app.Frame(), &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&app.Frame(), &drop);
+    ASSERT_EQ(app.Frame().ChildFrames().size(), 1);
+    EXPECT_EQ(app.Frame().ChildFrames()[0]->PathName(), project);
+    EXPECT_TRUE(app.prompt.shown.empty());
+}
+
+namespace {
+
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public Q_SLOTS:
+    void open(const QUrl& url) { urls << url; }
+};
+
+} // namespace
+
+TEST_F(MainFrame, HelpOpensTheHtmlHelp)
+{
+    CAppUnderTest app;
+    ASSERT_TRUE(app.Started());
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+    app.Frame().Action(FrameCommand::HelpFinder)->trigger();
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    ASSERT_FALSE(CMainFrame::HelpFile().isEmpty()) << "the build copies docs/help";
+    ASSERT_EQ(catcher.urls.size(), 1);
+    EXPECT_TRUE(catcher.urls[0].toLocalFile().endsWith(QStringLiteral("help/index.html")));
+    EXPECT_TRUE(app.prompt.shown.empty());
+}
+
+TEST_F(MainFrame, ActionsCarryTheirCommandNumbersAndNames)
+{
+    CAppUnderTest app;
+    ASSERT_TRUE(app.Started());
+    for (int command : {57600, 57601, 57602, 57603, 57604, 57606, 57664, 57665, 57667, 57643, 57632,
+                        57634, 57635, 57637, 57642, 59392, 59393}) {
+        QAction* action = app.Frame().Action(command);
+        ASSERT_NE(action, nullptr) << command;
+        EXPECT_EQ(action->data().toInt(), command);
+        EXPECT_FALSE(action->text().isEmpty()) << command;
+    }
+    // Nothing to save or close without a project.
+    EXPECT_FALSE(app.Frame().Action(FrameCommand::FileSave)->isEnabled());
+    EXPECT_FALSE(app.Frame().Action(FrameCommand::FileClose)->isEnabled());
+    EXPECT_TRUE(app.Frame().property("headerFont").value<QFont>().bold());
+    EXPECT_EQ(app.Frame().property("controlCellPicture").value<QImage>().size(), QSize(160, 120));
+}
+
+TEST_F(MainFrame, SplashGoesAtAKeyThatDoesNotReachTheWindow)
+{
+    CAppUnderTest app({}, true);
+    ASSERT_TRUE(app.Started());
+    // Start-up waited for the splash to go (three ticks): show one again.
+    CSplashWnd::ShowSplashScreen(&app.Frame());
+    ASSERT_NE(CSplashWnd::Current(), nullptr);
+    QTest::keyClick(&app.Frame(), Qt::Key_A);
+    EXPECT_EQ(CSplashWnd::Current(), nullptr);
+    CSplashWnd::EnableSplashScreen(false);
+    CSplashWnd::ShowSplashScreen(&app.Frame());
+    EXPECT_EQ(CSplashWnd::Current(), nullptr);
+    CSplashWnd::EnableSplashScreen(true);
+}
+
+TEST_F(MainFrame, AboutBoxNamesTheVersionAndLibraries)
+{
+    CAboutDlg about;
+    const QLabel* libraries = about.findChild<QLabel*>(QStringLiteral("libraries"));
+    ASSERT_NE(libraries, nullptr);
+    EXPECT_TRUE(libraries->text().contains(QStringLiteral("Qt ")));
+    EXPECT_TRUE(libraries->text().contains(QStringLiteral("poppler ")));
+    EXPECT_TRUE(libraries->text().contains(QStringLiteral("libgsf ")));
+    EXPECT_TRUE(libraries->text().contains(QStringLiteral("LibreOffice: ")));
+}
+
+#include "mainframe_test.moc"

@@ -1,0 +1,210 @@
+// Start-up of the window program: one instance per user, the open command of
+// a later start, the file on the command line, and what survives a restart.
+#include "apptesting.h"
+#include "base/appfolders.h"
+#include "document/projectlock.h"
+#include "editor/scenarioeditor.h"
+#include "gui/app/childframe.h"
+#include "gui/app/mainframe.h"
+#include "gui/app/singleinstance.h"
+#include "gui/app/vantorelapp.h"
+#include "presentation/presentationfixtures.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QMdiArea>
+#include <QProcess>
+#include <QSettings>
+#include <QSysInfo>
+#include <QToolBar>
+#include <gtest/gtest.h>
+
+namespace {
+
+class StartUp : public ::testing::Test
+{
+protected:
+    void SetUp() override { ClearSettings(); }
+};
+
+QString q(const std::string& s)
+{
+    return QString::fromStdString(s);
+}
+
+} // namespace
+
+TEST_F(StartUp, WithoutAFileNoProjectIsOpen)
+{
+    CAppUnderTest app;
+    ASSERT_TRUE(app.Started());
+    EXPECT_TRUE(app.Frame().isVisible());
+    EXPECT_TRUE(app.Frame().ChildFrames().isEmpty());
+    EXPECT_FALSE(app.App().IgnoringNextDde());
+}
+
+TEST_F(StartUp, FileOfAnotherKindOpensNothingAndSaysNothing)
+{
+    const QString other = q(CAppFolders::HomeFolder()) + QStringLiteral("notes.txt");
+    QFile(other).open(QIODevice::WriteOnly);
+    CAppUnderTest app({other});
+    ASSERT_TRUE(app.Started());
+    EXPECT_TRUE(app.Frame().ChildFrames().isEmpty());
+    EXPECT_TRUE(app.prompt.shown.empty());
+}
+
+TEST_F(StartUp, ProjectOnTheCommandLineIsOpened)
+{
+    const std::string project = MakeProject("Trip");
+    ASSERT_FALSE(project.empty());
+    CAppUnderTest app({q(project)});
+    ASSERT_TRUE(app.Started());
+    ASSERT_EQ(app.Frame().ChildFrames().size(), 1);
+    EXPECT_EQ(app.Frame().ChildFrames()[0]->PathName(), project);
+    EXPECT_EQ(app.Frame().ChildFrames()[0]->windowTitle(), QStringLiteral("Trip.sic[*]"));
+    // The window holds the project against other programs while it is open.
+    EXPECT_TRUE(CProjectLock::IsLocked(project));
+    app.Frame().ChildFrames()[0]->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(CProjectLock::IsLocked(project));
+}
+
+TEST_F(StartUp, ProjectThatAnotherProgramChangesIsNotOpened)
+{
+    const std::string project = MakeProject("Busy");
+    CProjectLock other;
+    ASSERT_TRUE(other.Acquire(project, 0));
+    CAppUnderTest app({q(project)});
+    ASSERT_TRUE(app.Started());
+    EXPECT_TRUE(app.Frame().ChildFrames().isEmpty());
+    ASSERT_EQ(app.prompt.shown.size(), 1u);
+    EXPECT_EQ(app.prompt.shown[0].id, 7180);
+    EXPECT_NE(app.prompt.shown[0].text.find("Busy"), std::string::npos);
+}
+
+TEST_F(StartUp, SecondStartWithAFileLeavesOneInstanceAndOpensNothing)
+{
+    const std::string project = MakeProject("Second");
+    CAppUnderTest app;
+    ASSERT_TRUE(app.Started());
+    EXPECT_EQ(RunSecondInstance({QStringLiteral("--no-splash"), q(project)}), 0);
+    EXPECT_TRUE(app.Frame().ChildFrames().isEmpty());
+    // The first still owns the instance: a third start is turned away too.
+    EXPECT_EQ(RunSecondInstance({QStringLiteral("--no-splash")}), 0);
+    EXPECT_TRUE(app.Frame().isVisible());
+}
+
+TEST_F(StartUp, ShellOpenOpensTheFileInTheFirstInstance)
+{
+    const std::string project = MakeProject("Shell");
+    CAppUnderTest app;
+    ASSERT_TRUE(app.Started());
+    EXPECT_EQ(RunSecondInstance({QStringLiteral("--shell-open"), q(project)}), 0);
+    ASSERT_EQ(app.Frame().ChildFrames().size(), 1);
+    EXPECT_EQ(app.Frame().ChildFrames()[0]->PathName(), project);
+    // The same file again brings up its window instead of a second one.
+    EXPECT_EQ(RunSecondInstance({QStringLiteral("--shell-open"), q(project)}), 0);
+    EXPECT_EQ(app.Frame().ChildFrames().size(), 1);
+}
+
+TEST_F(StartUp, FirstOpenCommandDuringStartUpIsDropped)
+{
+    const std::string project = MakeProject("Dropped");
+    CScriptedPrompt prompt;
+    CVantorelApp app;
+    app.SetPrompt(&prompt);
+    // Until start-up has ended, the first open command is dropped...
+    EXPECT_TRUE(app.IgnoringNextDde());
+    EXPECT_FALSE(app.OnDdeCommand(CSingleInstance::OpenCommand(q(project))));
+    EXPECT_FALSE(app.IgnoringNextDde());
+    app.ExitInstance();
+
+    // ...and after it every one is carried out.
+    CAppUnderTest started;
+    ASSERT_TRUE(started.Started());
+    EXPECT_TRUE(started.App().OnDdeCommand(CSingleInstance::OpenCommand(q(project))));
+    EXPECT_EQ(started.Frame().ChildFrames().size(), 1);
+}
+
+TEST_F(StartUp, OpenCommandsReadBack)
+{
+    QString path;
+    ASSERT_TRUE(CSingleInstance::ParseOpenCommand(
+        CSingleInstance::OpenCommand(QStringLiteral("/a b/\"x\".sic")), path));
+    EXPECT_EQ(path, QStringLiteral("/a b/\"x\".sic"));
+    EXPECT_FALSE(CSingleInstance::ParseOpenCommand(QStringLiteral("[print(\"/x\")]"), path));
+    EXPECT_FALSE(CSingleInstance::ParseOpenCommand(QStringLiteral("[open(\"\")]"), path));
+}
+
+TEST_F(StartUp, StaleLockFileDoesNotBlockAStart)
+{
+    // A lock left by a program that has ended (its process is gone).
+    QProcess gone;
+    gone.start(QStringLiteral("true"));
+    ASSERT_TRUE(gone.waitForFinished());
+    const qint64 deadPid = gone.processId() ? gone.processId() : 999999;
+    CSingleInstance probe;
+    {
+        QFile lock(probe.LockPath());
+        ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+        lock.write(QByteArray::number(deadPid) + "\nzelm-tessara\n" +
+                   QSysInfo::machineHostName().toUtf8() + "\n");
+    }
+    // And the socket file of the crashed program.
+    QFile(probe.SocketPath()).open(QIODevice::WriteOnly);
+    CAppUnderTest app;
+    EXPECT_TRUE(app.Started());
+    // The new instance answers a later start.
+    EXPECT_EQ(RunSecondInstance({QStringLiteral("--no-splash")}), 0);
+}
+
+TEST_F(StartUp, DamagedSettingsFileStartsNormally)
+{
+    {
+        QSettings settings;
+        const QString path = settings.fileName();
+        settings.clear();
+        settings.sync();
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[Settings\nwp.left=\xff\xfe\nZURBar=@ByteArray(\\0\\0garbage)\n=\n");
+    }
+    CAppUnderTest app;
+    EXPECT_TRUE(app.Started());
+    EXPECT_TRUE(app.Frame().isVisible());
+}
+
+TEST_F(StartUp, PlacementAndLayoutSurviveARestart)
+{
+    const QRect placed(40, 50, 700, 500);
+    {
+        CAppUnderTest app;
+        ASSERT_TRUE(app.Started());
+        app.Frame().setGeometry(placed);
+        auto* toolbar = app.Frame().findChild<QToolBar*>(QStringLiteral("toolbar"));
+        ASSERT_NE(toolbar, nullptr);
+        app.Frame().addToolBar(Qt::LeftToolBarArea, toolbar);
+        ASSERT_TRUE(app.Frame().close());
+    }
+    CAppUnderTest again;
+    ASSERT_TRUE(again.Started());
+    EXPECT_EQ(again.Frame().geometry(), placed);
+    auto* toolbar = again.Frame().findChild<QToolBar*>(QStringLiteral("toolbar"));
+    EXPECT_EQ(again.Frame().toolBarArea(toolbar), Qt::LeftToolBarArea);
+}
+
+TEST_F(StartUp, PresentationOnTheCommandLineBecomesANamedProject)
+{
+    const std::string deck = CPresentationFixtures::Path("plain6");
+    ASSERT_FALSE(deck.empty()) << "LibreOffice is needed to make the test deck";
+    CAppUnderTest app({q(deck)});
+    ASSERT_TRUE(app.Started());
+    ASSERT_EQ(app.Frame().ChildFrames().size(), 1)
+        << (app.prompt.shown.empty() ? std::string() : app.prompt.shown[0].text);
+    CChildFrame* child = app.Frame().ChildFrames()[0];
+    EXPECT_EQ(QFileInfo(q(child->PathName())).fileName(), QStringLiteral("ZUR0001.sic"));
+    EXPECT_EQ(child->windowTitle().remove(QStringLiteral("[*]")), QStringLiteral("ZUR0001.sic"));
+    EXPECT_EQ(child->Editor().Rows().GetCount(), 6);
+}

@@ -1,0 +1,321 @@
+// The browser panes through their real widgets, offscreen: watching (one
+// update for a burst, renames, pulled volumes), the drag block of the file
+// list, activation and the bad folders.
+#include "browser/dirfileinfo.h"
+#include "gui/browser/browserpanes.h"
+#include "gui/browser/dirtreectrl.h"
+#include "gui/browser/filedlgbar.h"
+#include "gui/browser/filelistctrl.h"
+#include "gui/browser/filelistmodel.h"
+#include "gui/browser/folderdlgbar.h"
+#include "model/cellbmpinfo.h"
+#include "model/cellinfolist.h"
+#include "presentation/testcompound.h"
+#include "support/scriptedprompt.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QListView>
+#include <QMainWindow>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+class BrowserPanes : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_root = m_dir.path().toStdString() + "/";
+        // The test's folder stands as a disk of its own at the top.
+        CVolumeList::Volume disk;
+        disk.root = m_root;
+        disk.label = "Test disk";
+        m_volumes.push_back(disk);
+        m_panes = new CBrowserPanes(m_frame, nullptr, &m_prompt);
+        m_panes->SetVolumeSource([this] { return m_volumes; });
+        m_panes->SetWatchDelay(100);
+        m_frame.resize(1000, 700);
+        m_frame.show();
+    }
+    void TearDown() override { delete m_panes; }
+
+    std::string Path(const std::string& name) const { return m_root + name; }
+    void MakeFolder(const std::string& name)
+    {
+        ASSERT_TRUE(QDir().mkpath(QString::fromStdString(Path(name))));
+    }
+    void MakePhoto(const std::string& name)
+    {
+        QImage image(64, 48, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        ASSERT_TRUE(image.save(QString::fromStdString(Path(name)), "JPG"));
+    }
+    void MakePresentation(const std::string& name)
+    {
+        QByteArray user(40, '\0');
+        PutU32(user, 12, 0xE391C05Fu);
+        PutU16(user, 22, 1012);
+        user[24] = 3;
+        ASSERT_TRUE(WriteCompoundFile(Path(name), {{"Current User", user}}));
+    }
+    CFileDlgBar* Files() const { return m_panes->FileBar(); }
+    CDirTreeCtrl* Tree() const { return m_panes->FolderBar()->Tree(); }
+    int RowOf(const std::string& name) const
+    {
+        CFileListModel& model = Files()->Model();
+        for (int row = 0; row < model.rowCount(); ++row) {
+            if (model.EntryAt(row)->Name == name)
+                return row;
+        }
+        return -1;
+    }
+    // Lets queued change notices and timers run for a while.
+    static void Settle(int milliseconds = 400) { QTest::qWait(milliseconds); }
+
+    QTemporaryDir m_dir;
+    std::string m_root;
+    QMainWindow m_frame;
+    CScriptedPrompt m_prompt;
+    std::vector<CVolumeList::Volume> m_volumes;
+    CBrowserPanes* m_panes = nullptr;
+};
+
+TEST_F(BrowserPanes, BurstOfNewFilesGivesOneUpdateKeepingSelectionAndScroll)
+{
+    MakeFolder("shots");
+    for (int i = 0; i < 300; ++i)
+        MakePhoto("shots/old" + std::to_string(1000 + i) + ".jpg");
+    m_panes->SetWatchDelay(400);
+    m_panes->Start(Path("shots"));
+    m_panes->SetListViewMode(CFileListCtrl::Details);
+    ASSERT_EQ(Files()->Model().rowCount(), 300);
+    QTreeView* view = Files()->List()->DetailsView();
+    const int row = RowOf("old1150.jpg");
+    view->setCurrentIndex(Files()->Model().index(row, 0));
+    view->scrollTo(Files()->Model().index(row, 0), QAbstractItemView::PositionAtTop);
+    const int scroll = view->verticalScrollBar()->value();
+    ASSERT_GT(scroll, 0);
+    Settle();
+    const int updates = Files()->Updates();
+    const int fills = Files()->FullFills();
+
+    for (int i = 0; i < 100; ++i) {
+        QFile f(QString::fromStdString(Path("shots/new" + std::to_string(i) + ".ppt")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(Files()->Model().rowCount(), 400, 5000);
+    Settle();
+    EXPECT_EQ(Files()->Updates() - updates, 1);
+    EXPECT_EQ(Files()->FullFills(), fills);
+    EXPECT_EQ(Files()->List()->SelectedRows(), std::vector<int>{row});
+    EXPECT_EQ(Files()->Model().EntryAt(view->currentIndex().row())->Name, "old1150.jpg");
+    EXPECT_EQ(view->verticalScrollBar()->value(), scroll);
+}
+
+TEST_F(BrowserPanes, DeletedAndRenamedFilesUpdateTheListInPlace)
+{
+    MakeFolder("a");
+    MakePhoto("a/keep.jpg");
+    MakePhoto("a/gone.jpg");
+    m_panes->Start(Path("a"));
+    ASSERT_EQ(Files()->Model().rowCount(), 2);
+    ASSERT_TRUE(QFile::remove(QString::fromStdString(Path("a/gone.jpg"))));
+    ASSERT_TRUE(QFile::rename(QString::fromStdString(Path("a/keep.jpg")),
+                              QString::fromStdString(Path("a/kept.jpg"))));
+    QTRY_COMPARE_WITH_TIMEOUT(RowOf("kept.jpg") >= 0, true, 5000);
+    EXPECT_EQ(Files()->Model().rowCount(), 1);
+}
+
+TEST_F(BrowserPanes, RenamedSubfolderOfTheCurrentFolderRefillsTheListAnUnrelatedOneDoesNot)
+{
+    MakeFolder("current/sub");
+    MakeFolder("other/far");
+    m_panes->Start(Path("current"));
+    QTreeWidgetItem* other = Tree()->FindItemByPath(Path("other"), true);
+    ASSERT_NE(other, nullptr);
+    other->setExpanded(true);
+    QTreeWidgetItem* current = Tree()->FindItemByPath(Path("current"), true);
+    current->setExpanded(true);
+    Settle();
+    const int fills = Files()->FullFills();
+    const int updates = Files()->Updates();
+
+    QTreeWidgetItem* far = Tree()->FindItemByPath(Path("other/far"), true);
+    ASSERT_NE(far, nullptr);
+    far->setText(0, QStringLiteral("farther")); // the end of an edit in place
+    Settle();
+    EXPECT_TRUE(QDir(QString::fromStdString(Path("other/farther"))).exists());
+    EXPECT_EQ(Files()->FullFills(), fills);
+    EXPECT_EQ(Files()->Updates(), updates);
+
+    QTreeWidgetItem* sub = Tree()->FindItemByPath(Path("current/sub"), true);
+    ASSERT_NE(sub, nullptr);
+    sub->setText(0, QStringLiteral("renamed"));
+    EXPECT_EQ(Files()->FullFills(), fills + 1);
+    EXPECT_GE(RowOf("renamed"), 0);
+    EXPECT_EQ(RowOf("sub"), -1);
+    EXPECT_EQ(CDirTreeCtrl::PathOf(sub), Path("current/renamed/"));
+}
+
+TEST_F(BrowserPanes, RenameInTheTreeNeverReplacesAFolder)
+{
+    MakeFolder("p/one");
+    MakeFolder("p/two");
+    m_panes->Start(Path("p"));
+    QTreeWidgetItem* one = Tree()->FindItemByPath(Path("p/one"), true);
+    one->setText(0, QStringLiteral("two"));
+    EXPECT_EQ(m_prompt.Ids().back(), 7206);
+    EXPECT_EQ(one->text(0), QStringLiteral("one"));
+    EXPECT_TRUE(QDir(QString::fromStdString(Path("p/one"))).exists());
+}
+
+TEST_F(BrowserPanes, PulledVolumeLeavesTheTreeAndTheListFallsBackHome)
+{
+    MakeFolder("card/DCIM");
+    MakePhoto("card/DCIM/p1.jpg");
+    CVolumeList::Volume card;
+    card.root = Path("card/");
+    card.label = "CARD";
+    card.kind = CVolumeList::Removable;
+    m_volumes.push_back(card);
+    m_panes->Start();
+    ASSERT_EQ(Tree()->topLevelItemCount(), 3);
+    ASSERT_TRUE(m_panes->ShowFolder(Path("card/DCIM")));
+    ASSERT_EQ(Files()->Model().rowCount(), 1);
+
+    m_volumes.pop_back();
+    m_panes->PollVolumes();
+    Settle(100);
+    EXPECT_EQ(Tree()->topLevelItemCount(), 2);
+    EXPECT_EQ(Tree()->FindItemByPath(Path("card/DCIM"), false), nullptr);
+    EXPECT_EQ(m_panes->CurrentFolder(), QDir::homePath().toStdString() + "/");
+
+    m_volumes.push_back(card); // inserted again
+    m_panes->PollVolumes();
+    EXPECT_EQ(Tree()->topLevelItemCount(), 3);
+}
+
+TEST_F(BrowserPanes, DragBlockOfTwoPhotosAndAPresentationIsTheTransferFormat)
+{
+    MakeFolder("mix");
+    MakePhoto("mix/b.jpg");
+    MakePhoto("mix/a.jpg");
+    MakePresentation("mix/talk.ppt");
+    MakeFolder("mix/folder");
+    m_panes->Start(Path("mix"));
+    CFileListModel& model = Files()->Model();
+    ASSERT_EQ(model.rowCount(), 4);
+    QListView* view = Files()->List()->IconView();
+    for (const char* name : {"talk.ppt", "a.jpg", "folder", "b.jpg"})
+        view->selectionModel()->select(model.index(RowOf(name), 0), QItemSelectionModel::Select);
+    std::unique_ptr<QMimeData> data(model.mimeData(view->selectionModel()->selectedIndexes()));
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(data->formats(), QStringList{QStringLiteral("CellInfo List from ROvuv UR1")});
+
+    CCellInfoList expected;
+    expected.ProjectFolder = Path("mix/");
+    for (const char* name : {"a.jpg", "b.jpg", "talk.ppt"}) {
+        auto cell = std::make_unique<CCellBmpInfo>();
+        cell->RefFilePath = Path("mix/") + name;
+        struct stat st
+        {
+        };
+        ASSERT_EQ(::stat(cell->RefFilePath.c_str(), &st), 0);
+        cell->RefFileTime = int32_t(st.st_mtime);
+        cell->RefPage = std::string(name) == "talk.ppt" ? 0 : 1;
+        expected.Append(std::move(cell));
+    }
+    EXPECT_EQ(data->data(QStringLiteral("CellInfo List from ROvuv UR1")), expected.ToBytes());
+
+    // Only folders selected: nothing to drag.
+    view->selectionModel()->clearSelection();
+    view->selectionModel()->select(model.index(RowOf("folder"), 0), QItemSelectionModel::Select);
+    EXPECT_EQ(model.mimeData(view->selectionModel()->selectedIndexes()), nullptr);
+    // A selected file deleted after the listing is left out.
+    view->selectionModel()->select(model.index(RowOf("a.jpg"), 0), QItemSelectionModel::Select);
+    ASSERT_TRUE(QFile::remove(QString::fromStdString(Path("mix/a.jpg"))));
+    EXPECT_TRUE(Files()->List()->SelectedBlock().isEmpty());
+}
+
+TEST_F(BrowserPanes, DoubleClickInsertsAFileAndOpensAFolder)
+{
+    MakeFolder("d/inner");
+    MakePhoto("d/pic.jpg");
+    m_panes->Start(Path("d"));
+    m_panes->SetListViewMode(CFileListCtrl::Details);
+    QSignalSpy activated(m_panes, &CBrowserPanes::CellsActivated);
+    QTreeView* view = Files()->List()->DetailsView();
+    const QRect pic = view->visualRect(Files()->Model().index(RowOf("pic.jpg"), 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, pic.center());
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, pic.center());
+    ASSERT_EQ(activated.count(), 1);
+    CCellInfoList cells;
+    ASSERT_TRUE(cells.AppendFromBytes(activated.at(0).at(0).toByteArray()));
+    ASSERT_EQ(cells.GetCount(), 1);
+    EXPECT_EQ(static_cast<CCellBmpInfo*>(cells.GetAt(0))->RefFilePath, Path("d/pic.jpg"));
+
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    const QRect inner = view->visualRect(Files()->Model().index(RowOf("inner"), 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, inner.center());
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, inner.center());
+    EXPECT_EQ(m_panes->CurrentFolder(), Path("d/inner/"));
+    EXPECT_EQ(activated.count(), 1);
+}
+
+TEST_F(BrowserPanes, EveryViewStyleShowsTheSameSelection)
+{
+    MakeFolder("v");
+    MakePhoto("v/1.jpg");
+    MakePhoto("v/2.jpg");
+    m_panes->Start(Path("v"));
+    Files()->List()->Selection()->select(Files()->Model().index(1, 0), QItemSelectionModel::Select);
+    for (int style : {CFileListCtrl::LargeIcons, CFileListCtrl::SmallIcons, CFileListCtrl::List,
+                      CFileListCtrl::Details}) {
+        m_panes->SetListViewMode(style);
+        EXPECT_TRUE(Files()->List()->CurrentView()->isVisible());
+        EXPECT_EQ(Files()->List()->SelectedRows(), std::vector<int>{1});
+        EXPECT_TRUE(Files()->List()->CurrentView()->dragEnabled()) << "style " << style;
+    }
+}
+
+TEST_F(BrowserPanes, UnreadableFolderTellsWhyAndStaysOnTheFolderBefore)
+{
+    MakeFolder("ok");
+    MakeFolder("ok/closed");
+    MakePhoto("ok/x.jpg");
+    m_panes->Start(Path("ok"));
+    ASSERT_NE(Tree()->FindItemByPath(Path("ok/closed"), true), nullptr);
+    if (::geteuid() == 0) {
+        // Root reads every folder: one that went away since it was listed.
+        ASSERT_TRUE(QDir(QString::fromStdString(Path("ok/closed"))).removeRecursively());
+    } else {
+        ASSERT_EQ(::chmod(Path("ok/closed").c_str(), 0), 0);
+    }
+    EXPECT_FALSE(m_panes->ShowFolder(Path("ok/closed")));
+    ::chmod(Path("ok/closed").c_str(), 0700);
+    EXPECT_EQ(m_prompt.Ids().back(), 7204);
+    EXPECT_EQ(m_panes->CurrentFolder(), Path("ok/"));
+    EXPECT_EQ(Files()->Model().rowCount(), ::geteuid() == 0 ? 1 : 2);
+}
+
+TEST_F(BrowserPanes, ShownFolderDeletedMovesToItsNeighbour)
+{
+    MakeFolder("n/a");
+    MakeFolder("n/b");
+    m_panes->Start(Path("n/a"));
+    ASSERT_TRUE(QDir(QString::fromStdString(Path("n/a"))).removeRecursively());
+    QTRY_COMPARE_WITH_TIMEOUT(m_panes->CurrentFolder(), Path("n/b/"), 5000);
+}
+
+} // namespace

@@ -1,0 +1,111 @@
+// The thumbnail window with real LibreOffice conversions, offscreen: tiles
+// fill off the window's thread, a double click offers the slide as a block,
+// and a presentation that cannot be converted is reported and hidden.
+#include "gui/browser/thumbnailwnd.h"
+#include "model/cellbmpinfo.h"
+#include "model/cellinfolist.h"
+#include "presentation/presentationfixtures.h"
+#include "presentation/slidepptobj.h"
+#include "support/scriptedprompt.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A deck of five slides, made once for this program.
+std::string FiveSlides()
+{
+    static QTemporaryDir folder;
+    static std::string path;
+    if (path.empty()) {
+        CPresentationFixtures::Deck deck;
+        deck.name = "five";
+        deck.slides = 5;
+        const std::string base = folder.path().toStdString() + "/five";
+        std::ofstream(base + ".fodp") << CPresentationFixtures::Fodp(deck);
+        if (CPresentationFixtures::ConvertFolder(folder.path().toStdString() + "/"))
+            path = base + ".ppt";
+    }
+    return path;
+}
+
+class ThumbnailWnd : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_window.SetPrompt(&m_prompt);
+        m_window.SetWorkFolder(m_work.path().toStdString() + "/");
+        m_window.resize(3 * CThumbnailWnd::TileWidth + 40, 2 * CThumbnailWnd::TileHeight + 10);
+        m_window.show();
+    }
+
+    QTemporaryDir m_work;
+    CScriptedPrompt m_prompt;
+    CThumbnailWnd m_window;
+};
+
+TEST_F(ThumbnailWnd, DoubleClickOnSlideThreeOfFiveOffersThatSlide)
+{
+    const std::string deck = FiveSlides();
+    ASSERT_FALSE(deck.empty()) << "LibreOffice could not make the deck";
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(m_window.ShowPresentation(deck));
+    // The conversion runs elsewhere: the call came back at once.
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_TRUE(m_window.IsConverting());
+    QTRY_VERIFY_WITH_TIMEOUT(m_window.IsReported(2), 180000);
+    EXPECT_EQ(m_window.Total(), 5);
+    EXPECT_EQ(m_window.Columns(), 3);
+    EXPECT_EQ(m_window.Rows(), 2);
+
+    QSignalSpy activated(&m_window, &CThumbnailWnd::SlideActivated);
+    const QPoint third = m_window.TileRect(2).center();
+    QTest::mouseDClick(m_window.viewport(), Qt::LeftButton, {}, third);
+    ASSERT_EQ(activated.count(), 1);
+    EXPECT_EQ(m_window.Highlighted(), 2);
+    CCellInfoList cells;
+    ASSERT_TRUE(cells.AppendFromBytes(activated.at(0).at(0).toByteArray()));
+    ASSERT_EQ(cells.GetCount(), 1);
+    const auto* cell = static_cast<const CCellBmpInfo*>(cells.GetAt(0));
+    EXPECT_EQ(cell->RefFilePath, deck);
+    EXPECT_EQ(cell->RefPage, 3);
+    EXPECT_EQ(cells.ProjectFolder, m_work.path().toStdString() + "/");
+
+    // The margin between two pictures is no slide.
+    const QRect tile = m_window.TileRect(1);
+    QTest::mouseDClick(m_window.viewport(), Qt::LeftButton, {},
+                       QPoint(tile.left() + 3, tile.center().y()));
+    EXPECT_EQ(activated.count(), 1);
+    EXPECT_EQ(m_window.Highlighted(), -1);
+}
+
+TEST_F(ThumbnailWnd, PresentationThatCannotBeOpenedIsReportedAndHidden)
+{
+    const std::string broken = m_work.path().toStdString() + "/broken.ppt";
+    {
+        QFile f(QString::fromStdString(broken));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(4096, 'z'));
+    }
+    EXPECT_TRUE(m_window.ShowPresentation(broken));
+    QTRY_VERIFY_WITH_TIMEOUT(!m_prompt.shown.empty(), 180000);
+    EXPECT_EQ(m_prompt.Ids(), std::vector<int>{7105});
+    EXPECT_FALSE(m_window.isVisible());
+    EXPECT_EQ(m_window.Total(), 0);
+
+    EXPECT_FALSE(m_window.ShowPresentation(m_work.path().toStdString() + "/missing.ppt"));
+    EXPECT_EQ(m_prompt.Ids().back(), 61729);
+    EXPECT_FALSE(m_window.ShowPresentation(m_work.path().toStdString() + "/photo.jpg"));
+    EXPECT_EQ(m_prompt.shown.size(), 2u);
+}
+
+} // namespace
