@@ -1,5 +1,6 @@
 #include "output/cardlock.h"
 
+#include "base/asciicase.h"
 #include "base/resourcebundle.h"
 #include "base/safefile.h"
 #include "output/cardfolder.h"
@@ -22,7 +23,7 @@ std::vector<std::string> autorunNames(const std::string& root)
             if (name.size() <= wanted.size() + 1 || name[wanted.size()] != '.')
                 continue;
             const std::string base = name.substr(0, wanted.size());
-            if (base != wanted && CCardFolder::EqualsNoCase(base, wanted) &&
+            if (base != wanted && CAsciiCase::Equal(base, wanted) &&
                 std::find(names.begin(), names.end(), base) == names.end())
                 names.push_back(base);
         }

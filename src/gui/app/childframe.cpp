@@ -2,6 +2,7 @@
 
 #include "base/userprompt.h"
 #include "document/zurdoc.h"
+#include "editor/newprojectfrompresentation.h"
 #include "editor/scenarioeditor.h"
 
 #include <QCloseEvent>
@@ -73,7 +74,7 @@ bool CChildFrame::OpenProject(const std::string& projectFile)
 
 bool CChildFrame::NewFromPresentation(const std::string& presentation, std::string& projectFile)
 {
-    if (!m_doc->NewProjectFromPresentation(presentation, projectFile))
+    if (!CNewProjectFromPresentation(*m_doc, *m_editor).Run(presentation, projectFile))
         return false;
     // A new folder of our own: nobody else can have it yet.
     LockProject(projectFile);

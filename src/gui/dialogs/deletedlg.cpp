@@ -1,5 +1,6 @@
 #include "gui/dialogs/deletedlg.h"
 
+#include "base/asciicase.h"
 #include "gui/dialogs/cardcombobox.h"
 #include "output/cardfolder.h"
 
@@ -43,7 +44,7 @@ void CDeleteDlg::Fill()
     if (root.empty())
         return;
     for (const std::string& name : CCardFolder::FilesWithExtension(root, ".SIT")) {
-        auto* item = new QListWidgetItem(QString::fromStdString(CCardFolder::ToUpperAscii(name)));
+        auto* item = new QListWidgetItem(QString::fromStdString(CAsciiCase::Upper(name)));
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);
         m_list->addItem(item);

@@ -92,7 +92,7 @@ void CCellRowDelegate::PaintRow(QPainter& painter, const QRect& rect, int row,
     painter.setFont(m_metrics.font);
     const QModelIndex index = m_model.index(row);
     const bool selected = index.data(CCellRowModel::SelectedRole).toBool();
-    const auto* image = cell->CellType == 1 ? static_cast<const CCellBmpInfo*>(cell) : nullptr;
+    const auto* image = cell->CellType == CCellInfo::Type::Image ? static_cast<const CCellBmpInfo*>(cell) : nullptr;
     QColor fill = palette.color(QPalette::Button);
     if (selected)
         fill = kSelected;
@@ -123,7 +123,7 @@ void CCellRowDelegate::PaintRow(QPainter& painter, const QRect& rect, int row,
                 painter.fillRect(box, m_metrics.letterbox);
             painter.drawImage(target, picture);
         }
-    } else if (cell->CellType == 2 && !m_metrics.controlPicture.isNull()) {
+    } else if (cell->CellType == CCellInfo::Type::Control && !m_metrics.controlPicture.isNull()) {
         painter.drawImage(box, m_metrics.controlPicture);
     }
     if (cell->CellValid == 0 && !m_metrics.disabledMark.isNull()) {

@@ -51,9 +51,9 @@ QVariant CCellRowModel::data(const QModelIndex& index, int role) const
     case NumberRole:
         return row + 1;
     case CellTypeRole:
-        return cell->CellType;
+        return static_cast<int>(cell->CellType);
     case SourceKindRole:
-        return cell->CellType == 1 ? static_cast<const CCellBmpInfo*>(cell)->SourceKind : -1;
+        return cell->CellType == CCellInfo::Type::Image ? static_cast<const CCellBmpInfo*>(cell)->SourceKind : -1;
     case ValidRole:
         return cell->CellValid != 0;
     default:
@@ -104,7 +104,7 @@ void CCellRowModel::Sync()
 QString CCellRowModel::ThumbnailPath(int row) const
 {
     const CCellInfo* cell = CellAt(row);
-    if (!cell || cell->CellType != 1)
+    if (!cell || cell->CellType != CCellInfo::Type::Image)
         return {};
     const auto* image = static_cast<const CCellBmpInfo*>(cell);
     std::string path =

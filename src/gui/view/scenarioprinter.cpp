@@ -2,6 +2,7 @@
 
 #include "base/resourcebundle.h"
 #include "document/zurdoc.h"
+#include "gui/dialogs/fontui.h"
 #include "imaging/imagingprocedures.h"
 #include "model/cellbmpinfo.h"
 
@@ -23,7 +24,8 @@ constexpr int kTitle0 = 7120;
 constexpr int kTitle1 = 7121;
 constexpr int kMarkIcon = 170;
 constexpr int kTextIndent = 5; // device pixels, as on the screen
-const char* const kFontKey = "Settings/Font";
+const QString kFontSection = QStringLiteral("Settings");
+const QString kFontValue = QStringLiteral("Font");
 
 QColor FillOf(const CCellInfo* cell, const QColor& face)
 {
@@ -88,9 +90,9 @@ CScenarioPrinter::~CScenarioPrinter() = default;
 
 QFont CScenarioPrinter::ReadPrintFont()
 {
-    QFont font;
-    const QString stored = QSettings().value(kFontKey).toString();
-    if (stored.isEmpty() || !font.fromString(stored)) {
+    QFont font = QApplication::font();
+    QSettings settings;
+    if (!CFontUI().ReadFont(settings, kFontSection, kFontValue, font)) {
         font = QApplication::font();
         font.setPixelSize(14);
     }
@@ -99,7 +101,8 @@ QFont CScenarioPrinter::ReadPrintFont()
 
 void CScenarioPrinter::WritePrintFont(const QFont& font)
 {
-    QSettings().setValue(kFontKey, font.toString());
+    QSettings settings;
+    CFontUI().WriteFont(settings, kFontSection, kFontValue, font);
 }
 
 const CPrintLayout& CScenarioPrinter::Begin(const QPaintDevice& device)
@@ -196,7 +199,7 @@ void CScenarioPrinter::PaintPicture(QPainter& painter, const CCellInfo* cell, co
                 painter.drawImage(target, image->Picture);
                 mutableImage->ReleasePicture();
             }
-        } else if (cell->CellType == 2) {
+        } else if (cell->CellType == CCellInfo::Type::Control) {
             const QImage control = CResourceBundle::Bitmap(CImagingProcedures::kControlCellBitmap);
             if (!control.isNull())
                 painter.drawImage(box, control);
@@ -221,7 +224,7 @@ void CScenarioPrinter::PaintPicture(QPainter& painter, const CCellInfo* cell, co
                                                        painter, box);
         else
             CImagingProcedures::PrintImageFile(m_primary, m_canvas, path, back, painter, box);
-    } else if (cell->CellType == 2) {
+    } else if (cell->CellType == CCellInfo::Type::Control) {
         if (disabled)
             CImagingProcedures::PrintDisabledBitmap(m_primary, m_canvas,
                                                     CImagingProcedures::kControlCellBitmap,
@@ -258,9 +261,8 @@ void CScenarioPrinter::Preview(QPrinter& printer, QWidget* parent)
     dialog.exec();
 }
 
-bool CScenarioPrinter::PrintWithDialog(QWidget* parent)
+bool CScenarioPrinter::PrintWithDialog(QPrinter& printer, QWidget* parent)
 {
-    QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QString::fromStdString(m_document.ProjectName));
     QPrintDialog dialog(&printer, parent);
     if (dialog.exec() != QDialog::Accepted)
@@ -269,13 +271,6 @@ bool CScenarioPrinter::PrintWithDialog(QWidget* parent)
     const bool printed = Print(printer);
     QApplication::restoreOverrideCursor();
     return printed;
-}
-
-void CScenarioPrinter::ShowPreview(QWidget* parent)
-{
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(QString::fromStdString(m_document.ProjectName));
-    Preview(printer, parent);
 }
 
 int CScenarioPrinter::PrintFile(const std::string& projectFile, const std::string& printerName,
