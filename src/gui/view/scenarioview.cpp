@@ -5,10 +5,10 @@
 #include "base/userprompt.h"
 #include "document/zurdoc.h"
 #include "editor/scenarioeditor.h"
+#include "gui/dialogs/fileopprogressdlg.h"
 #include "gui/view/celllistbox.h"
 #include "gui/view/cellrowdelegate.h"
 #include "gui/view/cellrowmodel.h"
-#include "gui/view/insertprogress.h"
 #include "gui/view/systemclipboard.h"
 
 #include <QAction>
@@ -81,7 +81,7 @@ CScenarioView::CScenarioView(CZurDoc& doc, CScenarioEditor& editor, QWidget* par
         m_clipboard = std::make_unique<CSystemClipboard>();
         m_editor.SetClipboard(m_clipboard.get());
     }
-    m_ownProgress = std::make_unique<CInsertProgress>(this);
+    m_ownProgress = std::make_unique<CFileOpProgressDlg>(this);
     m_editor.SetProgress(m_ownProgress.get());
     m_editor.SetRepaintHandler([this] { Refresh(); });
     m_doc.AddListener(this);

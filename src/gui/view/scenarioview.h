@@ -16,7 +16,7 @@ class CCellDialogs;
 class CCellListBox;
 class CCellRowDelegate;
 class CCellRowModel;
-class CInsertProgress;
+class CFileOpProgressDlg;
 class CProgress;
 class CScenarioEditor;
 class CSystemClipboard;
@@ -48,7 +48,7 @@ public:
     void SetHeaderFont(const QFont& font);
     // The picture of a control cell (the main frame's shared one).
     void SetControlPicture(const QImage& picture);
-    // The progress window of insertions; without one a plain window is used.
+    // The progress window of insertions; without one the view uses its own.
     void SetProgress(CProgress* progress);
     void SetDialogs(CCellDialogs* dialogs);
 
@@ -151,7 +151,7 @@ private:
     CCellRowDelegate* m_delegate;
     CCellListBox* m_list;
     std::unique_ptr<CSystemClipboard> m_clipboard;
-    std::unique_ptr<CInsertProgress> m_ownProgress;
+    std::unique_ptr<CFileOpProgressDlg> m_ownProgress; // when the frame gives none
     QMap<int, QAction*> m_actions;
     QFont m_headerFont;
     int m_headerHeight = 20;

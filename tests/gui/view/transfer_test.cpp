@@ -5,6 +5,7 @@
 #include "viewfixture.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -221,4 +222,20 @@ TEST_F(ViewFixture, InAFrameTheDropActivatesTheTargetAndTheSourceFrameStaysDurin
     frameB->setWidget(nullptr);
     a.view->setParent(nullptr);
     b.view->setParent(nullptr);
+}
+
+TEST_F(ViewFixture, WithoutAProgressWindowOfTheFrameThePasteUsesTheViewsOwn)
+{
+    ViewProject a(Folder("a"), {1, 2});
+    ViewProject b(Folder("b"), {10});
+    b.view->SetProgress(nullptr);
+    a.Select({0, 1});
+    a.view->ExecuteCommand(EditorCommand::Copy);
+    b.Select({});
+    ASSERT_TRUE(b.view->ExecuteCommand(EditorCommand::Paste));
+    EXPECT_EQ(b.Rows(), (std::vector<int>{10, 1, 2}));
+    EXPECT_FALSE(b.view->IsBusy());
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (qobject_cast<QDialog*>(w))
+            EXPECT_FALSE(w->isVisible()) << "the progress window goes when the paste ends";
 }
