@@ -8,6 +8,7 @@
 #include "gui/app/windowplacementsettings.h"
 #include "gui/browser/browserpanes.h"
 #include "gui/dialogs/messageboxprompt.h"
+#include "gui/view/scenarioprinter.h"
 #include "presentation/slidepptobj.h"
 
 #include <QApplication>
@@ -31,6 +32,9 @@ struct CommandLine
     bool version = false;
     QString shellOpen;
     QString file;
+    bool print = false; // print FILE without a dialog and end
+    QString printer;
+    QString pdf;
     QString error;
 };
 
@@ -42,7 +46,10 @@ CommandLine parse(const QStringList& arguments)
                                        QStringLiteral("FILE"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringLiteral("version"));
-    parser.addOptions({noSplash, shellOpen, help, version});
+    const QCommandLineOption print(QStringLiteral("print"));
+    const QCommandLineOption printer(QStringLiteral("printer"), QString(), QStringLiteral("NAME"));
+    const QCommandLineOption pdf(QStringLiteral("pdf"), QString(), QStringLiteral("OUT"));
+    parser.addOptions({noSplash, shellOpen, help, version, print, printer, pdf});
     parser.addPositionalArgument(QStringLiteral("file"), QString());
     CommandLine line;
     if (!parser.parse(arguments)) {
@@ -58,6 +65,17 @@ CommandLine parse(const QStringList& arguments)
         line.error = QStringLiteral("only one file can be opened at start");
     else if (!files.isEmpty())
         line.file = files.constFirst();
+    line.print = parser.isSet(print);
+    line.printer = parser.value(printer);
+    line.pdf = parser.value(pdf);
+    if (line.error.isEmpty() && (line.print || parser.isSet(printer) || parser.isSet(pdf))) {
+        if (!line.print)
+            line.error = QStringLiteral("--printer and --pdf go with --print");
+        else if (line.file.isEmpty())
+            line.error = QStringLiteral("--print needs the project to print");
+        else if (parser.isSet(printer) && parser.isSet(pdf))
+            line.error = QStringLiteral("--printer and --pdf exclude each other");
+    }
     return line;
 }
 
@@ -77,11 +95,14 @@ QString CVantorelApp::UsageText()
     return QStringLiteral(
         "Usage: zelm-tessara [--no-splash] [FILE]\n"
         "       zelm-tessara --shell-open FILE\n"
+        "       zelm-tessara --print FILE.sic [--printer NAME | --pdf OUT.pdf]\n"
         "Starts the Zelm Tessara window program. FILE is a project (.sic), which is\n"
         "opened, or a presentation (.ppt), which becomes a new project. When the\n"
         "program already runs, it is brought to the front instead; with\n"
-        "--shell-open the running program opens FILE. The command-line program is\n"
-        "`zelm` (see `zelm --help`).\n");
+        "--shell-open the running program opens FILE. --print prints the project\n"
+        "FILE on the default printer (or NAME, or into the PDF file OUT) and ends;\n"
+        "the exit status is 0 only when every page was printed. The command-line\n"
+        "program is `zelm` (see `zelm --help`).\n");
 }
 
 bool CVantorelApp::InitInstance(const QStringList& arguments)
@@ -100,6 +121,15 @@ bool CVantorelApp::InitInstance(const QStringList& arguments)
                          line.error.isEmpty() ? "" : qPrintable(line.error + QLatin1Char('\n')),
                          line.error.isEmpty() ? "" : "\n", qPrintable(UsageText()));
         m_exitCode = line.error.isEmpty() ? 0 : kExitUsage;
+        return false;
+    }
+
+    // A direct print needs no window and no single instance: it prints and ends.
+    if (line.print) {
+        m_messageBoxes = std::make_unique<CMessageBoxPrompt>();
+        m_exitCode = CScenarioPrinter::PrintFile(line.file.toStdString(),
+                                                 line.printer.toStdString(), line.pdf.toStdString(),
+                                                 m_prompt ? m_prompt : m_messageBoxes.get());
         return false;
     }
 

@@ -3,6 +3,7 @@
 #include "base/userprompt.h"
 #include "gui/dialogs/autorunlistwidget.h"
 #include "gui/dialogs/cardcombobox.h"
+#include "gui/dialogs/cardgone.h"
 #include "output/sfcfile.h"
 
 #include <QApplication>
@@ -17,6 +18,7 @@
 namespace {
 constexpr int kMsgPartlyRead = 7122;
 constexpr int kMsgReplaceDamaged = 7191;
+constexpr int kMsgCardNotReady = 7115;
 
 std::vector<std::string> ToNames(const QStringList& list)
 {
@@ -54,7 +56,9 @@ CAutorunEditDlg::CAutorunEditDlg(const std::vector<CVolumeList::Volume>& volumes
     remove->setAccessibleName(tr("Remove from the autorun list"));
 
     auto* grid = new QGridLayout;
-    grid->addWidget(new QLabel(tr("&Card:")), 0, 0);
+    auto* cardLabel = new QLabel(tr("&Card:"));
+    cardLabel->setBuddy(m_cards);
+    grid->addWidget(cardLabel, 0, 0);
     grid->addWidget(m_cards, 0, 1, 1, 2);
     grid->addWidget(new QLabel(tr("Scenarios on the card:")), 1, 0);
     grid->addWidget(new QLabel(tr("Started by the player, in this order:")), 1, 2);
@@ -89,10 +93,12 @@ CAutorunEditDlg::CAutorunEditDlg(const std::vector<CVolumeList::Volume>& volumes
 void CAutorunEditDlg::LoadDrive()
 {
     m_damaged = false;
+    m_mountRoot = false;
     setEnabled(false);
     m_editor.LoadDrive(m_cards->Root(), m_prompt);
     setEnabled(true);
     const std::string root = m_editor.Root();
+    m_mountRoot = m_cards->IsVolume();
     if (!root.empty() && m_editor.Autorun().empty()) {
         const std::string path = CAutorunEditor::AutorunPath(root);
         if (QFile::exists(QString::fromStdString(path)))
@@ -171,6 +177,11 @@ void CAutorunEditDlg::accept()
 {
     if (m_editor.Root().empty())
         return;
+    if (CardGone(m_editor.Root(), m_mountRoot)) {
+        AskUser(m_prompt, kMsgCardNotReady, CUserPrompt::Exclamation, CUserPrompt::Ok,
+                m_editor.Root());
+        return;
+    }
     m_editor.SetRepeat(m_repeat->isChecked());
     if (m_damaged && m_editor.Autorun().empty()) {
         const std::string path = CAutorunEditor::AutorunPath(m_editor.Root());

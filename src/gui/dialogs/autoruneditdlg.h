@@ -46,6 +46,9 @@ private:
     CAutorunEditor m_editor;
     CUserPrompt* m_prompt;
     bool m_damaged = false;
+    // The card's root is a mount point: when it no longer is, the card was
+    // taken out, and its empty mount folder is no place for the list.
+    bool m_mountRoot = false;
     CCardComboBox* m_cards = nullptr;
     CAutorunListWidget* m_available = nullptr;
     CAutorunListWidget* m_autorun = nullptr;

@@ -9,6 +9,8 @@
 #include <algorithm>
 
 namespace {
+constexpr int kVolumeRole = Qt::UserRole + 1;
+
 QString WithSlash(QString path)
 {
     if (!path.endsWith('/'))
@@ -38,8 +40,10 @@ CCardComboBox::CCardComboBox(const std::vector<CVolumeList::Volume>& volumes, QW
     std::stable_sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) {
         return (a.kind == CVolumeList::Removable) > (b.kind == CVolumeList::Removable);
     });
-    for (const CVolumeList::Volume& v : sorted)
+    for (const CVolumeList::Volume& v : sorted) {
         addItem(VolumeText(v), QString::fromStdString(v.root));
+        setItemData(count() - 1, true, kVolumeRole);
+    }
     addItem(QString::fromStdString(CResourceBundle::Text(7137)));
     setCurrentIndex(sorted.empty() ? -1 : 0);
     m_lastIndex = currentIndex();
@@ -76,6 +80,11 @@ void CCardComboBox::SelectRoot(const std::string& root)
     insertItem(ChooseFolderIndex(), shown, wanted);
     setCurrentIndex(ChooseFolderIndex() - 1);
     m_lastIndex = currentIndex();
+}
+
+bool CCardComboBox::IsVolume() const
+{
+    return !Root().empty() && itemData(currentIndex(), kVolumeRole).toBool();
 }
 
 qint64 CCardComboBox::FreeBytes() const

@@ -19,6 +19,8 @@ public:
     std::string Root() const;
     // Selects the entry of `root` (a folder not listed is added).
     void SelectRoot(const std::string& root);
+    // Whether the chosen entry is a volume (a mount point), not a folder.
+    bool IsVolume() const;
     // Free bytes on the volume of the chosen root; -1 when unknown.
     qint64 FreeBytes() const;
 

@@ -43,7 +43,7 @@ bool CCardCommands::SendProject(CZurDoc& document, CUserPrompt* prompt, QWidget*
     info.backColor = document.BackColor;
     info.imageQuality = document.ImageQuality;
     info.slideCount = VisibleCells(document);
-    CSendDlg dialog(info, Volumes(), lastRoot, parent);
+    CSendDlg dialog(info, Volumes(), lastRoot, prompt, parent);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     lastRoot = dialog.Root();

@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
@@ -52,13 +53,16 @@ CProjectDlg::CProjectDlg(const CProjectSettings& settings, bool editMode, CUserP
     m_folder = new QLineEdit(editMode ? QString::fromStdString(m_currentFolder) : folder);
     m_folder->setObjectName("folder");
     m_folder->setAccessibleName(tr("Project folder"));
+    m_folder->setMinimumWidth(320);
     auto* browse = new QPushButton(tr("&Browse..."));
     browse->setObjectName("browse");
     browse->setAccessibleName(tr("Browse for the folder"));
     auto* folderRow = new QHBoxLayout;
     folderRow->addWidget(m_folder, 1);
     folderRow->addWidget(browse);
-    form->addRow(tr("&Folder:"), folderRow);
+    auto* folderLabel = new QLabel(tr("&Folder:"));
+    folderLabel->setBuddy(m_folder);
+    form->addRow(folderLabel, folderRow);
 
     m_colour = new QComboBox;
     m_colour->setObjectName("backColor");

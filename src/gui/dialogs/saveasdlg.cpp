@@ -41,13 +41,16 @@ CSaveAsDlg::CSaveAsDlg(const std::string& name, const std::string& folder, CUser
     m_folderEdit = new QLineEdit(current);
     m_folderEdit->setObjectName("folder");
     m_folderEdit->setAccessibleName(tr("New project folder"));
+    m_folderEdit->setMinimumWidth(320);
     auto* browse = new QPushButton(tr("&Browse..."));
     browse->setObjectName("browse");
     browse->setAccessibleName(tr("Browse for the folder"));
     auto* row = new QHBoxLayout;
     row->addWidget(m_folderEdit, 1);
     row->addWidget(browse);
-    form->addRow(tr("New &folder:"), row);
+    auto* folderLabel = new QLabel(tr("New &folder:"));
+    folderLabel->setBuddy(m_folderEdit);
+    form->addRow(folderLabel, row);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     buttons->button(QDialogButtonBox::Ok)->setAccessibleName(tr("OK"));

@@ -1,7 +1,9 @@
 #include "gui/dialogs/senddlg.h"
 
 #include "base/resourcebundle.h"
+#include "base/userprompt.h"
 #include "gui/dialogs/cardcombobox.h"
+#include "gui/dialogs/cardgone.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -12,8 +14,8 @@
 #include <QVBoxLayout>
 
 CSendDlg::CSendDlg(const ProjectInfo& project, const std::vector<CVolumeList::Volume>& volumes,
-                   const std::string& lastRoot, QWidget* parent)
-    : QDialog(parent)
+                   const std::string& lastRoot, CUserPrompt* prompt, QWidget* parent)
+    : QDialog(parent), m_prompt(prompt)
 {
     setWindowTitle(QString::fromStdString(CResourceBundle::Text(7135)));
     auto* form = new QFormLayout;
@@ -61,6 +63,11 @@ void CSendDlg::accept()
     const std::string root = m_cards->Root();
     if (root.empty())
         return;
+    if (CardGone(root, m_cards->IsVolume())) {
+        AskUser(m_prompt, 7115, CUserPrompt::Exclamation, CUserPrompt::Ok, root);
+        ShowFreeSpace();
+        return;
+    }
     m_root = root;
     QDialog::accept();
 }

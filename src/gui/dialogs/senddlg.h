@@ -8,6 +8,7 @@
 #include <vector>
 
 class CCardComboBox;
+class CUserPrompt;
 class QLabel;
 
 // The choice of the card a project is sent to, with the card's free space
@@ -26,7 +27,7 @@ public:
 
     // `lastRoot`: the card used last, chosen first when it is still there.
     CSendDlg(const ProjectInfo& project, const std::vector<CVolumeList::Volume>& volumes,
-             const std::string& lastRoot, QWidget* parent = nullptr);
+             const std::string& lastRoot, CUserPrompt* prompt, QWidget* parent = nullptr);
 
     // The chosen card's root (trailing '/') after OK.
     const std::string& Root() const { return m_root; }
@@ -38,6 +39,7 @@ private:
     void ShowFreeSpace();
 
     std::string m_root;
+    CUserPrompt* m_prompt;
     CCardComboBox* m_cards = nullptr;
     QLabel* m_free = nullptr;
 };

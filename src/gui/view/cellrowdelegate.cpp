@@ -92,7 +92,8 @@ void CCellRowDelegate::PaintRow(QPainter& painter, const QRect& rect, int row,
     painter.setFont(m_metrics.font);
     const QModelIndex index = m_model.index(row);
     const bool selected = index.data(CCellRowModel::SelectedRole).toBool();
-    const auto* image = cell->CellType == CCellInfo::Type::Image ? static_cast<const CCellBmpInfo*>(cell) : nullptr;
+    const auto* image =
+        cell->CellType == CCellInfo::Type::Image ? static_cast<const CCellBmpInfo*>(cell) : nullptr;
     QColor fill = palette.color(QPalette::Button);
     if (selected)
         fill = kSelected;

@@ -1,5 +1,6 @@
 #include "gui/view/cellrowmodel.h"
 
+#include "document/zurdoc.h"
 #include "editor/scenarioeditor.h"
 #include "gui/view/thumbnailcache.h"
 #include "model/cellbmpinfo.h"
@@ -14,6 +15,12 @@ CCellRowModel::CCellRowModel(CScenarioEditor& editor, QObject* parent)
     for (int r = 0; r < rows.GetCount(); ++r)
         m_shown.push_back(rows.GetCell(r));
     connect(m_thumbnails, &CThumbnailCache::Loaded, this, &CCellRowModel::ThumbnailLoaded);
+    m_editor.Document().AddListener(this);
+}
+
+CCellRowModel::~CCellRowModel()
+{
+    m_editor.Document().RemoveListener(this);
 }
 
 int CCellRowModel::rowCount(const QModelIndex& parent) const
@@ -21,13 +28,13 @@ int CCellRowModel::rowCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : static_cast<int>(m_shown.size());
 }
 
-CCellInfo* CCellRowModel::CellAt(int row) const
+const CCellInfo* CCellRowModel::CellAt(int row) const
 {
-    // The editor's rows are the truth; the shown list only tells what the
-    // view was last told.
+    // What the view was told: between a change of the editor's rows and its
+    // announcement the two may differ, and Qt must see the announced rows.
     if (row < 0 || row >= static_cast<int>(m_shown.size()))
         return nullptr;
-    return m_editor.Rows().GetCell(row);
+    return m_shown[static_cast<size_t>(row)];
 }
 
 QVariant CCellRowModel::data(const QModelIndex& index, int role) const
@@ -53,7 +60,9 @@ QVariant CCellRowModel::data(const QModelIndex& index, int role) const
     case CellTypeRole:
         return static_cast<int>(cell->CellType);
     case SourceKindRole:
-        return cell->CellType == CCellInfo::Type::Image ? static_cast<const CCellBmpInfo*>(cell)->SourceKind : -1;
+        return cell->CellType == CCellInfo::Type::Image
+                   ? static_cast<const CCellBmpInfo*>(cell)->SourceKind
+                   : -1;
     case ValidRole:
         return cell->CellValid != 0;
     default:
@@ -68,6 +77,9 @@ Qt::ItemFlags CCellRowModel::flags(const QModelIndex& index) const
 
 void CCellRowModel::Sync()
 {
+    // Never inside a change the document is telling.
+    if (m_inserting || m_removing || m_resetting)
+        return;
     const CCellRowList& rows = m_editor.Rows();
     const int newCount = rows.GetCount();
     const int oldCount = static_cast<int>(m_shown.size());
@@ -97,8 +109,83 @@ void CCellRowModel::Sync()
     }
     // Selection, numbers behind the change and values edited in place: the
     // view repaints only what it shows.
-    if (newCount > 0)
-        Q_EMIT dataChanged(index(0), index(newCount - 1));
+    AllRowsChanged();
+}
+
+void CCellRowModel::AllRowsChanged()
+{
+    if (!m_shown.empty())
+        Q_EMIT dataChanged(index(0), index(static_cast<int>(m_shown.size()) - 1));
+}
+
+void CCellRowModel::RowsAboutToBeInserted(int first, int count)
+{
+    if (m_resetting || count <= 0 || first < 0 || first > static_cast<int>(m_shown.size()))
+        return;
+    m_inserting = true;
+    beginInsertRows({}, first, first + count - 1);
+}
+
+void CCellRowModel::RowsInserted(int first, int count)
+{
+    if (!m_inserting)
+        return;
+    const CCellRowList& rows = m_editor.Rows();
+    std::vector<const CCellInfo*> entering;
+    for (int r = first; r < first + count; ++r)
+        entering.push_back(rows.GetCell(r));
+    m_shown.insert(m_shown.begin() + first, entering.begin(), entering.end());
+    m_inserting = false;
+    endInsertRows();
+}
+
+void CCellRowModel::RowsAboutToBeRemoved(int first, int count)
+{
+    if (m_resetting || count <= 0 || first < 0 || first + count > static_cast<int>(m_shown.size()))
+        return;
+    m_removing = true;
+    beginRemoveRows({}, first, first + count - 1);
+}
+
+void CCellRowModel::RowsRemoved(int first, int count)
+{
+    if (!m_removing)
+        return;
+    m_shown.erase(m_shown.begin() + first, m_shown.begin() + first + count);
+    m_removing = false;
+    endRemoveRows();
+}
+
+void CCellRowModel::RowsChanged(int first, int count)
+{
+    const int last = std::min(first + count, static_cast<int>(m_shown.size())) - 1;
+    if (first >= 0 && last >= first)
+        Q_EMIT dataChanged(index(first), index(last));
+}
+
+void CCellRowModel::ModelAboutToBeReset()
+{
+    if (m_resetting)
+        return;
+    m_resetting = true;
+    beginResetModel();
+}
+
+void CCellRowModel::ModelReset()
+{
+    if (!m_resetting)
+        return;
+    const CCellRowList& rows = m_editor.Rows();
+    m_shown.clear();
+    for (int r = 0; r < rows.GetCount(); ++r)
+        m_shown.push_back(rows.GetCell(r));
+    m_resetting = false;
+    endResetModel();
+}
+
+void CCellRowModel::SelectionChanged()
+{
+    AllRowsChanged();
 }
 
 QString CCellRowModel::ThumbnailPath(int row) const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/zurdoclistener.h"
+
 #include <QAbstractListModel>
 #include <QImage>
 #include <vector>
@@ -10,10 +12,11 @@ class CThumbnailCache;
 
 // The rows of a project window as Qt sees them: a thin adapter over the
 // editor's rows, which keep the cells, the selection, the focus and the
-// anchor. Sync() brings the view in line after the editor changed its rows;
-// rows that left or entered are announced as removed or inserted, so the
-// list keeps its scroll position and its place in the project.
-class CCellRowModel : public QAbstractListModel
+// anchor. It follows the document's change notifications row by row, so the
+// list keeps its scroll position and the user's selection. Sync() is the
+// safety net after every command: it compares the rows shown with the
+// editor's and announces any difference as removed and inserted rows.
+class CCellRowModel : public QAbstractListModel, public CZurDocListener
 {
     Q_OBJECT
 
@@ -29,6 +32,7 @@ public:
     };
 
     CCellRowModel(CScenarioEditor& editor, QObject* parent = nullptr);
+    ~CCellRowModel() override;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -36,7 +40,7 @@ public:
 
     void Sync();
     // The cell of `row`, null out of range.
-    CCellInfo* CellAt(int row) const;
+    const CCellInfo* CellAt(int row) const;
     // The decoded thumbnail of the row's image cell, or a null image (the
     // decode then runs and the row repaints when it is ready). A cell whose
     // picture cannot be had gives a null image for good.
@@ -45,10 +49,25 @@ public:
     QString ThumbnailPath(int row) const;
     CThumbnailCache& Thumbnails() const { return *m_thumbnails; }
 
+    // --- document listener ---------------------------------------------------
+    void RowsAboutToBeInserted(int first, int count) override;
+    void RowsInserted(int first, int count) override;
+    void RowsAboutToBeRemoved(int first, int count) override;
+    void RowsRemoved(int first, int count) override;
+    void RowsChanged(int first, int count) override;
+    void ModelAboutToBeReset() override;
+    void ModelReset() override;
+    void SelectionChanged() override;
+
 private:
+    void AllRowsChanged();
     void ThumbnailLoaded(const QString& path);
 
     CScenarioEditor& m_editor;
+    // The cells as the view was last told them, row for row.
     std::vector<const CCellInfo*> m_shown;
+    bool m_inserting = false;
+    bool m_removing = false;
+    bool m_resetting = false;
     CThumbnailCache* m_thumbnails;
 };

@@ -2,6 +2,7 @@
 
 #include "base/resourcebundle.h"
 #include "document/zurdoc.h"
+#include "gui/dialogs/fontui.h"
 #include "imaging/imagingprocedures.h"
 #include "model/cellbmpinfo.h"
 
@@ -9,6 +10,7 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
+#include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -22,7 +24,8 @@ constexpr int kTitle0 = 7120;
 constexpr int kTitle1 = 7121;
 constexpr int kMarkIcon = 170;
 constexpr int kTextIndent = 5; // device pixels, as on the screen
-const char* const kFontKey = "Settings/Font";
+const QString kFontSection = QStringLiteral("Settings");
+const QString kFontValue = QStringLiteral("Font");
 
 QColor FillOf(const CCellInfo* cell, const QColor& face)
 {
@@ -87,9 +90,9 @@ CScenarioPrinter::~CScenarioPrinter() = default;
 
 QFont CScenarioPrinter::ReadPrintFont()
 {
-    QFont font;
-    const QString stored = QSettings().value(kFontKey).toString();
-    if (stored.isEmpty() || !font.fromString(stored)) {
+    QFont font = QApplication::font();
+    QSettings settings;
+    if (!CFontUI().ReadFont(settings, kFontSection, kFontValue, font)) {
         font = QApplication::font();
         font.setPixelSize(14);
     }
@@ -98,7 +101,8 @@ QFont CScenarioPrinter::ReadPrintFont()
 
 void CScenarioPrinter::WritePrintFont(const QFont& font)
 {
-    QSettings().setValue(kFontKey, font.toString());
+    QSettings settings;
+    CFontUI().WriteFont(settings, kFontSection, kFontValue, font);
 }
 
 const CPrintLayout& CScenarioPrinter::Begin(const QPaintDevice& device)
@@ -255,6 +259,18 @@ void CScenarioPrinter::Preview(QPrinter& printer, QWidget* parent)
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
                      [this](QPrinter* p) { Print(*p, true); });
     dialog.exec();
+}
+
+bool CScenarioPrinter::PrintWithDialog(QPrinter& printer, QWidget* parent)
+{
+    printer.setDocName(QString::fromStdString(m_document.ProjectName));
+    QPrintDialog dialog(&printer, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool printed = Print(printer);
+    QApplication::restoreOverrideCursor();
+    return printed;
 }
 
 int CScenarioPrinter::PrintFile(const std::string& projectFile, const std::string& printerName,

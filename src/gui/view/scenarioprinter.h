@@ -31,8 +31,8 @@ public:
                               const QWidget* screen = nullptr);
     ~CScenarioPrinter();
 
-    // The print font of the settings ("Settings/Font"), else the default
-    // font at 14 pixels.
+    // The print font of the settings (section "Settings", value "Font"),
+    // else the default font at 14 pixels.
     static QFont ReadPrintFont();
     static void WritePrintFont(const QFont& font);
     void SetPrintFont(const QFont& font) { m_font = font; }
@@ -47,6 +47,10 @@ public:
     bool Print(QPrinter& printer, bool preview = false);
     // The print preview dialog over `parent`.
     void Preview(QPrinter& printer, QWidget* parent);
+    // The Print command of the project window: the print dialog on
+    // `printer` (the program's printer of Print setup), then every page.
+    // False when the user cancelled or a page could not be printed.
+    bool PrintWithDialog(QPrinter& printer, QWidget* parent);
 
     // The direct print of the command line: opens the project, prints it to
     // the printer named `printerName` (the default printer when empty) or,

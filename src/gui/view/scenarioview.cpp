@@ -1,13 +1,14 @@
 #include "gui/view/scenarioview.h"
 
+#include "base/msgid.h"
 #include "base/resourcebundle.h"
 #include "base/userprompt.h"
 #include "document/zurdoc.h"
 #include "editor/scenarioeditor.h"
+#include "gui/dialogs/fileopprogressdlg.h"
 #include "gui/view/celllistbox.h"
 #include "gui/view/cellrowdelegate.h"
 #include "gui/view/cellrowmodel.h"
-#include "gui/view/insertprogress.h"
 #include "gui/view/systemclipboard.h"
 
 #include <QAction>
@@ -21,7 +22,7 @@
 #include <algorithm>
 
 namespace {
-constexpr int kColumnTitle = 7120; // 7120 and 7121
+constexpr int kColumnTitle = MsgId::RowNumberHeader; // then SlideHeader
 constexpr int kControlPicture = 143;
 constexpr int kDisabledMark = 170;
 
@@ -48,8 +49,20 @@ void CScenarioView::EnterBusy()
 void CScenarioView::LeaveBusy()
 {
     if (--m_busy == 0)
-        m_list->SetBusy(false);
+        m_list->SetBusy(m_doc.IsBusy());
     Refresh();
+}
+
+void CScenarioView::ModifiedChanged(bool)
+{
+    UpdateTitle();
+    UpdateActions(); // Send waits for a saved project
+}
+
+void CScenarioView::BusyChanged(bool busy)
+{
+    m_list->SetBusy(busy || m_busy > 0);
+    UpdateActions();
 }
 
 CScenarioView::CScenarioView(CZurDoc& doc, CScenarioEditor& editor, QWidget* parent)
@@ -68,9 +81,10 @@ CScenarioView::CScenarioView(CZurDoc& doc, CScenarioEditor& editor, QWidget* par
         m_clipboard = std::make_unique<CSystemClipboard>();
         m_editor.SetClipboard(m_clipboard.get());
     }
-    m_ownProgress = std::make_unique<CInsertProgress>(this);
+    m_ownProgress = std::make_unique<CFileOpProgressDlg>(this);
     m_editor.SetProgress(m_ownProgress.get());
     m_editor.SetRepaintHandler([this] { Refresh(); });
+    m_doc.AddListener(this);
 
     CCellRowMetrics metrics = m_delegate->Metrics();
     metrics.letterbox = QColor(m_doc.BackColor & 0xff, (m_doc.BackColor >> 8) & 0xff,
@@ -96,6 +110,7 @@ CScenarioView::~CScenarioView()
     // The editor lives on with the project's frame; it must not call into
     // a view that is gone.
     m_editor.SetRepaintHandler({});
+    m_doc.RemoveListener(this);
     if (m_clipboard && m_editor.Clipboard() == m_clipboard.get())
         m_editor.SetClipboard(nullptr);
     m_editor.SetProgress(nullptr);
@@ -146,7 +161,7 @@ void CScenarioView::SetDialogs(CCellDialogs* dialogs)
 
 bool CScenarioView::IsBusy() const
 {
-    return m_busy > 0 || m_dragging || !m_editor.Rows().IsEnabled();
+    return m_busy > 0 || m_dragging || m_doc.IsBusy() || !m_editor.Rows().IsEnabled();
 }
 
 void CScenarioView::Refresh()
@@ -195,9 +210,14 @@ bool CScenarioView::ExecuteCommand(int command)
     bool ok = false;
     {
         CBusyScope busy(*this);
-        QApplication::setOverrideCursor(Qt::WaitCursor);
+        // The dialogs of a command wait for the user, not the user for them.
+        const bool dialog =
+            command == EditorCommand::CellProperties || command == EditorCommand::CellEffect;
+        if (!dialog)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
         ok = m_editor.Execute(command);
-        QApplication::restoreOverrideCursor();
+        if (!dialog)
+            QApplication::restoreOverrideCursor();
     }
     if (command == EditorCommand::Paste || command == EditorCommand::CellInsertControl ||
         command == EditorCommand::Undo)

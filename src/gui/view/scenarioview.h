@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/zurdoclistener.h"
 #include "editor/celldragsession.h"
 #include "editor/editorcommands.h"
 
@@ -15,7 +16,7 @@ class CCellDialogs;
 class CCellListBox;
 class CCellRowDelegate;
 class CCellRowModel;
-class CInsertProgress;
+class CFileOpProgressDlg;
 class CProgress;
 class CScenarioEditor;
 class CSystemClipboard;
@@ -30,7 +31,7 @@ class QMimeData;
 // painted rows of the project's cells. Every editing command runs in the
 // editor; the view paints, turns clicks, keys, drags, drops and the
 // clipboard into the editor's calls, and greys what cannot be done now.
-class CScenarioView : public QWidget
+class CScenarioView : public QWidget, public CZurDocListener
 {
     Q_OBJECT
 
@@ -47,10 +48,14 @@ public:
     void SetHeaderFont(const QFont& font);
     // The picture of a control cell (the main frame's shared one).
     void SetControlPicture(const QImage& picture);
-    // The progress window of insertions; without one a plain window is used.
+    // The progress window of insertions; without one the view uses its own.
     void SetProgress(CProgress* progress);
     void SetDialogs(CCellDialogs* dialogs);
 
+    // Keys for the commands (Ctrl+C, Delete...) while the rows have the
+    // focus. Off by default: a main frame whose menus carry the same keys
+    // would make them ambiguous.
+    void SetShortcutsEnabled(bool enabled);
     // The command's action (its data is the command number), null for none.
     QAction* Action(int command) const;
     QList<QAction*> Actions() const;
@@ -82,6 +87,12 @@ public:
 
     QSize minimumSizeHint() const override;
     QSize sizeHint() const override;
+
+    // --- document listener (the rows follow the model) ------------------------
+    void TitleChanged() override { UpdateTitle(); }
+    void ModifiedChanged(bool) override;
+    void SettingsChanged() override { Refresh(); }
+    void BusyChanged(bool busy) override;
 
 public Q_SLOTS:
     // Runs command `command` when it is enabled; false otherwise.
@@ -140,7 +151,7 @@ private:
     CCellRowDelegate* m_delegate;
     CCellListBox* m_list;
     std::unique_ptr<CSystemClipboard> m_clipboard;
-    std::unique_ptr<CInsertProgress> m_ownProgress;
+    std::unique_ptr<CFileOpProgressDlg> m_ownProgress; // when the frame gives none
     QMap<int, QAction*> m_actions;
     QFont m_headerFont;
     int m_headerHeight = 20;

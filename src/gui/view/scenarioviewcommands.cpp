@@ -59,15 +59,23 @@ void CScenarioView::CreateActions()
     for (const CommandInfo& info : kCommands) {
         auto* action = new QAction(tr(info.text), this);
         action->setData(info.command);
-        if (info.key != QKeySequence::UnknownKey) {
-            action->setShortcuts(info.key);
-            // Only while this project window has the focus: several may be open.
-            action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        }
+        // Only while this project window has the focus: several may be open.
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
         const int command = info.command;
         connect(action, &QAction::triggered, this, [this, command] { ExecuteCommand(command); });
         addAction(action);
         m_actions.insert(command, action);
+    }
+}
+
+void CScenarioView::SetShortcutsEnabled(bool enabled)
+{
+    for (const CommandInfo& info : kCommands) {
+        QAction* action = m_actions.value(info.command);
+        if (enabled && info.key != QKeySequence::UnknownKey)
+            action->setShortcuts(info.key);
+        else
+            action->setShortcuts({});
     }
 }
 

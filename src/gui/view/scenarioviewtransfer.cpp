@@ -15,6 +15,8 @@
 #include <QApplication>
 #include <QDrag>
 #include <QDropEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMimeData>
 #include <QPainter>
 #include <QPixmap>
@@ -53,7 +55,7 @@ Qt::DropAction CScenarioView::DropActionFor(const QMimeData* data, Qt::KeyboardM
 void CScenarioView::DragOver(QDragMoveEvent* event)
 {
     // A window busy with its own drag still takes its rows back.
-    if (m_busy > 0 || !m_editor.Rows().IsEnabled()) {
+    if (m_busy > 0 || m_doc.IsBusy() || !m_editor.Rows().IsEnabled()) {
         event->ignore();
         return;
     }
@@ -70,7 +72,7 @@ void CScenarioView::DragOver(QDragMoveEvent* event)
 void CScenarioView::Drop(QDropEvent* event)
 {
     event->ignore();
-    if (m_busy > 0 || !m_editor.Rows().IsEnabled())
+    if (m_busy > 0 || m_doc.IsBusy() || !m_editor.Rows().IsEnabled())
         return;
     const QMimeData* data = event->mimeData();
     const Qt::DropAction action = DropActionFor(data, event->modifiers(), event->possibleActions());
@@ -98,8 +100,15 @@ void CScenarioView::Drop(QDropEvent* event)
     event->accept();
     m_list->setFocus(Qt::OtherFocusReason);
     ScrollToSelection();
-    if (window())
-        window()->activateWindow();
+    // The project that took the cells comes to the front.
+    for (QWidget* w = parentWidget(); w; w = w->parentWidget()) {
+        if (auto* frame = qobject_cast<QMdiSubWindow*>(w)) {
+            if (frame->mdiArea())
+                frame->mdiArea()->setActiveSubWindow(frame);
+            break;
+        }
+    }
+    window()->activateWindow();
 }
 
 bool CScenarioView::DropFiles(const QMimeData* data, int row)

@@ -1,5 +1,6 @@
 #include "gui/view/uricelllist.h"
 
+#include "base/msgid.h"
 #include "base/pathutils.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellinfolist.h"
@@ -9,10 +10,10 @@
 #include <QImageReader>
 
 namespace {
-constexpr int kPictureUnreadable = 7118;
-constexpr int kNoLongerThere = 7159;
-constexpr int kIsFolder = 7170;
-constexpr int kNotSlideSource = 7171;
+constexpr int kPictureUnreadable = MsgId::PictureUnreadable;
+constexpr int kNoLongerThere = MsgId::FileGone;
+constexpr int kIsFolder = MsgId::DroppedFolder;
+constexpr int kNotSlideSource = MsgId::DroppedNotPicture;
 
 QString LowerSuffix(const std::string& path)
 {

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QMimeData>
 #include <QTemporaryDir>
@@ -165,6 +166,31 @@ TEST_F(AutorunDlgTest, DamagedListShowsWhatWasReadAndIsNotEmptiedWithoutAsking)
     Press(*dialog);
     EXPECT_EQ(prompt.Ids(), (std::vector<int>{7126, 7191}));
     EXPECT_EQ(ReadList(), rubbish);
+}
+
+TEST_F(AutorunDlgTest, CardTakenOutWhileOpenIsNotWritten)
+{
+    WriteList("[Autorun]\nA.SIT\n");
+    auto dialog = Open();
+    ASSERT_EQ(Texts(dialog->AutorunList()), QStringList({"A.SIT"}));
+    ASSERT_TRUE(QDir(card).removeRecursively());
+    Press(*dialog);
+    EXPECT_EQ(prompt.Ids(), std::vector<int>{7115});
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_FALSE(QDir(card).exists());
+}
+
+TEST_F(AutorunDlgTest, ReadOnlyCardReportsTheFailedWrite)
+{
+    WriteList("[Autorun]\nA.SIT\n");
+    auto dialog = Open();
+    // A card folder where the list cannot be written: the list is a folder.
+    ASSERT_TRUE(QFile::remove(card + "AUTORUN.SFC"));
+    ASSERT_TRUE(QDir().mkpath(card + "AUTORUN.SFC"));
+    Press(*dialog);
+    EXPECT_EQ(prompt.Ids(), std::vector<int>{7127});
+    EXPECT_EQ(dialog->result(), QDialog::Accepted); // closes anyway, as after any write failure
+    EXPECT_TRUE(QFileInfo(card + "AUTORUN.SFC").isDir());
 }
 
 TEST(DeleteDlg, ListsTheCardsScenariosWithCheckBoxes)

@@ -1,10 +1,12 @@
 #include "base/resourcebundle.h"
+#include "gui/app/vantorelapp.h"
 #include "gui/view/scenarioprinter.h"
 #include "printtestutil.h"
 #include "support/scriptedprompt.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QTemporaryDir>
@@ -186,6 +188,22 @@ TEST_F(PrintTest, DirectPrintOfAProjectFileToPdf)
     EXPECT_NE(CScenarioPrinter::PrintFile((folder + "Print.sic").toStdString(), "no such printer",
                                           {}, &prompt),
               0);
+
+    // The same through the window program's command line.
+    const QString out = folder + "command.pdf";
+    CVantorelApp app;
+    app.SetPrompt(&prompt);
+    EXPECT_FALSE(app.InitInstance({"zelm-tessara", "--print", folder + "Print.sic", "--pdf", out}));
+    EXPECT_EQ(app.ExitCode(), 0);
+    EXPECT_TRUE(QFileInfo(out).size() > 0);
+    CVantorelApp missing;
+    missing.SetPrompt(&prompt);
+    EXPECT_FALSE(missing.InitInstance(
+        {"zelm-tessara", "--print", folder + "none.sic", "--pdf", folder + "none.pdf"}));
+    EXPECT_NE(missing.ExitCode(), 0);
+    CVantorelApp usage;
+    EXPECT_FALSE(usage.InitInstance({"zelm-tessara", "--pdf", out}));
+    EXPECT_EQ(usage.ExitCode(), 2);
 }
 
 TEST_F(PrintTest, PreviewOfFiveHundredRowsIsReadyWithinASecond)

@@ -1,7 +1,9 @@
 #include "dialogtestutil.h"
 #include "document/zurdoc.h"
+#include "gui/dialogs/cardcombobox.h"
 #include "gui/dialogs/cardcommands.h"
 #include "gui/dialogs/fileopprogressdlg.h"
+#include "gui/dialogs/senddlg.h"
 #include "model/cellbmpinfo.h"
 #include "support/scriptedprompt.h"
 
@@ -9,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
 #include <QPainter>
 #include <QProgressBar>
 #include <QTemporaryDir>
@@ -122,6 +125,27 @@ TEST(FileOpProgressDlg, CancelStopsASendAndLeavesTheCardAsItWas)
     EXPECT_EQ(Listing(card), before);
     std::printf("send stopped %lld ms after Cancel\n", static_cast<long long>(stopMs));
     EXPECT_LT(stopMs, 1500);
+}
+
+TEST(SendDlg, ChosenCardThatIsGoneIsRefused)
+{
+    QTemporaryDir dir;
+    const QString card = dir.path() + "/card/";
+    ASSERT_TRUE(QDir().mkpath(card));
+    CScriptedPrompt prompt;
+    CSendDlg dialog({"Trip", 0, 2, 3}, {}, card.toStdString(), &prompt);
+    ASSERT_TRUE(ShowActive(dialog));
+    EXPECT_EQ(dialog.Cards()->Root(), card.toStdString());
+    EXPECT_NE(dialog.findChild<QLabel*>("freeSpace")->text(), "unknown");
+    ASSERT_TRUE(QDir(card).removeRecursively());
+    Press(dialog);
+    EXPECT_EQ(prompt.Ids(), std::vector<int>{7115});
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_TRUE(dialog.Root().empty());
+    ASSERT_TRUE(QDir().mkpath(card));
+    Press(dialog);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.Root(), card.toStdString());
 }
 
 } // namespace

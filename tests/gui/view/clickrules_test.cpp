@@ -96,6 +96,7 @@ TEST_F(ViewFixture, RowsTellNumberAndLabelToAccessibility)
 TEST_F(ViewFixture, KeysMoveTheFocusToggleAndReachTheCommands)
 {
     ViewProject p(Folder("a"), {1, 2, 3});
+    p.view->SetShortcutsEnabled(true);
     QWidget* list = p.view->ListBox();
     p.view->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(p.view.get()));

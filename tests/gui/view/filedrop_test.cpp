@@ -30,7 +30,9 @@ QMimeData* UriList(const std::vector<std::string>& paths)
 std::string LabelOf(const ViewProject& p, int row)
 {
     const CCellInfo* cell = p.editor->Rows().GetCell(row);
-    return cell && cell->CellType == CCellInfo::Type::Image ? static_cast<const CCellBmpInfo*>(cell)->RefFilePath : "";
+    return cell && cell->CellType == CCellInfo::Type::Image
+               ? static_cast<const CCellBmpInfo*>(cell)->RefFilePath
+               : "";
 }
 
 } // namespace

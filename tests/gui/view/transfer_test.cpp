@@ -5,6 +5,9 @@
 #include "viewfixture.h"
 
 #include <QAction>
+#include <QDialog>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 
 namespace {
@@ -190,4 +193,49 @@ TEST_F(ViewFixture, DamagedOrForeignBlockInsertsNothing)
     text.setText(QStringLiteral("hello"));
     EXPECT_EQ(p.DropAt(&text, 0), Qt::IgnoreAction);
     EXPECT_EQ(p.Rows(), (std::vector<int>{1, 2}));
+}
+
+TEST_F(ViewFixture, InAFrameTheDropActivatesTheTargetAndTheSourceFrameStaysDuringTheDrag)
+{
+    ViewProject a(Folder("a"), {1, 2, 3});
+    ViewProject b(Folder("b"), {10});
+    QMdiArea area;
+    QMdiSubWindow* frameA = area.addSubWindow(a.view.get());
+    QMdiSubWindow* frameB = area.addSubWindow(b.view.get());
+    area.resize(900, 900);
+    area.show();
+    frameA->show();
+    frameB->show();
+    area.setActiveSubWindow(frameA);
+
+    a.Select({0});
+    std::unique_ptr<QMimeData> data(a.view->BeginDrag());
+    ASSERT_TRUE(data);
+    EXPECT_FALSE(frameA->close()) << "a frame does not close under a drag";
+    const Qt::DropAction taken = b.DropAt(data.get(), -1);
+    a.view->FinishDrag(taken);
+    EXPECT_EQ(area.activeSubWindow(), frameB);
+    EXPECT_EQ(b.Rows(), (std::vector<int>{10, 1}));
+    EXPECT_EQ(a.Rows(), (std::vector<int>{2, 3}));
+    // The frames give the views back before the test ends.
+    frameA->setWidget(nullptr);
+    frameB->setWidget(nullptr);
+    a.view->setParent(nullptr);
+    b.view->setParent(nullptr);
+}
+
+TEST_F(ViewFixture, WithoutAProgressWindowOfTheFrameThePasteUsesTheViewsOwn)
+{
+    ViewProject a(Folder("a"), {1, 2});
+    ViewProject b(Folder("b"), {10});
+    b.view->SetProgress(nullptr);
+    a.Select({0, 1});
+    a.view->ExecuteCommand(EditorCommand::Copy);
+    b.Select({});
+    ASSERT_TRUE(b.view->ExecuteCommand(EditorCommand::Paste));
+    EXPECT_EQ(b.Rows(), (std::vector<int>{10, 1, 2}));
+    EXPECT_FALSE(b.view->IsBusy());
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (qobject_cast<QDialog*>(w))
+            EXPECT_FALSE(w->isVisible()) << "the progress window goes when the paste ends";
 }

@@ -11,6 +11,7 @@
 #include "support/scriptedprogress.h"
 #include "support/scriptedprompt.h"
 
+#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
@@ -42,6 +43,9 @@ struct ViewProject
         editor = std::make_unique<CScenarioEditor>(*doc);
         editor->SetParallelImport({}, 0);
         view = std::make_unique<CScenarioView>(*doc, *editor);
+        // Every change the rows announce is checked against what they show.
+        modelTester = std::make_unique<QAbstractItemModelTester>(
+            view->Model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
         view->SetProgress(&progress);
         view->SetDialogs(&dialogs);
         view->resize(520, 760);
@@ -49,6 +53,7 @@ struct ViewProject
     }
     ~ViewProject()
     {
+        modelTester.reset();
         view.reset();
         editor.reset();
         doc.reset();
@@ -102,6 +107,7 @@ struct ViewProject
     std::unique_ptr<CZurDoc> doc;
     std::unique_ptr<CScenarioEditor> editor;
     std::unique_ptr<CScenarioView> view;
+    std::unique_ptr<QAbstractItemModelTester> modelTester;
 };
 
 class ViewFixture : public ::testing::Test
