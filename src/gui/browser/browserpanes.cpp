@@ -13,6 +13,7 @@
 #include "gui/browser/thumbnailwnd.h"
 #include "model/cellinfolist.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -157,7 +158,11 @@ void CBrowserPanes::Start(const std::string& folder)
             OnTreeSelection(item);
         else
             tree->setCurrentItem(item);
-        tree->scrollToItem(item);
+        // Once the tree has its size: the shown folder in view.
+        QTimer::singleShot(0, tree, [tree] {
+            if (tree->currentItem())
+                tree->scrollToItem(tree->currentItem(), QAbstractItemView::PositionAtCenter);
+        });
     }
     m_volumeTimer.start();
 }

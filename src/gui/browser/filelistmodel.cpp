@@ -214,7 +214,7 @@ QVariant CFileListModel::data(const QModelIndex& index, int role) const
         if (!entry->IsDirectory() && IsPictureName(entry->Name)) {
             const auto found = m_icons.find(pathOf(*entry));
             if (found != m_icons.end() && !found->isNull())
-                return QPixmap::fromImage(*found);
+                return QIcon(QPixmap::fromImage(*found)); // scaled to each view's icon size
             if (found == m_icons.end())
                 m_loader->Request(pathOf(*entry), m_iconSize);
         }
