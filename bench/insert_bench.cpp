@@ -5,8 +5,8 @@
 //   insert_bench [--benchmark_filter=...]   ZELM_BENCH_PHOTOS=200 (default)
 #include "document/zurdoc.h"
 #include "editor/editorcommands.h"
-#include "editor/importhost.h"
 #include "editor/scenarioeditor.h"
+#include "imaging/imaginghost.h"
 #include "model/cellbmpinfo.h"
 
 #include <QCoreApplication>
@@ -79,7 +79,11 @@ void InsertPhotos(benchmark::State& state)
         doc.Cells.ProjectFolder = folder;
         CScenarioEditor editor(doc);
         if (workers > 0)
-            editor.SetParallelImport([] { return std::make_unique<CImportHost>(0, 2); }, workers);
+            editor.SetParallelImport(
+                [] {
+                    return std::make_unique<CImagingHost>(0, 2, CImagingHost::CheckEveryPicture);
+                },
+                workers);
         else
             editor.SetParallelImport({}, 0);
         CCellInfoList list;

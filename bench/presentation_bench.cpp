@@ -3,9 +3,9 @@
 // whole presentation into a project (per slide, conversion cached).
 #include "document/zurdoc.h"
 #include "editor/scenarioeditor.h"
-#include "presentation/presentationblock.h"
-#include "presentation/sliderenderer.h"
 #include "model/cellinfolist.h"
+#include "model/presentationblock.h"
+#include "presentation/sliderenderer.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -14,9 +14,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QUrl>
-
 #include <benchmark/benchmark.h>
-
 #include <cstdlib>
 #include <string>
 

@@ -3,9 +3,9 @@
 // pictures) and copy (writing the card), for JPEG (quality 2) and bitmap
 // (quality 0) pictures, converted on one thread or on every core.
 #include "base/userprompt.h"
+#include "imaging/imaginghost.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellinfolist.h"
-#include "output/cardimagehost.h"
 #include "output/scenarioexport.h"
 
 #include <QCoreApplication>
@@ -15,9 +15,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QThread>
-
 #include <benchmark/benchmark.h>
-
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -91,7 +89,8 @@ void BM_Send(benchmark::State& state)
     project.backColor = 0x00202020;
     project.imageQuality = quality;
     project.cells = &bench.cells;
-    project.hosts = CCardImageHost::MakeFactory(project.backColor, quality);
+    project.hosts =
+        CImagingHost::MakeFactory(project.backColor, quality, CImagingHost::NoSpaceCheck);
     AgreeingPrompt prompt;
     double conversion = 0, copy = 0;
     for (auto _ : state) {

@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const CCellInfo* cell = list.GetAt(i);
         if (!cell || cell->StateFlags != 0 || cell->OwnerList != &list)
             std::abort();
-        if (cell->CellType == 1) {
+        if (cell->CellType == CCellInfo::Type::Image) {
             const auto* image = static_cast<const CCellBmpInfo*>(cell);
             for (const std::string* name :
                  {&image->FileName, &image->DispFileName, &image->ThumbFileName})

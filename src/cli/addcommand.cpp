@@ -1,11 +1,12 @@
 // zelm add: cells made from image files (and presentations, one cell per
 // slide of the show) inserted as a paste inserts them.
+#include "base/asciicase.h"
+#include "base/pathutils.h"
 #include "cli/clicommand.h"
 #include "cli/clieditsupport.h"
 #include "cli/cliprompt.h"
 #include "cli/clisupport.h"
 #include "cli/terminalprogress.h"
-#include "base/pathutils.h"
 #include "document/zurdoc.h"
 #include "editor/editorcommands.h"
 #include "editor/scenarioeditor.h"
@@ -35,9 +36,7 @@ const CCliCommand kAdd = {
 std::string lowerExtension(const std::string& path)
 {
     std::string ext = QFileInfo(QString::fromStdString(path)).suffix().toStdString();
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext;
+    return CAsciiCase::Lower(ext);
 }
 
 int runAdd(const CCliArgs& args, CCliPrompt& prompt)

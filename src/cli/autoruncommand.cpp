@@ -1,5 +1,7 @@
 // zelm autorun: reads, prunes, edits and writes a card's autorun list as the
 // autorun editor's OK does.
+#include "base/asciicase.h"
+#include "base/msgid.h"
 #include "cli/cardroot.h"
 #include "cli/clicommand.h"
 #include "cli/cliprompt.h"
@@ -9,7 +11,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-
 #include <algorithm>
 #include <cstdio>
 
@@ -63,11 +64,10 @@ int runAutorun(const CCliArgs& args, CCliPrompt& prompt)
     std::vector<std::string> toAdd;
     for (const std::string& name : args.All("add")) {
         const auto& available = editor.Available();
-        const auto it = std::find_if(available.begin(), available.end(), [&](const auto& a) {
-            return CCardFolder::EqualsNoCase(a, name);
-        });
+        const auto it = std::find_if(available.begin(), available.end(),
+                                     [&](const auto& a) { return CAsciiCase::Equal(a, name); });
         if (it == available.end()) {
-            prompt.Message(7159, CUserPrompt::Exclamation, CUserPrompt::Ok, root + name);
+            prompt.Message(MsgId::FileGone, CUserPrompt::Exclamation, CUserPrompt::Ok, root + name);
             return ExitFailed;
         }
         toAdd.push_back(*it);
@@ -76,7 +76,7 @@ int runAutorun(const CCliArgs& args, CCliPrompt& prompt)
     std::vector<int> doomed;
     for (const std::string& name : args.All("remove")) {
         for (int i = 0; i < static_cast<int>(editor.Autorun().size()); ++i) {
-            if (CCardFolder::EqualsNoCase(editor.Autorun()[static_cast<size_t>(i)], name))
+            if (CAsciiCase::Equal(editor.Autorun()[static_cast<size_t>(i)], name))
                 doomed.push_back(i);
         }
     }
@@ -88,7 +88,7 @@ int runAutorun(const CCliArgs& args, CCliPrompt& prompt)
     if (edits || !args.Has("list")) {
         if (!editor.Apply(&prompt))
             return ExitFailed;
-        prompt.Message(7149, CUserPrompt::Information, CUserPrompt::Ok, root);
+        prompt.Message(MsgId::AutorunUpdated, CUserPrompt::Information, CUserPrompt::Ok, root);
     }
     if (args.Has("list"))
         printList(editor, args.json);

@@ -78,7 +78,7 @@ int runEffect(const CCliArgs& args, CCliPrompt& prompt)
     int row = 0;
     if (!CliParseRow(args.positional[1], editor.Rows().GetCount(), row, error))
         return CliUsage(kEffect, error);
-    if (editor.Rows().GetCell(row - 1)->CellType != 1)
+    if (editor.Rows().GetCell(row - 1)->CellType != CCellInfo::Type::Image)
         return CliUsage(kEffect, "row " + std::to_string(row) + " is not a picture cell");
     CCliCellDialogs values(&prompt);
     values.disolve = disolve;

@@ -5,6 +5,7 @@
 #include "cli/cliprompt.h"
 #include "cli/terminalprogress.h"
 #include "document/zurdoc.h"
+#include "editor/newprojectfrompresentation.h"
 #include "editor/scenarioeditor.h"
 
 #include <cstdio>
@@ -35,7 +36,7 @@ int runFromPresentation(const CCliArgs& args, CCliPrompt& prompt)
     CScenarioEditor editor(doc);
     editor.SetProgress(&progress);
     std::string projectFile;
-    if (!doc.NewProjectFromPresentation(args.positional[0], projectFile))
+    if (!CNewProjectFromPresentation(doc, editor).Run(args.positional[0], projectFile))
         return editor.LastInsertCancelled() ? ExitDeclined : prompt.FailureStatus();
     // The slides came after the project file was first written.
     const int saved = CliSaveIfModified(doc, prompt);

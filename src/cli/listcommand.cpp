@@ -37,7 +37,7 @@ QJsonObject cellJson(const CCellInfo* cell, int row)
 {
     QJsonObject o;
     o.insert(QStringLiteral("row"), row);
-    o.insert(QStringLiteral("CellType"), cell->CellType);
+    o.insert(QStringLiteral("CellType"), static_cast<int>(cell->CellType));
     o.insert(QStringLiteral("CellValid"), cell->CellValid);
     o.insert(QStringLiteral("MotionType"), cell->MotionType);
     o.insert(QStringLiteral("AutoIntervalSec"), cell->AutoIntervalSec);

@@ -1,11 +1,11 @@
 // zelm: the command-line front end. Finds the command, parses its options
 // (before or after the arguments) and runs it over the core library.
+#include "base/resourcebundle.h"
 #include "cli/clicommand.h"
 #include "cli/cliprompt.h"
-#include "base/resourcebundle.h"
+#include "editor/zelmapplication.h"
 
 #include <QCoreApplication>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -97,10 +97,9 @@ bool parseArgs(const CCliCommand& command, const std::vector<std::string>& words
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("Pellyx"));
-    QCoreApplication::setApplicationName(QStringLiteral("Zelm Tessara"));
-    if (!CResourceBundle::Load())
+    QCoreApplication qt(argc, argv);
+    CZelmApplication app;
+    if (!app.LoadResources())
         return ExitFailed;
 
     std::vector<std::string> words(argv + 1, argv + argc);
@@ -148,5 +147,8 @@ int main(int argc, char** argv)
                                       : args.Has("no") ? CCliPrompt::AlwaysNo
                                                        : CCliPrompt::AskTerminal;
     CCliPrompt prompt(policy, args.messageIds);
-    return command.run(args, prompt);
+    app.SetPrompt(&prompt);
+    const int status = command.run(args, prompt);
+    app.SetPrompt(nullptr);
+    return status;
 }

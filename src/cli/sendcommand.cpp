@@ -1,5 +1,7 @@
 // zelm send: the Send command, without the closing offer of the autorun
 // editor; --autorun appends the new scenario to the card's autorun list.
+#include "base/asciicase.h"
+#include "base/msgid.h"
 #include "cli/cardroot.h"
 #include "cli/clicommand.h"
 #include "cli/cliprompt.h"
@@ -11,7 +13,6 @@
 #include "output/scenarioexport.h"
 
 #include <QFileInfo>
-
 #include <algorithm>
 
 namespace {
@@ -38,7 +39,7 @@ bool addToAutorun(const std::string& root, const std::string& entry, CCliPrompt&
     editor.LoadDrive(root, &prompt);
     const auto& listed = editor.Autorun();
     if (std::none_of(listed.begin(), listed.end(),
-                     [&](const std::string& e) { return CCardFolder::EqualsNoCase(e, entry); }))
+                     [&](const std::string& e) { return CAsciiCase::Equal(e, entry); }))
         editor.Add({entry}, &prompt);
     return editor.Apply(&prompt);
 }
@@ -58,7 +59,7 @@ int runSend(const CCliArgs& args, CCliPrompt& prompt)
     if (!CliOpenProject(projectFile, document, prompt, &progress))
         return prompt.FailureStatus();
     if (!CScenarioExport::CanSend(document)) {
-        prompt.Message(7144, CUserPrompt::Exclamation, CUserPrompt::Ok);
+        prompt.Message(MsgId::SaveBeforeSend, CUserPrompt::Exclamation, CUserPrompt::Ok);
         return ExitFailed;
     }
     CScenarioExport send(&prompt, &progress);
@@ -71,9 +72,10 @@ int runSend(const CCliArgs& args, CCliPrompt& prompt)
     case CScenarioExport::Sent:
         break;
     }
-    prompt.Message(7133, CUserPrompt::Information, CUserPrompt::Ok, document.ProjectName);
+    prompt.Message(MsgId::SendDone, CUserPrompt::Information, CUserPrompt::Ok,
+                   document.ProjectName);
     if (args.Has("autorun") &&
-        !addToAutorun(root, CCardFolder::ToUpperAscii(document.ProjectName + ".sit"), prompt))
+        !addToAutorun(root, CAsciiCase::Upper(document.ProjectName + ".sit"), prompt))
         return ExitFailed;
     return ExitDone;
 }

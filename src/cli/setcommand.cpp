@@ -70,9 +70,9 @@ int runSet(const CCliArgs& args, CCliPrompt& prompt)
     const std::vector<int>& rows = edit.rows;
     if (rows.size() == 1) {
         const CCellInfo* cell = editor.Rows().GetCell(rows[0] - 1);
-        if (values.inputDev && cell->CellType != 2)
+        if (values.inputDev && cell->CellType != CCellInfo::Type::Control)
             return CliUsage(kSet, "--input applies to control cells only");
-        if (values.effect && cell->CellType != 1)
+        if (values.effect && cell->CellType != CCellInfo::Type::Image)
             return CliUsage(kSet, "--effect applies to picture cells only");
     } else if (values.inputDev) {
         return CliUsage(kSet, "--input applies to one control cell at a time");

@@ -1,12 +1,12 @@
 #include "document/projectcheck.h"
 
+#include "base/asciicase.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellinfolist.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
-
 #include <set>
 
 namespace {
@@ -29,14 +29,6 @@ bool loads(const std::string& path, bool decode)
     if (!reader.canRead() || !reader.size().isValid())
         return false;
     return !decode || !reader.read().isNull();
-}
-
-std::string lower(std::string s)
-{
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-    return s;
 }
 
 } // namespace
@@ -68,7 +60,7 @@ CProjectFile::ReadStatus CProjectCheck::Run(const std::string& path)
         }
         for (const std::string* name : {&cell->FileName, &cell->DispFileName, &cell->ThumbFileName})
             if (plainName(*name))
-                named.insert(lower(*name));
+                named.insert(CAsciiCase::Lower(*name));
         const bool hasDisplay = fileThere(Folder, cell->FileName);
         // The open keeps a cell whose thumbnail loads, or, when the thumbnail
         // is missing, whose display image can give one.
@@ -91,9 +83,9 @@ CProjectFile::ReadStatus CProjectCheck::Run(const std::string& path)
     const QDir dir(QString::fromStdString(Folder));
     for (const QString& entry : dir.entryList(QDir::Files, QDir::Name)) {
         const std::string name = entry.toStdString();
-        if (lower(QFileInfo(entry).suffix().toStdString()) == "sic")
+        if (CAsciiCase::Lower(QFileInfo(entry).suffix().toStdString()) == "sic")
             continue;
-        if (!named.count(lower(name)))
+        if (!named.count(CAsciiCase::Lower(name)))
             Problems.push_back({UnnamedFile, 0, 0, name});
     }
     return status;

@@ -1,12 +1,12 @@
 #include "document/projectfile.h"
 
+#include "base/asciicase.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellctrlinfo.h"
 #include "model/cellinfolist.h"
 
 #include <QFile>
 #include <QSaveFile>
-
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -32,22 +32,6 @@ std::string_view trim(std::string_view s)
     while (!s.empty() && isSpace(s.back()))
         s.remove_suffix(1);
     return s;
-}
-
-bool iequals(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z')
-            x = char(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = char(y - 'A' + 'a');
-        if (x != y)
-            return false;
-    }
-    return true;
 }
 
 // Reads blanks, an optional sign and digits from `s` at `pos`. The magnitude
@@ -165,7 +149,7 @@ struct NormalisedKey
     bool tooLong = false;
 
     std::string_view view() const { return tooLong ? std::string_view() : std::string_view(text, size); }
-    bool is(std::string_view name) const { return !tooLong && iequals(view(), name); }
+    bool is(std::string_view name) const { return !tooLong && CAsciiCase::Equal(view(), name); }
 };
 
 } // namespace
@@ -317,7 +301,7 @@ bool CProjectFile::Write(const CCellInfoList& cells, QByteArray& text) const
         }
         if (!cell->IsVisible())
             continue;
-        if (cell->CellType == 1) {
+        if (cell->CellType == CCellInfo::Type::Image) {
             const auto* bmp = dynamic_cast<const CCellBmpInfo*>(cell);
             if (!bmp) {
                 text.clear();
@@ -343,7 +327,7 @@ bool CProjectFile::Write(const CCellInfoList& cells, QByteArray& text) const
             text.append('\n');
             w.pair("Resize", bmp->Resize);
             w.pair("BmpSize", bmp->BmpSize);
-        } else if (cell->CellType == 2) {
+        } else if (cell->CellType == CCellInfo::Type::Control) {
             const auto* ctrl = dynamic_cast<const CCellCtrlInfo*>(cell);
             if (!ctrl) {
                 text.clear();
@@ -489,7 +473,8 @@ bool CProjectFile::Read(std::string_view text, CCellInfoList& cells)
             if (++cellCount > MaxCells)
                 return false;
             const bool isImage = key.is("Slide");
-            std::unique_ptr<CCellInfo> cell = CCellInfo::CreateOfType(isImage ? 1 : 2);
+            std::unique_ptr<CCellInfo> cell = CCellInfo::CreateOfType(
+                isImage ? CCellInfo::Type::Image : CCellInfo::Type::Control);
             current = cell.get();
             image = isImage ? dynamic_cast<CCellBmpInfo*>(current) : nullptr;
             control = isImage ? nullptr : dynamic_cast<CCellCtrlInfo*>(current);

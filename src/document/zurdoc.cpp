@@ -1,16 +1,17 @@
 #include "document/zurdoc.h"
 
+#include "base/msgid.h"
 #include "base/pathutils.h"
-#include "document/projectfile.h"
-#include "document/projectupgrade.h"
 #include "base/samepath.h"
 #include "base/userprompt.h"
+#include "document/busyguard.h"
+#include "document/projectfile.h"
+#include "document/projectupgrade.h"
+#include "document/zurdoclistener.h"
 #include "document/zurdocobserver.h"
-#include "imaging/imagingprocedures.h"
 
 #include <QDir>
 #include <QFileInfo>
-
 #include <algorithm>
 #include <filesystem>
 #include <memory>
@@ -20,14 +21,6 @@
 namespace {
 
 // Messages of the document (the framework's numbers where it reports).
-constexpr int kMsgCannotCreateFile = 61696;
-constexpr int kMsgFailedToOpen = 61697;
-constexpr int kMsgFailedToSave = 61698;
-constexpr int kMsgWriteFailed = 7127;
-constexpr int kMsgRefreshFailed = 7129;
-constexpr int kMsgInvalidProject = 7126;
-constexpr int kMsgUpgradeFailed = 7164;
-constexpr int kDlgUpgrade = 212;
 
 // The document as it was before Save as or Project properties.
 struct Snapshot
@@ -69,6 +62,8 @@ CZurDoc::CZurDoc(CUserPrompt* prompt) : m_prompt(prompt) {}
 // their files, as when the window is closed without saving.
 CZurDoc::~CZurDoc()
 {
+    // Views are told nothing more while the document goes.
+    m_listeners.Clear();
     DeleteContents();
 }
 
@@ -83,8 +78,46 @@ std::string CZurDoc::GetPathName() const
 
 void CZurDoc::UpdateAllViews()
 {
+    m_listeners.ModelAboutToBeReset();
     if (m_observer)
         m_observer->UpdateAllViews();
+    m_listeners.ModelReset();
+    NoteTitle();
+}
+
+void CZurDoc::SetModifiedFlag(bool modified)
+{
+    if (m_modified == modified)
+        return;
+    m_modified = modified;
+    m_listeners.ModifiedChanged(modified);
+}
+
+void CZurDoc::NoteTitle()
+{
+    std::string title = GetPathName();
+    if (title == m_shownTitle)
+        return;
+    m_shownTitle = std::move(title);
+    m_listeners.TitleChanged();
+}
+
+bool CZurDoc::RefuseWhileBusy() const
+{
+    if (!IsBusy())
+        return false;
+    AskUser(m_prompt, MsgId::ProjectBusy, CUserPrompt::Exclamation, CUserPrompt::Ok);
+    return true;
+}
+
+bool CZurDoc::CloseWithoutSaving()
+{
+    if (RefuseWhileBusy())
+        return false;
+    DeleteContents();
+    SetModifiedFlag(false);
+    UpdateAllViews();
+    return true;
 }
 
 void CZurDoc::FieldsTo(CProjectFile& file) const
@@ -125,12 +158,15 @@ void CZurDoc::DeleteContents()
     Cells.Purge();
     Cells.DeleteAll();
     Cells.ProjectFolder.clear();
+    NoteTitle();
 }
 
 bool CZurDoc::NewProject(const CProjectSettings& settings)
 {
+    if (RefuseWhileBusy())
+        return false;
     DeleteContents();
-    m_modified = false;
+    SetModifiedFlag(false);
     ProjectName = settings.name;
     ProjectPath = settings.folder;
     AddBackslash(ProjectPath);
@@ -139,7 +175,7 @@ bool CZurDoc::NewProject(const CProjectSettings& settings)
     CreateDateTime = LastWriteDateTime = QDateTime::currentDateTime();
     Cells.ProjectFolder = ProjectPath;
     if (ProjectName.empty() || ProjectPath.empty() ||
-        !Save(ProjectPath + ProjectName + ".sic")) {
+        !SaveFile(ProjectPath + ProjectName + ".sic")) {
         DeleteContents();
         return false;
     }
@@ -149,8 +185,12 @@ bool CZurDoc::NewProject(const CProjectSettings& settings)
 
 bool CZurDoc::Open(const std::string& projectFile)
 {
+    if (RefuseWhileBusy())
+        return false;
+    // An upgrade rebuilds every picture under a progress window.
+    const CBusyGuard busy(*this);
     DeleteContents();
-    m_modified = false;
+    SetModifiedFlag(false);
     const QFileInfo info(QString::fromStdString(projectFile));
     const std::string path = info.absoluteFilePath().toStdString();
 
@@ -163,7 +203,8 @@ bool CZurDoc::Open(const std::string& projectFile)
     }
     if (status == CProjectFile::ReadCannotOpen) {
         DeleteContents();
-        AskUser(m_prompt, kMsgFailedToOpen, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
+        AskUser(m_prompt, MsgId::DocumentNotOpened, CUserPrompt::Exclamation, CUserPrompt::Ok,
+                path);
         return false;
     }
 
@@ -179,8 +220,8 @@ bool CZurDoc::Open(const std::string& projectFile)
         m_pathName = path;
         if (Version >= 2) {
             Cells.ValidateAll(this);
-        } else if (AskUser(m_prompt, kDlgUpgrade, CUserPrompt::Question, CUserPrompt::OkCancel,
-                           path) == CUserPrompt::AnswerOk) {
+        } else if (AskUser(m_prompt, MsgId::AskUpgradeProject, CUserPrompt::Question,
+                           CUserPrompt::OkCancel, path) == CUserPrompt::AnswerOk) {
             upgradeTried = true;
             CProjectUpgrade upgrade(*this);
             ok = upgrade.Run();
@@ -192,21 +233,31 @@ bool CZurDoc::Open(const std::string& projectFile)
     }
     if (!ok) {
         DeleteContents();
-        AskUser(m_prompt, upgradeTried ? kMsgUpgradeFailed : kMsgInvalidProject,
+        AskUser(m_prompt, upgradeTried ? MsgId::UpgradeFailed : MsgId::FileUnreadable,
                 CUserPrompt::Exclamation, CUserPrompt::Ok, path);
         return false;
     }
-    m_modified = false;
+    SetModifiedFlag(false);
+    NoteTitle();
     return true;
 }
 
 bool CZurDoc::Save(const std::string& pathArg)
 {
+    if (RefuseWhileBusy())
+        return false;
+    // Saving rebuilds the pictures that need it, under a progress window.
+    const CBusyGuard busy(*this);
+    return SaveFile(pathArg);
+}
+
+bool CZurDoc::SaveFile(const std::string& pathArg)
+{
     const std::string path = pathArg.empty() ? GetPathName() : pathArg;
     if (m_observer)
         m_observer->ClearUndo();
     if (!Cells.RefreshImages(this, m_prompt)) {
-        AskUser(m_prompt, kMsgRefreshFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
+        AskUser(m_prompt, MsgId::SaveRefreshFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
         return false;
     }
     const QDateTime previousWrite = LastWriteDateTime;
@@ -218,20 +269,22 @@ bool CZurDoc::Save(const std::string& pathArg)
         // The old project file is untouched, so the document's time is too.
         LastWriteDateTime = previousWrite;
         if (status == CProjectFile::WriteCannotCreate) {
-            AskUser(m_prompt, kMsgCannotCreateFile, CUserPrompt::Exclamation, CUserPrompt::Ok,
+            AskUser(m_prompt, MsgId::InvalidFileName, CUserPrompt::Exclamation, CUserPrompt::Ok,
                     path);
         } else {
             if (status == CProjectFile::WriteBadCell)
-                AskUser(m_prompt, kMsgWriteFailed, CUserPrompt::Exclamation, CUserPrompt::Ok,
+                AskUser(m_prompt, MsgId::FileNotWritten, CUserPrompt::Exclamation, CUserPrompt::Ok,
                         path);
-            AskUser(m_prompt, kMsgFailedToSave, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
+            AskUser(m_prompt, MsgId::DocumentNotSaved, CUserPrompt::Exclamation, CUserPrompt::Ok,
+                    path);
         }
         return false;
     }
     Cells.ClearFlags(CCellInfo::StateAdded | CCellInfo::StateChanged);
     Cells.Purge();
     m_pathName = path;
-    m_modified = false;
+    SetModifiedFlag(false);
+    NoteTitle();
     return true;
 }
 
@@ -270,7 +323,7 @@ CZurDoc::Relocation CZurDoc::Relocate(const std::string& newName, const std::str
         return Relocation::Unchanged;
     }
 
-    if (Save(newFile)) {
+    if (SaveFile(newFile)) {
         Cells.ValidateAll(this);
         UpdateAllViews();
         return Relocation::Saved;
@@ -319,6 +372,9 @@ void restoreSnapshot(CZurDoc& doc, const Snapshot& s, bool settingsToo)
 
 bool CZurDoc::SaveAs(const std::string& newName, const std::string& newFolder)
 {
+    if (RefuseWhileBusy())
+        return false;
+    const CBusyGuard busy(*this);
     const std::unique_ptr<Snapshot> backup = takeSnapshot(*this, m_pathName, m_modified);
     m_modified = true;
     switch (Relocate(newName, newFolder)) {
@@ -333,11 +389,15 @@ bool CZurDoc::SaveAs(const std::string& newName, const std::string& newFolder)
     restoreSnapshot(*this, *backup, false);
     m_pathName = backup->pathName;
     m_modified = backup->modified;
+    NoteTitle();
     return false;
 }
 
 bool CZurDoc::ChangeProperties(const CProjectSettings& settings)
 {
+    if (RefuseWhileBusy())
+        return false;
+    const CBusyGuard busy(*this);
     const std::unique_ptr<Snapshot> backup = takeSnapshot(*this, m_pathName, m_modified);
     BackColor = settings.backColor;
     ImageQuality = settings.imageQuality;
@@ -349,6 +409,10 @@ bool CZurDoc::ChangeProperties(const CProjectSettings& settings)
         // Left modified, to be saved by the next Save.
         if (BackColor != backup->backColor)
             UpdateAllViews();
+        if (!backup->modified)
+            m_listeners.ModifiedChanged(true);
+        if (BackColor != backup->backColor || ImageQuality != backup->imageQuality)
+            m_listeners.SettingsChanged();
         return true;
     case Relocation::Failed:
         break;
@@ -356,29 +420,25 @@ bool CZurDoc::ChangeProperties(const CProjectSettings& settings)
     restoreSnapshot(*this, *backup, true);
     m_pathName = backup->pathName;
     m_modified = backup->modified;
+    NoteTitle();
     return false;
 }
 
 int CZurDoc::CreateWorkImage(const std::string& source, const std::string& destination,
                              QSize& size)
 {
-    if (!CheckDiskSpace(nullptr, destination, 1024, true))
-        return 0;
-    return CImagingProcedures::CreateWorkImage(m_primary, source, destination, size);
+    return m_imaging.CreateWorkImage(source, destination, size);
 }
 
 int CZurDoc::CreateThumbImage(const std::string& source, const std::string& destination,
                               int thumbWidth, int thumbHeight, QSize& size)
 {
-    if (!CheckDiskSpace(nullptr, destination, 1024, true))
-        return 0;
-    return CImagingProcedures::CreateThumbImage(m_primary, source, destination, thumbWidth,
-                                                thumbHeight, size);
+    return m_imaging.CreateThumbImage(source, destination, thumbWidth, thumbHeight, size);
 }
 
 int CZurDoc::CreateCardImage(const std::string& source, const std::string& destination,
                              bool thumbnail)
 {
-    return CImagingProcedures::CreateCardImage(m_primary, m_canvas, source, destination,
-                                               thumbnail, BackColor, ImageQuality);
+    m_imaging.SetCardSettings(BackColor, ImageQuality);
+    return m_imaging.CreateCardImage(source, destination, thumbnail);
 }

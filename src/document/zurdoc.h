@@ -1,18 +1,19 @@
 #pragma once
 
-#include "imaging/lead.h"
+#include "document/zurdoclisteners.h"
+#include "imaging/imaginghost.h"
 #include "model/cellhost.h"
 #include "model/cellinfolist.h"
 
 #include <QByteArray>
 #include <QDateTime>
-
 #include <cstdint>
 #include <string>
 
 class CProgress;
 class CProjectFile;
 class CUserPrompt;
+class CZurDocListener;
 class CZurDocObserver;
 
 // What a new-project or properties dialog returns.
@@ -27,7 +28,8 @@ struct CProjectSettings
 // One open project: its fields, its cells and its life cycle (new, open,
 // save, save as, properties, close). Widget-free; it asks through the
 // prompt, shows long work through the progress and tells its views through
-// the observer.
+// its listeners (CZurDocListener: rows, title, modified flag, busy state);
+// the observer (the editing controller) is told what it must act on.
 //
 // The project folder of an opened project is the folder its file was found
 // in, whatever folder the file records: a project opens wherever it was
@@ -60,14 +62,16 @@ public:
     // On failure the document is as it was before the call.
     bool SaveAs(const std::string& newName, const std::string& newFolder);
     bool ChangeProperties(const CProjectSettings& settings);
-    // Closing without saving: the same as DeleteContents.
-    void CloseWithoutSaving() { DeleteContents(); }
+    // Closing without saving: the same as DeleteContents. Refused (false)
+    // while the project is busy.
+    bool CloseWithoutSaving();
 
     // The full path of the project file: the file that was opened or last
     // saved, else ProjectPath + ProjectName + ".sic".
     std::string GetPathName() const;
     bool IsModified() const { return m_modified; }
-    void SetModifiedFlag(bool modified = true) { m_modified = modified; }
+    // Tells the listeners when the flag changes.
+    void SetModifiedFlag(bool modified = true);
     void SetObserver(CZurDocObserver* observer) { m_observer = observer; }
     CZurDocObserver* Observer() const { return m_observer; }
     CUserPrompt* Prompt() const { return m_prompt; }
@@ -75,9 +79,24 @@ public:
     // The progress window for long work (the upgrade); may be null.
     void SetProgress(CProgress* progress) { m_progress = progress; }
     CProgress* Progress() const { return m_progress; }
+    // Everything changed: the observer rebuilds its rows, the listeners get
+    // a reset. Only for real resets; the editor reports finer changes.
     void UpdateAllViews();
 
-    // CCellHost: the image services, each after a quiet 1024-byte space check.
+    // Views that follow the document (any number; see CZurDocListener). The
+    // document does not own them; a listener removes itself before it goes.
+    void AddListener(CZurDocListener* listener) { m_listeners.Add(listener); }
+    void RemoveListener(CZurDocListener* listener) { m_listeners.Remove(listener); }
+    CZurDocListeners& Listeners() { return m_listeners; }
+
+    // Whether a long operation runs on the project (see CBusyGuard).
+    bool IsBusy() const { return m_busyDepth > 0; }
+    // True, after telling the user, when the project is busy: the caller
+    // then gives up the command that would change or close the project.
+    bool RefuseWhileBusy() const;
+
+    // CCellHost: the image services (CImagingHost), the project's own
+    // pictures after a quiet space check.
     int CreateWorkImage(const std::string& source, const std::string& destination,
                         QSize& size) override;
     int CreateThumbImage(const std::string& source, const std::string& destination,
@@ -88,11 +107,6 @@ public:
     bool ExportPresentationSlide(const std::string& presentation, int page,
                                  const std::string& destination, int width,
                                  int height) override;
-
-    // A new project from a presentation file: the next free "ZUR0001"...
-    // folder of the home folder, saved at once; the observer then inserts
-    // the presentation's slides. `projectFile` receives the project file.
-    bool NewProjectFromPresentation(const std::string& presentation, std::string& projectFile);
 
     // The project file's view of the fields, and back.
     void FieldsTo(CProjectFile& file) const;
@@ -108,6 +122,13 @@ public:
     CCellInfoList Cells;
 
 private:
+    friend class CBusyGuard;
+    // The work of Save without the busy check, for the operations that save
+    // as one of their steps.
+    bool SaveFile(const std::string& path);
+    // Tells the listeners when GetPathName() is no longer what they showed.
+    void NoteTitle();
+
     enum class Relocation { Saved, Unchanged, Failed };
     // Steps shared by Save as and Project properties: copy the files into a
     // new folder when it differs, take the new name and save there.
@@ -118,6 +139,9 @@ private:
     CProgress* m_progress = nullptr;
     bool m_modified = false;
     std::string m_pathName;
-    CLead m_primary;
-    CLead m_canvas;
+    std::string m_shownTitle;
+    int m_busyDepth = 0;
+    CZurDocListeners m_listeners;
+    // The document's own imaging (on the window's thread).
+    CImagingHost m_imaging{0, 2, CImagingHost::CheckWorkAndThumb};
 };

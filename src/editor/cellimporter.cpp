@@ -46,7 +46,7 @@ void CCellImporter::Schedule(const CCellInfo* cell)
         cell->OwnerList ? cell->OwnerList->ProjectFolder : std::string();
     job->projectOwner.ProjectFolder = m_folder;
     job->copy->OwnerList = &job->sourceOwner;
-    if (cell->CellType == 1)
+    if (cell->CellType == CCellInfo::Type::Image)
         job->onCaller = static_cast<const CCellBmpInfo*>(cell)->IsFromPresentation();
     std::lock_guard guard(m_mutex);
     m_jobs.push_back(std::move(job));
@@ -87,7 +87,7 @@ void CCellImporter::StartMoreLocked()
 
 void CCellImporter::Run(Job& job, CCellHost* host)
 {
-    if (!host || job.copy->CellType != 1)
+    if (!host || job.copy->CellType != CCellInfo::Type::Image)
         return;
     auto& cell = static_cast<CCellBmpInfo&>(*job.copy);
     bool ok = cell.ImportInto(host, m_folder) && cell.CopyThumbFileTo(m_folder) != -1;
@@ -176,7 +176,8 @@ void CCellImporter::Abandon()
 void CCellImporter::RemoveNewFiles(const CCellInfo& original, const CCellInfo& copy,
                                    const std::string& folder)
 {
-    if (original.CellType != 1 || copy.CellType != 1 || folder.empty())
+    if (original.CellType != CCellInfo::Type::Image || copy.CellType != CCellInfo::Type::Image ||
+        folder.empty())
         return;
     const auto& before = static_cast<const CCellBmpInfo&>(original);
     const auto& after = static_cast<const CCellBmpInfo&>(copy);

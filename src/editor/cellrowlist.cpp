@@ -1,5 +1,7 @@
 #include "editor/cellrowlist.h"
 
+#include "document/zurdoclisteners.h"
+
 #include <algorithm>
 
 CCellInfo* CCellRowList::GetCell(int row) const
@@ -22,11 +24,15 @@ int CCellRowList::InsertRow(int row, CCellInfo* cell)
         return -1;
     if (row == -1)
         row = GetCount();
+    if (m_listeners)
+        m_listeners->RowsAboutToBeInserted(row, 1);
     m_rows.insert(m_rows.begin() + row, Row{cell, false});
     if (m_focus >= row)
         ++m_focus;
     if (m_anchor >= row)
         ++m_anchor;
+    if (m_listeners)
+        m_listeners->RowsInserted(row, 1);
     return row;
 }
 
@@ -34,6 +40,8 @@ bool CCellRowList::DeleteRow(int row)
 {
     if (!Valid(row))
         return false;
+    if (m_listeners)
+        m_listeners->RowsAboutToBeRemoved(row, 1);
     m_rows.erase(m_rows.begin() + row);
     const auto shift = [&](int& index) {
         if (index > row)
@@ -43,13 +51,20 @@ bool CCellRowList::DeleteRow(int row)
     };
     shift(m_focus);
     shift(m_anchor);
+    if (m_listeners)
+        m_listeners->RowsRemoved(row, 1);
     return true;
 }
 
 void CCellRowList::Clear()
 {
+    const int count = GetCount();
+    if (m_listeners)
+        m_listeners->RowsAboutToBeRemoved(0, count);
     m_rows.clear();
     m_focus = m_anchor = -1;
+    if (m_listeners)
+        m_listeners->RowsRemoved(0, count);
 }
 
 bool CCellRowList::IsSelected(int row) const

@@ -3,14 +3,20 @@
 #include <vector>
 
 class CCellInfo;
+class CZurDocListeners;
 
 // The rows of a project window: each row names a visible cell owned by the
 // document's cell list (the rows own nothing). Multiple selection with a
 // focus row and an anchor row for Shift ranges, as the window's list box
 // keeps them; the list box widget mirrors this class row for row.
+//
+// With listeners set (the editor sets its document's), every inserted and
+// removed row is told to them before and after the change.
 class CCellRowList
 {
 public:
+    void SetListeners(CZurDocListeners* listeners) { m_listeners = listeners; }
+
     int GetCount() const { return static_cast<int>(m_rows.size()); }
     // The cell of `row`, nullptr out of range.
     CCellInfo* GetCell(int row) const;
@@ -22,7 +28,8 @@ public:
     // focus and anchor move with their rows.
     int InsertRow(int row, CCellInfo* cell);
     bool DeleteRow(int row);
-    // Removes every row; focus and anchor become -1.
+    // Removes every row; focus and anchor become -1. Told as a removal of
+    // all rows unless a reset is under way.
     void Clear();
 
     bool IsSelected(int row) const;
@@ -63,4 +70,5 @@ private:
     int m_focus = -1;
     int m_anchor = -1;
     bool m_enabled = true;
+    CZurDocListeners* m_listeners = nullptr;
 };

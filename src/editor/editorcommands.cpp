@@ -32,6 +32,9 @@ CommandState CEditorCommands::StateOf(int command, const CEditorState& s)
         on = false;
         break;
     }
+    // While the project is busy only what leaves it as it is stays enabled.
+    if (s.busy && command != Copy && command != SelectAll)
+        on = false;
     return on ? CommandState::Enabled : CommandState::Grayed;
 }
 

@@ -37,6 +37,7 @@ struct CEditorState
     bool singleImage = false;         // exactly one row selected, an image cell
     bool clipboardHasCells = false;   // either transfer format is offered
     int undoCode = 0;
+    bool busy = false; // a long operation runs on the project
 };
 
 // The context menu to show: `show` is false when the click fell on a row

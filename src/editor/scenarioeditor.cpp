@@ -1,8 +1,10 @@
 #include "editor/scenarioeditor.h"
 
+#include "base/msgid.h"
 #include "base/resourcebundle.h"
 #include "base/userprompt.h"
 #include "document/zurdoc.h"
+#include "document/zurdoclisteners.h"
 #include "editor/cellclipboard.h"
 #include "editor/celldialogrules.h"
 #include "editor/celldialogs.h"
@@ -10,22 +12,23 @@
 #include "editor/cellpropdata.h"
 #include "editor/ctrlpropdata.h"
 #include "editor/effectdata.h"
-#include "presentation/slidepptobj.h"
+#include "editor/zelmapplication.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellctrlinfo.h"
 #include "model/undocellinfo.h"
+#include "presentation/slidepptobj.h"
 
 #include <QThread>
 #include <algorithm>
+#include <unordered_set>
 
 namespace {
-constexpr int kInsertFailed = 7130;
 constexpr uint32_t kChangedUndo = CCellInfo::StateChanged | CCellInfo::StateUndo; // 0x12
 constexpr uint32_t kDeletedUndo = CCellInfo::StateDeleted | CCellInfo::StateUndo; // 0x14
 
 bool IsImage(const CCellInfo* cell)
 {
-    return cell && cell->CellType == 1;
+    return cell && cell->CellType == CCellInfo::Type::Image;
 }
 } // namespace
 
@@ -38,6 +41,10 @@ CScenarioEditor::CScenarioEditor(CZurDoc& doc) : m_doc(doc)
     m_defaultWorkerHosts = true;
     if (!m_doc.Observer())
         m_doc.SetObserver(this);
+    m_rows.SetListeners(&m_doc.Listeners());
+    // The program's shared presentation object, when a front end made one.
+    if (CZelmApplication* application = CZelmApplication::Instance())
+        application->Attach(*this);
     UpdateAllViews();
 }
 
@@ -45,6 +52,7 @@ CScenarioEditor::~CScenarioEditor()
 {
     if (m_doc.Observer() == this)
         m_doc.SetObserver(nullptr);
+    m_rows.SetListeners(nullptr);
     m_undoList.DeleteAll();
 }
 
@@ -88,6 +96,7 @@ CEditorState CScenarioEditor::State() const
     s.clipboardHasCells = m_clipboard && (m_clipboard->HasFormat(CCellInfoList::ClipFormat) ||
                                           m_clipboard->HasFormat(CCellInfoList::ClipFormatFiles));
     s.undoCode = m_undoCode;
+    s.busy = m_doc.IsBusy();
     return s;
 }
 
@@ -105,6 +114,9 @@ CContextMenuState CScenarioEditor::ContextMenu(int hitRow)
 
 bool CScenarioEditor::Execute(int command)
 {
+    if (command != EditorCommand::Copy && command != EditorCommand::SelectAll &&
+        m_doc.RefuseWhileBusy())
+        return false;
     if (StateOf(command) != CommandState::Enabled)
         return false;
     switch (command) {
@@ -141,21 +153,73 @@ bool CScenarioEditor::Execute(int command)
 
 void CScenarioEditor::UpdateAllViews()
 {
+    CZurDocListeners& listeners = m_doc.Listeners();
+    listeners.ModelAboutToBeReset();
     m_rows.Clear();
     for (int i = 0; i < m_doc.Cells.GetCount(); ++i) {
         CCellInfo* cell = m_doc.Cells.GetAt(i);
         if (cell && cell->IsVisible())
             m_rows.InsertRow(-1, cell);
     }
+    listeners.ModelReset();
     Repaint();
+}
+
+void CScenarioEditor::SyncRows()
+{
+    std::vector<CCellInfo*> wanted;
+    for (int i = 0; i < m_doc.Cells.GetCount(); ++i) {
+        CCellInfo* cell = m_doc.Cells.GetAt(i);
+        if (cell && cell->IsVisible())
+            wanted.push_back(cell);
+    }
+    const std::unordered_set<const CCellInfo*> wantedSet(wanted.begin(), wanted.end());
+    for (int row = m_rows.GetCount() - 1; row >= 0; --row) {
+        if (!wantedSet.count(m_rows.GetCell(row)))
+            m_rows.DeleteRow(row);
+    }
+    // The rows left must appear in the list's order; anything else is a
+    // reset, not a change.
+    size_t next = 0;
+    for (int row = 0; row < m_rows.GetCount(); ++row) {
+        while (next < wanted.size() && wanted[next] != m_rows.GetCell(row))
+            ++next;
+        if (next == wanted.size()) {
+            UpdateAllViews();
+            return;
+        }
+        ++next;
+    }
+    for (size_t i = 0; i < wanted.size(); ++i) {
+        if (m_rows.GetCell(static_cast<int>(i)) != wanted[i])
+            m_rows.InsertRow(static_cast<int>(i), wanted[i]);
+    }
+    Repaint();
+}
+
+std::vector<int> CScenarioEditor::RowsOfMarkedCells() const
+{
+    std::vector<int> rows;
+    for (int row = 0; row < m_rows.GetCount(); ++row) {
+        if (m_rows.GetCell(row)->StateFlags & CCellInfo::StateUndo)
+            rows.push_back(row);
+    }
+    return rows;
+}
+
+void CScenarioEditor::RowsChanged(const std::vector<int>& rows)
+{
+    m_doc.Listeners().RowsChanged(rows);
 }
 
 bool CScenarioEditor::InsertCellList(const QByteArray& block)
 {
+    if (m_doc.RefuseWhileBusy())
+        return false;
     m_insertIndex = -1;
     CCellInfoList list;
     if (!ReadTransferBlock(block, list)) {
-        AskUser(Prompt(), kInsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
+        AskUser(Prompt(), MsgId::InsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
         return false;
     }
     return InsertCells(EditorCommand::Paste, list, true);
@@ -173,7 +237,7 @@ void CScenarioEditor::ClearUndo(bool resetInsertion)
 
 bool CScenarioEditor::Undo()
 {
-    if (m_undoCode == 0)
+    if (m_undoCode == 0 || m_doc.RefuseWhileBusy())
         return false;
     CCellInfoList& cells = m_doc.Cells;
     const auto forMarked = [&](const auto& action) {
@@ -190,35 +254,42 @@ bool CScenarioEditor::Undo()
                                 ? m_undoCell
                                 : nullptr;
     bool rebuild = false;
+    // Undoing changes in place redraws the rows it touches.
+    std::vector<int> changed;
     switch (m_undoCode) {
     case EditorCommand::CellDisable:
         forMarked([](CCellInfo& c) {
             if (c.CellValid == 0)
                 c.CellValid = 1;
         });
-        rebuild = true;
+        changed = RowsOfMarkedCells();
         break;
     case EditorCommand::CellEnable:
         forMarked([](CCellInfo& c) {
             if (c.CellValid != 0)
                 c.CellValid = 0;
         });
-        rebuild = true;
+        changed = RowsOfMarkedCells();
         break;
     case EditorCommand::CellProperties:
         if (remembered) {
             remembered->AutoIntervalSec = m_undoInterval;
             remembered->MotionType = m_undoMotion;
             remembered->CellValid = m_undoValid;
-            if (remembered->CellType == 1)
+            if (remembered->CellType == CCellInfo::Type::Image)
                 static_cast<CCellBmpInfo*>(remembered)->Effect = m_undoEffectOrInput;
-            else if (remembered->CellType == 2)
+            else if (remembered->CellType == CCellInfo::Type::Control)
                 static_cast<CCellCtrlInfo*>(remembered)->InputDev = m_undoEffectOrInput;
+            if (const int row = m_rows.FindRow(remembered); row >= 0)
+                changed.push_back(row);
         }
         break;
     case EditorCommand::CellEffect:
-        if (IsImage(remembered))
+        if (IsImage(remembered)) {
             static_cast<CCellBmpInfo*>(remembered)->Disolve = m_undoDisolve;
+            if (const int row = m_rows.FindRow(remembered); row >= 0)
+                changed.push_back(row);
+        }
         break;
     case EditorCommand::CellPropertiesMulti:
         // Records of cells that left the list since are dropped unrestored.
@@ -226,6 +297,7 @@ bool CScenarioEditor::Undo()
             if (CUndoCellInfo* record = m_undoList.GetAt(i);
                 record && cells.IndexOf(record->Cell) < 0)
                 record->Cell = nullptr;
+        changed = RowsOfMarkedCells();
         m_undoList.RestoreAll();
         break;
     case EditorCommand::CellInsertControl:
@@ -244,10 +316,17 @@ bool CScenarioEditor::Undo()
         break;
     }
     ClearUndo(false);
-    if (rebuild)
-        UpdateAllViews();
-    else
+    if (rebuild) {
+        SyncRows();
+        // As after a rebuild: nothing selected, no focus, no anchor.
+        m_rows.ClearSelection();
+        m_rows.SetFocusRow(-1);
+        m_rows.SetAnchorRow(-1);
+        m_doc.Listeners().SelectionChanged();
+    } else {
+        RowsChanged(changed);
         Repaint();
+    }
     return true;
 }
 
@@ -256,6 +335,8 @@ bool CScenarioEditor::Undo()
 
 void CScenarioEditor::Delete()
 {
+    if (m_doc.RefuseWhileBusy())
+        return;
     ClearUndo(true);
     const std::vector<int> selected = m_rows.SelectedRows();
     if (selected.empty())
@@ -276,23 +357,29 @@ void CScenarioEditor::Delete()
 
 bool CScenarioEditor::EnableDisable(int command)
 {
+    if (m_doc.RefuseWhileBusy())
+        return false;
     ClearUndo(true);
     const std::vector<int> selected = m_rows.SelectedRows();
     if (selected.empty())
         return false;
     m_undoCode = command;
     const bool disable = command == EditorCommand::CellDisable;
+    std::vector<int> changed;
     for (const int row : selected) {
         CCellInfo* cell = m_rows.GetCell(row);
         if (disable && cell->CellValid != 0) {
             cell->CellValid = 0;
             cell->StateFlags |= kChangedUndo;
+            changed.push_back(row);
         } else if (!disable && cell->CellValid == 0) {
             cell->CellValid = 1;
             cell->StateFlags |= kChangedUndo;
+            changed.push_back(row);
         }
     }
     Modified();
+    RowsChanged(changed);
     Repaint();
     return true;
 }
@@ -300,8 +387,10 @@ bool CScenarioEditor::EnableDisable(int command)
 void CScenarioEditor::SelectAll()
 {
     m_insertIndex = -1;
-    if (m_rows.GetCount() > 0)
+    if (m_rows.GetCount() > 0) {
         m_rows.SetSel(-1, true);
+        m_doc.Listeners().SelectionChanged();
+    }
 }
 
 // ----------------------------------------------------------------------------
@@ -311,7 +400,7 @@ bool CScenarioEditor::Properties()
 {
     m_insertIndex = -1;
     const std::vector<int> selected = m_rows.SelectedRows();
-    if (selected.empty() || !m_dialogs)
+    if (selected.empty() || !m_dialogs || m_doc.RefuseWhileBusy())
         return false;
     if (selected.size() == 1)
         return PropertiesSingle(m_rows.GetCell(selected[0]), selected[0]);
@@ -322,7 +411,7 @@ bool CScenarioEditor::PropertiesSingle(CCellInfo* cell, int row)
 {
     int32_t* extra = nullptr; // Effect or InputDev
     int newValid = 0, newMotion = 0, newInterval = 0, newExtra = 0;
-    if (cell->CellType == 1) {
+    if (cell->CellType == CCellInfo::Type::Image) {
         auto* image = static_cast<CCellBmpInfo*>(cell);
         CCellPropData data;
         data.number = row + 1;
@@ -338,7 +427,7 @@ bool CScenarioEditor::PropertiesSingle(CCellInfo* cell, int row)
         extra = &image->Effect;
         newValid = data.valid, newMotion = data.motion, newInterval = data.interval;
         newExtra = data.effect;
-    } else if (cell->CellType == 2) {
+    } else if (cell->CellType == CCellInfo::Type::Control) {
         auto* control = static_cast<CCellCtrlInfo*>(cell);
         CCtrlPropData data;
         data.number = row + 1;
@@ -366,8 +455,8 @@ bool CScenarioEditor::PropertiesSingle(CCellInfo* cell, int row)
     m_undoMotion = cell->MotionType;
     m_undoValid = cell->CellValid;
     m_undoEffectOrInput = *extra;
-    const bool switched =
-        newValid != cell->CellValid || (cell->CellType == 2 && newExtra != *extra);
+    const bool switched = newValid != cell->CellValid ||
+                          (cell->CellType == CCellInfo::Type::Control && newExtra != *extra);
     cell->MotionType = newMotion;
     if (cell->MotionType == 1)
         cell->AutoIntervalSec = newInterval;
@@ -375,6 +464,7 @@ bool CScenarioEditor::PropertiesSingle(CCellInfo* cell, int row)
     *extra = newExtra;
     cell->StateFlags |= kChangedUndo;
     Modified();
+    RowsChanged({row});
     if (switched)
         Repaint();
     return true;
@@ -417,6 +507,7 @@ bool CScenarioEditor::PropertiesMultiple(const std::vector<int>& rows)
         return false;
     ClearUndo(true);
     bool switched = false;
+    std::vector<int> changed;
     for (const int row : rows) {
         CCellInfo* cell = m_rows.GetCell(row);
         auto* image = IsImage(cell) ? static_cast<CCellBmpInfo*>(cell) : nullptr;
@@ -438,9 +529,11 @@ bool CScenarioEditor::PropertiesMultiple(const std::vector<int>& rows)
         record->Cell = cell;
         if (m_undoList.Append(std::move(record)) < 0) {
             m_undoList.RestoreAll();
+            RowsChanged(changed);
             Repaint();
             return false;
         }
+        changed.push_back(row);
         if (data.motion != -1)
             cell->MotionType = data.motion;
         if (cell->MotionType == 1 && data.interval != 0)
@@ -456,6 +549,7 @@ bool CScenarioEditor::PropertiesMultiple(const std::vector<int>& rows)
     if (!m_undoList.IsEmpty()) {
         m_undoCode = EditorCommand::CellPropertiesMulti;
         Modified();
+        RowsChanged(changed);
         if (switched)
             Repaint();
     }
@@ -465,7 +559,8 @@ bool CScenarioEditor::PropertiesMultiple(const std::vector<int>& rows)
 bool CScenarioEditor::Effect()
 {
     const std::vector<int> selected = m_rows.SelectedRows();
-    if (selected.size() != 1 || !IsImage(m_rows.GetCell(selected[0])) || !m_dialogs)
+    if (selected.size() != 1 || !IsImage(m_rows.GetCell(selected[0])) || !m_dialogs ||
+        m_doc.RefuseWhileBusy())
         return false;
     auto* image = static_cast<CCellBmpInfo*>(m_rows.GetCell(selected[0]));
     CEffectData data;
@@ -482,5 +577,6 @@ bool CScenarioEditor::Effect()
     image->Disolve = data.disolve;
     image->StateFlags |= kChangedUndo;
     Modified();
+    RowsChanged({selected[0]});
     return true;
 }

@@ -52,6 +52,9 @@ public:
     // The progress window of insertions; without one they run unseen.
     void SetProgress(CProgress* progress) { m_progress = progress; }
     // Called when the rows must be repainted (contents changed in place).
+    // Views that need to know what changed listen to the document instead
+    // (CZurDoc::AddListener): the editor tells it every row it inserts,
+    // removes or changes.
     void SetRepaintHandler(std::function<void()> handler) { m_repaint = std::move(handler); }
     // Imports run on `workers` threads, each with a host from `factory`;
     // 0 workers (or no factory) imports one cell at a time on this thread
@@ -61,6 +64,7 @@ public:
     // The program's shared presentation object (the thumbnail window's): a
     // presentation it holds open is borrowed instead of opened again.
     void SetSharedPresentation(CSlidePPTObj* shared) { m_sharedPresentation = shared; }
+    CSlidePPTObj* SharedPresentation() const { return m_sharedPresentation; }
 
     // --- state -----------------------------------------------------------
     int UndoCode() const { return m_undoCode; }
@@ -79,10 +83,11 @@ public:
 
     // --- document observer --------------------------------------------------
     void ClearUndo() override { ClearUndo(true); }
-    // Rebuilds the rows from the document's visible cells; the selection is lost.
+    // Rebuilds the rows from the document's visible cells; the selection is
+    // lost. The listeners get a reset.
     void UpdateAllViews() override;
     // Inserts a transfer block as a paste that reports a cancel as a failure.
-    bool InsertCellList(const QByteArray& block) override;
+    bool InsertCellList(const QByteArray& block);
 
     // Forgets the pending undo (marks, remembered values, records).
     void ClearUndo(bool resetInsertion);
@@ -139,6 +144,13 @@ private:
     CUserPrompt* Prompt() const;
     void Repaint();
     void Modified();
+    // Brings the rows in line with the document's visible cells by removing
+    // and inserting rows (told to the listeners); a reset when the order of
+    // the rows that stay differs from the list's.
+    void SyncRows();
+    // The rows of the cells marked for undo, ascending.
+    std::vector<int> RowsOfMarkedCells() const;
+    void RowsChanged(const std::vector<int>& rows);
     // Ends an insertion of `count` rows from row `first`: the rows come back
     // to life with the new ones selected, and the insertion index resets.
     void EndInsertion(int first, int count);
@@ -173,7 +185,7 @@ private:
     std::function<void()> m_repaint;
     CCellImporter::HostFactory m_workerHosts;
     int m_workers = 0;
-    bool m_defaultWorkerHosts = false; // workers get CImportHost with the project's settings
+    bool m_defaultWorkerHosts = false; // workers get a CImagingHost with the project's settings
 
     // The pending undo.
     int m_undoCode = 0;

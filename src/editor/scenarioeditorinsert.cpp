@@ -1,17 +1,19 @@
 // CScenarioEditor: inserting cells (control cells, imported cells, the
 // slides of a presentation) at the insertion index.
+#include "base/asciicase.h"
+#include "base/msgid.h"
+#include "base/progress.h"
 #include "base/resourcebundle.h"
 #include "base/userprompt.h"
+#include "document/busyguard.h"
 #include "document/zurdoc.h"
-#include "editor/importhost.h"
+#include "document/zurdoclisteners.h"
 #include "editor/scenarioeditor.h"
+#include "imaging/imaginghost.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellctrlinfo.h"
-#include "base/progress.h"
 
 namespace {
-constexpr int kInsertFailed = 7130;
-constexpr int kInsertCaption = 7152;
 
 class CSilentProgress : public CProgress
 {
@@ -25,20 +27,6 @@ public:
     bool IsCancelled() override { return false; }
     void Show(bool) override {}
 };
-
-bool EndsWithNoCase(const std::string& text, const std::string& tail)
-{
-    if (text.size() < tail.size())
-        return false;
-    for (size_t i = 0; i < tail.size(); ++i) {
-        char c = text[text.size() - tail.size() + i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        if (c != tail[i])
-            return false;
-    }
-    return true;
-}
 
 // A name that a transfer block may give a cell's file: a plain name inside
 // the folder, nothing that climbs out of it.
@@ -77,6 +65,8 @@ bool CScenarioEditor::EnterCell(std::unique_ptr<CCellInfo> cell, InsertRun& run,
 
 bool CScenarioEditor::InsertControlCell()
 {
+    if (m_doc.RefuseWhileBusy())
+        return false;
     if (m_insertIndex == -1) {
         const std::vector<int> selected = m_rows.SelectedRows();
         if (selected.size() > 1)
@@ -99,10 +89,11 @@ bool CScenarioEditor::InsertControlCell()
     bool rowRefused = false;
     const bool ok = EnterCell(std::move(cell), run, rowRefused);
     if (!ok && !rowRefused)
-        AskUser(Prompt(), kInsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
+        AskUser(Prompt(), MsgId::InsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
     m_rows.SetEnabled(true);
     if (ok)
         m_rows.SetSel(m_insertIndex >= 0 ? m_insertIndex : formerCount);
+    m_doc.Listeners().SelectionChanged();
     Modified();
     m_insertIndex = -1;
     Repaint();
@@ -111,8 +102,8 @@ bool CScenarioEditor::InsertControlCell()
 
 bool CScenarioEditor::IsShowToExpand(const CCellInfo& cell)
 {
-    return cell.CellType == 1 &&
-           EndsWithNoCase(static_cast<const CCellBmpInfo&>(cell).RefFilePath, ".ppt") &&
+    return cell.CellType == CCellInfo::Type::Image &&
+           CAsciiCase::EndsWith(static_cast<const CCellBmpInfo&>(cell).RefFilePath, ".ppt") &&
            static_cast<const CCellBmpInfo&>(cell).RefPage == 0;
 }
 
@@ -120,6 +111,9 @@ bool CScenarioEditor::InsertCells(int undoCode, CCellInfoList& list, bool report
 {
     m_lastCancelled = false;
     m_lastTaken = 0;
+    if (m_doc.RefuseWhileBusy())
+        return false;
+    const CBusyGuard busy(m_doc);
     ClearUndo(false);
     m_undoCode = undoCode;
     std::string folder = m_doc.ProjectPath;
@@ -137,7 +131,7 @@ bool CScenarioEditor::InsertCells(int undoCode, CCellInfoList& list, bool report
 
     CSilentProgress silent;
     CProgress& progress = m_progress ? *m_progress : silent;
-    progress.SetCaption(CResourceBundle::Text(kInsertCaption));
+    progress.SetCaption(CResourceBundle::Text(MsgId::InsertingSlidesCaption));
     progress.SetRange(0, list.GetCount());
     progress.SetPos(0);
     progress.SetStep(1);
@@ -148,13 +142,14 @@ bool CScenarioEditor::InsertCells(int undoCode, CCellInfoList& list, bool report
     CCellImporter::HostFactory hosts = m_workerHosts;
     if (m_defaultWorkerHosts) {
         hosts = [backColor = m_doc.BackColor, quality = m_doc.ImageQuality] {
-            return std::make_unique<CImportHost>(backColor, quality);
+            return std::make_unique<CImagingHost>(backColor, quality,
+                                                  CImagingHost::CheckEveryPicture);
         };
     }
     CCellImporter importer(&m_doc, folder, hosts, m_workers);
     for (int i = 0; i < list.GetCount(); ++i) {
         const CCellInfo* cell = list.GetAt(i);
-        if (cell && cell->CellType == 1 && !IsShowToExpand(*cell))
+        if (cell && cell->CellType == CCellInfo::Type::Image && !IsShowToExpand(*cell))
             importer.Schedule(cell);
     }
 
@@ -172,7 +167,7 @@ bool CScenarioEditor::InsertCells(int undoCode, CCellInfoList& list, bool report
         if (cancelPressed) {
             m_lastCancelled = true;
             if (reportCancel) {
-                AskUser(Prompt(), kInsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
+                AskUser(Prompt(), MsgId::InsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
                 ok = false;
             }
             break;
@@ -194,14 +189,14 @@ bool CScenarioEditor::InsertCells(int undoCode, CCellInfoList& list, bool report
                     break;
                 continue;
             }
-            AskUser(Prompt(), kInsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
+            AskUser(Prompt(), MsgId::InsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
             ok = false;
             break;
         }
         std::unique_ptr<CCellInfo> ready;
-        if (cell->CellType == 1) {
+        if (cell->CellType == CCellInfo::Type::Image) {
             ready = importer.Take(cell.get(), watchCancel);
-        } else if (cell->CellType == 2) {
+        } else if (cell->CellType == CCellInfo::Type::Control) {
             ready = std::move(cell);
             ready->OwnerList = &m_doc.Cells;
             if (!ready->Validate(&m_doc))
@@ -209,7 +204,7 @@ bool CScenarioEditor::InsertCells(int undoCode, CCellInfoList& list, bool report
         }
         if (!ready) {
             // The import removed what it made; the cell goes.
-            AskUser(Prompt(), kInsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
+            AskUser(Prompt(), MsgId::InsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
             ok = false;
             break;
         }
@@ -218,7 +213,7 @@ bool CScenarioEditor::InsertCells(int undoCode, CCellInfoList& list, bool report
         bool rowRefused = false;
         if (!EnterCell(std::move(ready), run, rowRefused)) {
             if (!rowRefused)
-                AskUser(Prompt(), kInsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
+                AskUser(Prompt(), MsgId::InsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
             ok = false;
             break;
         }
@@ -242,6 +237,7 @@ void CScenarioEditor::EndInsertion(int first, int count)
         m_rows.SetSel(first);
     Modified();
     m_insertIndex = -1;
+    m_doc.Listeners().SelectionChanged();
     Repaint();
 }
 
@@ -256,7 +252,7 @@ bool CScenarioEditor::ReadTransferBlock(const QByteArray& bytes, CCellInfoList& 
             list.DeleteAll();
             return false;
         }
-        if (cell->CellType != 1)
+        if (cell->CellType != CCellInfo::Type::Image)
             continue;
         const auto* image = static_cast<const CCellBmpInfo*>(cell);
         if (!IsPlainName(image->FileName) || !IsPlainName(image->DispFileName) ||

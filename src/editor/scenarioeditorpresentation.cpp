@@ -1,34 +1,23 @@
 // CScenarioEditor: a presentation cell that stands for a whole show becomes
 // one image cell per slide of the show.
 #include "base/appfolders.h"
+#include "base/asciicase.h"
+#include "base/msgid.h"
 #include "base/pathutils.h"
+#include "base/progress.h"
 #include "base/resourcebundle.h"
 #include "base/userprompt.h"
 #include "document/zurdoc.h"
 #include "editor/scenarioeditor.h"
-#include "presentation/slidepptobj.h"
 #include "model/cellbmpinfo.h"
-#include "base/progress.h"
+#include "presentation/slidepptobj.h"
 
 #include <QFile>
 
 namespace {
-constexpr int kInsertFailed = 7130;
-constexpr int kReadingSlides = 7151;
 constexpr int kSlideWidth = 1024;
 constexpr int kSlideHeight = 768;
 
-bool samePathIgnoringCase(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    }
-    return true;
-}
 } // namespace
 
 CSlidePPTObj* CScenarioEditor::PresentationInUse() const
@@ -43,7 +32,7 @@ bool CScenarioEditor::OpenPresentation(const std::string& path)
         m_ownPresentation->StopThumbnails();
     // The thumbnail window's presentation, when it shows this very file.
     if (m_sharedPresentation && m_sharedPresentation->IsOpen() &&
-        samePathIgnoringCase(m_sharedPresentation->PresentationPath(), path) &&
+        CAsciiCase::Equal(m_sharedPresentation->PresentationPath(), path) &&
         m_sharedPresentation->Retain()) {
         m_borrowingPresentation = true;
         return true;
@@ -83,7 +72,7 @@ bool CScenarioEditor::ExpandPresentation(std::unique_ptr<CCellInfo> cell, Insert
     progress.SetRange(0, count);
     progress.SetPos(0);
     progress.Show(true);
-    progress.SetText(CResourceBundle::Format(kReadingSlides, show.RefFilePath));
+    progress.SetText(CResourceBundle::Format(MsgId::ReadingSlides, show.RefFilePath));
     // The slides enter as the other cells of the insertion do, so that undo
     // takes them back with the rest.
     const uint32_t flags = m_undoCode != 0 ? CCellInfo::StateAdded | CCellInfo::StateUndo
@@ -147,6 +136,6 @@ bool CScenarioEditor::ExpandPresentation(std::unique_ptr<CCellInfo> cell, Insert
     progress.Show(false);
     ReleasePresentation();
     if (!ok)
-        AskUser(Prompt(), kInsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
+        AskUser(Prompt(), MsgId::InsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
     return ok;
 }

@@ -1,5 +1,6 @@
 // CScenarioEditor: cells leaving and entering the window as transfer blocks
 // (copy, cut, paste, drag and drop) and the move of rows inside the window.
+#include "base/msgid.h"
 #include "base/userprompt.h"
 #include "document/zurdoc.h"
 #include "editor/cellclipboard.h"
@@ -10,7 +11,6 @@
 #include <algorithm>
 
 namespace {
-constexpr int kInsertFailed = 7130;
 constexpr uint32_t kDeletedUndo = CCellInfo::StateDeleted | CCellInfo::StateUndo;
 } // namespace
 
@@ -20,7 +20,9 @@ void CScenarioEditor::BuildTransferList(CCellInfoList& list) const
     list.ProjectFolder = m_doc.Cells.ProjectFolder;
     for (const int row : m_rows.SelectedRows()) {
         const CCellInfo* cell = m_rows.GetCell(row);
-        std::unique_ptr<CCellInfo> copy = CCellInfo::CreateOfType(cell->CellType == 1 ? 1 : 2);
+        std::unique_ptr<CCellInfo> copy = CCellInfo::CreateOfType(
+            cell->CellType == CCellInfo::Type::Image ? CCellInfo::Type::Image
+                                                     : CCellInfo::Type::Control);
         if (copy->CopyFrom(cell))
             list.Append(std::move(copy));
     }
@@ -47,7 +49,7 @@ bool CScenarioEditor::Cut()
 {
     m_insertIndex = -1;
     const std::vector<int> selected = m_rows.SelectedRows();
-    if (selected.empty())
+    if (selected.empty() || m_doc.RefuseWhileBusy())
         return false;
     ClearUndo(true);
     m_undoCode = EditorCommand::Cut;
@@ -58,7 +60,9 @@ bool CScenarioEditor::Cut()
         CCellInfo* cell = m_rows.GetCell(row);
         if (!cell)
             break;
-        std::unique_ptr<CCellInfo> copy = CCellInfo::CreateOfType(cell->CellType == 1 ? 1 : 2);
+        std::unique_ptr<CCellInfo> copy = CCellInfo::CreateOfType(
+            cell->CellType == CCellInfo::Type::Image ? CCellInfo::Type::Image
+                                                     : CCellInfo::Type::Control);
         if (copy->CopyFrom(cell))
             list.Append(std::move(copy));
         cell->StateFlags |= kDeletedUndo;
@@ -78,7 +82,7 @@ bool CScenarioEditor::Paste()
     m_lastCancelled = false;
     m_lastTaken = 0;
     const std::vector<int> selected = m_rows.SelectedRows();
-    if (selected.size() > 1)
+    if (selected.size() > 1 || m_doc.RefuseWhileBusy())
         return false;
     if (m_insertIndex == -1)
         m_insertIndex = selected.empty() ? -1 : selected[0];
@@ -97,7 +101,7 @@ bool CScenarioEditor::Paste()
     }
     CCellInfoList list;
     if (!ReadTransferBlock(bytes, list)) {
-        AskUser(Prompt(), kInsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
+        AskUser(Prompt(), MsgId::InsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
         m_insertIndex = -1;
         return false;
     }
@@ -129,7 +133,8 @@ bool CScenarioEditor::Drop(const CCellClipboard& data, int effect, int row,
 {
     const bool hasList = data.HasFormat(CCellInfoList::ClipFormat);
     const bool hasFiles = data.HasFormat(CCellInfoList::ClipFormatFiles);
-    if ((!hasList && !hasFiles) || !(effect & (DropCopy | DropMove)) || !session)
+    if ((!hasList && !hasFiles) || !(effect & (DropCopy | DropMove)) || !session ||
+        m_doc.RefuseWhileBusy())
         return false;
     session->target = this;
     session->acceptedCells = -1;
@@ -151,7 +156,7 @@ bool CScenarioEditor::Drop(const CCellClipboard& data, int effect, int row,
         return false;
     }
     if (!ReadTransferBlock(bytes, list)) {
-        AskUser(Prompt(), kInsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
+        AskUser(Prompt(), MsgId::InsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
         m_insertIndex = -1;
         return false;
     }
@@ -166,7 +171,7 @@ bool CScenarioEditor::Drop(const CCellClipboard& data, int effect, int row,
 
 void CScenarioEditor::EndDrag(int effect, CCellDragSession& session)
 {
-    if (effect & DropMove) {
+    if ((effect & DropMove) && !m_doc.RefuseWhileBusy()) {
         if (session.target && session.target != this) {
             // Another project took the cells: they leave this one, without undo.
             const std::vector<int> selected = m_rows.SelectedRows();
@@ -273,7 +278,7 @@ bool CScenarioEditor::MoveInsert(int anchor, int row)
         bool rowRefused = false;
         if (!EnterCell(std::move(cell), run, rowRefused)) {
             if (!rowRefused)
-                AskUser(Prompt(), kInsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
+                AskUser(Prompt(), MsgId::InsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
             ok = false;
             break;
         }

@@ -1,5 +1,6 @@
 #include "model/cellbmpinfo.h"
 
+#include "base/asciicase.h"
 #include "base/pathutils.h"
 #include "model/cellhost.h"
 #include "model/cellinfolist.h"
@@ -22,21 +23,6 @@ std::string ExtensionOf(const std::string& path)
     return path.substr(dot);
 }
 
-bool EqualsNoCase(const std::string& a, const char* b)
-{
-    size_t i = 0;
-    for (; i < a.size() && b[i]; ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z')
-            x = char(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = char(y - 'A' + 'a');
-        if (x != y)
-            return false;
-    }
-    return i == a.size() && !b[i];
-}
-
 bool LoadsAsPicture(const std::string& path)
 {
     if (path.empty())
@@ -56,7 +42,7 @@ std::string WithSlash(const std::string& folder)
 
 CCellBmpInfo::CCellBmpInfo()
 {
-    CellType = 1;
+    CellType = CCellInfo::Type::Image;
 }
 
 CCellBmpInfo::~CCellBmpInfo() = default;
@@ -89,7 +75,7 @@ void CCellBmpInfo::Serialize(CArchive& ar)
     ar.Exchange(BmpSize[0]);
     ar.Exchange(BmpSize[1]);
     if (ar.IsLoading()) {
-        CellType = 1;
+        CellType = CCellInfo::Type::Image;
         StateFlags = 0;
         UpdateSourceKind();
     }
@@ -360,17 +346,17 @@ std::string CCellBmpInfo::GetPicturePath() const
 
 bool CCellBmpInfo::IsFromPresentation() const
 {
-    return EqualsNoCase(ExtensionOf(RefFilePath), ".ppt");
+    return CAsciiCase::Equal(ExtensionOf(RefFilePath), ".ppt");
 }
 
 void CCellBmpInfo::UpdateSourceKind()
 {
     const std::string extension = ExtensionOf(RefFilePath);
-    if (EqualsNoCase(extension, ".jpg") || EqualsNoCase(extension, ".jpeg"))
+    if (CAsciiCase::Equal(extension, ".jpg") || CAsciiCase::Equal(extension, ".jpeg"))
         SourceKind = SourceJpeg;
-    else if (EqualsNoCase(extension, ".bmp") || EqualsNoCase(extension, ".dib"))
+    else if (CAsciiCase::Equal(extension, ".bmp") || CAsciiCase::Equal(extension, ".dib"))
         SourceKind = SourceBmp;
-    else if (EqualsNoCase(extension, ".ppt"))
+    else if (CAsciiCase::Equal(extension, ".ppt"))
         SourceKind = SourcePpt;
     else
         SourceKind = SourceOther;

@@ -1,17 +1,13 @@
 #include "model/cellctrlinfo.h"
 
+#include "base/msgid.h"
 #include "base/resourcebundle.h"
 
 #include <typeinfo>
 
-namespace {
-constexpr int ControlLabelText = 7153;
-constexpr int FirstInputDevText = 7154;
-} // namespace
-
 CCellCtrlInfo::CCellCtrlInfo()
 {
-    CellType = 2;
+    CellType = CCellInfo::Type::Control;
 }
 
 CCellCtrlInfo::~CCellCtrlInfo() = default;
@@ -26,15 +22,15 @@ void CCellCtrlInfo::Serialize(CArchive& ar)
     CCellInfo::Serialize(ar);
     ar.Exchange(InputDev);
     if (ar.IsLoading())
-        CellType = 2;
+        CellType = CCellInfo::Type::Control;
 }
 
 std::string CCellCtrlInfo::GetLabel() const
 {
     std::string device;
     if (InputDev >= 0 && InputDev <= 2)
-        device = CResourceBundle::Text(FirstInputDevText + InputDev);
-    return CResourceBundle::Text(ControlLabelText) + "    " + device;
+        device = CResourceBundle::Text(MsgId::InputRemoteControl + InputDev);
+    return CResourceBundle::Text(MsgId::ControlStepLabel) + "    " + device;
 }
 
 bool CCellCtrlInfo::CopyFrom(const CCellInfo* other)

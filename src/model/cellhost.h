@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QSize>
+#include <functional>
+#include <memory>
 #include <string>
 
 // What a cell needs from its project to make its pictures. The project
@@ -9,6 +11,9 @@
 class CCellHost
 {
 public:
+    // Makes a host for one worker thread (hosts are never shared).
+    using Factory = std::function<std::unique_ptr<CCellHost>()>;
+
     virtual ~CCellHost() = default;
 
     // Display image: PNG fitted into 1024 x 768; `size` receives its size.

@@ -20,13 +20,15 @@ void CCellInfo::Serialize(CArchive& ar)
     ar.Exchange(AutoIntervalSec);
     ar.Exchange(MotionType);
     ar.Exchange(CellValid);
-    ar.Exchange(CellType);
+    auto type = static_cast<int32_t>(CellType);
+    ar.Exchange(type);
     if (ar.IsLoading()) {
+        CellType = static_cast<Type>(type);
         StateFlags = 0;
         // The class decides what a cell is: a plain cell never claims to be
         // an image or control cell (the derived classes set their own type).
-        if (CellType == 1 || CellType == 2)
-            CellType = 0;
+        if (CellType == Type::Image || CellType == Type::Control)
+            CellType = Type::Plain;
     }
 }
 
@@ -59,12 +61,12 @@ bool CCellInfo::Validate(CCellHost* /*host*/)
     return true;
 }
 
-std::unique_ptr<CCellInfo> CCellInfo::CreateOfType(int cellType)
+std::unique_ptr<CCellInfo> CCellInfo::CreateOfType(Type cellType)
 {
     switch (cellType) {
-    case 1:
+    case Type::Image:
         return std::make_unique<CCellBmpInfo>();
-    case 2:
+    case Type::Control:
         return std::make_unique<CCellCtrlInfo>();
     default:
         return std::make_unique<CCellInfo>();

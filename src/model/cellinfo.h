@@ -16,6 +16,15 @@ class CCellInfoList;
 class CCellInfo : public CArchiveObject
 {
 public:
+    // What a cell is. Its archive form is the 32-bit value; a plain cell
+    // read from a file keeps whatever other value it had there.
+    enum class Type : int32_t
+    {
+        Plain = 0,
+        Image = 1,
+        Control = 2,
+    };
+
     // StateFlags bits; the state is never saved.
     enum StateBits : uint32_t
     {
@@ -41,8 +50,8 @@ public:
     virtual bool CopyFrom(const CCellInfo* other);
     virtual bool Validate(CCellHost* host);
 
-    // A new empty cell of the type: 1 image, 2 control, else plain.
-    static std::unique_ptr<CCellInfo> CreateOfType(int cellType);
+    // A new empty cell of the type: image, control, else plain.
+    static std::unique_ptr<CCellInfo> CreateOfType(Type cellType);
     // The archive's factory: a new cell of the named class, null for a class
     // that is not a cell.
     static std::unique_ptr<CArchiveObject> CreateForArchive(std::string_view className);
@@ -56,5 +65,5 @@ public:
     int32_t CellValid = 1;
     uint32_t StateFlags = 0;
     CCellInfoList* OwnerList = nullptr;
-    int32_t CellType = 0;
+    Type CellType = Type::Plain;
 };

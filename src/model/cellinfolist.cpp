@@ -1,12 +1,15 @@
 #include "model/cellinfolist.h"
 
+#include "base/asciicase.h"
+#include "base/msgid.h"
 #include "base/pathutils.h"
+#include "base/progress.h"
 #include "base/userprompt.h"
 #include "model/archive.h"
+#include "model/cardimagewriter.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellctrlinfo.h"
 #include "model/cellhost.h"
-#include "base/progress.h"
 
 #include <QImage>
 #include <QString>
@@ -18,28 +21,10 @@
 
 namespace {
 
-constexpr int SourceMissingMessage = 7128;
-constexpr int ConfirmStopMessage = 7163;
-
-std::string AsciiLower(std::string s)
-{
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-    return s;
-}
-
-std::string AsciiUpper(std::string s)
-{
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 'a' + 'A');
-    return s;
-}
-
 CCellBmpInfo* AsImage(CCellInfo* cell)
 {
-    return cell && cell->CellType == 1 ? dynamic_cast<CCellBmpInfo*>(cell) : nullptr;
+    return cell && cell->CellType == CCellInfo::Type::Image ? dynamic_cast<CCellBmpInfo*>(cell)
+                                                            : nullptr;
 }
 
 const std::string& FieldOf(const CCellBmpInfo& cell, CCellInfoList::FileField field)
@@ -69,7 +54,7 @@ public:
 
     bool Contains(const std::string& name) const
     {
-        const auto it = m_names.find(AsciiLower(name));
+        const auto it = m_names.find(CAsciiCase::Lower(name));
         if (it == m_names.end())
             return false;
         for (const std::string& known : it->second)
@@ -80,7 +65,7 @@ public:
 
     void Insert(const std::string& name)
     {
-        std::vector<std::string>& spellings = m_names[AsciiLower(name)];
+        std::vector<std::string>& spellings = m_names[CAsciiCase::Lower(name)];
         if (std::find(spellings.begin(), spellings.end(), name) == spellings.end())
             spellings.push_back(name);
     }
@@ -98,7 +83,7 @@ void CardNameScheme(const std::string& prefix, int64_t count, std::string& base,
     for (int64_t n = count; n >= 10; n /= 10)
         ++digits;
     digits = std::min(digits, 8);
-    base = AsciiUpper(prefix);
+    base = CAsciiCase::Upper(prefix);
     const int length = int(std::min<size_t>(base.size(), 1000));
     if (8 - digits >= length)
         digits = 8 - length; // the name fills eight characters
@@ -182,7 +167,7 @@ bool CCellInfoList::IsSameFile(const std::string& a, const std::string& b) const
 {
     if (a == b)
         return true;
-    if (a.size() != b.size() || AsciiLower(a) != AsciiLower(b))
+    if (a.size() != b.size() || CAsciiCase::Lower(a) != CAsciiCase::Lower(b))
         return false;
     // Differing only in case: the same file where the file system ignores case.
     const std::string pa = CCellBmpInfo::FilePathIn(ProjectFolder, a);
@@ -352,14 +337,14 @@ bool CCellInfoList::RefreshImages(CCellHost* host, CUserPrompt* prompt)
             // rebuild is tried again at the next save.
             if (!GetFileStatus(cell->RefFilePath, source) ||
                 !cell->CreateDisplayFile(host, ProjectFolder)) {
-                AskUser(prompt, SourceMissingMessage, CUserPrompt::Exclamation, CUserPrompt::Ok,
-                        cell->RefFilePath);
+                AskUser(prompt, MsgId::SlideSourceMissing, CUserPrompt::Exclamation,
+                        CUserPrompt::Ok, cell->RefFilePath);
                 return false;
             }
             cell->RefFileTime = int32_t(source.mtime); // local seconds already
         }
         if (!cell->MakeThumbnail(host, force)) {
-            AskUser(prompt, SourceMissingMessage, CUserPrompt::Exclamation, CUserPrompt::Ok,
+            AskUser(prompt, MsgId::SlideSourceMissing, CUserPrompt::Exclamation, CUserPrompt::Ok,
                     cell->RefFilePath);
             return false;
         }
@@ -483,7 +468,7 @@ std::string CCellInfoList::CardBaseName(const std::string& prefix, int64_t count
 
 void CCellInfoList::AssignCardNames(const std::string& prefix, const std::string& extension)
 {
-    const std::string ext = AsciiUpper(extension.empty() ? std::string(".JPG") : extension);
+    const std::string ext = CAsciiCase::Upper(extension.empty() ? std::string(".JPG") : extension);
     std::string base;
     int digits = 0;
     CardNameScheme(prefix, VisibleImageCount(), base, digits);
@@ -507,63 +492,20 @@ bool CCellInfoList::WriteCardImages(const std::string& cardFolder, CProgress* pr
 {
     if (!host || cardFolder.empty())
         return false;
-    bool result = true;
-    for (auto& entry : m_cells) {
-        CCellBmpInfo* cell = AsImage(entry.get());
-        if (!cell || !cell->IsVisible())
-            continue;
-        if (progress && progress->IsCancelled())
-            return false;
-        const std::string display = cell->ProjectFilePath(cell->FileName);
-        if (FileIsThere(display)) {
-            const std::string card = CCellBmpInfo::FilePathIn(cardFolder, cell->CardFileName);
-            if (card.empty()) {
-                result = false;
-            } else {
-                CCellBmpInfo::DeleteFileAt(card);
-                if (!host->CreateCardImage(display, card, false))
-                    result = false;
-            }
-        }
-        const std::string thumb = cell->ProjectFilePath(cell->ThumbFileName);
-        if (FileIsThere(thumb)) {
-            const std::string card = CCellBmpInfo::FilePathIn(cardFolder, cell->CardThumbName);
-            if (card.empty()) {
-                result = false;
-            } else if (cell->Resize[0] != CCellBmpInfo::ThumbWidth ||
-                       cell->Resize[1] != CCellBmpInfo::ThumbHeight) {
-                CCellBmpInfo::DeleteFileAt(card);
-                if (!host->CreateCardImage(thumb, card, true))
-                    result = false;
-            } else if (!CopyFileKeepTime(thumb, card)) {
-                return false;
-            }
-        }
-        if (progress)
-            progress->StepIt();
-    }
-    return result;
+    return CCardImageWriter(host).WriteCardImages(*this, cardFolder, progress);
 }
 
 bool CCellInfoList::CopyCardFiles(const std::string& sourceFolder,
                                   const std::string& destinationFolder, CProgress* progress)
 {
-    for (auto& entry : m_cells) {
-        const CCellBmpInfo* cell = AsImage(entry.get());
-        if (!cell || !cell->IsVisible())
-            continue;
-        if (progress && progress->IsCancelled())
-            return false;
-        for (const std::string* name : {&cell->CardFileName, &cell->CardThumbName}) {
-            const std::string source = CCellBmpInfo::FilePathIn(sourceFolder, *name);
-            const std::string target = CCellBmpInfo::FilePathIn(destinationFolder, *name);
-            if (source.empty() || target.empty() || !CopyFileKeepTime(source, target))
-                return false;
-        }
-        if (progress)
-            progress->StepIt();
-    }
-    return true;
+    if (sourceFolder.empty() || destinationFolder.empty())
+        return false;
+    std::string source = sourceFolder, destination = destinationFolder;
+    AddBackslash(source);
+    AddBackslash(destination);
+    return CCardImageWriter::CopyCardFiles(
+        *this, source, destination, progress,
+        [](const std::string& from, const std::string& to) { return CopyFileKeepTime(from, to); });
 }
 
 bool CCellInfoList::RebuildImagesInto(const std::string& projectName, const std::string& folder,
@@ -586,7 +528,7 @@ bool CCellInfoList::RebuildImagesInto(const std::string& projectName, const std:
     bool ok = true;
     for (auto& entry : m_cells) {
         if (progress && progress->IsCancelled() &&
-            AskUser(prompt, ConfirmStopMessage, CUserPrompt::Question, CUserPrompt::YesNo) ==
+            AskUser(prompt, MsgId::AskStopAndUndo, CUserPrompt::Question, CUserPrompt::YesNo) ==
                 CUserPrompt::AnswerYes) {
             ok = false;
             break;
@@ -670,7 +612,7 @@ bool CCellInfoList::CopyNewImagesFrom(const std::string& folder, CProgress* prog
         if (!cell)
             continue;
         if (progress && progress->IsCancelled() &&
-            AskUser(prompt, ConfirmStopMessage, CUserPrompt::Question, CUserPrompt::YesNo) ==
+            AskUser(prompt, MsgId::AskStopAndUndo, CUserPrompt::Question, CUserPrompt::YesNo) ==
                 CUserPrompt::AnswerYes)
             return false;
         for (const std::string* name : {&cell->FileName, &cell->ThumbFileName}) {

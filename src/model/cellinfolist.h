@@ -74,6 +74,8 @@ public:
     // The card base name (without extension) of cell `number` (from 1) of
     // `count` visible image cells with `prefix`; "" from 100000000 on.
     static std::string CardBaseName(const std::string& prefix, int64_t count, int64_t number);
+    // The card pictures of the visible image cells, one at a time with
+    // `host`, and their copy to another folder: CCardImageWriter's, as Send.
     bool WriteCardImages(const std::string& cardFolder, CProgress* progress, CCellHost* host);
     bool CopyCardFiles(const std::string& sourceFolder, const std::string& destinationFolder,
                        CProgress* progress);

@@ -26,7 +26,9 @@ void CUndoCellInfo::Serialize(CArchive& ar)
         Cell = ar.ReadObjectOf<CCellInfo>(created);
         ar.KeepObject(std::move(created));
     }
-    ar.Exchange(CellType);
+    auto type = static_cast<int32_t>(CellType);
+    ar.Exchange(type);
+    CellType = static_cast<CCellInfo::Type>(type);
 }
 
 bool CUndoCellInfo::CopyFrom(const CUndoCellInfo* other)

@@ -1,12 +1,11 @@
 #pragma once
 
 #include "model/archive.h"
+#include "model/cellinfo.h"
 
 #include <cstdint>
 #include <memory>
 #include <string_view>
-
-class CCellInfo;
 
 // The old values of one cell before a property edit of several cells, kept
 // for the one-step undo.
@@ -30,7 +29,7 @@ public:
     int32_t AutoIntervalSec = 30;
     int32_t MotionType = 0;
     int32_t CellValid = 1;
-    int32_t CellType = 0;
+    CCellInfo::Type CellType = CCellInfo::Type::Plain;
     int32_t Effect = 0;        // image cells only
     CCellInfo* Cell = nullptr; // the cell to restore; not owned
 };

@@ -28,7 +28,7 @@ void CUndoCellInfoList::RestoreAll()
         cell->AutoIntervalSec = record->AutoIntervalSec;
         cell->MotionType = record->MotionType;
         cell->CellValid = record->CellValid;
-        if (record->CellType == 1)
+        if (record->CellType == CCellInfo::Type::Image)
             if (auto* image = dynamic_cast<CCellBmpInfo*>(cell))
                 image->Effect = record->Effect;
         cell->StateFlags &= ~uint32_t(CCellInfo::StateUndo);

@@ -1,5 +1,7 @@
 #include "output/autoruneditor.h"
 
+#include "base/asciicase.h"
+#include "base/msgid.h"
 #include "base/pathutils.h"
 #include "base/userprompt.h"
 #include "output/cardfolder.h"
@@ -22,7 +24,7 @@ void CAutorunEditor::LoadDrive(const std::string& root, CUserPrompt* prompt)
     if (root.empty())
         return;
     for (const std::string& name : CCardFolder::FilesWithExtension(root, ".SIT"))
-        m_available.push_back(CCardFolder::ToUpperAscii(name));
+        m_available.push_back(CAsciiCase::Upper(name));
     // A list that cannot be written (a write-protected card) counts as none.
     const std::string path = AutorunPath(root);
     if (!FileExists(path, false))
@@ -39,9 +41,8 @@ void CAutorunEditor::LoadDrive(const std::string& root, CUserPrompt* prompt)
 
 bool CAutorunEditor::Contains(const std::string& name) const
 {
-    return std::any_of(m_autorun.begin(), m_autorun.end(), [&](const std::string& listed) {
-        return CCardFolder::EqualsNoCase(listed, name);
-    });
+    return std::any_of(m_autorun.begin(), m_autorun.end(),
+                       [&](const std::string& listed) { return CAsciiCase::Equal(listed, name); });
 }
 
 int CAutorunEditor::Add(const std::vector<std::string>& names, CUserPrompt* prompt)
@@ -60,7 +61,8 @@ std::vector<int> CAutorunEditor::Insert(const std::vector<std::string>& names, i
         if (name.empty())
             continue;
         if (Contains(name)) {
-            AskUser(prompt, 7150, CUserPrompt::Information, CUserPrompt::Ok, name);
+            AskUser(prompt, MsgId::AlreadyInAutorun, CUserPrompt::Information, CUserPrompt::Ok,
+                    name);
             continue;
         }
         m_autorun.insert(m_autorun.begin() + at, name);

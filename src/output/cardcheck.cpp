@@ -1,5 +1,7 @@
 #include "output/cardcheck.h"
 
+#include "base/asciicase.h"
+#include "base/msgid.h"
 #include "base/pathutils.h"
 #include "base/resourcebundle.h"
 #include "output/cardfolder.h"
@@ -12,7 +14,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QString>
-
 #include <algorithm>
 
 namespace {
@@ -32,10 +33,10 @@ std::vector<std::string> CCardCheck::CheckScenario(const std::string& root,
 {
     std::vector<std::string> problems;
     if (!CScenarioCheck::IsShortName(file))
-        problems.push_back(CResourceBundle::Format(7123, file));
+        problems.push_back(CResourceBundle::Format(MsgId::ScenarioFileDamaged, file));
     QFile in(QString::fromStdString(root + file));
     if (!in.open(QIODevice::ReadOnly)) {
-        problems.push_back(CResourceBundle::Format(7126, file));
+        problems.push_back(CResourceBundle::Format(MsgId::FileUnreadable, file));
         return problems;
     }
     const QByteArray bytes = in.read(CScenarioCheck::MaxFileSize + 1);
@@ -44,13 +45,13 @@ std::vector<std::string> CCardCheck::CheckScenario(const std::string& root,
     if (!scenario.Parse(bytes)) {
         for (int line : scenario.DamagedLines()) {
             problems.push_back(CResourceBundle::Format(
-                7123, line > 0 ? file + ":" + std::to_string(line) : file));
+                MsgId::ScenarioFileDamaged, line > 0 ? file + ":" + std::to_string(line) : file));
         }
     }
     const std::string base = CCardFolder::BaseName(file);
     const std::string folder = CCardFolder::Find(root, base, CCardFolder::FolderEntry);
     if (folder.empty()) {
-        problems.push_back(CResourceBundle::Format(7159, base + "/"));
+        problems.push_back(CResourceBundle::Format(MsgId::FileGone, base + "/"));
         return problems;
     }
     const std::string folderName = folder.substr(root.size());
@@ -67,18 +68,18 @@ std::vector<std::string> CCardCheck::CheckScenario(const std::string& root,
             const std::string path =
                 CCardFolder::Find(folder + "/", wanted.name, CCardFolder::FileEntry);
             if (path.empty()) {
-                problems.push_back(CResourceBundle::Format(7159, shown));
+                problems.push_back(CResourceBundle::Format(MsgId::FileGone, shown));
                 continue;
             }
             bool right = false;
             if (wanted.thumbnail)
                 right = CCardPicture::Check(path, CCardPicture::Jpeg, 160, 120);
-            else if (CCardFolder::EqualsNoCase(wanted.name.substr(wanted.name.size() - 4), ".BMP"))
+            else if (CAsciiCase::Equal(wanted.name.substr(wanted.name.size() - 4), ".BMP"))
                 right = CCardPicture::Check(path, CCardPicture::Bitmap, 1024, 768);
             else
                 right = CCardPicture::Check(path, CCardPicture::Jpeg, 1024, 768);
             if (!right)
-                problems.push_back(CResourceBundle::Format(7124, shown));
+                problems.push_back(CResourceBundle::Format(MsgId::CardPictureWrong, shown));
         }
     }
     return problems;
@@ -94,7 +95,8 @@ void CCardCheck::CheckAutorun(const std::string& root)
         return;  // no autorun list is a card that starts nothing by itself
     QFile in(QString::fromStdString(path));
     if (!in.open(QIODevice::ReadOnly)) {
-        m_autorunProblems.push_back(CResourceBundle::Format(7126, CSfcFile::FileName));
+        m_autorunProblems.push_back(
+            CResourceBundle::Format(MsgId::FileUnreadable, CSfcFile::FileName));
         return;
     }
     const QByteArray bytes = in.read(CSfcFile::MaxFileSize + 1);
@@ -102,18 +104,20 @@ void CCardCheck::CheckAutorun(const std::string& root)
     CSfcFile list;
     const CSfcFile::ParseResult result = list.Parse(bytes);
     if (result == CSfcFile::ParseDamaged) {
-        m_autorunProblems.push_back(CResourceBundle::Format(7126, CSfcFile::FileName));
+        m_autorunProblems.push_back(
+            CResourceBundle::Format(MsgId::FileUnreadable, CSfcFile::FileName));
         return;
     }
     if (result == CSfcFile::ParseRepeatedHeader)
-        m_autorunProblems.push_back(CResourceBundle::Format(7122, CSfcFile::FileName));
+        m_autorunProblems.push_back(
+            CResourceBundle::Format(MsgId::AutorunListDamaged, CSfcFile::FileName));
     m_autorunRepeat = list.Repeat();
     for (const std::string& entry : list.Entries()) {
         if (entry.empty())
             continue;
         m_autorunEntries.push_back(entry);
         if (!CSfcFile::ScenarioPresent(root, entry))
-            m_autorunProblems.push_back(CResourceBundle::Format(7136, entry));
+            m_autorunProblems.push_back(CResourceBundle::Format(MsgId::AutorunEntryMissing, entry));
     }
 }
 

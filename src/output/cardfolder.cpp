@@ -1,5 +1,7 @@
 #include "output/cardfolder.h"
 
+#include "base/asciicase.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -22,11 +24,6 @@ bool kindMatches(const fs::directory_entry& entry, CCardFolder::EntryKind kind)
     return true;
 }
 
-char upperAscii(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 } // namespace
 
 bool CCardFolder::IsPlainName(const std::string& name)
@@ -40,19 +37,6 @@ std::string CCardFolder::BaseName(const std::string& name)
 {
     const size_t dot = name.rfind('.');
     return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
-}
-
-std::string CCardFolder::ToUpperAscii(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(), upperAscii);
-    return text;
-}
-
-bool CCardFolder::EqualsNoCase(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](char x, char y) { return upperAscii(x) == upperAscii(y); });
 }
 
 std::string CCardFolder::Find(const std::string& folder, const std::string& name, EntryKind kind)
@@ -71,7 +55,7 @@ std::string CCardFolder::Find(const std::string& folder, const std::string& name
     std::vector<std::string> matches;
     for (const fs::directory_entry& entry : it) {
         const std::string entryName = entry.path().filename().string();
-        if (EqualsNoCase(entryName, name) && kindMatches(entry, kind))
+        if (CAsciiCase::Equal(entryName, name) && kindMatches(entry, kind))
             matches.push_back(entryName);
     }
     if (matches.empty())
@@ -100,11 +84,11 @@ std::vector<std::string> CCardFolder::FilesWithExtension(const std::string& fold
             continue;
         const std::string name = entry.path().filename().string();
         if (name.size() > extension.size() &&
-            EqualsNoCase(name.substr(name.size() - extension.size()), extension))
+            CAsciiCase::Equal(name.substr(name.size() - extension.size()), extension))
             names.push_back(name);
     }
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        return ToUpperAscii(a) < ToUpperAscii(b);
+        return CAsciiCase::Upper(a) < CAsciiCase::Upper(b);
     });
     return names;
 }

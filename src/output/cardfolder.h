@@ -29,7 +29,6 @@ public:
     static bool IsPlainName(const std::string& name);
     // The name up to (not including) its last '.'; the whole name when it has
     // none, so that a name without a dot never stands for the folder itself.
+    // (Names are compared with CAsciiCase.)
     static std::string BaseName(const std::string& name);
-    static std::string ToUpperAscii(std::string text);
-    static bool EqualsNoCase(const std::string& a, const std::string& b);
 };

@@ -1,5 +1,6 @@
 #include "output/scenariocheck.h"
 
+#include "base/asciicase.h"
 #include "output/cardfolder.h"
 
 #include <algorithm>
@@ -53,7 +54,7 @@ bool isColorLine(const std::string& line)
 bool hasExtension(const std::string& name, const std::string& extension)
 {
     return name.size() > extension.size() &&
-           CCardFolder::EqualsNoCase(name.substr(name.size() - extension.size()), extension);
+           CAsciiCase::Equal(name.substr(name.size() - extension.size()), extension);
 }
 
 } // namespace

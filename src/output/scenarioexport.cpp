@@ -1,20 +1,21 @@
 #include "output/scenarioexport.h"
 
 #include "base/appfolders.h"
+#include "base/msgid.h"
 #include "base/pathutils.h"
+#include "base/progress.h"
 #include "base/resourcebundle.h"
 #include "base/userprompt.h"
+#include "document/busyguard.h"
 #include "document/zurdoc.h"
 #include "model/cellinfolist.h"
 #include "output/cardfolder.h"
-#include "base/progress.h"
 #include "output/scenariofile.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLockFile>
 #include <QString>
-
 #include <filesystem>
 #include <memory>
 #include <sys/statvfs.h>
@@ -114,7 +115,8 @@ CScenarioExport::Project CScenarioExport::ProjectOf(CZurDoc& document)
     project.backColor = document.BackColor;
     project.imageQuality = document.ImageQuality;
     project.cells = &document.Cells;
-    project.hosts = CCardImageHost::MakeFactory(document.BackColor, document.ImageQuality);
+    project.hosts = CImagingHost::MakeFactory(document.BackColor, document.ImageQuality,
+                                              CImagingHost::NoSpaceCheck);
     return project;
 }
 
@@ -125,8 +127,10 @@ bool CScenarioExport::CanSend(const CZurDoc& document)
 
 CScenarioExport::Outcome CScenarioExport::Send(CZurDoc& document, const std::string& cardRoot)
 {
-    if (!CanSend(document))
+    if (!CanSend(document) || document.RefuseWhileBusy())
         return Declined;
+    // Nothing may change or close the project while its cells are read.
+    const CBusyGuard busy(document);
     return Send(ProjectOf(document), cardRoot);
 }
 
@@ -140,18 +144,18 @@ CScenarioExport::Outcome CScenarioExport::Send(const Project& project,
     AddBackslash(state.root);
     if (state.root.empty() || !project.cells)
         return Declined;
-    if (AskUser(m_prompt, 7134, CUserPrompt::Question, CUserPrompt::OkCancel, project.name,
-                state.root) != CUserPrompt::AnswerOk)
+    if (AskUser(m_prompt, MsgId::AskSendToCard, CUserPrompt::Question, CUserPrompt::OkCancel,
+                project.name, state.root) != CUserPrompt::AnswerOk)
         return Declined;
 
     const int n = project.cells->GetCount();
     if (m_progress) {
-        m_progress->SetCaption(CResourceBundle::Text(7138));
+        m_progress->SetCaption(CResourceBundle::Text(MsgId::ProgressCaption));
         m_progress->SetPos(0);
         m_progress->SetStep(1);
         m_progress->SetRange(0, n + 2);
         m_progress->Show(true);
-        m_progress->SetText(CResourceBundle::Text(7139));
+        m_progress->SetText(CResourceBundle::Text(MsgId::GettingReady));
     }
     const bool success = Run(project, state);
     CleanUp(state, success);
@@ -160,8 +164,8 @@ CScenarioExport::Outcome CScenarioExport::Send(const Project& project,
 
     if (success) {
         if (m_offerAutorun) {
-            m_wantsAutorun = AskUser(m_prompt, 7148, CUserPrompt::Question, CUserPrompt::YesNo,
-                                     project.name) == CUserPrompt::AnswerYes;
+            m_wantsAutorun = AskUser(m_prompt, MsgId::AskEditAutorun, CUserPrompt::Question,
+                                     CUserPrompt::YesNo, project.name) == CUserPrompt::AnswerYes;
         }
         return Sent;
     }
@@ -169,7 +173,7 @@ CScenarioExport::Outcome CScenarioExport::Send(const Project& project,
         EmptyFolder(state.folder);
     if (state.folderCreatedHere)
         removeFolder(state.folder);
-    AskUser(m_prompt, 7132, CUserPrompt::Exclamation, CUserPrompt::Ok, project.name);
+    AskUser(m_prompt, MsgId::SendFailed, CUserPrompt::Exclamation, CUserPrompt::Ok, project.name);
     return Failed;
 }
 
@@ -212,21 +216,22 @@ bool CScenarioExport::Stage(const Project& project, State& state)
     state.oldScenario = CCardFolder::Find(state.root, name + ".sit", CCardFolder::FileEntry);
     if (!state.oldScenario.empty()) {
         state.oldScenarioPresent = true;
-        if (AskUser(m_prompt, 7117, CUserPrompt::Question, CUserPrompt::YesNo,
-                    state.oldScenario) != CUserPrompt::AnswerYes)
+        if (AskUser(m_prompt, MsgId::AskUseExistingFolder, CUserPrompt::Question,
+                    CUserPrompt::YesNo, state.oldScenario) != CUserPrompt::AnswerYes)
             return false;
     }
     const std::string oldFolder = CCardFolder::Find(state.root, name, CCardFolder::FolderEntry);
     if (!oldFolder.empty()) {
         state.folder = oldFolder + "/";
-        if (AskUser(m_prompt, 7117, CUserPrompt::Question, CUserPrompt::YesNo, state.folder) !=
-            CUserPrompt::AnswerYes)
+        if (AskUser(m_prompt, MsgId::AskUseExistingFolder, CUserPrompt::Question,
+                    CUserPrompt::YesNo, state.folder) != CUserPrompt::AnswerYes)
             return false;
     } else {
         state.folder = state.root + name + "/";
         std::error_code ec;
         if (!fs::create_directory(fs::path(state.root + name), ec) || ec) {
-            AskUser(m_prompt, 7104, CUserPrompt::Exclamation, CUserPrompt::Ok, state.folder);
+            AskUser(m_prompt, MsgId::FolderNotCreated, CUserPrompt::Exclamation, CUserPrompt::Ok,
+                    state.folder);
             return false;
         }
         state.folderCreatedHere = true;
@@ -234,7 +239,7 @@ bool CScenarioExport::Stage(const Project& project, State& state)
 
     if (m_progress) {
         m_progress->StepIt();
-        m_progress->SetText(CResourceBundle::Text(7168));
+        m_progress->SetText(CResourceBundle::Text(MsgId::ConvertingForCard));
     }
     QElapsedTimer timer;
     timer.start();
@@ -272,7 +277,7 @@ bool CScenarioExport::WriteCard(const Project& project, State& state)
 {
     const int n = project.cells->GetCount();
     if (m_progress) {
-        m_progress->SetText(CResourceBundle::Format(7140, project.name));
+        m_progress->SetText(CResourceBundle::Format(MsgId::CopyingToCard, project.name));
         m_progress->SetPos(0);
         m_progress->SetRange(0, n + 2);
         if (m_progress->IsCancelled())

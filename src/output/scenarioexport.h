@@ -1,7 +1,7 @@
 #pragma once
 
-#include "output/cardimagehost.h"
-#include "output/cardimagewriter.h"
+#include "imaging/imaginghost.h"
+#include "model/cardimagewriter.h"
 
 #include <cstdint>
 #include <functional>
@@ -27,7 +27,7 @@ public:
         uint32_t backColor = 0;  // 0x00BBGGRR
         int imageQuality = 2;
         CCellInfoList* cells = nullptr;
-        CCardImageHost::Factory hosts;  // image services for the conversion workers
+        CImagingHost::Factory hosts; // image services for the conversion workers
     };
 
     // The card's file operations, replaceable so that tests can make a card
@@ -68,6 +68,7 @@ public:
     // Sends `project` to the card whose root is `cardRoot` (the send
     // dialog's answer: a mount point or any folder standing for a card).
     Outcome Send(const Project& project, const std::string& cardRoot);
+    // A busy project is refused (Declined); the project is busy while sent.
     Outcome Send(CZurDoc& document, const std::string& cardRoot);
 
     // After Sent: whether the user asked (7148) to edit the autorun list.

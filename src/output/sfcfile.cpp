@@ -1,5 +1,7 @@
 #include "output/sfcfile.h"
 
+#include "base/asciicase.h"
+#include "base/msgid.h"
 #include "base/pathutils.h"
 #include "base/userprompt.h"
 #include "output/cardfolder.h"
@@ -81,7 +83,7 @@ CSfcFile::ParseResult CSfcFile::Parse(const QByteArray& bytes)
             line.pop_back();
         line = cleanLine(line);
         if (!line.empty() && line.front() == '[') {
-            const bool autorun = CCardFolder::EqualsNoCase(line, "[Autorun]");
+            const bool autorun = CAsciiCase::Equal(line, "[Autorun]");
             if (autorun && inSection)
                 return ParseRepeatedHeader;
             inSection = autorun;
@@ -89,10 +91,10 @@ CSfcFile::ParseResult CSfcFile::Parse(const QByteArray& bytes)
         }
         if (!inSection)
             continue;
-        if (CCardFolder::EqualsNoCase(line, "REPEAT"))
+        if (CAsciiCase::Equal(line, "REPEAT"))
             m_repeat = true;
         else
-            m_entries.push_back(CCardFolder::ToUpperAscii(line));
+            m_entries.push_back(CAsciiCase::Upper(line));
     }
     return ParseOk;
 }
@@ -105,7 +107,7 @@ bool CSfcFile::Load(const std::string& path, CUserPrompt* prompt)
         return false;
     QFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::ReadOnly)) {
-        AskUser(prompt, 7126, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
+        AskUser(prompt, MsgId::FileUnreadable, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
         return false;
     }
     // One byte more than allowed tells a too large file from a full one.
@@ -115,7 +117,7 @@ bool CSfcFile::Load(const std::string& path, CUserPrompt* prompt)
     const ParseResult result = readFailed ? ParseDamaged : Parse(bytes);
     if (result == ParseDamaged) {
         Reset();
-        AskUser(prompt, 7126, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
+        AskUser(prompt, MsgId::FileUnreadable, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
         return false;
     }
     m_path = path;
@@ -128,7 +130,7 @@ QByteArray CSfcFile::ToBytes() const
     for (const std::string& entry : m_entries) {
         if (entry.empty())
             continue;
-        const std::string upper = CCardFolder::ToUpperAscii(entry);
+        const std::string upper = CAsciiCase::Upper(entry);
         bytes.append(upper.data(), static_cast<qsizetype>(upper.size()));
         bytes.append('\n');
     }
@@ -152,7 +154,7 @@ bool CSfcFile::Save(const std::string& path, CUserPrompt* prompt)
     else
         file.cancelWriting();
     if (!written) {
-        AskUser(prompt, 7127, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
+        AskUser(prompt, MsgId::FileNotWritten, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
         return false;
     }
     m_modified = false;

@@ -1,20 +1,20 @@
 #include "presentation/compoundfile.h"
 
+#include "base/asciicase.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
 #include <gsf/gsf-infile-msole.h>
 #include <gsf/gsf-infile.h>
 #include <gsf/gsf-input-memory.h>
 #include <gsf/gsf-input-stdio.h>
 #include <gsf/gsf-input.h>
 #include <gsf/gsf-utils.h>
-
-#include <fcntl.h>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <mutex>
 
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer)
@@ -48,19 +48,6 @@ void ensureGsf()
                           static_cast<GLogLevelFlags>(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING),
                           [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
     });
-}
-
-bool sameNameIgnoringCase(const char* a, const std::string& b)
-{
-    if (!a)
-        return false;
-    size_t i = 0;
-    for (; a[i] && i < b.size(); ++i) {
-        auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
-        if (lower(static_cast<unsigned char>(a[i])) != lower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return a[i] == '\0' && i == b.size();
 }
 
 // Reads as much as the stream yields, in pieces, so a stream whose last
@@ -155,7 +142,8 @@ GsfInput* CCompoundFile::OpenChild(const std::string& name) const
         return nullptr;
     const int count = gsf_infile_num_children(m_root);
     for (int i = 0; i < count; ++i) {
-        if (sameNameIgnoringCase(gsf_infile_name_by_index(m_root, i), name))
+        const char* entry = gsf_infile_name_by_index(m_root, i);
+        if (entry && CAsciiCase::Equal(entry, name))
             return gsf_infile_child_by_index(m_root, i);
     }
     return nullptr;

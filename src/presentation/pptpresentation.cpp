@@ -2,6 +2,7 @@
 
 #include "presentation/pptpresentations.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -34,4 +35,40 @@ CPptPresentation::CPptPresentation(CPptPresentations& owner, std::string path,
 void CPptPresentation::Close()
 {
     m_owner.Close(this);
+}
+
+std::vector<const CPptSlide*> CPptPresentation::ShowSlides()
+{
+    std::vector<const CPptSlide*> show;
+    switch (m_settings.RangeType()) {
+    case CPptSlideShowSettings::ShowNamedSlideShow: {
+        const CPptNamedSlideShows& named = m_settings.NamedSlideShows();
+        for (int i = 1; i <= named.Count(); ++i) {
+            if (named.Item(i)->Name() != m_settings.SlideShowName())
+                continue;
+            // An identifier that names no slide is left out rather than
+            // standing for the first slide.
+            for (const uint32_t id : named.Item(i)->SlideIDs()) {
+                if (const CPptSlide* slide = id != 0 ? m_slides.FindBySlideID(id) : nullptr)
+                    show.push_back(slide);
+            }
+            break;
+        }
+        break;
+    }
+    case CPptSlideShowSettings::ShowSlideRange: {
+        // The range holds slide indexes, not numbers; a stored range reaching
+        // past the slides is cut to them.
+        const int first = std::max(1, m_settings.StartingSlide());
+        const int last = std::min(m_slides.Count(), m_settings.EndingSlide());
+        for (int i = first; i <= last; ++i)
+            show.push_back(m_slides.Item(i));
+        break;
+    }
+    default:
+        for (int i = 1; i <= m_slides.Count(); ++i)
+            show.push_back(m_slides.Item(i));
+        break;
+    }
+    return show;
 }

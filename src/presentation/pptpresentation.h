@@ -7,6 +7,7 @@
 #include "presentation/sliderenderer.h"
 
 #include <string>
+#include <vector>
 
 class CPptPresentations;
 
@@ -26,6 +27,12 @@ public:
     CPptSlideShowSettings& SlideShowSettings() { return m_settings; }
     // Closes the presentation: this object is destroyed.
     void Close();
+
+    // The slides of the presentation's slide show, in show order: all
+    // slides, a range (cut to the slides there are) or a custom show (its
+    // slide ids that name a slide; none when no show has its name). The one
+    // answer for thumbnails, expansion and the single-slide export.
+    std::vector<const CPptSlide*> ShowSlides();
 
     CSlideRenderer& Renderer() { return m_renderer; }
 

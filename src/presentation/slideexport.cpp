@@ -1,62 +1,20 @@
 #include "presentation/slideexport.h"
 
+#include "base/asciicase.h"
 #include "presentation/pptapplication.h"
 #include "presentation/pptpresentation.h"
 #include "presentation/slidepptobj.h"
 #include "presentation/sofficeconverter.h"
 
 #include <QFileInfo>
-
-#include <algorithm>
 #include <cstdio>
-
-namespace {
-
-bool endsWithPpt(const std::string& path)
-{
-    if (path.size() < 4)
-        return false;
-    std::string ext = path.substr(path.size() - 4);
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; });
-    return ext == ".ppt";
-}
-
-// The first slide of the presentation's slide show.
-const CPptSlide* firstShownSlide(CPptPresentation& presentation)
-{
-    CPptSlideShowSettings& settings = presentation.SlideShowSettings();
-    CPptSlides& slides = presentation.Slides();
-    switch (settings.RangeType()) {
-    case CPptSlideShowSettings::ShowNamedSlideShow: {
-        const CPptNamedSlideShows& named = settings.NamedSlideShows();
-        for (int i = 1; i <= named.Count(); ++i) {
-            if (named.Item(i)->Name() != settings.SlideShowName())
-                continue;
-            for (const uint32_t id : named.Item(i)->SlideIDs()) {
-                if (const CPptSlide* slide = id != 0 ? slides.FindBySlideID(id) : nullptr)
-                    return slide;
-            }
-            break;
-        }
-        // A show that names no slide starts at the first one.
-        return slides.Item(1);
-    }
-    case CPptSlideShowSettings::ShowSlideRange:
-        // The range holds slide indexes, not numbers.
-        return slides.Item(std::max(1, settings.StartingSlide()));
-    default:
-        return slides.Item(1);
-    }
-}
-
-}  // namespace
+#include <vector>
 
 bool ExportPresentationSlide(const std::string& presentation, const std::string& output,
                              int& page, int width, int height, const std::string& cacheFolder,
                              int timeoutMs)
 {
-    if (presentation.empty() || output.empty() || !endsWithPpt(presentation) ||
+    if (presentation.empty() || output.empty() || !CAsciiCase::EndsWith(presentation, ".ppt") ||
         !QFileInfo(QString::fromStdString(presentation)).isFile())
         return false;
     if (width == 0 || height == 0)
@@ -74,8 +32,13 @@ bool ExportPresentationSlide(const std::string& presentation, const std::string&
 
     CPptPageSetup& setup = opened->PageSetup();
     const int first = setup.FirstSlideNumber();
-    const CPptSlide* slide = page == 0 ? firstShownSlide(*opened)
-                                       : opened->Slides().Item(page - first + 1);
+    const CPptSlide* slide = nullptr;
+    if (page != 0) {
+        slide = opened->Slides().Item(page - first + 1);
+    } else if (const std::vector<const CPptSlide*> show = opened->ShowSlides(); !show.empty()) {
+        // The first slide of the show; a show of no slide has none.
+        slide = show.front();
+    }
     bool exported = false;
     if (slide) {
         page = slide->SlideNumber();

@@ -1,6 +1,8 @@
 #include "presentation/slidepptobj.h"
 
 #include "base/appfolders.h"
+#include "base/asciicase.h"
+#include "base/msgid.h"
 #include "base/userprompt.h"
 #include "presentation/pptapplication.h"
 #include "presentation/pptpresentation.h"
@@ -10,15 +12,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
-
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
-
-constexpr int kCannotCreateFolder = 7104;
 
 // The path of the program's work folder `name`, trailing '/', for the
 // message that it cannot be made.
@@ -35,16 +33,6 @@ std::string workFolderPath(const std::string& name)
 std::string programWorkFolder(const std::string& name)
 {
     return CAppFolders::WorkFolder(name);
-}
-
-bool hasPptExtension(const std::string& path)
-{
-    if (path.size() < 4)
-        return false;
-    std::string ext = path.substr(path.size() - 4);
-    for (char& c : ext)
-        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-    return ext == ".ppt";
 }
 
 }  // namespace
@@ -77,7 +65,7 @@ bool CSlidePPTObj::EnsureWorkFolder()
         return QDir().mkpath(QString::fromStdString(m_workFolder));
     m_workFolder = programWorkFolder("Temp");
     if (m_workFolder.empty()) {
-        AskUser(m_prompt, kCannotCreateFolder, CUserPrompt::Exclamation, CUserPrompt::Ok,
+        AskUser(m_prompt, MsgId::FolderNotCreated, CUserPrompt::Exclamation, CUserPrompt::Ok,
                 workFolderPath("Temp"));
         return false;
     }
@@ -118,7 +106,7 @@ bool CSlidePPTObj::OpenPresentation(const std::string& path, int width, int heig
     if (!EnsureWorkFolder())
         return false;
     const QFileInfo file(QString::fromStdString(path));
-    if (path.empty() || !hasPptExtension(path) || !file.isFile())
+    if (path.empty() || !CAsciiCase::EndsWith(path, ".ppt") || !file.isFile())
         return false;
 
     m_path = path;
@@ -168,38 +156,8 @@ bool CSlidePPTObj::Open()
 
 void CSlidePPTObj::BuildSlideList()
 {
-    CPptSlideShowSettings& settings = m_presentation->SlideShowSettings();
-    CPptSlides& slides = m_presentation->Slides();
-    std::vector<const CPptSlide*> show;
-    switch (settings.RangeType()) {
-    case CPptSlideShowSettings::ShowNamedSlideShow: {
-        const CPptNamedSlideShows& named = settings.NamedSlideShows();
-        for (int i = 1; i <= named.Count(); ++i) {
-            if (named.Item(i)->Name() != settings.SlideShowName())
-                continue;
-            // An identifier that names no slide is left out rather than
-            // standing for the first slide.
-            for (const uint32_t id : named.Item(i)->SlideIDs()) {
-                if (const CPptSlide* slide = slides.FindBySlideID(id))
-                    show.push_back(slide);
-            }
-            break;
-        }
-        break;
-    }
-    case CPptSlideShowSettings::ShowSlideRange: {
-        // A stored range reaching past the slides is cut to them.
-        const int first = std::max(1, settings.StartingSlide());
-        const int last = std::min(slides.Count(), settings.EndingSlide());
-        for (int i = first; i <= last; ++i)
-            show.push_back(slides.Item(i));
-        break;
-    }
-    default:
-        for (int i = 1; i <= slides.Count(); ++i)
-            show.push_back(slides.Item(i));
-        break;
-    }
+    const std::vector<const CPptSlide*> show = m_presentation->ShowSlides();
+    const CPptSlides& slides = m_presentation->Slides();
     m_totalSlides = slides.Count();
     m_listed = true;
     m_slideCount = static_cast<int>(show.size());

@@ -43,7 +43,9 @@ public:
     // Where converted presentations are kept (default: the "Temp" work
     // folder) and how long one conversion may take.
     void SetCacheFolder(const std::string& folder) { m_cacheFolder = folder; }
+    const std::string& CacheFolder() const { return m_cacheFolder; }
     void SetConversionTimeout(int milliseconds) { m_timeoutMs = milliseconds; }
+    int ConversionTimeout() const { return m_timeoutMs; }
     void SetPrompt(CUserPrompt* prompt) { m_prompt = prompt; }
     // The program's "Temp" work folder, created when missing; "" when it
     // cannot be made.

@@ -42,33 +42,46 @@ std::string CSlideRenderer::CachedPdfPath(const std::string& cacheFolder,
     return cacheFolder + "slides-" + hash.left(24).toStdString() + ".pdf";
 }
 
-CSlideRenderer::Status CSlideRenderer::Prepare()
+CSlideRenderer::Status CSlideRenderer::ConvertToCache(const std::string& presentation,
+                                                      const std::string& cacheFolder, int timeoutMs,
+                                                      const std::atomic<bool>* cancel)
 {
-    if (m_status != NotReady)
-        return m_status;
-    const std::string pdfPath = CachedPdfPath(m_cacheFolder, m_presentation);
-    if (pdfPath.empty() || !QDir().mkpath(QString::fromStdString(m_cacheFolder)))
-        return m_status = Unreadable;
+    const std::string pdfPath = CachedPdfPath(cacheFolder, presentation);
+    if (pdfPath.empty() || !QDir().mkpath(QString::fromStdString(cacheFolder)))
+        return Unreadable;
     const QString pdf = QString::fromStdString(pdfPath);
     if (!QFileInfo::exists(pdf)) {
-        const CSofficeConverter converter(m_cacheFolder, m_timeoutMs);
-        switch (converter.ConvertToPdf(m_presentation, pdfPath)) {
+        const CSofficeConverter converter(cacheFolder, timeoutMs);
+        switch (converter.ConvertToPdf(presentation, pdfPath, cancel)) {
         case CSofficeConverter::Converted:
             break;
         case CSofficeConverter::NoProgram:
-            return m_status = NoProgram;
+            return NoProgram;
         case CSofficeConverter::TimedOut:
-            return m_status = TimedOut;
+            return TimedOut;
+        case CSofficeConverter::Cancelled:
+            return Cancelled;
         case CSofficeConverter::Failed:
-            return m_status = ConversionFailed;
+            return ConversionFailed;
         }
-        Prune();
+        Prune(cacheFolder);
     } else {
         // Recently used PDFs stay in the cache longest.
         QFile file(pdf);
         if (file.open(QIODevice::ReadWrite))
             file.setFileTime(QDateTime::currentDateTimeUtc(), QFileDevice::FileModificationTime);
     }
+    return Ready;
+}
+
+CSlideRenderer::Status CSlideRenderer::Prepare()
+{
+    if (m_status != NotReady)
+        return m_status;
+    const Status converted = ConvertToCache(m_presentation, m_cacheFolder, m_timeoutMs);
+    if (converted != Ready)
+        return m_status = converted;
+    const QString pdf = QString::fromStdString(CachedPdfPath(m_cacheFolder, m_presentation));
     m_pdf = Poppler::Document::load(pdf);
     // A PDF that does not hold one page per slide would put the wrong
     // picture on a slide; it is not used (and not kept).
@@ -123,9 +136,9 @@ bool CSlideRenderer::Render(int index, const std::string& file, const std::strin
     return out.commit();
 }
 
-void CSlideRenderer::Prune() const
+void CSlideRenderer::Prune(const std::string& cacheFolder)
 {
-    QDir dir(QString::fromStdString(m_cacheFolder));
+    QDir dir(QString::fromStdString(cacheFolder));
     const QFileInfoList pdfs = dir.entryInfoList({QStringLiteral("slides-*.pdf")}, QDir::Files,
                                                  QDir::Time);
     for (qsizetype i = CachedPdfs; i < pdfs.size(); ++i)

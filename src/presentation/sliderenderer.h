@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -15,7 +16,16 @@ class Document;
 class CSlideRenderer
 {
 public:
-    enum Status { Ready, NotReady, NoProgram, ConversionFailed, TimedOut, Unreadable };
+    enum Status
+    {
+        Ready,
+        NotReady,
+        NoProgram,
+        ConversionFailed,
+        TimedOut,
+        Unreadable,
+        Cancelled
+    };
     // Pictures larger than this on either side are refused.
     static constexpr int MaxSide = 8192;
     // PDFs kept in the cache folder.
@@ -39,9 +49,14 @@ public:
     // The cache file name for a presentation in its present state.
     static std::string CachedPdfPath(const std::string& cacheFolder,
                                      const std::string& presentation);
+    // Makes sure the cache holds the PDF of `presentation` (converting it
+    // when missing): Ready, or why not. A cancel (see CSofficeConverter)
+    // leaves no entry. Safe on any thread; Prepare finds the entry after.
+    static Status ConvertToCache(const std::string& presentation, const std::string& cacheFolder,
+                                 int timeoutMs, const std::atomic<bool>* cancel = nullptr);
 
 private:
-    void Prune() const;
+    static void Prune(const std::string& cacheFolder);
 
     std::string m_presentation;
     int m_slideCount;

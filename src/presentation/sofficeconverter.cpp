@@ -41,8 +41,12 @@ std::string CSofficeConverter::FindProgram()
 }
 
 CSofficeConverter::Result CSofficeConverter::ConvertToPdf(const std::string& presentation,
-                                                          const std::string& pdf) const
+                                                          const std::string& pdf,
+                                                          const std::atomic<bool>* cancel) const
 {
+    const auto cancelled = [cancel] { return cancel && cancel->load(); };
+    // Waits are cut into slices so that a cancel is seen quickly.
+    constexpr int kSliceMs = 100;
     const QString program = QString::fromStdString(FindProgram());
     if (program.isEmpty())
         return NoProgram;
@@ -56,8 +60,14 @@ CSofficeConverter::Result CSofficeConverter::ConvertToPdf(const std::string& pre
     // its work to the first and return at once.
     QLockFile lock(work + QStringLiteral("lo-profile.lock"));
     lock.setStaleLockTime(0);
-    if (!lock.tryLock(m_timeoutMs))
-        return TimedOut;
+    while (!lock.tryLock(kSliceMs)) {
+        if (cancelled())
+            return Cancelled;
+        if (clock.elapsed() >= m_timeoutMs)
+            return TimedOut;
+    }
+    if (cancelled())
+        return Cancelled;
 
     QTemporaryDir scratch(work + QStringLiteral("lo-XXXXXX"));
     if (!scratch.isValid())
@@ -92,11 +102,19 @@ CSofficeConverter::Result CSofficeConverter::ConvertToPdf(const std::string& pre
         killGroup(process);
         return Failed;
     }
-    const int left = static_cast<int>(std::max<qint64>(1, m_timeoutMs - clock.elapsed()));
-    if (!process.waitForFinished(left)) {
+    while (process.state() != QProcess::NotRunning && !process.waitForFinished(kSliceMs)) {
+        if (process.state() == QProcess::NotRunning)
+            break;
+        const bool stop = cancelled();
+        if (stop || clock.elapsed() >= m_timeoutMs) {
+            killGroup(process);
+            process.waitForFinished(5000);
+            return stop ? Cancelled : TimedOut;
+        }
+    }
+    if (cancelled()) {
         killGroup(process);
-        process.waitForFinished(5000);
-        return TimedOut;
+        return Cancelled;
     }
     // Helpers it may have left behind go with the group.
     killGroup(process);

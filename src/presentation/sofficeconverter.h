@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <string>
 
 // Turns a presentation into a PDF with LibreOffice run headless: one page
@@ -10,7 +11,14 @@
 class CSofficeConverter
 {
 public:
-    enum Result { Converted, NoProgram, Failed, TimedOut };
+    enum Result
+    {
+        Converted,
+        NoProgram,
+        Failed,
+        TimedOut,
+        Cancelled
+    };
     static constexpr int DefaultTimeoutMs = 120000;
 
     // `workFolder` (trailing '/') holds the profile and the scratch folders.
@@ -20,8 +28,12 @@ public:
     static std::string FindProgram();
     static bool IsAvailable() { return !FindProgram().empty(); }
 
-    // Writes the PDF of `presentation` to `pdf` (replaced as a whole).
-    Result ConvertToPdf(const std::string& presentation, const std::string& pdf) const;
+    // Writes the PDF of `presentation` to `pdf` (replaced as a whole, by a
+    // rename: never half written). When `cancel` turns true (from any
+    // thread) the wait ends within a tenth of a second: LibreOffice's whole
+    // process group is killed and `pdf` is left as it was (Cancelled).
+    Result ConvertToPdf(const std::string& presentation, const std::string& pdf,
+                        const std::atomic<bool>* cancel = nullptr) const;
 
 private:
     std::string m_workFolder;

@@ -36,6 +36,10 @@ const std::map<int, int> kInserts = {
     {7134, 2}, // project name, card root
     {7136, 1}, // scenario name
     {7140, 1}, // project name
+    {7204, 2}, // folder, the system's reason
+    {7205, 2}, // item, the system's reason
+    {7206, 2}, // item, folder
+    {7207, 2}, // item, the system's reason
     {7142, 1}, // scenario name
     {7145, 1}, // scenario base name
     {7146, 1}, // card folder
@@ -63,7 +67,8 @@ std::vector<int> numberedIds()
     ids.push_back(212);
     range(7000, 7003);
     range(7100, 7168);
-    range(7200, 7203);
+    ids.push_back(7190);
+    range(7200, 7219);
     range(7220, 7261);
     for (int id : {57344, 61440, 61696, 61697, 61698, 61700, 61703, 61707, 61708, 61714, 61716,
                    61728, 61729})

@@ -95,7 +95,7 @@ TEST_F(EditCommandsTest, AddPicturesAtTheEndAndBeforeARow)
     const char* names[] = {"a.jpg", "c.bmp", "b.png"};
     for (int i = 0; i < 3; ++i) {
         const auto* cell = static_cast<const CCellBmpInfo*>(doc.Cells.GetAt(i));
-        ASSERT_EQ(cell->CellType, 1);
+        ASSERT_EQ(cell->CellType, CCellInfo::Type::Image);
         EXPECT_EQ(cell->RefFilePath, root + names[i]);
         EXPECT_EQ(cell->RefPage, 1);
         EXPECT_EQ(cell->StateFlags, 0u);
@@ -160,7 +160,7 @@ TEST_F(EditCommandsTest, AddControlWithItsValues)
     ASSERT_TRUE(doc.Open(project));
     ASSERT_EQ(doc.Cells.GetCount(), 1);
     const auto* cell = static_cast<const CCellCtrlInfo*>(doc.Cells.GetAt(0));
-    EXPECT_EQ(cell->CellType, 2);
+    EXPECT_EQ(cell->CellType, CCellInfo::Type::Control);
     EXPECT_EQ(cell->InputDev, 2);
     EXPECT_EQ(cell->MotionType, 1);
     EXPECT_EQ(cell->AutoIntervalSec, 45);
@@ -291,7 +291,7 @@ TEST_F(EditCommandsTest, CopyIntoAnotherProjectAndThroughAFile)
     const char* sources[] = {"c2.jpg", nullptr, "c1.png", "c2.jpg"};
     std::set<std::string> named;
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(doc.Cells.GetAt(i)->CellType, types[i]);
+        EXPECT_EQ(static_cast<int>(doc.Cells.GetAt(i)->CellType), types[i]);
         if (!sources[i])
             continue;
         const auto* cell = static_cast<const CCellBmpInfo*>(doc.Cells.GetAt(i));

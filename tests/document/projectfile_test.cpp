@@ -178,7 +178,7 @@ TEST(ProjectFileWrite, RefusesWhatCannotBeReadBack)
     QByteArray text;
     {
         CCellInfoList cells;
-        cells.Append(CCellInfo::CreateOfType(0));  // neither image nor control
+        cells.Append(CCellInfo::CreateOfType(CCellInfo::Type::Plain)); // neither image nor control
         EXPECT_FALSE(file.Write(cells, text));
         EXPECT_TRUE(text.isEmpty());
     }
@@ -683,7 +683,7 @@ TEST(ProjectFileDisk, WriteAndReadThroughFiles)
     EXPECT_EQ(read.GetCount(), 2);
 
     // A write that fails leaves the old file as it was.
-    cells.Append(CCellInfo::CreateOfType(0));
+    cells.Append(CCellInfo::CreateOfType(CCellInfo::Type::Plain));
     EXPECT_EQ(file.WriteFile(path, cells), CProjectFile::WriteBadCell);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll().toStdString(), kExample);

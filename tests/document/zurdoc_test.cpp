@@ -384,7 +384,7 @@ TEST_F(ZurDocTest, SaveFailuresKeepTheOldFile)
     const QDateTime written = doc.LastWriteDateTime;
 
     // A cell the format cannot hold: 7127, then the failed-save report.
-    doc.Cells.Append(CCellInfo::CreateOfType(0));
+    doc.Cells.Append(CCellInfo::CreateOfType(CCellInfo::Type::Plain));
     prompt.shown.clear();
     EXPECT_FALSE(doc.Save());
     EXPECT_EQ(prompt.Ids(), (std::vector<int>{7127, 61698}));

@@ -98,7 +98,6 @@ class RecordingObserver : public CZurDocObserver
 public:
     void ClearUndo() override { ++clearUndo; }
     void UpdateAllViews() override { ++updates; }
-    bool InsertCellList(const QByteArray&) override { return false; }
     int clearUndo = 0;
     int updates = 0;
 };

@@ -1,6 +1,6 @@
 #include "base/resourcebundle.h"
-#include "editor/importhost.h"
 #include "editorfixture.h"
+#include "imaging/imaginghost.h"
 
 #include <QFile>
 #include <QImage>
@@ -62,7 +62,7 @@ protected:
         std::set<std::string> names;
         for (int i = 0; i < doc->Cells.GetCount(); ++i) {
             const CCellInfo* cell = doc->Cells.GetAt(i);
-            if (cell->CellType != 1 || !cell->IsVisible())
+            if (cell->CellType != CCellInfo::Type::Image || !cell->IsVisible())
                 continue;
             const auto* image = static_cast<const CCellBmpInfo*>(cell);
             names.insert(image->FileName);
@@ -247,7 +247,11 @@ TEST_F(InsertCellsTest, ParallelImportMatchesOneAtATime)
         QDir().mkpath(QString::fromStdString(folder));
         OpenEditor();
         if (workers > 0)
-            editor->SetParallelImport([] { return std::make_unique<CImportHost>(0, 2); }, workers);
+            editor->SetParallelImport(
+                [] {
+                    return std::make_unique<CImagingHost>(0, 2, CImagingHost::CheckEveryPicture);
+                },
+                workers);
         CCellInfoList list;
         for (size_t i = 0; i < paths.size(); ++i)
             AddSource(list, paths[i], 100 + static_cast<int>(i));
@@ -275,11 +279,11 @@ TEST_F(InsertCellsTest, ParallelImportMatchesOneAtATime)
 
 // A worker host that waits (a while at most) for a second conversion to be
 // under way at the same time, and counts how many ran at once.
-class COverlapHost : public CImportHost
+class COverlapHost : public CImagingHost
 {
 public:
     COverlapHost(std::atomic<int>& inside, std::atomic<int>& most)
-        : CImportHost(0, 2), m_inside(inside), m_most(most)
+        : CImagingHost(0, 2, CImagingHost::CheckEveryPicture), m_inside(inside), m_most(most)
     {}
     int CreateWorkImage(const std::string& source, const std::string& destination,
                         QSize& size) override
@@ -291,7 +295,7 @@ public:
         const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
         while (m_most.load() < 2 && std::chrono::steady_clock::now() < until)
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        const int result = CImportHost::CreateWorkImage(source, destination, size);
+        const int result = CImagingHost::CreateWorkImage(source, destination, size);
         --m_inside;
         return result;
     }
@@ -319,7 +323,8 @@ TEST_F(InsertCellsTest, WorkersConvertAtTheSameTime)
 TEST_F(InsertCellsTest, ParallelFailureAndCancelLeaveNoStrayFiles)
 {
     Open({});
-    editor->SetParallelImport([] { return std::make_unique<CImportHost>(0, 2); }, 3);
+    editor->SetParallelImport(
+        [] { return std::make_unique<CImagingHost>(0, 2, CImagingHost::CheckEveryPicture); }, 3);
     CCellInfoList list;
     for (int i = 0; i < 4; ++i)
         AddSource(list, Picture("r" + std::to_string(i) + ".jpg"), 10 + i);

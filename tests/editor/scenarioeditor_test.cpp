@@ -247,7 +247,7 @@ TEST_F(ScenarioEditorTest, InsertControlCellRulesAndUndo)
     ASSERT_TRUE(editor->InsertControlCell());
     ASSERT_EQ(editor->Rows().GetCount(), 4);
     CCellInfo* inserted = CellOfRow(1);
-    EXPECT_EQ(inserted->CellType, 2);
+    EXPECT_EQ(inserted->CellType, CCellInfo::Type::Control);
     EXPECT_EQ(inserted->StateFlags, 0x11u);
     EXPECT_EQ(doc->Cells.IndexOf(inserted), 1) << "before the selected row's cell";
     EXPECT_EQ(editor->Rows().SelectedRows(), (std::vector<int>{1}));
@@ -259,7 +259,8 @@ TEST_F(ScenarioEditorTest, InsertControlCellRulesAndUndo)
 
     Select({});
     ASSERT_TRUE(editor->InsertControlCell());
-    EXPECT_EQ(CellOfRow(3)->CellType, 2) << "without a selection it goes to the end";
+    EXPECT_EQ(CellOfRow(3)->CellType, CCellInfo::Type::Control)
+        << "without a selection it goes to the end";
     EXPECT_EQ(editor->Rows().SelectedRows(), (std::vector<int>{3}));
 }
 
@@ -271,7 +272,7 @@ TEST_F(ScenarioEditorTest, InsertControlCellAtContextMenuRow)
     ASSERT_TRUE(menu.show);
     EXPECT_EQ(editor->InsertionIndex(), 2);
     ASSERT_TRUE(editor->InsertControlCell());
-    EXPECT_EQ(CellOfRow(2)->CellType, 2);
+    EXPECT_EQ(CellOfRow(2)->CellType, CCellInfo::Type::Control);
     EXPECT_EQ(CellOfRow(3)->AutoIntervalSec, 3);
 }
 

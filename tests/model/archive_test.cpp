@@ -232,7 +232,7 @@ TEST(ArchiveObjects, LargeIndexesUseTheLongTags)
         got.push_back(in.ReadObjectOf<CCellInfo>(r));
     EXPECT_EQ(in.BytesLeft(), 0u);
     ASSERT_TRUE(read[0x7FFF] && read[0x8000]);
-    EXPECT_EQ(read[0x8000]->CellType, 2);
+    EXPECT_EQ(read[0x8000]->CellType, CCellInfo::Type::Control);
     EXPECT_EQ(got[0x8001], read[0x7FFF].get());
     EXPECT_FALSE(read[0x8001]);
 }

@@ -22,11 +22,11 @@ TEST(CellDefaults, AreThoseOfANewCell)
     EXPECT_EQ(plain.CellValid, 1);
     EXPECT_EQ(plain.StateFlags, 0u);
     EXPECT_EQ(plain.OwnerList, nullptr);
-    EXPECT_EQ(plain.CellType, 0);
+    EXPECT_EQ(plain.CellType, CCellInfo::Type::Plain);
     EXPECT_EQ(std::string(plain.ClassName()), "CCellInfo");
 
     CCellBmpInfo image;
-    EXPECT_EQ(image.CellType, 1);
+    EXPECT_EQ(image.CellType, CCellInfo::Type::Image);
     EXPECT_EQ(image.RefFileTime, 0);
     EXPECT_EQ(image.RefPage, 0);
     EXPECT_EQ(image.Effect, 0);
@@ -41,17 +41,20 @@ TEST(CellDefaults, AreThoseOfANewCell)
     EXPECT_EQ(std::string(image.ClassName()), "CCellBmpInfo");
 
     CCellCtrlInfo control;
-    EXPECT_EQ(control.CellType, 2);
+    EXPECT_EQ(control.CellType, CCellInfo::Type::Control);
     EXPECT_EQ(control.InputDev, 0);
     EXPECT_EQ(std::string(control.ClassName()), "CCellCtrlInfo");
 }
 
 TEST(CellCreation, ByTypeAndByArchiveName)
 {
-    EXPECT_EQ(CCellInfo::CreateOfType(1)->CellType, 1);
-    EXPECT_EQ(CCellInfo::CreateOfType(2)->CellType, 2);
-    EXPECT_EQ(std::string(CCellInfo::CreateOfType(5)->ClassName()), "CCellInfo");
-    EXPECT_EQ(std::string(CCellInfo::CreateOfType(0)->ClassName()), "CCellInfo");
+    EXPECT_EQ(CCellInfo::CreateOfType(CCellInfo::Type::Image)->CellType, CCellInfo::Type::Image);
+    EXPECT_EQ(CCellInfo::CreateOfType(CCellInfo::Type::Control)->CellType,
+              CCellInfo::Type::Control);
+    EXPECT_EQ(std::string(CCellInfo::CreateOfType(static_cast<CCellInfo::Type>(5))->ClassName()),
+              "CCellInfo");
+    EXPECT_EQ(std::string(CCellInfo::CreateOfType(CCellInfo::Type::Plain)->ClassName()),
+              "CCellInfo");
 
     for (const char* name : {"CCellInfo", "CCellBmpInfo", "CCellCtrlInfo"}) {
         auto object = CCellInfo::CreateForArchive(name);
@@ -129,7 +132,7 @@ TEST(CellCopy, ImageCellCopiesEverythingButPictureAndWorkingNames)
     EXPECT_EQ(copy.CellValid, 0);
     EXPECT_EQ(copy.StateFlags, 0x12u);
     EXPECT_EQ(copy.OwnerList, &owner);
-    EXPECT_EQ(copy.CellType, 1);
+    EXPECT_EQ(copy.CellType, CCellInfo::Type::Image);
     EXPECT_EQ(copy.FileName, "f.png");
     EXPECT_EQ(copy.RefFilePath, "/s/f.bmp");
     EXPECT_EQ(copy.RefFileTime, 1234);
@@ -158,11 +161,11 @@ TEST(CellCopy, ControlAndPlainCells)
     EXPECT_EQ(controlCopy.AutoIntervalSec, 5);
 
     CCellInfo plain;
-    plain.CellType = 7;
+    plain.CellType = static_cast<CCellInfo::Type>(7);
     plain.CellValid = 0;
     CCellInfo plainCopy;
     ASSERT_TRUE(plainCopy.CopyFrom(&plain));
-    EXPECT_EQ(plainCopy.CellType, 7);
+    EXPECT_EQ(plainCopy.CellType, static_cast<CCellInfo::Type>(7));
     EXPECT_EQ(plainCopy.CellValid, 0);
 }
 
@@ -186,11 +189,11 @@ TEST(CellCopy, AnotherTypeFailsAndChangesNothing)
     EXPECT_FALSE(image.CopyFrom(nullptr));
     EXPECT_EQ(image.AutoIntervalSec, 11);
     EXPECT_EQ(image.FileName, "keep.png");
-    EXPECT_EQ(image.CellType, 1);
+    EXPECT_EQ(image.CellType, CCellInfo::Type::Image);
     EXPECT_EQ(control.AutoIntervalSec, 22);
-    EXPECT_EQ(control.CellType, 2);
+    EXPECT_EQ(control.CellType, CCellInfo::Type::Control);
     EXPECT_EQ(plain.AutoIntervalSec, 33);
-    EXPECT_EQ(plain.CellType, 0);
+    EXPECT_EQ(plain.CellType, CCellInfo::Type::Plain);
 }
 
 struct KindCase

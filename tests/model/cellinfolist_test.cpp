@@ -112,7 +112,7 @@ TEST_F(CellList, CopyFromMakesCellsOfTheSameClass)
     image->Effect = 9;
     AddControlCell()->InputDev = 2;
     auto plain = std::make_unique<CCellInfo>();
-    plain->CellType = 9;
+    plain->CellType = static_cast<CCellInfo::Type>(9);
     list.Append(std::move(plain));
 
     CCellInfoList copy;
@@ -126,7 +126,7 @@ TEST_F(CellList, CopyFromMakesCellsOfTheSameClass)
     EXPECT_EQ(ci->StateFlags, 0x02u);
     EXPECT_EQ(ci->OwnerList, &copy);
     EXPECT_EQ(static_cast<CCellCtrlInfo*>(copy.GetAt(1))->InputDev, 2);
-    EXPECT_EQ(copy.GetAt(2)->CellType, 9);
+    EXPECT_EQ(copy.GetAt(2)->CellType, static_cast<CCellInfo::Type>(9));
     EXPECT_NE(copy.GetAt(0), list.GetAt(0));
 
     EXPECT_FALSE(copy.CopyFrom(nullptr));
@@ -157,7 +157,7 @@ TEST_F(CellList, RestoreValuesFromKeepsEachCellsOwner)
     CCellInfoList swapped;
     swapped.Append(std::make_unique<CCellCtrlInfo>());
     EXPECT_FALSE(list.RestoreValuesFrom(&swapped));
-    EXPECT_EQ(list.GetAt(0)->CellType, 1);
+    EXPECT_EQ(list.GetAt(0)->CellType, CCellInfo::Type::Image);
 }
 
 TEST_F(CellList, PurgeKeepsAFileStillNamedByALiveCell)
@@ -177,7 +177,7 @@ TEST_F(CellList, PurgeKeepsAFileStillNamedByALiveCell)
     ASSERT_EQ(list.GetCount(), 3);
     EXPECT_EQ(static_cast<CCellBmpInfo*>(list.GetAt(0))->FileName, "shared.png");
     EXPECT_EQ(static_cast<CCellBmpInfo*>(list.GetAt(1))->FileName, "d.png");
-    EXPECT_EQ(list.GetAt(2)->CellType, 2);
+    EXPECT_EQ(list.GetAt(2)->CellType, CCellInfo::Type::Control);
     EXPECT_TRUE(Exists(project + "shared.png")); // FileName of a live cell
     EXPECT_TRUE(Exists(project + "live.jpg"));
     EXPECT_FALSE(Exists(project + "own.png"));
@@ -430,7 +430,11 @@ TEST_F(CellList, CopyCardFilesCopiesTheNamedFiles)
     EXPECT_FALSE(list.CopyCardFiles(stage, card, &cancel));
     EXPECT_EQ(cancel.steps, 1);
 
+    // A picture left out of the staging folder is skipped, as Send skips it;
+    // a copy that fails stops.
     std::filesystem::remove(stage + "S0000002.JPS");
+    EXPECT_TRUE(list.CopyCardFiles(stage, card, nullptr));
+    std::filesystem::remove_all(card);
     EXPECT_FALSE(list.CopyCardFiles(stage, card, nullptr));
 }
 

@@ -135,7 +135,7 @@ TEST(TransferBlock, ReadsBackFieldForField)
         EXPECT_EQ(target.GetAt(i)->Reserved, 0);
     }
 
-    EXPECT_EQ(a->CellType, 1);
+    EXPECT_EQ(a->CellType, CCellInfo::Type::Image);
     EXPECT_EQ(a->AutoIntervalSec, 10);
     EXPECT_EQ(a->MotionType, 1);
     EXPECT_EQ(a->CellValid, 1);
@@ -162,7 +162,7 @@ TEST(TransferBlock, ReadsBackFieldForField)
     EXPECT_TRUE(b->IsFromPresentation());
     EXPECT_EQ(b->Disolve[9], 2);
 
-    EXPECT_EQ(c->CellType, 2);
+    EXPECT_EQ(c->CellType, CCellInfo::Type::Control);
     EXPECT_EQ(c->AutoIntervalSec, 1800);
     EXPECT_EQ(c->MotionType, 1);
     EXPECT_EQ(c->InputDev, 2);
@@ -177,8 +177,8 @@ TEST(TransferBlock, AppendsAfterTheCellsAlreadyThere)
     target.Append(std::make_unique<CCellCtrlInfo>());
     ASSERT_TRUE(target.AppendFromBytes(GoldenBlock()));
     ASSERT_EQ(target.GetCount(), 4);
-    EXPECT_EQ(target.GetAt(0)->CellType, 2);
-    EXPECT_EQ(target.GetAt(1)->CellType, 1);
+    EXPECT_EQ(target.GetAt(0)->CellType, CCellInfo::Type::Control);
+    EXPECT_EQ(target.GetAt(1)->CellType, CCellInfo::Type::Image);
 }
 
 TEST(TransferBlock, DeletedCellsAreNeitherWrittenNorCounted)
@@ -217,8 +217,8 @@ TEST(TransferBlock, ACellClaimingAnotherTypeIsTakenByItsClass)
     CCellInfoList list;
     ASSERT_TRUE(list.AppendFromBytes(block));
     ASSERT_EQ(list.GetCount(), 2);
-    EXPECT_EQ(list.GetAt(0)->CellType, 0);
-    EXPECT_EQ(list.GetAt(1)->CellType, 2);
+    EXPECT_EQ(list.GetAt(0)->CellType, CCellInfo::Type::Plain);
+    EXPECT_EQ(list.GetAt(1)->CellType, CCellInfo::Type::Control);
     // A copy of the list keeps each cell's class.
     CCellInfoList copy;
     ASSERT_TRUE(copy.CopyFrom(&list));

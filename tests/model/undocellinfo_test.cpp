@@ -29,7 +29,7 @@ TEST(UndoCellInfo, DefaultsAndCopy)
     EXPECT_EQ(record.AutoIntervalSec, 30);
     EXPECT_EQ(record.MotionType, 0);
     EXPECT_EQ(record.CellValid, 1);
-    EXPECT_EQ(record.CellType, 0);
+    EXPECT_EQ(record.CellType, CCellInfo::Type::Plain);
     EXPECT_EQ(record.Effect, 0);
     EXPECT_EQ(record.Cell, nullptr);
 
@@ -38,14 +38,14 @@ TEST(UndoCellInfo, DefaultsAndCopy)
     other.AutoIntervalSec = 5;
     other.MotionType = 1;
     other.CellValid = 0;
-    other.CellType = 1;
+    other.CellType = CCellInfo::Type::Image;
     other.Effect = 12;
     other.Cell = &cell;
     ASSERT_TRUE(record.CopyFrom(&other));
     EXPECT_EQ(record.AutoIntervalSec, 5);
     EXPECT_EQ(record.MotionType, 1);
     EXPECT_EQ(record.CellValid, 0);
-    EXPECT_EQ(record.CellType, 1);
+    EXPECT_EQ(record.CellType, CCellInfo::Type::Image);
     EXPECT_EQ(record.Effect, 12);
     EXPECT_EQ(record.Cell, &cell);
     EXPECT_FALSE(record.CopyFrom(nullptr));
@@ -99,7 +99,7 @@ TEST(UndoCellInfoList, ARecordOfAnImageTypeOnAControlCellLeavesTheEffectAlone)
     CCellCtrlInfo control;
     CUndoCellInfoList records;
     auto record = RecordOf(&control);
-    record->CellType = 1;
+    record->CellType = CCellInfo::Type::Image;
     record->Effect = 9;
     record->AutoIntervalSec = 77;
     records.Append(std::move(record));
@@ -148,7 +148,7 @@ TEST(UndoCellInfoList, ArchiveLayoutAndRoundTrip)
     ASSERT_EQ(back.GetCount(), 3);
     EXPECT_EQ(back.GetAt(0)->AutoIntervalSec, 7);
     EXPECT_EQ(back.GetAt(0)->Effect, 4);
-    EXPECT_EQ(back.GetAt(0)->CellType, 2);
+    EXPECT_EQ(back.GetAt(0)->CellType, CCellInfo::Type::Control);
     ASSERT_NE(back.GetAt(0)->Cell, nullptr);
     EXPECT_EQ(back.GetAt(0)->Cell, back.GetAt(1)->Cell);
     EXPECT_EQ(static_cast<CCellCtrlInfo*>(back.GetAt(0)->Cell)->InputDev, 2);

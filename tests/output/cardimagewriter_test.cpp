@@ -1,6 +1,5 @@
 #include "exportfixture.h"
-
-#include "output/cardimagewriter.h"
+#include "model/cardimagewriter.h"
 
 #include <map>
 

@@ -2,21 +2,18 @@
 
 // A project folder with slides and a card folder, for the tests of Send.
 
-#include "cardtestutil.h"
-
 #include "base/appfolders.h"
+#include "cardtestutil.h"
+#include "imaging/imaginghost.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellctrlinfo.h"
 #include "model/cellinfolist.h"
-#include "output/cardimagehost.h"
 #include "output/scenarioexport.h"
 #include "support/scriptedprogress.h"
 #include "support/scriptedprompt.h"
 
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
-
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,7 +32,8 @@ protected:
         project.backColor = 0x00336699;  // red 0x99, green 0x66, blue 0x33
         project.imageQuality = 2;
         project.cells = &cells;
-        project.hosts = CCardImageHost::MakeFactory(project.backColor, project.imageQuality);
+        project.hosts = CImagingHost::MakeFactory(project.backColor, project.imageQuality,
+                                                  CImagingHost::NoSpaceCheck);
         // OK to the confirmation; Yes to every question after it.
         prompt.answers = {CUserPrompt::AnswerOk};
     }
@@ -43,7 +41,8 @@ protected:
     void SetQuality(int quality)
     {
         project.imageQuality = quality;
-        project.hosts = CCardImageHost::MakeFactory(project.backColor, quality);
+        project.hosts =
+            CImagingHost::MakeFactory(project.backColor, quality, CImagingHost::NoSpaceCheck);
     }
 
     // An image cell with a display image of the given size and a thumbnail of

@@ -7,7 +7,7 @@
 #include "support/scriptedprompt.h"
 
 #include <QTemporaryDir>
-
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace doctest;
@@ -46,4 +46,46 @@ TEST(ScenarioExportDocument, SendsOnlyASavedProjectWithItsSettings)
     // The card names stay in the cells; the project is not modified by a send.
     EXPECT_EQ(static_cast<CCellBmpInfo*>(doc.Cells.GetAt(0))->CardFileName, "SHOW0001.BMP");
     EXPECT_FALSE(doc.IsModified());
+}
+
+TEST(ScenarioExportDocument, TheProjectCannotBeClosedOrChangedWhileItIsSent)
+{
+    QTemporaryDir dir;
+    const std::string base = dir.path().toStdString() + "/";
+    const std::string card = base + "card/";
+    QDir().mkpath(QString::fromStdString(card));
+    QDir().mkpath(QString::fromStdString(base + "Show"));
+    CScriptedPrompt prompt;
+    CZurDoc doc(&prompt);
+    CProjectSettings settings;
+    settings.name = "Show";
+    settings.folder = base + "Show/";
+    ASSERT_TRUE(doc.NewProject(settings));
+    ASSERT_TRUE(makePicture(base + "p.png", 300, 200));
+    ASSERT_NE(importPicture(doc, base + "p.png"), nullptr);
+    ASSERT_TRUE(doc.Save());
+
+    // A second command started from inside the send's progress is refused.
+    CScriptedProgress progress;
+    std::vector<bool> answers;
+    progress.onStep = [&] {
+        EXPECT_TRUE(doc.IsBusy());
+        answers.push_back(doc.CloseWithoutSaving());
+        answers.push_back(doc.SaveAs("Other", base + "Show/"));
+        CScenarioExport second(&prompt, nullptr);
+        answers.push_back(second.Send(doc, card) == CScenarioExport::Sent);
+    };
+    CScenarioExport send(&prompt, &progress);
+    send.SetThreads(1);
+    prompt.answers = {CUserPrompt::AnswerOk};
+    ASSERT_EQ(send.Send(doc, card), CScenarioExport::Sent);
+    ASSERT_FALSE(answers.empty());
+    EXPECT_EQ(std::count(answers.begin(), answers.end(), true), 0);
+    const std::vector<int> ids = prompt.Ids();
+    EXPECT_GE(std::count(ids.begin(), ids.end(), 7190), 3);
+    // The project is still open, and free again.
+    EXPECT_FALSE(doc.IsBusy());
+    EXPECT_EQ(doc.Cells.GetCount(), 1);
+    EXPECT_EQ(doc.ProjectName, "Show");
+    EXPECT_TRUE(doc.CloseWithoutSaving());
 }

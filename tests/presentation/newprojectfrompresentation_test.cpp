@@ -1,10 +1,9 @@
 // A new project made from a presentation file: its folder, its checks and
 // its clean retreat.
 #include "document/zurdoc.h"
-#include "document/zurdocobserver.h"
+#include "editor/newprojectfrompresentation.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellinfolist.h"
-
 #include "pptbuilder.h"
 #include "presentationtesting.h"
 #include "support/scriptedprompt.h"
@@ -14,31 +13,37 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 namespace {
 
-class CBlockObserver : public CZurDocObserver
+// Takes the blocks the command hands over, in place of an editor.
+class CBlockObserver
 {
 public:
-    void ClearUndo() override {}
-    void UpdateAllViews() override {}
-    bool InsertCellList(const QByteArray& block) override
+    CNewProjectFromPresentation::Inserter Inserter()
     {
-        blocks.push_back(block);
-        return accept;
+        return [this](const QByteArray& block) {
+            blocks.push_back(block);
+            return accept;
+        };
     }
     std::vector<QByteArray> blocks;
     bool accept = true;
 };
+
+bool NewProject(CZurDoc& doc, CBlockObserver* observer, const std::string& deck, std::string& file)
+{
+    return CNewProjectFromPresentation(doc, observer ? observer->Inserter()
+                                                     : CNewProjectFromPresentation::Inserter())
+        .Run(deck, file);
+}
 
 class NewProjectFromPresentation : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        m_doc.SetObserver(&m_observer);
         m_deck = m_dir.filePath("Talk.PPT").toStdString();
         ASSERT_TRUE(CPptBuilder(4).Write(m_deck));
     }
@@ -60,7 +65,7 @@ protected:
 TEST_F(NewProjectFromPresentation, MakesTheNextFreeFolderAndHandsOverTheShow)
 {
     std::string file;
-    ASSERT_TRUE(m_doc.NewProjectFromPresentation(m_deck, file));
+    ASSERT_TRUE(NewProject(m_doc, &m_observer, m_deck, file));
     EXPECT_EQ(file, Home() + "ZUR0001/ZUR0001.sic");
     EXPECT_TRUE(Exists("ZUR0001/ZUR0001.sic"));
     EXPECT_EQ(m_doc.ProjectName, "ZUR0001");
@@ -80,8 +85,7 @@ TEST_F(NewProjectFromPresentation, MakesTheNextFreeFolderAndHandsOverTheShow)
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     CZurDoc second(&m_prompt);
-    second.SetObserver(&m_observer);
-    ASSERT_TRUE(second.NewProjectFromPresentation(m_deck, file));
+    ASSERT_TRUE(NewProject(second, &m_observer, m_deck, file));
     EXPECT_EQ(file, Home() + "ZUR0003/ZUR0003.sic");
 }
 
@@ -108,7 +112,7 @@ TEST_F(NewProjectFromPresentation, UnusableFilesAreTold)
     for (const auto& [path, id] : cases) {
         m_prompt.shown.clear();
         std::string file = "stale";
-        EXPECT_FALSE(m_doc.NewProjectFromPresentation(path, file)) << path;
+        EXPECT_FALSE(NewProject(m_doc, &m_observer, path, file)) << path;
         EXPECT_EQ(file, "");
         ASSERT_EQ(m_prompt.Ids(), std::vector<int>{id}) << path;
         // Both messages, the reason first.
@@ -122,13 +126,13 @@ TEST_F(NewProjectFromPresentation, RefusedInsertionTakesTheFolderBack)
 {
     std::string file;
     m_observer.accept = false;
-    EXPECT_FALSE(m_doc.NewProjectFromPresentation(m_deck, file));
+    EXPECT_FALSE(NewProject(m_doc, &m_observer, m_deck, file));
     EXPECT_FALSE(Exists("ZUR0001"));
     EXPECT_EQ(file, "");
     EXPECT_EQ(m_doc.ProjectName, "");
 
     CZurDoc lonely(&m_prompt);
-    EXPECT_FALSE(lonely.NewProjectFromPresentation(m_deck, file));
+    EXPECT_FALSE(NewProject(lonely, nullptr, m_deck, file));
     EXPECT_FALSE(Exists("ZUR0001"));
 }
 
@@ -141,7 +145,7 @@ TEST_F(NewProjectFromPresentation, WhenEveryNameIsTakenTheUserChooses)
     }
     m_prompt.answers = {CUserPrompt::AnswerNo, CUserPrompt::AnswerNo, CUserPrompt::AnswerYes};
     std::string file;
-    ASSERT_TRUE(m_doc.NewProjectFromPresentation(m_deck, file));
+    ASSERT_TRUE(NewProject(m_doc, &m_observer, m_deck, file));
     EXPECT_EQ(file, Home() + "ZUR0003/ZUR0003.sic");
     EXPECT_EQ(m_prompt.Ids(), (std::vector<int>{7117, 7117, 7117}));
     EXPECT_NE(m_prompt.shown[2].text.find(Home() + "ZUR0003/"), std::string::npos);
@@ -149,8 +153,7 @@ TEST_F(NewProjectFromPresentation, WhenEveryNameIsTakenTheUserChooses)
     m_prompt.shown.clear();
     m_prompt.answers = {CUserPrompt::AnswerCancel};
     CZurDoc other(&m_prompt);
-    other.SetObserver(&m_observer);
-    EXPECT_FALSE(other.NewProjectFromPresentation(m_deck, file));
+    EXPECT_FALSE(NewProject(other, &m_observer, m_deck, file));
     EXPECT_EQ(m_prompt.Ids(), std::vector<int>{7117});
     // The existing folder the user declined is left alone.
     EXPECT_TRUE(Exists("ZUR0001"));

@@ -1,14 +1,11 @@
 // The transfer block of a whole presentation.
-#include "presentation/presentationblock.h"
-
 #include "base/pathutils.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellinfolist.h"
-
+#include "model/presentationblock.h"
 #include "pptbuilder.h"
 
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -27,7 +24,7 @@ TEST(PresentationBlock, HoldsOneImageCellWithPageZero)
     EXPECT_EQ(list.ProjectFolder, dir.path().toStdString() + "/");
     const auto* cell = dynamic_cast<const CCellBmpInfo*>(list.GetAt(0));
     ASSERT_NE(cell, nullptr);
-    EXPECT_EQ(cell->CellType, 1);
+    EXPECT_EQ(cell->CellType, CCellInfo::Type::Image);
     EXPECT_EQ(cell->RefFilePath, deck);
     EXPECT_EQ(cell->RefPage, 0);
     EXPECT_TRUE(cell->FileName.empty());

@@ -4,11 +4,10 @@
 #include "base/resourcebundle.h"
 #include "document/zurdoc.h"
 #include "editor/scenarioeditor.h"
-#include "presentation/presentationblock.h"
-#include "presentation/slidepptobj.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellinfolist.h"
-
+#include "model/presentationblock.h"
+#include "presentation/slidepptobj.h"
 #include "presentationfixtures.h"
 #include "presentationtesting.h"
 #include "support/scriptedprogress.h"
@@ -18,7 +17,6 @@
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 namespace {

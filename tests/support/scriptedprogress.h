@@ -2,6 +2,7 @@
 
 #include "base/progress.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,8 @@ public:
     {
         pos += step;
         ++steps;
+        if (onStep)
+            onStep();
     }
     void SetText(const std::string& t) override { texts.push_back(t); }
     void SetCaption(const std::string& c) override { caption = c; }
@@ -38,4 +41,6 @@ public:
     bool visible = false;
     std::vector<std::string> texts;
     std::string caption;
+    // Run at every step: a test starts a second command from here.
+    std::function<void()> onStep;
 };

@@ -1,5 +1,6 @@
 #include "gui/browser/filelistmodel.h"
 
+#include "base/msgid.h"
 #include "base/resourcebundle.h"
 #include "browser/browserfileops.h"
 #include "browser/celllistdata.h"
@@ -238,7 +239,7 @@ QVariant CFileListModel::headerData(int section, Qt::Orientation orientation, in
     if (orientation != Qt::Horizontal || section < 0 || section > 3)
         return {};
     if (role == Qt::DisplayRole)
-        return QString::fromStdString(CResourceBundle::Text(7000 + section));
+        return QString::fromStdString(CResourceBundle::Text(MsgId::ColumnName + section));
     if (role == Qt::TextAlignmentRole)
         return section == 1 ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
     return {};

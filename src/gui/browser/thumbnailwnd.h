@@ -5,7 +5,6 @@
 #include <QFileSystemWatcher>
 #include <QImage>
 #include <QSet>
-#include <QThread>
 #include <QTimer>
 #include <QVector>
 #include <string>
@@ -85,7 +84,6 @@ private:
     void OnFileChanged();
 
     CUserPrompt* m_prompt = nullptr;
-    QThread m_thread;
     CSlideWorker* m_worker = nullptr;
     int m_generation = 0;
     bool m_converting = false;

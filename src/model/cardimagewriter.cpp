@@ -1,9 +1,9 @@
-#include "output/cardimagewriter.h"
+#include "model/cardimagewriter.h"
 
 #include "base/pathutils.h"
+#include "base/progress.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellinfolist.h"
-#include "base/progress.h"
 
 #include <QFuture>
 #include <QMutex>
@@ -11,7 +11,6 @@
 #include <QThreadPool>
 #include <QWaitCondition>
 #include <QtConcurrent/QtConcurrentRun>
-
 #include <atomic>
 #include <climits>
 #include <cstdio>
@@ -19,10 +18,10 @@
 // One visible image cell's work, in paths only: workers never touch a cell.
 struct CCardImageWriter::Job
 {
-    std::string picture;      // display image to convert, "" when missing
-    std::string thumbnail;    // stored thumbnail, "" when missing
+    std::string picture;   // display image to convert, "" when missing
+    std::string thumbnail; // stored thumbnail, "" when missing
     bool remakeThumbnail = false;
-    std::string cardPicture;  // outputs in the staging folder
+    std::string cardPicture; // outputs in the staging folder
     std::string cardThumbnail;
     bool namesMissing = false;
     // Results, written by the worker that ran the job.
@@ -42,11 +41,12 @@ bool removeIfThere(const std::string& path)
 
 } // namespace
 
-CCardImageWriter::CCardImageWriter(CCardImageHost::Factory factory, int threads)
+CCardImageWriter::CCardImageWriter(CCellHost::Factory factory, int threads)
     : m_factory(std::move(factory)),
       m_threads(threads > 0 ? threads : std::max(1, QThread::idealThreadCount()))
-{
-}
+{}
+
+CCardImageWriter::CCardImageWriter(CCellHost* host) : m_host(host), m_threads(1) {}
 
 std::vector<CCardImageWriter::Job> CCardImageWriter::MakeJobs(const CCellInfoList& cells,
                                                               const std::string& cardFolder)
@@ -68,9 +68,10 @@ std::vector<CCardImageWriter::Job> CCardImageWriter::MakeJobs(const CCellInfoLis
                 job.thumbnail = path;
         }
         job.remakeThumbnail = cell->Resize[0] != 160 || cell->Resize[1] != 120;
-        job.namesMissing = cell->CardFileName.empty() || cell->CardThumbName.empty();
-        job.cardPicture = cardFolder + cell->CardFileName;
-        job.cardThumbnail = cardFolder + cell->CardThumbName;
+        // Only plain names inside the staging folder are written to.
+        job.cardPicture = CCellBmpInfo::FilePathIn(cardFolder, cell->CardFileName);
+        job.cardThumbnail = CCellBmpInfo::FilePathIn(cardFolder, cell->CardThumbName);
+        job.namesMissing = job.cardPicture.empty() || job.cardThumbnail.empty();
         jobs.push_back(std::move(job));
     }
     return jobs;
@@ -116,12 +117,13 @@ bool CCardImageWriter::WriteCardImages(const CCellInfoList& cells, const std::st
 
 bool CCardImageWriter::RunSequential(std::vector<Job>& jobs, CProgress* progress)
 {
-    const std::unique_ptr<CCellHost> host = m_factory ? m_factory() : nullptr;
+    const std::unique_ptr<CCellHost> own = m_factory ? m_factory() : nullptr;
+    CCellHost* host = own ? own.get() : m_host;
     bool result = true;
     for (Job& job : jobs) {
         if (progress && progress->IsCancelled())
             return false;
-        RunJob(job, host.get());
+        RunJob(job, host);
         if (job.copyFailed)
             return false;
         if (job.conversionFailed)
@@ -159,7 +161,7 @@ bool CCardImageWriter::RunParallel(std::vector<Job>& jobs, CProgress* progress)
 
     // The caller's view, in list order, exactly as a sequential run.
     bool result = true;
-    int stop = -1;           // first job a sequential run would not have kept
+    int stop = -1; // first job a sequential run would not have kept
     bool pendingCancel = false;
     for (int i = 0; i < count && stop < 0; ++i) {
         if (pendingCancel || (progress && progress->IsCancelled())) {

@@ -1,4 +1,4 @@
-#include "presentation/presentationblock.h"
+#include "model/presentationblock.h"
 
 #include "base/pathutils.h"
 #include "model/cellbmpinfo.h"

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-
 #include <string>
 
 // The transfer block ("CellInfo List" bytes) that stands for a whole

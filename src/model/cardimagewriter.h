@@ -1,6 +1,6 @@
 #pragma once
 
-#include "output/cardimagehost.h"
+#include "model/cellhost.h"
 
 #include <functional>
 #include <string>
@@ -25,19 +25,26 @@ public:
 
     // `threads` 0: one per processor core; 1: everything on the caller's
     // thread.
-    explicit CCardImageWriter(CCardImageHost::Factory factory, int threads = 0);
+    explicit CCardImageWriter(CCellHost::Factory factory, int threads = 0);
+    // Everything on the caller's thread with `host` (not owned; null makes
+    // every conversion fail).
+    explicit CCardImageWriter(CCellHost* host);
 
     int Threads() const { return m_threads; }
 
     // For every visible image cell: the card picture from its display image
     // (left out when that file is missing) and the card thumbnail, copied
     // unchanged when the stored thumbnail is exactly 160 x 120 and made
-    // again otherwise. The cells' card names must be assigned.
+    // again otherwise. The cells' card names must be assigned (a cell
+    // without them, or with a name that is not a plain file name, fails).
+    // This is the one way from a cell to a card picture (Send and
+    // CCellInfoList::WriteCardImages).
     bool WriteCardImages(const CCellInfoList& cells, const std::string& cardFolder,
                          CProgress* progress);
 
     // Copies every visible image cell's card picture and thumbnail that the
-    // staging folder holds from `source` to `destination`, replacing; stops
+    // staging folder holds from `source` to `destination`, replacing (one
+    // left out of the staging folder is skipped); stops
     // with false at a cancel (asked before each cell) or the first failed
     // copy. One progress step per cell.
     static bool CopyCardFiles(const CCellInfoList& cells, const std::string& source,
@@ -51,6 +58,7 @@ private:
     bool RunSequential(std::vector<Job>& jobs, CProgress* progress);
     bool RunParallel(std::vector<Job>& jobs, CProgress* progress);
 
-    CCardImageHost::Factory m_factory;
+    CCellHost::Factory m_factory;
+    CCellHost* m_host = nullptr;
     int m_threads;
 };

@@ -1,0 +1,22 @@
+#pragma once
+
+class CZurDoc;
+
+// Marks a project busy for the life of the object: a long operation
+// (insertion, expansion, save with picture rebuild, Send, Save as, project
+// properties) holds one while it runs. Meanwhile every command that would
+// change or close the project is refused (CZurDoc::RefuseWhileBusy), also
+// one started from inside the operation's own progress callback; the window
+// program greys such commands out (CZurDocListener::BusyChanged). Guards
+// nest: the project is free again when the outermost one ends.
+class CBusyGuard
+{
+public:
+    explicit CBusyGuard(CZurDoc& doc);
+    ~CBusyGuard();
+    CBusyGuard(const CBusyGuard&) = delete;
+    CBusyGuard& operator=(const CBusyGuard&) = delete;
+
+private:
+    CZurDoc& m_doc;
+};

@@ -1,0 +1,69 @@
+#include "editor/zelmapplication.h"
+
+#include "base/resourcebundle.h"
+#include "editor/scenarioeditor.h"
+#include "presentation/slidepptobj.h"
+
+#include <QCoreApplication>
+
+namespace {
+CZelmApplication* s_instance = nullptr;
+} // namespace
+
+CZelmApplication::CZelmApplication(CUserPrompt* prompt) : m_prompt(prompt)
+{
+    if (QCoreApplication::instance()) {
+        QCoreApplication::setOrganizationName(QStringLiteral("Pellyx"));
+        QCoreApplication::setApplicationName(QStringLiteral("Zelm Tessara"));
+    }
+    if (!s_instance)
+        s_instance = this;
+}
+
+CZelmApplication::~CZelmApplication()
+{
+    if (m_sharedPresentation)
+        m_sharedPresentation->ClosePresentation();
+    if (s_instance == this)
+        s_instance = nullptr;
+}
+
+CZelmApplication* CZelmApplication::Instance()
+{
+    return s_instance;
+}
+
+bool CZelmApplication::LoadResources()
+{
+    return CResourceBundle::Load();
+}
+
+void CZelmApplication::SetPrompt(CUserPrompt* prompt)
+{
+    m_prompt = prompt;
+    if (m_sharedPresentation)
+        m_sharedPresentation->SetPrompt(prompt);
+}
+
+CSlidePPTObj& CZelmApplication::SharedPresentation()
+{
+    if (!m_sharedPresentation)
+        m_sharedPresentation = std::make_unique<CSlidePPTObj>(m_prompt);
+    return *m_sharedPresentation;
+}
+
+void CZelmApplication::Attach(CScenarioEditor& editor)
+{
+    editor.SetSharedPresentation(&SharedPresentation());
+}
+
+std::unique_ptr<CPresentationConversion>
+CZelmApplication::ConvertPresentation(const std::string& presentation,
+                                      CPresentationConversion::Completion done)
+{
+    const CSlidePPTObj& shared = SharedPresentation();
+    auto conversion = std::make_unique<CPresentationConversion>(presentation, shared.CacheFolder(),
+                                                                shared.ConversionTimeout());
+    conversion->Start(std::move(done));
+    return conversion;
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "presentation/presentationconversion.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class CScenarioEditor;
+class CSlidePPTObj;
+class CUserPrompt;
+
+// What one run of a front end shares between its projects. `main` of each
+// front end (zelm, zelm-tessara) makes exactly one, after its
+// QCoreApplication / QApplication and before any project, and keeps it to
+// the end:
+//
+//     QApplication qt(argc, argv);
+//     CZelmApplication app;              // names, settings, shared objects
+//     if (!app.LoadResources())
+//         return 1;                      // no bundle: end quietly
+//
+// It makes the program's one shared presentation object (the thumbnail
+// window's), which every editor made while the application lives borrows
+// when it expands a presentation that object has open; and it starts the
+// asynchronous presentation conversions of the windows.
+class CZelmApplication
+{
+public:
+    // Sets the organisation and application names (QSettings, folders)
+    // when a QCoreApplication exists. `prompt` asks for the shared
+    // presentation object; it may be set later.
+    explicit CZelmApplication(CUserPrompt* prompt = nullptr);
+    ~CZelmApplication();
+    CZelmApplication(const CZelmApplication&) = delete;
+    CZelmApplication& operator=(const CZelmApplication&) = delete;
+
+    // The application object alive now, null when none (tests).
+    static CZelmApplication* Instance();
+
+    // Loads the resource bundle (messages, bitmaps); false when it is missing.
+    bool LoadResources();
+    void SetPrompt(CUserPrompt* prompt);
+
+    // The program's shared presentation object, made on first use.
+    CSlidePPTObj& SharedPresentation();
+    // Gives an editor what the program shares; CScenarioEditor does this
+    // itself when it is made while an application object lives.
+    void Attach(CScenarioEditor& editor);
+
+    // Starts converting `presentation` off the caller's thread (see
+    // CPresentationConversion); the shared object's cache and time limit.
+    std::unique_ptr<CPresentationConversion>
+    ConvertPresentation(const std::string& presentation, CPresentationConversion::Completion done);
+
+private:
+    CUserPrompt* m_prompt = nullptr;
+    std::unique_ptr<CSlidePPTObj> m_sharedPresentation;
+};
