@@ -215,7 +215,7 @@ QVariant CFileListModel::data(const QModelIndex& index, int role) const
         if (!entry->IsDirectory() && IsPictureName(entry->Name)) {
             const auto found = m_icons.find(pathOf(*entry));
             if (found != m_icons.end() && !found->isNull())
-                return QIcon(QPixmap::fromImage(*found)); // scaled to each view's icon size
+                return *found; // scaled to each view's icon size
             if (found == m_icons.end())
                 m_loader->Request(pathOf(*entry), m_iconSize);
         }
@@ -329,9 +329,9 @@ void CFileListModel::OnLoaded(const QString& path, int size, const QImage& image
     if (row < 0)
         return;
     if (!readable) {
-        m_icons.insert(path, QImage());
+        m_icons.insert(path, QIcon());
         return; // keeps its type icon
     }
-    m_icons.insert(path, image);
+    m_icons.insert(path, QIcon(QPixmap::fromImage(image)));
     Q_EMIT dataChanged(index(row, 0), index(row, 0), {Qt::DecorationRole});
 }
