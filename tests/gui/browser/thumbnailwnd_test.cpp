@@ -14,6 +14,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstdio>
 #include <fstream>
 #include <gtest/gtest.h>
 
@@ -86,6 +87,27 @@ TEST_F(ThumbnailWnd, DoubleClickOnSlideThreeOfFiveOffersThatSlide)
                        QPoint(tile.left() + 3, tile.center().y()));
     EXPECT_EQ(activated.count(), 1);
     EXPECT_EQ(m_window.Highlighted(), -1);
+}
+
+TEST_F(ThumbnailWnd, PresentationReplacedOnDiskIsShownAgain)
+{
+    const std::string five = FiveSlides();
+    const std::string six = CPresentationFixtures::Path("plain6");
+    ASSERT_FALSE(five.empty());
+    ASSERT_FALSE(six.empty());
+    const QString shown = m_work.filePath(QStringLiteral("talk.ppt"));
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(five), shown));
+    ASSERT_TRUE(m_window.ShowPresentation(shown.toStdString()));
+    QTRY_VERIFY_WITH_TIMEOUT(m_window.IsReported(0), 180000);
+    ASSERT_EQ(m_window.Total(), 5);
+
+    // Another program writes a new version beside it and renames it over.
+    const QString next = m_work.filePath(QStringLiteral("talk.tmp"));
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(six), next));
+    ASSERT_TRUE(::rename(next.toLocal8Bit().constData(), shown.toLocal8Bit().constData()) == 0);
+    QTRY_VERIFY_WITH_TIMEOUT(m_window.Total() == 6 && m_window.IsReported(0), 180000);
+    EXPECT_EQ(m_window.PresentationPath(), shown.toStdString());
+    EXPECT_TRUE(m_prompt.shown.empty());
 }
 
 TEST_F(ThumbnailWnd, PresentationThatCannotBeOpenedIsReportedAndHidden)
