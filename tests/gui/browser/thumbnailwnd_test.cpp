@@ -8,9 +8,12 @@
 #include "presentation/slidepptobj.h"
 #include "support/scriptedprompt.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -80,6 +83,14 @@ TEST_F(ThumbnailWnd, DoubleClickOnSlideThreeOfFiveOffersThatSlide)
     EXPECT_EQ(cell->RefFilePath, deck);
     EXPECT_EQ(cell->RefPage, 3);
     EXPECT_EQ(cells.ProjectFolder, m_work.path().toStdString() + "/");
+
+    // Copy takes the highlighted slide as a one-cell block.
+    QApplication::clipboard()->clear();
+    QTest::keySequence(&m_window, QKeySequence::Copy);
+    const QMimeData* copied = QApplication::clipboard()->mimeData();
+    ASSERT_NE(copied, nullptr);
+    EXPECT_EQ(copied->data(QStringLiteral("CellInfo List from ROvuv UR1")),
+              activated.at(0).at(0).toByteArray());
 
     // The margin between two pictures is no slide.
     const QRect tile = m_window.TileRect(1);
