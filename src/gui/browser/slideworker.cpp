@@ -6,6 +6,22 @@
 
 #include <QImageReader>
 
+namespace {
+
+// Whether the presentation object can tell hidden slides, and which.
+template <typename Object>
+auto hiddenAt(const Object& object, int position, int) -> decltype(object.IsHiddenAt(position))
+{
+    return object.IsHiddenAt(position);
+}
+
+template <typename Object> bool hiddenAt(const Object&, int, long)
+{
+    return false;
+}
+
+} // namespace
+
 CSlideWorker::CSlideWorker(CSlidePPTObj* shared, QObject* parent) : QObject(parent)
 {
     if (!shared && CZelmApplication::Instance())
@@ -75,9 +91,12 @@ void CSlideWorker::OnConverted(int generation, CSlideRenderer::Status status)
     }
     m_open = true;
     QVector<int> numbers;
-    for (int k = 1; k <= m_object->SlideCount(); ++k)
+    QVector<bool> hidden;
+    for (int k = 1; k <= m_object->SlideCount(); ++k) {
         numbers.append(m_object->SlideNumberAt(k));
-    Q_EMIT Opened(generation, m_object->SlideCount(), numbers);
+        hidden.append(hiddenAt(*m_object, k, 0));
+    }
+    Q_EMIT Opened(generation, m_object->SlideCount(), numbers, hidden);
     m_step.start();
 }
 

@@ -39,7 +39,9 @@ public:
     bool IsConverting() const { return m_conversion != nullptr; }
 
 Q_SIGNALS:
-    void Opened(int generation, int total, const QVector<int>& slideNumbers);
+    // `hidden` marks the positions (from 0) the slide show skips.
+    void Opened(int generation, int total, const QVector<int>& slideNumbers,
+                const QVector<bool>& hidden);
     void Failed(int generation);
     void ThumbnailReady(int generation, int position, int slideNumber, const QImage& image);
     // The tiles asked for are all there.

@@ -75,6 +75,7 @@ void CThumbnailWnd::Reset()
     m_pictures.clear();
     m_slideNumbers.clear();
     m_reported.clear();
+    m_hidden.clear();
     m_highlight = -1;
     m_pressed = -1;
     m_first = 0;
@@ -110,13 +111,13 @@ bool CThumbnailWnd::ShowPresentation(const std::string& path)
     return true;
 }
 
-void CThumbnailWnd::SetHiddenSlides(const QSet<int>& slideNumbers)
+bool CThumbnailWnd::IsHiddenSlide(int index) const
 {
-    m_hidden = slideNumbers;
-    viewport()->update();
+    return index >= 0 && index < m_hidden.size() && m_hidden[index];
 }
 
-void CThumbnailWnd::OnOpened(int generation, int total, const QVector<int>& slideNumbers)
+void CThumbnailWnd::OnOpened(int generation, int total, const QVector<int>& slideNumbers,
+                             const QVector<bool>& hidden)
 {
     if (generation != m_generation)
         return;
@@ -125,6 +126,7 @@ void CThumbnailWnd::OnOpened(int generation, int total, const QVector<int>& slid
     m_pictures = QVector<QImage>(total);
     m_reported = QVector<bool>(total, false);
     m_slideNumbers = slideNumbers;
+    m_hidden = hidden;
     Layout();
     viewport()->update();
 }
@@ -313,7 +315,7 @@ void CThumbnailWnd::paintEvent(QPaintEvent* event)
         const QRect picture = tile.adjusted(m_hMargin, m_vMargin, -m_hMargin, -m_vMargin);
         if (!m_pictures[index].isNull())
             painter.drawImage(picture, m_pictures[index]);
-        const bool hidden = m_hidden.contains(m_slideNumbers[index]);
+        const bool hidden = IsHiddenSlide(index);
         if (hidden) {
             // A hidden slide: veiled, crossed and labelled.
             painter.fillRect(picture, QColor(255, 255, 255, 140));
