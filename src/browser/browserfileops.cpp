@@ -1,5 +1,6 @@
 #include "browser/browserfileops.h"
 
+#include "base/msgid.h"
 #include "base/pathutils.h"
 #include "base/userprompt.h"
 
@@ -58,11 +59,11 @@ bool CBrowserFileOps::Rename(const std::string& path, const std::string& newName
     if (::renameat2(AT_FDCWD, oldPath.c_str(), AT_FDCWD, newPath.c_str(), RENAME_NOREPLACE) != 0) {
         const int error = errno;
         if (error == EEXIST)
-            AskUser(m_prompt, 7206, CUserPrompt::Exclamation, CUserPrompt::Ok, name,
+            AskUser(m_prompt, MsgId::ItemExists, CUserPrompt::Exclamation, CUserPrompt::Ok, name,
                     oldPath.parent_path().string());
         else
-            AskUser(m_prompt, 7205, CUserPrompt::Error, CUserPrompt::Ok, oldPath.string(),
-                    std::strerror(error));
+            AskUser(m_prompt, MsgId::RenameFailed, CUserPrompt::Error, CUserPrompt::Ok,
+                    oldPath.string(), std::strerror(error));
         return false;
     }
     return true;
@@ -86,7 +87,7 @@ bool CBrowserFileOps::CopyOrMove(const std::vector<std::string>& files, const st
                                  bool move)
 {
     if (!CanDropInto(files, folder)) {
-        AskUser(m_prompt, 7208, CUserPrompt::Exclamation, CUserPrompt::Ok);
+        AskUser(m_prompt, MsgId::DropOntoSource, CUserPrompt::Exclamation, CUserPrompt::Ok);
         return false;
     }
     bool allDone = true;
@@ -96,7 +97,7 @@ bool CBrowserFileOps::CopyOrMove(const std::vector<std::string>& files, const st
         const fs::path destination = target / source.filename();
         std::error_code ec;
         if (fs::symlink_status(destination, ec).type() != fs::file_type::not_found) {
-            AskUser(m_prompt, 7206, CUserPrompt::Exclamation, CUserPrompt::Ok,
+            AskUser(m_prompt, MsgId::ItemExists, CUserPrompt::Exclamation, CUserPrompt::Ok,
                     source.filename().string(), target.string());
             allDone = false;
             continue;
@@ -116,8 +117,8 @@ bool CBrowserFileOps::CopyOrMove(const std::vector<std::string>& files, const st
                 fs::remove_all(destination, ec); // nothing half copied stays
         }
         if (!done) {
-            AskUser(m_prompt, 7207, CUserPrompt::Error, CUserPrompt::Ok, source.string(),
-                    std::strerror(errno ? errno : EIO));
+            AskUser(m_prompt, MsgId::CopyMoveFailed, CUserPrompt::Error, CUserPrompt::Ok,
+                    source.string(), std::strerror(errno ? errno : EIO));
             allDone = false;
         }
     }

@@ -1,5 +1,6 @@
 #include "gui/browser/browserpanes.h"
 
+#include "base/msgid.h"
 #include "base/resourcebundle.h"
 #include "base/userprompt.h"
 #include "browser/dirfileinfo.h"
@@ -13,6 +14,7 @@
 #include "gui/browser/thumbnailwnd.h"
 #include "model/cellinfolist.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -94,7 +96,7 @@ CBrowserPanes::CBrowserPanes(QMainWindow& frame, CSlidePPTObj* shared, CUserProm
                          CFileListCtrl::Details};
     const int commands[] = {32773, 32774, 32775, 32776};
     for (int i = 0; i < 4; ++i) {
-        auto* action = new QAction(text(7209 + i), this);
+        auto* action = new QAction(text(MsgId::ViewLargeIcons + i), this);
         action->setCheckable(true);
         action->setData(commands[i]);
         action->setChecked(order[i] == CFileListCtrl::LargeIcons);
@@ -103,11 +105,11 @@ CBrowserPanes::CBrowserPanes(QMainWindow& frame, CSlidePPTObj* shared, CUserProm
         connect(action, &QAction::triggered, this, [this, style] { SetListViewMode(style); });
         m_viewActions.append(action);
     }
-    m_refreshAction = new QAction(text(7214), this);
+    m_refreshAction = new QAction(text(MsgId::MenuRefresh), this);
     m_refreshAction->setData(32780);
     m_refreshAction->setShortcut(QKeySequence::Refresh);
     connect(m_refreshAction, &QAction::triggered, this, &CBrowserPanes::Refresh);
-    m_copyAction = new QAction(text(7213), this);
+    m_copyAction = new QAction(text(MsgId::MenuCopy), this);
     m_copyAction->setData(57634);
     connect(m_copyAction, &QAction::triggered, this, &CBrowserPanes::Copy);
 }
@@ -157,7 +159,11 @@ void CBrowserPanes::Start(const std::string& folder)
             OnTreeSelection(item);
         else
             tree->setCurrentItem(item);
-        tree->scrollToItem(item);
+        // Once the tree has its size: the shown folder in view.
+        QTimer::singleShot(0, tree, [tree] {
+            if (tree->currentItem())
+                tree->scrollToItem(tree->currentItem(), QAbstractItemView::PositionAtCenter);
+        });
     }
     m_volumeTimer.start();
 }
@@ -188,7 +194,7 @@ void CBrowserPanes::OnTreeSelection(QTreeWidgetItem* item)
     if (!m_fileBar->ShowFolder(path, m_folderBar->GetFileTypePattern(),
                                m_folderBar->FileTypeIndex())) {
         const int error = m_fileBar->Listing().LastError();
-        AskUser(m_prompt, 7204, CUserPrompt::Exclamation, CUserPrompt::Ok,
+        AskUser(m_prompt, MsgId::FolderUnreadable, CUserPrompt::Exclamation, CUserPrompt::Ok,
                 watchPath(path).toStdString(), std::strerror(error ? error : EIO));
         // Back to the folder shown before.
         m_current = previous;

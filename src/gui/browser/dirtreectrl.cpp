@@ -67,6 +67,14 @@ CDirTreeCtrl::CDirTreeCtrl(QWidget* parent) : QTreeWidget(parent)
     connect(this, &QTreeWidget::itemChanged, this, &CDirTreeCtrl::OnItemChanged);
 }
 
+std::string CDirTreeCtrl::NameOf(const QTreeWidgetItem* item)
+{
+    std::string path = PathOf(item);
+    if (!path.empty())
+        path.pop_back();
+    return path.substr(path.rfind('/') + 1);
+}
+
 std::string CDirTreeCtrl::PathOf(const QTreeWidgetItem* item)
 {
     return item ? item->data(0, PathRole).toString().toStdString() : std::string();
@@ -185,24 +193,24 @@ void CDirTreeCtrl::RefreshBranch(QTreeWidgetItem* item)
     const std::vector<std::string> names = subfolders(PathOf(item));
     std::vector<std::string> present;
     for (int i = item->childCount() - 1; i >= 0; --i) {
-        QTreeWidgetItem* child = item->child(i);
-        std::string childPath = PathOf(child);
-        childPath.pop_back();
-        const std::string name = childPath.substr(childPath.rfind('/') + 1);
+        const std::string name = NameOf(item->child(i));
         if (std::find(names.begin(), names.end(), name) == names.end())
             delete item->takeChild(i);
         else
             present.push_back(name);
     }
-    bool added = false;
     for (const std::string& name : names) {
-        if (std::find(present.begin(), present.end(), name) == present.end()) {
-            AddFolder(item, name);
-            added = true;
-        }
+        if (std::find(present.begin(), present.end(), name) != present.end())
+            continue;
+        // In its place by the order of the first reading.
+        QTreeWidgetItem* added = AddFolder(item, name);
+        item->removeChild(added);
+        int at = 0;
+        while (at < item->childCount() &&
+               strcasecmp(NameOf(item->child(at)).c_str(), name.c_str()) < 0)
+            ++at;
+        item->insertChild(at, added);
     }
-    if (added)
-        item->sortChildren(0, Qt::AscendingOrder);
     for (int i = 0; i < item->childCount(); ++i)
         RefreshBranch(item->child(i));
 }

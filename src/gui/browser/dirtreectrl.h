@@ -33,6 +33,8 @@ public:
     // The item of folder `path`, opening branches on the way when `expand`.
     QTreeWidgetItem* FindItemByPath(const std::string& path, bool expand);
     static std::string PathOf(const QTreeWidgetItem* item);
+    // The folder's own name (the last part of its path).
+    static std::string NameOf(const QTreeWidgetItem* item);
     // Reads the children of an opened item again: gone folders leave, new
     // ones come in; opened children are refreshed too.
     void RefreshBranch(QTreeWidgetItem* item);

@@ -1,5 +1,6 @@
 #include "gui/browser/filedlgbar.h"
 
+#include "base/msgid.h"
 #include "base/resourcebundle.h"
 #include "gui/browser/filelistctrl.h"
 #include "gui/browser/filelistmodel.h"
@@ -34,7 +35,7 @@ std::string shownFolder(std::string path)
 } // namespace
 
 CFileDlgBar::CFileDlgBar(QWidget* parent, CSlidePPTObj* shared)
-    : QDockWidget(QString::fromStdString(CResourceBundle::Text(7216)), parent)
+    : QDockWidget(QString::fromStdString(CResourceBundle::Text(MsgId::PaneFiles)), parent)
 {
     setObjectName(QStringLiteral("files"));
     setAccessibleName(QStringLiteral("Files pane"));
@@ -75,7 +76,7 @@ CFileDlgBar::CFileDlgBar(QWidget* parent, CSlidePPTObj* shared)
     connect(m_thumbnails, &CThumbnailWnd::PresentationShown, this, [this](bool shown) {
         if (!shown) {
             m_previewStack->setCurrentWidget(m_picture);
-            SetCaption(7108, {}, m_previewCaption);
+            SetCaption(MsgId::PreviewLabel, {}, m_previewCaption);
         }
     });
     ClearList();
@@ -117,7 +118,7 @@ bool CFileDlgBar::ShowFolder(const std::string& folder, const std::string& patte
     const bool ok = m_list.Fill(folder, m_pattern, true, m_checkMode);
     m_model->Reset();
     QGuiApplication::restoreOverrideCursor();
-    SetCaption(7107, ok ? shownFolder(folder) : std::string(), m_folderCaption);
+    SetCaption(MsgId::FolderLabel, ok ? shownFolder(folder) : std::string(), m_folderCaption);
     m_filling = false;
     ++m_fullFills;
     Q_EMIT ListFilled(true);
@@ -155,7 +156,7 @@ void CFileDlgBar::UpdatePreview(const CDirFileInfo* entry)
         m_previewPath = path;
         m_previewStack->setCurrentWidget(m_thumbnails);
         const bool shown = m_thumbnails->ShowPresentation(entry->Path);
-        SetCaption(7108, shown ? entry->Name : std::string(), m_previewCaption);
+        SetCaption(MsgId::PreviewLabel, shown ? entry->Name : std::string(), m_previewCaption);
         if (!shown)
             m_previewStack->setCurrentWidget(m_picture);
         return;
@@ -170,9 +171,9 @@ void CFileDlgBar::UpdatePreview(const CDirFileInfo* entry)
         m_previewPath = path;
         m_previewLoader->Cancel();
         m_previewLoader->Request(path, kPreviewSize);
-        SetCaption(7108, entry->Name, m_previewCaption);
+        SetCaption(MsgId::PreviewLabel, entry->Name, m_previewCaption);
     } else {
-        SetCaption(7108, {}, m_previewCaption);
+        SetCaption(MsgId::PreviewLabel, {}, m_previewCaption);
     }
 }
 
@@ -183,6 +184,6 @@ void CFileDlgBar::OnPreviewLoaded(const QString& path, int, const QImage& image,
     if (readable)
         m_picture->setPixmap(QPixmap::fromImage(image));
     else
-        m_picture->setText(
-            QString::fromStdString(CResourceBundle::Format(7118, path.toStdString())));
+        m_picture->setText(QString::fromStdString(
+            CResourceBundle::Format(MsgId::PictureUnreadable, path.toStdString())));
 }

@@ -1,6 +1,7 @@
 #include "gui/browser/filelistctrl.h"
 
 #include "browser/dirfileinfo.h"
+#include "gui/browser/filelistdelegate.h"
 #include "gui/browser/filelistmodel.h"
 
 #include <QHeaderView>
@@ -25,6 +26,8 @@ CFileListCtrl::CFileListCtrl(CFileListModel& model, QWidget* parent)
         SetUpView(view);
         m_stack->addWidget(view);
     }
+    m_iconDelegate = new CFileListDelegate(m_iconView);
+    m_iconView->setItemDelegate(m_iconDelegate);
     // Long folders stay quick: items of one size, laid out in batches.
     m_iconView->setUniformItemSizes(true);
     m_iconView->setLayoutMode(QListView::Batched);
@@ -38,6 +41,9 @@ CFileListCtrl::CFileListCtrl(CFileListModel& model, QWidget* parent)
     m_detailsView->header()->setSortIndicatorShown(true);
     m_detailsView->header()->setStretchLastSection(false);
     m_detailsView->header()->resizeSection(0, 260);
+    m_detailsView->header()->resizeSection(1, 80);
+    m_detailsView->header()->resizeSection(2, 170);
+    m_detailsView->header()->resizeSection(3, 150);
     connect(m_detailsView->header(), &QHeaderView::sectionClicked, this,
             [this](int section) { SortByColumn(section + 1); });
     connect(m_selection, &QItemSelectionModel::currentChanged, this,
@@ -76,6 +82,7 @@ void CFileListCtrl::SetViewStyle(int style)
         m_iconView->setWrapping(true);
         m_iconView->setIconSize(QSize(CFileListModel::LargeIcon, CFileListModel::LargeIcon));
         m_iconView->setGridSize(QSize(120, 112));
+        m_iconDelegate->SetCellSize(QSize(116, 108));
         m_iconView->setWordWrap(true);
         m_iconView->setTextElideMode(Qt::ElideMiddle);
         m_model.SetIconSize(CFileListModel::LargeIcon);
@@ -86,6 +93,7 @@ void CFileListCtrl::SetViewStyle(int style)
         m_iconView->setWrapping(true);
         m_iconView->setIconSize(QSize(16, 16));
         m_iconView->setGridSize(QSize(180, 22));
+        m_iconDelegate->SetCellSize(QSize(176, 20));
         m_iconView->setWordWrap(false);
         m_model.SetIconSize(CFileListModel::LargeIcon);
         break;
@@ -95,6 +103,7 @@ void CFileListCtrl::SetViewStyle(int style)
         m_iconView->setWrapping(true);
         m_iconView->setIconSize(QSize(16, 16));
         m_iconView->setGridSize(QSize(200, 22));
+        m_iconDelegate->SetCellSize(QSize(196, 20));
         m_iconView->setWordWrap(false);
         break;
     case Details:

@@ -4,6 +4,7 @@
 #include <vector>
 
 class CDirFileInfo;
+class CFileListDelegate;
 class CFileListModel;
 class QAbstractItemView;
 class QItemSelectionModel;
@@ -57,6 +58,7 @@ private:
     CFileListModel& m_model;
     QStackedLayout* m_stack;
     QListView* m_iconView;
+    CFileListDelegate* m_iconDelegate;
     QTreeView* m_detailsView;
     QItemSelectionModel* m_selection;
     int m_style = -1;

@@ -1,5 +1,6 @@
 #include "gui/browser/filelistmodel.h"
 
+#include "base/msgid.h"
 #include "base/resourcebundle.h"
 #include "browser/browserfileops.h"
 #include "browser/celllistdata.h"
@@ -214,7 +215,7 @@ QVariant CFileListModel::data(const QModelIndex& index, int role) const
         if (!entry->IsDirectory() && IsPictureName(entry->Name)) {
             const auto found = m_icons.find(pathOf(*entry));
             if (found != m_icons.end() && !found->isNull())
-                return QPixmap::fromImage(*found);
+                return *found; // scaled to each view's icon size
             if (found == m_icons.end())
                 m_loader->Request(pathOf(*entry), m_iconSize);
         }
@@ -238,7 +239,7 @@ QVariant CFileListModel::headerData(int section, Qt::Orientation orientation, in
     if (orientation != Qt::Horizontal || section < 0 || section > 3)
         return {};
     if (role == Qt::DisplayRole)
-        return QString::fromStdString(CResourceBundle::Text(7000 + section));
+        return QString::fromStdString(CResourceBundle::Text(MsgId::ColumnName + section));
     if (role == Qt::TextAlignmentRole)
         return section == 1 ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
     return {};
@@ -328,9 +329,9 @@ void CFileListModel::OnLoaded(const QString& path, int size, const QImage& image
     if (row < 0)
         return;
     if (!readable) {
-        m_icons.insert(path, QImage());
+        m_icons.insert(path, QIcon());
         return; // keeps its type icon
     }
-    m_icons.insert(path, image);
+    m_icons.insert(path, QIcon(QPixmap::fromImage(image)));
     Q_EMIT dataChanged(index(row, 0), index(row, 0), {Qt::DecorationRole});
 }

@@ -72,6 +72,6 @@ private:
     int m_sortKey = 1;
     int m_iconSize = LargeIcon;
     CIconLoader* m_loader;
-    QHash<QString, QImage> m_icons; // by path, of the current size
+    QHash<QString, QIcon> m_icons; // by path, of the current size; null: unreadable
     mutable QHash<QString, QIcon> m_typeIcons;
 };

@@ -1,5 +1,6 @@
 #include "gui/browser/folderdlgbar.h"
 
+#include "base/msgid.h"
 #include "base/resourcebundle.h"
 #include "gui/browser/dirtreectrl.h"
 #include "gui/browser/drivecombobox.h"
@@ -11,13 +12,13 @@ namespace {
 
 std::string typeText(int index)
 {
-    return CResourceBundle::Text(7200 + index);
+    return CResourceBundle::Text(MsgId::FilterAllSlideSources + index);
 }
 
 } // namespace
 
 CFolderDlgBar::CFolderDlgBar(QWidget* parent)
-    : QDockWidget(QString::fromStdString(CResourceBundle::Text(7215)), parent)
+    : QDockWidget(QString::fromStdString(CResourceBundle::Text(MsgId::PaneFolders)), parent)
 {
     setObjectName(QStringLiteral("folders"));
     setAccessibleName(QStringLiteral("Folders pane"));

@@ -1,64 +1,142 @@
 #include "gui/browser/slideworker.h"
 
+#include "editor/zelmapplication.h"
+#include "presentation/presentationconversion.h"
 #include "presentation/slidepptobj.h"
 
 #include <QImageReader>
 
-CSlideWorker::CSlideWorker(CSlidePPTObj* shared)
-    : m_own(shared ? nullptr : std::make_unique<CSlidePPTObj>()),
-      m_object(shared ? shared : m_own.get())
-{}
+namespace {
+
+// Whether the presentation object can tell hidden slides, and which.
+template <typename Object>
+auto hiddenAt(const Object& object, int position, int) -> decltype(object.IsHiddenAt(position))
+{
+    return object.IsHiddenAt(position);
+}
+
+template <typename Object> bool hiddenAt(const Object&, int, long)
+{
+    return false;
+}
+
+} // namespace
+
+CSlideWorker::CSlideWorker(CSlidePPTObj* shared, QObject* parent) : QObject(parent)
+{
+    if (!shared && CZelmApplication::Instance())
+        shared = &CZelmApplication::Instance()->SharedPresentation();
+    if (!shared)
+        m_own = std::make_unique<CSlidePPTObj>();
+    m_object = shared ? shared : m_own.get();
+    m_step.setSingleShot(true);
+    m_step.setInterval(0);
+    connect(&m_step, &QTimer::timeout, this, &CSlideWorker::Step);
+}
 
 CSlideWorker::~CSlideWorker()
 {
-    m_object->StopThumbnails();
-}
-
-void CSlideWorker::Open(int generation, const QString& path, int batch, const QString& workFolder)
-{
-    if (generation != m_latest.load())
-        return; // another presentation was chosen meanwhile
-    m_object->StopThumbnails();
-    if (!workFolder.isEmpty())
-        m_object->SetWorkFolder(workFolder.toStdString());
-    m_object->SetBatchSize(batch);
-    m_current = generation;
-    if (!m_object->OpenPresentation(path.toStdString(), 160, 120, this, false)) {
-        Q_EMIT Failed(generation);
-        return;
-    }
-    QVector<int> numbers;
-    for (int k = 1; k <= m_object->SlideCount(); ++k)
-        numbers.append(m_object->SlideNumberAt(k));
-    Q_EMIT Opened(generation, m_object->SlideCount(), numbers);
-    if (generation != m_latest.load())
-        return;
-    ReportRun(generation, m_object->MakeThumbnails(1));
-}
-
-void CSlideWorker::Continue(int generation, int position, int batch)
-{
-    if (generation != m_latest.load() || generation != m_current)
-        return;
-    if (batch > m_object->BatchSize())
-        m_object->SetBatchSize(batch);
-    ReportRun(generation, m_object->ContinueThumbnails(position));
+    Stop();
 }
 
 void CSlideWorker::Stop()
 {
-    m_object->StopThumbnails();
-    m_current = 0;
+    m_step.stop();
+    m_conversion.reset(); // kills LibreOffice and waits for its thread
+    if (m_open) {
+        m_object->StopThumbnails();
+        m_open = false;
+    }
+    m_made.clear();
 }
 
-void CSlideWorker::ReportRun(int generation, bool ok)
+void CSlideWorker::Open(int generation, const QString& path, int batch, const QString& workFolder)
 {
-    if (!ok) {
-        m_object->StopThumbnails();
-        Q_EMIT Failed(generation);
-    } else if (m_object->State() == CSlidePPTObj::StatePaused) {
-        Q_EMIT Paused(generation);
+    Stop();
+    m_generation = generation;
+    m_path = path;
+    m_workFolder = workFolder;
+    m_from = 1;
+    m_count = batch;
+    auto done = [this, generation](CSlideRenderer::Status status) {
+        QMetaObject::invokeMethod(
+            this, [this, generation, status] { OnConverted(generation, status); },
+            Qt::QueuedConnection);
+    };
+    if (CZelmApplication* application = CZelmApplication::Instance()) {
+        m_conversion = application->ConvertPresentation(path.toStdString(), done);
+    } else {
+        m_conversion = std::make_unique<CPresentationConversion>(path.toStdString());
+        m_conversion->Start(done);
     }
+}
+
+void CSlideWorker::OnConverted(int generation, CSlideRenderer::Status status)
+{
+    if (generation != m_generation || !m_conversion)
+        return;
+    m_conversion.reset();
+    if (status != CSlideRenderer::Ready) {
+        Q_EMIT Failed(generation);
+        return;
+    }
+    // The PDF is cached: opening only reads the presentation's structure.
+    m_object->StopThumbnails();
+    if (!m_workFolder.isEmpty())
+        m_object->SetWorkFolder(m_workFolder.toStdString());
+    m_object->SetBatchSize(1);
+    if (!m_object->OpenPresentation(m_path.toStdString(), 160, 120, this, false)) {
+        Q_EMIT Failed(generation);
+        return;
+    }
+    m_open = true;
+    QVector<int> numbers;
+    QVector<bool> hidden;
+    for (int k = 1; k <= m_object->SlideCount(); ++k) {
+        numbers.append(m_object->SlideNumberAt(k));
+        hidden.append(hiddenAt(*m_object, k, 0));
+    }
+    Q_EMIT Opened(generation, m_object->SlideCount(), numbers, hidden);
+    m_step.start();
+}
+
+void CSlideWorker::Continue(int generation, int position, int batch)
+{
+    if (generation != m_generation)
+        return;
+    m_from = std::max(1, position);
+    m_count = std::max(1, batch);
+    if (m_open)
+        m_step.start();
+}
+
+void CSlideWorker::Step()
+{
+    if (!m_open)
+        return;
+    const int last = std::min(m_object->SlideCount(), m_from + m_count - 1);
+    int position = m_from;
+    while (position <= last && m_made.contains(position))
+        ++position;
+    if (position > last) {
+        Q_EMIT Paused(m_generation);
+        return;
+    }
+    // One slide per turn of the event loop.
+    m_object->SetBatchSize(1);
+    if (!m_object->MakeThumbnails(position)) {
+        Fail();
+        return;
+    }
+    m_made.insert(position);
+    m_step.start();
+}
+
+void CSlideWorker::Fail()
+{
+    const int generation = m_generation;
+    Stop();
+    Q_EMIT Failed(generation);
 }
 
 void CSlideWorker::ThumbnailMade(CSlidePPTObj*, int position, int slideNumber,
@@ -66,9 +144,8 @@ void CSlideWorker::ThumbnailMade(CSlidePPTObj*, int position, int slideNumber,
 {
     if (path.empty())
         return;
-    // The picture is read here, once: the files of the work folder are
-    // written again for the next presentation.
+    m_made.insert(position);
+    // Read now: the work folder's files are written again for the next one.
     QImageReader reader(QString::fromStdString(path));
-    const QImage image = reader.read();
-    Q_EMIT ThumbnailReady(m_current, position, slideNumber, image);
+    Q_EMIT ThumbnailReady(m_generation, position, slideNumber, reader.read());
 }

@@ -1,5 +1,6 @@
 #include "gui/browser/thumbnailwnd.h"
 
+#include "base/msgid.h"
 #include "base/resourcebundle.h"
 #include "base/userprompt.h"
 #include "browser/celllistdata.h"
@@ -40,15 +41,11 @@ CThumbnailWnd::CThumbnailWnd(QWidget* parent, CSlidePPTObj* shared) : QAbstractS
     label.setPixelSize(9 + 2);
     setFont(label);
 
-    m_worker = new CSlideWorker(shared);
-    m_worker->moveToThread(&m_thread);
-    connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
+    m_worker = new CSlideWorker(shared, this);
     connect(m_worker, &CSlideWorker::Opened, this, &CThumbnailWnd::OnOpened);
     connect(m_worker, &CSlideWorker::Failed, this, &CThumbnailWnd::OnFailed);
     connect(m_worker, &CSlideWorker::ThumbnailReady, this, &CThumbnailWnd::OnThumbnail);
     connect(m_worker, &CSlideWorker::Paused, this, &CThumbnailWnd::OnPaused);
-    m_thread.setObjectName(QStringLiteral("slides"));
-    m_thread.start(QThread::LowPriority);
 
     // A presentation replaced on disk is shown again once its writer is done.
     m_reloadTimer.setSingleShot(true);
@@ -59,10 +56,7 @@ CThumbnailWnd::CThumbnailWnd(QWidget* parent, CSlidePPTObj* shared) : QAbstractS
 
 CThumbnailWnd::~CThumbnailWnd()
 {
-    m_worker->SetLatest(-1); // queued requests are skipped
-    QMetaObject::invokeMethod(m_worker, &CSlideWorker::Stop, Qt::QueuedConnection);
-    m_thread.quit();
-    m_thread.wait();
+    m_worker->Stop();
 }
 
 bool CThumbnailWnd::IsReported(int index) const
@@ -73,7 +67,7 @@ bool CThumbnailWnd::IsReported(int index) const
 void CThumbnailWnd::Reset()
 {
     ++m_generation;
-    m_worker->SetLatest(m_generation);
+    m_worker->Stop();
     m_converting = false;
     m_paused = false;
     m_path.clear();
@@ -81,6 +75,7 @@ void CThumbnailWnd::Reset()
     m_pictures.clear();
     m_slideNumbers.clear();
     m_reported.clear();
+    m_hidden.clear();
     m_highlight = -1;
     m_pressed = -1;
     m_first = 0;
@@ -101,30 +96,28 @@ bool CThumbnailWnd::ShowPresentation(const std::string& path)
     const QFileInfo file(QString::fromStdString(path));
     if (!file.isFile()) {
         hide();
-        AskUser(m_prompt, 61729, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
+        AskUser(m_prompt, MsgId::FileNotFound, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
         return false;
     }
     m_path = path;
     m_time = file.lastModified();
     m_converting = true;
     m_watcher.addPath(file.absoluteFilePath());
-    QMetaObject::invokeMethod(m_worker, "Open", Qt::QueuedConnection, Q_ARG(int, m_generation),
-                              Q_ARG(QString, file.absoluteFilePath()),
-                              Q_ARG(int, m_rows* m_columns),
-                              Q_ARG(QString, QString::fromStdString(m_workFolder)));
+    m_worker->Open(m_generation, file.absoluteFilePath(), m_rows * m_columns,
+                   QString::fromStdString(m_workFolder));
     show();
     viewport()->update();
     Q_EMIT PresentationShown(true);
     return true;
 }
 
-void CThumbnailWnd::SetHiddenSlides(const QSet<int>& slideNumbers)
+bool CThumbnailWnd::IsHiddenSlide(int index) const
 {
-    m_hidden = slideNumbers;
-    viewport()->update();
+    return index >= 0 && index < m_hidden.size() && m_hidden[index];
 }
 
-void CThumbnailWnd::OnOpened(int generation, int total, const QVector<int>& slideNumbers)
+void CThumbnailWnd::OnOpened(int generation, int total, const QVector<int>& slideNumbers,
+                             const QVector<bool>& hidden)
 {
     if (generation != m_generation)
         return;
@@ -133,6 +126,7 @@ void CThumbnailWnd::OnOpened(int generation, int total, const QVector<int>& slid
     m_pictures = QVector<QImage>(total);
     m_reported = QVector<bool>(total, false);
     m_slideNumbers = slideNumbers;
+    m_hidden = hidden;
     Layout();
     viewport()->update();
 }
@@ -143,7 +137,8 @@ void CThumbnailWnd::OnFailed(int generation)
         return;
     const std::string path = m_path;
     Fail();
-    AskUser(m_prompt, 7105, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
+    AskUser(m_prompt, MsgId::PresentationNotOpened, CUserPrompt::Exclamation, CUserPrompt::Ok,
+            path);
 }
 
 void CThumbnailWnd::Fail()
@@ -228,18 +223,11 @@ void CThumbnailWnd::Layout()
 
 void CThumbnailWnd::ContinueFrom(int first)
 {
-    if (!m_paused)
+    if (m_total <= 0)
         return;
-    int position = first + 1;
-    for (int i = first; i < m_total; ++i) {
-        if (!m_reported[i]) {
-            position = i + 1;
-            break;
-        }
-    }
+    // The tiles of the screenful from `first`; those made are skipped.
     m_paused = false;
-    QMetaObject::invokeMethod(m_worker, "Continue", Qt::QueuedConnection, Q_ARG(int, m_generation),
-                              Q_ARG(int, position), Q_ARG(int, m_rows* m_columns));
+    m_worker->Continue(m_generation, first + 1, m_rows * m_columns);
 }
 
 void CThumbnailWnd::SetFirst(int first)
@@ -312,7 +300,7 @@ void CThumbnailWnd::paintEvent(QPaintEvent* event)
         painter.setPen(QPen(QColor(128, 128, 128), 2, Qt::DashLine));
         painter.drawRect(picture.adjusted(-2, -2, 2, 2));
         painter.setPen(palette().text().color());
-        painter.drawText(picture, Qt::AlignCenter | Qt::TextWordWrap, text(7217));
+        painter.drawText(picture, Qt::AlignCenter | Qt::TextWordWrap, text(MsgId::PreparingSlides));
         return;
     }
     for (int relative = 0; relative < m_rows * m_columns; ++relative) {
@@ -327,14 +315,14 @@ void CThumbnailWnd::paintEvent(QPaintEvent* event)
         const QRect picture = tile.adjusted(m_hMargin, m_vMargin, -m_hMargin, -m_vMargin);
         if (!m_pictures[index].isNull())
             painter.drawImage(picture, m_pictures[index]);
-        const bool hidden = m_hidden.contains(m_slideNumbers[index]);
+        const bool hidden = IsHiddenSlide(index);
         if (hidden) {
             // A hidden slide: veiled, crossed and labelled.
             painter.fillRect(picture, QColor(255, 255, 255, 140));
             painter.setPen(QPen(QColor(128, 128, 128), 1, Qt::DashLine));
             painter.drawLine(picture.topLeft(), picture.bottomRight());
             painter.setPen(lit ? palette().highlightedText().color() : palette().text().color());
-            painter.drawText(picture, Qt::AlignCenter, text(7218));
+            painter.drawText(picture, Qt::AlignCenter, text(MsgId::SlideHidden));
         }
         painter.setPen(QPen(QColor(128, 128, 128), 2));
         painter.setBrush(Qt::NoBrush);
@@ -417,7 +405,7 @@ void CThumbnailWnd::contextMenuEvent(QContextMenuEvent* event)
     if (index < 0 || index != m_highlight)
         return;
     QMenu menu(this);
-    QAction* copy = menu.addAction(text(7213));
+    QAction* copy = menu.addAction(text(MsgId::MenuCopy));
     copy->setData(57634);
     if (menu.exec(event->globalPos()) == copy)
         CopySlide(index);

@@ -4,8 +4,6 @@
 #include <QDateTime>
 #include <QFileSystemWatcher>
 #include <QImage>
-#include <QSet>
-#include <QThread>
 #include <QTimer>
 #include <QVector>
 #include <string>
@@ -36,8 +34,8 @@ public:
     // presentation is accepted; failures of the conversion come later, with
     // a message, and hide the window.
     bool ShowPresentation(const std::string& path);
-    // Slides to mark as hidden (slide numbers).
-    void SetHiddenSlides(const QSet<int>& slideNumbers);
+    // Whether slide `index` (from 0) is hidden in the slide show.
+    bool IsHiddenSlide(int index) const;
 
     const std::string& PresentationPath() const { return m_path; }
     int Total() const { return m_total; }
@@ -78,14 +76,14 @@ private:
     int ScrollMaximum() const;
     void Fail();
     void CopySlide(int index);
-    void OnOpened(int generation, int total, const QVector<int>& slideNumbers);
+    void OnOpened(int generation, int total, const QVector<int>& slideNumbers,
+                  const QVector<bool>& hidden);
     void OnFailed(int generation);
     void OnThumbnail(int generation, int position, int slideNumber, const QImage& image);
     void OnPaused(int generation);
     void OnFileChanged();
 
     CUserPrompt* m_prompt = nullptr;
-    QThread m_thread;
     CSlideWorker* m_worker = nullptr;
     int m_generation = 0;
     bool m_converting = false;
@@ -97,7 +95,7 @@ private:
     QVector<QImage> m_pictures;
     QVector<int> m_slideNumbers;
     QVector<bool> m_reported;
-    QSet<int> m_hidden;
+    QVector<bool> m_hidden;
     int m_highlight = -1;
     int m_rows = 1, m_columns = 1;
     int m_tileWidth = TileWidth, m_tileHeight = TileHeight;

@@ -14,6 +14,8 @@
 #include "support/scriptedprompt.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -238,6 +240,12 @@ TEST_F(BrowserPanes, DragBlockOfTwoPhotosAndAPresentationIsTheTransferFormat)
     }
     EXPECT_EQ(data->data(QStringLiteral("CellInfo List from ROvuv UR1")), expected.ToBytes());
 
+    // Copy offers the same block.
+    m_panes->Copy();
+    EXPECT_EQ(
+        QApplication::clipboard()->mimeData()->data(QStringLiteral("CellInfo List from ROvuv UR1")),
+        expected.ToBytes());
+
     // Only folders selected: nothing to drag.
     view->selectionModel()->clearSelection();
     view->selectionModel()->select(model.index(RowOf("folder"), 0), QItemSelectionModel::Select);
@@ -316,6 +324,30 @@ TEST_F(BrowserPanes, ShownFolderDeletedMovesToItsNeighbour)
     m_panes->Start(Path("n/a"));
     ASSERT_TRUE(QDir(QString::fromStdString(Path("n/a"))).removeRecursively());
     QTRY_COMPARE_WITH_TIMEOUT(m_panes->CurrentFolder(), Path("n/b/"), 5000);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(BrowserPanes, FileTypeSelectorDrivesThePatternOfTheList)
+{
+    MakeFolder("t");
+    MakePhoto("t/a.jpg");
+    MakePhoto("t/b.png");
+    MakePresentation("t/c.ppt");
+    m_panes->Start(Path("t"));
+    ASSERT_EQ(Files()->Model().rowCount(), 3);
+    const int fills = Files()->FullFills();
+    QComboBox* types = m_panes->FolderBar()->FileTypes();
+    EXPECT_EQ(types->accessibleName(), QStringLiteral("File type"));
+    types->setCurrentIndex(2); // JPEG pictures
+    EXPECT_EQ(Files()->FullFills(), fills + 1);
+    ASSERT_EQ(Files()->Model().rowCount(), 1);
+    EXPECT_EQ(Files()->Model().EntryAt(0)->Name, "a.jpg");
+    types->setCurrentIndex(1); // presentations, checked by content
+    ASSERT_EQ(Files()->Model().rowCount(), 1);
+    EXPECT_EQ(Files()->Model().EntryAt(0)->Name, "c.ppt");
 }
 
 } // namespace

@@ -8,12 +8,16 @@
 #include "presentation/slidepptobj.h"
 #include "support/scriptedprompt.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstdio>
 #include <fstream>
 #include <gtest/gtest.h>
 
@@ -80,12 +84,41 @@ TEST_F(ThumbnailWnd, DoubleClickOnSlideThreeOfFiveOffersThatSlide)
     EXPECT_EQ(cell->RefPage, 3);
     EXPECT_EQ(cells.ProjectFolder, m_work.path().toStdString() + "/");
 
+    // Copy takes the highlighted slide as a one-cell block.
+    QApplication::clipboard()->clear();
+    QTest::keySequence(&m_window, QKeySequence::Copy);
+    const QMimeData* copied = QApplication::clipboard()->mimeData();
+    ASSERT_NE(copied, nullptr);
+    EXPECT_EQ(copied->data(QStringLiteral("CellInfo List from ROvuv UR1")),
+              activated.at(0).at(0).toByteArray());
+
     // The margin between two pictures is no slide.
     const QRect tile = m_window.TileRect(1);
     QTest::mouseDClick(m_window.viewport(), Qt::LeftButton, {},
                        QPoint(tile.left() + 3, tile.center().y()));
     EXPECT_EQ(activated.count(), 1);
     EXPECT_EQ(m_window.Highlighted(), -1);
+}
+
+TEST_F(ThumbnailWnd, PresentationReplacedOnDiskIsShownAgain)
+{
+    const std::string five = FiveSlides();
+    const std::string six = CPresentationFixtures::Path("plain6");
+    ASSERT_FALSE(five.empty());
+    ASSERT_FALSE(six.empty());
+    const QString shown = m_work.filePath(QStringLiteral("talk.ppt"));
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(five), shown));
+    ASSERT_TRUE(m_window.ShowPresentation(shown.toStdString()));
+    QTRY_VERIFY_WITH_TIMEOUT(m_window.IsReported(0), 180000);
+    ASSERT_EQ(m_window.Total(), 5);
+
+    // Another program writes a new version beside it and renames it over.
+    const QString next = m_work.filePath(QStringLiteral("talk.tmp"));
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(six), next));
+    ASSERT_TRUE(::rename(next.toLocal8Bit().constData(), shown.toLocal8Bit().constData()) == 0);
+    QTRY_VERIFY_WITH_TIMEOUT(m_window.Total() == 6 && m_window.IsReported(0), 180000);
+    EXPECT_EQ(m_window.PresentationPath(), shown.toStdString());
+    EXPECT_TRUE(m_prompt.shown.empty());
 }
 
 TEST_F(ThumbnailWnd, PresentationThatCannotBeOpenedIsReportedAndHidden)

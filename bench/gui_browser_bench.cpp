@@ -1,0 +1,170 @@
+// The browser's window side: showing a folder of 5,000 files in the file
+// list (fill, model and view layout), the longest stall of the window's
+// event loop while picture icons arrive, and the time from the end of a
+// presentation's conversion to its first slide tile.
+#include "gui/browser/browserpanes.h"
+#include "gui/browser/filedlgbar.h"
+#include "gui/browser/filelistctrl.h"
+#include "gui/browser/filelistmodel.h"
+#include "gui/browser/iconloader.h"
+#include "gui/browser/slideworker.h"
+#include "gui/browser/thumbnailwnd.h"
+#include "presentation/presentationfixtures.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QMainWindow>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <benchmark/benchmark.h>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+std::string makeFolder(QTemporaryDir& dir, int count, bool realPictures)
+{
+    const std::string root = dir.path().toStdString() + "/";
+    QImage image(800, 600, QImage::Format_RGB32);
+    image.fill(Qt::darkGreen);
+    QByteArray jpeg;
+    {
+        QBuffer buffer(&jpeg);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "JPG");
+    }
+    for (int i = 0; i < count; ++i) {
+        QFile f(QString::fromStdString(root + "photo" + std::to_string(i) + ".jpg"));
+        f.open(QIODevice::WriteOnly);
+        f.write(realPictures ? jpeg : QByteArray("x"));
+    }
+    QFile ppt(QString::fromStdString(root + "talk.ppt"));
+    ppt.open(QIODevice::WriteOnly);
+    ppt.write(QByteArray(4096, '\0'));
+    return root;
+}
+
+void BM_ShowFolder5000(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const std::string root = makeFolder(dir, 5000, false);
+    QMainWindow frame;
+    CBrowserPanes panes(frame);
+    frame.resize(1200, 800);
+    frame.show();
+    panes.SetListViewMode(int(state.range(0)));
+    for (auto _ : state) {
+        QElapsedTimer clock;
+        clock.start();
+        panes.FileBar()->ShowFolder(root, "*.ppt;*.jpg;*.jpeg;*.bmp;*.dib;*.png", 0);
+        // Until the view has laid the items out and painted once.
+        panes.FileBar()->List()->CurrentView()->viewport()->repaint();
+        QCoreApplication::processEvents();
+        state.SetIterationTime(clock.nsecsElapsed() / 1e9);
+        panes.FileBar()->Model().Loader().Cancel();
+    }
+}
+BENCHMARK(BM_ShowFolder5000)
+    ->Arg(CFileListCtrl::LargeIcons)
+    ->Arg(CFileListCtrl::Details)
+    ->Arg(CFileListCtrl::List)
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime();
+
+// The longest gap between two ticks of a 5 ms timer while the icons of
+// 2,000 real JPEG pictures arrive as the list scrolls through them.
+void BM_LongestStallWhileIconsArrive(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const std::string root = makeFolder(dir, 2000, true);
+    QMainWindow frame;
+    CBrowserPanes panes(frame);
+    frame.resize(1200, 800);
+    frame.show();
+    for (auto _ : state) {
+        panes.FileBar()->ShowFolder(root, "*.jpg", 2);
+        QAbstractItemView* view = panes.FileBar()->List()->CurrentView();
+        QElapsedTimer clock;
+        clock.start();
+        qint64 last = 0, longest = 0;
+        QTimer tick;
+        tick.setInterval(5);
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            const qint64 now = clock.elapsed();
+            longest = std::max(longest, now - last);
+            last = now;
+            QScrollBar* bar = view->verticalScrollBar();
+            bar->setValue(bar->value() + bar->singleStep());
+        });
+        tick.start();
+        while (clock.elapsed() < 3000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        tick.stop();
+        state.counters["longest_stall_ms"] = double(longest);
+        state.SetIterationTime(double(longest) / 1000.0);
+    }
+}
+BENCHMARK(BM_LongestStallWhileIconsArrive)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime();
+
+// From the end of the conversion (the slide count is known) to the first
+// reported tile, and the conversion itself, of the 12-slide deck.
+void BM_FirstSlideTile(benchmark::State& state)
+{
+    const std::string deck = CPresentationFixtures::Path("deck12");
+    if (deck.empty()) {
+        state.SkipWithError("no deck");
+        return;
+    }
+    for (auto _ : state) {
+        // A fresh copy each time: the conversion is not found in the cache.
+        QTemporaryDir work;
+        const QString copy = work.path() + QStringLiteral("/deck.ppt");
+        QFile::copy(QString::fromStdString(deck), copy);
+        CThumbnailWnd window;
+        window.SetWorkFolder(work.path().toStdString() + "/");
+        window.resize(800, 600);
+        window.show();
+        QElapsedTimer clock;
+        clock.start();
+        window.ShowPresentation(copy.toStdString());
+        qint64 converted = -1;
+        while (!window.IsReported(0) && clock.elapsed() < 180000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+            if (converted < 0 && window.Total() > 0)
+                converted = clock.elapsed();
+        }
+        const qint64 first = clock.elapsed();
+        state.counters["conversion_ms"] = double(converted);
+        state.counters["after_conversion_ms"] = double(first - converted);
+        state.SetIterationTime(double(first) / 1000.0);
+    }
+}
+BENCHMARK(BM_FirstSlideTile)
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime();
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QTemporaryDir home;
+    setenv("ZELM_HOME", (home.path() + "/zelm").toUtf8().constData(), 1);
+    if (!getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
