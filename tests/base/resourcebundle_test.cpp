@@ -36,10 +36,7 @@ const std::map<int, int> kInserts = {
     {7134, 2}, // project name, card root
     {7136, 1}, // scenario name
     {7140, 1}, // project name
-<<<<<<< HEAD
     {7191, 1}, // autorun list path
-=======
->>>>>>> browser
     {7204, 2}, // folder, the system's reason
     {7205, 2}, // item, the system's reason
     {7206, 2}, // item, folder
@@ -93,16 +90,11 @@ std::vector<int> numberedIds()
     ids.push_back(212);
     range(7000, 7003);
     range(7100, 7168);
-<<<<<<< HEAD
     range(7170, 7171);
     range(7180, 7187);
     range(7190, 7191);
     range(7200, 7219);
     range(7300, 7311);
-=======
-    ids.push_back(7190);
-    range(7200, 7219);
->>>>>>> browser
     range(7220, 7261);
     for (int id : {57344, 61440, 61696, 61697, 61698, 61699, 61700, 61703, 61707, 61708, 61714,
                    61716, 61728, 61729})
