@@ -40,9 +40,11 @@ void CPresentationConversion::Start(Completion done)
                                    : CSlideRenderer::ConvertToCache(m_presentation, cache,
                                                                     m_timeoutMs, &m_cancel);
         }
-        m_promise.set_value(status);
+        // The completion comes first: once Wait() returns or IsFinished()
+        // holds, it has run.
         if (done)
             done(status);
+        m_promise.set_value(status);
     });
 }
 

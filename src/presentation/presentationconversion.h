@@ -29,7 +29,8 @@ class CPresentationConversion
 public:
     using Status = CSlideRenderer::Status;
     // Called once, on the conversion's thread, with Ready, Cancelled or the
-    // reason of the failure. It must not destroy this object.
+    // reason of the failure, before the result is ready (Wait, Future). It
+    // must not destroy this object nor wait for it.
     using Completion = std::function<void(Status)>;
 
     // `cacheFolder` (trailing '/'; "" for the program's "Temp" work folder)
