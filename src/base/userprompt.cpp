@@ -5,7 +5,13 @@
 CUserPrompt::Answer CUserPrompt::Message(int id, Icon icon, Buttons buttons,
                                          const std::string& insert1, const std::string& insert2)
 {
-    return Show(id, CResourceBundle::Format(id, insert1, insert2), icon, buttons);
+    return Show(id, FillMessage(id, insert1, insert2), icon, buttons);
+}
+
+std::string CUserPrompt::FillMessage(int id, const std::string& insert1,
+                                     const std::string& insert2) const
+{
+    return CResourceBundle::Format(id, insert1, insert2);
 }
 
 CUserPrompt::Answer AskUser(CUserPrompt* prompt, int id, CUserPrompt::Icon icon,

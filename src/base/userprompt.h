@@ -19,6 +19,11 @@ public:
     Answer Message(int id, Icon icon = Exclamation, Buttons buttons = Ok,
                    const std::string& insert1 = {}, const std::string& insert2 = {});
 
+    // Message `id` with its inserts filled in as this prompt shows them
+    // (the command line escapes control characters of outside names).
+    virtual std::string FillMessage(int id, const std::string& insert1,
+                                    const std::string& insert2 = {}) const;
+
     // Shows a text that has no number (the system's text for an error code).
     // `id` is 0 then; otherwise the text is message `id` already filled.
     virtual Answer Show(int id, const std::string& text, Icon icon, Buttons buttons) = 0;

@@ -5,6 +5,7 @@
 #include "cli/cardroot.h"
 #include "cli/clicommand.h"
 #include "cli/cliprompt.h"
+#include "cli/clisupport.h"
 #include "output/autoruneditor.h"
 #include "output/cardfolder.h"
 
@@ -34,16 +35,19 @@ const CCliCommand kAutorun = {
 void printList(const CAutorunEditor& editor, bool json)
 {
     if (json) {
-        QJsonArray entries;
-        for (const std::string& e : editor.Autorun())
-            entries.append(QString::fromStdString(e));
-        const QJsonObject object{{"entries", entries}, {"repeat", editor.Repeat()}};
-        const QByteArray text = QJsonDocument(object).toJson(QJsonDocument::Indented);
-        std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), stdout);
+        const auto array = [](const std::vector<std::string>& names) {
+            QJsonArray list;
+            for (const std::string& name : names)
+                list.append(QString::fromStdString(name));
+            return list;
+        };
+        CliPrintJson(QJsonDocument(QJsonObject{{"entries", array(editor.Autorun())},
+                                               {"repeat", editor.Repeat()},
+                                               {"pruned", array(editor.Pruned())}}));
         return;
     }
     for (const std::string& e : editor.Autorun())
-        std::printf("%s\n", e.c_str());
+        std::printf("%s\n", CliEscapeControls(e).c_str());
     std::printf("repeat: %s\n", editor.Repeat() ? "on" : "off");
 }
 
@@ -67,7 +71,10 @@ int runAutorun(const CCliArgs& args, CCliPrompt& prompt)
         const auto it = std::find_if(available.begin(), available.end(),
                                      [&](const auto& a) { return CAsciiCase::Equal(a, name); });
         if (it == available.end()) {
-            prompt.Message(MsgId::FileGone, CUserPrompt::Exclamation, CUserPrompt::Ok, root + name);
+            // A name the card never had "does not exist"; 7159 would say it
+            // had been there.
+            prompt.Message(MsgId::FileMissing, CUserPrompt::Exclamation, CUserPrompt::Ok,
+                           root + name);
             return ExitFailed;
         }
         toAdd.push_back(*it);
@@ -75,9 +82,15 @@ int runAutorun(const CCliArgs& args, CCliPrompt& prompt)
     editor.Add(toAdd, &prompt);
     std::vector<int> doomed;
     for (const std::string& name : args.All("remove")) {
+        const size_t before = doomed.size();
         for (int i = 0; i < static_cast<int>(editor.Autorun().size()); ++i) {
             if (CAsciiCase::Equal(editor.Autorun()[static_cast<size_t>(i)], name))
                 doomed.push_back(i);
+        }
+        // Removing what is not there is no success either; nothing is written.
+        if (doomed.size() == before) {
+            CliError(name + " is not in the autorun list");
+            return ExitFailed;
         }
     }
     editor.Remove(doomed);

@@ -2,6 +2,7 @@
 #include "cli/cardroot.h"
 #include "cli/clicommand.h"
 #include "cli/cliprompt.h"
+#include "cli/clisupport.h"
 #include "output/cardcheck.h"
 
 #include <cstdio>
@@ -27,15 +28,18 @@ const CCliCommand kCardCheck = {
 void printText(const CCardCheck& check)
 {
     for (const CCardCheck::Scenario& s : check.Scenarios()) {
-        std::printf("%s: %s\n", s.file.c_str(), s.Ok() ? "ok" : "problems");
+        // Names on the card come from outside: their control characters
+        // are escaped.
+        std::printf("%s: %s\n", CliEscapeControls(s.file).c_str(), s.Ok() ? "ok" : "problems");
         for (const std::string& p : s.problems)
-            std::printf("  %s\n", p.c_str());
+            std::printf("  %s\n", CliEscapeControls(p).c_str());
     }
-    std::printf("autorun: %zu entries%s: %s\n", check.AutorunEntries().size(),
-                check.AutorunRepeat() ? ", repeat" : "",
+    const std::string entries =
+        CliCount(static_cast<long long>(check.AutorunEntries().size()), "entry", "entries");
+    std::printf("autorun: %s%s: %s\n", entries.c_str(), check.AutorunRepeat() ? ", repeat" : "",
                 check.AutorunProblems().empty() ? "ok" : "problems");
     for (const std::string& p : check.AutorunProblems())
-        std::printf("  %s\n", p.c_str());
+        std::printf("  %s\n", CliEscapeControls(p).c_str());
 }
 
 int runCardCheck(const CCliArgs& args, CCliPrompt& prompt)

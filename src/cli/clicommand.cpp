@@ -1,5 +1,7 @@
 #include "cli/clicommand.h"
 
+#include "cli/clisupport.h"
+
 #include <cstdio>
 
 namespace {
@@ -35,7 +37,8 @@ const std::map<std::string, CCliCommand>& CCliCommandRegistrar::Commands()
 
 void CliError(const std::string& text)
 {
-    std::fprintf(stderr, "zelm: %s\n", text.c_str());
+    // Usage texts quote the user's words, which may hold control characters.
+    std::fprintf(stderr, "zelm: %s\n", CliEscapeControls(text).c_str());
 }
 
 int CliUsage(const CCliCommand& command, const std::string& text)

@@ -49,7 +49,7 @@ public:
 };
 
 // Prints "zelm: <text>" to standard error (usage errors and the like that
-// are not numbered messages).
+// are not numbered messages), control characters escaped.
 void CliError(const std::string& text);
 // Usage error for `command`: prints the text and the synopsis; returns ExitUsage.
 int CliUsage(const CCliCommand& command, const std::string& text);

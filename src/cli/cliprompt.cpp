@@ -1,8 +1,10 @@
 #include "cli/cliprompt.h"
 
 #include "cli/clicommand.h"
+#include "cli/clisupport.h"
 #include "cli/terminalprogress.h"
 
+#include <cctype>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -15,17 +17,58 @@ CCliPrompt::CCliPrompt(Policy policy, bool messageIds)
 
 CUserPrompt::Answer CCliPrompt::Show(int id, const std::string& text, Icon, Buttons buttons)
 {
-    // A progress bar on the same terminal would run into the message.
-    CTerminalProgress::ClearActiveLine();
-    std::string line = "zelm: ";
-    if (m_messageIds && id != 0)
-        line += "[" + std::to_string(id) + "] ";
-    line += text;
-    std::fprintf(stderr, "%s\n", line.c_str());
+    // A question the flags answer is not printed; an error that offers a
+    // retry is a report first, and is printed.
+    const bool question = buttons == OkCancel || buttons == YesNo || buttons == YesNoCancel;
+    if (!question || m_policy == AskTerminal) {
+        // A progress bar on the same terminal would run into the message.
+        CTerminalProgress::ClearActiveLine();
+        std::string line = "zelm: ";
+        if (m_messageIds && id != 0)
+            line += "[" + std::to_string(id) + "] ";
+        line += text;
+        std::fprintf(stderr, "%s\n", line.c_str());
+    }
     const Answer answer = Decide(buttons);
     if (answer == AnswerNo || answer == AnswerCancel)
         m_declined = true;
     return answer;
+}
+
+std::string CCliPrompt::FillMessage(int id, const std::string& insert1,
+                                    const std::string& insert2) const
+{
+    return CUserPrompt::FillMessage(id, CliEscapeControls(insert1), CliEscapeControls(insert2));
+}
+
+bool CCliPrompt::ParseReply(Buttons buttons, const std::string& reply, Answer& answer)
+{
+    std::string word;
+    for (const char c : reply) {
+        if (!std::isspace(static_cast<unsigned char>(c)))
+            word += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    const auto is = [&](const char* shortForm, const char* longForm) {
+        return word == shortForm || word == longForm;
+    };
+    const bool yesNo = buttons == YesNo || buttons == YesNoCancel;
+    if (yesNo && is("y", "yes"))
+        answer = AnswerYes;
+    else if (yesNo && is("n", "no"))
+        answer = AnswerNo;
+    else if (buttons == YesNoCancel && is("c", "cancel"))
+        answer = AnswerCancel;
+    else if (buttons == OkCancel && (is("o", "ok") || is("y", "yes")))
+        answer = AnswerOk;
+    else if (buttons == OkCancel && (is("c", "cancel") || is("n", "no")))
+        answer = AnswerCancel;
+    else if (buttons == RetryCancel && is("r", "retry"))
+        answer = AnswerRetry;
+    else if (buttons == RetryCancel && is("c", "cancel"))
+        answer = AnswerCancel;
+    else
+        return false;
+    return true;
 }
 
 CUserPrompt::Answer CCliPrompt::Decide(Buttons buttons)
@@ -46,8 +89,8 @@ CUserPrompt::Answer CCliPrompt::Decide(Buttons buttons)
     }
     if (!isatty(STDIN_FILENO) || !isatty(STDERR_FILENO))
         return no;
-    const char* choices = buttons == YesNoCancel ? "[y]es/[n]o/[c]ancel"
-                          : yesNo                ? "[y]es/[n]o"
+    const char* choices = buttons == YesNoCancel   ? "[y]es/[n]o/[c]ancel"
+                          : yesNo                  ? "[y]es/[n]o"
                           : buttons == RetryCancel ? "[r]etry/[c]ancel"
                                                    : "[o]k/[c]ancel";
     for (;;) {
@@ -55,17 +98,9 @@ CUserPrompt::Answer CCliPrompt::Decide(Buttons buttons)
         std::string reply;
         if (!std::getline(std::cin, reply))
             return no;
-        const char c = reply.empty() ? '\0' : static_cast<char>(std::tolower(reply[0]));
-        if (yesNo && c == 'y')
-            return AnswerYes;
-        if (yesNo && c == 'n')
-            return AnswerNo;
-        if (buttons == RetryCancel && c == 'r')
-            return AnswerRetry;
-        if (buttons == OkCancel && c == 'o')
-            return AnswerOk;
-        if (c == 'c' && buttons != YesNo)
-            return AnswerCancel;
+        Answer answer = no;
+        if (ParseReply(buttons, reply, answer))
+            return answer;
     }
 }
 

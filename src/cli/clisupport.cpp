@@ -1,7 +1,9 @@
 #include "cli/clisupport.h"
 
+#include "base/msgid.h"
 #include "cli/cliprompt.h"
 #include "base/appfolders.h"
+#include "base/filefailure.h"
 #include "document/projectcheck.h"
 #include "document/projectdlgchecks.h"
 #include "document/zurdoc.h"
@@ -9,6 +11,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 
 std::string CliHomeFolder()
@@ -29,13 +32,15 @@ bool CliReadProject(const std::string& path, CProjectCheck& check, CCliPrompt& p
     switch (check.Run(path)) {
     case CProjectFile::ReadOk:
         return true;
-    case CProjectFile::ReadCannotOpen:
-        prompt.Message(61697, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
+    case CProjectFile::ReadCannotOpen: {
+        const CFileFailure failure = CFileFailure::ForUnopenable(path);
+        prompt.Message(failure.MessageId(), CUserPrompt::Exclamation, CUserPrompt::Ok, path);
         return false;
+    }
     case CProjectFile::ReadInvalid:
         break;
     }
-    prompt.Message(7126, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
+    prompt.Message(MsgId::FileUnreadable, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
     return false;
 }
 
@@ -65,12 +70,28 @@ bool CliParseInt(const std::string& text, int low, int high, int& value)
     return true;
 }
 
+std::string CliCount(long long count, const std::string& singular, const std::string& plural)
+{
+    return std::to_string(count) + " " + (count == 1 ? singular : plural);
+}
+
 bool CliParseRow(const std::string& text, int rowCount, int& row, std::string& error)
 {
-    if (!CliParseInt(text, 1, std::max(rowCount, 0), row)) {
-        error = "row '" + text + "' is not between 1 and " + std::to_string(rowCount);
+    int number = 0;
+    if (!CliParseInt(text, INT32_MIN, INT32_MAX, number)) {
+        error = "row '" + text + "' is not a number";
         return false;
     }
+    if (rowCount <= 0) {
+        error = "the project has no rows";
+        return false;
+    }
+    if (number < 1 || number > rowCount) {
+        error = "there is no row " + text + ": the project has " +
+                CliCount(rowCount, "row", "rows");
+        return false;
+    }
+    row = number;
     return true;
 }
 
@@ -156,4 +177,36 @@ void CliPrintJson(const QJsonDocument& json)
     const QByteArray bytes = json.toJson(QJsonDocument::Compact);
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
     std::fputc('\n', stdout);
+}
+
+std::string CliEscapeControls(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size());
+    const auto hex = [&](unsigned char c) {
+        static const char digits[] = "0123456789abcdef";
+        out += "\\x";
+        out += digits[c >> 4];
+        out += digits[c & 15];
+    };
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c < 0x20 || c == 0x7F) {
+            hex(c);
+        } else if (c == 0xC2 && i + 1 < text.size() &&
+                   static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                   static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+            // A C1 control in UTF-8: shown as its code point.
+            hex(static_cast<unsigned char>(text[++i]));
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
 }

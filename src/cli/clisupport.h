@@ -26,8 +26,9 @@ bool CliOpenProject(const std::string& path, CZurDoc& doc, CCliPrompt& prompt,
 
 // Reads a project for a command that changes nothing (info, list, check):
 // its fields and cells as an open would show them, without the open's
-// side effects (made thumbnails, the upgrade). false when it cannot be read
-// (61697) or is not a valid project (7126); the message was printed.
+// side effects (made thumbnails, the upgrade). false when it does not exist
+// (7300), cannot be read (7309) or is not a valid project (7126); the
+// message was printed.
 bool CliReadProject(const std::string& path, CProjectCheck& check, CCliPrompt& prompt);
 
 // Parses ROWS ("3", "2,5", "4-7", "1,3-5") against `rowCount` visible rows.
@@ -35,10 +36,15 @@ bool CliReadProject(const std::string& path, CProjectCheck& check, CCliPrompt& p
 // `error` set on a malformed list or a row out of range.
 bool CliParseRows(const std::string& text, int rowCount, std::vector<int>& rows,
                   std::string& error);
-// One row number (1-based, 1..rowCount).
+// One row number (1-based, 1..rowCount). The errors: "row 'abc' is not a
+// number", "the project has no rows", "there is no row 9: the project has 3
+// rows".
 bool CliParseRow(const std::string& text, int rowCount, int& row, std::string& error);
 // The list index of visible row `row` (1-based), -1 when there is none.
 int CliCellIndexOfRow(const CCellInfoList& cells, int row);
+
+// "1 row", "3 rows": a count with the word that agrees with it.
+std::string CliCount(long long count, const std::string& singular, const std::string& plural);
 
 // A whole decimal number within [low, high].
 bool CliParseInt(const std::string& text, int low, int high, int& value);
@@ -48,3 +54,8 @@ bool CliParseColor(const std::string& text, uint32_t& color, std::string& error)
 
 // Prints the document on standard output, compact, with a line feed.
 void CliPrintJson(const QJsonDocument& json);
+
+// `text` with its control characters (C0, DEL and the C1 range) written as
+// \n, \t, \r or \xHH, for printing names that come from outside (files,
+// scenarios) on a terminal.
+std::string CliEscapeControls(const std::string& text);

@@ -1,7 +1,9 @@
 // zelm delete-scenario: the delete-scenarios command for the named scenarios.
+#include "base/msgid.h"
 #include "cli/cardroot.h"
 #include "cli/clicommand.h"
 #include "cli/cliprompt.h"
+#include "output/cardfolder.h"
 #include "output/scenariodeletion.h"
 
 namespace {
@@ -26,10 +28,22 @@ int runDeleteScenario(const CCliArgs& args, CCliPrompt& prompt)
     const std::string root = CardRootArgument(args.positional[0]);
     if (!CardReadable(root, prompt))
         return ExitFailed;
-    const std::vector<std::string> names(args.positional.begin() + 1, args.positional.end());
+    // A scenario the card does not have is named as missing, not as one
+    // that could not be deleted.
+    std::vector<std::string> names;
+    bool missing = false;
+    for (auto it = args.positional.begin() + 1; it != args.positional.end(); ++it) {
+        if (CCardFolder::Find(root, *it, CCardFolder::FileEntry).empty()) {
+            prompt.Message(MsgId::FileMissing, CUserPrompt::Exclamation, CUserPrompt::Ok, root + *it);
+            missing = true;
+        } else {
+            names.push_back(*it);
+        }
+    }
     const CScenarioDeletion::Result result =
-        CScenarioDeletion::DeleteScenarios(root, names, &prompt);
-    if (result.failed > 0)
+        names.empty() ? CScenarioDeletion::Result()
+                      : CScenarioDeletion::DeleteScenarios(root, names, &prompt);
+    if (result.failed > 0 || missing)
         return ExitFailed;
     return result.declined ? ExitDeclined : ExitDone;
 }

@@ -59,8 +59,8 @@ int runInfo(const CCliArgs& args, CCliPrompt& prompt)
         CliPrintJson(QJsonDocument(o));
         return ExitDone;
     }
-    std::printf("ProjectName:       %s\n", project.ProjectName.c_str());
-    std::printf("ProjectPath:       %s\n", projectPath.c_str());
+    std::printf("ProjectName:       %s\n", CliEscapeControls(project.ProjectName).c_str());
+    std::printf("ProjectPath:       %s\n", CliEscapeControls(projectPath).c_str());
     std::printf("BackColor:         %d,%d,%d\n", red, green, blue);
     std::printf("ImageQuality:      %d\n", project.ImageQuality);
     std::printf("Version:           %d\n", project.Version);

@@ -1,7 +1,9 @@
 // zelm list: one line per visible cell, in row order.
+#include "base/msgid.h"
 #include "cli/clicommand.h"
 #include "cli/cliprompt.h"
 #include "cli/clisupport.h"
+#include "base/resourcebundle.h"
 #include "document/projectcheck.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellctrlinfo.h"
@@ -9,17 +11,24 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 namespace {
+
+// The effects' names are texts 7220 to 7261, by effect number.
+constexpr int kLastEffect = 41;
 
 int runList(const CCliArgs& args, CCliPrompt& prompt);
 
 const CCliCommand kList = {
     "list",
     "list PROJECT.sic [--json]",
-    "Prints one line per visible cell: row, kind (image/control), on/off, motion,\n"
-    "interval, effect or input device, label, display and thumbnail file names.\n"
+    "Prints one line per visible cell, in aligned columns: row, kind\n"
+    "(image/control), on/off, motion, interval, effect (number and name) or input\n"
+    "device, label, display and thumbnail file names.\n"
     "The rows are those of the project window; cells an open would drop are not\n"
     "listed (see zelm check). Changes nothing.\n"
     "--json prints {\"cells\": [...]} with the cells' fields.",
@@ -62,18 +71,58 @@ QJsonObject cellJson(const CCellInfo* cell, int row)
     return o;
 }
 
-void printLine(const CCellInfo* cell, int row)
+// The fields of a cell's line; names from outside escaped.
+std::vector<std::string> lineFields(const CCellInfo* cell, int row)
 {
-    const char* onOff = cell->CellValid ? "on " : "off";
+    std::vector<std::string> f = {std::to_string(row), "", cell->CellValid ? "on" : "off",
+                                  "motion " + std::to_string(cell->MotionType),
+                                  std::to_string(cell->AutoIntervalSec) + "s"};
     if (const auto* image = dynamic_cast<const CCellBmpInfo*>(cell)) {
-        std::printf("%4d  image    %s  motion %d  %4ds  effect %2d  %s  %s  %s\n", row, onOff,
-                    image->MotionType, image->AutoIntervalSec, image->Effect,
-                    image->GetLabel().c_str(), image->FileName.c_str(),
-                    image->ThumbFileName.c_str());
+        f[1] = "image";
+        const bool known = image->Effect >= 0 && image->Effect <= kLastEffect;
+        f.push_back("effect " + std::to_string(image->Effect) +
+                    (known ? " " + CResourceBundle::Text(MsgId::EffectCut + image->Effect) : ""));
+        f.push_back(CliEscapeControls(image->GetLabel()));
+        f.push_back(CliEscapeControls(image->FileName));
+        f.push_back(CliEscapeControls(image->ThumbFileName));
     } else if (const auto* control = dynamic_cast<const CCellCtrlInfo*>(cell)) {
-        std::printf("%4d  control  %s  motion %d  %4ds  input  %2d  %s\n", row, onOff,
-                    control->MotionType, control->AutoIntervalSec, control->InputDev,
-                    control->GetLabel().c_str());
+        f[1] = "control";
+        f.push_back("input " + std::to_string(control->InputDev));
+        f.push_back(CliEscapeControls(control->GetLabel()));
+    }
+    return f;
+}
+
+// Characters, not bytes: a UTF-8 sequence counts once.
+size_t characters(const std::string& s)
+{
+    size_t n = 0;
+    for (const unsigned char c : s)
+        n += (c & 0xC0) != 0x80 ? 1 : 0;
+    return n;
+}
+
+// Prints the lines in columns as wide as their widest field; the row
+// number and the interval are aligned right.
+void printColumns(const std::vector<std::vector<std::string>>& lines)
+{
+    std::vector<size_t> widths;
+    for (const auto& fields : lines) {
+        widths.resize(std::max(widths.size(), fields.size()), 0);
+        for (size_t i = 0; i < fields.size(); ++i)
+            widths[i] = std::max(widths[i], characters(fields[i]));
+    }
+    for (const auto& fields : lines) {
+        std::string line;
+        for (size_t i = 0; i < fields.size(); ++i) {
+            const std::string pad(widths[i] - characters(fields[i]), ' ');
+            const bool right = i == 0 || i == 4;
+            const bool last = i + 1 == fields.size();
+            line += right ? pad + fields[i] : fields[i] + (last ? "" : pad);
+            if (!last)
+                line += "  ";
+        }
+        std::printf("%s\n", line.c_str());
     }
 }
 
@@ -86,6 +135,7 @@ int runList(const CCliArgs& args, CCliPrompt& prompt)
         return ExitFailed;
     const CCellInfoList& cellList = check.Cells;
     QJsonArray cells;
+    std::vector<std::vector<std::string>> lines;
     int row = 0;
     for (int i = 0; i < cellList.GetCount(); ++i) {
         const CCellInfo* cell = cellList.GetAt(i);
@@ -95,8 +145,9 @@ int runList(const CCliArgs& args, CCliPrompt& prompt)
         if (args.json)
             cells.append(cellJson(cell, row));
         else
-            printLine(cell, row);
+            lines.push_back(lineFields(cell, row));
     }
+    printColumns(lines);
     if (args.json) {
         QJsonObject o;
         o.insert(QStringLiteral("cells"), cells);

@@ -12,7 +12,9 @@
 
 namespace {
 
-const char* const kGlobalFlags[] = {"yes", "no", "quiet", "message-ids", "help", "json"};
+const char* const kGlobalFlags[] = {"yes", "no", "quiet", "message-ids", "help"};
+// The commands that print a JSON document take --json.
+const char* const kJsonCommands[] = {"autorun", "card-check", "check", "drives", "info", "list"};
 
 void printOverview()
 {
@@ -20,7 +22,8 @@ void printOverview()
                 "Commands:\n");
     for (const auto& [name, command] : CCliCommandRegistrar::Commands())
         std::printf("  zelm %s\n", command.synopsis.c_str());
-    std::printf("\n'zelm COMMAND --help' tells more; 'zelm --version' prints the version.\n");
+    std::printf("\n'zelm help COMMAND' or 'zelm COMMAND --help' tells more; 'zelm --version'\n"
+                "prints the version.\n");
 }
 
 void printCommandHelp(const CCliCommand& command)
@@ -38,11 +41,25 @@ bool contains(const std::vector<std::string>& list, const std::string& name)
 bool parseArgs(const CCliCommand& command, const std::vector<std::string>& words, CCliArgs& args,
                std::string& error)
 {
+    bool optionsEnded = false;
     for (size_t i = 0; i < words.size(); ++i) {
         const std::string& w = words[i];
-        if (w.size() < 3 || w.compare(0, 2, "--") != 0) {
+        if (optionsEnded || w == "-" || w.empty() || w[0] != '-') {
             args.positional.push_back(w);
             continue;
+        }
+        if (w == "--") {
+            // Everything after "--" is an argument, even when it starts with '-'.
+            optionsEnded = true;
+            continue;
+        }
+        if (w == "-h") {
+            args.values["help"];
+            continue;
+        }
+        if (w.compare(0, 2, "--") != 0) {
+            error = "unknown option " + w;
+            return false;
         }
         std::string name = w.substr(2);
         std::string inlineValue;
@@ -52,8 +69,12 @@ bool parseArgs(const CCliCommand& command, const std::vector<std::string>& words
             name.resize(eq);
             hasInline = true;
         }
-        const bool global = std::any_of(std::begin(kGlobalFlags), std::end(kGlobalFlags),
-                                        [&](const char* g) { return name == g; });
+        const bool global =
+            std::any_of(std::begin(kGlobalFlags), std::end(kGlobalFlags),
+                        [&](const char* g) { return name == g; }) ||
+            (name == "json" &&
+             std::any_of(std::begin(kJsonCommands), std::end(kJsonCommands),
+                         [&](const char* c) { return command.name == c; }));
         if (global || contains(command.flagOptions, name)) {
             if (hasInline) {
                 error = "option --" + name + " takes no value";
@@ -66,7 +87,7 @@ bool parseArgs(const CCliCommand& command, const std::vector<std::string>& words
             auto& list = args.values[name];
             if (hasInline)
                 list.push_back(inlineValue);
-            while (i + 1 < words.size() && words[i + 1].compare(0, 2, "--") != 0)
+            while (i + 1 < words.size() && (words[i + 1].empty() || words[i + 1][0] != '-'))
                 list.push_back(words[++i]);
             if (list.empty()) {
                 error = "option --" + name + " needs a value";
@@ -75,7 +96,7 @@ bool parseArgs(const CCliCommand& command, const std::vector<std::string>& words
             continue;
         }
         if (!contains(command.valueOptions, name)) {
-            error = "unknown option --" + name;
+            error = "unknown option --" + name + " for " + command.name;
             return false;
         }
         if (hasInline) {
@@ -108,14 +129,15 @@ int main(int argc, char** argv)
         return ExitUsage;
     }
     // The command is the first word that is not an option.
-    const auto cmdIt = std::find_if(words.begin(), words.end(),
-                                    [](const std::string& w) { return w.compare(0, 2, "--") != 0; });
+    const auto cmdIt = std::find_if(words.begin(), words.end(), [](const std::string& w) {
+        return w.empty() || w[0] != '-';
+    });
     if (cmdIt == words.end()) {
         if (contains(words, "--version")) {
             std::printf("zelm %s\n", ZELM_VERSION);
             return ExitDone;
         }
-        if (contains(words, "--help")) {
+        if (contains(words, "--help") || contains(words, "-h")) {
             printOverview();
             return ExitDone;
         }
@@ -123,9 +145,24 @@ int main(int argc, char** argv)
         printOverview();
         return ExitUsage;
     }
-    const std::string name = *cmdIt;
+    std::string name = *cmdIt;
     words.erase(cmdIt);
     const auto& commands = CCliCommandRegistrar::Commands();
+    if (name == "help") {
+        // zelm help [COMMAND]
+        if (words.empty()) {
+            printOverview();
+            return ExitDone;
+        }
+        const auto topic = commands.find(words[0]);
+        if (words.size() > 1 || topic == commands.end()) {
+            CliError("unknown command '" + words[0] + "'");
+            printOverview();
+            return ExitUsage;
+        }
+        printCommandHelp(topic->second);
+        return ExitDone;
+    }
     const auto found = commands.find(name);
     if (found == commands.end()) {
         CliError("unknown command '" + name + "'");
@@ -135,9 +172,10 @@ int main(int argc, char** argv)
     const CCliCommand& command = found->second;
     CCliArgs args;
     std::string error;
-    if (!parseArgs(command, words, args, error))
+    const bool helpAsked = contains(words, "--help") || contains(words, "-h");
+    if (!parseArgs(command, words, args, error) && !helpAsked)
         return CliUsage(command, error);
-    if (args.Has("help")) {
+    if (helpAsked) {
         printCommandHelp(command);
         return ExitDone;
     }

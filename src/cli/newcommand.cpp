@@ -16,7 +16,7 @@ const CCliCommand kNew = {
     "new NAME [--in DIR] [--color N|RRGGBB] [--quality 0|1|2]",
     "Makes a new project as the new-project dialog does: the folder DIR/NAME/ (DIR\n"
     "defaults to the program's home folder) with the project file NAME.sic in it.\n"
-    "NAME is letters and digits, at most 8. --color is one of the 16 background\n"
+    "NAME is letters A–Z and digits, at most 8. --color is one of the 16 background\n"
     "entries (0..15) or a hex colour equal to one of them (default 0, black);\n"
     "--quality is the card image quality (default 2). An existing folder is\n"
     "used only when the question is answered Yes (--yes). Prints the project\n"

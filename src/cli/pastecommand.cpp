@@ -5,6 +5,7 @@
 #include "cli/cliprompt.h"
 #include "cli/clisupport.h"
 #include "cli/terminalprogress.h"
+#include "base/filefailure.h"
 #include "base/userprompt.h"
 #include "document/zurdoc.h"
 #include "editor/memoryclipboard.h"
@@ -25,16 +26,21 @@ const CCliCommand kPaste = {
     runPaste,
 };
 
-constexpr int kReadFailed = 7126;
-
 int runPaste(const CCliArgs& args, CCliPrompt& prompt)
 {
     if (args.positional.size() != 2)
         return CliUsage(kPaste, "paste takes a PROJECT.sic and a BLOCK file");
+    const std::string& blockFile = args.positional[1];
     QByteArray bytes;
-    if (!CliReadFile(args.positional[1], bytes) || bytes.isEmpty()) {
-        AskUser(&prompt, kReadFailed, CUserPrompt::Exclamation, CUserPrompt::Ok,
-                args.positional[1]);
+    CFileFailure failure;
+    CCellInfoList cells;
+    if (!CliReadFile(blockFile, bytes))
+        failure = CFileFailure::ForUnopenable(blockFile);
+    else if (!CScenarioEditor::ReadTransferBlock(bytes, cells))
+        failure = {CFileFailure::NotATransferBlock, blockFile};
+    if (failure.IsFailure()) {
+        prompt.Message(failure.MessageId(), CUserPrompt::Exclamation, CUserPrompt::Ok,
+                       failure.file());
         return prompt.FailureStatus();
     }
     CTerminalProgress progress(args.quiet);

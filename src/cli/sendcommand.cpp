@@ -26,7 +26,8 @@ const CCliCommand kSend = {
     "scenario: NAME.sit in the card's root and the folder NAME with the slide pictures.\n"
     "--yes answers the confirmation and the questions about replacing a scenario.\n"
     "--autorun appends the scenario to the card's autorun list (pruned as the autorun\n"
-    "editor prunes it) unless it is listed already.",
+    "editor prunes it) unless it is listed already. A failure names the row and the\n"
+    "file that stopped the send; Ctrl-C cancels it (exit status 3).",
     {},
     {"autorun"},
     runSend,
@@ -68,7 +69,8 @@ int runSend(const CCliArgs& args, CCliPrompt& prompt)
     case CScenarioExport::Declined:
         return ExitDeclined;
     case CScenarioExport::Failed:
-        return prompt.FailureStatus();
+        // Ctrl-C stops a send as Cancel does; the status tells it apart.
+        return progress.CancelReported() ? ExitDeclined : prompt.FailureStatus();
     case CScenarioExport::Sent:
         break;
     }

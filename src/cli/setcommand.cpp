@@ -11,6 +11,8 @@
 #include "model/cellinfo.h"
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -24,16 +26,31 @@ const CCliCommand kSet = {
     "a control cell). Several rows: the dialog of several cells, where an option\n"
     "left out keeps each cell's own value, and --interval 0 with --motion 1\n"
     "keeps each cell's interval when they differ. Intervals are 1 to 1800\n"
-    "seconds, effects 0 to 41.",
+    "seconds, effects 0 to 41. A row that advances by hand (motion 0) keeps its\n"
+    "interval: give --motion 1 with --interval; when no row takes the interval\n"
+    "and nothing else was asked, the exit status is 1.",
     {"motion", "interval", "valid", "effect", "input"},
     {},
     runSet,
 };
 
+// "row 3", "rows 1, 4"
+std::string rowList(const std::vector<int>& rows)
+{
+    std::string text = rows.size() == 1 ? "row " : "rows ";
+    for (size_t i = 0; i < rows.size(); ++i)
+        text += (i == 0 ? "" : ", ") + std::to_string(rows[i]);
+    return text;
+}
+
 int runSet(const CCliArgs& args, CCliPrompt& prompt)
 {
     if (args.positional.size() != 2)
         return CliUsage(kSet, "set takes a PROJECT.sic and ROWS");
+    if (!args.Has("motion") && !args.Has("interval") && !args.Has("valid") &&
+        !args.Has("effect") && !args.Has("input"))
+        return CliUsage(kSet, "set needs at least one of --motion, --interval, --valid, "
+                              "--effect and --input");
     CCliCellDialogs values(&prompt);
     int v = 0;
     if (args.Has("motion")) {
@@ -80,7 +97,36 @@ int runSet(const CCliArgs& args, CCliPrompt& prompt)
     editor.SetDialogs(&values);
     if (!editor.Properties())
         return values.Refused() ? ExitUsage : prompt.FailureStatus();
-    return CliSaveIfModified(doc, prompt);
+    // The dialog sets an interval only on cells that advance on their own,
+    // and in several rows only when --motion 1 is chosen: say where it was
+    // not set, and why.
+    std::vector<int> manual, mixed;
+    if (values.interval && *values.interval != 0) {
+        for (const int row : rows) {
+            const CCellInfo* cell = editor.Rows().GetCell(row - 1);
+            if (cell->AutoIntervalSec == *values.interval)
+                continue;
+            (cell->MotionType != 1 ? manual : mixed).push_back(row);
+        }
+    }
+    if (!manual.empty()) {
+        const bool one = manual.size() == 1;
+        CliError(rowList(manual) + (one ? " advances" : " advance") +
+                 " by hand, so the interval was not set there; add --motion 1 to make " +
+                 (one ? "it advance on its own" : "them advance on their own"));
+    }
+    if (!mixed.empty()) {
+        CliError(rowList(mixed) +
+                 ": the rows chosen do not all advance the same way, so the interval was not "
+                 "set; add --motion 1 to set it on all of them");
+    }
+    const int saved = CliSaveIfModified(doc, prompt);
+    if (saved != ExitDone)
+        return saved;
+    // Nothing of the request could be honoured: that is no success.
+    const bool onlyInterval = !args.Has("motion") && !args.Has("valid") && !args.Has("effect") &&
+                              !args.Has("input");
+    return onlyInterval && manual.size() + mixed.size() == rows.size() ? ExitFailed : ExitDone;
 }
 
 const CCliCommandRegistrar registrar(kSet);

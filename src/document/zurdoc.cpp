@@ -1,5 +1,6 @@
 #include "document/zurdoc.h"
 
+#include "base/filefailure.h"
 #include "base/msgid.h"
 #include "base/pathutils.h"
 #include "base/samepath.h"
@@ -203,8 +204,8 @@ bool CZurDoc::Open(const std::string& projectFile)
     }
     if (status == CProjectFile::ReadCannotOpen) {
         DeleteContents();
-        AskUser(m_prompt, MsgId::DocumentNotOpened, CUserPrompt::Exclamation, CUserPrompt::Ok,
-                path);
+        const CFileFailure failure = CFileFailure::ForUnopenable(path);
+        AskUser(m_prompt, failure.MessageId(), CUserPrompt::Exclamation, CUserPrompt::Ok, path);
         return false;
     }
 

@@ -1,10 +1,13 @@
 #include "editor/cellimporter.h"
 
+#include "imaging/imagecheck.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellhost.h"
 #include "model/cellinfolist.h"
+#include "presentation/sofficeconverter.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
@@ -19,6 +22,7 @@ struct CCellImporter::Job
     bool started = false;
     bool finished = false;
     bool ok = false;
+    CFileFailure failure;
     // Stand-in owners: the copy reads only the folders of its owner, and a
     // worker must not touch the lists the calling thread is changing.
     CCellInfoList sourceOwner;
@@ -98,8 +102,10 @@ void CCellImporter::Run(Job& job, CCellHost* host)
     }
     cell.ReleasePicture();
     cell.OwnerList = nullptr;
-    if (!ok)
+    if (!ok) {
         RemoveNewFiles(*job.original, cell, m_folder);
+        job.failure = Diagnose(*job.original, m_folder);
+    }
     job.ok = ok;
 }
 
@@ -125,7 +131,8 @@ void CCellImporter::ReleaseHost(std::unique_ptr<CCellHost> host)
 }
 
 std::unique_ptr<CCellInfo> CCellImporter::Take(const CCellInfo* cell,
-                                               const std::function<void()>& whileWaiting)
+                                               const std::function<void()>& whileWaiting,
+                                               CFileFailure* why)
 {
     const auto find = [&] {
         return std::find_if(m_jobs.begin(), m_jobs.end(),
@@ -154,6 +161,8 @@ std::unique_ptr<CCellInfo> CCellImporter::Take(const CCellInfo* cell,
             lock.lock();
         }
     }
+    if (why)
+        *why = job.ok ? CFileFailure() : job.failure;
     std::unique_ptr<CCellInfo> result = job.ok ? std::move(job.copy) : nullptr;
     m_jobs.erase(find());
     StartMoreLocked();
@@ -190,4 +199,24 @@ void CCellImporter::RemoveNewFiles(const CCellInfo& original, const CCellInfo& c
     };
     remove(before.FileName, after.FileName);
     remove(before.ThumbFileName, after.ThumbFileName);
+}
+
+CFileFailure CCellImporter::Diagnose(const CCellInfo& cell, const std::string& folder)
+{
+    if (cell.CellType != CCellInfo::Type::Image)
+        return {};
+    const auto& image = static_cast<const CCellBmpInfo&>(cell);
+    // A display image that came along with the cell was copied if it could
+    // be; what failed was making one from the source.
+    if (image.IsFromPresentation()) {
+        if (!QFileInfo::exists(QString::fromStdString(image.RefFilePath)))
+            return {CFileFailure::NotFound, image.RefFilePath};
+        if (!CSofficeConverter::IsAvailable())
+            return {CFileFailure::NoOffice, image.RefFilePath};
+        return {CFileFailure::OfficeFailed, image.RefFilePath};
+    }
+    CFileFailure failure = CImageCheck::Examine(image.RefFilePath);
+    if (!failure.IsFailure())
+        failure = {CFileFailure::CannotWrite, folder};
+    return failure;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/filefailure.h"
+
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -39,10 +41,17 @@ public:
     void Schedule(const CCellInfo* cell);
 
     // The imported copy of `cell` (validated, OwnerList unset), or null when
-    // the import failed; a failed copy's new files are removed already.
+    // the import failed; a failed copy's new files are removed already, and
+    // `why` (when given) receives the file and the reason.
     // While it waits, `whileWaiting` is called now and then.
     std::unique_ptr<CCellInfo> Take(const CCellInfo* cell,
-                                    const std::function<void()>& whileWaiting = {});
+                                    const std::function<void()>& whileWaiting = {},
+                                    CFileFailure* why = nullptr);
+
+    // Why the import of image cell `cell` into `folder` failed: its source
+    // missing or not a usable picture (or presentation), else the folder
+    // that could not be written.
+    static CFileFailure Diagnose(const CCellInfo& cell, const std::string& folder);
 
     // Stops: waits for running work and removes the new files of every
     // result not taken.

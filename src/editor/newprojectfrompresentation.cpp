@@ -4,6 +4,7 @@
 
 #include "base/appfolders.h"
 #include "base/asciicase.h"
+#include "base/filefailure.h"
 #include "base/msgid.h"
 #include "base/pathutils.h"
 #include "base/resourcebundle.h"
@@ -15,6 +16,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <cstdio>
 
 namespace {
@@ -27,6 +29,16 @@ void tellNoProject(CUserPrompt* prompt, int id)
     if (prompt)
         prompt->Show(id,
                      CResourceBundle::Text(id) + "\n" +
+                         CResourceBundle::Text(MsgId::NoProjectFromPresentation),
+                     CUserPrompt::Exclamation, CUserPrompt::Ok);
+}
+
+// The reason with its file, followed by a line break and 7162.
+void tellNoProject(CUserPrompt* prompt, const CFileFailure& failure)
+{
+    if (prompt)
+        prompt->Show(failure.MessageId(),
+                     prompt->FillMessage(failure.MessageId(), failure.file()) + "\n" +
                          CResourceBundle::Text(MsgId::NoProjectFromPresentation),
                      CUserPrompt::Exclamation, CUserPrompt::Ok);
 }
@@ -56,6 +68,10 @@ bool CNewProjectFromPresentation::Run(const std::string& presentation, std::stri
     if (m_doc.RefuseWhileBusy())
         return false;
     CFileStatus status;
+    if (!presentation.empty() && !QFileInfo::exists(QString::fromStdString(presentation))) {
+        tellNoProject(prompt, CFileFailure(CFileFailure::NotFound, presentation));
+        return false;
+    }
     if (presentation.empty() || !GetFileStatus(presentation, status) || status.fullPath.empty()) {
         tellNoProject(prompt, MsgId::PresentationPathUnusable);
         return false;
@@ -65,7 +81,7 @@ bool CNewProjectFromPresentation::Run(const std::string& presentation, std::stri
     m_doc.SetModifiedFlag(false);
     m_doc.UpdateAllViews();
     if (!CAsciiCase::EndsWith(path, ".ppt") || GetPowerPointVersion(path) < 8) {
-        tellNoProject(prompt, MsgId::NotAPresentation);
+        tellNoProject(prompt, CFileFailure(CFileFailure::NotAPresentation, path));
         return false;
     }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/filefailure.h"
 #include "document/zurdocobserver.h"
 #include "editor/cellimporter.h"
 #include "editor/cellrowlist.h"
@@ -107,12 +108,15 @@ public:
 
     // Inserts the cells of `list` before the row at the insertion index.
     // Undo code 0 leaves nothing to undo. The list gives up every cell it
-    // inserts; after a failure (message 7130) the cells behind it stay in it.
+    // inserts; after a failure (its message shown) the cells behind it stay in it.
     bool InsertCells(int undoCode, CCellInfoList& list, bool reportCancel);
     // Whether the last insertion stopped at the user's cancel.
     bool LastInsertCancelled() const { return m_lastCancelled; }
     // How many cells of the list the last insertion took in.
     int LastInsertTaken() const { return m_lastTaken; }
+    // Why the last insertion stopped at a file (None when it did not): the
+    // message shown names that file and the reason.
+    const CFileFailure& LastInsertFailure() const { return m_lastFailure; }
 
     // --- drag and drop ---------------------------------------------------------
     // Starts a drag of the selected rows: the "CellInfo List" bytes to offer
@@ -142,6 +146,9 @@ private:
     };
 
     CUserPrompt* Prompt() const;
+    // Shows why an insertion failed: the reason with its file when known
+    // (kept as the last insertion's failure), else the general 7130.
+    void ReportInsertFailure(const CFileFailure& failure = {});
     void Repaint();
     void Modified();
     // Brings the rows in line with the document's visible cells by removing
@@ -203,5 +210,6 @@ private:
     CSlidePPTObj* m_sharedPresentation = nullptr;
     bool m_lastCancelled = false;
     int m_lastTaken = 0;
+    CFileFailure m_lastFailure;
     CCellInfoList m_dragList; // the cells of the drag under way
 };

@@ -12,6 +12,7 @@
 #include "imaging/imaginghost.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellctrlinfo.h"
+#include "presentation/slidepptobj.h"
 
 namespace {
 
@@ -107,10 +108,21 @@ bool CScenarioEditor::IsShowToExpand(const CCellInfo& cell)
            static_cast<const CCellBmpInfo&>(cell).RefPage == 0;
 }
 
+void CScenarioEditor::ReportInsertFailure(const CFileFailure& failure)
+{
+    m_lastFailure = failure;
+    if (failure.IsFailure())
+        AskUser(Prompt(), failure.MessageId(), CUserPrompt::Exclamation, CUserPrompt::Ok,
+                failure.file());
+    else
+        AskUser(Prompt(), MsgId::InsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
+}
+
 bool CScenarioEditor::InsertCells(int undoCode, CCellInfoList& list, bool reportCancel)
 {
     m_lastCancelled = false;
     m_lastTaken = 0;
+    m_lastFailure = {};
     if (m_doc.RefuseWhileBusy())
         return false;
     const CBusyGuard busy(m_doc);
@@ -189,13 +201,15 @@ bool CScenarioEditor::InsertCells(int undoCode, CCellInfoList& list, bool report
                     break;
                 continue;
             }
-            AskUser(Prompt(), MsgId::InsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
+            const CSlidePPTObj* opened = PresentationInUse();
+            ReportInsertFailure(opened ? opened->LastFailure() : CFileFailure());
             ok = false;
             break;
         }
         std::unique_ptr<CCellInfo> ready;
+        CFileFailure failure;
         if (cell->CellType == CCellInfo::Type::Image) {
-            ready = importer.Take(cell.get(), watchCancel);
+            ready = importer.Take(cell.get(), watchCancel, &failure);
         } else if (cell->CellType == CCellInfo::Type::Control) {
             ready = std::move(cell);
             ready->OwnerList = &m_doc.Cells;
@@ -204,7 +218,7 @@ bool CScenarioEditor::InsertCells(int undoCode, CCellInfoList& list, bool report
         }
         if (!ready) {
             // The import removed what it made; the cell goes.
-            AskUser(Prompt(), MsgId::InsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
+            ReportInsertFailure(failure);
             ok = false;
             break;
         }

@@ -134,8 +134,13 @@ bool CScenarioEditor::ExpandPresentation(std::unique_ptr<CCellInfo> cell, Insert
         progress.StepIt();
     }
     progress.Show(false);
+    CFileFailure failure =
+        PresentationInUse() ? PresentationInUse()->LastFailure() : CFileFailure();
+    // The slide's picture was made: what failed was writing the project folder.
+    if (!ok && !failure.IsFailure() && !folder.empty())
+        failure = {CFileFailure::CannotWrite, folder};
     ReleasePresentation();
     if (!ok)
-        AskUser(Prompt(), MsgId::InsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
+        ReportInsertFailure(m_lastCancelled ? CFileFailure() : failure);
     return ok;
 }

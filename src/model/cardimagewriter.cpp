@@ -24,10 +24,12 @@ struct CCardImageWriter::Job
     std::string cardPicture; // outputs in the staging folder
     std::string cardThumbnail;
     bool namesMissing = false;
+    int row = 0; // visible row of the cell
     // Results, written by the worker that ran the job.
     bool ran = false;
     bool conversionFailed = false;
     bool copyFailed = false;
+    std::string failedFile; // the input whose conversion or copy failed
 };
 
 namespace {
@@ -52,11 +54,15 @@ std::vector<CCardImageWriter::Job> CCardImageWriter::MakeJobs(const CCellInfoLis
                                                               const std::string& cardFolder)
 {
     std::vector<Job> jobs;
+    int row = 0;
     for (int i = 0; i < cells.GetCount(); ++i) {
+        if (cells.GetAt(i) && cells.GetAt(i)->IsVisible())
+            ++row;
         const auto* cell = dynamic_cast<const CCellBmpInfo*>(cells.GetAt(i));
         if (!cell || !cell->IsVisible())
             continue;
         Job job;
+        job.row = row;
         if (!cell->FileName.empty()) {
             const std::string path = cell->ProjectFilePath(cell->FileName);
             if (!path.empty() && FileExists(path, true))
@@ -83,25 +89,35 @@ void CCardImageWriter::RunJob(Job& job, CCellHost* host)
     if (job.namesMissing) {
         // Without card names there is nothing to write to.
         job.conversionFailed = !job.picture.empty() || !job.thumbnail.empty();
+        job.failedFile = !job.picture.empty() ? job.picture : job.thumbnail;
         return;
     }
     try {
         if (!job.picture.empty()) {
             removeIfThere(job.cardPicture);
-            if (!host || host->CreateCardImage(job.picture, job.cardPicture, false) == 0)
+            if (!host || host->CreateCardImage(job.picture, job.cardPicture, false) == 0) {
                 job.conversionFailed = true;
+                job.failedFile = job.picture;
+            }
         }
         if (!job.thumbnail.empty()) {
             if (job.remakeThumbnail) {
                 removeIfThere(job.cardThumbnail);
-                if (!host || host->CreateCardImage(job.thumbnail, job.cardThumbnail, true) == 0)
+                if (!host || host->CreateCardImage(job.thumbnail, job.cardThumbnail, true) == 0) {
+                    if (!job.conversionFailed)
+                        job.failedFile = job.thumbnail;
                     job.conversionFailed = true;
+                }
             } else if (!CopyFileKeepTime(job.thumbnail, job.cardThumbnail)) {
                 job.copyFailed = true;
+                if (!job.conversionFailed)
+                    job.failedFile = job.thumbnail;
             }
         }
     } catch (...) {
         // An image too large for memory is a failed conversion, not a crash.
+        if (!job.conversionFailed)
+            job.failedFile = !job.picture.empty() ? job.picture : job.thumbnail;
         job.conversionFailed = true;
     }
 }
@@ -109,6 +125,7 @@ void CCardImageWriter::RunJob(Job& job, CCellHost* host)
 bool CCardImageWriter::WriteCardImages(const CCellInfoList& cells, const std::string& cardFolder,
                                        CProgress* progress)
 {
+    m_failure = {};
     std::vector<Job> jobs = MakeJobs(cells, cardFolder);
     if (m_threads <= 1 || jobs.size() <= 1)
         return RunSequential(jobs, progress);
@@ -124,6 +141,8 @@ bool CCardImageWriter::RunSequential(std::vector<Job>& jobs, CProgress* progress
         if (progress && progress->IsCancelled())
             return false;
         RunJob(job, host);
+        if (job.copyFailed || job.conversionFailed)
+            NoteFailure(job);
         if (job.copyFailed)
             return false;
         if (job.conversionFailed)
@@ -181,6 +200,8 @@ bool CCardImageWriter::RunParallel(std::vector<Job>& jobs, CProgress* progress)
         }
         mutex.unlock();
         const Job& job = jobs[static_cast<size_t>(i)];
+        if (job.copyFailed || job.conversionFailed)
+            NoteFailure(job);
         if (job.copyFailed) {
             stop = i + 1;
             break;
@@ -208,11 +229,25 @@ bool CCardImageWriter::RunParallel(std::vector<Job>& jobs, CProgress* progress)
     return result;
 }
 
+void CCardImageWriter::NoteFailure(const Job& job)
+{
+    if (m_failure.row != 0)
+        return;
+    // Staging is preparing the pictures for the card, even where a stored
+    // thumbnail is only copied; the card itself is written later.
+    m_failure.row = job.row;
+    m_failure.file = job.failedFile;
+    m_failure.copy = false;
+}
+
 bool CCardImageWriter::CopyCardFiles(const CCellInfoList& cells, const std::string& source,
                                      const std::string& destination, CProgress* progress,
-                                     const CopyFunction& copy)
+                                     const CopyFunction& copy, RowFailure* failure)
 {
+    int row = 0;
     for (int i = 0; i < cells.GetCount(); ++i) {
+        if (cells.GetAt(i) && cells.GetAt(i)->IsVisible())
+            ++row;
         const auto* cell = dynamic_cast<const CCellBmpInfo*>(cells.GetAt(i));
         if (!cell || !cell->IsVisible())
             continue;
@@ -222,8 +257,11 @@ bool CCardImageWriter::CopyCardFiles(const CCellInfoList& cells, const std::stri
             // A picture left out for a missing display image is not staged.
             if (name->empty() || !PathExists(source + *name))
                 continue;
-            if (!copy(source + *name, destination + *name))
+            if (!copy(source + *name, destination + *name)) {
+                if (failure)
+                    *failure = {row, destination + *name, true};
                 return false;
+            }
         }
         if (progress)
             progress->StepIt();

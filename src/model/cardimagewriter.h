@@ -23,6 +23,15 @@ public:
     using CopyFunction =
         std::function<bool(const std::string& source, const std::string& destination)>;
 
+    // The cell that made a write fail: its row (visible cells counted from
+    // 1, as the project window numbers them) and the file that failed.
+    struct RowFailure
+    {
+        int row = 0; // 0: none
+        std::string file;
+        bool copy = false; // writing the card failed, not preparing its pictures
+    };
+
     // `threads` 0: one per processor core; 1: everything on the caller's
     // thread.
     explicit CCardImageWriter(CCellHost::Factory factory, int threads = 0);
@@ -41,15 +50,19 @@ public:
     // CCellInfoList::WriteCardImages).
     bool WriteCardImages(const CCellInfoList& cells, const std::string& cardFolder,
                          CProgress* progress);
+    // After WriteCardImages: the first cell, in list order, whose conversion
+    // or thumbnail copy failed.
+    const RowFailure& FirstFailure() const { return m_failure; }
 
     // Copies every visible image cell's card picture and thumbnail that the
     // staging folder holds from `source` to `destination`, replacing (one
     // left out of the staging folder is skipped); stops
     // with false at a cancel (asked before each cell) or the first failed
     // copy. One progress step per cell.
+    // `failure`, when given, receives the cell and file of a failed copy.
     static bool CopyCardFiles(const CCellInfoList& cells, const std::string& source,
                               const std::string& destination, CProgress* progress,
-                              const CopyFunction& copy);
+                              const CopyFunction& copy, RowFailure* failure = nullptr);
 
 private:
     struct Job;
@@ -57,8 +70,11 @@ private:
     static void RunJob(Job& job, CCellHost* host);
     bool RunSequential(std::vector<Job>& jobs, CProgress* progress);
     bool RunParallel(std::vector<Job>& jobs, CProgress* progress);
+    // Keeps the first failure met in list order.
+    void NoteFailure(const Job& job);
 
     CCellHost::Factory m_factory;
     CCellHost* m_host = nullptr;
     int m_threads;
+    RowFailure m_failure;
 };

@@ -23,6 +23,9 @@ public:
     const std::vector<std::string>& Available() const { return m_available; }
     // The autorun list being edited, in its order.
     const std::vector<std::string>& Autorun() const { return m_autorun; }
+    // The entries of the card's list that were dropped on loading because
+    // their scenarios are not on the card.
+    const std::vector<std::string>& Pruned() const { return m_file.Pruned(); }
     bool Repeat() const { return m_repeat; }
     void SetRepeat(bool repeat) { m_repeat = repeat; }
 

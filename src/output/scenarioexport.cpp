@@ -139,6 +139,7 @@ CScenarioExport::Outcome CScenarioExport::Send(const Project& project,
 {
     m_wantsAutorun = false;
     m_timing = {};
+    m_rowFailure = {};
     State state;
     state.root = cardRoot;
     AddBackslash(state.root);
@@ -173,6 +174,11 @@ CScenarioExport::Outcome CScenarioExport::Send(const Project& project,
         EmptyFolder(state.folder);
     if (state.folderCreatedHere)
         removeFolder(state.folder);
+    // Which cell and which file stopped it, then that the send failed.
+    if (m_rowFailure.row > 0)
+        AskUser(m_prompt, m_rowFailure.copy ? MsgId::SendRowNotCopied : MsgId::SendRowNotConverted,
+                CUserPrompt::Exclamation, CUserPrompt::Ok, std::to_string(m_rowFailure.row),
+                m_rowFailure.file);
     AskUser(m_prompt, MsgId::SendFailed, CUserPrompt::Exclamation, CUserPrompt::Ok, project.name);
     return Failed;
 }
@@ -255,8 +261,10 @@ bool CScenarioExport::Stage(const Project& project, State& state)
     CCardImageWriter writer(project.hosts, m_threads);
     const bool written = writer.WriteCardImages(*project.cells, state.staging, m_progress);
     m_timing.conversionMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
-    if (!written)
+    if (!written) {
+        m_rowFailure = writer.FirstFailure();
         return false;
+    }
 
     // Room for the growth only: the old scenario's files go first.
     const uint64_t unit = allocationUnit(state.root);
@@ -296,7 +304,7 @@ bool CScenarioExport::WriteCard(const Project& project, State& state)
     // program stopped half-way never holds a scenario file that names
     // pictures it does not have.
     if (!CCardImageWriter::CopyCardFiles(*project.cells, state.staging, state.folder, m_progress,
-                                         m_card.copyFile))
+                                         m_card.copyFile, &m_rowFailure))
         return false;
     if (m_progress && m_progress->IsCancelled())
         return false;

@@ -74,6 +74,9 @@ public:
     // After Sent: whether the user asked (7148) to edit the autorun list.
     bool WantsAutorunEditor() const { return m_wantsAutorun; }
     const Timing& LastTiming() const { return m_timing; }
+    // After Failed: the cell and file that stopped the send (row 0 when the
+    // failure lay elsewhere, such as the card's room or a cancel).
+    const CCardImageWriter::RowFailure& LastRowFailure() const { return m_rowFailure; }
 
 private:
     struct State;
@@ -89,4 +92,5 @@ private:
     bool m_offerAutorun = true;
     bool m_wantsAutorun = false;
     Timing m_timing;
+    CCardImageWriter::RowFailure m_rowFailure;
 };

@@ -176,11 +176,14 @@ void CSfcFile::RemoveMissing()
     const std::string folder = slash == std::string::npos ? std::string("./")
                                                           : m_path.substr(0, slash + 1);
     std::vector<std::string> kept;
+    m_pruned.clear();
     for (const std::string& entry : m_entries) {
-        if (entry.empty() || ScenarioPresent(folder, entry))
+        if (entry.empty() || ScenarioPresent(folder, entry)) {
             kept.push_back(entry);
-        else
+        } else {
             m_modified = true;
+            m_pruned.push_back(entry);
+        }
     }
     m_entries = std::move(kept);
 }

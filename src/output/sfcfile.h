@@ -46,6 +46,8 @@ public:
     void SetEntries(std::vector<std::string> entries) { m_entries = std::move(entries); }
     bool Repeat() const { return m_repeat; }
     void SetRepeat(bool repeat) { m_repeat = repeat; }
+    // The entries the last RemoveMissing dropped, in their order.
+    const std::vector<std::string>& Pruned() const { return m_pruned; }
 
     // Whether the scenario `entry` (a file name such as TRIP.SIT) is on the
     // card whose root is `root`: its file and its folder both exist.
@@ -56,4 +58,5 @@ private:
     bool m_modified = false;
     std::vector<std::string> m_entries;
     bool m_repeat = false;
+    std::vector<std::string> m_pruned;
 };

@@ -6,6 +6,7 @@
 #include "base/userprompt.h"
 #include "presentation/pptapplication.h"
 #include "presentation/pptpresentation.h"
+#include "presentation/sliderenderer.h"
 #include "presentation/sofficeconverter.h"
 #include "presentation/thumbnailreceiver.h"
 
@@ -72,6 +73,22 @@ bool CSlidePPTObj::EnsureWorkFolder()
     return true;
 }
 
+void CSlidePPTObj::NoteRenderFailure(const std::string& picture)
+{
+    switch (m_presentation ? m_presentation->Renderer().LastStatus() : CSlideRenderer::NotReady) {
+    case CSlideRenderer::Ready:
+        // Converted and rendered: the picture itself could not be written.
+        m_failure = {CFileFailure::CannotWrite, picture};
+        break;
+    case CSlideRenderer::NoProgram:
+        m_failure = {CFileFailure::NoOffice, m_path};
+        break;
+    default:
+        m_failure = {CFileFailure::OfficeFailed, m_path};
+        break;
+    }
+}
+
 void CSlidePPTObj::ClearTables()
 {
     m_slideCount = 0;
@@ -103,11 +120,18 @@ bool CSlidePPTObj::OpenPresentation(const std::string& path, int width, int heig
     if (m_open && !ClosePresentation())
         return false;
     ClearTables();
+    m_failure = {};
     if (!EnsureWorkFolder())
         return false;
     const QFileInfo file(QString::fromStdString(path));
-    if (path.empty() || !CAsciiCase::EndsWith(path, ".ppt") || !file.isFile())
+    if (path.empty() || !file.exists()) {
+        m_failure = {CFileFailure::NotFound, path};
         return false;
+    }
+    if (!CAsciiCase::EndsWith(path, ".ppt") || !file.isFile()) {
+        m_failure = {CFileFailure::NotAPresentation, path};
+        return false;
+    }
 
     m_path = path;
     m_width = width;
@@ -136,14 +160,20 @@ bool CSlidePPTObj::Open()
         if (!m_application || cache.empty()) {
             m_application.reset();
             m_state = FailNoProgram;
+            m_failure = {CFileFailure::NoOffice, m_path};
             return false;
         }
     }
     CPptPresentations& presentations = m_application->Presentations();
     if (presentations.Count() == 0)
         m_quitOnClose = true;
-    m_presentation = presentations.Open(m_path);
+    CPptReader::Failure why = CPptReader::NoFailure;
+    m_presentation = presentations.Open(m_path, &why);
     if (!m_presentation) {
+        m_failure = {why == CPptReader::Damaged || why == CPptReader::TooManySlides
+                         ? CFileFailure::PresentationDamaged
+                         : CFileFailure::NotAPresentation,
+                     m_path};
         if (m_quitOnClose)
             m_application.reset();
         m_quitOnClose = false;
@@ -213,6 +243,7 @@ bool CSlidePPTObj::MakeThumbnails(int start)
         const std::string file = m_workFolder + "_Thm" + std::to_string(k) + "." + m_extension;
         std::remove(file.c_str());
         if (!ExportPosition(k, file, m_extension, m_width, m_height)) {
+            NoteRenderFailure(file);
             m_state = FailExport;
             return false;
         }
@@ -239,6 +270,7 @@ bool CSlidePPTObj::ExportSlide(const std::string& file, int position, int width,
                                int& slideNumber)
 {
     slideNumber = 0;
+    m_failure = {};
     if (!m_open || !m_presentation ||
         (m_state != StateIdle && m_state != StateOpening && m_state != StatePaused) ||
         position < 1 || position > m_slideCount || file.empty())
@@ -256,10 +288,12 @@ bool CSlidePPTObj::ExportSlide(const std::string& file, int position, int width,
     const int32_t saved = m_state;
     m_state = StateExporting;
     const bool exported = ExportPosition(position, file, "png", width, height);
-    if (exported)
+    if (exported) {
         slideNumber = m_slideNumbers[static_cast<size_t>(position)];
-    else
+    } else {
         std::remove(file.c_str());
+        NoteRenderFailure(file);
+    }
     m_state = saved;
     return exported;
 }

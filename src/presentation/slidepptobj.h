@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/filefailure.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -62,6 +64,10 @@ public:
     bool StopThumbnails();
     bool ClosePresentation();
 
+    // Why the last OpenPresentation, MakeThumbnails or ExportSlide failed
+    // (None after a success): the file and the reason to show.
+    const CFileFailure& LastFailure() const { return m_failure; }
+
     int32_t State() const { return m_state; }
     bool IsOpen() const { return m_open; }
     bool IsListed() const { return m_listed; }
@@ -86,10 +92,14 @@ private:
     bool Open();
     void BuildSlideList();
     void ClearTables();
+    // The reason why slide picture `picture` of the open presentation was
+    // not made: LibreOffice missing or failing, or the picture not written.
+    void NoteRenderFailure(const std::string& picture);
     bool ExportPosition(int position, const std::string& file, const std::string& filter,
                         int width, int height);
 
     CUserPrompt* m_prompt = nullptr;
+    CFileFailure m_failure;
     std::string m_path;
     std::string m_workFolder;
     std::string m_cacheFolder;

@@ -45,6 +45,18 @@ const std::map<int, int> kInserts = {
     {7150, 1}, // scenario name
     {7151, 1}, // presentation path
     {7159, 1}, // file path
+    {7300, 1}, // file path, in every text of a failure's reason
+    {7301, 1},
+    {7302, 1},
+    {7303, 1},
+    {7304, 1},
+    {7305, 1},
+    {7306, 1},
+    {7307, 1},
+    {7308, 1},
+    {7309, 1},
+    {7310, 2}, // row, picture path
+    {7311, 2}, // row, picture path
     {7164, 1}, // project path
     {61714, 2}, // lowest and highest whole number
     {61716, 1}, // longest length
@@ -65,6 +77,7 @@ std::vector<int> numberedIds()
     range(7100, 7168);
     ids.push_back(7190);
     range(7200, 7203);
+    range(7300, 7311);
     range(7220, 7261);
     for (int id : {57344, 61440, 61696, 61697, 61698, 61700, 61703, 61707, 61708, 61714, 61716,
                    61728, 61729})

@@ -59,7 +59,7 @@ TEST_F(CardCommands, SendWritesAScenarioThatPassesTheCardCheck)
 {
     const CCliResult sent = RunZelm({"send", project, card, "--yes", "--message-ids"});
     ASSERT_EQ(sent.exitCode, 0) << sent.err;
-    EXPECT_NE(sent.err.find("[7134]"), std::string::npos);
+    EXPECT_EQ(sent.err.find("[7134]"), std::string::npos) << "--yes answers it unprinted";
     EXPECT_EQ(sent.err.find("[7148]"), std::string::npos);  // not offered here
     EXPECT_EQ(filesOf(card), Names{"Trip.sit"});
     EXPECT_EQ(filesOf(card + "Trip"),
@@ -121,7 +121,8 @@ TEST_F(CardCommands, AutorunEditsTheList)
 
     const CCliResult missing = RunZelm({"autorun", card, "--add", "NONE.SIT", "--message-ids"});
     EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_NE(missing.err.find("[7159]"), std::string::npos);
+    // A scenario the card never had does not exist (7159 would say it had).
+    EXPECT_NE(missing.err.find("[7300]"), std::string::npos) << missing.err;
 
     const CCliResult removed = RunZelm({"autorun", card, "--remove", "TRIP.SIT", "--repeat=off"});
     EXPECT_EQ(removed.exitCode, 0) << removed.err;
@@ -145,7 +146,9 @@ TEST_F(CardCommands, DeleteScenarioAsksAndPrunes)
 
     const CCliResult gone = RunZelm({"delete-scenario", card, "TRIP.SIT", "--yes", "--message-ids"});
     EXPECT_EQ(gone.exitCode, 1);
-    EXPECT_NE(gone.err.find("[7145]"), std::string::npos);
+    // No longer on the card: named as missing, not as half deleted.
+    EXPECT_NE(gone.err.find("[7300]"), std::string::npos) << gone.err;
+    EXPECT_EQ(gone.err.find("[7145]"), std::string::npos) << gone.err;
 }
 
 TEST_F(CardCommands, CardCheckReportsProblems)

@@ -75,7 +75,12 @@ TEST_P(CliPromptAnswers, AnswerAsTheFlagsSay)
     EXPECT_EQ(prompt.Show(7117, "exists", CUserPrompt::Question, c.buttons), c.answer);
     EXPECT_EQ(prompt.Declined(), c.declined);
     EXPECT_EQ(prompt.FailureStatus(), c.declined ? ExitDeclined : ExitFailed);
-    EXPECT_EQ(io.Text(), "zelm: exists\n");
+    // A question that --yes or --no answers is not printed; reports are.
+    const bool question = c.buttons == CUserPrompt::YesNo ||
+                          c.buttons == CUserPrompt::YesNoCancel ||
+                          c.buttons == CUserPrompt::OkCancel;
+    const bool printed = !question || c.policy == CCliPrompt::AskTerminal;
+    EXPECT_EQ(io.Text(), printed ? "zelm: exists\n" : "");
 }
 
 using P = CCliPrompt;
@@ -101,6 +106,53 @@ INSTANTIATE_TEST_SUITE_P(Table, CliPromptAnswers,
                              AnswerCase{P::AskTerminal, U::OkCancel, U::AnswerCancel, true},
                              AnswerCase{P::AskTerminal, U::RetryCancel, U::AnswerCancel, true},
                              AnswerCase{P::AskTerminal, U::Ok, U::AnswerOk, false}));
+
+struct ReplyCase
+{
+    CUserPrompt::Buttons buttons;
+    const char* reply;
+    bool understood;
+    CUserPrompt::Answer answer;
+};
+
+class CliPromptReplies : public ::testing::TestWithParam<ReplyCase>
+{
+};
+
+TEST_P(CliPromptReplies, ATypedReplyAnswersWhatTheButtonsOffer)
+{
+    const ReplyCase& c = GetParam();
+    CUserPrompt::Answer answer = CUserPrompt::AnswerNo;
+    EXPECT_EQ(CCliPrompt::ParseReply(c.buttons, c.reply, answer), c.understood) << c.reply;
+    if (c.understood) {
+        EXPECT_EQ(answer, c.answer) << c.reply;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, CliPromptReplies,
+                         ::testing::Values(ReplyCase{U::YesNo, "y", true, U::AnswerYes},
+                                           ReplyCase{U::YesNo, "YES\n", true, U::AnswerYes},
+                                           ReplyCase{U::YesNo, " no ", true, U::AnswerNo},
+                                           ReplyCase{U::YesNo, "yellow", false, U::AnswerNo},
+                                           ReplyCase{U::YesNo, "c", false, U::AnswerNo},
+                                           ReplyCase{U::YesNoCancel, "cancel", true, U::AnswerCancel},
+                                           // y/yes answers an OK question too.
+                                           ReplyCase{U::OkCancel, "y", true, U::AnswerOk},
+                                           ReplyCase{U::OkCancel, "Yes", true, U::AnswerOk},
+                                           ReplyCase{U::OkCancel, "ok", true, U::AnswerOk},
+                                           ReplyCase{U::OkCancel, "n", true, U::AnswerCancel},
+                                           ReplyCase{U::RetryCancel, "retry", true, U::AnswerRetry},
+                                           ReplyCase{U::RetryCancel, "y", false, U::AnswerNo},
+                                           ReplyCase{U::YesNo, "", false, U::AnswerNo}));
+
+TEST(CliPrompt, ControlCharactersOfInsertsAreEscaped)
+{
+    Redirected io;
+    CCliPrompt prompt(CCliPrompt::AlwaysYes, false);
+    prompt.Message(7300, CUserPrompt::Exclamation, CUserPrompt::Ok, "a\x1b[2Jb\nc\x7f\xc2\x9b.jpg");
+    EXPECT_EQ(io.Text(),
+              "zelm: " + CResourceBundle::Format(7300, "a\\x1b[2Jb\\nc\\x7f\\x9b.jpg") + "\n");
+}
 
 TEST(CliPrompt, MessageIdsPrefixTheNumber)
 {

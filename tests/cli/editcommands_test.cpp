@@ -1,5 +1,6 @@
 // The editing commands of zelm, run as a script would run them, checked by
 // opening the saved project.
+#include "base/resourcebundle.h"
 #include "document/zurdoc.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellctrlinfo.h"
@@ -136,7 +137,9 @@ TEST_F(EditCommandsTest, AddStopsAtAnUnreadableFileAndKeepsTheCellsBefore)
     const CCliResult r = RunZelm({"add", project, Picture("first.png"), broken, Picture("last.png"),
                                   "--quiet", "--message-ids"});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find("[7130]"), std::string::npos) << r.err;
+    // Text saved as a picture: named, with the reason.
+    EXPECT_NE(r.err.find("[7301] " + CResourceBundle::Format(7301, broken)), std::string::npos)
+        << r.err;
     CZurDoc doc;
     ASSERT_TRUE(doc.Open(project));
     ASSERT_EQ(doc.Cells.GetCount(), 1);
@@ -342,10 +345,13 @@ TEST_F(EditCommandsTest, DamagedBlocksInsertNothing)
         out.close();
         const CCliResult r = RunZelm({"paste", project, path, "--message-ids"});
         EXPECT_EQ(r.exitCode, 1) << c.name;
-        EXPECT_NE(r.err.find("[7130]"), std::string::npos) << c.name << ": " << r.err;
+        EXPECT_NE(r.err.find("[7308] " + CResourceBundle::Format(7308, path)), std::string::npos)
+            << c.name << ": " << r.err;
     }
-    const CCliResult missing = RunZelm({"paste", project, root + "absent.block"});
+    const CCliResult missing =
+        RunZelm({"paste", project, root + "absent.block", "--message-ids"});
     EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("[7300]"), std::string::npos) << missing.err;
     EXPECT_EQ(Intervals(project).size(), 1u);
     EXPECT_EQ(Files(project).size(), 3u);
 }

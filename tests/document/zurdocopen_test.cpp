@@ -92,7 +92,7 @@ TEST_F(ZurDocOpenTest, AMissingFileIsReportedAsUnopenable)
 {
     CZurDoc doc(&prompt);
     EXPECT_FALSE(doc.Open(folder + "none.sic"));
-    EXPECT_EQ(prompt.Ids(), std::vector<int>{61697});
+    EXPECT_EQ(prompt.Ids(), std::vector<int>{7300}) << "a missing file is named as missing";
     expectEmpty(doc);
 }
 

@@ -139,7 +139,10 @@ TEST_F(InsertCellsTest, AnUnreadableFileFailsItsCellAndKeepsTheOnesBefore)
     AddSource(list, Picture("third.jpg"), 12);
     AddSource(list, sources + "missing.jpg", 13);
     ASSERT_FALSE(editor->InsertCells(cmd::Paste, list, false));
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7130}));
+    // A JPEG by its first bytes whose data is no picture: damaged.
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7302}));
+    EXPECT_EQ(editor->LastInsertFailure().reason(), CFileFailure::Damaged);
+    EXPECT_EQ(editor->LastInsertFailure().file(), broken);
     EXPECT_EQ(Rows(), (std::vector<int>{1, 10}));
     ASSERT_EQ(list.GetCount(), 2) << "the cells after the failed one stay in the list";
     EXPECT_EQ(list.GetAt(0)->AutoIntervalSec, 12);
@@ -170,7 +173,7 @@ TEST_F(InsertCellsTest, WholePresentationWithoutPresentationLayerFails)
     CCellInfoList list;
     AddSource(list, sources + "talk.PPT", 10, 0);
     EXPECT_FALSE(editor->InsertCells(cmd::Paste, list, false));
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7130}));
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7300})) << "the presentation does not exist";
     EXPECT_EQ(Rows(), (std::vector<int>{1}));
     EXPECT_FALSE(editor->IsBorrowingPresentation());
 }

@@ -340,7 +340,8 @@ TEST_F(TwoProjectsTest, CellsThatDidNotArriveStayInTheSource)
     data.SetData(CCellInfoList::ClipFormat, editor->BeginDrag(session));
     EXPECT_TRUE(other->Drop(data, CScenarioEditor::DropMove, -1, &session));
     EXPECT_EQ(session.acceptedCells, 1);
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7130}));
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7300}));
+    EXPECT_EQ(other->LastInsertFailure().file(), folder + "missing.png");
     editor->EndDrag(CScenarioEditor::DropMove, session);
     EXPECT_EQ(OtherRows(), (std::vector<int>{100, 200, 1}));
     EXPECT_EQ(Rows(), (std::vector<int>{2, 3}));

@@ -174,7 +174,11 @@ TEST_F(ScenarioExportFault, ACopyFailingHalfWayLeavesNoScenario)
 {
     FailCopyAt(4);  // the second slide's thumbnail
     EXPECT_EQ(Send(), CScenarioExport::Failed);
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7134, 7132}));
+    // The row and the file on the card that stopped it, then the failure.
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7134, 7311, 7132}));
+    ASSERT_EQ(prompt.shown.size(), 3u);
+    EXPECT_NE(prompt.shown[1].text.find(card), std::string::npos) << prompt.shown[1].text;
+    EXPECT_NE(prompt.shown[1].text.find(".JPS"), std::string::npos) << prompt.shown[1].text;
     ExpectNothingLeft();
     ExpectFailedWith7132();
 }

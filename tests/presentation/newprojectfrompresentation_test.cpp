@@ -103,10 +103,10 @@ TEST_F(NewProjectFromPresentation, UnusableFilesAreTold)
     text.close();
 
     const std::pair<std::string, int> cases[] = {
-        {oldDeck, 7161},
-        {odp, 7161},
-        {text.fileName().toStdString(), 7161},
-        {m_dir.filePath("missing.ppt").toStdString(), 7160},
+        {oldDeck, 7304},
+        {odp, 7304},
+        {text.fileName().toStdString(), 7304},
+        {m_dir.filePath("missing.ppt").toStdString(), 7300},
         {"", 7160},
     };
     for (const auto& [path, id] : cases) {

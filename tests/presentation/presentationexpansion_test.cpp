@@ -167,14 +167,17 @@ struct FailCase
     const char* what;
     const char* soffice;  // fake LibreOffice script, or null for the real one
     bool badFile;
+    int message;          // the reason shown, naming the presentation
+    bool noOffice = false; // no LibreOffice on the PATH at all
 };
 
 TEST_F(PresentationExpansion, FailuresInsertNothingAndLeaveNoFiles)
 {
     const FailCase cases[] = {
-        {"not a presentation", nullptr, true},
-        {"LibreOffice crashes", "kill -SEGV $$", false},
-        {"LibreOffice fails", "exit 1", false},
+        {"not a presentation", nullptr, true, 7304},
+        {"LibreOffice crashes", "kill -SEGV $$", false, 7307},
+        {"LibreOffice fails", "exit 1", false, 7307},
+        {"LibreOffice not installed", nullptr, false, 7306, true},
     };
     for (const FailCase& c : cases) {
         m_prompt.shown.clear();
@@ -191,16 +194,22 @@ TEST_F(PresentationExpansion, FailuresInsertNothingAndLeaveNoFiles)
         }
         std::unique_ptr<CFakeSoffice> fake;
         std::unique_ptr<CScopedEnv> path;
+        QTemporaryDir emptyBin;
         if (c.soffice) {
             fake = std::make_unique<CFakeSoffice>(c.soffice);
             path = std::make_unique<CScopedEnv>("PATH", fake->PathValue());
+        } else if (c.noOffice) {
+            path = std::make_unique<CScopedEnv>("PATH", emptyBin.path().toStdString());
         }
         CScenarioEditor editor(m_doc);
         editor.SetProgress(&m_progress);
         CCellInfoList list;
         ASSERT_TRUE(list.AppendFromBytes(MakePresentationBlock(deck)));
         EXPECT_FALSE(editor.InsertCells(kPaste, list, false)) << c.what;
-        EXPECT_EQ(m_prompt.Ids(), std::vector<int>{7130}) << c.what;
+        EXPECT_EQ(m_prompt.Ids(), std::vector<int>{c.message}) << c.what;
+        EXPECT_EQ(editor.LastInsertFailure().file(), deck) << c.what;
+        ASSERT_FALSE(m_prompt.shown.empty()) << c.what;
+        EXPECT_NE(m_prompt.shown[0].text.find(deck), std::string::npos) << c.what;
         EXPECT_EQ(editor.Rows().GetCount(), 0) << c.what;
         EXPECT_EQ(m_doc.Cells.GetCount(), 0) << c.what;
         EXPECT_TRUE(ProjectFiles().isEmpty()) << c.what << ": " << ProjectFiles().join(' ').toStdString();

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <string>
+#include <utility>
+
+// Why an operation on one file failed, told by the layer that found out
+// (decoder, presentation layer, project reader), so that the window program
+// and the command line show the same numbered text naming the file.
+class CFileFailure
+{
+public:
+    enum Reason
+    {
+        None = 0,
+        NotFound,         // the file does not exist
+        NotAPicture,      // not a JPEG, PNG or BMP by content
+        Damaged,          // a picture whose data is damaged or incomplete
+        TooLarge,         // a picture beyond the decoding bounds
+        NotAPresentation, // not a .ppt of 1997 or later
+        PresentationDamaged,
+        NoOffice,     // LibreOffice is not installed
+        OfficeFailed, // LibreOffice did not convert the presentation
+        CannotRead,   // it exists but cannot be opened for reading
+        CannotWrite,  // the file (or folder) could not be written
+        NotATransferBlock,
+        NotAProject, // a project file that cannot be read as one
+    };
+
+    CFileFailure() = default;
+    CFileFailure(Reason reason, std::string file) : m_reason(reason), m_file(std::move(file)) {}
+
+    Reason reason() const { return m_reason; }
+    const std::string& file() const { return m_file; }
+    bool IsFailure() const { return m_reason != None; }
+
+    // A file that could not be opened for reading: NotFound when it does
+    // not exist, else CannotRead.
+    static CFileFailure ForUnopenable(const std::string& path);
+
+    // The number of the bundle's text for the reason (its %1 is the file);
+    // 0 for None.
+    int MessageId() const;
+    // That text with the file filled in.
+    std::string Text() const;
+
+private:
+    Reason m_reason = None;
+    std::string m_file;
+};
