@@ -66,7 +66,7 @@ int runAutorun(const CCliArgs& args, CCliPrompt& prompt)
     CAutorunEditor editor;
     // A change of the list holds the card from reading the list to writing it.
     const bool edits = args.Has("add") || args.Has("remove") || args.Has("repeat");
-    if ((edits || !args.Has("list")) && !editor.LockDrive(root, &prompt))
+    if (edits && !editor.LockDrive(root, &prompt))
         return ExitFailed;
     editor.LoadDrive(root, &prompt);
     // Only scenarios of the card can be added, as in the editor's list.
@@ -101,7 +101,6 @@ int runAutorun(const CCliArgs& args, CCliPrompt& prompt)
     if (args.Has("repeat"))
         editor.SetRepeat(repeat == "on");
 
-    const bool edits = args.Has("add") || args.Has("remove") || args.Has("repeat");
     // Without an edit the list is only shown: the card stays as it is.
     if (edits) {
         if (!editor.Apply(&prompt))

@@ -153,7 +153,7 @@ void CCardCheck::CheckRoot(const std::string& root)
                 continue;
             const std::string ext =
                 fileName.size() > 4
-                    ? CCardFolder::ToUpperAscii(fileName.substr(fileName.size() - 4))
+                    ? CAsciiCase::Upper(fileName.substr(fileName.size() - 4))
                     : std::string();
             if (file.is_regular_file(ec) && (ext == ".JPG" || ext == ".BMP" || ext == ".JPS"))
                 ++pictures;
