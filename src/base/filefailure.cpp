@@ -1,5 +1,6 @@
 #include "base/filefailure.h"
 
+#include "base/msgid.h"
 #include "base/resourcebundle.h"
 
 #include <QFileInfo>
@@ -10,29 +11,29 @@ int CFileFailure::MessageId() const
     case None:
         return 0;
     case NotFound:
-        return 7300;
+        return MsgId::FileDoesNotExist;
     case NotAPicture:
-        return 7301;
+        return MsgId::FileNotAPicture;
     case Damaged:
-        return 7302;
+        return MsgId::PictureDamaged;
     case TooLarge:
-        return 7303;
+        return MsgId::PictureTooLarge;
     case NotAPresentation:
-        return 7304;
+        return MsgId::FileNotAPresentation;
     case PresentationDamaged:
-        return 7305;
+        return MsgId::PresentationDamaged;
     case NoOffice:
-        return 7306;
+        return MsgId::LibreOfficeNotInstalled;
     case OfficeFailed:
-        return 7307;
+        return MsgId::LibreOfficeFailed;
     case CannotRead:
-        return 7309;
+        return MsgId::FileCannotBeOpened;
     case CannotWrite:
-        return 7127;
+        return MsgId::FileNotWritten;
     case NotATransferBlock:
-        return 7308;
+        return MsgId::FileNotATransferBlock;
     case NotAProject:
-        return 7126;
+        return MsgId::FileUnreadable;
     }
     return 0;
 }

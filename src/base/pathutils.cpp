@@ -1,5 +1,6 @@
 #include "base/pathutils.h"
 
+#include "base/msgid.h"
 #include "base/safefile.h"
 #include "base/userprompt.h"
 #include "base/volumelist.h"
@@ -413,7 +414,7 @@ bool CheckDiskSpace(CUserPrompt* prompt, const std::string& root, uint64_t need,
     if (freeBytes >= need)
         return true;
     if (!quiet)
-        AskUser(prompt, 7106, CUserPrompt::Exclamation, CUserPrompt::Ok);
+        AskUser(prompt, MsgId::NotEnoughSpace, CUserPrompt::Exclamation, CUserPrompt::Ok);
     return false;
 }
 
@@ -450,7 +451,7 @@ bool IsValidFileName(CUserPrompt* prompt, const std::string& name)
                static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
     });
     if (badChar) {
-        AskUser(prompt, 7102, CUserPrompt::Error, CUserPrompt::Ok,
+        AskUser(prompt, MsgId::FileNameBadCharacters, CUserPrompt::Error, CUserPrompt::Ok,
                 "\t" + std::string(kBadNameChars));
         return false;
     }
@@ -458,7 +459,7 @@ bool IsValidFileName(CUserPrompt* prompt, const std::string& name)
     const std::string base = trimmed(dot == std::string::npos ? name : name.substr(0, dot));
     // "." and ".." name folders of their own; a name of dots is no name.
     if (base.empty() || base.find_first_not_of('.') == std::string::npos) {
-        AskUser(prompt, 7103, CUserPrompt::Error, CUserPrompt::Ok);
+        AskUser(prompt, MsgId::FileNameMissing, CUserPrompt::Error, CUserPrompt::Ok);
         return false;
     }
     return true;

@@ -1,5 +1,6 @@
 #include "base/safefile.h"
 
+#include "base/msgid.h"
 #include "base/resourcebundle.h"
 #include "base/userprompt.h"
 
@@ -196,15 +197,15 @@ std::string CSafeFile::ErrorText() const
 std::string CSafeFile::FailureText(const std::string& path, int error)
 {
     const std::string reason = error == ENOSPC || error == EDQUOT
-                                   ? CResourceBundle::Text(7106)
+                                   ? CResourceBundle::Text(MsgId::NotEnoughSpace)
                                    : std::string(std::strerror(error ? error : EIO));
-    return CResourceBundle::Format(7127, path) + "\n" + reason;
+    return CResourceBundle::Format(MsgId::FileNotWritten, path) + "\n" + reason;
 }
 
 void CSafeFile::ReportFailure(CUserPrompt* prompt, const std::string& path, int error)
 {
     if (prompt)
-        prompt->Show(7127, FailureText(path, error), CUserPrompt::Exclamation, CUserPrompt::Ok);
+        prompt->Show(MsgId::FileNotWritten, FailureText(path, error), CUserPrompt::Exclamation, CUserPrompt::Ok);
 }
 
 bool CSafeFile::WriteAll(const std::string& path, const QByteArray& bytes, int* error)

@@ -1,4 +1,5 @@
 // zelm card-check: checks every scenario on a card and its autorun list.
+#include "base/msgid.h"
 #include "cli/cardroot.h"
 #include "cli/clicommand.h"
 #include "cli/cliprompt.h"
@@ -57,7 +58,7 @@ int runCardCheck(const CCliArgs& args, CCliPrompt& prompt)
     if (!CardReadable(root, prompt) || !check.Run(root))
         return ExitFailed;
     if (check.Scenarios().empty())
-        prompt.Message(7146, CUserPrompt::Exclamation, CUserPrompt::Ok, root);
+        prompt.Message(MsgId::NoScenariosOnCard, CUserPrompt::Exclamation, CUserPrompt::Ok, root);
     if (args.json) {
         const QByteArray json = check.ToJson();
         std::fwrite(json.constData(), 1, static_cast<size_t>(json.size()), stdout);

@@ -1,5 +1,6 @@
 #include "cli/cardroot.h"
 
+#include "base/msgid.h"
 #include "cli/cliprompt.h"
 #include "base/pathutils.h"
 
@@ -22,6 +23,6 @@ bool CardReadable(const std::string& root, CCliPrompt& prompt)
 {
     if (!root.empty() && FolderExists(root))
         return true;
-    prompt.Message(7115, CUserPrompt::Exclamation, CUserPrompt::Ok, root);
+    prompt.Message(MsgId::CardNotReady, CUserPrompt::Exclamation, CUserPrompt::Ok, root);
     return false;
 }

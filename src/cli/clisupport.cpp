@@ -2,6 +2,7 @@
 
 #include "base/appfolders.h"
 #include "base/filefailure.h"
+#include "base/msgid.h"
 #include "base/samepath.h"
 #include "cli/cliprompt.h"
 #include "document/projectcheck.h"
@@ -73,7 +74,7 @@ bool CliReadProject(const std::string& path, CProjectCheck& check, CCliPrompt& p
     case CProjectFile::ReadInvalid:
         break;
     }
-    prompt.Message(7126, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
+    prompt.Message(MsgId::FileUnreadable, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
     return false;
 }
 

@@ -1,4 +1,5 @@
 // zelm delete-scenario: the delete-scenarios command for the named scenarios.
+#include "base/msgid.h"
 #include "cli/cardroot.h"
 #include "cli/clicommand.h"
 #include "cli/cliprompt.h"
@@ -35,7 +36,7 @@ int runDeleteScenario(const CCliArgs& args, CCliPrompt& prompt)
     for (auto it = args.positional.begin() + 1; it != args.positional.end(); ++it) {
         if (CCardFolder::Find(root, *it, CCardFolder::FileEntry).empty() &&
             CCardFolder::Find(root, CCardFolder::BaseName(*it), CCardFolder::FolderEntry).empty()) {
-            prompt.Message(7300, CUserPrompt::Exclamation, CUserPrompt::Ok, root + *it);
+            prompt.Message(MsgId::FileDoesNotExist, CUserPrompt::Exclamation, CUserPrompt::Ok, root + *it);
             missing = true;
         } else {
             names.push_back(*it);

@@ -1,4 +1,5 @@
 // zelm list: one line per visible cell, in row order.
+#include "base/msgid.h"
 #include "cli/clicommand.h"
 #include "cli/cliprompt.h"
 #include "cli/clisupport.h"
@@ -18,7 +19,6 @@
 namespace {
 
 // The effects' names are texts 7220 to 7261, by effect number.
-constexpr int kFirstEffectText = 7220;
 constexpr int kLastEffect = 41;
 
 int runList(const CCliArgs& args, CCliPrompt& prompt);
@@ -81,7 +81,7 @@ std::vector<std::string> lineFields(const CCellInfo* cell, int row)
         f[1] = "image";
         const bool known = image->Effect >= 0 && image->Effect <= kLastEffect;
         f.push_back("effect " + std::to_string(image->Effect) +
-                    (known ? " " + CResourceBundle::Text(kFirstEffectText + image->Effect) : ""));
+                    (known ? " " + CResourceBundle::Text(MsgId::EffectCut + image->Effect) : ""));
         f.push_back(CliEscapeControls(image->GetLabel()));
         f.push_back(CliEscapeControls(image->FileName));
         f.push_back(CliEscapeControls(image->ThumbFileName));

@@ -1,5 +1,6 @@
 #include "document/projectdlgchecks.h"
 
+#include "base/msgid.h"
 #include "base/pathutils.h"
 #include "base/safefile.h"
 #include "base/samepath.h"
@@ -17,14 +18,6 @@
 
 namespace {
 
-constexpr int kMsgCannotCreate = 7104;
-constexpr int kMsgNoName = 7110;
-constexpr int kMsgBadName = 7111;
-constexpr int kMsgNoFolder = 7112;
-constexpr int kMsgBadFolder = 7113;
-constexpr int kMsgFolderExists = 7117;
-constexpr int kMsgSameFolder = 7158;
-constexpr int kMsgTooLong = 61716;
 // A path of this many characters or more is refused.
 constexpr size_t kPathLimit = 260;
 
@@ -181,26 +174,26 @@ CProjectDlgChecks::Outcome CProjectDlgChecks::Check(Kind kind, CUserPrompt* prom
     focus = FocusNone;
     // The lengths the dialog's fields allow.
     if (characters(name) > size_t(MaxNameLength))
-        return refuse(prompt, kMsgTooLong, FocusName, focus, std::to_string(MaxNameLength));
+        return refuse(prompt, MsgId::EnterFewerCharacters, FocusName, focus, std::to_string(MaxNameLength));
     if (characters(folder) > size_t(MaxFolderLength))
-        return refuse(prompt, kMsgTooLong, FocusFolder, focus, std::to_string(MaxFolderLength));
+        return refuse(prompt, MsgId::EnterFewerCharacters, FocusFolder, focus, std::to_string(MaxFolderLength));
 
     size_t lead = 0;
     while (lead < name.size() && isBlank(name[lead]))
         ++lead;
     name.erase(0, lead);
     if (name.empty())
-        return refuse(prompt, kMsgNoName, FocusName, focus);
+        return refuse(prompt, MsgId::ProjectNameMissing, FocusName, focus);
     // Letters and digits only, as the name field lets through.
     for (char c : name)
         if (!isAsciiAlnum(c))
-            return refuse(prompt, kMsgBadName, FocusName, focus);
+            return refuse(prompt, MsgId::ProjectNameInvalid, FocusName, focus);
 
     if (folder.empty())
-        return refuse(prompt, kMsgNoFolder, FocusFolder, focus);
+        return refuse(prompt, MsgId::ProjectFolderMissing, FocusFolder, focus);
     std::string full = fullPath(folder);
     if (full.empty())
-        return refuse(prompt, kMsgBadFolder, FocusFolder, focus);
+        return refuse(prompt, MsgId::ProjectFolderUnusable, FocusFolder, focus);
     while (full.size() > 1 && full.back() == '/')
         full.pop_back();
     {
@@ -217,7 +210,7 @@ CProjectDlgChecks::Outcome CProjectDlgChecks::Check(Kind kind, CUserPrompt* prom
     // The volume must be readable from the nearest existing folder on.
     const std::string existing = nearestExisting(folder);
     if (existing.empty() || !isFolder(existing))
-        return refuse(prompt, kMsgBadFolder, FocusFolder, focus);
+        return refuse(prompt, MsgId::ProjectFolderUnusable, FocusFolder, focus);
     if (DIR* dir = ::opendir(existing.c_str())) {
         ::closedir(dir);
     } else {
@@ -234,11 +227,11 @@ CProjectDlgChecks::Outcome CProjectDlgChecks::Check(Kind kind, CUserPrompt* prom
         return Accepted;
     }
     if (kind == Kind::SaveAs && sameAsCurrent)
-        return refuse(prompt, kMsgSameFolder, FocusFolder, focus);
+        return refuse(prompt, MsgId::ChooseOtherFolder, FocusFolder, focus);
     if (kind != Kind::SaveAs && characters(folder) >= kPathLimit)
-        return refuse(prompt, kMsgBadFolder, FocusFolder, focus);
+        return refuse(prompt, MsgId::ProjectFolderUnusable, FocusFolder, focus);
     if (characters(folder) + 1 + characters(name) + 4 >= kPathLimit)
-        return refuse(prompt, kMsgBadName, FocusName, focus);
+        return refuse(prompt, MsgId::ProjectNameInvalid, FocusName, focus);
 
     // A folder that holds what an interrupted Save as or Project properties
     // of this program left is taken again without the question: nothing in
@@ -250,7 +243,7 @@ CProjectDlgChecks::Outcome CProjectDlgChecks::Check(Kind kind, CUserPrompt* prom
     if (interrupted) {
         // taken as it is
     } else if (isFolder(folder)) {
-        switch (AskUser(prompt, kMsgFolderExists, CUserPrompt::Question,
+        switch (AskUser(prompt, MsgId::AskUseExistingFolder, CUserPrompt::Question,
                         CUserPrompt::YesNoCancel, folder)) {
         case CUserPrompt::AnswerYes:
             break;
@@ -263,7 +256,7 @@ CProjectDlgChecks::Outcome CProjectDlgChecks::Check(Kind kind, CUserPrompt* prom
     } else {
         std::string failed;
         if (!createWithParents(folder, failed))
-            return refuse(prompt, kMsgCannotCreate, FocusFolder, focus, failed);
+            return refuse(prompt, MsgId::FolderNotCreated, FocusFolder, focus, failed);
     }
 
     if (char* real = ::realpath(folder.c_str(), nullptr)) {

@@ -1,5 +1,6 @@
 #include "document/projectlock.h"
 
+#include "base/msgid.h"
 #include "base/resourcebundle.h"
 
 std::string CProjectLock::LockPathOf(const std::string& projectFile)
@@ -42,10 +43,10 @@ std::string CProjectLock::FailureMessage() const
     case CFileLock::Failure::None:
         return {};
     case CFileLock::Failure::Busy:
-        return CResourceBundle::Format(7180, m_attempted,
-                                       m_holder.empty() ? CResourceBundle::Text(7182) : m_holder);
+        return CResourceBundle::Format(MsgId::ProjectLocked, m_attempted,
+                                       m_holder.empty() ? CResourceBundle::Text(MsgId::UnnamedHolder) : m_holder);
     case CFileLock::Failure::Error:
-        return CResourceBundle::Format(7183, LockPathOf(m_attempted), m_errorText);
+        return CResourceBundle::Format(MsgId::LockFileFailed, LockPathOf(m_attempted), m_errorText);
     }
     return {};
 }

@@ -1,6 +1,7 @@
 #include "document/projectupgrade.h"
 
 #include "base/appfolders.h"
+#include "base/msgid.h"
 #include "base/pathutils.h"
 #include "document/projectfile.h"
 #include "base/resourcebundle.h"
@@ -15,10 +16,6 @@
 
 namespace {
 
-constexpr int kTitleUpgrade = 7165;
-constexpr int kTextRebuilding = 7166;
-constexpr int kTextCheckingSpace = 7167;
-
 // Shows the progress window for the length of the upgrade.
 class ProgressShown
 {
@@ -27,11 +24,11 @@ public:
     {
         if (!m_progress)
             return;
-        m_progress->SetCaption(CResourceBundle::Text(kTitleUpgrade));
+        m_progress->SetCaption(CResourceBundle::Text(MsgId::UpdatingProjectCaption));
         m_progress->SetRange(0, cells + 1);
         m_progress->SetStep(1);
         m_progress->SetPos(0);
-        m_progress->SetText(CResourceBundle::Text(kTextRebuilding));
+        m_progress->SetText(CResourceBundle::Text(MsgId::RebuildingPictures));
         m_progress->Show(true);
     }
     ~ProgressShown()
@@ -109,7 +106,7 @@ bool CProjectUpgrade::Replace(const std::string& work)
     }
 
     if (progress)
-        progress->SetText(CResourceBundle::Text(kTextCheckingSpace));
+        progress->SetText(CResourceBundle::Text(MsgId::CheckingFreeSpace));
     if (!CheckDiskSpace(prompt, m_doc.ProjectPath, FolderSize(work), false)) {
         cells.RestoreWorkNames(true);
         return false;

@@ -1,5 +1,6 @@
 #include "editor/celldialogrules.h"
 
+#include "base/msgid.h"
 #include "base/userprompt.h"
 #include "editor/cellpropdata.h"
 #include "editor/ctrlpropdata.h"
@@ -9,7 +10,6 @@
 #include <string>
 
 namespace {
-constexpr int kRangeMessage = 61714; // "enter a whole number from %1 to %2"
 
 bool InRange(int value, int low, int high)
 {
@@ -95,11 +95,11 @@ bool CCellDialogRules::Report(CUserPrompt* prompt, Verdict verdict)
     case Accepted:
         return true;
     case IntervalRefused:
-        AskUser(prompt, kRangeMessage, CUserPrompt::Exclamation, CUserPrompt::Ok,
+        AskUser(prompt, MsgId::EnterWholeNumberInRange, CUserPrompt::Exclamation, CUserPrompt::Ok,
                 std::to_string(MinInterval), std::to_string(MaxInterval));
         break;
     case CountRefused:
-        AskUser(prompt, kRangeMessage, CUserPrompt::Exclamation, CUserPrompt::Ok,
+        AskUser(prompt, MsgId::EnterWholeNumberInRange, CUserPrompt::Exclamation, CUserPrompt::Ok,
                 std::to_string(MinCount), std::to_string(MaxCount));
         break;
     case EffectRefused:

@@ -9,9 +9,6 @@
 #include <algorithm>
 #include <set>
 
-namespace {
-constexpr int kReplaceUnreadList = 7187;
-} // namespace
 
 std::string CAutorunEditor::AutorunPath(const std::string& root)
 {
@@ -143,7 +140,7 @@ bool CAutorunEditor::Apply(CUserPrompt* prompt)
         return false;
     // The list on the card could not be read: its entries are unknown, and
     // only the user may decide to replace them.
-    if (m_refused && AskUser(prompt, kReplaceUnreadList, CUserPrompt::Question, CUserPrompt::YesNo,
+    if (m_refused && AskUser(prompt, MsgId::AutorunReplaceUnreadable, CUserPrompt::Question, CUserPrompt::YesNo,
                              AutorunPath(m_root)) != CUserPrompt::AnswerYes) {
         m_declined = true;
         return false;

@@ -65,7 +65,7 @@ std::vector<std::string> CCardCheck::CheckScenario(const std::string& root,
     const std::string folderName = folder.substr(root.size());
     for (const std::string& leftover : CSafeFile::FindLeftovers(folder + "/"))
         problems.push_back(
-            CResourceBundle::Format(7186, folderName + leftover.substr(folder.size())));
+            CResourceBundle::Format(MsgId::LeftoverTemporary, folderName + leftover.substr(folder.size())));
     for (const CScenarioCheck::Slide& slide : scenario.Slides()) {
         struct Wanted
         {
@@ -134,7 +134,7 @@ void CCardCheck::CheckRoot(const std::string& root)
 {
     m_cardProblems.clear();
     for (const std::string& leftover : CCardLock::RootLeftovers(root))
-        m_cardProblems.push_back(CResourceBundle::Format(7186, leftover.substr(root.size())));
+        m_cardProblems.push_back(CResourceBundle::Format(MsgId::LeftoverTemporary, leftover.substr(root.size())));
     // A folder of card pictures (and nothing else) without the scenario
     // file of its name: what a send or deletion left when it was stopped.
     // Other folders of the card (a camera's, the user's) are not looked at.
@@ -161,7 +161,7 @@ void CCardCheck::CheckRoot(const std::string& root)
                 other = true;
         }
         if (pictures > 0 && !other)
-            m_cardProblems.push_back(CResourceBundle::Format(7185, name + "/"));
+            m_cardProblems.push_back(CResourceBundle::Format(MsgId::ScenarioFolderOrphan, name + "/"));
     }
 }
 

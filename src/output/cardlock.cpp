@@ -1,6 +1,7 @@
 #include "output/cardlock.h"
 
 #include "base/asciicase.h"
+#include "base/msgid.h"
 #include "base/resourcebundle.h"
 #include "base/safefile.h"
 #include "output/cardfolder.h"
@@ -65,11 +66,11 @@ std::string CCardLock::FailureMessage() const
     case CFileLock::Failure::None:
         return {};
     case CFileLock::Failure::Busy:
-        return CResourceBundle::Format(7181, m_root,
-                                       m_lock->Holder().empty() ? CResourceBundle::Text(7182)
+        return CResourceBundle::Format(MsgId::CardLocked, m_root,
+                                       m_lock->Holder().empty() ? CResourceBundle::Text(MsgId::UnnamedHolder)
                                                                 : m_lock->Holder());
     case CFileLock::Failure::Error:
-        return CResourceBundle::Format(7183, m_lock->Path(), m_lock->ErrorText());
+        return CResourceBundle::Format(MsgId::LockFileFailed, m_lock->Path(), m_lock->ErrorText());
     }
     return {};
 }

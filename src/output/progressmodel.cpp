@@ -1,17 +1,15 @@
 #include "output/progressmodel.h"
 
+#include "base/msgid.h"
 #include "base/resourcebundle.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 
-namespace {
-constexpr int kDefaultCaption = 7138;
-} // namespace
 
 CProgressModel::CProgressModel(int captionId)
-    : m_captionId(captionId != 0 ? captionId : kDefaultCaption)
+    : m_captionId(captionId != 0 ? captionId : MsgId::ProgressCaption)
 {}
 
 void CProgressModel::SetOwner(std::function<bool()> isEnabled, std::function<void(bool)> setEnabled)

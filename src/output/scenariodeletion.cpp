@@ -1,5 +1,6 @@
 #include "output/scenariodeletion.h"
 
+#include "base/msgid.h"
 #include "base/pathutils.h"
 #include "base/safefile.h"
 #include "base/userprompt.h"
@@ -54,7 +55,7 @@ CScenarioDeletion::Result CScenarioDeletion::DeleteScenarios(const std::string& 
         if (name.empty())
             continue;
         const std::string base = CCardFolder::BaseName(name);
-        const CUserPrompt::Answer answer = AskUser(prompt, 7147, CUserPrompt::Question,
+        const CUserPrompt::Answer answer = AskUser(prompt, MsgId::AskDeleteScenario, CUserPrompt::Question,
                                                    CUserPrompt::YesNoCancel, base);
         if (answer == CUserPrompt::AnswerNo) {
             result.declined = true;
@@ -69,7 +70,7 @@ CScenarioDeletion::Result CScenarioDeletion::DeleteScenarios(const std::string& 
             ++result.deleted;
         } else {
             ++result.failed;
-            AskUser(prompt, 7145, CUserPrompt::Exclamation, CUserPrompt::Ok, base);
+            AskUser(prompt, MsgId::ScenarioNotDeleted, CUserPrompt::Exclamation, CUserPrompt::Ok, base);
         }
     }
     if (result.attempted)

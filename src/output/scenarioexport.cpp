@@ -162,7 +162,7 @@ CScenarioExport::Outcome CScenarioExport::Send(const Project& project,
     if (!cardLock.Acquire(state.root)) {
         if (m_prompt)
             m_prompt->Show(0, cardLock.FailureMessage(), CUserPrompt::Exclamation, CUserPrompt::Ok);
-        AskUser(m_prompt, 7132, CUserPrompt::Exclamation, CUserPrompt::Ok, project.name);
+        AskUser(m_prompt, MsgId::SendFailed, CUserPrompt::Exclamation, CUserPrompt::Ok, project.name);
         return Failed;
     }
     if (cardLock.IsHeld())

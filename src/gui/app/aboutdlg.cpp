@@ -1,5 +1,6 @@
 #include "gui/app/aboutdlg.h"
 
+#include "base/msgid.h"
 #include "base/resourcebundle.h"
 #include "presentation/sofficeconverter.h"
 
@@ -14,7 +15,6 @@
 
 namespace {
 
-constexpr int kAppTitle = 57344;
 constexpr int kIconBitmap = 128;
 
 } // namespace
@@ -36,7 +36,7 @@ QStringList CAboutDlg::LibraryLines()
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
 {
-    const QString title = QString::fromStdString(CResourceBundle::Text(kAppTitle));
+    const QString title = QString::fromStdString(CResourceBundle::Text(MsgId::AppTitle));
     setWindowTitle(QStringLiteral("About %1").arg(title));
     setAccessibleName(windowTitle());
     setObjectName(QStringLiteral("aboutBox"));

@@ -1,5 +1,6 @@
 #include "gui/app/childframe.h"
 
+#include "base/msgid.h"
 #include "base/userprompt.h"
 #include "document/zurdoc.h"
 #include "editor/newprojectfrompresentation.h"
@@ -13,8 +14,6 @@
 
 namespace {
 
-constexpr int kAskToSave = 61699;
-constexpr int kProjectLocked = 7180;
 // Another program (a `zelm` command) may be about to finish with it.
 constexpr int kLockWaitMs = 1000;
 
@@ -53,7 +52,7 @@ bool CChildFrame::LockProject(const std::string& projectFile)
     if (m_lock.Acquire(projectFile, kLockWaitMs))
         return true;
     if (m_prompt)
-        m_prompt->Show(kProjectLocked, m_lock.FailureMessage(), CUserPrompt::Exclamation,
+        m_prompt->Show(MsgId::ProjectLocked, m_lock.FailureMessage(), CUserPrompt::Exclamation,
                        CUserPrompt::Ok);
     return false;
 }
@@ -150,7 +149,7 @@ bool CChildFrame::SaveModified()
         return true;
     const std::string name =
         QFileInfo(QString::fromStdString(m_doc->GetPathName())).fileName().toStdString();
-    switch (AskUser(m_prompt, kAskToSave, CUserPrompt::Exclamation, CUserPrompt::YesNoCancel,
+    switch (AskUser(m_prompt, MsgId::AskToSave, CUserPrompt::Exclamation, CUserPrompt::YesNoCancel,
                     name.empty() ? m_doc->ProjectName : name)) {
     case CUserPrompt::AnswerYes:
         return Save();

@@ -1,6 +1,7 @@
 #include "gui/app/mainframe.h"
 
 #include "base/appfolders.h"
+#include "base/msgid.h"
 #include "base/resourcebundle.h"
 #include "base/userprompt.h"
 #include "document/zurdoc.h"
@@ -39,9 +40,6 @@
 namespace {
 
 constexpr int kControlCellBitmap = 143;
-constexpr int kUnexpectedFormat = 61728;
-constexpr int kHelpFailed = 61703;
-constexpr int kOpenTitle = 61440;
 const QString kBarState = QStringLiteral("ZURBar");
 const QString kSettings = QStringLiteral("Settings");
 // The layout format of this version; a layout of another is not applied.
@@ -63,7 +61,7 @@ CMainFrame::CMainFrame(CUserPrompt* prompt, CSlidePPTObj* shared, QWidget* paren
     : QMainWindow(parent), m_prompt(prompt)
 {
     setObjectName(QStringLiteral("mainFrame"));
-    setWindowTitle(text(57344));
+    setWindowTitle(text(MsgId::AppTitle));
     setAccessibleName(windowTitle());
     setAcceptDrops(true);
     const QImage icon = CResourceBundle::Bitmap(128);
@@ -414,7 +412,7 @@ bool CMainFrame::CheckOpenExtension(const QString& path)
 {
     if (hasExtension(path, "sic"))
         return true;
-    AskUser(m_prompt, kUnexpectedFormat, CUserPrompt::Exclamation, CUserPrompt::Ok,
+    AskUser(m_prompt, MsgId::FileFormatUnexpected, CUserPrompt::Exclamation, CUserPrompt::Ok,
             QFileInfo(path).fileName().toStdString());
     return false;
 }
@@ -426,7 +424,7 @@ QString CMainFrame::OpenFolder()
 
 void CMainFrame::OnFileOpen()
 {
-    QFileDialog dialog(this, text(kOpenTitle), OpenFolder());
+    QFileDialog dialog(this, text(MsgId::OpenCommand), OpenFolder());
     dialog.setObjectName(QStringLiteral("openDialog"));
     dialog.setAccessibleName(dialog.windowTitle());
     dialog.setFileMode(QFileDialog::ExistingFile);
@@ -470,7 +468,7 @@ void CMainFrame::OnHelp()
 {
     const QString help = HelpFile();
     if (help.isEmpty() || !QDesktopServices::openUrl(QUrl::fromLocalFile(help)))
-        AskUser(m_prompt, kHelpFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
+        AskUser(m_prompt, MsgId::HelpNotOpened, CUserPrompt::Exclamation, CUserPrompt::Ok);
 }
 
 QPrinter& CMainFrame::Printer()

@@ -1,5 +1,6 @@
 #include "gui/dialogs/autoruneditdlg.h"
 
+#include "base/msgid.h"
 #include "base/userprompt.h"
 #include "gui/dialogs/autorunlistwidget.h"
 #include "gui/dialogs/cardcombobox.h"
@@ -16,9 +17,6 @@
 #include <QVBoxLayout>
 
 namespace {
-constexpr int kMsgPartlyRead = 7122;
-constexpr int kMsgReplaceDamaged = 7191;
-constexpr int kMsgCardNotReady = 7115;
 
 std::vector<std::string> ToNames(const QStringList& list)
 {
@@ -131,7 +129,7 @@ void CAutorunEditDlg::RecoverDamaged(const std::string& path)
             present.push_back(entry);
     m_editor.Insert(present, -1, nullptr);
     m_editor.SetRepeat(probe.Repeat());
-    AskUser(m_prompt, kMsgPartlyRead, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
+    AskUser(m_prompt, MsgId::AutorunListDamaged, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
 }
 
 void CAutorunEditDlg::ShowAutorun(const std::vector<int>& selection)
@@ -178,14 +176,14 @@ void CAutorunEditDlg::accept()
     if (m_editor.Root().empty())
         return;
     if (CardGone(m_editor.Root(), m_mountRoot)) {
-        AskUser(m_prompt, kMsgCardNotReady, CUserPrompt::Exclamation, CUserPrompt::Ok,
+        AskUser(m_prompt, MsgId::CardNotReady, CUserPrompt::Exclamation, CUserPrompt::Ok,
                 m_editor.Root());
         return;
     }
     m_editor.SetRepeat(m_repeat->isChecked());
     if (m_damaged && m_editor.Autorun().empty()) {
         const std::string path = CAutorunEditor::AutorunPath(m_editor.Root());
-        if (AskUser(m_prompt, kMsgReplaceDamaged, CUserPrompt::Question, CUserPrompt::YesNo,
+        if (AskUser(m_prompt, MsgId::AutorunReplaceDamaged, CUserPrompt::Question, CUserPrompt::YesNo,
                     path) != CUserPrompt::AnswerYes)
             return;
     }

@@ -1,5 +1,6 @@
 #include "gui/dialogs/cardcombobox.h"
 
+#include "base/msgid.h"
 #include "base/resourcebundle.h"
 #include "base/samepath.h"
 
@@ -44,7 +45,7 @@ CCardComboBox::CCardComboBox(const std::vector<CVolumeList::Volume>& volumes, QW
         addItem(VolumeText(v), QString::fromStdString(v.root));
         setItemData(count() - 1, true, kVolumeRole);
     }
-    addItem(QString::fromStdString(CResourceBundle::Text(7137)));
+    addItem(QString::fromStdString(CResourceBundle::Text(MsgId::ChooseFolderEntry)));
     setCurrentIndex(sorted.empty() ? -1 : 0);
     m_lastIndex = currentIndex();
     connect(this, &QComboBox::activated, this, &CCardComboBox::Activated);
@@ -103,7 +104,7 @@ void CCardComboBox::Activated(int index)
         return;
     }
     const QString chosen = QFileDialog::getExistingDirectory(
-        this, QString::fromStdString(CResourceBundle::Text(7137)), QDir::homePath());
+        this, QString::fromStdString(CResourceBundle::Text(MsgId::ChooseFolderEntry)), QDir::homePath());
     if (chosen.isEmpty()) {
         setCurrentIndex(m_lastIndex);
         return;

@@ -1,5 +1,6 @@
 #include "gui/dialogs/cardcommands.h"
 
+#include "base/msgid.h"
 #include "base/userprompt.h"
 #include "document/zurdoc.h"
 #include "gui/dialogs/autoruneditdlg.h"
@@ -11,8 +12,6 @@
 #include <QListWidget>
 
 namespace {
-constexpr int kMsgSaveFirst = 7144;
-constexpr int kMsgNoScenarios = 7146;
 
 int VisibleCells(const CZurDoc& document)
 {
@@ -35,7 +34,7 @@ bool CCardCommands::SendProject(CZurDoc& document, CUserPrompt* prompt, QWidget*
                                 std::string& lastRoot)
 {
     if (!CScenarioExport::CanSend(document)) {
-        AskUser(prompt, kMsgSaveFirst, CUserPrompt::Exclamation, CUserPrompt::Ok);
+        AskUser(prompt, MsgId::SaveBeforeSend, CUserPrompt::Exclamation, CUserPrompt::Ok);
         return false;
     }
     CSendDlg::ProjectInfo info;
@@ -82,7 +81,7 @@ void CCardCommands::DeleteScenarios(CUserPrompt* prompt, QWidget* parent, std::s
         return;
     lastRoot = dialog.Root();
     if (dialog.List()->count() == 0) {
-        AskUser(prompt, kMsgNoScenarios, CUserPrompt::Information, CUserPrompt::Ok, lastRoot);
+        AskUser(prompt, MsgId::NoScenariosOnCard, CUserPrompt::Information, CUserPrompt::Ok, lastRoot);
         return;
     }
     if (!dialog.Names().empty())

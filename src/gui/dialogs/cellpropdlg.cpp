@@ -1,5 +1,6 @@
 #include "gui/dialogs/cellpropdlg.h"
 
+#include "base/msgid.h"
 #include "base/resourcebundle.h"
 #include "editor/celldialogrules.h"
 
@@ -17,7 +18,6 @@
 #include <climits>
 
 namespace {
-constexpr int kFirstEffectName = 7220;
 
 QLineEdit* ReadOnlyField(const QString& text, const QString& name)
 {
@@ -61,14 +61,14 @@ CCellPropDlg::CCellPropDlg(const CCellPropData& data, CUserPrompt* prompt, QWidg
 
     m_interval = new QLineEdit;
     m_interval->setObjectName("interval");
-    m_interval->setAccessibleName(QString::fromStdString(CResourceBundle::Text(7157)));
+    m_interval->setAccessibleName(QString::fromStdString(CResourceBundle::Text(MsgId::SecondsBetweenSlides)));
     // Several cells with different intervals: the field starts blank and a
     // blank field keeps each cell's own interval.
     if (!(m_data.multiple && m_data.initialInterval == 0))
         m_interval->setText(QString::number(m_data.interval));
     else
         m_interval->setPlaceholderText(tr("(each slide keeps its own)"));
-    form->addRow(QString::fromStdString(CResourceBundle::Text(7157)) + ":", m_interval);
+    form->addRow(QString::fromStdString(CResourceBundle::Text(MsgId::SecondsBetweenSlides)) + ":", m_interval);
 
     m_valid = new QCheckBox(tr("Show this slide"));
     m_valid->setObjectName("valid");
@@ -87,7 +87,7 @@ CCellPropDlg::CCellPropDlg(const CCellPropData& data, CUserPrompt* prompt, QWidg
     m_effect->setObjectName("effect");
     m_effect->setAccessibleName(tr("Transition"));
     for (int i = 0; i < CCellDialogRules::EffectCount; ++i)
-        m_effect->addItem(QString::fromStdString(CResourceBundle::Text(kFirstEffectName + i)));
+        m_effect->addItem(QString::fromStdString(CResourceBundle::Text(MsgId::EffectCut + i)));
     if (m_data.hasImageCells)
         m_effect->setCurrentIndex(
             m_data.effect >= 0 && m_data.effect < m_effect->count() ? m_data.effect : -1);

@@ -1,5 +1,6 @@
 #include "gui/dialogs/ctrlpropdlg.h"
 
+#include "base/msgid.h"
 #include "base/resourcebundle.h"
 #include "editor/celldialogrules.h"
 
@@ -26,7 +27,7 @@ QRadioButton* Radio(const QString& text, const QString& name)
 CCtrlPropDlg::CCtrlPropDlg(const CCtrlPropData& data, CUserPrompt* prompt, QWidget* parent)
     : QDialog(parent), m_data(data), m_prompt(prompt)
 {
-    setWindowTitle(QString::fromStdString(CResourceBundle::Text(7153)));
+    setWindowTitle(QString::fromStdString(CResourceBundle::Text(MsgId::ControlStepLabel)));
     auto* form = new QFormLayout;
 
     auto* number = new QLineEdit(QString::number(m_data.number));
@@ -56,7 +57,7 @@ CCtrlPropDlg::CCtrlPropDlg(const CCtrlPropData& data, CUserPrompt* prompt, QWidg
     m_input = new QButtonGroup(this);
     auto* inputBox = new QVBoxLayout;
     for (int i = 0; i < 3; ++i) {
-        QRadioButton* b = Radio(QString::fromStdString(CResourceBundle::Text(7154 + i)),
+        QRadioButton* b = Radio(QString::fromStdString(CResourceBundle::Text(MsgId::InputRemoteControl + i)),
                                 QString("input%1").arg(i));
         m_input->addButton(b, i);
         inputBox->addWidget(b);
@@ -67,9 +68,9 @@ CCtrlPropDlg::CCtrlPropDlg(const CCtrlPropData& data, CUserPrompt* prompt, QWidg
 
     m_interval = new QLineEdit(QString::number(m_data.interval));
     m_interval->setObjectName("interval");
-    m_interval->setAccessibleName(QString::fromStdString(CResourceBundle::Text(7157)));
+    m_interval->setAccessibleName(QString::fromStdString(CResourceBundle::Text(MsgId::SecondsBetweenSlides)));
     m_interval->setEnabled(CCellDialogRules::IntervalEnabled(m_data.motion));
-    form->addRow(QString::fromStdString(CResourceBundle::Text(7157)) + ":", m_interval);
+    form->addRow(QString::fromStdString(CResourceBundle::Text(MsgId::SecondsBetweenSlides)) + ":", m_interval);
     connect(m_motion, &QButtonGroup::idClicked, this,
             [this](int id) { m_interval->setEnabled(CCellDialogRules::IntervalEnabled(id)); });
 

@@ -1,13 +1,12 @@
 #include "gui/dialogs/messageboxprompt.h"
 
+#include "base/msgid.h"
 #include "base/resourcebundle.h"
 
 #include <QApplication>
 #include <QMessageBox>
 
 namespace {
-
-constexpr int kAppTitle = 57344;
 
 QMessageBox::Icon boxIcon(CUserPrompt::Icon icon)
 {
@@ -71,7 +70,7 @@ CUserPrompt::Answer CMessageBoxPrompt::Show(int /*id*/, const std::string& text,
                                             Buttons buttons)
 {
     QWidget* parent = m_parent ? m_parent.data() : QApplication::activeWindow();
-    QMessageBox box(boxIcon(icon), QString::fromStdString(CResourceBundle::Text(kAppTitle)),
+    QMessageBox box(boxIcon(icon), QString::fromStdString(CResourceBundle::Text(MsgId::AppTitle)),
                     QString::fromStdString(trimFolders(text)), boxButtons(buttons), parent);
     box.setAccessibleName(box.windowTitle());
     switch (box.exec()) {

@@ -1,5 +1,6 @@
 #include "gui/dialogs/projectdlg.h"
 
+#include "base/msgid.h"
 #include "base/resourcebundle.h"
 #include "document/projectdlgchecks.h"
 #include "gui/dialogs/parsededit.h"
@@ -114,7 +115,7 @@ void CProjectDlg::NameTyped()
 void CProjectDlg::Browse()
 {
     const QString chosen = QFileDialog::getExistingDirectory(
-        this, QString::fromStdString(CResourceBundle::Text(7109)), m_base);
+        this, QString::fromStdString(CResourceBundle::Text(MsgId::ChooseProjectFolder)), m_base);
     if (!chosen.isEmpty())
         ChooseBaseFolder(chosen);
 }

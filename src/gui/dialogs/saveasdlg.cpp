@@ -1,5 +1,6 @@
 #include "gui/dialogs/saveasdlg.h"
 
+#include "base/msgid.h"
 #include "base/resourcebundle.h"
 #include "document/projectdlgchecks.h"
 #include "gui/dialogs/parsededit.h"
@@ -69,7 +70,7 @@ CSaveAsDlg::CSaveAsDlg(const std::string& name, const std::string& folder, CUser
 void CSaveAsDlg::Browse()
 {
     const QString chosen = QFileDialog::getExistingDirectory(
-        this, QString::fromStdString(CResourceBundle::Text(7109)), m_base);
+        this, QString::fromStdString(CResourceBundle::Text(MsgId::ChooseProjectFolder)), m_base);
     if (!chosen.isEmpty())
         ChooseBaseFolder(chosen);
 }

@@ -1,5 +1,6 @@
 #include "gui/dialogs/senddlg.h"
 
+#include "base/msgid.h"
 #include "base/resourcebundle.h"
 #include "base/userprompt.h"
 #include "gui/dialogs/cardcombobox.h"
@@ -17,7 +18,7 @@ CSendDlg::CSendDlg(const ProjectInfo& project, const std::vector<CVolumeList::Vo
                    const std::string& lastRoot, CUserPrompt* prompt, QWidget* parent)
     : QDialog(parent), m_prompt(prompt)
 {
-    setWindowTitle(QString::fromStdString(CResourceBundle::Text(7135)));
+    setWindowTitle(QString::fromStdString(CResourceBundle::Text(MsgId::ChooseCard)));
     auto* form = new QFormLayout;
     m_cards = new CCardComboBox(volumes);
     m_cards->setObjectName("card");
@@ -64,7 +65,7 @@ void CSendDlg::accept()
     if (root.empty())
         return;
     if (CardGone(root, m_cards->IsVolume())) {
-        AskUser(m_prompt, 7115, CUserPrompt::Exclamation, CUserPrompt::Ok, root);
+        AskUser(m_prompt, MsgId::CardNotReady, CUserPrompt::Exclamation, CUserPrompt::Ok, root);
         ShowFreeSpace();
         return;
     }
