@@ -10,9 +10,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QTemporaryDir>
-
 #include <benchmark/benchmark.h>
-
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -50,8 +48,10 @@ public:
             cell->ThumbFileName = "t" + std::to_string(i) + ".jpg";
             cell->RefFilePath = source;
             cell->RefPage = 1;
-            QFile::copy(QString::fromStdString(display), QString::fromStdString(folder + cell->FileName));
-            QFile::copy(QString::fromStdString(thumb), QString::fromStdString(folder + cell->ThumbFileName));
+            QFile::copy(QString::fromStdString(display),
+                        QString::fromStdString(folder + cell->FileName));
+            QFile::copy(QString::fromStdString(thumb),
+                        QString::fromStdString(folder + cell->ThumbFileName));
             list.Append(std::move(cell));
         }
         path = folder + "Bench.sic";
@@ -121,9 +121,21 @@ void BM_ReadProjectText(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(BM_OpenProject)->Arg(2000)->Arg(4000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
-BENCHMARK(BM_SaveProject)->Arg(2000)->Arg(4000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
-BENCHMARK(BM_ReadProjectText)->Arg(2000)->Arg(4000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+BENCHMARK(BM_OpenProject)
+    ->Arg(2000)
+    ->Arg(4000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
+BENCHMARK(BM_SaveProject)
+    ->Arg(2000)
+    ->Arg(4000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
+BENCHMARK(BM_ReadProjectText)
+    ->Arg(2000)
+    ->Arg(4000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
 
 int main(int argc, char** argv)
 {

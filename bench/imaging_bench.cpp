@@ -9,9 +9,7 @@
 #include <QImage>
 #include <QImageWriter>
 #include <QTemporaryDir>
-
 #include <benchmark/benchmark.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -68,7 +66,10 @@ void BM_WorkImageFrom4000x3000Jpeg(benchmark::State& state)
             state.SkipWithError("work image failed");
     }
 }
-BENCHMARK(BM_WorkImageFrom4000x3000Jpeg)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(BM_WorkImageFrom4000x3000Jpeg)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
 
 // The same steps without the reduced decode, to show what it saves.
 void BM_WorkImageFullDecode(benchmark::State& state)
@@ -83,7 +84,10 @@ void BM_WorkImageFullDecode(benchmark::State& state)
             state.SkipWithError("work image failed");
     }
 }
-BENCHMARK(BM_WorkImageFullDecode)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(BM_WorkImageFullDecode)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
 
 void BM_ThumbImageFromWorkImage(benchmark::State& state)
 {
@@ -95,7 +99,10 @@ void BM_ThumbImageFromWorkImage(benchmark::State& state)
             state.SkipWithError("thumbnail failed");
     }
 }
-BENCHMARK(BM_ThumbImageFromWorkImage)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(BM_ThumbImageFromWorkImage)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
 
 // Importing one photo: display image, then its thumbnail.
 void BM_ImportPhoto(benchmark::State& state)

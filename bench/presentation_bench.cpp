@@ -28,20 +28,30 @@ std::string fodp(int slides)
     std::string styles, pages;
     for (int i = 1; i <= slides; ++i) {
         const std::string n = std::to_string(i);
-        const std::string colour = QStringLiteral("#%1").arg((i * 0x3F5A21) & 0xFFFFFF, 6, 16, QLatin1Char('0')).toStdString();
-        styles += R"(<style:style style:name="dp)" + n + R"(" style:family="drawing-page"><style:drawing-page-properties draw:fill="solid" draw:fill-color=")" + colour + R"("/></style:style>)";
-        pages += R"(<draw:page draw:name="page)" + n + R"(" draw:style-name="dp)" + n + R"(" draw:master-page-name="Default">)"
-                 R"(<draw:frame svg:x="2cm" svg:y="2cm" svg:width="20cm" svg:height="4cm"><draw:text-box><text:p>Slide )" + n +
-                 R"(</text:p><text:p>A line of text to render on every slide of the bench deck.</text:p></draw:text-box></draw:frame>)"
-                 R"(<draw:custom-shape svg:x="4cm" svg:y="9cm" svg:width="12cm" svg:height="6cm"><draw:enhanced-geometry draw:type="ellipse"/></draw:custom-shape></draw:page>)";
+        const std::string colour = QStringLiteral("#%1")
+                                       .arg((i * 0x3F5A21) & 0xFFFFFF, 6, 16, QLatin1Char('0'))
+                                       .toStdString();
+        styles +=
+            R"(<style:style style:name="dp)" + n +
+            R"(" style:family="drawing-page"><style:drawing-page-properties draw:fill="solid" draw:fill-color=")" +
+            colour + R"("/></style:style>)";
+        pages +=
+            R"(<draw:page draw:name="page)" + n + R"(" draw:style-name="dp)" + n +
+            R"(" draw:master-page-name="Default">)"
+            R"(<draw:frame svg:x="2cm" svg:y="2cm" svg:width="20cm" svg:height="4cm"><draw:text-box><text:p>Slide )" +
+            n +
+            R"(</text:p><text:p>A line of text to render on every slide of the bench deck.</text:p></draw:text-box></draw:frame>)"
+            R"(<draw:custom-shape svg:x="4cm" svg:y="9cm" svg:width="12cm" svg:height="6cm"><draw:enhanced-geometry draw:type="ellipse"/></draw:custom-shape></draw:page>)";
     }
     return R"(<?xml version="1.0" encoding="UTF-8"?>
 <office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0" xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0" xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0" xmlns:presentation="urn:oasis:names:tc:opendocument:xmlns:presentation:1.0" office:version="1.3" office:mimetype="application/vnd.oasis.opendocument.presentation">
 <office:styles/><office:automatic-styles>
 <style:page-layout style:name="PM1"><style:page-layout-properties fo:margin-top="0cm" fo:margin-bottom="0cm" fo:margin-left="0cm" fo:margin-right="0cm" fo:page-width="25.4cm" fo:page-height="19.05cm" style:print-orientation="landscape"/></style:page-layout>
-)" + styles + R"(</office:automatic-styles>
+)" + styles +
+           R"(</office:automatic-styles>
 <office:master-styles><style:master-page style:name="Default" style:page-layout-name="PM1"/></office:master-styles>
-<office:body><office:presentation>)" + pages + "</office:presentation></office:body></office:document>\n";
+<office:body><office:presentation>)" +
+           pages + "</office:presentation></office:body></office:document>\n";
 }
 
 // The deck, made once by LibreOffice.
@@ -54,14 +64,16 @@ const std::string& deck()
     const QString source = dir.filePath(QStringLiteral("deck30.fodp"));
     QFile file(source);
     const std::string text = fodp(kSlides);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text.data(), qint64(text.size())) != qint64(text.size()))
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(text.data(), qint64(text.size())) != qint64(text.size()))
         return path;
     file.close();
     QProcess soffice;
     soffice.start(QStringLiteral("soffice"),
-                  {QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(dir.filePath(QStringLiteral("profile"))).toString(),
-                   QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("ppt"),
-                   QStringLiteral("--outdir"), dir.path(), source});
+                  {QStringLiteral("-env:UserInstallation=") +
+                       QUrl::fromLocalFile(dir.filePath(QStringLiteral("profile"))).toString(),
+                   QStringLiteral("--headless"), QStringLiteral("--convert-to"),
+                   QStringLiteral("ppt"), QStringLiteral("--outdir"), dir.path(), source});
     soffice.waitForFinished(180000);
     const QString ppt = dir.filePath(QStringLiteral("deck30.ppt"));
     if (QFile::exists(ppt))

@@ -52,8 +52,7 @@ struct BenchProject
                 auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
                 for (int x = 0; x < image.width(); ++x) {
                     const int noise = int(random.bounded(24));
-                    line[x] = qRgb((x / 4 + i) & 0xFF, (y / 3 + noise) & 0xFF,
-                                   (x + y) / 8 + noise);
+                    line[x] = qRgb((x / 4 + i) & 0xFF, (y / 3 + noise) & 0xFF, (x + y) / 8 + noise);
                 }
             }
             auto cell = std::make_unique<CCellBmpInfo>();

@@ -49,7 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     QImage image;
     QSize fileSize;
     const QSize half(claimed.width() / 2, claimed.height() / 2);
-    if (CImageDecoder::Decode(input, false, [&](const QSize&) { return half; }, image, fileSize)) {
+    if (CImageDecoder::Decode(
+            input, false, [&](const QSize&) { return half; }, image, fileSize)) {
         if (image.isNull() || image.format() != QImage::Format_RGB32 || fileSize != claimed)
             std::abort();
         if (image.width() > claimed.width() || image.height() > claimed.height())

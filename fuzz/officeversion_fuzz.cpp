@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
-
 #include <unistd.h>
 
 // Full stacks for allocations, so that the leak checker can tell libgsf's own

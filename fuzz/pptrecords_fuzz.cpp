@@ -4,7 +4,6 @@
 #include "presentation/pptreader.h"
 
 #include <QByteArray>
-
 #include <cstddef>
 #include <cstdint>
 

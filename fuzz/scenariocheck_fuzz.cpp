@@ -4,7 +4,6 @@
 #include "output/scenariocheck.h"
 
 #include <QByteArray>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>

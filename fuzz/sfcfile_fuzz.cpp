@@ -3,7 +3,6 @@
 #include "output/sfcfile.h"
 
 #include <QByteArray>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>

@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QStandardPaths>
-
 #include <cstdlib>
 
 namespace {
@@ -33,8 +32,8 @@ std::string CAppFolders::HomeFolder()
         return ensureFolder(home);
     std::string documents = fromEnv("XDG_DOCUMENTS_DIR");
     if (documents.empty())
-        documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
-                        .toStdString();
+        documents =
+            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString();
     if (documents.empty())
         documents = QDir::homePath().toStdString() + "/Documents";
     if (documents.back() != '/')

@@ -11,15 +11,14 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <filesystem>
-#include <string_view>
-#include <system_error>
-
 #include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <fnmatch.h>
+#include <string_view>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -96,7 +95,9 @@ uint32_t size32(const struct stat& st)
 int64_t birthTime(const std::string& path)
 {
 #ifdef STATX_BTIME
-    struct statx sx {};
+    struct statx sx
+    {
+    };
     if (statx(AT_FDCWD, path.c_str(), 0, STATX_BTIME, &sx) == 0 && (sx.stx_mask & STATX_BTIME))
         return sx.stx_btime.tv_sec;
 #else
@@ -113,8 +114,7 @@ bool hasPattern(const std::string& name)
 // The entries of a folder that EmptyFolder and FolderSize deal with: neither
 // folders nor hidden. `visit` gets the full path and the entry's status
 // (symbolic links themselves, never their targets).
-template <typename Visit>
-bool forEachPlainFile(const std::string& folder, Visit visit)
+template <typename Visit> bool forEachPlainFile(const std::string& folder, Visit visit)
 {
     std::string dir = folder;
     AddBackslash(dir);
@@ -127,7 +127,9 @@ bool forEachPlainFile(const std::string& folder, Visit visit)
         if (name == "." || name == ".." || isHiddenName(name))
             continue;
         const std::string full = dir + name;
-        struct stat st {};
+        struct stat st
+        {
+        };
         if (lstat(full.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
             continue;
         if (!visit(full, st))
@@ -187,7 +189,9 @@ void RemoveBackslash(std::string& path)
 
 bool FileExists(const std::string& path, bool readOnly)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (!usable(path) || stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
         return false;
     if (access(path.c_str(), R_OK) != 0)
@@ -199,7 +203,9 @@ bool PathExists(const std::string& path)
 {
     if (!usable(path))
         return false;
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (lstat(path.c_str(), &st) == 0)
         return true;
     const std::string name = nameOf(path);
@@ -231,7 +237,9 @@ bool FolderExists(const std::string& folder)
 
 bool GetFileSize32(const std::string& path, uint32_t& size)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (!usable(path) || stat(path.c_str(), &st) != 0)
         return false;
     size = size32(st);
@@ -240,7 +248,9 @@ bool GetFileSize32(const std::string& path, uint32_t& size)
 
 bool GetFileAttributesByte(const std::string& path, uint8_t& attributes)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (!usable(path) || stat(path.c_str(), &st) != 0)
         return false;
     attributes = attributesOf(path, st) & 0x7F;
@@ -250,7 +260,9 @@ bool GetFileAttributesByte(const std::string& path, uint8_t& attributes)
 bool FindFileData(const std::string& path, CFileStatus& data)
 {
     data = CFileStatus{};
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (!usable(path) || stat(path.c_str(), &st) != 0)
         return false;
     data.mtime = st.st_mtime;
@@ -290,7 +302,9 @@ bool GetFileStatus(const std::string& path, CFileStatus& status)
 int64_t FileTimeToLocalSeconds(int64_t utcSeconds)
 {
     const time_t t = static_cast<time_t>(utcSeconds);
-    struct tm local {};
+    struct tm local
+    {
+    };
     if (!localtime_r(&t, &local) || local.tm_year < 0)
         return 0;
     // Keep the daylight-saving flag of the instant: in the repeated hour of
@@ -303,7 +317,9 @@ int64_t FileTimeToLocalSeconds(int64_t utcSeconds)
 
 bool SetAttributesAndTime(const std::string& path, uint8_t attributes, int64_t localSeconds)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (!usable(path) || stat(path.c_str(), &st) != 0)
         return false;
     const mode_t writeBits = S_IWUSR | S_IWGRP | S_IWOTH;
@@ -322,14 +338,18 @@ bool CopyFileKeepTime(const std::string& source, const std::string& destination)
 {
     if (!usable(source) || !usable(destination) || destination.back() == '/')
         return false;
-    struct stat dst {};
+    struct stat dst
+    {
+    };
     if (stat(destination.c_str(), &dst) == 0 &&
         (S_ISDIR(dst.st_mode) || isWriteProtected(destination, dst)))
         return false;
     const int in = open(source.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0)
         return false;
-    struct stat src {};
+    struct stat src
+    {
+    };
     if (fstat(in, &src) != 0 || !S_ISREG(src.st_mode)) {
         close(in);
         return false;
@@ -388,7 +408,9 @@ uint64_t FolderSize(const std::string& folder)
     if (!usable(folder))
         return 0;
     forEachPlainFile(folder, [&](const std::string& full, const struct stat& st) {
-        struct stat target {};
+        struct stat target
+        {
+        };
         if (S_ISLNK(st.st_mode)) {
             if (stat(full.c_str(), &target) == 0 && S_ISREG(target.st_mode))
                 total += static_cast<uint64_t>(target.st_size);
@@ -402,7 +424,9 @@ uint64_t FolderSize(const std::string& folder)
 
 bool CheckDiskSpace(CUserPrompt* prompt, const std::string& root, uint64_t need, bool quiet)
 {
-    struct statvfs vfs {};
+    struct statvfs vfs
+    {
+    };
     const std::string probe = nearestExisting(root);
     if (!usable(root) || statvfs(probe.c_str(), &vfs) != 0) {
         const int code = usable(root) ? errno : ENOENT;
@@ -509,8 +533,9 @@ std::string MakeUniqueNameAt(const std::string& folder, const std::string& sourc
     const std::string file = SafeFileName(SourceFileName(source));
     const size_t dot = file.rfind('.');
     std::string base = dot == std::string::npos ? file : file.substr(0, dot);
-    const std::string ext =
-        !extension.empty() ? extension : (dot == std::string::npos ? std::string() : file.substr(dot));
+    const std::string ext = !extension.empty()
+                                ? extension
+                                : (dot == std::string::npos ? std::string() : file.substr(dot));
     char buf[32];
     std::snprintf(buf, sizeof buf, "%llx", static_cast<unsigned long long>(stampSeconds));
     std::string stamp = buf;

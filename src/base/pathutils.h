@@ -23,18 +23,19 @@ struct CFileStatus
     int64_t ctime = 0;
     int64_t mtime = 0;
     int64_t atime = 0;
-    uint32_t size = 0;       // 32-bit, as the stored formats carry it; larger files read 0xFFFFFFFF
-    uint8_t attribute = 0;   // see GetFileAttributesByte
+    uint32_t size = 0;     // 32-bit, as the stored formats carry it; larger files read 0xFFFFFFFF
+    uint8_t attribute = 0; // see GetFileAttributesByte
     std::string fullPath;
 };
 
 // Attribute bits (masked with 0x7F) as the stored formats know them.
-enum FileAttributeBits : uint8_t {
+enum FileAttributeBits : uint8_t
+{
     AttrReadOnly = 0x01,
     AttrHidden = 0x02,
-    AttrSystem = 0x04,       // never set here
+    AttrSystem = 0x04, // never set here
     AttrDirectory = 0x10,
-    AttrArchive = 0x20,      // never set here
+    AttrArchive = 0x20, // never set here
 };
 
 // Appends '/' unless the path already ends with one; an empty path stays

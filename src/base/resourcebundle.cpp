@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFile>
 #include <QResource>
-
 #include <map>
 #include <mutex>
 
@@ -53,7 +52,8 @@ void parse(Table& t)
         bool ok = false;
         const int id = line.left(tab).toInt(&ok);
         if (ok)
-            t.texts[id] = unescape(std::string_view(line.constData() + tab + 1, line.size() - tab - 1));
+            t.texts[id] =
+                unescape(std::string_view(line.constData() + tab + 1, line.size() - tab - 1));
     }
 }
 

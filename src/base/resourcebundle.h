@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QImage>
-
 #include <string>
 #include <string_view>
 
@@ -19,8 +18,7 @@ public:
     // The text of message `id`, "" when the table has none.
     static std::string Text(int id);
     // The text with %1 and %2 replaced by the inserts.
-    static std::string Format(int id, std::string_view insert1 = {},
-                              std::string_view insert2 = {});
+    static std::string Format(int id, std::string_view insert1 = {}, std::string_view insert2 = {});
     // Replaces %1 and %2 in any text.
     static std::string FillInserts(std::string_view text, std::string_view insert1,
                                    std::string_view insert2);

@@ -205,7 +205,8 @@ std::string CSafeFile::FailureText(const std::string& path, int error)
 void CSafeFile::ReportFailure(CUserPrompt* prompt, const std::string& path, int error)
 {
     if (prompt)
-        prompt->Show(MsgId::FileNotWritten, FailureText(path, error), CUserPrompt::Exclamation, CUserPrompt::Ok);
+        prompt->Show(MsgId::FileNotWritten, FailureText(path, error), CUserPrompt::Exclamation,
+                     CUserPrompt::Ok);
 }
 
 bool CSafeFile::WriteAll(const std::string& path, const QByteArray& bytes, int* error)

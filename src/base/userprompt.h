@@ -8,9 +8,29 @@
 class CUserPrompt
 {
 public:
-    enum Icon { Information, Exclamation, Error, Question };
-    enum Buttons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
-    enum Answer { AnswerOk, AnswerCancel, AnswerYes, AnswerNo, AnswerRetry };
+    enum Icon
+    {
+        Information,
+        Exclamation,
+        Error,
+        Question
+    };
+    enum Buttons
+    {
+        Ok,
+        OkCancel,
+        YesNo,
+        YesNoCancel,
+        RetryCancel
+    };
+    enum Answer
+    {
+        AnswerOk,
+        AnswerCancel,
+        AnswerYes,
+        AnswerNo,
+        AnswerRetry
+    };
 
     virtual ~CUserPrompt() = default;
 

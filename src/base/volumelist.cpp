@@ -8,9 +8,8 @@
 #include <map>
 #include <sstream>
 #include <string_view>
-#include <system_error>
-
 #include <sys/statvfs.h>
+#include <system_error>
 
 namespace fs = std::filesystem;
 
@@ -21,9 +20,9 @@ constexpr const char* kMountInfo = "/proc/self/mountinfo";
 // One line of the mount table.
 struct MountEntry
 {
-    std::string device;      // major:minor
-    std::string fsRoot;      // the folder of the file system that is mounted
-    std::string mountPoint;  // with a trailing '/'
+    std::string device;     // major:minor
+    std::string fsRoot;     // the folder of the file system that is mounted
+    std::string mountPoint; // with a trailing '/'
     std::string fsType;
     std::string source;
     bool readOnly = false;
@@ -34,26 +33,28 @@ bool startsWith(std::string_view s, std::string_view prefix)
     return s.substr(0, prefix.size()) == prefix;
 }
 
-template <size_t N>
-bool isOneOf(const std::string& s, const std::array<std::string_view, N>& set)
+template <size_t N> bool isOneOf(const std::string& s, const std::array<std::string_view, N>& set)
 {
     return std::find(set.begin(), set.end(), s) != set.end();
 }
 
 constexpr std::array<std::string_view, 22> kNetworkTypes = {
-    "nfs", "nfs4", "cifs", "smb3", "smbfs", "ncpfs", "afs", "ceph", "glusterfs", "9p",
-    "lustre", "sshfs", "fuse.sshfs", "davfs", "fuse.davfs", "fuse.davfs2", "fuse.rclone",
-    "fuse.s3fs", "fuse.glusterfs", "fuse.cephfs", "fuse.smbnetfs", "fuse.curlftpfs"};
+    "nfs",           "nfs4",          "cifs",       "smb3",           "smbfs",
+    "ncpfs",         "afs",           "ceph",       "glusterfs",      "9p",
+    "lustre",        "sshfs",         "fuse.sshfs", "davfs",          "fuse.davfs",
+    "fuse.davfs2",   "fuse.rclone",   "fuse.s3fs",  "fuse.glusterfs", "fuse.cephfs",
+    "fuse.smbnetfs", "fuse.curlftpfs"};
 constexpr std::array<std::string_view, 2> kRamTypes = {"tmpfs", "ramfs"};
 constexpr std::array<std::string_view, 2> kOpticalTypes = {"iso9660", "udf"};
-constexpr std::array<std::string_view, 3> kOverlayTypes = {"overlay", "aufs", "fuse.fuse-overlayfs"};
+constexpr std::array<std::string_view, 3> kOverlayTypes = {"overlay", "aufs",
+                                                           "fuse.fuse-overlayfs"};
 // Read-only package images (snaps, live systems): not places to keep or send shows.
 constexpr std::array<std::string_view, 3> kImageTypes = {"squashfs", "erofs", "cramfs"};
 // Local file systems whose source need not be a device node.
 constexpr std::array<std::string_view, 2> kPoolTypes = {"zfs", "bcachefs"};
 // Where the system keeps mounts of its own.
-constexpr std::array<std::string_view, 7> kSystemFolders = {"/proc/", "/sys/", "/dev/", "/run/",
-                                                             "/boot/", "/snap/", "/efi/"};
+constexpr std::array<std::string_view, 7> kSystemFolders = {"/proc/", "/sys/",  "/dev/", "/run/",
+                                                            "/boot/", "/snap/", "/efi/"};
 
 // The mount table escapes blank, tab, newline and backslash as \ooo.
 std::string unescapeOctal(std::string_view s)
@@ -61,11 +62,10 @@ std::string unescapeOctal(std::string_view s)
     std::string out;
     out.reserve(s.size());
     for (size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '\\' && i + 3 < s.size() && s[i + 1] >= '0' &&
-            s[i + 1] <= '3' && s[i + 2] >= '0' && s[i + 2] <= '7' && s[i + 3] >= '0' &&
-            s[i + 3] <= '7') {
-            out.push_back(static_cast<char>((s[i + 1] - '0') * 64 + (s[i + 2] - '0') * 8 +
-                                            (s[i + 3] - '0')));
+        if (s[i] == '\\' && i + 3 < s.size() && s[i + 1] >= '0' && s[i + 1] <= '3' &&
+            s[i + 2] >= '0' && s[i + 2] <= '7' && s[i + 3] >= '0' && s[i + 3] <= '7') {
+            out.push_back(
+                static_cast<char>((s[i + 1] - '0') * 64 + (s[i + 2] - '0') * 8 + (s[i + 3] - '0')));
             i += 3;
         } else {
             out.push_back(s[i]);
@@ -224,7 +224,9 @@ bool CVolumeList::Load()
             if (found != labels.end())
                 v.label = found->second;
         }
-        struct statvfs vfs {};
+        struct statvfs vfs
+        {
+        };
         if (statvfs(v.root.c_str(), &vfs) == 0) {
             v.freeBytes = static_cast<uint64_t>(vfs.f_bavail) * vfs.f_frsize;
             v.totalBytes = static_cast<uint64_t>(vfs.f_blocks) * vfs.f_frsize;
@@ -252,9 +254,9 @@ std::vector<CVolumeList::Volume> CVolumeList::Parse(const std::string& mountInfo
     std::vector<MountEntry> entries = parseMountInfo(mountInfo);
     // A later mount on the same point hides the earlier one.
     for (size_t i = 0; i < entries.size(); ++i) {
-        const bool hidden =
-            std::any_of(entries.begin() + static_cast<std::ptrdiff_t>(i) + 1, entries.end(),
-                        [&](const MountEntry& later) { return later.mountPoint == entries[i].mountPoint; });
+        const bool hidden = std::any_of(
+            entries.begin() + static_cast<std::ptrdiff_t>(i) + 1, entries.end(),
+            [&](const MountEntry& later) { return later.mountPoint == entries[i].mountPoint; });
         if (hidden)
             entries[i].mountPoint.clear();
     }
@@ -267,9 +269,8 @@ std::vector<CVolumeList::Volume> CVolumeList::Parse(const std::string& mountInfo
             continue;
         // One device mounted at several places (bind mounts, subvolumes) is
         // one volume: keep the mount of its top folder, else the shortest.
-        const auto same = std::find_if(listed.begin(), listed.end(), [&](const auto& l) {
-            return l.first.device == e.device;
-        });
+        const auto same = std::find_if(listed.begin(), listed.end(),
+                                       [&](const auto& l) { return l.first.device == e.device; });
         if (same == listed.end()) {
             listed.emplace_back(e, kind);
             continue;

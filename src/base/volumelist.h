@@ -14,16 +14,23 @@
 class CVolumeList
 {
 public:
-    enum Kind { Removable, Fixed, Network, Ram, Optical };
+    enum Kind
+    {
+        Removable,
+        Fixed,
+        Network,
+        Ram,
+        Optical
+    };
 
     struct Volume
     {
-        std::string root;    // mount point with a trailing '/'
-        std::string label;   // file-system label, the share for network volumes, or ""
-        std::string source;  // the mounted device or share as the mount table names it
+        std::string root;   // mount point with a trailing '/'
+        std::string label;  // file-system label, the share for network volumes, or ""
+        std::string source; // the mounted device or share as the mount table names it
         std::string fsType;
         Kind kind = Fixed;
-        uint64_t freeBytes = 0;   // available to the user
+        uint64_t freeBytes = 0; // available to the user
         uint64_t totalBytes = 0;
     };
 

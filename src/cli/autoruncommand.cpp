@@ -78,7 +78,8 @@ int runAutorun(const CCliArgs& args, CCliPrompt& prompt)
         if (it == available.end()) {
             // A name the card never had "does not exist"; 7159 would say it
             // had been there.
-            prompt.Message(MsgId::FileDoesNotExist, CUserPrompt::Exclamation, CUserPrompt::Ok, root + name);
+            prompt.Message(MsgId::FileDoesNotExist, CUserPrompt::Exclamation, CUserPrompt::Ok,
+                           root + name);
             return ExitFailed;
         }
         toAdd.push_back(*it);

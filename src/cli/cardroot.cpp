@@ -1,8 +1,8 @@
 #include "cli/cardroot.h"
 
 #include "base/msgid.h"
-#include "cli/cliprompt.h"
 #include "base/pathutils.h"
+#include "cli/cliprompt.h"
 
 #include <QDir>
 #include <QFileInfo>

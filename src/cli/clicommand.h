@@ -7,7 +7,13 @@
 class CCliPrompt;
 
 // Exit statuses of the command line.
-enum CliStatus { ExitDone = 0, ExitFailed = 1, ExitUsage = 2, ExitDeclined = 3 };
+enum CliStatus
+{
+    ExitDone = 0,
+    ExitFailed = 1,
+    ExitUsage = 2,
+    ExitDeclined = 3
+};
 
 // The parsed arguments of one command. Options may stand before or after the
 // positional arguments; "--name value" and "--name=value" are both accepted
@@ -15,7 +21,7 @@ enum CliStatus { ExitDone = 0, ExitFailed = 1, ExitUsage = 2, ExitDeclined = 3 }
 struct CCliArgs
 {
     std::vector<std::string> positional;
-    std::map<std::string, std::vector<std::string>> values;  // option -> values in order
+    std::map<std::string, std::vector<std::string>> values; // option -> values in order
     bool Has(const std::string& name) const { return values.count(name) != 0; }
     // The last value of the option, or `fallback`.
     std::string Value(const std::string& name, const std::string& fallback = {}) const;
@@ -32,12 +38,12 @@ struct CCliArgs
 struct CCliCommand
 {
     std::string name;
-    std::string synopsis;  // usage line after "zelm "
-    std::string help;      // what it does, a few lines
+    std::string synopsis; // usage line after "zelm "
+    std::string help;     // what it does, a few lines
     // Options that take a value; "*" after a name marks one that takes every
     // following non-option word (--add A.SIT B.SIT).
     std::vector<std::string> valueOptions;
-    std::vector<std::string> flagOptions;  // besides the global ones
+    std::vector<std::string> flagOptions; // besides the global ones
     int (*run)(const CCliArgs& args, CCliPrompt& prompt) = nullptr;
 };
 

@@ -4,7 +4,6 @@
 #include "document/zurdoc.h"
 
 #include <QByteArray>
-
 #include <memory>
 #include <string>
 #include <vector>

@@ -10,10 +10,8 @@
 #include <string>
 #include <unistd.h>
 
-CCliPrompt::CCliPrompt(Policy policy, bool messageIds)
-    : m_policy(policy), m_messageIds(messageIds)
-{
-}
+CCliPrompt::CCliPrompt(Policy policy, bool messageIds) : m_policy(policy), m_messageIds(messageIds)
+{}
 
 CUserPrompt::Answer CCliPrompt::Show(int id, const std::string& text, Icon, Buttons buttons)
 {
@@ -77,7 +75,9 @@ CUserPrompt::Answer CCliPrompt::Decide(Buttons buttons)
         return AnswerOk;
     const bool yesNo = buttons == YesNo || buttons == YesNoCancel;
     const Answer yes = yesNo ? AnswerYes : buttons == RetryCancel ? AnswerRetry : AnswerOk;
-    const Answer no = buttons == YesNo ? AnswerNo : buttons == YesNoCancel ? AnswerNo : AnswerCancel;
+    const Answer no = buttons == YesNo         ? AnswerNo
+                      : buttons == YesNoCancel ? AnswerNo
+                                               : AnswerCancel;
     switch (m_policy) {
     case AlwaysYes:
         // Retrying without a person to fix the cause would loop for ever.

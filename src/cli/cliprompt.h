@@ -9,7 +9,12 @@
 class CCliPrompt : public CUserPrompt
 {
 public:
-    enum Policy { AskTerminal, AlwaysYes, AlwaysNo };
+    enum Policy
+    {
+        AskTerminal,
+        AlwaysYes,
+        AlwaysNo
+    };
 
     CCliPrompt(Policy policy, bool messageIds);
     // With --yes or --no a question is answered without being printed.

@@ -12,13 +12,11 @@
 #include "model/cellinfolist.h"
 
 #include <QFileInfo>
-
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
-
 #include <unistd.h>
 
 std::string CliHomeFolder()
@@ -121,16 +119,15 @@ bool CliParseRow(const std::string& text, int rowCount, int& row, std::string& e
         return false;
     }
     if (number < 1 || number > rowCount) {
-        error = "there is no row " + text + ": the project has " +
-                CliCount(rowCount, "row", "rows");
+        error =
+            "there is no row " + text + ": the project has " + CliCount(rowCount, "row", "rows");
         return false;
     }
     row = number;
     return true;
 }
 
-bool CliParseRows(const std::string& text, int rowCount, std::vector<int>& rows,
-                  std::string& error)
+bool CliParseRows(const std::string& text, int rowCount, std::vector<int>& rows, std::string& error)
 {
     rows.clear();
     if (text.empty()) {
@@ -195,8 +192,8 @@ bool CliParseColor(const std::string& text, uint32_t& color, std::string& error)
                        });
     if (isHex) {
         const unsigned long rgb = std::stoul(hex, nullptr, 16);
-        const uint32_t bgr = uint32_t((rgb >> 16) & 0xFF) | uint32_t(rgb & 0xFF00) |
-                             uint32_t((rgb & 0xFF) << 16);
+        const uint32_t bgr =
+            uint32_t((rgb >> 16) & 0xFF) | uint32_t(rgb & 0xFF00) | uint32_t((rgb & 0xFF) << 16);
         if (CProjectDlgChecks::BackColorIndex(bgr) >= 0) {
             color = bgr;
             return true;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QJsonDocument>
-
 #include <cstdint>
 #include <string>
 #include <vector>

@@ -1,16 +1,15 @@
 // zelm copy: the Copy command on ROWS, pasted into another project or
 // written to a file as a transfer block.
+#include "base/safefile.h"
+#include "base/userprompt.h"
 #include "cli/clicommand.h"
 #include "cli/clieditsupport.h"
 #include "cli/cliprompt.h"
 #include "cli/clisupport.h"
 #include "cli/terminalprogress.h"
-#include "base/safefile.h"
-#include "base/userprompt.h"
 #include "document/zurdoc.h"
 #include "editor/memoryclipboard.h"
 #include "editor/scenarioeditor.h"
-
 
 namespace {
 
@@ -26,7 +25,6 @@ const CCliCommand kCopy = {
     {},
     runCopy,
 };
-
 
 int runCopy(const CCliArgs& args, CCliPrompt& prompt)
 {

@@ -36,7 +36,8 @@ int runDeleteScenario(const CCliArgs& args, CCliPrompt& prompt)
     for (auto it = args.positional.begin() + 1; it != args.positional.end(); ++it) {
         if (CCardFolder::Find(root, *it, CCardFolder::FileEntry).empty() &&
             CCardFolder::Find(root, CCardFolder::BaseName(*it), CCardFolder::FolderEntry).empty()) {
-            prompt.Message(MsgId::FileDoesNotExist, CUserPrompt::Exclamation, CUserPrompt::Ok, root + *it);
+            prompt.Message(MsgId::FileDoesNotExist, CUserPrompt::Exclamation, CUserPrompt::Ok,
+                           root + *it);
             missing = true;
         } else {
             names.push_back(*it);

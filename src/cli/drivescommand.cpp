@@ -1,14 +1,13 @@
 // zelm drives: the volumes a drive selector offers, with kind, label and free
 // space.
-#include "cli/clicommand.h"
-#include "cli/cliprompt.h"
 #include "base/pathutils.h"
 #include "base/volumelist.h"
+#include "cli/clicommand.h"
+#include "cli/cliprompt.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>

@@ -6,7 +6,6 @@
 
 #include <QJsonArray>
 #include <QJsonObject>
-
 #include <cstdio>
 
 namespace {

@@ -1,16 +1,15 @@
 // zelm list: one line per visible cell, in row order.
 #include "base/msgid.h"
+#include "base/resourcebundle.h"
 #include "cli/clicommand.h"
 #include "cli/cliprompt.h"
 #include "cli/clisupport.h"
-#include "base/resourcebundle.h"
 #include "document/projectcheck.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellctrlinfo.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
-
 #include <algorithm>
 #include <cstdio>
 #include <string>

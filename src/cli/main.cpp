@@ -72,9 +72,8 @@ bool parseArgs(const CCliCommand& command, const std::vector<std::string>& words
         const bool global =
             std::any_of(std::begin(kGlobalFlags), std::end(kGlobalFlags),
                         [&](const char* g) { return name == g; }) ||
-            (name == "json" &&
-             std::any_of(std::begin(kJsonCommands), std::end(kJsonCommands),
-                         [&](const char* c) { return command.name == c; }));
+            (name == "json" && std::any_of(std::begin(kJsonCommands), std::end(kJsonCommands),
+                                           [&](const char* c) { return command.name == c; }));
         if (global || contains(command.flagOptions, name)) {
             if (hasInline) {
                 error = "option --" + name + " takes no value";
@@ -129,9 +128,8 @@ int main(int argc, char** argv)
         return ExitUsage;
     }
     // The command is the first word that is not an option.
-    const auto cmdIt = std::find_if(words.begin(), words.end(), [](const std::string& w) {
-        return w.empty() || w[0] != '-';
-    });
+    const auto cmdIt = std::find_if(words.begin(), words.end(),
+                                    [](const std::string& w) { return w.empty() || w[0] != '-'; });
     if (cmdIt == words.end()) {
         if (contains(words, "--version")) {
             std::printf("zelm %s\n", ZELM_VERSION);

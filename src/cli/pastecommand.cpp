@@ -1,12 +1,12 @@
 // zelm paste: a transfer block read from a file, pasted as the Paste
 // command pastes the clipboard.
+#include "base/filefailure.h"
+#include "base/userprompt.h"
 #include "cli/clicommand.h"
 #include "cli/clieditsupport.h"
 #include "cli/cliprompt.h"
 #include "cli/clisupport.h"
 #include "cli/terminalprogress.h"
-#include "base/filefailure.h"
-#include "base/userprompt.h"
 #include "document/zurdoc.h"
 #include "editor/memoryclipboard.h"
 #include "editor/scenarioeditor.h"

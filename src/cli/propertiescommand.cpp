@@ -44,8 +44,8 @@ int runProperties(const CCliArgs& args, CCliPrompt& prompt)
     std::string name = args.Value("name", doc.ProjectName);
     std::string folder = doc.ProjectPath;
     if (args.Has("name") || args.Has("in")) {
-        const std::string base = args.Has("in") ? args.Value("in")
-                                                : CProjectDlgChecks::ParentFolder(doc.ProjectPath);
+        const std::string base =
+            args.Has("in") ? args.Value("in") : CProjectDlgChecks::ParentFolder(doc.ProjectPath);
         folder = CProjectDlgChecks::ProposedFolder(base, name);
     }
     CProjectDlgChecks::Focus focus = CProjectDlgChecks::FocusNone;

@@ -47,8 +47,8 @@ int runSet(const CCliArgs& args, CCliPrompt& prompt)
 {
     if (args.positional.size() != 2)
         return CliUsage(kSet, "set takes a PROJECT.sic and ROWS");
-    if (!args.Has("motion") && !args.Has("interval") && !args.Has("valid") &&
-        !args.Has("effect") && !args.Has("input"))
+    if (!args.Has("motion") && !args.Has("interval") && !args.Has("valid") && !args.Has("effect") &&
+        !args.Has("input"))
         return CliUsage(kSet, "set needs at least one of --motion, --interval, --valid, "
                               "--effect and --input");
     CCliCellDialogs values(&prompt);
@@ -124,8 +124,8 @@ int runSet(const CCliArgs& args, CCliPrompt& prompt)
     if (saved != ExitDone)
         return saved;
     // Nothing of the request could be honoured: that is no success.
-    const bool onlyInterval = !args.Has("motion") && !args.Has("valid") && !args.Has("effect") &&
-                              !args.Has("input");
+    const bool onlyInterval =
+        !args.Has("motion") && !args.Has("valid") && !args.Has("effect") && !args.Has("input");
     return onlyInterval && manual.size() + mixed.size() == rows.size() ? ExitFailed : ExitDone;
 }
 

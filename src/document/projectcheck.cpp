@@ -1,8 +1,8 @@
 #include "document/projectcheck.h"
 
 #include "base/asciicase.h"
-#include "imaging/imagedecoder.h"
 #include "base/safefile.h"
+#include "imaging/imagedecoder.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellinfolist.h"
 
@@ -59,8 +59,8 @@ CProjectFile::ReadStatus CProjectCheck::Run(const std::string& path)
     Folder = info.absolutePath().toStdString() + "/";
     CCellInfoList& cells = Cells;
     cells.DeleteAll();
-    const CProjectFile::ReadStatus status = Project.ReadFile(info.absoluteFilePath().toStdString(),
-                                                             cells);
+    const CProjectFile::ReadStatus status =
+        Project.ReadFile(info.absoluteFilePath().toStdString(), cells);
     cells.ProjectFolder = Folder;
     if (status != CProjectFile::ReadOk) {
         cells.DeleteAll();

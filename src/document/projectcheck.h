@@ -29,8 +29,8 @@ public:
     struct Problem
     {
         Kind kind;
-        int row = 0;   // visible row after the open, 0 for none
-        int cell = 0;  // position of the cell in the file, 0 for none
+        int row = 0;  // visible row after the open, 0 for none
+        int cell = 0; // position of the cell in the file, 0 for none
         std::string file;
     };
 
@@ -46,6 +46,6 @@ public:
 
     CProjectFile Project;
     std::string Folder;  // the folder the project file is in, trailing '/'
-    CCellInfoList Cells;  // as read; cells an open would drop are marked deleted
+    CCellInfoList Cells; // as read; cells an open would drop are marked deleted
     std::vector<Problem> Problems;
 };

@@ -23,10 +23,22 @@ constexpr size_t kPathLimit = 260;
 
 // red, green, blue of the 16 entries
 constexpr std::array<std::array<uint8_t, 3>, 16> kColors{{
-    {0, 0, 0}, {128, 0, 0}, {0, 128, 0}, {128, 128, 0},
-    {0, 0, 128}, {128, 0, 128}, {0, 128, 128}, {192, 192, 192},
-    {128, 128, 128}, {255, 0, 0}, {0, 255, 0}, {255, 255, 0},
-    {0, 0, 255}, {255, 0, 255}, {0, 255, 255}, {255, 255, 255},
+    {0, 0, 0},
+    {128, 0, 0},
+    {0, 128, 0},
+    {128, 128, 0},
+    {0, 0, 128},
+    {128, 0, 128},
+    {0, 128, 128},
+    {192, 192, 192},
+    {128, 128, 128},
+    {255, 0, 0},
+    {0, 255, 0},
+    {255, 255, 0},
+    {0, 0, 255},
+    {255, 0, 255},
+    {0, 255, 255},
+    {255, 255, 255},
 }};
 
 bool isBlank(char c)
@@ -51,13 +63,17 @@ bool isAsciiAlnum(char c)
 
 bool isFolder(const std::string& path)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool exists(const std::string& path)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     return ::stat(path.c_str(), &st) == 0;
 }
 
@@ -168,15 +184,16 @@ CProjectDlgChecks::Outcome CProjectDlgChecks::CheckSaveAs(CUserPrompt* prompt, s
 
 CProjectDlgChecks::Outcome CProjectDlgChecks::Check(Kind kind, CUserPrompt* prompt,
                                                     std::string& name, std::string& folder,
-                                                    const std::string& currentFolder,
-                                                    Focus& focus)
+                                                    const std::string& currentFolder, Focus& focus)
 {
     focus = FocusNone;
     // The lengths the dialog's fields allow.
     if (characters(name) > size_t(MaxNameLength))
-        return refuse(prompt, MsgId::EnterFewerCharacters, FocusName, focus, std::to_string(MaxNameLength));
+        return refuse(prompt, MsgId::EnterFewerCharacters, FocusName, focus,
+                      std::to_string(MaxNameLength));
     if (characters(folder) > size_t(MaxFolderLength))
-        return refuse(prompt, MsgId::EnterFewerCharacters, FocusFolder, focus, std::to_string(MaxFolderLength));
+        return refuse(prompt, MsgId::EnterFewerCharacters, FocusFolder, focus,
+                      std::to_string(MaxFolderLength));
 
     size_t lead = 0;
     while (lead < name.size() && isBlank(name[lead]))

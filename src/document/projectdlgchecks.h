@@ -12,12 +12,18 @@ class CUserPrompt;
 class CProjectDlgChecks
 {
 public:
-    enum Outcome {
-        Accepted,   // name and folder are final; the folder exists
-        Refused,    // a message was shown; the dialog stays open
-        Cancelled,  // the user cancelled at the existing-folder question
+    enum Outcome
+    {
+        Accepted,  // name and folder are final; the folder exists
+        Refused,   // a message was shown; the dialog stays open
+        Cancelled, // the user cancelled at the existing-folder question
     };
-    enum Focus { FocusNone, FocusName, FocusFolder };
+    enum Focus
+    {
+        FocusNone,
+        FocusName,
+        FocusFolder
+    };
 
     static constexpr int MaxNameLength = 8;
     static constexpr int MaxFolderLength = 259;
@@ -45,7 +51,12 @@ public:
                                const std::string& currentFolder, Focus& focus);
 
 private:
-    enum class Kind { NewProject, Properties, SaveAs };
+    enum class Kind
+    {
+        NewProject,
+        Properties,
+        SaveAs
+    };
     static Outcome Check(Kind kind, CUserPrompt* prompt, std::string& name, std::string& folder,
                          const std::string& currentFolder, Focus& focus);
 };

@@ -8,7 +8,6 @@
 
 #include <QFile>
 #include <QSaveFile>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -70,7 +69,7 @@ int32_t clampSigned(bool negative, uint64_t magnitude)
 {
     if (negative)
         return magnitude >= uint64_t(1) << 31 ? std::numeric_limits<int32_t>::min()
-                                               : -int32_t(magnitude);
+                                              : -int32_t(magnitude);
     return magnitude > uint64_t(std::numeric_limits<int32_t>::max())
                ? std::numeric_limits<int32_t>::max()
                : int32_t(magnitude);
@@ -144,7 +143,12 @@ private:
     bool m_ok = true;
 };
 
-enum class Section { None, Project, Slides };
+enum class Section
+{
+    None,
+    Project,
+    Slides
+};
 
 // The key of a line with every white-space character removed. Known keys are
 // short, so only the first characters are kept; a longer key is unknown.
@@ -154,7 +158,10 @@ struct NormalisedKey
     size_t size = 0;
     bool tooLong = false;
 
-    std::string_view view() const { return tooLong ? std::string_view() : std::string_view(text, size); }
+    std::string_view view() const
+    {
+        return tooLong ? std::string_view() : std::string_view(text, size);
+    }
     bool is(std::string_view name) const { return !tooLong && CAsciiCase::Equal(view(), name); }
 };
 
@@ -506,11 +513,10 @@ bool CProjectFile::Read(std::string_view text, CCellInfoList& cells)
         if (!current)
             return false;
 
-        const bool imageKey = key.is("FileName") || key.is("RefFilePath") ||
-                              key.is("RefFileTime") || key.is("RefPage") ||
-                              key.is("DispFileName") || key.is("ThumbFileName") ||
-                              key.is("Effect") || key.is("Disolve") || key.is("Resize") ||
-                              key.is("BmpSize");
+        const bool imageKey =
+            key.is("FileName") || key.is("RefFilePath") || key.is("RefFileTime") ||
+            key.is("RefPage") || key.is("DispFileName") || key.is("ThumbFileName") ||
+            key.is("Effect") || key.is("Disolve") || key.is("Resize") || key.is("BmpSize");
         if (imageKey && !image)
             return false;
         if (key.is("InputDev") && !control)
@@ -530,8 +536,8 @@ bool CProjectFile::Read(std::string_view text, CCellInfoList& cells)
                 control->InputDev = 0;
         } else if (key.is("FileName") || key.is("RefFilePath") || key.is("DispFileName") ||
                    key.is("ThumbFileName")) {
-            std::string& field = key.is("FileName")      ? image->FileName
-                                 : key.is("RefFilePath") ? image->RefFilePath
+            std::string& field = key.is("FileName")       ? image->FileName
+                                 : key.is("RefFilePath")  ? image->RefFilePath
                                  : key.is("DispFileName") ? image->DispFileName
                                                           : image->ThumbFileName;
             if (!field.empty())

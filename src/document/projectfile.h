@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QDateTime>
-
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -15,16 +14,18 @@ class CCellInfoList;
 class CProjectFile
 {
 public:
-    enum WriteStatus {
+    enum WriteStatus
+    {
         WriteOk,
-        WriteCannotCreate,  // the file could not be opened for writing
-        WriteBadCell,       // a cell the format cannot hold; nothing written
-        WriteFailed,        // writing or committing failed; the old file stays
+        WriteCannotCreate, // the file could not be opened for writing
+        WriteBadCell,      // a cell the format cannot hold; nothing written
+        WriteFailed,       // writing or committing failed; the old file stays
     };
-    enum ReadStatus {
+    enum ReadStatus
+    {
         ReadOk,
-        ReadCannotOpen,  // the file could not be opened or read
-        ReadInvalid,     // the text is not a valid project
+        ReadCannotOpen, // the file could not be opened or read
+        ReadInvalid,    // the text is not a valid project
     };
 
     // Files above this size are refused as invalid without being read: a
@@ -71,7 +72,7 @@ public:
 
     std::string ProjectName;
     std::string ProjectPath;
-    uint32_t BackColor = 0;  // 0x00BBGGRR
+    uint32_t BackColor = 0; // 0x00BBGGRR
     int32_t ImageQuality = 2;
     int32_t Version = 2;
     QDateTime CreateDateTime; // invalid: the zero date (written as such)

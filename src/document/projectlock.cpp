@@ -43,8 +43,9 @@ std::string CProjectLock::FailureMessage() const
     case CFileLock::Failure::None:
         return {};
     case CFileLock::Failure::Busy:
-        return CResourceBundle::Format(MsgId::ProjectLocked, m_attempted,
-                                       m_holder.empty() ? CResourceBundle::Text(MsgId::UnnamedHolder) : m_holder);
+        return CResourceBundle::Format(
+            MsgId::ProjectLocked, m_attempted,
+            m_holder.empty() ? CResourceBundle::Text(MsgId::UnnamedHolder) : m_holder);
     case CFileLock::Failure::Error:
         return CResourceBundle::Format(MsgId::LockFileFailed, LockPathOf(m_attempted), m_errorText);
     }

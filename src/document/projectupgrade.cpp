@@ -3,15 +3,14 @@
 #include "base/appfolders.h"
 #include "base/msgid.h"
 #include "base/pathutils.h"
-#include "document/projectfile.h"
+#include "base/progress.h"
 #include "base/resourcebundle.h"
+#include "document/projectfile.h"
 #include "document/zurdoc.h"
 #include "model/cellbmpinfo.h"
-#include "base/progress.h"
 
 #include <QDateTime>
 #include <QFile>
-
 #include <cstdio>
 
 namespace {
@@ -114,8 +113,7 @@ bool CProjectUpgrade::Replace(const std::string& work)
 
     // The old project file is kept under a fresh name until everything new
     // is in place.
-    const std::string backupName =
-        ReserveUniqueName(m_doc.ProjectPath, projectFile, ".tmp");
+    const std::string backupName = ReserveUniqueName(m_doc.ProjectPath, projectFile, ".tmp");
     const std::string backup = backupName.empty() ? std::string() : m_doc.ProjectPath + backupName;
     if (backup.empty() || std::rename(projectFile.c_str(), backup.c_str()) != 0) {
         if (!backup.empty())
@@ -132,7 +130,7 @@ bool CProjectUpgrade::Replace(const std::string& work)
         return false;
     }
     QFile::remove(QString::fromStdString(backup));
-    cells.RestoreWorkNames(false);  // deletes the old image files
+    cells.RestoreWorkNames(false); // deletes the old image files
     m_doc.LastWriteDateTime = file.LastWriteDateTime;
     return true;
 }

@@ -54,7 +54,7 @@ void removeAddedFiles(const std::string& folder, const std::set<std::string>& be
         if (!before.count(name))
             QFile::remove(QString::fromStdString(folder + name));
     std::error_code ec;
-    std::filesystem::remove(std::filesystem::path(folder), ec);  // only when empty
+    std::filesystem::remove(std::filesystem::path(folder), ec); // only when empty
 }
 
 } // namespace
@@ -278,8 +278,10 @@ bool CZurDoc::SaveFile(const std::string& pathArg)
                     path);
             break;
         case CProjectFile::WriteBadCell:
-            AskUser(m_prompt, MsgId::FileNotWritten, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
-            AskUser(m_prompt, MsgId::DocumentNotSaved, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
+            AskUser(m_prompt, MsgId::FileNotWritten, CUserPrompt::Exclamation, CUserPrompt::Ok,
+                    path);
+            AskUser(m_prompt, MsgId::DocumentNotSaved, CUserPrompt::Exclamation, CUserPrompt::Ok,
+                    path);
             break;
         default:
             // The file and the reason (a full disk above all).
@@ -313,8 +315,9 @@ CZurDoc::Relocation CZurDoc::Relocate(const std::string& newName, const std::str
     bool copied = false;
     std::set<std::string> before;
     if (!IsSamePath(newFolder, ProjectPath)) {
-        const uint64_t need = Cells.TotalFileSize(false, true) +
-                              uint64_t(std::max<qint64>(0, QFileInfo(QString::fromStdString(oldFile)).size()));
+        const uint64_t need =
+            Cells.TotalFileSize(false, true) +
+            uint64_t(std::max<qint64>(0, QFileInfo(QString::fromStdString(oldFile)).size()));
         before = filesIn(newFolder);
         if (!CheckDiskSpace(m_prompt, newFolder, need, false)) {
             removeAddedFiles(newFolder, before);
@@ -446,8 +449,7 @@ bool CZurDoc::ChangeProperties(const CProjectSettings& settings)
     return false;
 }
 
-int CZurDoc::CreateWorkImage(const std::string& source, const std::string& destination,
-                             QSize& size)
+int CZurDoc::CreateWorkImage(const std::string& source, const std::string& destination, QSize& size)
 {
     return m_imaging.CreateWorkImage(source, destination, size);
 }

@@ -20,8 +20,8 @@ class CZurDocObserver;
 struct CProjectSettings
 {
     std::string name;
-    std::string folder;          // the project folder, trailing '/'
-    uint32_t backColor = 0;      // 0x00BBGGRR
+    std::string folder;     // the project folder, trailing '/'
+    uint32_t backColor = 0; // 0x00BBGGRR
     int32_t imageQuality = 2;
 };
 
@@ -99,14 +99,13 @@ public:
     // pictures after a quiet space check.
     int CreateWorkImage(const std::string& source, const std::string& destination,
                         QSize& size) override;
-    int CreateThumbImage(const std::string& source, const std::string& destination,
-                         int thumbWidth, int thumbHeight, QSize& size) override;
+    int CreateThumbImage(const std::string& source, const std::string& destination, int thumbWidth,
+                         int thumbHeight, QSize& size) override;
     int CreateCardImage(const std::string& source, const std::string& destination,
                         bool thumbnail) override;
     // A slide of a presentation as a picture (the single-slide export).
     bool ExportPresentationSlide(const std::string& presentation, int page,
-                                 const std::string& destination, int width,
-                                 int height) override;
+                                 const std::string& destination, int width, int height) override;
 
     // The project file's view of the fields, and back.
     void FieldsTo(CProjectFile& file) const;
@@ -117,7 +116,7 @@ public:
     uint32_t BackColor = 0;
     int32_t ImageQuality = 2;
     int32_t Version = 2;
-    QDateTime CreateDateTime;     // invalid: the zero date
+    QDateTime CreateDateTime; // invalid: the zero date
     QDateTime LastWriteDateTime;
     CCellInfoList Cells;
 
@@ -129,7 +128,12 @@ private:
     // Tells the listeners when GetPathName() is no longer what they showed.
     void NoteTitle();
 
-    enum class Relocation { Saved, Unchanged, Failed };
+    enum class Relocation
+    {
+        Saved,
+        Unchanged,
+        Failed
+    };
     // Steps shared by Save as and Project properties: copy the files into a
     // new folder when it differs, take the new name and save there.
     Relocation Relocate(const std::string& newName, const std::string& newFolder);

@@ -75,8 +75,8 @@ bool CScenarioEditor::ExpandPresentation(std::unique_ptr<CCellInfo> cell, Insert
     progress.SetText(CResourceBundle::Format(MsgId::ReadingSlides, show.RefFilePath));
     // The slides enter as the other cells of the insertion do, so that undo
     // takes them back with the rest.
-    const uint32_t flags = m_undoCode != 0 ? CCellInfo::StateAdded | CCellInfo::StateUndo
-                                           : CCellInfo::StateAdded;
+    const uint32_t flags =
+        m_undoCode != 0 ? CCellInfo::StateAdded | CCellInfo::StateUndo : CCellInfo::StateAdded;
 
     // Without a project folder nothing is written anywhere.
     bool ok = !work.empty() && !folder.empty();
@@ -89,11 +89,12 @@ bool CScenarioEditor::ExpandPresentation(std::unique_ptr<CCellInfo> cell, Insert
         // The slide's picture, then its display image in the project folder.
         const std::string exported = ReserveUniqueName(work, show.RefFilePath, ".png");
         int page = 0;
-        ok = !exported.empty() && PresentationInUse()->ExportSlide(
-                                      work + exported, t + 1, kSlideWidth, kSlideHeight, page);
+        ok = !exported.empty() && PresentationInUse()->ExportSlide(work + exported, t + 1,
+                                                                   kSlideWidth, kSlideHeight, page);
         const std::string name = ok ? ReserveUniqueName(folder, show.RefFilePath, ".png") : "";
         QSize size(kSlideWidth, kSlideHeight);
-        ok = ok && !name.empty() && m_doc.CreateWorkImage(work + exported, folder + name, size) != 0;
+        ok =
+            ok && !name.empty() && m_doc.CreateWorkImage(work + exported, folder + name, size) != 0;
         if (!exported.empty())
             QFile::remove(QString::fromStdString(work + exported));
         if (!ok) {

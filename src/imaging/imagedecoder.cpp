@@ -95,8 +95,8 @@ uint32_t Be32(const unsigned char* p)
     return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | uint32_t(p[3]);
 }
 
-bool ValidPngHeader(unsigned bitDepth, unsigned colorType, unsigned compression,
-                    unsigned filter, unsigned interlace)
+bool ValidPngHeader(unsigned bitDepth, unsigned colorType, unsigned compression, unsigned filter,
+                    unsigned interlace)
 {
     if (compression != 0 || filter != 0 || interlace > 1)
         return false;
@@ -257,8 +257,8 @@ bool CImageDecoder::JpegStreamComplete(const unsigned char* p, size_t n)
     }
 }
 
-bool CImageDecoder::PngStructureValid(
-    const std::function<bool(qint64, int, unsigned char*)>& read, qint64 total, QSize* size)
+bool CImageDecoder::PngStructureValid(const std::function<bool(qint64, int, unsigned char*)>& read,
+                                      qint64 total, QSize* size)
 {
     unsigned char head[8 + 8 + 13];
     if (total < qint64(sizeof head) || !read(0, int(sizeof head), head) || !IsPng(head, 8))

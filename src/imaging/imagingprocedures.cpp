@@ -69,8 +69,7 @@ int16_t Letterbox(CLead& primary, CLead& canvas, int width, int height, uint32_t
 
 // Loads `path` into the primary and leaves the 160 x 120 letterboxed
 // picture there.
-int16_t LoadLetterboxed(CLead& primary, CLead& canvas, const std::string& path,
-                        uint32_t backColor)
+int16_t LoadLetterboxed(CLead& primary, CLead& canvas, const std::string& path, uint32_t backColor)
 {
     int16_t r = primary.LoadFile(path, 24, 0, -1);
     if (r != 0)
@@ -292,8 +291,8 @@ int CImagingProcedures::PrintImageFile(CLead& primary, CLead& canvas, const std:
     PrepareImaging(canvas);
     int16_t r = LoadLetterboxed(primary, canvas, path, backColor);
     if (r == 0)
-        r = primary.PaintImage(&painter, float(rect.left()), float(rect.top()),
-                               float(rect.width()), float(rect.height()));
+        r = primary.PaintImage(&painter, float(rect.left()), float(rect.top()), float(rect.width()),
+                               float(rect.height()));
     return r == 0 ? 1 : 0;
 }
 
@@ -307,8 +306,8 @@ int CImagingProcedures::PrintBitmap(CLead& primary, int bitmapId, QPainter& pain
     PrepareImaging(primary);
     int16_t r = ImportBitmap(primary, dib, QSize());
     if (r == 0)
-        r = primary.PaintImage(&painter, float(rect.left()), float(rect.top()),
-                               float(rect.width()), float(rect.height()));
+        r = primary.PaintImage(&painter, float(rect.left()), float(rect.top()), float(rect.width()),
+                               float(rect.height()));
     return r == 0 ? 1 : 0;
 }
 

@@ -2,7 +2,6 @@
 
 #include <QRect>
 #include <QSize>
-
 #include <cstdint>
 #include <string>
 
@@ -57,8 +56,8 @@ public:
     // Printing a disabled image cell: the letterboxed picture at the size of
     // `box`, with the disabled mark of `markSize` laid over its centre.
     static int PrintDisabledImageFile(CLead& primary, CLead& canvas, const std::string& path,
-                                      uint32_t backColor, const QSize& markSize,
-                                      QPainter& painter, const QRect& box);
+                                      uint32_t backColor, const QSize& markSize, QPainter& painter,
+                                      const QRect& box);
     // Printing a disabled control cell: bitmap `bitmapId` at the size of
     // `box` with the disabled mark over it.
     static int PrintDisabledBitmap(CLead& primary, CLead& canvas, int bitmapId,

@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QImageWriter>
 #include <QPainter>
-
 #include <algorithm>
 #include <cmath>
 #include <exception>
@@ -62,8 +61,7 @@ QRgb ColorRefToRgb(uint32_t color)
     return qRgb(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));
 }
 
-template <typename F>
-int16_t Guarded(F&& f)
+template <typename F> int16_t Guarded(F&& f)
 {
     try {
         return f();
@@ -336,10 +334,10 @@ int16_t CLead::DoCombine(int x, int y, int w, int h, const QImage& source, int s
 {
     if (w <= 0 || h <= 0)
         return Success;
-    const QImage src = source.format() == QImage::Format_RGB32 ||
-                               source.format() == QImage::Format_ARGB32
-                           ? source
-                           : source.convertToFormat(QImage::Format_RGB32);
+    const QImage src =
+        source.format() == QImage::Format_RGB32 || source.format() == QImage::Format_ARGB32
+            ? source
+            : source.convertToFormat(QImage::Format_RGB32);
     Unpublish();
     m_image = CImageDecoder::To24Bit(m_image);
     if (m_image.isNull() || src.isNull())
@@ -349,10 +347,10 @@ int16_t CLead::DoCombine(int x, int y, int w, int h, const QImage& source, int s
     // outside).
     int64_t x0 = std::max<int64_t>({0, int64_t(x), int64_t(x) - sx});
     int64_t y0 = std::max<int64_t>({0, int64_t(y), int64_t(y) - sy});
-    int64_t x1 = std::min<int64_t>({int64_t(m_image.width()), int64_t(x) + w,
-                                    int64_t(x) - sx + src.width()});
-    int64_t y1 = std::min<int64_t>({int64_t(m_image.height()), int64_t(y) + h,
-                                    int64_t(y) - sy + src.height()});
+    int64_t x1 = std::min<int64_t>(
+        {int64_t(m_image.width()), int64_t(x) + w, int64_t(x) - sx + src.width()});
+    int64_t y1 = std::min<int64_t>(
+        {int64_t(m_image.height()), int64_t(y) + h, int64_t(y) - sy + src.height()});
     if (x0 >= x1 || y0 >= y1)
         return Success;
 
@@ -373,9 +371,9 @@ int16_t CLead::DoCombine(int x, int y, int w, int h, const QImage& source, int s
             break;
         case CombineDifference:
             for (int64_t i = 0; i < n; ++i)
-                d[i] = qRgb(std::abs(qRed(d[i]) - qRed(s[i])),
-                            std::abs(qGreen(d[i]) - qGreen(s[i])),
-                            std::abs(qBlue(d[i]) - qBlue(s[i])));
+                d[i] =
+                    qRgb(std::abs(qRed(d[i]) - qRed(s[i])), std::abs(qGreen(d[i]) - qGreen(s[i])),
+                         std::abs(qBlue(d[i]) - qBlue(s[i])));
             break;
         }
     }

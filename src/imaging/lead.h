@@ -2,7 +2,6 @@
 
 #include <QImage>
 #include <QSize>
-
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -22,19 +21,22 @@ class CLead
 {
 public:
     // File formats of SaveFile.
-    enum FileFormat : int16_t {
+    enum FileFormat : int16_t
+    {
         FormatBmp = 6,
         FormatJpeg = 10,
         FormatPng = 75,
     };
     // Operation codes of CombineImage.
-    enum CombineOp : uint32_t {
-        CombineLighten = 768,   // per channel max(destination, source)
+    enum CombineOp : uint32_t
+    {
+        CombineLighten = 768,    // per channel max(destination, source)
         CombineDifference = 512, // per channel |destination - source|
-        CombineCopy = 800,      // source replaces destination
+        CombineCopy = 800,       // source replaces destination
     };
     // Result codes (any non-zero value means failure).
-    enum Result : int16_t {
+    enum Result : int16_t
+    {
         Success = 0,
         ErrorArgument = 1,
         ErrorNoBitmap = 2,

@@ -24,7 +24,7 @@ struct CCardImageWriter::Job
     std::string cardPicture; // outputs in the staging folder
     std::string cardThumbnail;
     bool namesMissing = false;
-    int row = 0;              // visible row of the cell
+    int row = 0; // visible row of the cell
     // Results, written by the worker that ran the job.
     bool ran = false;
     bool conversionFailed = false;

@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <set>
 
-
 std::string CAutorunEditor::AutorunPath(const std::string& root)
 {
     return CCardFolder::PathFor(root, CSfcFile::FileName, CCardFolder::FileEntry);
@@ -120,8 +119,8 @@ std::vector<int> CAutorunEditor::Move(const std::vector<int>& selected, int drop
     // entry on itself leaves it where it was.
     int at = (dropIndex < 0 || dropIndex > count) ? -1 : dropIndex;
     if (at >= 0)
-        at -= static_cast<int>(std::count_if(picked.begin(), picked.end(),
-                                             [&](int i) { return i < dropIndex; }));
+        at -= static_cast<int>(
+            std::count_if(picked.begin(), picked.end(), [&](int i) { return i < dropIndex; }));
     Remove(selected);
     if (at < 0)
         at = static_cast<int>(m_autorun.size());
@@ -140,8 +139,8 @@ bool CAutorunEditor::Apply(CUserPrompt* prompt)
         return false;
     // The list on the card could not be read: its entries are unknown, and
     // only the user may decide to replace them.
-    if (m_refused && AskUser(prompt, MsgId::AutorunReplaceUnreadable, CUserPrompt::Question, CUserPrompt::YesNo,
-                             AutorunPath(m_root)) != CUserPrompt::AnswerYes) {
+    if (m_refused && AskUser(prompt, MsgId::AutorunReplaceUnreadable, CUserPrompt::Question,
+                             CUserPrompt::YesNo, AutorunPath(m_root)) != CUserPrompt::AnswerYes) {
         m_declined = true;
         return false;
     }

@@ -45,8 +45,7 @@ public:
     // Inserts dropped names at `index` (at the end when -1 or past the end),
     // skipping listed ones with 7150. Returns the indexes of the inserted
     // entries, which become the selection.
-    std::vector<int> Insert(const std::vector<std::string>& names, int index,
-                            CUserPrompt* prompt);
+    std::vector<int> Insert(const std::vector<std::string>& names, int index, CUserPrompt* prompt);
     // Removes the entries at these indexes.
     void Remove(const std::vector<int>& indexes);
     // A drag within the autorun list: the selected entries move to the drop

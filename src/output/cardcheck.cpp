@@ -34,8 +34,7 @@ QJsonArray toJsonArray(const std::vector<std::string>& texts)
 
 } // namespace
 
-std::vector<std::string> CCardCheck::CheckScenario(const std::string& root,
-                                                   const std::string& file)
+std::vector<std::string> CCardCheck::CheckScenario(const std::string& root, const std::string& file)
 {
     // The scenario's own name comes from the project name, which may be
     // longer than 8 characters; only the picture names keep to 8 + 3.
@@ -64,8 +63,8 @@ std::vector<std::string> CCardCheck::CheckScenario(const std::string& root,
     }
     const std::string folderName = folder.substr(root.size());
     for (const std::string& leftover : CSafeFile::FindLeftovers(folder + "/"))
-        problems.push_back(
-            CResourceBundle::Format(MsgId::LeftoverTemporary, folderName + leftover.substr(folder.size())));
+        problems.push_back(CResourceBundle::Format(MsgId::LeftoverTemporary,
+                                                   folderName + leftover.substr(folder.size())));
     for (const CScenarioCheck::Slide& slide : scenario.Slides()) {
         struct Wanted
         {
@@ -74,7 +73,7 @@ std::vector<std::string> CCardCheck::CheckScenario(const std::string& root,
         };
         for (const Wanted& wanted : {Wanted{slide.picture, false}, Wanted{slide.thumbnail, true}}) {
             if (!CCardFolder::IsPlainName(wanted.name))
-                continue;  // already reported as a damaged line
+                continue; // already reported as a damaged line
             const std::string shown = folderName + "/" + wanted.name;
             const std::string path =
                 CCardFolder::Find(folder + "/", wanted.name, CCardFolder::FileEntry);
@@ -103,7 +102,7 @@ void CCardCheck::CheckAutorun(const std::string& root)
     m_autorunProblems.clear();
     const std::string path = CCardFolder::Find(root, CSfcFile::FileName, CCardFolder::FileEntry);
     if (path.empty())
-        return;  // no autorun list is a card that starts nothing by itself
+        return; // no autorun list is a card that starts nothing by itself
     QFile in(QString::fromStdString(path));
     if (!in.open(QIODevice::ReadOnly)) {
         m_autorunProblems.push_back(
@@ -115,11 +114,13 @@ void CCardCheck::CheckAutorun(const std::string& root)
     CSfcFile list;
     const CSfcFile::ParseResult result = list.Parse(bytes);
     if (result == CSfcFile::ParseTooLarge) {
-        m_autorunProblems.push_back(CResourceBundle::Format(MsgId::FileUnreadable, CSfcFile::FileName));
+        m_autorunProblems.push_back(
+            CResourceBundle::Format(MsgId::FileUnreadable, CSfcFile::FileName));
         return;
     }
     if (result == CSfcFile::ParseRepeatedHeader || list.IsModified())
-        m_autorunProblems.push_back(CResourceBundle::Format(MsgId::AutorunListDamaged, CSfcFile::FileName));
+        m_autorunProblems.push_back(
+            CResourceBundle::Format(MsgId::AutorunListDamaged, CSfcFile::FileName));
     m_autorunRepeat = list.Repeat();
     for (const std::string& entry : list.Entries()) {
         if (entry.empty())
@@ -134,7 +135,8 @@ void CCardCheck::CheckRoot(const std::string& root)
 {
     m_cardProblems.clear();
     for (const std::string& leftover : CCardLock::RootLeftovers(root))
-        m_cardProblems.push_back(CResourceBundle::Format(MsgId::LeftoverTemporary, leftover.substr(root.size())));
+        m_cardProblems.push_back(
+            CResourceBundle::Format(MsgId::LeftoverTemporary, leftover.substr(root.size())));
     // A folder of card pictures (and nothing else) without the scenario
     // file of its name: what a send or deletion left when it was stopped.
     // Other folders of the card (a camera's, the user's) are not looked at.
@@ -151,17 +153,17 @@ void CCardCheck::CheckRoot(const std::string& root)
             const std::string fileName = file.path().filename().string();
             if (fileName.rfind(CSafeFile::kTempPrefix, 0) == 0)
                 continue;
-            const std::string ext =
-                fileName.size() > 4
-                    ? CAsciiCase::Upper(fileName.substr(fileName.size() - 4))
-                    : std::string();
+            const std::string ext = fileName.size() > 4
+                                        ? CAsciiCase::Upper(fileName.substr(fileName.size() - 4))
+                                        : std::string();
             if (file.is_regular_file(ec) && (ext == ".JPG" || ext == ".BMP" || ext == ".JPS"))
                 ++pictures;
             else
                 other = true;
         }
         if (pictures > 0 && !other)
-            m_cardProblems.push_back(CResourceBundle::Format(MsgId::ScenarioFolderOrphan, name + "/"));
+            m_cardProblems.push_back(
+                CResourceBundle::Format(MsgId::ScenarioFolderOrphan, name + "/"));
     }
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-
 #include <string>
 #include <vector>
 
@@ -15,7 +14,7 @@ class CCardCheck
 public:
     struct Scenario
     {
-        std::string file;  // the scenario file's name in the root
+        std::string file; // the scenario file's name in the root
         std::vector<std::string> problems;
         bool Ok() const { return problems.empty(); }
     };

@@ -64,8 +64,7 @@ std::string CCardFolder::Find(const std::string& folder, const std::string& name
     return folder + matches.front();
 }
 
-std::string CCardFolder::PathFor(const std::string& folder, const std::string& name,
-                                 EntryKind kind)
+std::string CCardFolder::PathFor(const std::string& folder, const std::string& name, EntryKind kind)
 {
     const std::string found = Find(folder, name, kind);
     return found.empty() ? folder + name : found;

@@ -9,7 +9,12 @@
 class CCardFolder
 {
 public:
-    enum EntryKind { AnyEntry, FileEntry, FolderEntry };
+    enum EntryKind
+    {
+        AnyEntry,
+        FileEntry,
+        FolderEntry
+    };
 
     // The full path of the entry of `folder` (trailing '/') named `name`
     // without regard to ASCII case, of the wanted kind; an exact match wins

@@ -67,8 +67,9 @@ std::string CCardLock::FailureMessage() const
         return {};
     case CFileLock::Failure::Busy:
         return CResourceBundle::Format(MsgId::CardLocked, m_root,
-                                       m_lock->Holder().empty() ? CResourceBundle::Text(MsgId::UnnamedHolder)
-                                                                : m_lock->Holder());
+                                       m_lock->Holder().empty()
+                                           ? CResourceBundle::Text(MsgId::UnnamedHolder)
+                                           : m_lock->Holder());
     case CFileLock::Failure::Error:
         return CResourceBundle::Format(MsgId::LockFileFailed, m_lock->Path(), m_lock->ErrorText());
     }

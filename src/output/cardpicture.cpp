@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QString>
-
 #include <cstdint>
 #include <cstdlib>
 
@@ -41,11 +40,11 @@ bool CCardPicture::IsBaselineJpeg(const QByteArray& bytes, int width, int height
         if (pos + 4 > size || byteAt(bytes, pos) != 0xFF)
             return false;
         const uint32_t marker = byteAt(bytes, pos + 1);
-        if (marker == 0xFF) {  // fill byte
+        if (marker == 0xFF) { // fill byte
             ++pos;
             continue;
         }
-        if (marker == 0xDA)  // start of scan: the header is over
+        if (marker == 0xDA) // start of scan: the header is over
             break;
         const uint32_t length = be16(bytes, pos + 2);
         if (length < 2 || pos + 2 + static_cast<qsizetype>(length) > size)
@@ -59,7 +58,7 @@ bool CCardPicture::IsBaselineJpeg(const QByteArray& bytes, int width, int height
                 return false;
         } else if (marker >= 0xC2 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 &&
                    marker != 0xCC) {
-            return false;  // progressive, lossless or arithmetic coding
+            return false; // progressive, lossless or arithmetic coding
         }
         pos += 2 + static_cast<qsizetype>(length);
     }
@@ -97,6 +96,5 @@ bool CCardPicture::Check(const std::string& path, Kind kind, int width, int heig
     if (!file.open(QIODevice::ReadOnly) || file.size() > MaxFileSize)
         return false;
     const QByteArray bytes = file.readAll();
-    return kind == Jpeg ? IsBaselineJpeg(bytes, width, height)
-                        : IsBitmap24(bytes, width, height);
+    return kind == Jpeg ? IsBaselineJpeg(bytes, width, height) : IsBitmap24(bytes, width, height);
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-
 #include <string>
 
 // What the card player accepts as a picture, judged from the file's bytes: a
@@ -10,7 +9,11 @@
 class CCardPicture
 {
 public:
-    enum Kind { Jpeg, Bitmap };
+    enum Kind
+    {
+        Jpeg,
+        Bitmap
+    };
 
     // Reads the file at `path` (at most MaxFileSize bytes) and checks it.
     static bool Check(const std::string& path, Kind kind, int width, int height);

@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <cstdio>
 
-
 CProgressModel::CProgressModel(int captionId)
     : m_captionId(captionId != 0 ? captionId : MsgId::ProgressCaption)
 {}

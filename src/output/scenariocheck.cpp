@@ -17,8 +17,8 @@ std::vector<std::string> splitFields(const std::string& line)
     size_t start = 0;
     for (;;) {
         const size_t comma = line.find(',', start);
-        fields.push_back(line.substr(start, comma == std::string::npos ? std::string::npos
-                                                                       : comma - start));
+        fields.push_back(
+            line.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
         if (comma == std::string::npos)
             return fields;
         start = comma + 1;
@@ -46,9 +46,8 @@ bool isColorLine(const std::string& line)
     static const std::string key = "BG_COLOR=";
     if (line.size() != key.size() + 6 || line.compare(0, key.size(), key) != 0)
         return false;
-    return std::all_of(line.begin() + static_cast<long>(key.size()), line.end(), [](char c) {
-        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
-    });
+    return std::all_of(line.begin() + static_cast<long>(key.size()), line.end(),
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
 }
 
 bool hasExtension(const std::string& name, const std::string& extension)
@@ -75,9 +74,8 @@ bool CScenarioCheck::IsCardName(const std::string& name, const std::vector<std::
     // stands in the card names as it is.
     if (!IsShortName(name))
         return false;
-    return std::any_of(extensions.begin(), extensions.end(), [&](const std::string& ext) {
-        return hasExtension(name, ext);
-    });
+    return std::any_of(extensions.begin(), extensions.end(),
+                       [&](const std::string& ext) { return hasExtension(name, ext); });
 }
 
 void CScenarioCheck::Damaged(int line)
@@ -104,7 +102,7 @@ bool CScenarioCheck::ParseSlideLine(const std::string& line, int number)
     // The last 15 fields are numbers; fields 5, 6 and 16 have their widths.
     const size_t first = f.size() - 15;
     for (size_t i = first; i < f.size(); ++i) {
-        const size_t field = i - first + 3;  // 1-based field number
+        const size_t field = i - first + 3; // 1-based field number
         const size_t width = field == 5 ? 4 : field == 6 ? 2 : field == 16 ? 3 : 1;
         if (!isNumber(f[i], width))
             return false;
@@ -126,8 +124,7 @@ bool CScenarioCheck::ParseSlideLine(const std::string& line, int number)
         }
     }
     m_slides.push_back(slide);
-    return IsCardName(slide.picture, {".JPG", ".BMP"}) &&
-           IsCardName(slide.thumbnail, {".JPS"});
+    return IsCardName(slide.picture, {".JPG", ".BMP"}) && IsCardName(slide.thumbnail, {".JPS"});
 }
 
 bool CScenarioCheck::Parse(const QByteArray& bytes)

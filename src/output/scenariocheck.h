@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-
 #include <string>
 #include <vector>
 
@@ -14,9 +13,9 @@ class CScenarioCheck
 public:
     struct Slide
     {
-        int line = 0;           // 1-based line of the file
-        std::string picture;    // field 1
-        std::string thumbnail;  // field 2
+        int line = 0;          // 1-based line of the file
+        std::string picture;   // field 1
+        std::string thumbnail; // field 2
     };
 
     // Parses `bytes`; false when anything does not follow the format. What

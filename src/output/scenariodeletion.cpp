@@ -28,7 +28,7 @@ bool CScenarioDeletion::DeleteOne(const std::string& root, const std::string& na
     if (!file.empty() && (!fs::remove(fs::path(file), ec) || ec))
         return false;
     if (folder.empty())
-        return true;  // no folder: nothing left of the scenario
+        return true; // no folder: nothing left of the scenario
     if (!EmptyFolder(folder + '/') || !CSafeFile::RemoveLeftovers(folder + '/'))
         return false;
     // A folder that keeps entries of its own (subfolders, hidden files) stays.
@@ -55,8 +55,9 @@ CScenarioDeletion::Result CScenarioDeletion::DeleteScenarios(const std::string& 
         if (name.empty())
             continue;
         const std::string base = CCardFolder::BaseName(name);
-        const CUserPrompt::Answer answer = AskUser(prompt, MsgId::AskDeleteScenario, CUserPrompt::Question,
-                                                   CUserPrompt::YesNoCancel, base);
+        const CUserPrompt::Answer answer =
+            AskUser(prompt, MsgId::AskDeleteScenario, CUserPrompt::Question,
+                    CUserPrompt::YesNoCancel, base);
         if (answer == CUserPrompt::AnswerNo) {
             result.declined = true;
             continue;
@@ -70,7 +71,8 @@ CScenarioDeletion::Result CScenarioDeletion::DeleteScenarios(const std::string& 
             ++result.deleted;
         } else {
             ++result.failed;
-            AskUser(prompt, MsgId::ScenarioNotDeleted, CUserPrompt::Exclamation, CUserPrompt::Ok, base);
+            AskUser(prompt, MsgId::ScenarioNotDeleted, CUserPrompt::Exclamation, CUserPrompt::Ok,
+                    base);
         }
     }
     if (result.attempted)

@@ -15,10 +15,10 @@ class CScenarioDeletion
 public:
     struct Result
     {
-        bool attempted = false;  // a Yes was given for at least one name
-        int failed = 0;          // scenarios reported with 7145
+        bool attempted = false; // a Yes was given for at least one name
+        int failed = 0;         // scenarios reported with 7145
         int deleted = 0;
-        bool declined = false;   // a No or Cancel was given
+        bool declined = false; // a No or Cancel was given
     };
 
     // Holds the card's lock throughout; another program's lock is reported

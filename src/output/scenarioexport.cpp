@@ -5,12 +5,12 @@
 #include "base/pathutils.h"
 #include "base/progress.h"
 #include "base/resourcebundle.h"
+#include "base/safefile.h"
 #include "base/userprompt.h"
 #include "document/busyguard.h"
 #include "document/zurdoc.h"
 #include "model/cellinfolist.h"
 #include "output/cardfolder.h"
-#include "base/safefile.h"
 #include "output/cardlock.h"
 #include "output/scenariofile.h"
 
@@ -28,12 +28,12 @@ namespace fs = std::filesystem;
 
 struct CScenarioExport::State
 {
-    std::string root;            // R, trailing '/'
-    std::string scenarioFile;    // R + N + ".sit", the file this send writes
-    std::string oldScenario;     // the scenario file already on the card (any case)
-    std::string folder;          // F, trailing '/'
-    std::string staging;         // T, trailing '/'
-    std::string stagedScenario;  // T + N + ".sit"
+    std::string root;           // R, trailing '/'
+    std::string scenarioFile;   // R + N + ".sit", the file this send writes
+    std::string oldScenario;    // the scenario file already on the card (any case)
+    std::string folder;         // F, trailing '/'
+    std::string staging;        // T, trailing '/'
+    std::string stagedScenario; // T + N + ".sit"
     std::unique_ptr<QLockFile> stagingLock;
     bool oldScenarioPresent = false;
     bool folderCreatedHere = false;
@@ -71,7 +71,9 @@ uint64_t allocatedFolderSize(const std::string& folder, uint64_t unit)
 
 uint64_t allocationUnit(const std::string& root)
 {
-    struct statvfs vfs {};
+    struct statvfs vfs
+    {
+    };
     if (statvfs(root.c_str(), &vfs) != 0 || vfs.f_frsize == 0)
         return 1;
     return vfs.f_frsize;
@@ -142,8 +144,7 @@ CScenarioExport::Outcome CScenarioExport::Send(CZurDoc& document, const std::str
     return Send(ProjectOf(document), cardRoot);
 }
 
-CScenarioExport::Outcome CScenarioExport::Send(const Project& project,
-                                               const std::string& cardRoot)
+CScenarioExport::Outcome CScenarioExport::Send(const Project& project, const std::string& cardRoot)
 {
     m_wantsAutorun = false;
     m_timing = {};
@@ -162,7 +163,8 @@ CScenarioExport::Outcome CScenarioExport::Send(const Project& project,
     if (!cardLock.Acquire(state.root)) {
         if (m_prompt)
             m_prompt->Show(0, cardLock.FailureMessage(), CUserPrompt::Exclamation, CUserPrompt::Ok);
-        AskUser(m_prompt, MsgId::SendFailed, CUserPrompt::Exclamation, CUserPrompt::Ok, project.name);
+        AskUser(m_prompt, MsgId::SendFailed, CUserPrompt::Exclamation, CUserPrompt::Ok,
+                project.name);
         return Failed;
     }
     if (cardLock.IsHeld())
@@ -195,8 +197,9 @@ CScenarioExport::Outcome CScenarioExport::Send(const Project& project,
         removeFolder(state.folder);
     // Which cell and which file stopped it, then that the send failed.
     if (m_rowFailure.row > 0)
-        AskUser(m_prompt, m_rowFailure.copy ? MsgId::SendRowNotCopied : MsgId::SendRowNotConverted, CUserPrompt::Exclamation,
-                CUserPrompt::Ok, std::to_string(m_rowFailure.row), m_rowFailure.file);
+        AskUser(m_prompt, m_rowFailure.copy ? MsgId::SendRowNotCopied : MsgId::SendRowNotConverted,
+                CUserPrompt::Exclamation, CUserPrompt::Ok, std::to_string(m_rowFailure.row),
+                m_rowFailure.file);
     AskUser(m_prompt, MsgId::SendFailed, CUserPrompt::Exclamation, CUserPrompt::Ok, project.name);
     return Failed;
 }

@@ -24,7 +24,7 @@ public:
     struct Project
     {
         std::string name;
-        uint32_t backColor = 0;  // 0x00BBGGRR
+        uint32_t backColor = 0; // 0x00BBGGRR
         int imageQuality = 2;
         CCellInfoList* cells = nullptr;
         CImagingHost::Factory hosts; // image services for the conversion workers
@@ -40,16 +40,17 @@ public:
         std::function<bool(CUserPrompt* prompt, const std::string& root, uint64_t need)> checkSpace;
     };
 
-    enum Outcome {
-        Sent,      // the scenario is on the card
-        Declined,  // the confirmation was cancelled; nothing happened
-        Failed,    // failed or cancelled later; 7132 was shown
+    enum Outcome
+    {
+        Sent,     // the scenario is on the card
+        Declined, // the confirmation was cancelled; nothing happened
+        Failed,   // failed or cancelled later; 7132 was shown
     };
 
     struct Timing
     {
-        double conversionMs = 0;  // making the staged pictures
-        double copyMs = 0;        // writing the card
+        double conversionMs = 0; // making the staged pictures
+        double copyMs = 0;       // writing the card
     };
 
     CScenarioExport(CUserPrompt* prompt, CProgress* progress);

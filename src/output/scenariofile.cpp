@@ -6,13 +6,11 @@
 #include "model/cellinfolist.h"
 
 #include <QString>
-
 #include <cstdio>
 
 namespace {
 
-template <typename... Args>
-std::string format(const char* pattern, Args... args)
+template <typename... Args> std::string format(const char* pattern, Args... args)
 {
     char buffer[256];
     const int n = std::snprintf(buffer, sizeof buffer, pattern, args...);
@@ -47,8 +45,8 @@ std::string CScenarioFile::SlideLine(const CCellBmpInfo& cell)
 
 std::string CScenarioFile::ControlLine(const CCellCtrlInfo& cell)
 {
-    return format("CONTROL,%d,%d,%04.4d,%d", cell.CellValid, cell.MotionType,
-                  cell.AutoIntervalSec, cell.InputDev);
+    return format("CONTROL,%d,%d,%04.4d,%d", cell.CellValid, cell.MotionType, cell.AutoIntervalSec,
+                  cell.InputDev);
 }
 
 bool CScenarioFile::Format(const std::string& projectName, uint32_t backColor,

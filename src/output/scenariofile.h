@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-
 #include <cstdint>
 #include <string>
 
@@ -25,8 +24,8 @@ public:
     // Writes the file at `path` (created or replaced as a whole). false when
     // the file cannot be written or Format fails; nothing is left at `path`
     // then that was not there before.
-    static bool Write(const std::string& path, const std::string& projectName,
-                      uint32_t backColor, const CCellInfoList& cells);
+    static bool Write(const std::string& path, const std::string& projectName, uint32_t backColor,
+                      const CCellInfoList& cells);
 
     // "BG_COLOR=rrggbb" of a colour kept as 0x00BBGGRR.
     static std::string ColorLine(uint32_t backColor);

@@ -168,15 +168,14 @@ bool CSfcFile::ScenarioPresent(const std::string& root, const std::string& entry
     if (!CCardFolder::IsPlainName(entry))
         return false;
     return !CCardFolder::Find(root, entry, CCardFolder::FileEntry).empty() &&
-           !CCardFolder::Find(root, CCardFolder::BaseName(entry), CCardFolder::FolderEntry)
-                .empty();
+           !CCardFolder::Find(root, CCardFolder::BaseName(entry), CCardFolder::FolderEntry).empty();
 }
 
 void CSfcFile::RemoveMissing()
 {
     const size_t slash = m_path.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string("./")
-                                                          : m_path.substr(0, slash + 1);
+    const std::string folder =
+        slash == std::string::npos ? std::string("./") : m_path.substr(0, slash + 1);
     std::vector<std::string> kept;
     m_pruned.clear();
     for (const std::string& entry : m_entries) {

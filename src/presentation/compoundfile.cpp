@@ -44,9 +44,9 @@ void ensureGsf()
         gsf_init();
         // A damaged file makes the compound-file reader complain on the
         // terminal; the caller reports the failure once, in its own words.
-        g_log_set_handler("libgsf:msole",
-                          static_cast<GLogLevelFlags>(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING),
-                          [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
+        g_log_set_handler(
+            "libgsf:msole", static_cast<GLogLevelFlags>(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING),
+            [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
     });
 }
 
@@ -70,7 +70,7 @@ int64_t readInto(GsfInput* input, int64_t count, QByteArray& out)
     return done;
 }
 
-}  // namespace
+} // namespace
 
 CCompoundFile::CCompoundFile() = default;
 
@@ -97,7 +97,9 @@ CCompoundFile::OpenResult CCompoundFile::Open(const std::string& path)
         return (errno == EACCES || errno == EPERM || errno == EBUSY || errno == ETXTBSY)
                    ? Locked
                    : NotOpenable;
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         return NotOpenable;
@@ -124,8 +126,8 @@ bool CCompoundFile::OpenBytes(const QByteArray& bytes)
 {
     Close();
     ensureGsf();
-    GsfInput* input = gsf_input_memory_new_clone(
-        reinterpret_cast<const guint8*>(bytes.constData()), bytes.size());
+    GsfInput* input = gsf_input_memory_new_clone(reinterpret_cast<const guint8*>(bytes.constData()),
+                                                 bytes.size());
     if (!input)
         return false;
     GError* error = nullptr;

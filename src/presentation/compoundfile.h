@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -16,7 +15,12 @@ typedef struct _GsfInput GsfInput;
 class CCompoundFile
 {
 public:
-    enum OpenResult { Locked = -1, NotOpenable = 0, Opened = 1 };
+    enum OpenResult
+    {
+        Locked = -1,
+        NotOpenable = 0,
+        Opened = 1
+    };
 
     CCompoundFile();
     ~CCompoundFile();
@@ -38,8 +42,7 @@ public:
     int64_t StreamSize(const std::string& name) const;
     // Up to `count` bytes from `offset`; fewer when the stream is shorter or
     // its sectors cannot be read. False only when the stream is missing.
-    bool ReadStream(const std::string& name, int64_t offset, int64_t count,
-                    QByteArray& out) const;
+    bool ReadStream(const std::string& name, int64_t offset, int64_t count, QByteArray& out) const;
     // The whole stream; false when it is missing, longer than `limit`, or
     // not readable to its stated end (a truncated file).
     bool ReadWholeStream(const std::string& name, QByteArray& out, int64_t limit) const;

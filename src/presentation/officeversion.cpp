@@ -55,7 +55,7 @@ uint32_t u32(const uint8_t* p)
            (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
-}  // namespace
+} // namespace
 
 int GetWordVersion(const std::string& path)
 {

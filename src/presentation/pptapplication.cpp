@@ -15,8 +15,7 @@ std::unique_ptr<CPptApplication> CPptApplication::Create(const std::string& cach
 
 CPptApplication::CPptApplication(std::string cacheFolder, int timeoutMs)
     : m_cacheFolder(std::move(cacheFolder)), m_timeoutMs(timeoutMs), m_presentations(*this)
-{
-}
+{}
 
 CPptApplication::~CPptApplication()
 {

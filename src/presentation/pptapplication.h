@@ -14,8 +14,7 @@ class CPptApplication
 public:
     // `cacheFolder` (trailing '/') keeps the converted PDFs and LibreOffice's
     // private profile; `timeoutMs` limits one conversion.
-    static std::unique_ptr<CPptApplication> Create(const std::string& cacheFolder,
-                                                   int timeoutMs);
+    static std::unique_ptr<CPptApplication> Create(const std::string& cacheFolder, int timeoutMs);
     ~CPptApplication();
     CPptApplication(const CPptApplication&) = delete;
     CPptApplication& operator=(const CPptApplication&) = delete;

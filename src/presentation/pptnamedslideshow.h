@@ -12,8 +12,7 @@ class CPptNamedSlideShow
 public:
     CPptNamedSlideShow(std::string name, std::vector<uint32_t> slideIds)
         : m_name(std::move(name)), m_slideIds(std::move(slideIds))
-    {
-    }
+    {}
 
     const std::string& Name() const { return m_name; }
     const std::vector<uint32_t>& SlideIDs() const { return m_slideIds; }

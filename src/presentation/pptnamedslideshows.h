@@ -13,8 +13,7 @@ public:
     // Show `index` (from 1); null outside 1 .. Count().
     const CPptNamedSlideShow* Item(int index) const
     {
-        return index >= 1 && index <= Count() ? &m_shows[static_cast<size_t>(index - 1)]
-                                              : nullptr;
+        return index >= 1 && index <= Count() ? &m_shows[static_cast<size_t>(index - 1)] : nullptr;
     }
 
 private:

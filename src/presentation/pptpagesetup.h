@@ -8,8 +8,7 @@ class CPptPageSetup
 public:
     CPptPageSetup(int firstSlideNumber, double slideWidth, double slideHeight)
         : m_firstSlideNumber(firstSlideNumber), m_slideWidth(slideWidth), m_slideHeight(slideHeight)
-    {
-    }
+    {}
 
     int FirstSlideNumber() const { return m_firstSlideNumber; }
     void SetFirstSlideNumber(int number) { m_firstSlideNumber = number; }

@@ -15,7 +15,7 @@ CPptNamedSlideShows namedShows(const CPptStructure& structure)
     return shows;
 }
 
-}  // namespace
+} // namespace
 
 CPptPresentation::CPptPresentation(CPptPresentations& owner, std::string path,
                                    const CPptStructure& structure, const std::string& cacheFolder,
@@ -28,8 +28,7 @@ CPptPresentation::CPptPresentation(CPptPresentations& owner, std::string path,
       m_settings(structure.rangeType, structure.startSlide, structure.endSlide, structure.showName,
                  namedShows(structure)),
       m_renderer(m_path, static_cast<int>(structure.slideIds.size()), cacheFolder, timeoutMs)
-{
-}
+{}
 
 void CPptPresentation::Close()
 {

@@ -11,8 +11,7 @@ CPptPresentations::~CPptPresentations() = default;
 
 CPptPresentation* CPptPresentations::Item(int index) const
 {
-    return index >= 1 && index <= Count() ? m_open[static_cast<size_t>(index - 1)].get()
-                                          : nullptr;
+    return index >= 1 && index <= Count() ? m_open[static_cast<size_t>(index - 1)].get() : nullptr;
 }
 
 CPptPresentation* CPptPresentations::Open(const std::string& path, CPptReader::Failure* why)

@@ -3,7 +3,6 @@
 #include "presentation/compoundfile.h"
 
 #include <QString>
-
 #include <unordered_map>
 #include <unordered_set>
 
@@ -43,8 +42,8 @@ struct Record
     uint16_t version = 0;
     uint16_t instance = 0;
     uint16_t type = 0;
-    int64_t body = 0;    // offset of the record's data
-    int64_t length = 0;  // length of the record's data
+    int64_t body = 0;   // offset of the record's data
+    int64_t length = 0; // length of the record's data
     int64_t End() const { return body + length; }
 };
 
@@ -188,8 +187,7 @@ Failure readDocument(const Bytes& b, const Record& doc, CPptStructure& out,
         }
         case RtNamedShows:
             return forEachChild(b, r.body, r.End(), [&](const Record& show) {
-                return show.type == RtNamedShow ? readNamedShow(b, show, out)
-                                                : Failure::NoFailure;
+                return show.type == RtNamedShow ? readNamedShow(b, show, out) : Failure::NoFailure;
             });
         default:
             break;
@@ -218,7 +216,7 @@ bool slideHidden(const Bytes& b, int64_t offset)
     return hidden;
 }
 
-}  // namespace
+} // namespace
 
 CPptReader::Failure CPptReader::Read(const QByteArray& currentUser, const QByteArray& document,
                                      CPptStructure& out)
@@ -312,7 +310,7 @@ CPptReader::Failure CPptReader::Read(const CCompoundFile& file, CPptStructure& o
         // Presentations before the 97 generation keep their document in
         // these streams and have no current-user record.
         return (file.HasStream("PowerPoint Document") || file.HasStream("PP40")) ? TooOld
-                                                                               : NotPresentation;
+                                                                                 : NotPresentation;
     }
     if (file.HasStream("EncryptedSummary"))
         return Encrypted;

@@ -3,7 +3,6 @@
 #include "presentation/pptstructure.h"
 
 #include <QByteArray>
-
 #include <string>
 
 class CCompoundFile;
@@ -17,12 +16,13 @@ class CCompoundFile;
 class CPptReader
 {
 public:
-    enum Failure {
+    enum Failure
+    {
         NoFailure = 0,
-        NotPresentation,  // no presentation streams, or not this record format
-        TooOld,           // an older generation of the format
+        NotPresentation, // no presentation streams, or not this record format
+        TooOld,          // an older generation of the format
         Encrypted,
-        Damaged,          // offsets or lengths that do not fit, records missing
+        Damaged, // offsets or lengths that do not fit, records missing
         TooManySlides,
     };
     // More slides than a slide-show range can address is refused.

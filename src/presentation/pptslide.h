@@ -11,8 +11,7 @@ class CPptSlide
 public:
     CPptSlide(CPptPresentation& presentation, int index, uint32_t id, bool hidden = false)
         : m_presentation(&presentation), m_index(index), m_id(id), m_hidden(hidden)
-    {
-    }
+    {}
 
     uint32_t SlideID() const { return m_id; }
     // Position in the presentation, from 1.

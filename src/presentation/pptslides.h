@@ -25,5 +25,5 @@ public:
 
 private:
     std::vector<CPptSlide> m_slides;
-    std::unordered_map<uint32_t, size_t> m_byId;  // first slide of each identifier
+    std::unordered_map<uint32_t, size_t> m_byId; // first slide of each identifier
 };

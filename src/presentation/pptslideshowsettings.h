@@ -10,17 +10,18 @@
 class CPptSlideShowSettings
 {
 public:
-    enum { ShowAll = 1, ShowSlideRange = 2, ShowNamedSlideShow = 3 };
+    enum
+    {
+        ShowAll = 1,
+        ShowSlideRange = 2,
+        ShowNamedSlideShow = 3
+    };
 
     CPptSlideShowSettings(int rangeType, int startingSlide, int endingSlide,
                           std::string slideShowName, CPptNamedSlideShows namedSlideShows)
-        : m_rangeType(rangeType),
-          m_startingSlide(startingSlide),
-          m_endingSlide(endingSlide),
-          m_slideShowName(std::move(slideShowName)),
-          m_namedSlideShows(std::move(namedSlideShows))
-    {
-    }
+        : m_rangeType(rangeType), m_startingSlide(startingSlide), m_endingSlide(endingSlide),
+          m_slideShowName(std::move(slideShowName)), m_namedSlideShows(std::move(namedSlideShows))
+    {}
 
     int RangeType() const { return m_rangeType; }
     int StartingSlide() const { return m_startingSlide; }

@@ -8,7 +8,12 @@
 // records of its "PowerPoint Document" stream by CPptReader.
 struct CPptStructure
 {
-    enum RangeType { RangeAll = 1, RangeSlides = 2, RangeNamedShow = 3 };
+    enum RangeType
+    {
+        RangeAll = 1,
+        RangeSlides = 2,
+        RangeNamedShow = 3
+    };
 
     struct NamedShow
     {
@@ -17,14 +22,14 @@ struct CPptStructure
     };
 
     int firstSlideNumber = 1;
-    int slideWidth = 5760;   // master units (576 per inch)
+    int slideWidth = 5760; // master units (576 per inch)
     int slideHeight = 4320;
-    std::vector<uint32_t> slideIds;  // presentation order
+    std::vector<uint32_t> slideIds;   // presentation order
     std::vector<uint8_t> slideHidden; // per slide of slideIds: 1 when the show skips it
     // Slide-show settings. The range is in slide indexes (from 1).
     int rangeType = RangeAll;
     int startSlide = 0;
     int endSlide = 0;
-    std::string showName;            // UTF-8
+    std::string showName; // UTF-8
     std::vector<NamedShow> namedShows;
 };

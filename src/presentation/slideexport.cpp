@@ -10,9 +10,8 @@
 #include <cstdio>
 #include <vector>
 
-bool ExportPresentationSlide(const std::string& presentation, const std::string& output,
-                             int& page, int width, int height, const std::string& cacheFolder,
-                             int timeoutMs)
+bool ExportPresentationSlide(const std::string& presentation, const std::string& output, int& page,
+                             int width, int height, const std::string& cacheFolder, int timeoutMs)
 {
     if (presentation.empty() || output.empty() || !CAsciiCase::EndsWith(presentation, ".ppt") ||
         !QFileInfo(QString::fromStdString(presentation)).isFile())

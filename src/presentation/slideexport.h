@@ -8,6 +8,6 @@
 // success `page` holds the number of the slide written. `cacheFolder`
 // (default: the program's "Temp" work folder) keeps the converted
 // presentation for the next call; `timeoutMs` limits the conversion.
-bool ExportPresentationSlide(const std::string& presentation, const std::string& output,
-                             int& page, int width = 0, int height = 0,
-                             const std::string& cacheFolder = {}, int timeoutMs = 0);
+bool ExportPresentationSlide(const std::string& presentation, const std::string& output, int& page,
+                             int width = 0, int height = 0, const std::string& cacheFolder = {},
+                             int timeoutMs = 0);

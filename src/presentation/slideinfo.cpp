@@ -5,8 +5,7 @@
 
 CSlideInfo::CSlideInfo(std::string path, int slideNumber)
     : Path(std::move(path)), SlideNumber(slideNumber)
-{
-}
+{}
 
 CSlideInfo::~CSlideInfo()
 {

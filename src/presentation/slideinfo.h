@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QImage>
-
 #include <string>
 
 // One slide's thumbnail as the thumbnail window keeps it: the picture file
@@ -18,7 +17,7 @@ public:
     CSlideInfo& operator=(const CSlideInfo&) = delete;
 
     std::string Path;
-    QImage Picture;  // null until loaded
+    QImage Picture; // null until loaded
     int SlideNumber = 0;
     bool Hidden = false;
 };

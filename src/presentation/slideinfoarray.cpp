@@ -7,8 +7,7 @@ void CSlideInfoArray::SetSize(int size)
 
 CSlideInfo* CSlideInfoArray::GetAt(int index) const
 {
-    return index >= 0 && index < GetSize() ? m_entries[static_cast<size_t>(index)].get()
-                                           : nullptr;
+    return index >= 0 && index < GetSize() ? m_entries[static_cast<size_t>(index)].get() : nullptr;
 }
 
 bool CSlideInfoArray::SetAt(int index, std::unique_ptr<CSlideInfo> entry)

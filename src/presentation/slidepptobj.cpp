@@ -36,7 +36,7 @@ std::string programWorkFolder(const std::string& name)
     return CAppFolders::WorkFolder(name);
 }
 
-}  // namespace
+} // namespace
 
 std::string CSlidePPTObj::DefaultWorkFolder()
 {
@@ -113,9 +113,8 @@ bool CSlidePPTObj::IsHiddenAt(int position) const
 
 int CSlidePPTObj::SlideNumberAt(int position) const
 {
-    return position >= 1 && position <= m_slideCount
-               ? m_slideNumbers[static_cast<size_t>(position)]
-               : 0;
+    return position >= 1 && position <= m_slideCount ? m_slideNumbers[static_cast<size_t>(position)]
+                                                     : 0;
 }
 
 bool CSlidePPTObj::OpenPresentation(const std::string& path, int width, int height,
@@ -159,8 +158,7 @@ bool CSlidePPTObj::OpenPresentation(const std::string& path, int width, int heig
 bool CSlidePPTObj::Open()
 {
     if (!m_application) {
-        const std::string cache =
-            m_cacheFolder.empty() ? programWorkFolder("Temp") : m_cacheFolder;
+        const std::string cache = m_cacheFolder.empty() ? programWorkFolder("Temp") : m_cacheFolder;
         m_application = CPptApplication::Create(
             cache, m_timeoutMs > 0 ? m_timeoutMs : CSofficeConverter::DefaultTimeoutMs);
         if (!m_application || cache.empty()) {
@@ -207,8 +205,8 @@ void CSlidePPTObj::BuildSlideList()
     m_doneCount = 0;
 }
 
-bool CSlidePPTObj::ExportPosition(int position, const std::string& file,
-                                  const std::string& filter, int width, int height)
+bool CSlidePPTObj::ExportPosition(int position, const std::string& file, const std::string& filter,
+                                  int width, int height)
 {
     CPptPageSetup& setup = m_presentation->PageSetup();
     const int first = setup.FirstSlideNumber();

@@ -98,8 +98,8 @@ private:
     // The reason why slide picture `picture` of the open presentation was
     // not made: LibreOffice missing or failing, or the picture not written.
     void NoteRenderFailure(const std::string& picture);
-    bool ExportPosition(int position, const std::string& file, const std::string& filter,
-                        int width, int height);
+    bool ExportPosition(int position, const std::string& file, const std::string& filter, int width,
+                        int height);
 
     CUserPrompt* m_prompt = nullptr;
     CFileFailure m_failure;

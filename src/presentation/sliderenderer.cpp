@@ -11,28 +11,24 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QImageWriter>
-
 #include <poppler-qt6.h>
-
 #include <sys/stat.h>
-
 #include <utility>
 
 CSlideRenderer::CSlideRenderer(std::string presentation, int slideCount, std::string cacheFolder,
                                int timeoutMs)
-    : m_presentation(std::move(presentation)),
-      m_slideCount(slideCount),
-      m_cacheFolder(std::move(cacheFolder)),
-      m_timeoutMs(timeoutMs)
-{
-}
+    : m_presentation(std::move(presentation)), m_slideCount(slideCount),
+      m_cacheFolder(std::move(cacheFolder)), m_timeoutMs(timeoutMs)
+{}
 
 CSlideRenderer::~CSlideRenderer() = default;
 
 std::string CSlideRenderer::CachedPdfPath(const std::string& cacheFolder,
                                           const std::string& presentation)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::stat(presentation.c_str(), &st) != 0)
         return {};
     const QString absolute = QFileInfo(QString::fromStdString(presentation)).absoluteFilePath();
@@ -141,8 +137,8 @@ bool CSlideRenderer::Render(int index, const std::string& file, const std::strin
 void CSlideRenderer::Prune(const std::string& cacheFolder)
 {
     QDir dir(QString::fromStdString(cacheFolder));
-    const QFileInfoList pdfs = dir.entryInfoList({QStringLiteral("slides-*.pdf")}, QDir::Files,
-                                                 QDir::Time);
+    const QFileInfoList pdfs =
+        dir.entryInfoList({QStringLiteral("slides-*.pdf")}, QDir::Files, QDir::Time);
     for (qsizetype i = CachedPdfs; i < pdfs.size(); ++i)
         QFile::remove(pdfs[i].absoluteFilePath());
 }

@@ -9,10 +9,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QUrl>
-
 #include <signal.h>
 #include <unistd.h>
-
 #include <utility>
 
 namespace {
@@ -28,12 +26,11 @@ void killGroup(QProcess& process)
         ::kill(-static_cast<pid_t>(pid), SIGKILL);
 }
 
-}  // namespace
+} // namespace
 
 CSofficeConverter::CSofficeConverter(std::string workFolder, int timeoutMs)
     : m_workFolder(std::move(workFolder)), m_timeoutMs(timeoutMs > 0 ? timeoutMs : DefaultTimeoutMs)
-{
-}
+{}
 
 std::string CSofficeConverter::FindProgram()
 {

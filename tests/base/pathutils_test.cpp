@@ -1,21 +1,17 @@
 #include "base/pathutils.h"
-
 #include "support/scriptedprompt.h"
 
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <ctime>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <mutex>
 #include <set>
+#include <sys/stat.h>
 #include <system_error>
 #include <thread>
-
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -45,7 +41,9 @@ protected:
 
     static time_t mtimeOf(const std::string& path)
     {
-        struct stat st {};
+        struct stat st
+        {
+        };
         return stat(path.c_str(), &st) == 0 ? st.st_mtime : -1;
     }
 
@@ -59,7 +57,11 @@ bool isValidUtf8(const std::string& s)
 {
     for (size_t i = 0; i < s.size();) {
         const unsigned char c = static_cast<unsigned char>(s[i]);
-        const size_t len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+        const size_t len = c < 0x80         ? 1
+                           : (c >> 5) == 6  ? 2
+                           : (c >> 4) == 14 ? 3
+                           : (c >> 3) == 30 ? 4
+                                            : 0;
         if (len == 0 || i + len > s.size())
             return false;
         for (size_t k = 1; k < len; ++k)
@@ -106,10 +108,14 @@ TEST(PathStrings, CutUtf8NeverSplitsASequence)
     const Case cases[] = {
         {"abc", 5, "abc"},
         {"abcdef", 3, "abc"},
-        {"a\xC3\xA4" "b", 2, "a"},              // ä would be split
-        {"a\xC3\xA4" "b", 3, "a\xC3\xA4"},
+        {"a\xC3\xA4"
+         "b",
+         2, "a"}, // ä would be split
+        {"a\xC3\xA4"
+         "b",
+         3, "a\xC3\xA4"},
         {"\xE2\x82\xAC\xE2\x82\xAC", 5, "\xE2\x82\xAC"}, // euro sign, 3 bytes
-        {"\xF0\x9F\x98\x80x", 3, ""},           // 4-byte emoji
+        {"\xF0\x9F\x98\x80x", 3, ""},                    // 4-byte emoji
         {"\xF0\x9F\x98\x80x", 4, "\xF0\x9F\x98\x80"},
         {"", 0, ""},
     };
@@ -130,12 +136,9 @@ TEST(PathStrings, StripKeyBlanksAndSplitKeyValue)
         std::string line, key, value;
     };
     const Case cases[] = {
-        {"Name = Trip ", "Name", "Trip"},
-        {"  Label=a=b", "Label", "a=b"},
-        {"[Slides]", "[Slides]", ""},
-        {"Key=", "Key", ""},
-        {"=value", "", "value"},
-        {"\tKey\t=\t\r", "Key", ""},
+        {"Name = Trip ", "Name", "Trip"}, {"  Label=a=b", "Label", "a=b"},
+        {"[Slides]", "[Slides]", ""},     {"Key=", "Key", ""},
+        {"=value", "", "value"},          {"\tKey\t=\t\r", "Key", ""},
     };
     for (const Case& c : cases) {
         std::string key = "old", value = "old";
@@ -171,8 +174,8 @@ TEST(UniqueNames, BaseStampAndExtension)
         EXPECT_EQ(MakeUniqueNameAt(c.folder, c.source, c.extension, stamp), c.name)
             << c.folder << " " << c.source;
     // A short stamp leaves more room for the base: 15 bytes together.
-    EXPECT_EQ(MakeUniqueNameAt("/p/", "/x/Holiday pictures.jpg", ".png", 0xabc),
-              "Holiday pict" "abc.png");
+    EXPECT_EQ(MakeUniqueNameAt("/p/", "/x/Holiday pictures.jpg", ".png", 0xabc), "Holiday pict"
+                                                                                 "abc.png");
 }
 
 TEST(PathStrings, SourceFileNameOfEitherSystem)
@@ -190,7 +193,8 @@ TEST(UniqueNames, CutsUtf8BaseAtWholeCharacters)
     // "Ääkkösiä": Ä, ö, ä take two bytes; seven bytes fit "Ääkk" (six).
     const std::string name =
         MakeUniqueNameAt("/p/", "/x/\xC3\x84\xC3\xA4kk\xC3\xB6si\xC3\xA4.jpg", ".png", 0x3bb6a4c2);
-    EXPECT_EQ(name, "\xC3\x84\xC3\xA4kk" "3bb6a4c2.png");
+    EXPECT_EQ(name, "\xC3\x84\xC3\xA4kk"
+                    "3bb6a4c2.png");
     EXPECT_TRUE(isValidUtf8(name));
 }
 
@@ -201,11 +205,12 @@ TEST(UniqueNames, LongFolders)
         return "/" + std::string(lengthWithSlash - 2, 'f') + "/";
     };
     // room = 259 - folder - extension
-    EXPECT_EQ(MakeUniqueNameAt(folderOf(255), "/x/Holiday.jpg", ".png", stamp), "");      // room 0
-    EXPECT_EQ(MakeUniqueNameAt(folderOf(260), "/x/Holiday.jpg", ".png", stamp), "");      // room < 0
+    EXPECT_EQ(MakeUniqueNameAt(folderOf(255), "/x/Holiday.jpg", ".png", stamp), ""); // room 0
+    EXPECT_EQ(MakeUniqueNameAt(folderOf(260), "/x/Holiday.jpg", ".png", stamp), ""); // room < 0
     EXPECT_EQ(MakeUniqueNameAt(folderOf(250), "/x/Holiday.jpg", ".png", stamp), "6a4c2.png"); // 5
     EXPECT_EQ(MakeUniqueNameAt(folderOf(254), "/x/Holiday.jpg", ".png", stamp), "2.png");     // 1
-    EXPECT_EQ(MakeUniqueNameAt(folderOf(247), "/x/Holiday.jpg", ".png", stamp), "3bb6a4c2.png"); // 8
+    EXPECT_EQ(MakeUniqueNameAt(folderOf(247), "/x/Holiday.jpg", ".png", stamp),
+              "3bb6a4c2.png"); // 8
     EXPECT_EQ(MakeUniqueNameAt(folderOf(245), "/x/Holiday.jpg", ".png", stamp),
               "Ho3bb6a4c2.png"); // room 10
     // The folder without its slash counts as if it had one.
@@ -214,7 +219,8 @@ TEST(UniqueNames, LongFolders)
     EXPECT_EQ(MakeUniqueNameAt(noSlash, "/x/Holiday.jpg", ".png", stamp), "Ho3bb6a4c2.png");
     // A cut for the room keeps UTF-8 sequences whole: room 11 leaves 3 bytes for "Äb...".
     EXPECT_EQ(MakeUniqueNameAt(folderOf(244), "/x/\xC3\x84\xC3\x84.jpg", ".png", stamp),
-              "\xC3\x84" "3bb6a4c2.png");
+              "\xC3\x84"
+              "3bb6a4c2.png");
 }
 
 TEST(UniqueNames, StampOffsetUsesTheFollowingSeconds)
@@ -226,7 +232,8 @@ TEST(UniqueNames, StampOffsetUsesTheFollowingSeconds)
                 name == MakeUniqueNameAt("/p/", "/x/a.jpg", ".png", after + 5))
         << name;
     const std::string lower = name;
-    EXPECT_TRUE(std::none_of(lower.begin(), lower.end(), [](char c) { return c >= 'A' && c <= 'F'; }));
+    EXPECT_TRUE(
+        std::none_of(lower.begin(), lower.end(), [](char c) { return c >= 'A' && c <= 'F'; }));
 }
 
 TEST_F(PathUtils, ReserveUniqueNameGivesDistinctNamesToParallelWorkers)
@@ -286,7 +293,7 @@ TEST_F(PathUtils, FileExistsHonoursReadOnly)
     EXPECT_TRUE(FileExists(file, true));
     EXPECT_FALSE(FileExists(locked, false));
     EXPECT_TRUE(FileExists(locked, true));
-    EXPECT_FALSE(FileExists(dir, true));          // a folder is not a file
+    EXPECT_FALSE(FileExists(dir, true)); // a folder is not a file
     EXPECT_FALSE(FileExists(dir + "missing", true));
     EXPECT_FALSE(FileExists("", true));
 }
@@ -298,8 +305,8 @@ TEST_F(PathUtils, ExistenceOfPathsAndFolders)
     EXPECT_TRUE(PathExists(dir + "Beach.PNG"));
     EXPECT_TRUE(PathExists(dir + "sub"));
     EXPECT_TRUE(PathExists(dir + "sub/"));
-    EXPECT_FALSE(PathExists(dir + "beach.png"));    // names compare as the file system does
-    EXPECT_TRUE(PathExists(dir + "*.png"));         // patterns ignore ASCII case
+    EXPECT_FALSE(PathExists(dir + "beach.png")); // names compare as the file system does
+    EXPECT_TRUE(PathExists(dir + "*.png"));      // patterns ignore ASCII case
     EXPECT_TRUE(PathExists(dir + "Bea?h.*"));
     EXPECT_FALSE(PathExists(dir + "*.jpg"));
     EXPECT_FALSE(PathExists(dir + "missing/*.png"));
@@ -374,7 +381,7 @@ TEST(FileTimes, LocalSecondsKeepTheInstant)
 {
     EXPECT_EQ(FileTimeToLocalSeconds(1001874130), 1001874130); // 2001-09-30
     EXPECT_EQ(FileTimeToLocalSeconds(0), 0);
-    EXPECT_EQ(FileTimeToLocalSeconds(-2300000000LL), 0);      // 1897: before 1900
+    EXPECT_EQ(FileTimeToLocalSeconds(-2300000000LL), 0); // 1897: before 1900
 }
 
 TEST_F(PathUtils, SetAttributesAndTime)

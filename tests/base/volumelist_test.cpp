@@ -1,10 +1,8 @@
 #include "base/volumelist.h"
 
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 
 namespace {
 

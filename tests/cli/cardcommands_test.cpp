@@ -8,9 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -60,11 +58,12 @@ TEST_F(CardCommands, SendWritesAScenarioThatPassesTheCardCheck)
     const CCliResult sent = RunZelm({"send", project, card, "--yes", "--message-ids"});
     ASSERT_EQ(sent.exitCode, 0) << sent.err;
     EXPECT_EQ(sent.err.find("[7134]"), std::string::npos) << "--yes answers it unprinted";
-    EXPECT_EQ(sent.err.find("[7148]"), std::string::npos);  // not offered here
+    EXPECT_EQ(sent.err.find("[7148]"), std::string::npos); // not offered here
     EXPECT_EQ(filesOf(card), Names{"Trip.sit"});
     EXPECT_EQ(filesOf(card + "Trip"),
               (Names{"TRIP0001.JPG", "TRIP0001.JPS", "TRIP0002.JPG", "TRIP0002.JPS"}));
-    EXPECT_EQ(readAll(card + "Trip.sit").substr(0, 40), "[Project]\nTrip\nBG_COLOR=ffffff\n[Slides]\n");
+    EXPECT_EQ(readAll(card + "Trip.sit").substr(0, 40),
+              "[Project]\nTrip\nBG_COLOR=ffffff\n[Slides]\n");
     EXPECT_NE(readAll(card + "Trip.sit").find("\nCONTROL,1,0,0030,2\n"), std::string::npos);
 
     const CCliResult check = RunZelm({"card-check", card, "--json"});
@@ -108,7 +107,7 @@ TEST_F(CardCommands, AutorunEditsTheList)
 
     const CCliResult listed = RunZelm({"autorun", card, "--list"});
     EXPECT_EQ(listed.exitCode, 0) << listed.err;
-    EXPECT_EQ(listed.out, "repeat: off\n");  // pruned in the listing only
+    EXPECT_EQ(listed.out, "repeat: off\n"); // pruned in the listing only
     EXPECT_EQ(readAll(card + "AUTORUN.SFC"), "[Autorun]\nGONE.SIT\n");
 
     const CCliResult added = RunZelm({"autorun", card, "--add", "trip.sit", "--repeat", "on"});
@@ -144,7 +143,8 @@ TEST_F(CardCommands, DeleteScenarioAsksAndPrunes)
     EXPECT_FALSE(exists(card + "Trip"));
     EXPECT_EQ(readAll(card + "AUTORUN.SFC"), "[Autorun]\n");
 
-    const CCliResult gone = RunZelm({"delete-scenario", card, "TRIP.SIT", "--yes", "--message-ids"});
+    const CCliResult gone =
+        RunZelm({"delete-scenario", card, "TRIP.SIT", "--yes", "--message-ids"});
     EXPECT_EQ(gone.exitCode, 1);
     // No longer on the card: named as missing, not as half deleted.
     EXPECT_NE(gone.err.find("[7300]"), std::string::npos) << gone.err;

@@ -1,6 +1,6 @@
+#include "base/resourcebundle.h"
 #include "cli/clicommand.h"
 #include "cli/cliprompt.h"
-#include "base/resourcebundle.h"
 
 #include <QTemporaryFile>
 #include <cstdio>
@@ -135,7 +135,8 @@ INSTANTIATE_TEST_SUITE_P(Table, CliPromptReplies,
                                            ReplyCase{U::YesNo, " no ", true, U::AnswerNo},
                                            ReplyCase{U::YesNo, "yellow", false, U::AnswerNo},
                                            ReplyCase{U::YesNo, "c", false, U::AnswerNo},
-                                           ReplyCase{U::YesNoCancel, "cancel", true, U::AnswerCancel},
+                                           ReplyCase{U::YesNoCancel, "cancel", true,
+                                                     U::AnswerCancel},
                                            // y/yes answers an OK question too.
                                            ReplyCase{U::OkCancel, "y", true, U::AnswerOk},
                                            ReplyCase{U::OkCancel, "Yes", true, U::AnswerOk},

@@ -3,7 +3,6 @@
 #include "model/cellinfolist.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -12,7 +11,7 @@ TEST(CliSupport, Rows)
     const struct
     {
         const char* text;
-        std::vector<int> rows;  // empty: refused
+        std::vector<int> rows; // empty: refused
     } cases[] = {
         {"3", {3}},
         {"2,5", {2, 5}},
@@ -65,10 +64,12 @@ TEST(CliSupport, NumbersAndColours)
         bool ok;
         uint32_t color;
     } colours[] = {
-        {"0", true, 0x000000},       {"9", true, 0x0000FF},        {"15", true, 0xFFFFFF},
-        {"ff0000", true, 0x0000FF},  {"#0000FF", true, 0xFF0000},  {"c0c0c0", true, 0xC0C0C0},
-        {"008080", true, 0x808000},  {"16", false, 0},             {"123456", false, 0},
-        {"red", false, 0},           {"fff", false, 0},            {"", false, 0},
+        {"0", true, 0x000000},       {"9", true, 0x0000FF},
+        {"15", true, 0xFFFFFF},      {"ff0000", true, 0x0000FF},
+        {"#0000FF", true, 0xFF0000}, {"c0c0c0", true, 0xC0C0C0},
+        {"008080", true, 0x808000},  {"16", false, 0},
+        {"123456", false, 0},        {"red", false, 0},
+        {"fff", false, 0},           {"", false, 0},
     };
     for (const auto& c : colours) {
         SCOPED_TRACE(c.text);

@@ -4,9 +4,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-
 #include <gtest/gtest.h>
-
 #include <set>
 #include <sstream>
 

@@ -349,8 +349,7 @@ TEST_F(EditCommandsTest, DamagedBlocksInsertNothing)
         EXPECT_NE(r.err.find("[7308] " + CResourceBundle::Format(7308, path)), std::string::npos)
             << c.name << ": " << r.err;
     }
-    const CCliResult missing =
-        RunZelm({"paste", project, root + "absent.block", "--message-ids"});
+    const CCliResult missing = RunZelm({"paste", project, root + "absent.block", "--message-ids"});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_NE(missing.err.find("[7300]"), std::string::npos) << missing.err;
     EXPECT_EQ(Intervals(project).size(), 1u);

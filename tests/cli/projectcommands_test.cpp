@@ -6,10 +6,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <cstdlib>
+#include <gtest/gtest.h>
 
 using namespace doctest;
 
@@ -181,9 +179,12 @@ TEST_F(ProjectCommandsTest, InfoAndListChangeNothing)
     // One thumbnail is missing (an open would make it), one cell can have
     // none (an open would drop it).
     const std::string folder = dir + "Show/";
-    QFile::remove(QString::fromStdString(folder + cells[0].toObject()["ThumbFileName"].toString().toStdString()));
-    QFile::remove(QString::fromStdString(folder + cells[2].toObject()["ThumbFileName"].toString().toStdString()));
-    QFile::remove(QString::fromStdString(folder + cells[2].toObject()["FileName"].toString().toStdString()));
+    QFile::remove(QString::fromStdString(
+        folder + cells[0].toObject()["ThumbFileName"].toString().toStdString()));
+    QFile::remove(QString::fromStdString(
+        folder + cells[2].toObject()["ThumbFileName"].toString().toStdString()));
+    QFile::remove(
+        QString::fromStdString(folder + cells[2].toObject()["FileName"].toString().toStdString()));
     const std::vector<std::string> before = filesOf(folder);
     const std::string text = readAll(path);
     r = RunZelm({"list", path, "--json"});
@@ -252,7 +253,7 @@ TEST_F(ProjectCommandsTest, CheckReportsWhatOpeningWouldFind)
     ASSERT_EQ(notes.size(), 1) << r.out;
     EXPECT_TRUE(notes[0].toObject()["row"].isNull());
     EXPECT_EQ(notes[0].toObject()["file"].toString(), "stray.txt");
-    EXPECT_EQ(filesOf(dir + "Show/"), before);  // nothing changed
+    EXPECT_EQ(filesOf(dir + "Show/"), before); // nothing changed
 
     r = RunZelm({"check", path});
     EXPECT_EQ(r.exitCode, 1);

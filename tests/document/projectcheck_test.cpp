@@ -2,7 +2,6 @@
 #include "zurdoctestutil.h"
 
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 using namespace doctest;
@@ -16,7 +15,7 @@ TEST(ProjectCheck, FindsWhatOpeningWouldFindAndChangesNothing)
     ASSERT_TRUE(makePicture(root + "src.jpg"));
     ASSERT_TRUE(makePicture(folder + "a.png", 1024, 768));
     ASSERT_TRUE(makePicture(folder + "a.jpg", 160, 120));
-    ASSERT_TRUE(makePicture(folder + "b.png", 1024, 768));  // thumbnail missing: made on open
+    ASSERT_TRUE(makePicture(folder + "b.png", 1024, 768)); // thumbnail missing: made on open
     ASSERT_TRUE(writeAll(folder + "c.jpg", "not a picture"));
     ASSERT_TRUE(makePicture(root + "outside.png", 1024, 768));
     ASSERT_TRUE(writeAll(folder + "Old.sic", "another project file"));
@@ -25,7 +24,8 @@ TEST(ProjectCheck, FindsWhatOpeningWouldFindAndChangesNothing)
     const std::string text =
         "[Project]\nProjectName=P\nProjectPath=/elsewhere/\nVersion=1\n[Slides]\n" + cell +
         "FileName=a.png\nThumbFileName=a.jpg\nControl\n" + cell +
-        "FileName=b.png\nThumbFileName=gone.jpg\n" + cell + "FileName=x.png\nThumbFileName=c.jpg\n" +
+        "FileName=b.png\nThumbFileName=gone.jpg\n" + cell +
+        "FileName=x.png\nThumbFileName=c.jpg\n" +
         "Slide\nRefFilePath=/no/such/source.jpg\nFileName=../outside.png\nThumbFileName=a.jpg\n" +
         "Slide\nFileName=../outside.png\n";
     ASSERT_TRUE(writeAll(folder + "P.sic", text));

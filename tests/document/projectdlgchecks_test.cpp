@@ -5,9 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -78,7 +76,7 @@ TEST_F(ProjectDlgChecksTest, NameRules)
         {"a/b", 7111, Checks::FocusName},
         {"a:b", 7111, Checks::FocusName},
         {"Tr-p", 7111, Checks::FocusName},
-        {"\xc3\xa9t\xc3\xa9", 7111, Checks::FocusName},  // letters, but not ASCII
+        {"\xc3\xa9t\xc3\xa9", 7111, Checks::FocusName}, // letters, but not ASCII
         {"abcdefghi", 61716, Checks::FocusName},
     };
     for (const auto& c : cases) {
@@ -101,7 +99,7 @@ TEST_F(ProjectDlgChecksTest, AcceptsAndCreatesTheFolderWithItsParents)
     Checks::Focus focus = Checks::FocusNone;
     ASSERT_EQ(Checks::CheckProject(&prompt, name, folder, false, {}, focus), Checks::Accepted);
     EXPECT_EQ(name, "Trip8");
-    EXPECT_EQ(folder, base + "a/b/Trip8/");  // blanks leading the last part go
+    EXPECT_EQ(folder, base + "a/b/Trip8/"); // blanks leading the last part go
     EXPECT_TRUE(isFolder(folder));
     EXPECT_TRUE(prompt.shown.empty());
 }
@@ -163,7 +161,7 @@ TEST_F(ProjectDlgChecksTest, LengthLimits)
     std::string name = "N";
     std::string folder = base + std::string(260 - base.size(), 'd');
     ASSERT_EQ(folder.size(), 260u);
-    folder.resize(259);  // fits the field ...
+    folder.resize(259); // fits the field ...
     // ... and the project file path then is 259 + 1 + 1 + 4 characters.
     prompt.shown.clear();
     EXPECT_EQ(Checks::CheckProject(&prompt, name, folder, false, {}, focus), Checks::Refused);

@@ -6,10 +6,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <climits>
+#include <gtest/gtest.h>
 #include <initializer_list>
 #include <string>
 
@@ -60,8 +58,8 @@ const std::string kExample = lines({
     "InputDev=0",
 });
 
-const std::string kHead = lines({"[Project]", "ProjectName=Trip", "ProjectPath=/shows/Trip/",
-                                 "Version=2", "[Slides]"});
+const std::string kHead =
+    lines({"[Project]", "ProjectName=Trip", "ProjectPath=/shows/Trip/", "Version=2", "[Slides]"});
 
 CCellBmpInfo* imageAt(const CCellInfoList& cells, int i)
 {
@@ -108,12 +106,12 @@ TEST(ProjectFileWrite, ValuesAndFormats)
     CProjectFile file;
     file.ProjectName = "Show1";
     file.ProjectPath = "/p/";
-    file.BackColor = 0x00C08040;  // red 0x40, green 0x80, blue 0xC0
+    file.BackColor = 0x00C08040; // red 0x40, green 0x80, blue 0xC0
     file.ImageQuality = 0;
     file.Version = 2;
     CCellInfoList cells;
     auto image = std::make_unique<CCellBmpInfo>();
-    image->RefFileTime = -1;  // no calendar date: the line is left out
+    image->RefFileTime = -1; // no calendar date: the line is left out
     image->Effect = 41;
     image->Disolve = {7, 1, -1, 0, 4, 5, 6, 7, 3, 148, -1};
     image->Resize[0] = 160;
@@ -186,7 +184,7 @@ TEST(ProjectFileWrite, RefusesWhatCannotBeReadBack)
     {
         CCellInfoList cells;
         auto image = std::make_unique<CCellBmpInfo>();
-        image->RefFilePath = "/pics/a\n[Project]\nb.jpg";  // a name with line breaks
+        image->RefFilePath = "/pics/a\n[Project]\nb.jpg"; // a name with line breaks
         cells.Append(std::move(image));
         EXPECT_FALSE(file.Write(cells, text));
     }
@@ -208,8 +206,7 @@ TEST(ProjectFileRoundTrip, ReadWriteReadGivesSameTextAndFields)
     EXPECT_EQ(first.ProjectPath, "/shows/Trip/");
     EXPECT_EQ(cells.ProjectFolder, "/shows/Trip/");
     EXPECT_EQ(first.Version, 2);
-    EXPECT_EQ(first.CreateDateTime,
-              QDateTime(QDate(2001, 10, 5), QTime(9, 3, 27), Qt::LocalTime));
+    EXPECT_EQ(first.CreateDateTime, QDateTime(QDate(2001, 10, 5), QTime(9, 3, 27), Qt::LocalTime));
     const CCellBmpInfo* image = imageAt(cells, 0);
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->FileName, "beach3bbd8f1a.png");
@@ -230,7 +227,8 @@ TEST(ProjectFileRoundTrip, ReadWriteReadGivesSameTextAndFields)
     ASSERT_TRUE(first.Write(cells, again));
     std::string expected = kExample;
     const std::string oldLine = "LastWriteDateTime=2001/10/05 9:15:02";
-    expected.replace(expected.find(oldLine), oldLine.size(), "LastWriteDateTime=2024/01/02 13:04:05");
+    expected.replace(expected.find(oldLine), oldLine.size(),
+                     "LastWriteDateTime=2024/01/02 13:04:05");
     EXPECT_EQ(again.toStdString(), expected);
 }
 
@@ -368,7 +366,7 @@ TEST(ProjectFileRead, ValueCorrections)
     struct Case
     {
         const char* line;
-        int cellType;  // 1 image, 2 control
+        int cellType; // 1 image, 2 control
         int32_t (*get)(const CCellInfo*);
         int32_t expected;
     };
@@ -404,7 +402,8 @@ TEST(ProjectFileRead, ValueCorrections)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
-        const std::string text = kHead + (c.cellType == 1 ? "Slide\n" : "Control\n") + c.line + "\n";
+        const std::string text =
+            kHead + (c.cellType == 1 ? "Slide\n" : "Control\n") + c.line + "\n";
         CProjectFile file;
         CCellInfoList cells;
         ASSERT_TRUE(file.Read(text, cells));
@@ -423,17 +422,17 @@ TEST(ProjectFileRead, ProjectValueCorrections)
         int32_t version;
     };
     const Case cases[] = {
-        {"", 0, 2, 0},  // no Version: 0
+        {"", 0, 2, 0}, // no Version: 0
         {"Version=-4\nImageQuality=-1\n", 0, 2, 0},
         {"Version=1\nImageQuality=0\n", 0, 0, 1},
         {"Version=3\n", 0, 2, 3},
         {"BackColor=255,128,1\n", 0x000180FF, 2, 0},
         {"BackColor=300,-1,99999999999\n", 0x00FFFF2C, 2, 0},
         {"BackColor=12\n", 12, 2, 0},
-        {"BackColor=1 ,2,3\n", 1, 2, 0},  // the list stops where a comma is missing
+        {"BackColor=1 ,2,3\n", 1, 2, 0}, // the list stops where a comma is missing
         {"BackColor=1, 2, 3\n", 0x00030201, 2, 0},
         {"BackColor=red\n", 0, 2, 0},
-        {"ImageQuality=1\nImageQuality=0\n", 0, 0, 0},  // repeated numbers: the last one
+        {"ImageQuality=1\nImageQuality=0\n", 0, 0, 0}, // repeated numbers: the last one
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.lines);
@@ -470,8 +469,8 @@ TEST(ProjectFileRead, RefFileTimeRules)
     CProjectFile file;
     {
         CCellInfoList cells;
-        ASSERT_TRUE(file.Read(kHead + "Slide\nRefFileTime=\nRefFileTime=2001/09/30 18:22:10\n",
-                              cells));
+        ASSERT_TRUE(
+            file.Read(kHead + "Slide\nRefFileTime=\nRefFileTime=2001/09/30 18:22:10\n", cells));
         EXPECT_EQ(imageAt(cells, 0)->RefFileTime, localSeconds(2001, 9, 30, 18, 22, 10));
     }
     {
@@ -480,7 +479,7 @@ TEST(ProjectFileRead, RefFileTimeRules)
         EXPECT_EQ(imageAt(cells, 0)->RefFileTime, 0);
     }
     {
-        CCellInfoList cells;  // beyond what 32-bit seconds hold: left at 0
+        CCellInfoList cells; // beyond what 32-bit seconds hold: left at 0
         ASSERT_TRUE(file.Read(kHead + "Slide\nRefFileTime=2100/01/01 0:00:00\n", cells));
         EXPECT_EQ(imageAt(cells, 0)->RefFileTime, 0);
     }
@@ -523,13 +522,13 @@ TEST(ProjectFileRead, InvalidFiles)
         {"second FileName", project + "[Slides]\nSlide\nFileName=a\nFileName=b\n"},
         {"second RefFilePath", project + "[Slides]\nSlide\nRefFilePath=a\nRefFilePath=b\n"},
         {"second DispFileName", project + "[Slides]\nSlide\nDispFileName=a\nDispFileName=b\n"},
-        {"second ThumbFileName",
-         project + "[Slides]\nSlide\nThumbFileName=a\nThumbFileName=b\n"},
+        {"second ThumbFileName", project + "[Slides]\nSlide\nThumbFileName=a\nThumbFileName=b\n"},
         {"name with a slash", "[Project]\nProjectName=../x\nProjectPath=/a/\n"},
         {"name with a backslash", "[Project]\nProjectName=a\\b\nProjectPath=/a/\n"},
         {"name of dots", "[Project]\nProjectName=..\nProjectPath=/a/\n"},
         {"name with a control character", "[Project]\nProjectName=a\tb\x01\nProjectPath=/a/\n"},
-        {"name too long", "[Project]\nProjectName=" + std::string(300, 'n') + "\nProjectPath=/a/\n"},
+        {"name too long",
+         "[Project]\nProjectName=" + std::string(300, 'n') + "\nProjectPath=/a/\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -570,22 +569,22 @@ TEST(ProjectFileRead, EndsMidLineAndOddBytes)
 {
     CProjectFile file;
     {
-        CCellInfoList cells;  // last line without a line feed
+        CCellInfoList cells; // last line without a line feed
         ASSERT_TRUE(file.Read(kHead + "Control\nInputDev=2", cells));
         EXPECT_EQ(controlAt(cells, 0)->InputDev, 2);
     }
     {
-        CCellInfoList cells;  // the file stops inside a key
+        CCellInfoList cells; // the file stops inside a key
         ASSERT_TRUE(file.Read(kHead + "Control\nInput", cells));
     }
     {
-        CCellInfoList cells;  // a NUL ends the line's text
+        CCellInfoList cells; // a NUL ends the line's text
         static const char withNul[] = "[Project]\nProjectName=Tr\0ip\nProjectPath=/a/\n";
         ASSERT_TRUE(file.Read(std::string(withNul, sizeof withNul - 1), cells));
         EXPECT_EQ(file.ProjectName, "Tr");
     }
     {
-        CCellInfoList cells;  // bytes that are no UTF-8 are kept as they are
+        CCellInfoList cells; // bytes that are no UTF-8 are kept as they are
         ASSERT_TRUE(file.Read("[Project]\nProjectName=\xff\xfe\nProjectPath=/\xc3\n", cells));
         EXPECT_EQ(file.ProjectName, "\xff\xfe");
     }
@@ -596,9 +595,9 @@ TEST(ProjectFileRead, HundredMegabyteLines)
     const size_t big = 100u * 1024 * 1024;
     std::string text;
     text.reserve(big * 2 + 200);
-    text.append(big, 'x');  // before the first section: ignored
+    text.append(big, 'x'); // before the first section: ignored
     text += "\n[Project]\nProjectName=A\nProjectPath=/a/\n";
-    text.append(big, ' ');  // a key made of blanks only
+    text.append(big, ' '); // a key made of blanks only
     text += "ImageQuality=1\n[Slides]\n";
     CProjectFile file;
     CCellInfoList cells;
@@ -622,10 +621,19 @@ TEST(ProjectFileNumbers, DecimalPrefix)
         const char* text;
         int32_t value;
     } cases[] = {
-        {"", 0},           {"abc", 0},         {"12abc", 12},        {"  -7x", -7},
-        {"+5", 5},         {"-", 0},           {"2147483647", INT_MAX}, {"2147483648", INT_MAX},
-        {"-2147483648", INT_MIN}, {"-2147483649", INT_MIN}, {"4294967296", INT_MAX},
-        {"00000000000000000000000000012", 12}, {"1 2", 1},
+        {"", 0},
+        {"abc", 0},
+        {"12abc", 12},
+        {"  -7x", -7},
+        {"+5", 5},
+        {"-", 0},
+        {"2147483647", INT_MAX},
+        {"2147483648", INT_MAX},
+        {"-2147483648", INT_MIN},
+        {"-2147483649", INT_MIN},
+        {"4294967296", INT_MAX},
+        {"00000000000000000000000000012", 12},
+        {"1 2", 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -705,7 +713,7 @@ TEST(ProjectFileDisk, OversizedFileIsRefusedUnread)
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(QByteArray::fromStdString(kExample));
-    ASSERT_TRUE(f.resize(CProjectFile::MaxFileSize + 1));  // sparse
+    ASSERT_TRUE(f.resize(CProjectFile::MaxFileSize + 1)); // sparse
     f.close();
     CProjectFile file;
     CCellInfoList cells;

@@ -3,7 +3,6 @@
 #include "zurdoctestutil.h"
 
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 using namespace doctest;
@@ -123,7 +122,7 @@ TEST_F(ZurDocTest, SaveOpenAndSaveAgainGiveTheSameText)
     EXPECT_EQ(other.Cells.VisibleCount(), 3);
     const auto* image = dynamic_cast<CCellBmpInfo*>(other.Cells.GetAt(2));
     ASSERT_NE(image, nullptr);
-    EXPECT_EQ(image->BmpSize[0], 460);  // 300 x 500 fitted into 1024 x 768
+    EXPECT_EQ(image->BmpSize[0], 460); // 300 x 500 fitted into 1024 x 768
     EXPECT_EQ(image->BmpSize[1], 768);
     EXPECT_EQ(image->PictureSource, CCellBmpInfo::PictureThumb);
     ASSERT_TRUE(other.Save());
@@ -293,7 +292,7 @@ TEST_F(ZurDocTest, SaveAsWithoutRoomShows7106AndChangesNothing)
     EXPECT_EQ(doc.LastWriteDateTime, written);
     EXPECT_FALSE(doc.IsModified());
     EXPECT_EQ(cell->FileName, fileName);
-    EXPECT_FALSE(exists(target));  // the empty folder is removed again
+    EXPECT_FALSE(exists(target)); // the empty folder is removed again
 }
 
 TEST_F(ZurDocTest, FailedCopyRestoresAndKeepsTheUsersFiles)
@@ -321,7 +320,7 @@ TEST_F(ZurDocTest, FailedCopyRestoresAndKeepsTheUsersFiles)
     EXPECT_EQ(a->FileName, oldA);
     EXPECT_TRUE(exists(target + "notes.txt"));
     EXPECT_EQ(readAll(target + b->FileName), "blocked");
-    EXPECT_FALSE(exists(target + oldA));  // what was copied is gone again
+    EXPECT_FALSE(exists(target + oldA)); // what was copied is gone again
     EXPECT_FALSE(exists(target + "Busy.sic"));
     EXPECT_EQ(readAll(doc.GetPathName()), before);
 }
@@ -360,7 +359,7 @@ TEST_F(ZurDocTest, PropertiesWithANewFolderMovesAndAFailureRestoresEverything)
     // Saving into a folder that cannot hold the project file fails after
     // the copy: colour, quality, name and folder come back.
     const std::string blocked = root + "Blocked/";
-    QDir().mkpath(QString::fromStdString(blocked + "Blocked.sic"));  // a folder in the way
+    QDir().mkpath(QString::fromStdString(blocked + "Blocked.sic")); // a folder in the way
     prompt.shown.clear();
     CProjectSettings failing{"Blocked", blocked, 0x00FFFFFF, 0};
     EXPECT_FALSE(doc.ChangeProperties(failing));

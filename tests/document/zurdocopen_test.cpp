@@ -5,7 +5,6 @@
 #include "zurdoctestutil.h"
 
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 using namespace doctest;
@@ -28,10 +27,11 @@ protected:
                              const std::string& recordedPath = {})
     {
         const std::string path = folder + "Show.sic";
-        const std::string text = "[Project]\nProjectName=Show\nProjectPath=" +
-                                 (recordedPath.empty() ? folder : recordedPath) +
-                                 "\nBackColor=0,0,0\nImageQuality=2\nVersion=" +
-                                 std::to_string(version) + "\n[Slides]\n" + cells;
+        const std::string text =
+            "[Project]\nProjectName=Show\nProjectPath=" +
+            (recordedPath.empty() ? folder : recordedPath) +
+            "\nBackColor=0,0,0\nImageQuality=2\nVersion=" + std::to_string(version) +
+            "\n[Slides]\n" + cells;
         EXPECT_TRUE(writeAll(path, text));
         return path;
     }
@@ -140,7 +140,7 @@ TEST_F(ZurDocOpenTest, CellsWhoseThumbnailCannotBeHadAreDropped)
     ASSERT_TRUE(doc.Open(path));
     ASSERT_EQ(doc.Cells.GetCount(), 4);
     EXPECT_TRUE(doc.Cells.GetAt(0)->IsVisible());
-    EXPECT_TRUE(doc.Cells.GetAt(1)->IsVisible());  // a new thumbnail was made
+    EXPECT_TRUE(doc.Cells.GetAt(1)->IsVisible()); // a new thumbnail was made
     EXPECT_FALSE(doc.Cells.GetAt(2)->IsVisible());
     EXPECT_FALSE(doc.Cells.GetAt(3)->IsVisible());
     const auto* remade = dynamic_cast<CCellBmpInfo*>(doc.Cells.GetAt(1));
@@ -198,8 +198,8 @@ TEST_F(ZurDocOpenTest, VersionOneIsUpgradedWhenTheUserAgrees)
     ASSERT_TRUE(makePicture(folder + "old1.jpg", 160, 120, Qt::red));
     ASSERT_TRUE(makePicture(folder + "old2.png", 500, 700, Qt::blue));
     ASSERT_TRUE(makePicture(folder + "old2.jpg", 86, 120, Qt::blue));
-    const std::string path =
-        writeProject(imageCell("old1.png", "old1.jpg") + "Control\n" + imageCell("old2.png", "old2.jpg"), 1);
+    const std::string path = writeProject(
+        imageCell("old1.png", "old1.jpg") + "Control\n" + imageCell("old2.png", "old2.jpg"), 1);
     CZurDoc doc(&prompt);
     CScriptedProgress progress;
     doc.SetProgress(&progress);
@@ -248,10 +248,16 @@ TEST_F(ZurDocOpenTest, RefusedOrFailedUpgradesLeaveEverythingAsItWas)
     };
     const Case cases[] = {
         {"refused", good, {CUserPrompt::AnswerCancel}, -1, {212, 7126}},
-        {"cancel confirmed", good, {CUserPrompt::AnswerOk, CUserPrompt::AnswerYes}, 1,
+        {"cancel confirmed",
+         good,
+         {CUserPrompt::AnswerOk, CUserPrompt::AnswerYes},
+         1,
          {212, 7163, 7164}},
-        {"display image missing", good + imageCell("missing.png", "missing.jpg"),
-         {CUserPrompt::AnswerOk}, -1, {212, 7164}},
+        {"display image missing",
+         good + imageCell("missing.png", "missing.jpg"),
+         {CUserPrompt::AnswerOk},
+         -1,
+         {212, 7164}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

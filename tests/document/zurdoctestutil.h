@@ -13,7 +13,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
-
 #include <algorithm>
 #include <memory>
 #include <string>
@@ -51,7 +50,8 @@ inline bool writeAll(const std::string& path, const std::string& text)
 inline std::vector<std::string> filesOf(const std::string& folder)
 {
     std::vector<std::string> names;
-    for (const QString& n : QDir(QString::fromStdString(folder)).entryList(QDir::Files | QDir::Hidden))
+    for (const QString& n :
+         QDir(QString::fromStdString(folder)).entryList(QDir::Files | QDir::Hidden))
         names.push_back(n.toStdString());
     std::sort(names.begin(), names.end());
     return names;

@@ -93,8 +93,8 @@ TEST(ImageDecoder, BadFilesFailAtProbeOrLoadAndLeaveNoBitmap)
     }
 
     // The undamaged files load, whatever their extension says.
-    for (const auto& [name, bytes] : {std::pair{"ok.png", jpg}, std::pair{"ok.jpg", png},
-                                      std::pair{"ok.dib", bmp}}) {
+    for (const auto& [name, bytes] :
+         {std::pair{"ok.png", jpg}, std::pair{"ok.jpg", png}, std::pair{"ok.dib", bmp}}) {
         const std::string path = tmp.Path(name);
         ASSERT_TRUE(WriteBytes(path, bytes));
         CLead lead;
@@ -181,7 +181,8 @@ TEST(ImageDecoder, JpegCompletenessFollowsTheMarkers)
     const QByteArray jpg = Encoded(Pattern(64, 48), "jpeg");
     EXPECT_TRUE(JpegComplete(jpg));
     EXPECT_TRUE(JpegComplete(jpg + QByteArray("trailing bytes"))) << "data after the end is fine";
-    for (qsizetype cut : {qsizetype(0), qsizetype(1), qsizetype(2), qsizetype(3), qsizetype(20), jpg.size() / 2, jpg.size() - 1})
+    for (qsizetype cut : {qsizetype(0), qsizetype(1), qsizetype(2), qsizetype(3), qsizetype(20),
+                          jpg.size() / 2, jpg.size() - 1})
         EXPECT_FALSE(JpegComplete(jpg.left(cut))) << cut;
     // An end marker inside an application segment (an embedded thumbnail)
     // does not end the stream.
@@ -210,8 +211,8 @@ TEST(ImageDecoder, BmpCompletenessCountsRowsAndRuns)
 
     // RLE8: complete only with its end-of-bitmap code.
     QByteArray rle = BmpHeader(4, 2);
-    rle[30] = 1;  // biCompression = RLE8
-    rle[28] = 8;  // biBitCount = 8
+    rle[30] = 1; // biCompression = RLE8
+    rle[28] = 8; // biBitCount = 8
     QByteArray runs("\x04\x01\x00\x00\x04\x02\x00\x00", 8);
     EXPECT_FALSE(BmpComplete(rle + runs));
     EXPECT_TRUE(BmpComplete(rle + runs + QByteArray("\x00\x01", 2)));

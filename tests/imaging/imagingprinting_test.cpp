@@ -1,11 +1,9 @@
 #include "base/resourcebundle.h"
 #include "imaging/imagingprocedures.h"
 #include "imaging/lead.h"
-
 #include "imagingtestutil.h"
 
 #include <QPainter>
-
 #include <gtest/gtest.h>
 
 using namespace imagingtest;
@@ -92,9 +90,9 @@ TEST(ImagingPrinting, DisabledPictureShowsTheMarkOverThePicture)
     CLead p, c;
     const QRect box(0, 0, 160, 120);
     Page page(160, 120);
-    ASSERT_EQ(CImagingProcedures::PrintDisabledImageFile(p, c, file, 0, mask.size(),
-                                                         page.painter, box),
-              1);
+    ASSERT_EQ(
+        CImagingProcedures::PrintDisabledImageFile(p, c, file, 0, mask.size(), page.painter, box),
+        1);
     const QImage out = page.Done();
     int figure = 0;
     for (int y = 0; y < 120; ++y)
@@ -110,8 +108,8 @@ TEST(ImagingPrinting, DisabledPictureShowsTheMarkOverThePicture)
     // Printer-sized box and a smaller mark: the corners keep the picture,
     // the centre shows the mark's colour.
     Page big(400, 300);
-    ASSERT_EQ(CImagingProcedures::PrintDisabledImageFile(p, c, file, 0, QSize(80, 60),
-                                                         big.painter, QRect(0, 0, 400, 300)),
+    ASSERT_EQ(CImagingProcedures::PrintDisabledImageFile(p, c, file, 0, QSize(80, 60), big.painter,
+                                                         QRect(0, 0, 400, 300)),
               1);
     const QImage bigOut = big.Done();
     EXPECT_EQ(bigOut.pixel(5, 5), blue);
@@ -135,7 +133,7 @@ TEST(ImagingPrinting, DisabledPictureShowsTheMarkOverThePicture)
             const bool inFigure = mask.pixel(x, y) == qRgb(255, 255, 255);
             EXPECT_EQ(controlOut.pixel(x, y), inFigure ? mark.pixel(x, y) : picture.pixel(x, y));
         }
-    EXPECT_EQ(CImagingProcedures::PrintDisabledImageFile(p, c, tmp.Path("none.png"), 0,
-                                                         mask.size(), control.painter, box),
+    EXPECT_EQ(CImagingProcedures::PrintDisabledImageFile(p, c, tmp.Path("none.png"), 0, mask.size(),
+                                                         control.painter, box),
               0);
 }

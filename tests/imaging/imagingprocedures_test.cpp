@@ -1,16 +1,13 @@
 #include "imaging/imagingprocedures.h"
 #include "imaging/lead.h"
-
 #include "imagingtestutil.h"
 #include "support/testcellhost.h"
 
 #include <QDir>
 #include <QImageWriter>
-
+#include <gtest/gtest.h>
 #include <thread>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 using namespace imagingtest;
 
@@ -39,19 +36,17 @@ TEST_F(ImagingProceduresTest, WorkImageFitsInto1024x768)
         QSize source;
         QSize expected;
     } cases[] = {
-        {{2048, 768}, {1024, 384}}, // wider: width limits
-        {{640, 480}, {1024, 768}},  // smaller: enlarged
-        {{500, 1000}, {384, 768}},  // taller: height limits
-        {{1024, 500}, {1024, 500}}, // fits exactly in width already
-        {{1000, 1000}, {768, 768}},
-        {{4000, 3000}, {1024, 768}}, // decoded reduced on the way
+        {{2048, 768}, {1024, 384}},                               // wider: width limits
+        {{640, 480}, {1024, 768}},                                // smaller: enlarged
+        {{500, 1000}, {384, 768}},                                // taller: height limits
+        {{1024, 500}, {1024, 500}},                               // fits exactly in width already
+        {{1000, 1000}, {768, 768}},  {{4000, 3000}, {1024, 768}}, // decoded reduced on the way
         {{3001, 2000}, {1024, 682}}, // trunc(2000 * 1024 / 3001) = 682.4
     };
     for (const Case& c : cases) {
         for (const char* ext : {"png", "jpg"}) {
-            const std::string src =
-                Source("s" + std::to_string(c.source.width()) + "." + ext,
-                       Pattern(c.source.width(), c.source.height()));
+            const std::string src = Source("s" + std::to_string(c.source.width()) + "." + ext,
+                                           Pattern(c.source.width(), c.source.height()));
             const std::string dst = tmp.Path("work.png");
             QSize size;
             ASSERT_EQ(host.CreateWorkImage(src, dst, size), 1) << c.source.width() << ext;
@@ -72,8 +67,7 @@ TEST_F(ImagingProceduresTest, WorkImageOfTheFrameSizeIsNotResampled)
     QSize size;
     ASSERT_EQ(host.CreateWorkImage(src, dst, size), 1);
     EXPECT_EQ(size, QSize(1024, 768));
-    EXPECT_EQ(Load(dst).convertToFormat(QImage::Format_RGB32), original)
-        << "every pixel as it was";
+    EXPECT_EQ(Load(dst).convertToFormat(QImage::Format_RGB32), original) << "every pixel as it was";
 }
 
 TEST_F(ImagingProceduresTest, ThumbnailScalesByTheThumbFrameAndIsJpeg)
@@ -87,8 +81,8 @@ TEST_F(ImagingProceduresTest, ThumbnailScalesByTheThumbFrameAndIsJpeg)
         {{1024, 768}, 160, 120, {160, 120}},
         {{1024, 384}, 160, 120, {160, 60}},
         {{384, 768}, 160, 120, {60, 120}},
-        {{1024, 768}, 0, 0, {160, 120}}, // 0 means the usual frame
-        {{1000, 700}, 160, 120, {156, 109}}, // trunc(156.25), trunc(109.375)
+        {{1024, 768}, 0, 0, {160, 120}},      // 0 means the usual frame
+        {{1000, 700}, 160, 120, {156, 109}},  // trunc(156.25), trunc(109.375)
         {{4000, 3000}, 160, 120, {625, 468}}, // not a working image: scaled all the same
     };
     for (const Case& c : cases) {

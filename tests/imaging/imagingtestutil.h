@@ -8,11 +8,9 @@
 #include <QImage>
 #include <QImageWriter>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <cstdint>
 #include <cstdlib>
+#include <gtest/gtest.h>
 #include <string>
 
 namespace imagingtest {
@@ -37,8 +35,7 @@ inline QImage Solid(int w, int h, QRgb color)
     return img;
 }
 
-inline bool Write(const std::string& path, const QImage& img, const char* format,
-                  int quality = 90)
+inline bool Write(const std::string& path, const QImage& img, const char* format, int quality = 90)
 {
     QImageWriter writer(QString::fromStdString(path), format);
     writer.setQuality(quality);

@@ -1,12 +1,9 @@
 #include "imaging/lead.h"
-
 #include "imagingtestutil.h"
 
 #include <QImageWriter>
 #include <QPainter>
-
 #include <gtest/gtest.h>
-
 #include <thread>
 #include <vector>
 
@@ -231,12 +228,12 @@ TEST_F(LeadTest, JpegDecodesReducedOnlyWhileTheTargetIsCovered)
         QSize target;
         QSize decoded;
     } cases[] = {
-        {jpg, QSize(1024, 768), QSize(2000, 1500)},  // 1/4 would be 1000 x 750: too small
-        {jpg, QSize(1000, 750), QSize(1000, 750)},   // 1/4 covers exactly
-        {jpg, QSize(160, 120), QSize(500, 375)},     // 1/8 at most
-        {jpg, QSize(2001, 10), QSize(4000, 3000)},   // half is too narrow
-        {jpg, QSize(), QSize(4000, 3000)},           // no target, no reduction
-        {png, QSize(100, 75), QSize(1600, 1200)},    // only JPEG is decoded reduced
+        {jpg, QSize(1024, 768), QSize(2000, 1500)}, // 1/4 would be 1000 x 750: too small
+        {jpg, QSize(1000, 750), QSize(1000, 750)},  // 1/4 covers exactly
+        {jpg, QSize(160, 120), QSize(500, 375)},    // 1/8 at most
+        {jpg, QSize(2001, 10), QSize(4000, 3000)},  // half is too narrow
+        {jpg, QSize(), QSize(4000, 3000)},          // no target, no reduction
+        {png, QSize(100, 75), QSize(1600, 1200)},   // only JPEG is decoded reduced
     };
     for (const Case& c : cases) {
         CLead lead;
@@ -364,7 +361,8 @@ TEST_F(LeadTest, InstancesConvertInParallel)
     std::vector<std::string> sources;
     for (int i = 0; i < kThreads; ++i) {
         sources.push_back(tmp.Path("src" + std::to_string(i) + ".jpg"));
-        ASSERT_TRUE(Write(sources.back(), Solid(800 + 100 * i, 600, qRgb(40 * i, 100, 200)), "jpeg"));
+        ASSERT_TRUE(
+            Write(sources.back(), Solid(800 + 100 * i, 600, qRgb(40 * i, 100, 200)), "jpeg"));
     }
     std::vector<int> results(kThreads, -1);
     std::vector<std::thread> threads;
@@ -377,8 +375,7 @@ TEST_F(LeadTest, InstancesConvertInParallel)
                      a.ResizeImage(400, 300, 2) == 0 && b.NewImage(500, 400, 24) == 0 &&
                      b.FillImage(0) == 0 &&
                      b.CombineImage(50, 50, 400, 300, a.BitmapHandle(), 0, 0, 800) == 0 &&
-                     b.SaveFile(sources[size_t(i)] + ".out.jpg", CLead::FormatJpeg, 24, 2, 0) ==
-                         0;
+                     b.SaveFile(sources[size_t(i)] + ".out.jpg", CLead::FormatJpeg, 24, 2, 0) == 0;
             }
             results[size_t(i)] = ok;
         });

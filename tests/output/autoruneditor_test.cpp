@@ -1,12 +1,9 @@
 #include "cardtestutil.h"
-
 #include "output/autoruneditor.h"
 #include "support/scriptedprompt.h"
 
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -22,7 +19,7 @@ protected:
         MakeScenario(root, "TRIP.SIT", "TRIP");
         MakeScenario(root, "show.sit", "SHOW");
         MakeScenario(root, "ZOO.SIT", "ZOO");
-        QDir().mkpath(QString::fromStdString(root + "FOLDER.SIT"));  // not a scenario file
+        QDir().mkpath(QString::fromStdString(root + "FOLDER.SIT")); // not a scenario file
         ASSERT_TRUE(WriteBytes(root + "NOTES.TXT", "x"));
     }
     QTemporaryDir m_dir;
@@ -32,7 +29,8 @@ protected:
 
 TEST_F(AutorunEditor, LoadingListsScenariosAndPrunesTheList)
 {
-    ASSERT_TRUE(WriteBytes(root + "autorun.sfc", "[Autorun]\nshow.sit\nGONE.SIT\n\nTRIP.SIT\nrepeat\n"));
+    ASSERT_TRUE(
+        WriteBytes(root + "autorun.sfc", "[Autorun]\nshow.sit\nGONE.SIT\n\nTRIP.SIT\nrepeat\n"));
     CAutorunEditor editor;
     editor.LoadDrive(root, &prompt);
     EXPECT_EQ(editor.Available(), (Names{"SHOW.SIT", "TRIP.SIT", "ZOO.SIT"}));
@@ -44,7 +42,8 @@ TEST_F(AutorunEditor, LoadingListsScenariosAndPrunesTheList)
     EXPECT_EQ(ReadBytes(root + "autorun.sfc"),
               QByteArray("[Autorun]\nshow.sit\nGONE.SIT\n\nTRIP.SIT\nrepeat\n"));
     ASSERT_TRUE(editor.Apply(&prompt));
-    EXPECT_EQ(ReadBytes(root + "autorun.sfc"), QByteArray("[Autorun]\nSHOW.SIT\nTRIP.SIT\nREPEAT\n"));
+    EXPECT_EQ(ReadBytes(root + "autorun.sfc"),
+              QByteArray("[Autorun]\nSHOW.SIT\nTRIP.SIT\nREPEAT\n"));
     EXPECT_FALSE(Exists(root + "AUTORUN.SFC") && !Exists(root + "autorun.sfc"));
 }
 
@@ -79,7 +78,8 @@ TEST_F(AutorunEditor, BinaryBytesAndARepeatedHeaderKeepTheReadableEntries)
     EXPECT_EQ(editor.Autorun(), (Names{"ZOO.SIT", "TRIP.SIT"}));
     EXPECT_TRUE(prompt.shown.empty());
 
-    ASSERT_TRUE(WriteBytes(root + "AUTORUN.SFC", "[Autorun]\nTRIP.SIT\n[AUTORUN]\nZOO.SIT\nREPEAT\n"));
+    ASSERT_TRUE(
+        WriteBytes(root + "AUTORUN.SFC", "[Autorun]\nTRIP.SIT\n[AUTORUN]\nZOO.SIT\nREPEAT\n"));
     editor.LoadDrive(root, &prompt);
     EXPECT_EQ(editor.Autorun(), Names{"TRIP.SIT"});
     EXPECT_FALSE(editor.Repeat());
@@ -136,11 +136,9 @@ TEST_F(AutorunEditor, MovesWithinTheList)
         std::vector<int> selection;
     };
     const Case cases[] = {
-        {{0}, 2, {"B", "A", "C", "D"}, {1}},
-        {{3}, 0, {"D", "A", "B", "C"}, {0}},
-        {{1}, 1, {"A", "B", "C", "D"}, {1}},  // dropped on itself: stays
-        {{0, 2}, -1, {"B", "D", "A", "C"}, {2, 3}},
-        {{0, 2}, 3, {"B", "A", "C", "D"}, {1, 2}},
+        {{0}, 2, {"B", "A", "C", "D"}, {1}},        {{3}, 0, {"D", "A", "B", "C"}, {0}},
+        {{1}, 1, {"A", "B", "C", "D"}, {1}}, // dropped on itself: stays
+        {{0, 2}, -1, {"B", "D", "A", "C"}, {2, 3}}, {{0, 2}, 3, {"B", "A", "C", "D"}, {1, 2}},
         {{1, 2}, 0, {"B", "C", "A", "D"}, {0, 1}},
     };
     for (const Case& c : cases) {
@@ -159,7 +157,8 @@ TEST_F(AutorunEditor, RemoveAndRepeatReachTheFileOnlyAtOk)
     editor.LoadDrive(root, &prompt);
     editor.Remove({0, 2});
     editor.SetRepeat(true);
-    EXPECT_EQ(ReadBytes(root + "AUTORUN.SFC"), QByteArray("[Autorun]\nTRIP.SIT\nSHOW.SIT\nZOO.SIT\n"));
+    EXPECT_EQ(ReadBytes(root + "AUTORUN.SFC"),
+              QByteArray("[Autorun]\nTRIP.SIT\nSHOW.SIT\nZOO.SIT\n"));
     ASSERT_TRUE(editor.Apply(&prompt));
     EXPECT_EQ(ReadBytes(root + "AUTORUN.SFC"), QByteArray("[Autorun]\nSHOW.SIT\nREPEAT\n"));
 }

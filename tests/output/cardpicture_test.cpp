@@ -3,7 +3,6 @@
 #include <QBuffer>
 #include <QImage>
 #include <QImageWriter>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -44,13 +43,13 @@ TEST(CardPicture, BitmapMustBe24BitUncompressedWithAllRows)
     EXPECT_FALSE(CCardPicture::IsBitmap24(good, 1024, 767));
     EXPECT_FALSE(CCardPicture::IsBitmap24(good.chopped(1), 1024, 768));
     QByteArray other = good;
-    other[28] = 32;  // bits per pixel
+    other[28] = 32; // bits per pixel
     EXPECT_FALSE(CCardPicture::IsBitmap24(other, 1024, 768));
     other = good;
-    other[30] = 1;  // run-length compressed
+    other[30] = 1; // run-length compressed
     EXPECT_FALSE(CCardPicture::IsBitmap24(other, 1024, 768));
     other = good;
-    other[22] = static_cast<char>(0x00);  // top-down: height -768 (0xFFFFFD00)
+    other[22] = static_cast<char>(0x00); // top-down: height -768 (0xFFFFFD00)
     other[23] = static_cast<char>(0xFD);
     other[24] = static_cast<char>(0xFF);
     other[25] = static_cast<char>(0xFF);

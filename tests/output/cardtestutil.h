@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QImage>
 #include <QString>
-
 #include <string>
 
 inline bool WriteBytes(const std::string& path, const QByteArray& bytes)

@@ -29,7 +29,7 @@ protected:
         card = m_cardDir.path().toStdString() + "/";
         cells.ProjectFolder = projectFolder;
         project.name = "Trip";
-        project.backColor = 0x00336699;  // red 0x99, green 0x66, blue 0x33
+        project.backColor = 0x00336699; // red 0x99, green 0x66, blue 0x33
         project.imageQuality = 2;
         project.cells = &cells;
         project.hosts = CImagingHost::MakeFactory(project.backColor, project.imageQuality,
@@ -61,8 +61,8 @@ protected:
         cell->Resize[0] = thumbWidth;
         cell->Resize[1] = thumbHeight;
         EXPECT_TRUE(WritePicture(projectFolder + cell->FileName, width, height, "PNG", color));
-        EXPECT_TRUE(
-            WritePicture(projectFolder + cell->ThumbFileName, thumbWidth, thumbHeight, "JPG", color));
+        EXPECT_TRUE(WritePicture(projectFolder + cell->ThumbFileName, thumbWidth, thumbHeight,
+                                 "JPG", color));
         CCellBmpInfo* raw = cell.get();
         cells.Append(std::move(cell));
         return raw;
@@ -96,10 +96,7 @@ protected:
         return names;
     }
 
-    static std::string Staging()
-    {
-        return CAppFolders::WorkRoot() + "Temp3/";
-    }
+    static std::string Staging() { return CAppFolders::WorkRoot() + "Temp3/"; }
 
     QTemporaryDir m_projectDir;
     QTemporaryDir m_cardDir;

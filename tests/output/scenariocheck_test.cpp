@@ -1,5 +1,4 @@
 #include "cardtestutil.h"
-
 #include "output/cardcheck.h"
 #include "output/scenariocheck.h"
 
@@ -7,9 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -188,7 +185,9 @@ TEST_F(CardCheck, FindsWrongPicturesMissingFilesAndBadAutorunEntries)
 
 TEST_F(CardCheck, DamagedAutorunListAndUnreadableCard)
 {
-    ASSERT_TRUE(WriteBytes(root + "AUTORUN.SFC", QByteArray("\x7F" "ELF\0\0", 6)));
+    ASSERT_TRUE(WriteBytes(root + "AUTORUN.SFC", QByteArray("\x7F"
+                                                            "ELF\0\0",
+                                                            6)));
     CCardCheck check;
     ASSERT_TRUE(check.Run(root));
     EXPECT_FALSE(check.Ok());

@@ -1,12 +1,9 @@
 #include "cardtestutil.h"
-
 #include "output/scenariodeletion.h"
 #include "support/scriptedprompt.h"
 
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -44,7 +41,7 @@ TEST_F(ScenarioDeletion, AsksPerNameAndPrunesTheAutorunList)
     EXPECT_TRUE(result.declined);
     EXPECT_EQ(prompt.Ids(), (std::vector<int>{7147, 7147, 7147}));
     EXPECT_NE(prompt.shown[0].text.find("TRIP"), std::string::npos);
-    EXPECT_EQ(prompt.shown[0].text.find("TRIP.SIT"), std::string::npos);  // the base name
+    EXPECT_EQ(prompt.shown[0].text.find("TRIP.SIT"), std::string::npos); // the base name
     EXPECT_EQ(prompt.shown[0].buttons, CUserPrompt::YesNoCancel);
     EXPECT_FALSE(ScenarioThere("TRIP"));
     EXPECT_TRUE(ScenarioThere("SHOW"));
@@ -69,8 +66,8 @@ TEST_F(ScenarioDeletion, FailuresAreReportedAndTheLoopGoesOn)
 {
     // Names that are not on the card, or would reach outside it.
     const auto result = CScenarioDeletion::DeleteScenarios(
-        root, {"GONE.SIT", "../" + m_dir.path().section('/', -1).toStdString() + "/TRIP.SIT",
-               "SHOW.SIT"},
+        root,
+        {"GONE.SIT", "../" + m_dir.path().section('/', -1).toStdString() + "/TRIP.SIT", "SHOW.SIT"},
         &prompt);
     EXPECT_EQ(result.failed, 2);
     EXPECT_EQ(result.deleted, 1);
@@ -84,7 +81,8 @@ TEST_F(ScenarioDeletion, CaseOfTheCardIsIgnoredAndAMissingFolderIsNoFailure)
 {
     MakeScenario(root, "Mixed.sit", "mixed");
     ASSERT_TRUE(WriteBytes(root + "LONE.SIT", "x"));
-    const auto result = CScenarioDeletion::DeleteScenarios(root, {"MIXED.SIT", "lone.sit"}, &prompt);
+    const auto result =
+        CScenarioDeletion::DeleteScenarios(root, {"MIXED.SIT", "lone.sit"}, &prompt);
     EXPECT_EQ(result.deleted, 2);
     EXPECT_EQ(result.failed, 0);
     EXPECT_FALSE(Exists(root + "Mixed.sit"));

@@ -1,6 +1,5 @@
-#include "exportfixture.h"
-
 #include "base/resourcebundle.h"
+#include "exportfixture.h"
 #include "output/cardcheck.h"
 #include "output/cardpicture.h"
 #include "output/scenariofile.h"
@@ -79,7 +78,8 @@ TEST_F(ScenarioExport, ThumbnailsAreCopiedOrRemadeOnTheBackground)
     EXPECT_TRUE(CCardPicture::IsBaselineJpeg(remade, 160, 120));
     const QImage image = QImage::fromData(remade);
     const QColor background(0x99, 0x66, 0x33);
-    EXPECT_TRUE(near(image.pixelColor(80, 5), background)) << image.pixelColor(80, 5).name().toStdString();
+    EXPECT_TRUE(near(image.pixelColor(80, 5), background))
+        << image.pixelColor(80, 5).name().toStdString();
     EXPECT_TRUE(near(image.pixelColor(80, 114), background));
     EXPECT_TRUE(near(image.pixelColor(80, 60), QColor(10, 10, 250)));
 }
@@ -97,7 +97,8 @@ TEST_F(ScenarioExport, AMissingWorkingPictureKeepsItsLineButGetsNoPicture)
 TEST_F(ScenarioExport, AnEmptyProjectGivesFourLinesAndAnEmptyFolder)
 {
     ASSERT_EQ(Send(), CScenarioExport::Sent);
-    EXPECT_EQ(ReadBytes(card + "Trip.sit"), QByteArray("[Project]\nTrip\nBG_COLOR=996633\n[Slides]\n"));
+    EXPECT_EQ(ReadBytes(card + "Trip.sit"),
+              QByteArray("[Project]\nTrip\nBG_COLOR=996633\n[Slides]\n"));
     EXPECT_TRUE(Files(card + "Trip").empty());
     EXPECT_TRUE(QFileInfo(QString::fromStdString(card + "Trip")).isDir());
 }
@@ -147,8 +148,8 @@ TEST_F(ScenarioExport, ResendAsksTwiceAndNeedsRoomOnlyForTheGrowth)
     EXPECT_NE(prompt.shown[1].text.find(card + "Trip.sit"), std::string::npos);
     EXPECT_NE(prompt.shown[2].text.find(card + "Trip/"), std::string::npos);
     EXPECT_FALSE(wantsAutorun);
-    EXPECT_TRUE(needs.empty());  // the same size: no growth, no question of room
-    EXPECT_EQ(Files(card + "Trip").size(), 4u);  // the stray file went with the old ones
+    EXPECT_TRUE(needs.empty());                 // the same size: no growth, no question of room
+    EXPECT_EQ(Files(card + "Trip").size(), 4u); // the stray file went with the old ones
 
     // One slide more: room for that slide only.
     AddSlide();
@@ -158,7 +159,7 @@ TEST_F(ScenarioExport, ResendAsksTwiceAndNeedsRoomOnlyForTheGrowth)
     const uint64_t added = QFileInfo(QString::fromStdString(card + "Trip/TRIP0003.JPG")).size() +
                            QFileInfo(QString::fromStdString(card + "Trip/TRIP0003.JPS")).size();
     EXPECT_GE(needs[0], added);
-    EXPECT_LT(needs[0], added + 4 * 65536);  // at most a few clusters of rounding
+    EXPECT_LT(needs[0], added + 4 * 65536); // at most a few clusters of rounding
 }
 
 TEST_F(ScenarioExport, NamesOnTheCardIgnoreCase)
@@ -177,7 +178,8 @@ TEST_F(ScenarioExport, NamesOnTheCardIgnoreCase)
 TEST_F(ScenarioExport, ParallelAndSequentialGiveTheSameCard)
 {
     for (int i = 0; i < 6; ++i)
-        AddSlide(400 + 100 * i, 300 + 50 * i, 160, i % 2 ? 120 : 90, QColor(40 * i, 90, 200 - 30 * i));
+        AddSlide(400 + 100 * i, 300 + 50 * i, 160, i % 2 ? 120 : 90,
+                 QColor(40 * i, 90, 200 - 30 * i));
     AddControl();
     ASSERT_EQ(Send(1), CScenarioExport::Sent);
     std::vector<QByteArray> sequential;

@@ -42,7 +42,8 @@ TEST(ScenarioExportDocument, SendsOnlyASavedProjectWithItsSettings)
     ASSERT_TRUE(doc.Save());
     prompt.answers = {CUserPrompt::AnswerOk};
     ASSERT_EQ(send.Send(doc, card), CScenarioExport::Sent);
-    EXPECT_EQ(readAll(card + "Show.sit").substr(0, 40), "[Project]\nShow\nBG_COLOR=ff0000\n[Slides]\n");
+    EXPECT_EQ(readAll(card + "Show.sit").substr(0, 40),
+              "[Project]\nShow\nBG_COLOR=ff0000\n[Slides]\n");
     EXPECT_TRUE(CCardPicture::Check(card + "Show/SHOW0001.BMP", CCardPicture::Bitmap, 1024, 768));
     EXPECT_TRUE(CCardPicture::Check(card + "Show/SHOW0001.JPS", CCardPicture::Jpeg, 160, 120));
     // The card names stay in the cells; the project is not modified by a send.

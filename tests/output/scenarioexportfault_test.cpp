@@ -1,10 +1,8 @@
 // Send on cards that fail: full, read-only, pulled half-way, and the user's
 // cancel. A failure before the card is written leaves an old scenario as it
 // was; a failure after leaves no scenario file, and no folder this send made.
-#include "exportfixture.h"
-
 #include "base/pathutils.h"
-
+#include "exportfixture.h"
 
 #include <sys/mount.h>
 #include <unistd.h>
@@ -31,8 +29,8 @@ public:
     bool Mounted() const { return m_mounted; }
     bool SetReadOnly(bool readOnly)
     {
-        return mount("tmpfs", m_folder.c_str(), "tmpfs",
-                     MS_REMOUNT | (readOnly ? MS_RDONLY : 0), nullptr) == 0;
+        return mount("tmpfs", m_folder.c_str(), "tmpfs", MS_REMOUNT | (readOnly ? MS_RDONLY : 0),
+                     nullptr) == 0;
     }
 
 private:
@@ -172,7 +170,7 @@ TEST_F(ScenarioExportFault, ACardUnderAFileIsNotReady)
 
 TEST_F(ScenarioExportFault, ACopyFailingHalfWayLeavesNoScenario)
 {
-    FailCopyAt(4);  // the second slide's thumbnail
+    FailCopyAt(4); // the second slide's thumbnail
     EXPECT_EQ(Send(), CScenarioExport::Failed);
     // The row and the file on the card that stopped it, then the failure.
     EXPECT_EQ(prompt.Ids(), (std::vector<int>{7134, 7311, 7132}));
@@ -186,7 +184,7 @@ TEST_F(ScenarioExportFault, ACopyFailingHalfWayLeavesNoScenario)
 TEST_F(ScenarioExportFault, ACopyFailingOverAnOldScenarioEmptiesItsFolder)
 {
     MakeOldScenario();
-    FailCopyAt(9);  // the scenario file itself, after every picture
+    FailCopyAt(9); // the scenario file itself, after every picture
     prompt.answers = {CUserPrompt::AnswerOk, CUserPrompt::AnswerYes, CUserPrompt::AnswerYes};
     EXPECT_EQ(Send(), CScenarioExport::Failed);
     EXPECT_EQ(copies, 9);
@@ -206,7 +204,7 @@ TEST_F(ScenarioExportFault, ACardPulledHalfWay)
 TEST_F(ScenarioExportFault, CancelDuringConversion)
 {
     MakeOldScenario();
-    progress.cancelAtStep = 3;  // after the preparing steps and the first slide
+    progress.cancelAtStep = 3; // after the preparing steps and the first slide
     prompt.answers = {CUserPrompt::AnswerOk, CUserPrompt::AnswerYes, CUserPrompt::AnswerYes};
     EXPECT_EQ(Send(), CScenarioExport::Failed);
     EXPECT_EQ(progress.steps, 3);
@@ -226,7 +224,7 @@ TEST_F(ScenarioExportFault, CancelDuringConversionRemovesTheNewFolder)
 TEST_F(ScenarioExportFault, CancelDuringCopy)
 {
     // 2 preparing steps, 4 slides, the first card step, then one slide copied.
-    FailCopyAt(100);  // counts the copies, fails none
+    FailCopyAt(100); // counts the copies, fails none
     progress.cancelAtStep = 2 + 4 + 1 + 1;
     EXPECT_EQ(Send(), CScenarioExport::Failed);
     EXPECT_EQ(copies, 2);
@@ -270,7 +268,9 @@ TEST_F(ScenarioExportFault, ANameThatWouldLeaveTheRootIsRefused)
         EXPECT_EQ(Send(), CScenarioExport::Failed) << name;
         EXPECT_EQ(prompt.Ids(), (std::vector<int>{7134, 7132})) << name;
         EXPECT_TRUE(Files(card).empty()) << name;
-        EXPECT_TRUE(QDir(QString::fromStdString(card)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+        EXPECT_TRUE(QDir(QString::fromStdString(card))
+                        .entryList(QDir::AllEntries | QDir::NoDotAndDotDot)
+                        .isEmpty());
     }
 }
 

@@ -5,10 +5,8 @@
 
 #include <QFile>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <array>
+#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 
@@ -89,8 +87,8 @@ TEST(ScenarioFile, FieldsEightToTenFollowThePattern)
     // Disolve 1..3 hold 4, 1 and 1: which of them reach the file depends on
     // the pattern in Disolve 0.
     const Case cases[] = {
-        {0, "0,0,1,0"}, {3, "3,0,1,0"},  {5, "5,0,1,0"},  {6, "6,4,0,1"},
-        {7, "7,4,0,1"}, {8, "8,0,0,0"},  {-1, "-1,0,0,0"}, {100, "100,0,0,0"},
+        {0, "0,0,1,0"}, {3, "3,0,1,0"}, {5, "5,0,1,0"},   {6, "6,4,0,1"},
+        {7, "7,4,0,1"}, {8, "8,0,0,0"}, {-1, "-1,0,0,0"}, {100, "100,0,0,0"},
     };
     for (const Case& c : cases) {
         CCellInfoList list;
@@ -125,7 +123,7 @@ TEST(ScenarioFile, DeletedCellsAreLeftOut)
 {
     CCellInfoList list;
     addImage(list, "TRIP0001.JPG");
-    CCellBmpInfo* deleted = addImage(list);  // no card name: it would fail if written
+    CCellBmpInfo* deleted = addImage(list); // no card name: it would fail if written
     deleted->StateFlags = CCellInfo::StateDeleted;
     addControl(list)->StateFlags = CCellInfo::StateDeleted;
     addImage(list, "TRIP0002.JPG");
@@ -168,13 +166,13 @@ TEST(ScenarioFile, CellsThatCannotBeWrittenFailTheWrite)
     {
         CCellInfoList list;
         addImage(list, "X0000001.JPG");
-        addImage(list);  // visible image cell without a card name
+        addImage(list); // visible image cell without a card name
         EXPECT_FALSE(CScenarioFile::Write(path, "X", 0, list));
         EXPECT_FALSE(QFile::exists(QString::fromStdString(path)));
     }
     {
         CCellInfoList list;
-        list.Append(std::make_unique<CCellInfo>());  // neither image nor control
+        list.Append(std::make_unique<CCellInfo>()); // neither image nor control
         QByteArray bytes;
         EXPECT_FALSE(CScenarioFile::Format("X", 0, list, bytes));
         EXPECT_FALSE(CScenarioFile::Write(path, "X", 0, list));
@@ -196,8 +194,9 @@ TEST(ScenarioFile, WriteReplacesTheFileWithLineFeedsOnly)
     QFile in(path);
     ASSERT_TRUE(in.open(QIODevice::ReadOnly));
     const QByteArray bytes = in.readAll();
-    EXPECT_EQ(bytes, QByteArray("[Project]\nTrip\nBG_COLOR=0080ff\n[Slides]\nCONTROL,1,0,0030,0\n"));
+    EXPECT_EQ(bytes,
+              QByteArray("[Project]\nTrip\nBG_COLOR=0080ff\n[Slides]\nCONTROL,1,0,0030,0\n"));
     EXPECT_FALSE(bytes.contains('\r'));
-    EXPECT_FALSE(CScenarioFile::Write(dir.path().toStdString() + "/missing/Trip.sit", "Trip", 0,
-                                      list));
+    EXPECT_FALSE(
+        CScenarioFile::Write(dir.path().toStdString() + "/missing/Trip.sit", "Trip", 0, list));
 }

@@ -1,12 +1,9 @@
 #include "cardtestutil.h"
-
 #include "output/sfcfile.h"
 #include "support/scriptedprompt.h"
 
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -191,10 +188,10 @@ TEST_F(SfcFileOnCard, SaveFailureShows7127AndKeepsTheOldFile)
 TEST_F(SfcFileOnCard, RemoveMissingDropsEntriesWithoutFileOrFolder)
 {
     MakeScenario(root, "TRIP.SIT", "TRIP");
-    MakeScenario(root, "show.sit", "Show");          // other case on the card
-    ASSERT_TRUE(WriteBytes(root + "NOFOLDER.SIT", "x"));  // file without folder
-    QDir().mkpath(QString::fromStdString(root + "NOFILE"));  // folder without file
-    MakeScenario(root, "MY TRIP.SIT", "MY TRIP");    // read back without its blank
+    MakeScenario(root, "show.sit", "Show");                 // other case on the card
+    ASSERT_TRUE(WriteBytes(root + "NOFOLDER.SIT", "x"));    // file without folder
+    QDir().mkpath(QString::fromStdString(root + "NOFILE")); // folder without file
+    MakeScenario(root, "MY TRIP.SIT", "MY TRIP");           // read back without its blank
     ASSERT_TRUE(WriteBytes(root + "AUTORUN.SFC",
                            "[Autorun]\nTRIP.SIT\n\nSHOW.SIT\nNOFOLDER.SIT\nNOFILE.SIT\n"
                            "MY TRIP.SIT\nGONE.SIT\n../" +
@@ -208,7 +205,8 @@ TEST_F(SfcFileOnCard, RemoveMissingDropsEntriesWithoutFileOrFolder)
     EXPECT_TRUE(list.Repeat());
     ASSERT_TRUE(list.Save(root + "AUTORUN.SFC", &prompt));
     EXPECT_FALSE(list.IsModified());
-    EXPECT_EQ(ReadBytes(root + "AUTORUN.SFC"), QByteArray("[Autorun]\nTRIP.SIT\nSHOW.SIT\nREPEAT\n"));
+    EXPECT_EQ(ReadBytes(root + "AUTORUN.SFC"),
+              QByteArray("[Autorun]\nTRIP.SIT\nSHOW.SIT\nREPEAT\n"));
 
     CSfcFile unchanged;
     ASSERT_TRUE(unchanged.Load(root + "AUTORUN.SFC", &prompt));

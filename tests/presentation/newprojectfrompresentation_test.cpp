@@ -159,4 +159,4 @@ TEST_F(NewProjectFromPresentation, WhenEveryNameIsTakenTheUserChooses)
     EXPECT_TRUE(Exists("ZUR0001"));
 }
 
-}  // namespace
+} // namespace

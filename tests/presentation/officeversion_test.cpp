@@ -1,16 +1,13 @@
 // The content checks of office documents: every result of the three
 // functions, on compound files made here byte by byte.
-#include "presentation/officeversion.h"
-
 #include "pptbuilder.h"
+#include "presentation/officeversion.h"
 #include "presentationfixtures.h"
 #include "testcompound.h"
 
 #include <QFile>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -57,19 +54,17 @@ struct WordCase
 TEST_F(OfficeVersion, WordFormatNumbersMapToVersions)
 {
     const WordCase cases[] = {
-        {words({0xA5EC, 193}), 8},  // Word 97 and later
-        {words({0xA5EC, 101}), 6},
-        {words({0xA5EC, 103}), 7},
-        {words({0xA5EC, 104}), 7},
-        {words({0xA5EC, 105}), 8},
-        {words({0xA5EC, 268}), 8},
-        {words({0xA5DC, 53}), 53},  // below 101: the number itself
-        {words({0xA5EC}), 0},       // a short stream reads as zeros
+        {words({0xA5EC, 193}), 8}, // Word 97 and later
+        {words({0xA5EC, 101}), 6}, {words({0xA5EC, 103}), 7},
+        {words({0xA5EC, 104}), 7}, {words({0xA5EC, 105}), 8},
+        {words({0xA5EC, 268}), 8}, {words({0xA5DC, 53}), 53}, // below 101: the number itself
+        {words({0xA5EC}), 0},                                 // a short stream reads as zeros
         {QByteArray(), 0},
     };
     int i = 0;
     for (const WordCase& c : cases) {
-        const std::string path = Make("w" + std::to_string(i++) + ".doc", {{"WordDocument", c.head}});
+        const std::string path =
+            Make("w" + std::to_string(i++) + ".doc", {{"WordDocument", c.head}});
         EXPECT_EQ(GetWordVersion(path), c.expected) << "case " << i;
     }
 }
@@ -85,16 +80,16 @@ TEST_F(OfficeVersion, ExcelFirstRecordMapsToVersions)
 {
     const ExcelCase cases[] = {
         {"Workbook", words({0x0809, 16, 0x0600, 5, 0x0DBB, 0x07CC}), 8},
-        {"Book", words({0x0809, 8, 0x0500, 5, 0x1000, 1993}), 5},   // Excel 5
+        {"Book", words({0x0809, 8, 0x0500, 5, 0x1000, 1993}), 5}, // Excel 5
         {"Book", words({0x0809, 8, 0x0500, 5, 2412, 1994}), 5},
         {"Book", words({0x0809, 8, 0x0500, 5, 3218, 1995}), 5},
         {"Book", words({0x0809, 8, 0x0500, 5, 3321, 1996}), 5},
-        {"Book", words({0x0809, 8, 0x0500, 5, 4000, 1996}), 7},     // Excel 95
+        {"Book", words({0x0809, 8, 0x0500, 5, 4000, 1996}), 7}, // Excel 95
         {"Book", words({0x0809, 8, 0x0400, 5, 4000, 1996}), -3},
         {"Book", words({0x0409, 6, 0, 0x10}), 4},
         {"Book", words({0x0209, 6, 0, 0x10}), 3},
         {"Book", words({0x0009, 4, 2, 0x10}), 2},
-        {"Book", words({0x0809}), -3},  // version reads as 0
+        {"Book", words({0x0809}), -3}, // version reads as 0
     };
     int i = 0;
     for (const ExcelCase& c : cases) {
@@ -129,7 +124,9 @@ TEST_F(OfficeVersion, PowerPointCurrentUserRecord)
     EXPECT_EQ(GetPowerPointVersion(Make("major.ppt", major.Streams())), -3);
 
     // Only the first 28 bytes count; a stream cut short reads as zeros.
-    EXPECT_EQ(GetPowerPointVersion(Make("short.ppt", {{"Current User", good.CurrentUserStream().left(20)}})), -3);
+    EXPECT_EQ(GetPowerPointVersion(
+                  Make("short.ppt", {{"Current User", good.CurrentUserStream().left(20)}})),
+              -3);
 }
 
 TEST_F(OfficeVersion, MissingStreamsGiveMinusTwo)
@@ -218,4 +215,4 @@ TEST_F(OfficeVersion, PresentationWrittenByLibreOfficeIsOfThe97Generation)
     EXPECT_EQ(GetExcelVersion(deck), -2);
 }
 
-}  // namespace
+} // namespace

@@ -37,7 +37,7 @@ QByteArray utf16(const std::string& text, int units = -1)
     return b;
 }
 
-}  // namespace
+} // namespace
 
 CPptBuilder::CPptBuilder(int slides)
 {
@@ -48,12 +48,12 @@ CPptBuilder::CPptBuilder(int slides)
 QByteArray CPptBuilder::DocumentStream() const
 {
     QByteArray atom;
-    u32(atom, 5760), u32(atom, 4320);   // slide size
-    u32(atom, 4320), u32(atom, 5760);   // notes size
-    u32(atom, 1), u32(atom, 2);         // zoom
-    u32(atom, 0), u32(atom, 0);         // notes and handout masters
+    u32(atom, 5760), u32(atom, 4320); // slide size
+    u32(atom, 4320), u32(atom, 5760); // notes size
+    u32(atom, 1), u32(atom, 2);       // zoom
+    u32(atom, 0), u32(atom, 0);       // notes and handout masters
     u16(atom, static_cast<uint16_t>(firstSlideNumber));
-    u16(atom, 0);                       // slide size type
+    u16(atom, 0); // slide size type
     atom.append(4, '\0');
     QByteArray children = record(1, 0, 0x03E9, atom);
 
@@ -86,8 +86,7 @@ QByteArray CPptBuilder::DocumentStream() const
             for (const uint32_t id : shows[s].ids)
                 u32(ids, id);
             named += record(0x0F, static_cast<int>(s), 0x0411,
-                            record(0, 0, 0x0FBA, utf16(shows[s].name)) +
-                                record(0, 0, 0x0412, ids));
+                            record(0, 0, 0x0FBA, utf16(shows[s].name)) + record(0, 0, 0x0412, ids));
         }
         children += record(0x0F, 0, 0x0410, named);
     }
@@ -118,12 +117,12 @@ QByteArray CPptBuilder::DocumentStream() const
     stream += record(0, 0, 0x1772, directory);
 
     QByteArray edit;
-    u32(edit, 256);                                       // last slide viewed
-    u16(edit, 0), edit.append('\0'), edit.append('\3');   // version
-    u32(edit, 0);                                         // previous edit
+    u32(edit, 256);                                     // last slide viewed
+    u16(edit, 0), edit.append('\0'), edit.append('\3'); // version
+    u32(edit, 0);                                       // previous edit
     u32(edit, static_cast<uint32_t>(directoryOffset));
-    u32(edit, 1);                                         // document persist id
-    u32(edit, 2);                                         // persist id seed
+    u32(edit, 1); // document persist id
+    u32(edit, 2); // persist id seed
     u16(edit, 1), u16(edit, 0);
     if (encryptedEdit)
         u32(edit, 7);

@@ -3,7 +3,6 @@
 #include "testcompound.h"
 
 #include <QByteArray>
-
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -25,7 +24,7 @@ public:
 
     int firstSlideNumber = 1;
     std::vector<uint32_t> slideIds;
-    int rangeType = 1;  // 1 all, 2 range, 3 named show
+    int rangeType = 1; // 1 all, 2 range, 3 named show
     int startSlide = 0;
     int endSlide = 0;
     std::string showName;

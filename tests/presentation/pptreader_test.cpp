@@ -1,15 +1,13 @@
 // The record reader: the structure of presentations LibreOffice wrote, of
 // presentations built here, and its refusals of damaged and foreign files.
+#include "pptbuilder.h"
 #include "presentation/compoundfile.h"
 #include "presentation/pptreader.h"
-
-#include "pptbuilder.h"
 #include "presentationfixtures.h"
 #include "testcompound.h"
 
 #include <QFile>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -36,7 +34,7 @@ TEST(PptReaderLibreOffice, PlainDeckListsItsSlidesInOrder)
     EXPECT_EQ(s.slideIds, ids({256, 257, 258, 259, 260, 261}));
     EXPECT_EQ(s.firstSlideNumber, 1);
     EXPECT_EQ(s.rangeType, CPptStructure::RangeAll);
-    EXPECT_EQ(s.slideWidth, 5760);  // 10 x 7.5 inches
+    EXPECT_EQ(s.slideWidth, 5760); // 10 x 7.5 inches
     EXPECT_EQ(s.slideHeight, 4320);
     EXPECT_TRUE(s.namedShows.empty());
 }
@@ -81,10 +79,11 @@ TEST(PptReaderBuilt, FieldsComeThrough)
     CPptBuilder b(4);
     b.firstSlideNumber = 10;
     b.rangeType = 3;
-    b.showName = "Größe";  // UTF-16 in the file, UTF-8 here
+    b.showName = "Größe"; // UTF-16 in the file, UTF-8 here
     b.shows = {{"Größe", {259, 256}}, {"Leer", {}}};
     CPptStructure s;
-    ASSERT_EQ(CPptReader::Read(b.CurrentUserStream(), b.DocumentStream(), s), CPptReader::NoFailure);
+    ASSERT_EQ(CPptReader::Read(b.CurrentUserStream(), b.DocumentStream(), s),
+              CPptReader::NoFailure);
     EXPECT_EQ(s.firstSlideNumber, 10);
     EXPECT_EQ(s.showName, "Größe");
     ASSERT_EQ(s.namedShows.size(), 2u);
@@ -112,7 +111,8 @@ TEST(PptReaderBuilt, MissingShowSettingsMeanAllSlides)
     CPptBuilder b(2);
     b.withShowSettings = false;
     CPptStructure s;
-    ASSERT_EQ(CPptReader::Read(b.CurrentUserStream(), b.DocumentStream(), s), CPptReader::NoFailure);
+    ASSERT_EQ(CPptReader::Read(b.CurrentUserStream(), b.DocumentStream(), s),
+              CPptReader::NoFailure);
     EXPECT_EQ(s.rangeType, CPptStructure::RangeAll);
 }
 
@@ -120,7 +120,8 @@ TEST(PptReaderBuilt, ThousandsOfSlidesAreReadAndTooManyRefused)
 {
     CPptBuilder many(5000);
     CPptStructure s;
-    ASSERT_EQ(CPptReader::Read(many.CurrentUserStream(), many.DocumentStream(), s), CPptReader::NoFailure);
+    ASSERT_EQ(CPptReader::Read(many.CurrentUserStream(), many.DocumentStream(), s),
+              CPptReader::NoFailure);
     EXPECT_EQ(s.slideIds.size(), 5000u);
     EXPECT_EQ(s.slideIds.back(), 256u + 4999u);
 
@@ -241,8 +242,7 @@ TEST(PptReaderBuilt, DamagedRecordsAreRefused)
         {"current user record too short",
          [](QByteArray& u, QByteArray&, const CPptBuilder&) { u.truncate(20); },
          Failure::NotPresentation},
-        {"empty document stream",
-         [](QByteArray&, QByteArray& d, const CPptBuilder&) { d.clear(); },
+        {"empty document stream", [](QByteArray&, QByteArray& d, const CPptBuilder&) { d.clear(); },
          Failure::Damaged},
     };
     for (const BadCase& c : cases) {
@@ -287,8 +287,8 @@ TEST_F(PptReaderFiles, ForeignAndOlderFilesAreTold)
     // Before the 97 generation: no current-user record.
     ASSERT_TRUE(WriteCompoundFile(PathOf("pp4.ppt"), {{"PP40", QByteArray(64, 'x')}}));
     EXPECT_EQ(CPptReader::ReadFile(PathOf("pp4.ppt"), s), Failure::TooOld);
-    ASSERT_TRUE(WriteCompoundFile(PathOf("pp95.ppt"),
-                                  {{"PowerPoint Document", QByteArray(64, 'x')}}));
+    ASSERT_TRUE(
+        WriteCompoundFile(PathOf("pp95.ppt"), {{"PowerPoint Document", QByteArray(64, 'x')}}));
     EXPECT_EQ(CPptReader::ReadFile(PathOf("pp95.ppt"), s), Failure::TooOld);
 
     CPptBuilder b;
@@ -320,4 +320,4 @@ TEST_F(PptReaderFiles, TruncatedCompoundFileIsRefused)
     }
 }
 
-}  // namespace
+} // namespace

@@ -41,4 +41,4 @@ TEST(PresentationBlock, NoneForAnEmptyPathOrAMissingFile)
     EXPECT_TRUE(MakePresentationBlock(dir.filePath("gone.ppt").toStdString()).isEmpty());
 }
 
-}  // namespace
+} // namespace

@@ -69,8 +69,10 @@ TEST_F(PresentationCommands, FromPresentationRefusesOtherFiles)
     ASSERT_TRUE(text.open(QIODevice::WriteOnly));
     text.write("plain text");
     text.close();
-    const QStringList before = QDir(QString::fromStdString(Home())).entryList({QStringLiteral("ZUR*")});
-    const CCliResult r = RunZelm({"from-presentation", text.fileName().toStdString(), "--message-ids"});
+    const QStringList before =
+        QDir(QString::fromStdString(Home())).entryList({QStringLiteral("ZUR*")});
+    const CCliResult r =
+        RunZelm({"from-presentation", text.fileName().toStdString(), "--message-ids"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("[7304] " + CResourceBundle::Format(7304, text.fileName().toStdString())),
               std::string::npos)
@@ -123,4 +125,4 @@ TEST_F(PresentationCommands, HiddenSlidesBecomeSwitchedOffCells)
     EXPECT_EQ(Switches(other), (std::vector<int>{1, 0, 1, 1}));
 }
 
-}  // namespace
+} // namespace

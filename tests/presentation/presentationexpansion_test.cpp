@@ -64,7 +64,8 @@ protected:
     }
     QStringList WorkFiles() const
     {
-        return QDir(QString::fromStdString(CAppFolders::WorkFolder("Temp1"))).entryList(QDir::Files);
+        return QDir(QString::fromStdString(CAppFolders::WorkFolder("Temp1")))
+            .entryList(QDir::Files);
     }
 
     QTemporaryDir m_folder;
@@ -89,7 +90,8 @@ TEST_F(PresentationExpansion, SixSlidesBecomeSixCells)
         EXPECT_TRUE(cell->StateFlags & CCellInfo::StateAdded);
         const std::string label = cell->GetLabel();
         EXPECT_EQ(label.substr(label.size() - 2), " " + std::to_string(r + 1)) << label;
-        const std::string display = m_folder.filePath(QString::fromStdString(cell->FileName)).toStdString();
+        const std::string display =
+            m_folder.filePath(QString::fromStdString(cell->FileName)).toStdString();
         EXPECT_EQ(cell->FileName.substr(cell->FileName.size() - 4), ".png");
         EXPECT_EQ(QImage(QString::fromStdString(display)).size(), QSize(1024, 768));
         EXPECT_EQ(SlideShownIn(display), r + 1);
@@ -111,7 +113,8 @@ TEST_F(PresentationExpansion, CustomShowGivesItsSlides)
     ASSERT_TRUE(Insert(Deck("custom6")));
     EXPECT_EQ(Pages(), (std::vector<int>{5, 2, 4}));
     const auto* second = static_cast<const CCellBmpInfo*>(m_editor.Rows().GetCell(1));
-    EXPECT_EQ(SlideShownIn(m_folder.filePath(QString::fromStdString(second->FileName)).toStdString()), 2);
+    EXPECT_EQ(
+        SlideShownIn(m_folder.filePath(QString::fromStdString(second->FileName)).toStdString()), 2);
     ASSERT_TRUE(m_doc.Save());
     CZurDoc reopened;
     ASSERT_TRUE(reopened.Open(m_doc.GetPathName()));
@@ -125,7 +128,7 @@ TEST_F(PresentationExpansion, CancelKeepsTheSlidesMadeSoFar)
     EXPECT_TRUE(m_editor.LastInsertCancelled());
     EXPECT_EQ(Pages(), (std::vector<int>{1, 2}));
     EXPECT_TRUE(m_prompt.shown.empty());
-    EXPECT_EQ(ProjectFiles().size(), 4);  // two display images, two thumbnails
+    EXPECT_EQ(ProjectFiles().size(), 4); // two display images, two thumbnails
 }
 
 TEST_F(PresentationExpansion, CancelIsAFailureWhenItMustBeReported)
@@ -165,9 +168,9 @@ TEST_F(PresentationExpansion, SharedPresentationIsBorrowed)
 struct FailCase
 {
     const char* what;
-    const char* soffice;  // fake LibreOffice script, or null for the real one
+    const char* soffice; // fake LibreOffice script, or null for the real one
     bool badFile;
-    int message;          // the reason shown, naming the presentation
+    int message;           // the reason shown, naming the presentation
     bool noOffice = false; // no LibreOffice on the PATH at all
 };
 
@@ -189,8 +192,8 @@ TEST_F(PresentationExpansion, FailuresInsertNothingAndLeaveNoFiles)
         } else {
             // A copy of its own, so no converted PDF of it is cached.
             deck = m_decks.filePath(QStringLiteral("fresh%1.ppt").arg(&c - cases)).toStdString();
-            ASSERT_TRUE(QFile::copy(QString::fromStdString(Deck("plain6")),
-                                    QString::fromStdString(deck)));
+            ASSERT_TRUE(
+                QFile::copy(QString::fromStdString(Deck("plain6")), QString::fromStdString(deck)));
         }
         std::unique_ptr<CFakeSoffice> fake;
         std::unique_ptr<CScopedEnv> path;
@@ -212,9 +215,10 @@ TEST_F(PresentationExpansion, FailuresInsertNothingAndLeaveNoFiles)
         EXPECT_NE(m_prompt.shown[0].text.find(deck), std::string::npos) << c.what;
         EXPECT_EQ(editor.Rows().GetCount(), 0) << c.what;
         EXPECT_EQ(m_doc.Cells.GetCount(), 0) << c.what;
-        EXPECT_TRUE(ProjectFiles().isEmpty()) << c.what << ": " << ProjectFiles().join(' ').toStdString();
+        EXPECT_TRUE(ProjectFiles().isEmpty())
+            << c.what << ": " << ProjectFiles().join(' ').toStdString();
         EXPECT_TRUE(WorkFiles().isEmpty()) << c.what;
     }
 }
 
-}  // namespace
+} // namespace

@@ -9,15 +9,13 @@
 #include <QLockFile>
 #include <QProcess>
 #include <QUrl>
-
 #include <cstdio>
 #include <mutex>
 
 namespace {
 
-const char* const kPalette[] = {"#d03030", "#30a040", "#3050d0", "#e0c020", "#a030c0",
-                                "#20b0b0", "#f08020", "#604020", "#80e080", "#202060",
-                                "#e070b0", "#909090"};
+const char* const kPalette[] = {"#d03030", "#30a040", "#3050d0", "#e0c020", "#a030c0", "#20b0b0",
+                                "#f08020", "#604020", "#80e080", "#202060", "#e070b0", "#909090"};
 
 bool writeText(const QString& path, const std::string& text)
 {
@@ -80,14 +78,16 @@ std::string prepare()
     return {};
 }
 
-}  // namespace
+} // namespace
 
 std::vector<CPresentationFixtures::Deck> CPresentationFixtures::Decks()
 {
     return {
         {"plain6", 6, "", "", {}},
         {"range7", 7, R"(presentation:start-page="page3")", "", {}},
-        {"custom6", 6, R"(presentation:show="Mine")",
+        {"custom6",
+         6,
+         R"(presentation:show="Mine")",
          R"(<presentation:show presentation:name="Mine" presentation:pages="page5,page2,page4"/>)"
          R"(<presentation:show presentation:name="Other" presentation:pages="page1"/>)",
          {}},
@@ -124,26 +124,31 @@ std::string CPresentationFixtures::Fodp(const Deck& deck)
     std::string styles;
     std::string pages;
     for (int i = 1; i <= deck.slides; ++i) {
-        const bool hidden = std::find(deck.hidden.begin(), deck.hidden.end(), i) != deck.hidden.end();
+        const bool hidden =
+            std::find(deck.hidden.begin(), deck.hidden.end(), i) != deck.hidden.end();
         const std::string n = std::to_string(i);
-        styles += R"(<style:style style:name="dp)" + n +
-                  R"(" style:family="drawing-page"><style:drawing-page-properties draw:fill="solid" draw:fill-color=")" +
-                  SlideColour(i).name().toStdString() + '"' +
-                  (hidden ? R"( presentation:visibility="hidden")" : "") + "/></style:style>\n";
+        styles +=
+            R"(<style:style style:name="dp)" + n +
+            R"(" style:family="drawing-page"><style:drawing-page-properties draw:fill="solid" draw:fill-color=")" +
+            SlideColour(i).name().toStdString() + '"' +
+            (hidden ? R"( presentation:visibility="hidden")" : "") + "/></style:style>\n";
         pages += R"(<draw:page draw:name="page)" + n + R"(" draw:style-name="dp)" + n +
                  R"(" draw:master-page-name="Default">)"
                  R"(<draw:frame svg:x="1cm" svg:y="1cm" svg:width="8cm" svg:height="2cm">)"
-                 R"(<draw:text-box><text:p>Slide )" + n + "</text:p></draw:text-box></draw:frame></draw:page>\n";
+                 R"(<draw:text-box><text:p>Slide )" +
+                 n + "</text:p></draw:text-box></draw:frame></draw:page>\n";
     }
     return R"(<?xml version="1.0" encoding="UTF-8"?>
 <office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0" xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0" xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0" xmlns:presentation="urn:oasis:names:tc:opendocument:xmlns:presentation:1.0" office:version="1.3" office:mimetype="application/vnd.oasis.opendocument.presentation">
 <office:styles/>
 <office:automatic-styles>
 <style:page-layout style:name="PM1"><style:page-layout-properties fo:margin-top="0cm" fo:margin-bottom="0cm" fo:margin-left="0cm" fo:margin-right="0cm" fo:page-width="25.4cm" fo:page-height="19.05cm" style:print-orientation="landscape"/></style:page-layout>
-)" + styles + R"(</office:automatic-styles>
+)" + styles +
+           R"(</office:automatic-styles>
 <office:master-styles><style:master-page style:name="Default" style:page-layout-name="PM1"/></office:master-styles>
 <office:body><office:presentation>
-)" + pages + "<presentation:settings " + deck.settings + ">" + deck.shows +
+)" + pages +
+           "<presentation:settings " + deck.settings + ">" + deck.shows +
            "</presentation:settings>\n</office:presentation></office:body></office:document>\n";
 }
 
@@ -157,14 +162,14 @@ bool CPresentationFixtures::ConvertFolder(const std::string& folder, int timeout
         return false;
     QProcess process;
     process.setProgram(QStringLiteral("soffice"));
-    process.setArguments(QStringList{
-                             QStringLiteral("-env:UserInstallation=") +
-                                 QUrl::fromLocalFile(dir + QStringLiteral("profile"))
-                                     .toString(QUrl::FullyEncoded),
-                             QStringLiteral("--headless"), QStringLiteral("--norestore"),
-                             QStringLiteral("--convert-to"), QStringLiteral("ppt"),
-                             QStringLiteral("--outdir"), dir} +
-                         inputs);
+    process.setArguments(
+        QStringList{
+            QStringLiteral("-env:UserInstallation=") +
+                QUrl::fromLocalFile(dir + QStringLiteral("profile")).toString(QUrl::FullyEncoded),
+            QStringLiteral("--headless"), QStringLiteral("--norestore"),
+            QStringLiteral("--convert-to"), QStringLiteral("ppt"), QStringLiteral("--outdir"),
+            dir} +
+        inputs);
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start();
     if (!process.waitForFinished(timeoutMs)) {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QColor>
-
 #include <string>
 #include <vector>
 
@@ -14,10 +13,10 @@ class CPresentationFixtures
 public:
     struct Deck
     {
-        std::string name;  // file name without ".ppt"
+        std::string name; // file name without ".ppt"
         int slides = 1;
-        std::string settings;  // attributes of <presentation:settings>
-        std::string shows;     // <presentation:show> elements
+        std::string settings; // attributes of <presentation:settings>
+        std::string shows;    // <presentation:show> elements
         std::vector<int> hidden;
     };
 

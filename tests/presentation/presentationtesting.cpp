@@ -3,12 +3,11 @@
 #include "presentationfixtures.h"
 
 #include <QFile>
-
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
-#include <thread>
 #include <signal.h>
+#include <thread>
 
 QColor SlidePictureColour(const std::string& path)
 {

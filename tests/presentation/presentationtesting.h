@@ -3,7 +3,6 @@
 #include <QColor>
 #include <QImage>
 #include <QTemporaryDir>
-
 #include <string>
 
 // Helpers shared by the presentation tests.

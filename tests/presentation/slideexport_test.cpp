@@ -1,14 +1,12 @@
 // The one-slide export of a presentation file.
-#include "presentation/slideexport.h"
-
 #include "pptbuilder.h"
+#include "presentation/slideexport.h"
 #include "presentationfixtures.h"
 #include "presentationtesting.h"
 
 #include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -16,9 +14,9 @@ namespace {
 struct ExportCase
 {
     const char* fixture;
-    int page;           // asked for
-    int expectedPage;   // given back
-    int shownSlide;     // which slide's picture
+    int page;         // asked for
+    int expectedPage; // given back
+    int shownSlide;   // which slide's picture
 };
 
 class SlideExportTest : public ::testing::Test
@@ -32,18 +30,17 @@ protected:
 TEST_F(SlideExportTest, PageZeroIsTheFirstSlideOfTheShow)
 {
     const ExportCase cases[] = {
-        {"plain6", 0, 1, 1},
-        {"plain6", 4, 4, 4},
-        {"range7", 0, 3, 3},     // the show starts at slide 3
-        {"custom6", 0, 5, 5},    // the custom show starts with slide 5
-        {"first5", 0, 5, 1},     // numbered from 5
+        {"plain6", 0, 1, 1},  {"plain6", 4, 4, 4},
+        {"range7", 0, 3, 3},  // the show starts at slide 3
+        {"custom6", 0, 5, 5}, // the custom show starts with slide 5
+        {"first5", 0, 5, 1},  // numbered from 5
         {"first5", 7, 7, 3},
     };
     for (const ExportCase& c : cases) {
         int page = c.page;
         const std::string out = Out("slide.png");
-        ASSERT_TRUE(ExportPresentationSlide(CPresentationFixtures::Path(c.fixture), out, page, 0,
-                                            0, m_cache))
+        ASSERT_TRUE(ExportPresentationSlide(CPresentationFixtures::Path(c.fixture), out, page, 0, 0,
+                                            m_cache))
             << c.fixture << " " << c.page;
         EXPECT_EQ(page, c.expectedPage) << c.fixture << " " << c.page;
         EXPECT_EQ(QImage(QString::fromStdString(out)).size(), QSize(160, 120));
@@ -58,7 +55,7 @@ TEST_F(SlideExportTest, SizeAndFailures)
     ASSERT_TRUE(ExportPresentationSlide(deck, Out("big.png"), page, 1024, 768, m_cache));
     EXPECT_EQ(QImage(QString::fromStdString(Out("big.png"))).size(), QSize(1024, 768));
 
-    page = 7;  // no such slide
+    page = 7; // no such slide
     EXPECT_FALSE(ExportPresentationSlide(deck, Out("none.png"), page, 0, 0, m_cache));
     EXPECT_EQ(page, 7);
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(Out("none.png"))));
@@ -71,4 +68,4 @@ TEST_F(SlideExportTest, SizeAndFailures)
     EXPECT_FALSE(ExportPresentationSlide(notPpt, Out("x.png"), page, 0, 0, m_cache));
 }
 
-}  // namespace
+} // namespace

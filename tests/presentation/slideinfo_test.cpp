@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -37,7 +36,9 @@ TEST_F(SlideInfoTest, DestroyingAnEntryDeletesItsFile)
     }
     EXPECT_FALSE(Exists(path));
     // An entry without a path deletes nothing.
-    { CSlideInfo empty; }
+    {
+        CSlideInfo empty;
+    }
 }
 
 TEST_F(SlideInfoTest, ArrayKeepsEmptySlotsAndOwnsItsEntries)
@@ -53,7 +54,7 @@ TEST_F(SlideInfoTest, ArrayKeepsEmptySlotsAndOwnsItsEntries)
     const std::string a = Touch("a.jpg"), b = Touch("b.jpg"), c = Touch("c.jpg");
     EXPECT_TRUE(array.SetAt(1, std::make_unique<CSlideInfo>(a, 2)));
     EXPECT_FALSE(array.SetAt(3, std::make_unique<CSlideInfo>(c, 9)));
-    EXPECT_FALSE(Exists(c));  // refused entries are destroyed too
+    EXPECT_FALSE(Exists(c)); // refused entries are destroyed too
     ASSERT_NE(array.GetAt(1), nullptr);
     EXPECT_EQ(array.GetAt(1)->Path, a);
 
@@ -75,4 +76,4 @@ TEST_F(SlideInfoTest, ArrayKeepsEmptySlotsAndOwnsItsEntries)
     EXPECT_FALSE(Exists(d));
 }
 
-}  // namespace
+} // namespace

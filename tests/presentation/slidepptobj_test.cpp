@@ -1,9 +1,8 @@
 // The presentation object on presentations LibreOffice made: which slides
 // the show holds, the thumbnail batches, single exports, retain and release.
+#include "pptbuilder.h"
 #include "presentation/slidepptobj.h"
 #include "presentation/thumbnailreceiver.h"
-
-#include "pptbuilder.h"
 #include "presentationfixtures.h"
 #include "presentationtesting.h"
 
@@ -11,7 +10,6 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -30,8 +28,8 @@ public:
     void ThumbnailMade(CSlidePPTObj*, int position, int slideNumber,
                        const std::string& path) override
     {
-        reports.push_back({position, slideNumber, path,
-                           QFileInfo::exists(QString::fromStdString(path))});
+        reports.push_back(
+            {position, slideNumber, path, QFileInfo::exists(QString::fromStdString(path))});
     }
     std::vector<int> Positions() const
     {
@@ -154,8 +152,8 @@ TEST_F(SlidePPTObjTest, BatchesPauseAndContinue)
     EXPECT_EQ(m_obj.DoneCount(), 5);
 
     // Opening while paused is refused; the paused run is untouched.
-    EXPECT_FALSE(m_obj.OpenPresentation(CPresentationFixtures::Path("plain6"), 160, 120,
-                                        nullptr, false));
+    EXPECT_FALSE(
+        m_obj.OpenPresentation(CPresentationFixtures::Path("plain6"), 160, 120, nullptr, false));
     EXPECT_TRUE(m_obj.IsOpen());
     EXPECT_EQ(m_obj.SlideCount(), 12);
 
@@ -174,7 +172,8 @@ TEST_F(SlidePPTObjTest, BatchesPauseAndContinue)
     for (const Report& r : m_receiver.reports) {
         EXPECT_TRUE(r.fileThere);
         EXPECT_EQ(r.slideNumber, r.position);
-        EXPECT_EQ(r.path, m_work.path().toStdString() + "/_Thm" + std::to_string(r.position) + ".jpg");
+        EXPECT_EQ(r.path,
+                  m_work.path().toStdString() + "/_Thm" + std::to_string(r.position) + ".jpg");
         const QImage picture(QString::fromStdString(r.path));
         EXPECT_EQ(picture.size(), QSize(160, 120));
         EXPECT_EQ(SlideShownIn(r.path), r.position);
@@ -197,8 +196,7 @@ TEST_F(SlidePPTObjTest, RunStartedLateWrapsToTheFirstPositions)
     EXPECT_EQ(m_obj.ResumePosition(), 7);
     ASSERT_TRUE(m_obj.ContinueThumbnails(7));
     EXPECT_EQ(m_obj.State(), CSlidePPTObj::StateIdle);
-    EXPECT_EQ(m_receiver.Positions(),
-              (std::vector<int>{9, 10, 11, 12, 1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(m_receiver.Positions(), (std::vector<int>{9, 10, 11, 12, 1, 2, 3, 4, 5, 6, 7, 8}));
 }
 
 TEST_F(SlidePPTObjTest, NegativeBatchMakesEverythingAndPngOnRequest)
@@ -215,7 +213,7 @@ TEST_F(SlidePPTObjTest, NegativeBatchMakesEverythingAndPngOnRequest)
 TEST_F(SlidePPTObjTest, ExportSlideGuardsItsArguments)
 {
     int number = -1;
-    EXPECT_FALSE(m_obj.ExportSlide(Out("a.png"), 1, 1024, 768, number));  // nothing open
+    EXPECT_FALSE(m_obj.ExportSlide(Out("a.png"), 1, 1024, 768, number)); // nothing open
     EXPECT_EQ(number, 0);
     ASSERT_TRUE(Open("plain6"));
     EXPECT_FALSE(m_obj.ExportSlide(Out("a.png"), 0, 1024, 768, number));
@@ -270,7 +268,7 @@ TEST_F(SlidePPTObjTest, RetainHoldsThePresentationOpen)
     EXPECT_TRUE(m_obj.IsOpen());
     EXPECT_EQ(m_obj.Release(), 1);
     EXPECT_TRUE(m_obj.IsOpen());
-    EXPECT_EQ(m_obj.Release(), 1);  // the result of closing
+    EXPECT_EQ(m_obj.Release(), 1); // the result of closing
     EXPECT_FALSE(m_obj.IsOpen());
     EXPECT_EQ(m_obj.PresentationPath(), "");
     EXPECT_FALSE(m_obj.IsListed());
@@ -304,7 +302,7 @@ TEST_F(SlidePPTObjTest, UnknownShowNameGivesNoSlides)
     EXPECT_EQ(m_obj.TotalSlides(), 4);
     int number = 0;
     EXPECT_FALSE(m_obj.ExportSlide(Out("x.png"), 1, 1024, 768, number));
-    EXPECT_TRUE(m_obj.MakeThumbnails(1));  // nothing to make
+    EXPECT_TRUE(m_obj.MakeThumbnails(1)); // nothing to make
     EXPECT_EQ(m_obj.State(), CSlidePPTObj::StateIdle);
 }
 
@@ -357,4 +355,4 @@ TEST_F(SlidePPTObjTest, ThousandsOfSlidesOpen)
     EXPECT_EQ(m_obj.SlideNumberAt(3001), 0);
 }
 
-}  // namespace
+} // namespace

@@ -1,10 +1,9 @@
 // The presentation object on bad input and a LibreOffice that is missing,
 // hangs, crashes or writes nonsense: each ends in its failure state, leaves
 // no files behind and never waits longer than its time limit.
+#include "pptbuilder.h"
 #include "presentation/slidepptobj.h"
 #include "presentation/sliderenderer.h"
-
-#include "pptbuilder.h"
 #include "presentationfixtures.h"
 #include "presentationtesting.h"
 #include "support/scriptedprompt.h"
@@ -15,10 +14,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -51,7 +48,8 @@ public:
     // Files left in the cache folder besides LibreOffice's profile and lock.
     QStringList CacheLeftovers() const
     {
-        QStringList left = QDir(m_cache.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+        QStringList left =
+            QDir(m_cache.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
         left.removeAll(QStringLiteral("lo-profile"));
         left.removeAll(QStringLiteral("lo-profile.lock"));
         return left;
@@ -72,7 +70,8 @@ struct BadFile
 TEST_F(SlidePPTObjFailure, FilesThatAreNoReadablePresentationFailToOpen)
 {
     const BadFile cases[] = {
-        {"text named .ppt", [](SlidePPTObjFailure& t) { return t.Write("text.ppt", "hello, world\n"); }},
+        {"text named .ppt",
+         [](SlidePPTObjFailure& t) { return t.Write("text.ppt", "hello, world\n"); }},
         {"empty file", [](SlidePPTObjFailure& t) { return t.Write("empty.ppt", {}); }},
         {"older generation",
          [](SlidePPTObjFailure& t) {
@@ -119,8 +118,9 @@ TEST_F(SlidePPTObjFailure, FilesThatAreNoReadablePresentationFailToOpen)
 TEST_F(SlidePPTObjFailure, PathsThatAreNoPresentationFileAreRefusedQuietly)
 {
     const std::string other = Write("slides.pps", "x");
-    for (const std::string& path : {std::string(), other, m_work.filePath("missing.ppt").toStdString(),
-                                    m_work.path().toStdString() + "/folder.ppt"}) {
+    for (const std::string& path :
+         {std::string(), other, m_work.filePath("missing.ppt").toStdString(),
+          m_work.path().toStdString() + "/folder.ppt"}) {
         if (path.find("folder.ppt") != std::string::npos)
             QDir().mkpath(QString::fromStdString(path));
         EXPECT_FALSE(m_obj.OpenPresentation(path, 160, 120, nullptr, false)) << path;
@@ -189,10 +189,12 @@ TEST_F(SlidePPTObjFailure, LibreOfficeThatHangsCrashesOrFailsEndsTheRun)
         EXPECT_EQ(obj.State(), CSlidePPTObj::FailExport) << c.what;
         EXPECT_EQ(obj.DoneCount(), 0) << c.what;
         int number = -1;
-        EXPECT_FALSE(obj.ExportSlide(m_work.filePath("one.png").toStdString(), 1, 1024, 768, number));
+        EXPECT_FALSE(
+            obj.ExportSlide(m_work.filePath("one.png").toStdString(), 1, 1024, 768, number));
         EXPECT_FALSE(QFileInfo::exists(m_work.filePath("one.png"))) << c.what;
         EXPECT_LT(clock.elapsed(), c.atMostMs) << c.what;
-        EXPECT_TRUE(CacheLeftovers().isEmpty()) << c.what << ": " << CacheLeftovers().join(' ').toStdString();
+        EXPECT_TRUE(CacheLeftovers().isEmpty())
+            << c.what << ": " << CacheLeftovers().join(' ').toStdString();
         std::ifstream pidFile(fake.PidFile());
         long pid = 0;
         if (pidFile >> pid) {
@@ -212,8 +214,7 @@ TEST_F(SlidePPTObjFailure, ConvertedPresentationIsTakenFromTheCache)
         int number = 0;
         ASSERT_TRUE(first.ExportSlide(m_work.filePath("a.png").toStdString(), 2, 64, 48, number));
     }
-    const std::string pdf =
-        CSlideRenderer::CachedPdfPath(m_cache.path().toStdString() + "/", deck);
+    const std::string pdf = CSlideRenderer::CachedPdfPath(m_cache.path().toStdString() + "/", deck);
     EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(pdf)));
 
     // A LibreOffice that would fail is not asked again for the same file...
@@ -255,7 +256,8 @@ TEST_F(SlidePPTObjFailure, PdfWithTheWrongPageCountIsNotUsed)
     ASSERT_TRUE(m_obj.OpenPresentation(deck, 160, 120, nullptr, false));
     int number = 0;
     EXPECT_FALSE(m_obj.ExportSlide(m_work.filePath("x.png").toStdString(), 1, 64, 48, number));
-    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(CSlideRenderer::CachedPdfPath(cache, deck))));
+    EXPECT_FALSE(
+        QFileInfo::exists(QString::fromStdString(CSlideRenderer::CachedPdfPath(cache, deck))));
 }
 
-}  // namespace
+} // namespace

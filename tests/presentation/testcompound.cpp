@@ -72,9 +72,9 @@ int findIn(const QByteArray& d, int begin, int end, int type, int depth)
         const auto u = [&](int o) { return static_cast<uint8_t>(d[o]); };
         const int version = u(pos) & 0x0F;
         const int t = u(pos + 2) | (u(pos + 3) << 8);
-        const int64_t len = static_cast<int64_t>(u(pos + 4) | (u(pos + 5) << 8) |
-                                                 (u(pos + 6) << 16)) |
-                            (static_cast<int64_t>(u(pos + 7)) << 24);
+        const int64_t len =
+            static_cast<int64_t>(u(pos + 4) | (u(pos + 5) << 8) | (u(pos + 6) << 16)) |
+            (static_cast<int64_t>(u(pos + 7)) << 24);
         if (t == type)
             return pos;
         if (len > end - pos - 8)
@@ -89,7 +89,7 @@ int findIn(const QByteArray& d, int begin, int end, int type, int depth)
     return -1;
 }
 
-}  // namespace
+} // namespace
 
 int FindRecord(const QByteArray& document, int type)
 {

@@ -15,15 +15,14 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
-
 #include <string>
 #include <vector>
 
 struct CCliResult
 {
-    int exitCode = -1;  // -1: did not start, crashed or timed out
-    std::string out;    // standard output
-    std::string err;    // standard error
+    int exitCode = -1; // -1: did not start, crashed or timed out
+    std::string out;   // standard output
+    std::string err;   // standard error
 };
 
 inline CCliResult RunZelm(const std::vector<std::string>& args, const std::string& input = {},

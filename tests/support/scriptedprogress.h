@@ -36,8 +36,8 @@ public:
     void Show(bool v) override { visible = v; }
 
     int rangeLower = 0, rangeUpper = 100, step = 1, pos = 0, steps = 0, queries = 0;
-    int cancelAtStep = -1;   // cancel at the first query once this many steps were made
-    int cancelAtQuery = -1;  // cancel at query number cancelAtQuery + 1
+    int cancelAtStep = -1;  // cancel at the first query once this many steps were made
+    int cancelAtQuery = -1; // cancel at query number cancelAtQuery + 1
     bool visible = false;
     std::vector<std::string> texts;
     std::string caption;

@@ -19,8 +19,8 @@ public:
     {
         return CImagingProcedures::CreateWorkImage(primary, source, destination, size);
     }
-    int CreateThumbImage(const std::string& source, const std::string& destination,
-                         int thumbWidth, int thumbHeight, QSize& size) override
+    int CreateThumbImage(const std::string& source, const std::string& destination, int thumbWidth,
+                         int thumbHeight, QSize& size) override
     {
         return CImagingProcedures::CreateThumbImage(primary, source, destination, thumbWidth,
                                                     thumbHeight, size);
@@ -28,8 +28,8 @@ public:
     int CreateCardImage(const std::string& source, const std::string& destination,
                         bool thumbnail) override
     {
-        return CImagingProcedures::CreateCardImage(primary, canvas, source, destination,
-                                                   thumbnail, backColor, imageQuality);
+        return CImagingProcedures::CreateCardImage(primary, canvas, source, destination, thumbnail,
+                                                   backColor, imageQuality);
     }
 
     CLead primary;

@@ -11,10 +11,8 @@ using TestApplication = QApplication;
 using TestApplication = QGuiApplication;
 #endif
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <cstdlib>
+#include <gtest/gtest.h>
 
 int main(int argc, char** argv)
 {

@@ -97,7 +97,7 @@ void CAutorunEditDlg::LoadDrive()
     setEnabled(true);
     const std::string root = m_editor.Root();
     m_mountRoot = m_cards->IsVolume();
-    if (!root.empty() && m_editor.Autorun().empty()) {
+    if (!root.empty()) {
         const std::string path = CAutorunEditor::AutorunPath(root);
         if (QFile::exists(QString::fromStdString(path)))
             RecoverDamaged(path);
@@ -117,18 +117,23 @@ void CAutorunEditDlg::RecoverDamaged(const std::string& path)
         return;
     CSfcFile probe;
     const CSfcFile::ParseResult result = probe.Parse(file.read(CSfcFile::MaxFileSize));
-    if (result == CSfcFile::ParseOk)
+    // Lines the reader dropped (control bytes) make a list that was damaged,
+    // even when nothing readable is left of it.
+    if (result == CSfcFile::ParseOk && !probe.IsModified())
         return; // a readable list that is empty, or whose scenarios are gone
     m_damaged = true;
-    if (result != CSfcFile::ParseRepeatedHeader)
+    if (result == CSfcFile::ParseTooLarge)
         return; // the reader has told the user already
-    // A second header: what stands before it is the list as far as it goes.
-    std::vector<std::string> present;
-    for (const std::string& entry : probe.Entries())
-        if (!entry.empty() && CSfcFile::ScenarioPresent(m_editor.Root(), entry))
-            present.push_back(entry);
-    m_editor.Insert(present, -1, nullptr);
-    m_editor.SetRepeat(probe.Repeat());
+    // The editor may have kept those entries already.
+    if (result == CSfcFile::ParseRepeatedHeader && m_editor.Autorun().empty()) {
+        // A second header: what stands before it is the list as far as it goes.
+        std::vector<std::string> present;
+        for (const std::string& entry : probe.Entries())
+            if (!entry.empty() && CSfcFile::ScenarioPresent(m_editor.Root(), entry))
+                present.push_back(entry);
+        m_editor.Insert(present, -1, nullptr);
+        m_editor.SetRepeat(probe.Repeat());
+    }
     AskUser(m_prompt, MsgId::AutorunListDamaged, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
 }
 
@@ -183,8 +188,8 @@ void CAutorunEditDlg::accept()
     m_editor.SetRepeat(m_repeat->isChecked());
     if (m_damaged && m_editor.Autorun().empty()) {
         const std::string path = CAutorunEditor::AutorunPath(m_editor.Root());
-        if (AskUser(m_prompt, MsgId::AutorunReplaceDamaged, CUserPrompt::Question, CUserPrompt::YesNo,
-                    path) != CUserPrompt::AnswerYes)
+        if (AskUser(m_prompt, MsgId::AutorunReplaceDamaged, CUserPrompt::Question,
+                    CUserPrompt::YesNo, path) != CUserPrompt::AnswerYes)
             return;
     }
     m_editor.Apply(m_prompt); // a failure has been shown; the dialog closes anyway

@@ -104,7 +104,8 @@ void CCardComboBox::Activated(int index)
         return;
     }
     const QString chosen = QFileDialog::getExistingDirectory(
-        this, QString::fromStdString(CResourceBundle::Text(MsgId::ChooseFolderEntry)), QDir::homePath());
+        this, QString::fromStdString(CResourceBundle::Text(MsgId::ChooseFolderEntry)),
+        QDir::homePath());
     if (chosen.isEmpty()) {
         setCurrentIndex(m_lastIndex);
         return;

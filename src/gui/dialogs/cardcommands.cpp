@@ -81,7 +81,8 @@ void CCardCommands::DeleteScenarios(CUserPrompt* prompt, QWidget* parent, std::s
         return;
     lastRoot = dialog.Root();
     if (dialog.List()->count() == 0) {
-        AskUser(prompt, MsgId::NoScenariosOnCard, CUserPrompt::Information, CUserPrompt::Ok, lastRoot);
+        AskUser(prompt, MsgId::NoScenariosOnCard, CUserPrompt::Information, CUserPrompt::Ok,
+                lastRoot);
         return;
     }
     if (!dialog.Names().empty())

@@ -61,14 +61,16 @@ CCellPropDlg::CCellPropDlg(const CCellPropData& data, CUserPrompt* prompt, QWidg
 
     m_interval = new QLineEdit;
     m_interval->setObjectName("interval");
-    m_interval->setAccessibleName(QString::fromStdString(CResourceBundle::Text(MsgId::SecondsBetweenSlides)));
+    m_interval->setAccessibleName(
+        QString::fromStdString(CResourceBundle::Text(MsgId::SecondsBetweenSlides)));
     // Several cells with different intervals: the field starts blank and a
     // blank field keeps each cell's own interval.
     if (!(m_data.multiple && m_data.initialInterval == 0))
         m_interval->setText(QString::number(m_data.interval));
     else
         m_interval->setPlaceholderText(tr("(each slide keeps its own)"));
-    form->addRow(QString::fromStdString(CResourceBundle::Text(MsgId::SecondsBetweenSlides)) + ":", m_interval);
+    form->addRow(QString::fromStdString(CResourceBundle::Text(MsgId::SecondsBetweenSlides)) + ":",
+                 m_interval);
 
     m_valid = new QCheckBox(tr("Show this slide"));
     m_valid->setObjectName("valid");

@@ -57,8 +57,9 @@ CCtrlPropDlg::CCtrlPropDlg(const CCtrlPropData& data, CUserPrompt* prompt, QWidg
     m_input = new QButtonGroup(this);
     auto* inputBox = new QVBoxLayout;
     for (int i = 0; i < 3; ++i) {
-        QRadioButton* b = Radio(QString::fromStdString(CResourceBundle::Text(MsgId::InputRemoteControl + i)),
-                                QString("input%1").arg(i));
+        QRadioButton* b =
+            Radio(QString::fromStdString(CResourceBundle::Text(MsgId::InputRemoteControl + i)),
+                  QString("input%1").arg(i));
         m_input->addButton(b, i);
         inputBox->addWidget(b);
     }
@@ -68,9 +69,11 @@ CCtrlPropDlg::CCtrlPropDlg(const CCtrlPropData& data, CUserPrompt* prompt, QWidg
 
     m_interval = new QLineEdit(QString::number(m_data.interval));
     m_interval->setObjectName("interval");
-    m_interval->setAccessibleName(QString::fromStdString(CResourceBundle::Text(MsgId::SecondsBetweenSlides)));
+    m_interval->setAccessibleName(
+        QString::fromStdString(CResourceBundle::Text(MsgId::SecondsBetweenSlides)));
     m_interval->setEnabled(CCellDialogRules::IntervalEnabled(m_data.motion));
-    form->addRow(QString::fromStdString(CResourceBundle::Text(MsgId::SecondsBetweenSlides)) + ":", m_interval);
+    form->addRow(QString::fromStdString(CResourceBundle::Text(MsgId::SecondsBetweenSlides)) + ":",
+                 m_interval);
     connect(m_motion, &QButtonGroup::idClicked, this,
             [this](int id) { m_interval->setEnabled(CCellDialogRules::IntervalEnabled(id)); });
 

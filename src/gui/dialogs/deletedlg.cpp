@@ -1,7 +1,6 @@
 #include "gui/dialogs/deletedlg.h"
 
 #include "base/asciicase.h"
-
 #include "gui/dialogs/cardcombobox.h"
 #include "output/cardfolder.h"
 

@@ -115,8 +115,10 @@ const CPrintLayout& CScenarioPrinter::Begin(const QPaintDevice& device)
     const QFontMetrics metrics(m_headerFont);
     const CPrintLayout::Screen screen = CPrintLayout::ScreenFor(
         metrics.height(),
-        metrics.horizontalAdvance(QString::fromStdString(CResourceBundle::Text(MsgId::RowNumberHeader))),
-        metrics.horizontalAdvance(QString::fromStdString(CResourceBundle::Text(MsgId::SlideHeader))));
+        metrics.horizontalAdvance(
+            QString::fromStdString(CResourceBundle::Text(MsgId::RowNumberHeader))),
+        metrics.horizontalAdvance(
+            QString::fromStdString(CResourceBundle::Text(MsgId::SlideHeader))));
     m_layout = std::make_unique<CPrintLayout>(
         screen, QSize(device.width(), device.height()), device.logicalDpiX(), device.logicalDpiY(),
         m_screenDpiX, m_screenDpiY, static_cast<int>(m_rows.size()));
@@ -146,7 +148,8 @@ void CScenarioPrinter::PaintPage(QPainter& painter, int page, bool preview)
     painter.fillRect(header, face);
     const QRect col0(area.left(), header.top(), l.Column0(), header.height());
     const QRect col1(col0.right() + 1, header.top(), l.Column1(), header.height());
-    for (const auto& [rect, id] : {std::pair{col0, MsgId::RowNumberHeader}, std::pair{col1, MsgId::SlideHeader}}) {
+    for (const auto& [rect, id] :
+         {std::pair{col0, MsgId::RowNumberHeader}, std::pair{col1, MsgId::SlideHeader}}) {
         const QRect content = Frame(painter, rect, tX, tY, dX, dY);
         Line(painter, content.adjusted(kTextIndent, 0, 0, 0),
              QString::fromStdString(CResourceBundle::Text(id)));

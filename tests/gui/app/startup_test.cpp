@@ -11,6 +11,7 @@
 #include "presentation/presentationfixtures.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
@@ -169,6 +170,8 @@ TEST_F(StartUp, DamagedSettingsFileStartsNormally)
         const QString path = settings.fileName();
         settings.clear();
         settings.sync();
+        // A fresh home has no settings folder yet.
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(path).absolutePath()));
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("[Settings\nwp.left=\xff\xfe\nZURBar=@ByteArray(\\0\\0garbage)\n=\n");

@@ -156,7 +156,8 @@ TEST_F(AutorunDlgTest, DamagedListShowsWhatWasReadAndIsNotEmptiedWithoutAsking)
         EXPECT_TRUE(dialog->isVisible());
         EXPECT_EQ(ReadList(), repeated);
     }
-    // Binary rubbish: 7126, nothing shown, nothing written without asking.
+    // Binary rubbish: its lines are dropped (7122), nothing is shown, and
+    // nothing is written without asking.
     const QByteArray rubbish("\x00\x01\x02[Autorun]\xff\xfe", 11);
     WriteList(rubbish);
     prompt.shown.clear();
@@ -164,7 +165,7 @@ TEST_F(AutorunDlgTest, DamagedListShowsWhatWasReadAndIsNotEmptiedWithoutAsking)
     auto dialog = Open();
     EXPECT_TRUE(Texts(dialog->AutorunList()).isEmpty());
     Press(*dialog);
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7126, 7191}));
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7122, 7191}));
     EXPECT_EQ(ReadList(), rubbish);
 }
 
