@@ -341,8 +341,9 @@ void CDirTreeCtrl::dragMoveEvent(QDragMoveEvent* event)
         return;
     }
     setCurrentItem(itemAt(event->position().toPoint()), 0, QItemSelectionModel::NoUpdate);
-    event->setDropAction((event->modifiers() & Qt::ShiftModifier) ? Qt::MoveAction
-                                                                  : Qt::CopyAction);
+    // As the file managers of the old desktop did: Ctrl copies, a plain drop moves.
+    event->setDropAction((event->modifiers() & Qt::ControlModifier) ? Qt::CopyAction
+                                                                    : Qt::MoveAction);
     event->accept();
 }
 
@@ -354,7 +355,7 @@ void CDirTreeCtrl::dropEvent(QDropEvent* event)
         event->ignore();
         return;
     }
-    const bool move = (event->modifiers() & Qt::ShiftModifier) != 0;
+    const bool move = (event->modifiers() & Qt::ControlModifier) == 0;
     CBrowserFileOps ops(m_prompt);
     const bool done = ops.CopyOrMove(files, folder, move);
     event->setDropAction(move ? Qt::MoveAction : Qt::CopyAction);

@@ -27,6 +27,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
+#include <QUrl>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -180,6 +181,31 @@ TEST_F(BrowserPanes, RenameInTheTreeNeverReplacesAFolder)
     EXPECT_EQ(m_prompt.Ids().back(), 7206);
     EXPECT_EQ(one->text(0), QStringLiteral("one"));
     EXPECT_TRUE(QDir(QString::fromStdString(Path("p/one"))).exists());
+}
+
+TEST_F(BrowserPanes, FilesDroppedOnAFolderMoveAndCopyWithCtrl)
+{
+    MakeFolder("from");
+    MakeFolder("to");
+    MakePhoto("from/a.jpg");
+    MakePhoto("from/b.jpg");
+    m_panes->Start(Path("from"));
+    QTreeWidgetItem* to = Tree()->FindItemByPath(Path("to"), true);
+    ASSERT_NE(to, nullptr);
+    Tree()->scrollToItem(to);
+    const QPoint at = Tree()->visualItemRect(to).center();
+    const auto drop = [&](const std::string& name, Qt::KeyboardModifiers modifiers) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(Path(name)))});
+        QDropEvent event(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, modifiers);
+        QCoreApplication::sendEvent(Tree()->viewport(), &event);
+    };
+    drop("from/a.jpg", Qt::NoModifier);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("from/a.jpg"))));
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(Path("to/a.jpg"))));
+    drop("from/b.jpg", Qt::ControlModifier);
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(Path("from/b.jpg"))));
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(Path("to/b.jpg"))));
 }
 
 TEST_F(BrowserPanes, PulledVolumeLeavesTheTreeAndTheListFallsBackHome)
