@@ -197,6 +197,11 @@ TEST_F(BrowserPanes, FilesDroppedOnAFolderMoveAndCopyWithCtrl)
     const auto drop = [&](const std::string& name, Qt::KeyboardModifiers modifiers) {
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(QString::fromStdString(Path(name)))});
+        QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
+                              modifiers);
+        QCoreApplication::sendEvent(Tree()->viewport(), &enter);
+        QDragMoveEvent move(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, modifiers);
+        QCoreApplication::sendEvent(Tree()->viewport(), &move);
         QDropEvent event(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, modifiers);
         QCoreApplication::sendEvent(Tree()->viewport(), &event);
     };
