@@ -89,13 +89,13 @@ int runCheck(const CCliArgs& args, CCliPrompt& prompt)
                     continue;
                 std::string where = p.row ? "row " + std::to_string(p.row) : std::string();
                 if (!p.file.empty())
-                    where += (where.empty() ? "" : ", ") + p.file;
+                    where += (where.empty() ? "" : ", ") + CliEscapeControls(p.file);
                 std::printf("%s%s%s%s\n", notes ? "note: " : "", where.c_str(),
                             where.empty() ? "" : ": ", describe(p, check.Project.Version).c_str());
             }
         }
         if (ok)
-            std::printf("%s: no problems found\n", path.c_str());
+            std::printf("%s: no problems found\n", CliEscapeControls(path).c_str());
     }
     return ok ? ExitDone : ExitFailed;
 }
