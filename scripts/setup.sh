@@ -11,7 +11,8 @@ packages=(
   libgsf-1-dev libpoppler-qt6-dev libjpeg-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang clang-format libclang-rt-14-dev
-  libreoffice-impress-nogui xvfb
+  libreoffice-impress-nogui xvfb xauth
+  libzip-dev libheif-dev libwebp-dev libtiff-dev libspng-dev libxtst-dev
 )
 
 missing=()
@@ -31,5 +32,8 @@ shift
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 export CCACHE_BASEDIR="$here"
+# Debug info names the source folder; sharing the cache between work trees
+# matters more than that path.
+export CCACHE_NOHASHDIR=true
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" "${launcher[@]}" "$@" >/dev/null
 cmake --build "$build" -j"$(nproc)"
