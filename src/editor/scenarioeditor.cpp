@@ -10,12 +10,12 @@
 #include "editor/celldialogs.h"
 #include "editor/celldragsession.h"
 #include "editor/cellpropdata.h"
+#include "editor/cellvaluesstep.h"
 #include "editor/ctrlpropdata.h"
+#include "editor/deletedcellsstep.h"
 #include "editor/effectdata.h"
-#include "editor/zelmapplication.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellctrlinfo.h"
-#include "model/undocellinfo.h"
 #include "presentation/slidepptobj.h"
 
 #include <QThread>
@@ -23,7 +23,6 @@
 #include <unordered_set>
 
 namespace {
-constexpr uint32_t kChangedUndo = CCellInfo::StateChanged | CCellInfo::StateUndo; // 0x12
 constexpr uint32_t kDeletedUndo = CCellInfo::StateDeleted | CCellInfo::StateUndo; // 0x14
 
 bool IsImage(const CCellInfo* cell)
@@ -32,7 +31,8 @@ bool IsImage(const CCellInfo* cell)
 }
 } // namespace
 
-CScenarioEditor::CScenarioEditor(CZurDoc& doc) : m_doc(doc)
+CScenarioEditor::CScenarioEditor(CZurDoc& doc, CSlidePPTObj* shared)
+    : m_doc(doc), m_sharedPresentation(shared)
 {
     // Conversions of different files are independent: by default they run
     // on the machine's cores, each worker with imaging of its own.
@@ -42,9 +42,6 @@ CScenarioEditor::CScenarioEditor(CZurDoc& doc) : m_doc(doc)
     if (!m_doc.Observer())
         m_doc.SetObserver(this);
     m_rows.SetListeners(&m_doc.Listeners());
-    // The program's shared presentation object, when a front end made one.
-    if (CZelmApplication* application = CZelmApplication::Instance())
-        application->Attach(*this);
     UpdateAllViews();
 }
 
@@ -53,7 +50,6 @@ CScenarioEditor::~CScenarioEditor()
     if (m_doc.Observer() == this)
         m_doc.SetObserver(nullptr);
     m_rows.SetListeners(nullptr);
-    m_undoList.DeleteAll();
 }
 
 void CScenarioEditor::SetParallelImport(CCellImporter::HostFactory factory, int workers)
@@ -66,6 +62,11 @@ void CScenarioEditor::SetParallelImport(CCellImporter::HostFactory factory, int 
 CUserPrompt* CScenarioEditor::Prompt() const
 {
     return m_doc.Prompt();
+}
+
+int CScenarioEditor::UndoCode() const
+{
+    return m_undo ? m_undo->Code() : 0;
 }
 
 void CScenarioEditor::Repaint()
@@ -95,7 +96,7 @@ CEditorState CScenarioEditor::State() const
     s.singleImage = selected.size() == 1 && IsImage(m_rows.GetCell(selected[0]));
     s.clipboardHasCells = m_clipboard && (m_clipboard->HasFormat(CCellInfoList::ClipFormat) ||
                                           m_clipboard->HasFormat(CCellInfoList::ClipFormatFiles));
-    s.undoCode = m_undoCode;
+    s.undoCode = UndoCode();
     s.busy = m_doc.IsBusy();
     return s;
 }
@@ -228,93 +229,18 @@ bool CScenarioEditor::InsertCellList(const QByteArray& block)
 void CScenarioEditor::ClearUndo(bool resetInsertion)
 {
     m_doc.Cells.ClearFlags(CCellInfo::StateUndo);
-    m_undoCode = 0;
-    m_undoCell = nullptr;
+    m_undo.reset();
     if (resetInsertion)
         m_insertIndex = -1;
-    m_undoList.DeleteAll();
 }
 
 bool CScenarioEditor::Undo()
 {
-    if (m_undoCode == 0 || m_doc.RefuseWhileBusy())
+    if (!m_undo || m_doc.RefuseWhileBusy())
         return false;
-    CCellInfoList& cells = m_doc.Cells;
-    const auto forMarked = [&](const auto& action) {
-        for (int i = 0; i < cells.GetCount(); ++i) {
-            CCellInfo* cell = cells.GetAt(i);
-            if (cell && (cell->StateFlags & CCellInfo::StateUndo))
-                action(*cell);
-        }
-    };
-    // The remembered cell of a single edit still lives in the list unless
-    // the list was emptied since; never touch a cell that is gone.
-    CCellInfo* remembered = m_undoCell && cells.IndexOf(m_undoCell) >= 0 &&
-                                    (m_undoCell->StateFlags & CCellInfo::StateUndo)
-                                ? m_undoCell
-                                : nullptr;
-    bool rebuild = false;
+    const bool rebuild = m_undo->Undo(m_doc.Cells, m_clipboard);
     // Undoing changes in place redraws the rows it touches.
-    std::vector<int> changed;
-    switch (m_undoCode) {
-    case EditorCommand::CellDisable:
-        forMarked([](CCellInfo& c) {
-            if (c.CellValid == 0)
-                c.CellValid = 1;
-        });
-        changed = RowsOfMarkedCells();
-        break;
-    case EditorCommand::CellEnable:
-        forMarked([](CCellInfo& c) {
-            if (c.CellValid != 0)
-                c.CellValid = 0;
-        });
-        changed = RowsOfMarkedCells();
-        break;
-    case EditorCommand::CellProperties:
-        if (remembered) {
-            remembered->AutoIntervalSec = m_undoInterval;
-            remembered->MotionType = m_undoMotion;
-            remembered->CellValid = m_undoValid;
-            if (remembered->CellType == CCellInfo::Type::Image)
-                static_cast<CCellBmpInfo*>(remembered)->Effect = m_undoEffectOrInput;
-            else if (remembered->CellType == CCellInfo::Type::Control)
-                static_cast<CCellCtrlInfo*>(remembered)->InputDev = m_undoEffectOrInput;
-            if (const int row = m_rows.FindRow(remembered); row >= 0)
-                changed.push_back(row);
-        }
-        break;
-    case EditorCommand::CellEffect:
-        if (IsImage(remembered)) {
-            static_cast<CCellBmpInfo*>(remembered)->Disolve = m_undoDisolve;
-            if (const int row = m_rows.FindRow(remembered); row >= 0)
-                changed.push_back(row);
-        }
-        break;
-    case EditorCommand::CellPropertiesMulti:
-        // Records of cells that left the list since are dropped unrestored.
-        for (int i = 0; i < m_undoList.GetCount(); ++i)
-            if (CUndoCellInfo* record = m_undoList.GetAt(i);
-                record && cells.IndexOf(record->Cell) < 0)
-                record->Cell = nullptr;
-        changed = RowsOfMarkedCells();
-        m_undoList.RestoreAll();
-        break;
-    case EditorCommand::CellInsertControl:
-    case EditorCommand::Paste:
-        forMarked([](CCellInfo& c) { c.StateFlags |= CCellInfo::StateDeleted; });
-        rebuild = true;
-        break;
-    case EditorCommand::Delete:
-    case EditorCommand::Cut:
-        forMarked([](CCellInfo& c) { c.StateFlags &= ~uint32_t(CCellInfo::StateDeleted); });
-        if (m_undoCode == EditorCommand::Cut && m_clipboard)
-            m_clipboard->Clear();
-        rebuild = true;
-        break;
-    default:
-        break;
-    }
+    const std::vector<int> changed = rebuild ? std::vector<int>() : RowsOfMarkedCells();
     ClearUndo(false);
     if (rebuild) {
         SyncRows();
@@ -341,7 +267,7 @@ void CScenarioEditor::Delete()
     const std::vector<int> selected = m_rows.SelectedRows();
     if (selected.empty())
         return;
-    m_undoCode = EditorCommand::Delete;
+    m_undo = std::make_unique<CDeletedCellsStep>(EditorCommand::Delete, false);
     for (size_t k = 0; k < selected.size(); ++k) {
         const int row = selected[k] - static_cast<int>(k);
         CCellInfo* cell = m_rows.GetCell(row);
@@ -363,21 +289,19 @@ bool CScenarioEditor::EnableDisable(int command)
     const std::vector<int> selected = m_rows.SelectedRows();
     if (selected.empty())
         return false;
-    m_undoCode = command;
+    // The step stands even when no cell changes: Undo names the command.
+    auto step = std::make_unique<CCellValuesStep>(command);
     const bool disable = command == EditorCommand::CellDisable;
     std::vector<int> changed;
     for (const int row : selected) {
         CCellInfo* cell = m_rows.GetCell(row);
-        if (disable && cell->CellValid != 0) {
-            cell->CellValid = 0;
-            cell->StateFlags |= kChangedUndo;
-            changed.push_back(row);
-        } else if (!disable && cell->CellValid == 0) {
-            cell->CellValid = 1;
-            cell->StateFlags |= kChangedUndo;
+        if ((cell->CellValid != 0) == disable) {
+            step->Remember(cell);
+            cell->CellValid = disable ? 0 : 1;
             changed.push_back(row);
         }
     }
+    m_undo = std::move(step);
     Modified();
     RowsChanged(changed);
     Repaint();
@@ -449,12 +373,9 @@ bool CScenarioEditor::PropertiesSingle(CCellInfo* cell, int row)
                          newValid != cell->CellValid || newExtra != *extra;
     if (!changed)
         return true;
-    m_undoCode = EditorCommand::CellProperties;
-    m_undoCell = cell;
-    m_undoInterval = cell->AutoIntervalSec;
-    m_undoMotion = cell->MotionType;
-    m_undoValid = cell->CellValid;
-    m_undoEffectOrInput = *extra;
+    auto step = std::make_unique<CCellValuesStep>(EditorCommand::CellProperties);
+    step->Remember(cell);
+    m_undo = std::move(step);
     const bool switched = newValid != cell->CellValid ||
                           (cell->CellType == CCellInfo::Type::Control && newExtra != *extra);
     cell->MotionType = newMotion;
@@ -462,7 +383,6 @@ bool CScenarioEditor::PropertiesSingle(CCellInfo* cell, int row)
         cell->AutoIntervalSec = newInterval;
     cell->CellValid = newValid;
     *extra = newExtra;
-    cell->StateFlags |= kChangedUndo;
     Modified();
     RowsChanged({row});
     if (switched)
@@ -506,6 +426,7 @@ bool CScenarioEditor::PropertiesMultiple(const std::vector<int>& rows)
     if (!m_dialogs->RunCellProp(data))
         return false;
     ClearUndo(true);
+    auto step = std::make_unique<CCellValuesStep>(EditorCommand::CellPropertiesMulti);
     bool switched = false;
     std::vector<int> changed;
     for (const int row : rows) {
@@ -519,20 +440,7 @@ bool CScenarioEditor::PropertiesMultiple(const std::vector<int>& rows)
             (effectApplies && data.effect != image->Effect);
         if (!applies)
             continue;
-        auto record = std::make_unique<CUndoCellInfo>();
-        record->AutoIntervalSec = cell->AutoIntervalSec;
-        record->MotionType = cell->MotionType;
-        record->CellValid = cell->CellValid;
-        record->CellType = cell->CellType;
-        if (image)
-            record->Effect = image->Effect;
-        record->Cell = cell;
-        if (m_undoList.Append(std::move(record)) < 0) {
-            m_undoList.RestoreAll();
-            RowsChanged(changed);
-            Repaint();
-            return false;
-        }
+        step->Remember(cell);
         changed.push_back(row);
         if (data.motion != -1)
             cell->MotionType = data.motion;
@@ -544,10 +452,9 @@ bool CScenarioEditor::PropertiesMultiple(const std::vector<int>& rows)
         }
         if (effectApplies)
             image->Effect = data.effect;
-        cell->StateFlags |= kChangedUndo;
     }
-    if (!m_undoList.IsEmpty()) {
-        m_undoCode = EditorCommand::CellPropertiesMulti;
+    if (!step->IsEmpty()) {
+        m_undo = std::move(step);
         Modified();
         RowsChanged(changed);
         if (switched)
@@ -571,11 +478,10 @@ bool CScenarioEditor::Effect()
     ClearUndo(true);
     if (data.disolve == image->Disolve)
         return true;
-    m_undoCode = EditorCommand::CellEffect;
-    m_undoCell = image;
-    m_undoDisolve = image->Disolve;
+    auto step = std::make_unique<CCellValuesStep>(EditorCommand::CellEffect);
+    step->Remember(image);
+    m_undo = std::move(step);
     image->Disolve = data.disolve;
-    image->StateFlags |= kChangedUndo;
     Modified();
     RowsChanged({selected[0]});
     return true;

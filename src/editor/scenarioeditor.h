@@ -6,10 +6,8 @@
 #include "editor/cellrowlist.h"
 #include "editor/editorcommands.h"
 #include "model/cellinfolist.h"
-#include "model/undocellinfolist.h"
 
 #include <QByteArray>
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -19,6 +17,7 @@ class CCellClipboard;
 class CCellDialogs;
 class CProgress;
 class CSlidePPTObj;
+class CUndoStep;
 class CUserPrompt;
 class CZurDoc;
 struct CCellDragSession;
@@ -38,7 +37,9 @@ public:
         DropMove = 2
     };
 
-    explicit CScenarioEditor(CZurDoc& doc);
+    // `shared`: the program's shared presentation object (the thumbnail
+    // window's), from whoever makes the editor; null when there is none.
+    explicit CScenarioEditor(CZurDoc& doc, CSlidePPTObj* shared = nullptr);
     ~CScenarioEditor() override;
     CScenarioEditor(const CScenarioEditor&) = delete;
     CScenarioEditor& operator=(const CScenarioEditor&) = delete;
@@ -68,7 +69,8 @@ public:
     CSlidePPTObj* SharedPresentation() const { return m_sharedPresentation; }
 
     // --- state -----------------------------------------------------------
-    int UndoCode() const { return m_undoCode; }
+    // The command number of the pending undo step; 0 when there is none.
+    int UndoCode() const;
     // The row before which the next insertion goes: -1 at the end (and not
     // yet decided), -2 after the last row during an internal move.
     int InsertionIndex() const { return m_insertIndex; }
@@ -194,15 +196,7 @@ private:
     int m_workers = 0;
     bool m_defaultWorkerHosts = false; // workers get a CImagingHost with the project's settings
 
-    // The pending undo.
-    int m_undoCode = 0;
-    CCellInfo* m_undoCell = nullptr;
-    int32_t m_undoInterval = 0;
-    int32_t m_undoMotion = 0;
-    int32_t m_undoValid = 0;
-    int32_t m_undoEffectOrInput = 0; // Effect of an image cell, InputDev of a control cell
-    std::array<int32_t, 11> m_undoDisolve{};
-    CUndoCellInfoList m_undoList;
+    std::unique_ptr<CUndoStep> m_undo; // the pending undo: one step at most
 
     int m_insertIndex = -1;
     bool m_borrowingPresentation = false;

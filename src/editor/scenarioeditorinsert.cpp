@@ -8,6 +8,7 @@
 #include "document/busyguard.h"
 #include "document/zurdoc.h"
 #include "document/zurdoclisteners.h"
+#include "editor/insertedcellsstep.h"
 #include "editor/scenarioeditor.h"
 #include "imaging/imaginghost.h"
 #include "model/cellbmpinfo.h"
@@ -78,7 +79,7 @@ bool CScenarioEditor::InsertControlCell()
         m_insertIndex = -1;
     auto cell = std::make_unique<CCellCtrlInfo>();
     ClearUndo(false);
-    m_undoCode = EditorCommand::CellInsertControl;
+    m_undo = std::make_unique<CInsertedCellsStep>(EditorCommand::CellInsertControl);
     InsertRun run;
     run.anchor = AnchorForInsertion();
     run.row = m_insertIndex;
@@ -127,7 +128,8 @@ bool CScenarioEditor::InsertCells(int undoCode, CCellInfoList& list, bool report
         return false;
     const CBusyGuard busy(m_doc);
     ClearUndo(false);
-    m_undoCode = undoCode;
+    if (undoCode != 0)
+        m_undo = std::make_unique<CInsertedCellsStep>(undoCode);
     std::string folder = m_doc.ProjectPath;
     if (!folder.empty() && folder.back() != '/')
         folder += '/';

@@ -9,6 +9,7 @@
 #include "base/userprompt.h"
 #include "document/zurdoc.h"
 #include "editor/scenarioeditor.h"
+#include "editor/undostep.h"
 #include "model/cellbmpinfo.h"
 #include "presentation/slidepptobj.h"
 
@@ -76,7 +77,7 @@ bool CScenarioEditor::ExpandPresentation(std::unique_ptr<CCellInfo> cell, Insert
     // The slides enter as the other cells of the insertion do, so that undo
     // takes them back with the rest.
     const uint32_t flags =
-        m_undoCode != 0 ? CCellInfo::StateAdded | CCellInfo::StateUndo : CCellInfo::StateAdded;
+        m_undo ? CCellInfo::StateAdded | CCellInfo::StateUndo : CCellInfo::StateAdded;
 
     // Without a project folder nothing is written anywhere.
     bool ok = !work.empty() && !folder.empty();

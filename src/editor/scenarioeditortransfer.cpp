@@ -5,6 +5,7 @@
 #include "document/zurdoc.h"
 #include "editor/cellclipboard.h"
 #include "editor/celldragsession.h"
+#include "editor/deletedcellsstep.h"
 #include "editor/scenarioeditor.h"
 #include "model/cellinfo.h"
 
@@ -52,7 +53,7 @@ bool CScenarioEditor::Cut()
     if (selected.empty() || m_doc.RefuseWhileBusy())
         return false;
     ClearUndo(true);
-    m_undoCode = EditorCommand::Cut;
+    m_undo = std::make_unique<CDeletedCellsStep>(EditorCommand::Cut, true);
     CCellInfoList list;
     list.ProjectFolder = m_doc.Cells.ProjectFolder;
     for (size_t k = 0; k < selected.size(); ++k) {

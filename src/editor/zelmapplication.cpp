@@ -56,14 +56,3 @@ void CZelmApplication::Attach(CScenarioEditor& editor)
 {
     editor.SetSharedPresentation(&SharedPresentation());
 }
-
-std::unique_ptr<CPresentationConversion>
-CZelmApplication::ConvertPresentation(const std::string& presentation,
-                                      CPresentationConversion::Completion done)
-{
-    const CSlidePPTObj& shared = SharedPresentation();
-    auto conversion = std::make_unique<CPresentationConversion>(presentation, shared.CacheFolder(),
-                                                                shared.ConversionTimeout());
-    conversion->Start(std::move(done));
-    return conversion;
-}

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "presentation/presentationconversion.h"
-
 #include <functional>
 #include <memory>
 #include <string>
@@ -21,9 +19,9 @@ class CUserPrompt;
 //         return 1;                      // no bundle: end quietly
 //
 // It makes the program's one shared presentation object (the thumbnail
-// window's), which every editor made while the application lives borrows
-// when it expands a presentation that object has open; and it starts the
-// asynchronous presentation conversions of the windows.
+// window's), which the front end hands to every editor and browser it makes
+// (nothing looks the application up): an editor borrows it when it expands
+// a presentation that object has open.
 class CZelmApplication
 {
 public:
@@ -44,14 +42,8 @@ public:
 
     // The program's shared presentation object, made on first use.
     CSlidePPTObj& SharedPresentation();
-    // Gives an editor what the program shares; CScenarioEditor does this
-    // itself when it is made while an application object lives.
+    // Gives an editor made without it what the program shares.
     void Attach(CScenarioEditor& editor);
-
-    // Starts converting `presentation` off the caller's thread (see
-    // CPresentationConversion); the shared object's cache and time limit.
-    std::unique_ptr<CPresentationConversion>
-    ConvertPresentation(const std::string& presentation, CPresentationConversion::Completion done);
 
 private:
     CUserPrompt* m_prompt = nullptr;

@@ -1,5 +1,5 @@
 // The application object of a front end: the one shared presentation object
-// that every editor made while it lives borrows from.
+// that the front end hands to every editor it makes.
 #include "document/zurdoc.h"
 #include "editor/scenarioeditor.h"
 #include "editor/zelmapplication.h"
@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(ZelmApplication, EditorsMadeWhileItLivesShareItsPresentationObject)
+TEST(ZelmApplication, EditorsGivenItsPresentationObjectShareIt)
 {
     CZurDoc doc;
     {
@@ -19,9 +19,11 @@ TEST(ZelmApplication, EditorsMadeWhileItLivesShareItsPresentationObject)
         EXPECT_EQ(CZelmApplication::Instance(), &app);
         CSlidePPTObj* shared = &app.SharedPresentation();
         EXPECT_EQ(&app.SharedPresentation(), shared) << "one object for the whole program";
-        CScenarioEditor first(doc);
+        CScenarioEditor first(doc, shared);
         CZurDoc other;
         CScenarioEditor second(other);
+        EXPECT_EQ(second.SharedPresentation(), nullptr) << "nothing looks the application up";
+        app.Attach(second);
         EXPECT_EQ(first.SharedPresentation(), shared);
         EXPECT_EQ(second.SharedPresentation(), shared);
         // A second application object does not take over.

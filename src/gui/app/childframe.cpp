@@ -20,11 +20,11 @@ constexpr int kLockWaitMs = 1000;
 } // namespace
 
 CChildFrame::CChildFrame(CUserPrompt* prompt, const QFont& headerFont, const QImage& controlPicture,
-                         QWidget* parent)
+                         QWidget* parent, CSlidePPTObj* shared)
     : QMdiSubWindow(parent), m_prompt(prompt), m_doc(std::make_unique<CZurDoc>(prompt))
 {
     setAttribute(Qt::WA_DeleteOnClose);
-    m_editor = std::make_unique<CScenarioEditor>(*m_doc);
+    m_editor = std::make_unique<CScenarioEditor>(*m_doc, shared);
     m_dialogs = std::make_unique<CGuiCellDialogs>(this, prompt);
     m_view = new CScenarioView(*m_doc, *m_editor, this);
     m_view->SetHeaderFont(headerFont);

@@ -9,6 +9,7 @@
 class CGuiCellDialogs;
 class CScenarioEditor;
 class CScenarioView;
+class CSlidePPTObj;
 class CUserPrompt;
 class CZurDoc;
 struct CProjectSettings;
@@ -21,8 +22,9 @@ class CChildFrame : public QMdiSubWindow
 {
     Q_OBJECT
 public:
+    // `shared`: the program's shared presentation object, for the editor.
     CChildFrame(CUserPrompt* prompt, const QFont& headerFont, const QImage& controlPicture,
-                QWidget* parent = nullptr);
+                QWidget* parent = nullptr, CSlidePPTObj* shared = nullptr);
     ~CChildFrame() override;
 
     CZurDoc& Document() const { return *m_doc; }

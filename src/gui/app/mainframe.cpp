@@ -58,7 +58,7 @@ bool hasExtension(const QString& path, const char* extension)
 } // namespace
 
 CMainFrame::CMainFrame(CUserPrompt* prompt, CSlidePPTObj* shared, QWidget* parent)
-    : QMainWindow(parent), m_prompt(prompt)
+    : QMainWindow(parent), m_prompt(prompt), m_shared(shared)
 {
     setObjectName(QStringLiteral("mainFrame"));
     setWindowTitle(text(MsgId::AppTitle));
@@ -351,7 +351,7 @@ CChildFrame* CMainFrame::FindOpen(const QString& projectFile) const
 
 CChildFrame* CMainFrame::NewChild()
 {
-    auto* child = new CChildFrame(m_prompt, m_headerFont, m_controlCell);
+    auto* child = new CChildFrame(m_prompt, m_headerFont, m_controlCell, nullptr, m_shared);
     child->setObjectName(QStringLiteral("projectWindow"));
     connect(child, &CChildFrame::TitleChanged, this, &CMainFrame::UpdateActions);
     connect(child, &CChildFrame::CommandStatesChanged, this, &CMainFrame::UpdateActions);

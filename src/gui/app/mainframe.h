@@ -136,6 +136,7 @@ private:
     bool CloseAllChildren();
 
     CUserPrompt* m_prompt;
+    CSlidePPTObj* m_shared = nullptr; // the program's presentation object, for the editors
     QMdiArea* m_mdi = nullptr;
     QLabel* m_message = nullptr;
     QMenu* m_recentMenu = nullptr;

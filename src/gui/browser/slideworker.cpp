@@ -1,6 +1,5 @@
 #include "gui/browser/slideworker.h"
 
-#include "editor/zelmapplication.h"
 #include "presentation/presentationconversion.h"
 #include "presentation/slidepptobj.h"
 
@@ -24,8 +23,6 @@ template <typename Object> bool hiddenAt(const Object&, int, long)
 
 CSlideWorker::CSlideWorker(CSlidePPTObj* shared, QObject* parent) : QObject(parent)
 {
-    if (!shared && CZelmApplication::Instance())
-        shared = &CZelmApplication::Instance()->SharedPresentation();
     if (!shared)
         m_own = std::make_unique<CSlidePPTObj>();
     m_object = shared ? shared : m_own.get();
@@ -63,12 +60,10 @@ void CSlideWorker::Open(int generation, const QString& path, int batch, const QS
             this, [this, generation, status] { OnConverted(generation, status); },
             Qt::QueuedConnection);
     };
-    if (CZelmApplication* application = CZelmApplication::Instance()) {
-        m_conversion = application->ConvertPresentation(path.toStdString(), done);
-    } else {
-        m_conversion = std::make_unique<CPresentationConversion>(path.toStdString());
-        m_conversion->Start(done);
-    }
+    // With the presentation object's cache and time limit.
+    m_conversion = std::make_unique<CPresentationConversion>(
+        path.toStdString(), m_object->CacheFolder(), m_object->ConversionTimeout());
+    m_conversion->Start(done);
 }
 
 void CSlideWorker::OnConverted(int generation, CSlideRenderer::Status status)
