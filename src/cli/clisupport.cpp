@@ -4,6 +4,7 @@
 #include "base/filefailure.h"
 #include "base/msgid.h"
 #include "base/samepath.h"
+#include "cli/clicommand.h"
 #include "cli/cliprompt.h"
 #include "document/projectcheck.h"
 #include "document/projectdlgchecks.h"
@@ -240,4 +241,17 @@ std::string CliEscapeControls(const std::string& text)
         }
     }
     return out;
+}
+
+int CliCheckStatus(CProjectDlgChecks::Outcome outcome, CCliPrompt& prompt)
+{
+    switch (outcome) {
+    case CProjectDlgChecks::Accepted:
+        return ExitDone;
+    case CProjectDlgChecks::Cancelled:
+        return ExitDeclined;
+    case CProjectDlgChecks::Refused:
+        break;
+    }
+    return prompt.FailureStatus();
 }

@@ -49,14 +49,10 @@ int runNew(const CCliArgs& args, CCliPrompt& prompt)
 
     std::string folder = CProjectDlgChecks::ProposedFolder(base, name);
     CProjectDlgChecks::Focus focus = CProjectDlgChecks::FocusNone;
-    switch (CProjectDlgChecks::CheckProject(&prompt, name, folder, false, {}, focus)) {
-    case CProjectDlgChecks::Accepted:
-        break;
-    case CProjectDlgChecks::Cancelled:
-        return ExitDeclined;
-    case CProjectDlgChecks::Refused:
-        return prompt.FailureStatus();
-    }
+    if (const int status = CliCheckStatus(
+            CProjectDlgChecks::CheckProject(&prompt, name, folder, false, {}, focus), prompt);
+        status != ExitDone)
+        return status;
     // Two programs making the same project at once: one of them makes it.
     if (!CliLockProject(folder + name + ".sic", prompt))
         return ExitFailed;

@@ -49,14 +49,11 @@ int runProperties(const CCliArgs& args, CCliPrompt& prompt)
         folder = CProjectDlgChecks::ProposedFolder(base, name);
     }
     CProjectDlgChecks::Focus focus = CProjectDlgChecks::FocusNone;
-    switch (CProjectDlgChecks::CheckProject(&prompt, name, folder, true, doc.ProjectPath, focus)) {
-    case CProjectDlgChecks::Accepted:
-        break;
-    case CProjectDlgChecks::Cancelled:
-        return ExitDeclined;
-    case CProjectDlgChecks::Refused:
-        return prompt.FailureStatus();
-    }
+    if (const int status = CliCheckStatus(
+            CProjectDlgChecks::CheckProject(&prompt, name, folder, true, doc.ProjectPath, focus),
+            prompt);
+        status != ExitDone)
+        return status;
     if (!CliLockProject(folder + name + ".sic", prompt))
         return ExitFailed;
     CProjectSettings settings;

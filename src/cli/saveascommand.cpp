@@ -37,14 +37,10 @@ int runSaveAs(const CCliArgs& args, CCliPrompt& prompt)
         args.Has("in") ? args.Value("in") : CProjectDlgChecks::ParentFolder(doc.ProjectPath);
     std::string folder = CProjectDlgChecks::ProposedFolder(base, name);
     CProjectDlgChecks::Focus focus = CProjectDlgChecks::FocusNone;
-    switch (CProjectDlgChecks::CheckSaveAs(&prompt, name, folder, doc.ProjectPath, focus)) {
-    case CProjectDlgChecks::Accepted:
-        break;
-    case CProjectDlgChecks::Cancelled:
-        return ExitDeclined;
-    case CProjectDlgChecks::Refused:
-        return prompt.FailureStatus();
-    }
+    if (const int status = CliCheckStatus(
+            CProjectDlgChecks::CheckSaveAs(&prompt, name, folder, doc.ProjectPath, focus), prompt);
+        status != ExitDone)
+        return status;
     if (!CliLockProject(folder + name + ".sic", prompt))
         return ExitFailed;
     if (!doc.SaveAs(name, folder))

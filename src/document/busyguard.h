@@ -8,7 +8,9 @@ class CZurDoc;
 // change or close the project is refused (CZurDoc::RefuseWhileBusy), also
 // one started from inside the operation's own progress callback; the window
 // program greys such commands out (CZurDocListener::BusyChanged). Guards
-// nest: the project is free again when the outermost one ends.
+// nest: the project is free again when the outermost one ends. While any
+// project of the program is busy, no other starts a long operation
+// (CZurDoc::RefuseSecondOperation).
 class CBusyGuard
 {
 public:
@@ -16,6 +18,9 @@ public:
     ~CBusyGuard();
     CBusyGuard(const CBusyGuard&) = delete;
     CBusyGuard& operator=(const CBusyGuard&) = delete;
+
+    // Whether a long operation runs on any project of the program.
+    static bool AnyRunning();
 
 private:
     CZurDoc& m_doc;

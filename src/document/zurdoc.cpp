@@ -113,6 +113,14 @@ bool CZurDoc::RefuseWhileBusy() const
     return true;
 }
 
+bool CZurDoc::RefuseSecondOperation() const
+{
+    if (!IsBusy() && !CBusyGuard::AnyRunning())
+        return false;
+    AskUser(m_prompt, MsgId::ProjectBusy, CUserPrompt::Exclamation, CUserPrompt::Ok);
+    return true;
+}
+
 bool CZurDoc::CloseWithoutSaving()
 {
     if (RefuseWhileBusy())
@@ -188,7 +196,7 @@ bool CZurDoc::NewProject(const CProjectSettings& settings)
 
 bool CZurDoc::Open(const std::string& projectFile)
 {
-    if (RefuseWhileBusy())
+    if (RefuseSecondOperation())
         return false;
     // An upgrade rebuilds every picture under a progress window.
     const CBusyGuard busy(*this);
@@ -247,7 +255,7 @@ bool CZurDoc::Open(const std::string& projectFile)
 
 bool CZurDoc::Save(const std::string& pathArg)
 {
-    if (RefuseWhileBusy())
+    if (RefuseSecondOperation())
         return false;
     // Saving rebuilds the pictures that need it, under a progress window.
     const CBusyGuard busy(*this);
@@ -397,7 +405,7 @@ void restoreSnapshot(CZurDoc& doc, const Snapshot& s, bool settingsToo)
 
 bool CZurDoc::SaveAs(const std::string& newName, const std::string& newFolder)
 {
-    if (RefuseWhileBusy())
+    if (RefuseSecondOperation())
         return false;
     const CBusyGuard busy(*this);
     const std::unique_ptr<Snapshot> backup = takeSnapshot(*this, m_pathName, m_modified);
@@ -420,7 +428,7 @@ bool CZurDoc::SaveAs(const std::string& newName, const std::string& newFolder)
 
 bool CZurDoc::ChangeProperties(const CProjectSettings& settings)
 {
-    if (RefuseWhileBusy())
+    if (RefuseSecondOperation())
         return false;
     const CBusyGuard busy(*this);
     const std::unique_ptr<Snapshot> backup = takeSnapshot(*this, m_pathName, m_modified);

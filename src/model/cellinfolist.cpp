@@ -358,17 +358,30 @@ bool CCellInfoList::RefreshImages(CCellHost* host, CUserPrompt* prompt)
     return true;
 }
 
-void CCellInfoList::PurgeSuperseded()
+namespace {
+
+// The names of the files that the live cells of `list` name in any field:
+// those stay in the folder whatever else goes.
+NameSet LiveNames(const CCellInfoList& list)
 {
-    NameSet live(*this);
-    for (const auto& entry : m_cells) {
-        const CCellBmpInfo* cell = AsImage(entry.get());
+    NameSet live(list);
+    for (int i = 0; i < list.GetCount(); ++i) {
+        const CCellBmpInfo* cell = AsImage(list.GetAt(i));
         if (!cell || !cell->IsLive())
             continue;
         for (int f = 0; f < 3; ++f)
-            if (const std::string& name = FieldOf(*cell, FileField(f)); !name.empty())
+            if (const std::string& name = FieldOf(*cell, CCellInfoList::FileField(f));
+                !name.empty())
                 live.Insert(name);
     }
+    return live;
+}
+
+} // namespace
+
+void CCellInfoList::PurgeSuperseded()
+{
+    const NameSet live = LiveNames(*this);
     for (const std::string& name : m_superseded) {
         if (!live.Contains(name))
             CCellBmpInfo::DeleteFileAt(CCellBmpInfo::FilePathIn(ProjectFolder, name));
@@ -381,15 +394,7 @@ void CCellInfoList::Purge()
     // The names live cells still use, gathered once: the cells purged here
     // are never live, so the set stays right while files go. A file a live
     // cell names in any of its fields stays.
-    NameSet live(*this);
-    for (const auto& entry : m_cells) {
-        const CCellBmpInfo* cell = AsImage(entry.get());
-        if (!cell || !cell->IsLive())
-            continue;
-        for (int f = 0; f < 3; ++f)
-            if (const std::string& name = FieldOf(*cell, FileField(f)); !name.empty())
-                live.Insert(name);
-    }
+    const NameSet live = LiveNames(*this);
     const uint32_t purged = CCellInfo::StateAdded | CCellInfo::StateDeleted;
     for (const auto& entry : m_cells) {
         if (!(entry->StateFlags & purged))

@@ -100,7 +100,7 @@ void CAutorunEditDlg::LoadDrive()
     if (!root.empty()) {
         const std::string path = CAutorunEditor::AutorunPath(root);
         if (QFile::exists(QString::fromStdString(path)))
-            RecoverDamaged(path);
+            NoteDamaged(path);
     }
     m_available->clear();
     for (const std::string& name : m_editor.Available())
@@ -110,7 +110,7 @@ void CAutorunEditDlg::LoadDrive()
     m_repeat->setChecked(m_editor.Repeat());
 }
 
-void CAutorunEditDlg::RecoverDamaged(const std::string& path)
+void CAutorunEditDlg::NoteDamaged(const std::string& path)
 {
     QFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::ReadOnly) || file.size() > CSfcFile::MaxFileSize)
@@ -124,16 +124,8 @@ void CAutorunEditDlg::RecoverDamaged(const std::string& path)
     m_damaged = true;
     if (result == CSfcFile::ParseTooLarge)
         return; // the reader has told the user already
-    // The editor may have kept those entries already.
-    if (result == CSfcFile::ParseRepeatedHeader && m_editor.Autorun().empty()) {
-        // A second header: what stands before it is the list as far as it goes.
-        std::vector<std::string> present;
-        for (const std::string& entry : probe.Entries())
-            if (!entry.empty() && CSfcFile::ScenarioPresent(m_editor.Root(), entry))
-                present.push_back(entry);
-        m_editor.Insert(present, -1, nullptr);
-        m_editor.SetRepeat(probe.Repeat());
-    }
+    // A list cut short by a second header: the editor kept what stands
+    // before it (CAutorunEditor::LoadDrive); only the question is ours.
     AskUser(m_prompt, MsgId::AutorunListDamaged, CUserPrompt::Exclamation, CUserPrompt::Ok, path);
 }
 

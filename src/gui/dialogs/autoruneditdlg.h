@@ -36,8 +36,8 @@ public:
 
 private:
     void LoadDrive();
-    // Reads again what a damaged list holds, as far as it is readable.
-    void RecoverDamaged(const std::string& path);
+    // Tells the user when the list on the card is damaged (and remembers it).
+    void NoteDamaged(const std::string& path);
     void ShowAutorun(const std::vector<int>& selection = {});
     void AddSelected();
     void RemoveSelected();
