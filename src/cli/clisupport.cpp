@@ -4,7 +4,6 @@
 #include "base/filefailure.h"
 #include "base/msgid.h"
 #include "base/samepath.h"
-#include "cli/clicommand.h"
 #include "cli/cliprompt.h"
 #include "document/projectcheck.h"
 #include "document/projectdlgchecks.h"
@@ -241,17 +240,4 @@ std::string CliEscapeControls(const std::string& text)
         }
     }
     return out;
-}
-
-int CliCheckStatus(CProjectDlgChecks::Outcome outcome, CCliPrompt& prompt)
-{
-    switch (outcome) {
-    case CProjectDlgChecks::Accepted:
-        return ExitDone;
-    case CProjectDlgChecks::Cancelled:
-        return ExitDeclined;
-    case CProjectDlgChecks::Refused:
-        break;
-    }
-    return prompt.FailureStatus();
 }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "document/projectdlgchecks.h"
-
 #include <QJsonDocument>
 #include <cstdint>
 #include <string>
@@ -14,11 +12,6 @@ class CProgress;
 class CZurDoc;
 
 // Helpers shared by the command-line commands.
-
-// The exit status of a project check (new project, properties, save as):
-// ExitDone when it accepted the name and folder, ExitDeclined when the user
-// cancelled at a question, and the prompt's failure status when it refused.
-int CliCheckStatus(CProjectDlgChecks::Outcome outcome, CCliPrompt& prompt);
 
 // The program's home folder (the proposed place of new projects): $ZELM_HOME,
 // else the documents folder + "Zelm Tessara/". "" when it cannot be made.

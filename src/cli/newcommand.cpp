@@ -1,4 +1,5 @@
 // zelm new: a new project as the new-project dialog's OK makes it.
+#include "cli/clichecks.h"
 #include "cli/clicommand.h"
 #include "cli/cliprompt.h"
 #include "cli/clisupport.h"

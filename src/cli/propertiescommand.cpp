@@ -1,4 +1,5 @@
 // zelm properties: the project properties dialog's OK.
+#include "cli/clichecks.h"
 #include "cli/clicommand.h"
 #include "cli/cliprompt.h"
 #include "cli/clisupport.h"

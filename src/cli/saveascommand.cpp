@@ -1,4 +1,5 @@
 // zelm save-as: the project saved under a new name in a new folder.
+#include "cli/clichecks.h"
 #include "cli/clicommand.h"
 #include "cli/cliprompt.h"
 #include "cli/clisupport.h"

@@ -1,5 +1,7 @@
 #include "document/busyguard.h"
 
+#include "base/msgid.h"
+#include "base/userprompt.h"
 #include "document/zurdoc.h"
 
 #include <atomic>
@@ -28,4 +30,12 @@ CBusyGuard::~CBusyGuard()
 bool CBusyGuard::AnyRunning()
 {
     return s_busyProjects.load() > 0;
+}
+
+bool CBusyGuard::RefuseSecondOperation(const CZurDoc& doc)
+{
+    if (!doc.IsBusy() && !AnyRunning())
+        return false;
+    AskUser(doc.Prompt(), MsgId::ProjectBusy, CUserPrompt::Exclamation, CUserPrompt::Ok);
+    return true;
 }

@@ -10,7 +10,7 @@ class CZurDoc;
 // program greys such commands out (CZurDocListener::BusyChanged). Guards
 // nest: the project is free again when the outermost one ends. While any
 // project of the program is busy, no other starts a long operation
-// (CZurDoc::RefuseSecondOperation).
+// (RefuseSecondOperation).
 class CBusyGuard
 {
 public:
@@ -21,6 +21,11 @@ public:
 
     // Whether a long operation runs on any project of the program.
     static bool AnyRunning();
+    // Before a long operation on `doc` starts: true, after telling the user
+    // (ProjectBusy), when this project or any other of the program is busy.
+    // One long operation runs at a time, so that one started from another
+    // window while a progress window pumps events never nests inside it.
+    static bool RefuseSecondOperation(const CZurDoc& doc);
 
 private:
     CZurDoc& m_doc;

@@ -113,14 +113,6 @@ bool CZurDoc::RefuseWhileBusy() const
     return true;
 }
 
-bool CZurDoc::RefuseSecondOperation() const
-{
-    if (!IsBusy() && !CBusyGuard::AnyRunning())
-        return false;
-    AskUser(m_prompt, MsgId::ProjectBusy, CUserPrompt::Exclamation, CUserPrompt::Ok);
-    return true;
-}
-
 bool CZurDoc::CloseWithoutSaving()
 {
     if (RefuseWhileBusy())
@@ -196,7 +188,7 @@ bool CZurDoc::NewProject(const CProjectSettings& settings)
 
 bool CZurDoc::Open(const std::string& projectFile)
 {
-    if (RefuseSecondOperation())
+    if (CBusyGuard::RefuseSecondOperation(*this))
         return false;
     // An upgrade rebuilds every picture under a progress window.
     const CBusyGuard busy(*this);
@@ -255,7 +247,7 @@ bool CZurDoc::Open(const std::string& projectFile)
 
 bool CZurDoc::Save(const std::string& pathArg)
 {
-    if (RefuseSecondOperation())
+    if (CBusyGuard::RefuseSecondOperation(*this))
         return false;
     // Saving rebuilds the pictures that need it, under a progress window.
     const CBusyGuard busy(*this);
@@ -405,7 +397,7 @@ void restoreSnapshot(CZurDoc& doc, const Snapshot& s, bool settingsToo)
 
 bool CZurDoc::SaveAs(const std::string& newName, const std::string& newFolder)
 {
-    if (RefuseSecondOperation())
+    if (CBusyGuard::RefuseSecondOperation(*this))
         return false;
     const CBusyGuard busy(*this);
     const std::unique_ptr<Snapshot> backup = takeSnapshot(*this, m_pathName, m_modified);
@@ -428,7 +420,7 @@ bool CZurDoc::SaveAs(const std::string& newName, const std::string& newFolder)
 
 bool CZurDoc::ChangeProperties(const CProjectSettings& settings)
 {
-    if (RefuseSecondOperation())
+    if (CBusyGuard::RefuseSecondOperation(*this))
         return false;
     const CBusyGuard busy(*this);
     const std::unique_ptr<Snapshot> backup = takeSnapshot(*this, m_pathName, m_modified);

@@ -94,11 +94,6 @@ public:
     // True, after telling the user, when the project is busy: the caller
     // then gives up the command that would change or close the project.
     bool RefuseWhileBusy() const;
-    // The same before a long operation starts: true, after telling the user,
-    // when this project or any other of the program is busy. One long
-    // operation runs at a time, so that one started from another window
-    // while a progress window pumps events never nests inside it.
-    bool RefuseSecondOperation() const;
 
     // CCellHost: the image services (CImagingHost), the project's own
     // pictures after a quiet space check.

@@ -124,7 +124,7 @@ bool CScenarioEditor::InsertCells(int undoCode, CCellInfoList& list, bool report
     m_lastCancelled = false;
     m_lastTaken = 0;
     m_lastFailure = {};
-    if (m_doc.RefuseSecondOperation())
+    if (CBusyGuard::RefuseSecondOperation(m_doc))
         return false;
     const CBusyGuard busy(m_doc);
     ClearUndo(false);

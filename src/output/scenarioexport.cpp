@@ -137,7 +137,7 @@ CScenarioExport::Outcome CScenarioExport::Send(CZurDoc& document, const std::str
                 document.ProjectName);
         return Declined;
     }
-    if (document.RefuseSecondOperation())
+    if (CBusyGuard::RefuseSecondOperation(document))
         return Declined;
     // Nothing may change or close the project while its cells are read.
     const CBusyGuard busy(document);

@@ -4,6 +4,8 @@
 #include "base/resourcebundle.h"
 
 #ifdef ZELM_WIDGET_TESTS
+#include "gui/view/cellrowmodel.h"
+
 #include <QApplication>
 using TestApplication = QApplication;
 #else
@@ -35,5 +37,13 @@ int main(int argc, char** argv)
         return 1;
     }
     ::testing::InitGoogleTest(&argc, argv);
+#ifdef ZELM_WIDGET_TESTS
+    // The rows must follow the document's notifications alone: a row the
+    // model's safety net had to repair is a notification that went missing.
+    CCellRowModel::SetRepairReport([](int removed, int inserted) {
+        ADD_FAILURE() << "the row model repaired " << removed << " removed and " << inserted
+                      << " inserted rows that no notification told it";
+    });
+#endif
     return RUN_ALL_TESTS();
 }

@@ -75,6 +75,15 @@ Qt::ItemFlags CCellRowModel::flags(const QModelIndex& index) const
     return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemNeverHasChildren : Qt::NoItemFlags;
 }
 
+namespace {
+CCellRowModel::RepairReport s_repairReport = nullptr;
+} // namespace
+
+void CCellRowModel::SetRepairReport(RepairReport report)
+{
+    s_repairReport = report;
+}
+
 void CCellRowModel::Sync()
 {
     // Never inside a change the document is telling.
@@ -93,6 +102,8 @@ void CCellRowModel::Sync()
         ++suffix;
     const int removed = oldCount - prefix - suffix;
     const int inserted = newCount - prefix - suffix;
+    if ((removed > 0 || inserted > 0) && s_repairReport)
+        s_repairReport(removed, inserted);
     if (removed > 0) {
         beginRemoveRows({}, prefix, prefix + removed - 1);
         m_shown.erase(m_shown.begin() + prefix, m_shown.begin() + prefix + removed);
