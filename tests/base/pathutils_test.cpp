@@ -1,3 +1,4 @@
+#include "base/msgid.h"
 #include "base/pathutils.h"
 #include "support/scriptedprompt.h"
 
@@ -470,7 +471,7 @@ TEST_F(PathUtils, CheckDiskSpace)
     EXPECT_TRUE(prompt.shown.empty());
     EXPECT_FALSE(CheckDiskSpace(&prompt, dir, UINT64_MAX, false));
     ASSERT_EQ(prompt.shown.size(), 1u);
-    EXPECT_EQ(prompt.shown[0].id, 7106);
+    EXPECT_EQ(prompt.shown[0].id, MsgId::NotEnoughSpace);
     EXPECT_EQ(prompt.shown[0].icon, CUserPrompt::Exclamation);
     EXPECT_FALSE(CheckDiskSpace(nullptr, dir, UINT64_MAX, false));
 

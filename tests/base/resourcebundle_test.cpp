@@ -1,3 +1,4 @@
+#include "base/msgid.h"
 #include "base/resourcebundle.h"
 
 #include <QFile>
@@ -149,6 +150,71 @@ TEST(ResourceBundle, FillsInsertsAndKeepsUnknownPercents)
 {
     EXPECT_EQ(CResourceBundle::FillInserts("a %1 b %2 c %3 %", "X", "Y"), "a X b Y c %3 %");
     EXPECT_EQ(CResourceBundle::FillInserts("%2%1", "", "Z"), "Z");
+}
+
+TEST(ResourceBundle, MessageNumbersThatTestsNameStayAsTheyAre)
+{
+    // The other tests name messages as MsgId::; their numbers are pinned
+    // here once, as scripts read them from `zelm --message-ids`.
+    const std::pair<int, int> pinned[] = {
+        {MsgId::AskUpgradeProject, 212},
+        {MsgId::FileNameBadCharacters, 7102},
+        {MsgId::FolderNotCreated, 7104},
+        {MsgId::PresentationNotOpened, 7105},
+        {MsgId::NotEnoughSpace, 7106},
+        {MsgId::ProjectNameInvalid, 7111},
+        {MsgId::ProjectFolderUnusable, 7113},
+        {MsgId::CardNotReady, 7115},
+        {MsgId::AskUseExistingFolder, 7117},
+        {MsgId::RowNumberHeader, 7120},
+        {MsgId::SlideHeader, 7121},
+        {MsgId::AutorunListDamaged, 7122},
+        {MsgId::FileUnreadable, 7126},
+        {MsgId::FileNotWritten, 7127},
+        {MsgId::SlideSourceMissing, 7128},
+        {MsgId::SaveRefreshFailed, 7129},
+        {MsgId::InsertFailed, 7130},
+        {MsgId::SendFailed, 7132},
+        {MsgId::AskSendToCard, 7134},
+        {MsgId::ChooseFolderEntry, 7137},
+        {MsgId::ProgressCaption, 7138},
+        {MsgId::GettingReady, 7139},
+        {MsgId::CopyingToCard, 7140},
+        {MsgId::ScenarioNotDeleted, 7145},
+        {MsgId::AskDeleteScenario, 7147},
+        {MsgId::AskEditAutorun, 7148},
+        {MsgId::AlreadyInAutorun, 7150},
+        {MsgId::ReadingSlides, 7151},
+        {MsgId::InsertingSlidesCaption, 7152},
+        {MsgId::ControlStepLabel, 7153},
+        {MsgId::InputRemoteControl, 7154},
+        {MsgId::ChooseOtherFolder, 7158},
+        {MsgId::AskStopAndUndo, 7163},
+        {MsgId::ConvertingForCard, 7168},
+        {MsgId::ProjectLocked, 7180},
+        {MsgId::SendProjectChanged, 7184},
+        {MsgId::AutorunReplaceUnreadable, 7187},
+        {MsgId::ProjectBusy, 7190},
+        {MsgId::AutorunReplaceDamaged, 7191},
+        {MsgId::FolderUnreadable, 7204},
+        {MsgId::ItemExists, 7206},
+        {MsgId::EffectCut, 7220},
+        {MsgId::EffectWipeFromLeft, 7223},
+        {MsgId::FileDoesNotExist, 7300},
+        {MsgId::FileNotAPicture, 7301},
+        {MsgId::PictureDamaged, 7302},
+        {MsgId::FileNotAPresentation, 7304},
+        {MsgId::FileNotATransferBlock, 7308},
+        {MsgId::SendRowNotCopied, 7311},
+        {MsgId::InvalidFileName, 61696},
+        {MsgId::DocumentNotSaved, 61698},
+        {MsgId::AskToSave, 61699},
+        {MsgId::EnterWholeNumberInRange, 61714},
+        {MsgId::FileFormatUnexpected, 61728},
+        {MsgId::FileNotFound, 61729},
+    };
+    for (const auto& [id, number] : pinned)
+        EXPECT_EQ(id, number);
 }
 
 TEST(ResourceBundle, HasATextForEveryNumberInUse)

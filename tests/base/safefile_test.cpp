@@ -1,3 +1,4 @@
+#include "base/msgid.h"
 #include "base/safefile.h"
 #include "support/scriptedprompt.h"
 #include "support/tmpfsmount.h"
@@ -114,7 +115,7 @@ TEST_F(SafeFile, AFullDiskKeepsTheOldFileAndSaysWhy)
     }
     CScriptedPrompt prompt;
     CSafeFile::ReportFailure(&prompt, path, ENOSPC);
-    ASSERT_EQ(prompt.Ids(), std::vector<int>{7127});
+    ASSERT_EQ(prompt.Ids(), std::vector<int>{MsgId::FileNotWritten});
     EXPECT_NE(prompt.shown[0].text.find(path), std::string::npos);
     EXPECT_NE(prompt.shown[0].text.find("space"), std::string::npos) << prompt.shown[0].text;
 }

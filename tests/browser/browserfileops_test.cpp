@@ -1,6 +1,7 @@
 // The browser's file operations and transfer blocks: renames never replace,
 // drops refuse their own folder and a folder into itself, and the blocks
 // carry one cell per accepted file that still exists.
+#include "base/msgid.h"
 #include "browser/browserfileops.h"
 #include "browser/celllistdata.h"
 #include "model/cellbmpinfo.h"
@@ -43,9 +44,9 @@ TEST_F(BrowserFileOps, RenameRefusesBadNamesAndNeverReplaces)
     CBrowserFileOps ops(&m_prompt);
     std::string newPath;
     EXPECT_FALSE(ops.Rename(Path("a.jpg"), "x/y.jpg", newPath));
-    EXPECT_EQ(m_prompt.Ids(), std::vector<int>{7102});
+    EXPECT_EQ(m_prompt.Ids(), std::vector<int>{MsgId::FileNameBadCharacters});
     EXPECT_FALSE(ops.Rename(Path("a.jpg"), "b.jpg", newPath));
-    EXPECT_EQ(m_prompt.Ids().back(), 7206);
+    EXPECT_EQ(m_prompt.Ids().back(), MsgId::ItemExists);
     EXPECT_EQ(Read("b.jpg"), "B");
     EXPECT_EQ(Read("a.jpg"), "A");
     ASSERT_TRUE(ops.Rename(Path("a.jpg"), "  c.jpg ", newPath));
@@ -80,7 +81,7 @@ TEST_F(BrowserFileOps, CopyKeepsTheSourceMoveTakesItAndExistingNamesStay)
     EXPECT_FALSE(ops.CopyOrMove({Path("two.jpg")}, Path("target"), true));
     EXPECT_EQ(Read("target/two.jpg"), "old");
     EXPECT_EQ(Read("two.jpg"), "2");
-    EXPECT_EQ(m_prompt.Ids().back(), 7206);
+    EXPECT_EQ(m_prompt.Ids().back(), MsgId::ItemExists);
     MakeFile("three.jpg", "3");
     EXPECT_TRUE(ops.CopyOrMove({Path("three.jpg")}, Path("target"), true));
     EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("three.jpg"))));

@@ -1,3 +1,4 @@
+#include "base/msgid.h"
 #include "base/resourcebundle.h"
 #include "cli/clicommand.h"
 #include "cli/cliprompt.h"
@@ -72,7 +73,8 @@ TEST_P(CliPromptAnswers, AnswerAsTheFlagsSay)
     const AnswerCase& c = GetParam();
     Redirected io;
     CCliPrompt prompt(c.policy, false);
-    EXPECT_EQ(prompt.Show(7117, "exists", CUserPrompt::Question, c.buttons), c.answer);
+    EXPECT_EQ(prompt.Show(MsgId::AskUseExistingFolder, "exists", CUserPrompt::Question, c.buttons),
+              c.answer);
     EXPECT_EQ(prompt.Declined(), c.declined);
     EXPECT_EQ(prompt.FailureStatus(), c.declined ? ExitDeclined : ExitFailed);
     // A question that --yes or --no answers is not printed; reports are.
@@ -150,17 +152,20 @@ TEST(CliPrompt, ControlCharactersOfInsertsAreEscaped)
 {
     Redirected io;
     CCliPrompt prompt(CCliPrompt::AlwaysYes, false);
-    prompt.Message(7300, CUserPrompt::Exclamation, CUserPrompt::Ok, "a\x1b[2Jb\nc\x7f\xc2\x9b.jpg");
+    prompt.Message(MsgId::FileDoesNotExist, CUserPrompt::Exclamation, CUserPrompt::Ok,
+                   "a\x1b[2Jb\nc\x7f\xc2\x9b.jpg");
     EXPECT_EQ(io.Text(),
-              "zelm: " + CResourceBundle::Format(7300, "a\\x1b[2Jb\\nc\\x7f\\x9b.jpg") + "\n");
+              "zelm: " +
+                  CResourceBundle::Format(MsgId::FileDoesNotExist, "a\\x1b[2Jb\\nc\\x7f\\x9b.jpg") +
+                  "\n");
 }
 
 TEST(CliPrompt, MessageIdsPrefixTheNumber)
 {
     Redirected io;
     CCliPrompt prompt(CCliPrompt::AlwaysYes, true);
-    const std::string text = CResourceBundle::Format(7132, "Trip");
-    prompt.Message(7132, CUserPrompt::Exclamation, CUserPrompt::Ok, "Trip");
+    const std::string text = CResourceBundle::Format(MsgId::SendFailed, "Trip");
+    prompt.Message(MsgId::SendFailed, CUserPrompt::Exclamation, CUserPrompt::Ok, "Trip");
     prompt.Show(0, "No such file or directory", CUserPrompt::Error, CUserPrompt::Ok);
     EXPECT_EQ(io.Text(), "zelm: [7132] " + text + "\nzelm: No such file or directory\n");
     EXPECT_NE(text.find("Trip"), std::string::npos);
@@ -170,8 +175,11 @@ TEST(CliPrompt, WithoutMessageIdsOnlyTheText)
 {
     Redirected io;
     CCliPrompt prompt(CCliPrompt::AlwaysNo, false);
-    prompt.Message(7104, CUserPrompt::Error, CUserPrompt::Ok, "/media/card/TRIP/");
-    EXPECT_EQ(io.Text(), "zelm: " + CResourceBundle::Format(7104, "/media/card/TRIP/") + "\n");
+    prompt.Message(MsgId::FolderNotCreated, CUserPrompt::Error, CUserPrompt::Ok,
+                   "/media/card/TRIP/");
+    EXPECT_EQ(io.Text(),
+              "zelm: " + CResourceBundle::Format(MsgId::FolderNotCreated, "/media/card/TRIP/") +
+                  "\n");
     EXPECT_FALSE(prompt.Declined());
 }
 
@@ -180,8 +188,9 @@ TEST(CliPrompt, ADeclineIsRememberedForTheExitStatus)
     Redirected io;
     CCliPrompt prompt(CCliPrompt::AlwaysNo, false);
     EXPECT_EQ(prompt.FailureStatus(), ExitFailed);
-    prompt.Message(7117, CUserPrompt::Question, CUserPrompt::YesNo, "/media/card/TRIP.SIT");
-    prompt.Message(7132, CUserPrompt::Exclamation, CUserPrompt::Ok, "Trip");
+    prompt.Message(MsgId::AskUseExistingFolder, CUserPrompt::Question, CUserPrompt::YesNo,
+                   "/media/card/TRIP.SIT");
+    prompt.Message(MsgId::SendFailed, CUserPrompt::Exclamation, CUserPrompt::Ok, "Trip");
     EXPECT_TRUE(prompt.Declined());
     EXPECT_EQ(prompt.FailureStatus(), ExitDeclined);
 }

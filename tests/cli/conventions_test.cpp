@@ -1,6 +1,7 @@
 // The command line as Unix users expect it: help everywhere, unknown options
 // refused, no silent successes, escaped names, plain wording, aligned lists
 // and compact JSON.
+#include "base/msgid.h"
 #include "base/resourcebundle.h"
 #include "document/zurdoctestutil.h"
 #include "output/sfcfile.h"
@@ -197,9 +198,11 @@ TEST_F(Conventions, ListPrintsAlignedColumnsWithTheEffectsName)
     for (size_t at = 0, end; (end = r.out.find('\n', at)) != std::string::npos; at = end + 1)
         lines.push_back(r.out.substr(at, end - at));
     ASSERT_EQ(lines.size(), 3u) << r.out;
-    EXPECT_NE(lines[0].find("effect 0 " + CResourceBundle::Text(7220)), std::string::npos)
+    EXPECT_NE(lines[0].find("effect 0 " + CResourceBundle::Text(MsgId::EffectCut)),
+              std::string::npos)
         << lines[0];
-    EXPECT_NE(lines[1].find("effect 3 " + CResourceBundle::Text(7223)), std::string::npos)
+    EXPECT_NE(lines[1].find("effect 3 " + CResourceBundle::Text(MsgId::EffectWipeFromLeft)),
+              std::string::npos)
         << lines[1];
     // The labels start in one column.
     const size_t a = lines[0].find("a.png"), b = lines[1].find("longer-name.png");

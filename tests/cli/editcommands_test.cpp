@@ -1,5 +1,6 @@
 // The editing commands of zelm, run as a script would run them, checked by
 // opening the saved project.
+#include "base/msgid.h"
 #include "base/resourcebundle.h"
 #include "document/zurdoc.h"
 #include "model/cellbmpinfo.h"
@@ -139,7 +140,8 @@ TEST_F(EditCommandsTest, AddStopsAtAnUnreadableFileAndSavesNothing)
                                   "--quiet", "--message-ids"});
     EXPECT_EQ(r.exitCode, 1);
     // Text saved as a picture: named, with the reason.
-    EXPECT_NE(r.err.find("[7301] " + CResourceBundle::Format(7301, broken)), std::string::npos)
+    EXPECT_NE(r.err.find("[7301] " + CResourceBundle::Format(MsgId::FileNotAPicture, broken)),
+              std::string::npos)
         << r.err;
     // A failed add keeps nothing, so that running it again does not
     // insert its first cells twice.
@@ -346,7 +348,9 @@ TEST_F(EditCommandsTest, DamagedBlocksInsertNothing)
         out.close();
         const CCliResult r = RunZelm({"paste", project, path, "--message-ids"});
         EXPECT_EQ(r.exitCode, 1) << c.name;
-        EXPECT_NE(r.err.find("[7308] " + CResourceBundle::Format(7308, path)), std::string::npos)
+        EXPECT_NE(
+            r.err.find("[7308] " + CResourceBundle::Format(MsgId::FileNotATransferBlock, path)),
+            std::string::npos)
             << c.name << ": " << r.err;
     }
     const CCliResult missing = RunZelm({"paste", project, root + "absent.block", "--message-ids"});

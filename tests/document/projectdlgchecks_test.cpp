@@ -1,3 +1,4 @@
+#include "base/msgid.h"
 #include "document/projectdlgchecks.h"
 #include "support/scriptedprompt.h"
 
@@ -142,7 +143,8 @@ TEST_F(ProjectDlgChecksTest, FolderRefusals)
     QDir::setCurrent(old);
     EXPECT_EQ(project, Checks::Refused);
     EXPECT_EQ(saveAs, Checks::Refused);
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7113, 7111}));
+    EXPECT_EQ(prompt.Ids(),
+              (std::vector<int>{MsgId::ProjectFolderUnusable, MsgId::ProjectNameInvalid}));
 
     // A file standing where a parent folder would be made.
     QFile file(QString::fromStdString(base + "plain"));
@@ -151,7 +153,7 @@ TEST_F(ProjectDlgChecksTest, FolderRefusals)
     std::string blocked = base + "plain/sub/Trip";
     prompt.shown.clear();
     EXPECT_EQ(Checks::CheckProject(&prompt, name, blocked, false, {}, focus), Checks::Refused);
-    ASSERT_EQ(prompt.Ids(), std::vector<int>{7113});
+    ASSERT_EQ(prompt.Ids(), std::vector<int>{MsgId::ProjectFolderUnusable});
 }
 
 TEST_F(ProjectDlgChecksTest, LengthLimits)
@@ -165,7 +167,7 @@ TEST_F(ProjectDlgChecksTest, LengthLimits)
     // ... and the project file path then is 259 + 1 + 1 + 4 characters.
     prompt.shown.clear();
     EXPECT_EQ(Checks::CheckProject(&prompt, name, folder, false, {}, focus), Checks::Refused);
-    EXPECT_EQ(prompt.Ids(), std::vector<int>{7111});
+    EXPECT_EQ(prompt.Ids(), std::vector<int>{MsgId::ProjectNameInvalid});
     EXPECT_EQ(focus, Checks::FocusName);
 
     // The whole file path just below 260 is accepted.
@@ -179,7 +181,7 @@ TEST_F(ProjectDlgChecksTest, LengthLimits)
     EXPECT_EQ(Checks::CheckProject(&prompt, eight, oneMore, false, {}, focus), Checks::Accepted);
     std::string tooMuch = base + std::string(259 - base.size() - 8 - 4, 'h');
     EXPECT_EQ(Checks::CheckProject(&prompt, eight, tooMuch, false, {}, focus), Checks::Refused);
-    EXPECT_EQ(prompt.Ids(), std::vector<int>{7111});
+    EXPECT_EQ(prompt.Ids(), std::vector<int>{MsgId::ProjectNameInvalid});
 }
 
 TEST_F(ProjectDlgChecksTest, ExistingFolderQuestion)
@@ -201,7 +203,7 @@ TEST_F(ProjectDlgChecksTest, ExistingFolderQuestion)
         prompt.shown.clear();
         prompt.answers = {c.answer};
         EXPECT_EQ(Checks::CheckProject(&prompt, name, folder, false, {}, focus), c.outcome);
-        ASSERT_EQ(prompt.Ids(), std::vector<int>{7117});
+        ASSERT_EQ(prompt.Ids(), std::vector<int>{MsgId::AskUseExistingFolder});
         EXPECT_EQ(prompt.shown[0].buttons, CUserPrompt::YesNoCancel);
         EXPECT_NE(prompt.shown[0].text.find(base + "Have"), std::string::npos);
     }
@@ -231,7 +233,7 @@ TEST_F(ProjectDlgChecksTest, SameFolderRules)
         std::string name = "Other";
         std::string folder = current;
         EXPECT_EQ(Checks::CheckSaveAs(&prompt, name, folder, current, focus), Checks::Refused);
-        EXPECT_EQ(prompt.Ids(), std::vector<int>{7158});
+        EXPECT_EQ(prompt.Ids(), std::vector<int>{MsgId::ChooseOtherFolder});
         EXPECT_EQ(focus, Checks::FocusFolder);
     }
     {

@@ -1,3 +1,4 @@
+#include "base/msgid.h"
 #include "document/projectfile.h"
 #include "support/scriptedprompt.h"
 #include "zurdoctestutil.h"
@@ -92,7 +93,7 @@ TEST_F(ZurDocTest, NewProjectInAMissingFolderFails)
     settings.name = "Nope";
     settings.folder = root + "missing/";
     EXPECT_FALSE(doc.NewProject(settings));
-    EXPECT_EQ(prompt.Ids(), std::vector<int>{61696});
+    EXPECT_EQ(prompt.Ids(), std::vector<int>{MsgId::InvalidFileName});
     EXPECT_EQ(doc.ProjectName, "");
 }
 
@@ -283,7 +284,7 @@ TEST_F(ZurDocTest, SaveAsWithoutRoomShows7106AndChangesNothing)
     prompt.shown.clear();
 
     EXPECT_FALSE(doc.SaveAs("Full", target));
-    EXPECT_EQ(prompt.Ids(), std::vector<int>{7106});
+    EXPECT_EQ(prompt.Ids(), std::vector<int>{MsgId::NotEnoughSpace});
     EXPECT_EQ(doc.ProjectName, name);
     EXPECT_EQ(doc.ProjectPath, path);
     EXPECT_EQ(doc.GetPathName(), file);
@@ -368,7 +369,7 @@ TEST_F(ZurDocTest, PropertiesWithANewFolderMovesAndAFailureRestoresEverything)
     EXPECT_EQ(doc.ProjectName, "Other");
     EXPECT_EQ(doc.GetPathName(), root + "Other/Other.sic");
     EXPECT_FALSE(doc.IsModified());
-    EXPECT_EQ(prompt.Ids(), std::vector<int>{61696});
+    EXPECT_EQ(prompt.Ids(), std::vector<int>{MsgId::InvalidFileName});
     EXPECT_EQ(filesOf(blocked), std::vector<std::string>{});
 }
 
@@ -386,7 +387,7 @@ TEST_F(ZurDocTest, SaveFailuresKeepTheOldFile)
     doc.Cells.Append(CCellInfo::CreateOfType(CCellInfo::Type::Plain));
     prompt.shown.clear();
     EXPECT_FALSE(doc.Save());
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7127, 61698}));
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::FileNotWritten, MsgId::DocumentNotSaved}));
     EXPECT_EQ(readAll(doc.GetPathName()), before);
     EXPECT_EQ(doc.LastWriteDateTime, written);
     doc.Cells.RemoveAt(doc.Cells.GetCount() - 1);
@@ -396,7 +397,8 @@ TEST_F(ZurDocTest, SaveFailuresKeepTheOldFile)
     QFile::remove(QString::fromStdString(sources + "beach.jpg"));
     prompt.shown.clear();
     EXPECT_FALSE(doc.Save());
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7128, 7129}));
+    EXPECT_EQ(prompt.Ids(),
+              (std::vector<int>{MsgId::SlideSourceMissing, MsgId::SaveRefreshFailed}));
     EXPECT_EQ(readAll(doc.GetPathName()), before);
 }
 

@@ -1,4 +1,5 @@
 #include "base/appfolders.h"
+#include "base/msgid.h"
 #include "document/projectfile.h"
 #include "support/scriptedprogress.h"
 #include "support/scriptedprompt.h"
@@ -82,7 +83,7 @@ TEST_F(ZurDocOpenTest, EveryMalformedFileIsRefusedWith7126AndLeavesTheDocumentEm
         CZurDoc doc(&prompt);
         prompt.shown.clear();
         EXPECT_FALSE(doc.Open(path));
-        ASSERT_EQ(prompt.Ids(), std::vector<int>{7126});
+        ASSERT_EQ(prompt.Ids(), std::vector<int>{MsgId::FileUnreadable});
         EXPECT_NE(prompt.shown[0].text.find(path), std::string::npos);
         expectEmpty(doc);
     }
@@ -92,7 +93,8 @@ TEST_F(ZurDocOpenTest, AMissingFileIsReportedAsUnopenable)
 {
     CZurDoc doc(&prompt);
     EXPECT_FALSE(doc.Open(folder + "none.sic"));
-    EXPECT_EQ(prompt.Ids(), std::vector<int>{7300}) << "a missing file is named as missing";
+    EXPECT_EQ(prompt.Ids(), std::vector<int>{MsgId::FileDoesNotExist})
+        << "a missing file is named as missing";
     expectEmpty(doc);
 }
 
@@ -205,7 +207,7 @@ TEST_F(ZurDocOpenTest, VersionOneIsUpgradedWhenTheUserAgrees)
     doc.SetProgress(&progress);
     prompt.answers.push_back(CUserPrompt::AnswerOk);
     ASSERT_TRUE(doc.Open(path));
-    EXPECT_EQ(prompt.Ids(), std::vector<int>{212});
+    EXPECT_EQ(prompt.Ids(), std::vector<int>{MsgId::AskUpgradeProject});
     EXPECT_EQ(doc.Version, 2);
     EXPECT_FALSE(doc.IsModified());
     EXPECT_EQ(progress.rangeUpper - progress.rangeLower, 4);

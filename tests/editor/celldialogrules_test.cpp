@@ -1,3 +1,4 @@
+#include "base/msgid.h"
 #include "editor/celldialogrules.h"
 #include "editor/cellpropdata.h"
 #include "editor/ctrlpropdata.h"
@@ -99,7 +100,7 @@ TEST(CellDialogRulesTest, ReportShowsTheRangeMessage)
     EXPECT_FALSE(CCellDialogRules::Report(&prompt, Verdict::CountRefused));
     EXPECT_FALSE(CCellDialogRules::Report(&prompt, Verdict::EffectRefused));
     ASSERT_EQ(prompt.shown.size(), 2u) << "the effect list only beeps";
-    EXPECT_EQ(prompt.shown[0].id, 61714);
+    EXPECT_EQ(prompt.shown[0].id, MsgId::EnterWholeNumberInRange);
     EXPECT_NE(prompt.shown[0].text.find("1800"), std::string::npos);
     EXPECT_EQ(prompt.shown[0].icon, CUserPrompt::Exclamation);
     EXPECT_NE(prompt.shown[1].text.find("148"), std::string::npos);

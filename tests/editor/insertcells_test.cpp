@@ -1,3 +1,4 @@
+#include "base/msgid.h"
 #include "base/resourcebundle.h"
 #include "editorfixture.h"
 #include "imaging/imaginghost.h"
@@ -88,7 +89,7 @@ TEST_F(InsertCellsTest, PastedPicturesAreImportedAndUndoable)
     EXPECT_EQ(VisibleCells(), (std::vector<int>{1, 10, 11, 12, 2}));
     EXPECT_EQ(editor->Rows().SelectedRows(), (std::vector<int>{1, 2, 3}));
     EXPECT_EQ(editor->InsertionIndex(), -1);
-    EXPECT_EQ(progress.caption, CResourceBundle::Text(7152));
+    EXPECT_EQ(progress.caption, CResourceBundle::Text(MsgId::InsertingSlidesCaption));
     const int kinds[] = {CCellBmpInfo::SourceJpeg, CCellBmpInfo::SourceBmp,
                          CCellBmpInfo::SourceOther};
     for (int r = 1; r <= 3; ++r) {
@@ -140,7 +141,7 @@ TEST_F(InsertCellsTest, AnUnreadableFileFailsItsCellAndKeepsTheOnesBefore)
     AddSource(list, sources + "missing.jpg", 13);
     ASSERT_FALSE(editor->InsertCells(cmd::Paste, list, false));
     // A JPEG by its first bytes whose data is no picture: damaged.
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7302}));
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::PictureDamaged}));
     EXPECT_EQ(editor->LastInsertFailure().reason(), CFileFailure::Damaged);
     EXPECT_EQ(editor->LastInsertFailure().file(), broken);
     EXPECT_EQ(Rows(), (std::vector<int>{1, 10}));
@@ -164,7 +165,7 @@ TEST_F(InsertCellsTest, ControlCellsAndOtherKinds)
     list.Append(std::move(plain));
     EXPECT_FALSE(editor->InsertCells(cmd::Paste, list, false)) << "a plain cell cannot be inserted";
     EXPECT_EQ(Rows(), (std::vector<int>{1, 5}));
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7130}));
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::InsertFailed}));
 }
 
 TEST_F(InsertCellsTest, WholePresentationWithoutPresentationLayerFails)
@@ -173,7 +174,8 @@ TEST_F(InsertCellsTest, WholePresentationWithoutPresentationLayerFails)
     CCellInfoList list;
     AddSource(list, sources + "talk.PPT", 10, 0);
     EXPECT_FALSE(editor->InsertCells(cmd::Paste, list, false));
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7300})) << "the presentation does not exist";
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::FileDoesNotExist}))
+        << "the presentation does not exist";
     EXPECT_EQ(Rows(), (std::vector<int>{1}));
     EXPECT_FALSE(editor->IsBorrowingPresentation());
 }
@@ -202,7 +204,7 @@ TEST_F(InsertCellsTest, InsertCellListReportsACancel)
         AddSource(list, Picture("q" + std::to_string(i) + ".png"), 10 + i);
     progress.cancelAtStep = 1;
     EXPECT_FALSE(editor->InsertCellList(list.ToBytes()));
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7130}));
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::InsertFailed}));
     EXPECT_EQ(Rows(), (std::vector<int>{10}));
     EXPECT_EQ(editor->UndoCode(), cmd::Paste);
     EXPECT_FALSE(editor->InsertCellList(QByteArray("broken")));

@@ -1,5 +1,7 @@
+#include "base/msgid.h"
 #include "editor/celldragsession.h"
 #include "editorfixture.h"
+#include "support/casename.h"
 
 namespace {
 
@@ -131,7 +133,7 @@ TEST_F(TransferTest, DamagedBlocksInsertNothing)
         EXPECT_FALSE(editor->Paste()) << c.what;
         EXPECT_EQ(Rows(), (std::vector<int>{1, 2})) << c.what;
         EXPECT_EQ(doc->Cells.GetCount(), 2) << c.what;
-        EXPECT_EQ(prompt.Ids(), (std::vector<int>{7130})) << c.what;
+        EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::InsertFailed})) << c.what;
     }
 }
 
@@ -232,9 +234,7 @@ INSTANTIATE_TEST_SUITE_P(
                       MoveCase{"row 4 onto row 2", {3}, 1, {1, 4, 2, 3, 5}, true},
                       MoveCase{"every row", {0, 1, 2, 3, 4}, 1, {1, 2, 3, 4, 5}, false},
                       MoveCase{"one row onto itself", {2}, 2, {1, 2, 3, 4, 5}, false}),
-    [](const ::testing::TestParamInfo<MoveCase>& info) {
-        return "case" + std::to_string(info.index);
-    });
+    CaseWhat());
 
 TEST_F(TransferTest, CtrlDragWithinTheViewDuplicates)
 {
@@ -340,7 +340,7 @@ TEST_F(TwoProjectsTest, CellsThatDidNotArriveStayInTheSource)
     data.SetData(CCellInfoList::ClipFormat, editor->BeginDrag(session));
     EXPECT_TRUE(other->Drop(data, CScenarioEditor::DropMove, -1, &session));
     EXPECT_EQ(session.acceptedCells, 1);
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7300}));
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::FileDoesNotExist}));
     EXPECT_EQ(other->LastInsertFailure().file(), folder + "missing.png");
     editor->EndDrag(CScenarioEditor::DropMove, session);
     EXPECT_EQ(OtherRows(), (std::vector<int>{100, 200, 1}));

@@ -5,6 +5,7 @@
 #include "model/cellbmpinfo.h"
 #include "model/cellctrlinfo.h"
 #include "model/cellinfo.h"
+#include "support/casename.h"
 
 #include <QByteArray>
 #include <gtest/gtest.h>
@@ -299,7 +300,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Bytes({0xFF, 0x7F, 0x09, 0x00, 0x00, 0x80}) + PlainCell,
                       CArchiveException::BadIndex},
         DamagedObject{"fields cut short", NewClass("CCellInfo") + PlainCell.left(7),
-                      CArchiveException::EndOfFile}));
+                      CArchiveException::EndOfFile}),
+    CaseWhat());
 
 TEST(ArchiveObjects, KeptObjectsAreHandedOver)
 {

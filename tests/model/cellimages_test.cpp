@@ -1,8 +1,10 @@
 // The picture-making operations of image cells and of the cell list, run
 // with the real image procedures: display images, thumbnails, validation,
 // refreshing from changed sources, card pictures and the upgrade rebuild.
+#include "base/msgid.h"
 #include "base/pathutils.h"
 #include "modelfixture.h"
+#include "support/casename.h"
 #include "support/scriptedprogress.h"
 #include "support/scriptedprompt.h"
 #include "support/testcellhost.h"
@@ -295,7 +297,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ValidateCase{"thumbnail only", false, true, false, true},
                       ValidateCase{"display only: thumbnail made", true, false, false, true},
                       ValidateCase{"neither", false, false, false, false},
-                      ValidateCase{"thumbnail is no picture", true, true, true, false}));
+                      ValidateCase{"thumbnail is no picture", true, true, true, false}),
+    CaseWhat());
 
 TEST_F(CellImages, ValidateAllLeavesControlCellsAndMarksOnlyFailures)
 {
@@ -429,7 +432,7 @@ TEST_F(CellRefresh, MissingSourceShowsMessage7128)
     AddMadeCell(1024, 768, false); // after the failure: untouched
     CScriptedPrompt prompt;
     EXPECT_FALSE(list.RefreshImages(&host, &prompt));
-    EXPECT_EQ(prompt.Ids(), std::vector<int>{7128});
+    EXPECT_EQ(prompt.Ids(), std::vector<int>{MsgId::SlideSourceMissing});
     EXPECT_EQ(static_cast<CCellBmpInfo*>(list.GetAt(1))->ThumbFileName, "");
 
     // A source that does not convert fails the same way, keeping the time.
@@ -437,7 +440,7 @@ TEST_F(CellRefresh, MissingSourceShowsMessage7128)
     cell->RefFileTime = 99;
     CScriptedPrompt again;
     EXPECT_FALSE(list.RefreshImages(&host, &again));
-    EXPECT_EQ(again.Ids(), std::vector<int>{7128});
+    EXPECT_EQ(again.Ids(), std::vector<int>{MsgId::SlideSourceMissing});
     EXPECT_EQ(cell->RefFileTime, 99);
 }
 
@@ -570,7 +573,7 @@ TEST_F(CellImages, RebuildImagesIntoPutsEverythingBackOnFailure)
     progress.cancelAtStep = 1;
     CScriptedPrompt yes;
     EXPECT_FALSE(list.RebuildImagesInto("Trip", temp, &host, &progress, &yes));
-    EXPECT_EQ(yes.Ids(), std::vector<int>{7163});
+    EXPECT_EQ(yes.Ids(), std::vector<int>{MsgId::AskStopAndUndo});
     EXPECT_EQ(a->FileName, names[0]);
 
     list.RemoveAt(2);
@@ -579,7 +582,7 @@ TEST_F(CellImages, RebuildImagesIntoPutsEverythingBackOnFailure)
     CScriptedPrompt no;
     no.defaultYes = false;
     EXPECT_TRUE(list.RebuildImagesInto("Trip", temp, &host, &progress2, &no));
-    EXPECT_EQ(no.Ids(), std::vector<int>{7163});
+    EXPECT_EQ(no.Ids(), std::vector<int>{MsgId::AskStopAndUndo});
     EXPECT_NE(b->FileName, names[2]);
 
     EXPECT_FALSE(list.RebuildImagesInto("", temp, &host, nullptr, nullptr));

@@ -1,6 +1,7 @@
 // Slide cells without image conversion: defaults, labels, copying between
 // cells, source kinds, the path choke point for names from outside, and the
 // file copies and deletions of an image cell.
+#include "base/msgid.h"
 #include "base/resourcebundle.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellctrlinfo.h"
@@ -82,12 +83,12 @@ TEST(CellLabel, ImageCellNamesItsSourceAndPage)
 
 TEST(CellLabel, ControlCellNamesItsInputDevice)
 {
-    const std::string control = CResourceBundle::Text(7153);
+    const std::string control = CResourceBundle::Text(MsgId::ControlStepLabel);
     ASSERT_FALSE(control.empty());
     CCellCtrlInfo cell;
     for (int device = 0; device <= 2; ++device) {
         cell.InputDev = device;
-        const std::string name = CResourceBundle::Text(7154 + device);
+        const std::string name = CResourceBundle::Text(MsgId::InputRemoteControl + device);
         ASSERT_FALSE(name.empty());
         EXPECT_EQ(cell.GetLabel(), control + "    " + name);
     }

@@ -1,6 +1,7 @@
 // The cell list: container and flags, look-ups by file name, copies of
 // lists, the save and close transactions (Purge), sizes and copies of the
 // project's files, and the card names.
+#include "base/msgid.h"
 #include "modelfixture.h"
 #include "support/scriptedprogress.h"
 #include "support/scriptedprompt.h"
@@ -454,7 +455,7 @@ TEST_F(CellList, CopyNewImagesFromAsksBeforeStopping)
     CScriptedPrompt prompt;
     prompt.answers = {CUserPrompt::AnswerNo};
     ASSERT_TRUE(list.CopyNewImagesFrom(temp, &progress, &prompt));
-    EXPECT_EQ(prompt.Ids(), std::vector<int>{7163});
+    EXPECT_EQ(prompt.Ids(), std::vector<int>{MsgId::AskStopAndUndo});
     EXPECT_EQ(progress.steps, 2);
     for (const char* f : {"n1.png", "n1.jpg", "n2.png", "n2.jpg"})
         EXPECT_EQ(ReadFile(project + f), f);
@@ -466,7 +467,7 @@ TEST_F(CellList, CopyNewImagesFromAsksBeforeStopping)
     stop.cancelAtStep = 1;
     CScriptedPrompt yes;
     EXPECT_FALSE(list.CopyNewImagesFrom(temp, &stop, &yes));
-    EXPECT_EQ(yes.Ids(), std::vector<int>{7163});
+    EXPECT_EQ(yes.Ids(), std::vector<int>{MsgId::AskStopAndUndo});
     EXPECT_TRUE(Exists(project + "n1.png"));
     EXPECT_FALSE(Exists(project + "n2.png"));
 

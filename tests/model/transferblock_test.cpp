@@ -5,6 +5,7 @@
 #include "model/cellbmpinfo.h"
 #include "model/cellctrlinfo.h"
 #include "model/cellinfolist.h"
+#include "support/casename.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -312,7 +313,8 @@ INSTANTIATE_TEST_SUITE_P(
                  CArchiveException::BadIndex},
         BadBlock{"a null cell", Header(1) + Bytes({0x00, 0x00}), CArchiveException::BadIndex},
         BadBlock{"object reference never written", Header(1) + Bytes({0x09, 0x00}),
-                 CArchiveException::BadIndex}));
+                 CArchiveException::BadIndex}),
+    CaseWhat());
 
 TEST(TransferBlockDamage, EveryTruncationIsRefused)
 {

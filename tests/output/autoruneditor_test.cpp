@@ -1,3 +1,4 @@
+#include "base/msgid.h"
 #include "cardtestutil.h"
 #include "output/autoruneditor.h"
 #include "support/scriptedprompt.h"
@@ -55,13 +56,14 @@ TEST_F(AutorunEditor, ATooLargeListIsReplacedOnlyWithConsent)
     editor.LoadDrive(root, &prompt);
     EXPECT_TRUE(editor.Autorun().empty());
     EXPECT_TRUE(editor.ListRefused());
-    EXPECT_EQ(prompt.Ids(), std::vector<int>{7126});
+    EXPECT_EQ(prompt.Ids(), std::vector<int>{MsgId::FileUnreadable});
 
     editor.Add({"TRIP.SIT"}, &prompt);
     prompt.answers = {CUserPrompt::AnswerNo};
     EXPECT_FALSE(editor.Apply(&prompt));
     EXPECT_TRUE(editor.Declined());
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7126, 7187}));
+    EXPECT_EQ(prompt.Ids(),
+              (std::vector<int>{MsgId::FileUnreadable, MsgId::AutorunReplaceUnreadable}));
     EXPECT_EQ(ReadBytes(root + "AUTORUN.SFC"), huge);
 
     prompt.answers = {CUserPrompt::AnswerYes};
@@ -110,7 +112,7 @@ TEST_F(AutorunEditor, AddReportsNamesAlreadyListed)
     EXPECT_EQ(editor.Add({"TRIP.SIT", "SHOW.SIT"}, &prompt), 2);
     EXPECT_EQ(editor.Add({"trip.sit", "", "ZOO.SIT"}, &prompt), 1);
     EXPECT_EQ(editor.Autorun(), (Names{"TRIP.SIT", "SHOW.SIT", "ZOO.SIT"}));
-    ASSERT_EQ(prompt.Ids(), std::vector<int>{7150});
+    ASSERT_EQ(prompt.Ids(), std::vector<int>{MsgId::AlreadyInAutorun});
     EXPECT_NE(prompt.shown[0].text.find("trip.sit"), std::string::npos);
 }
 
@@ -123,7 +125,7 @@ TEST_F(AutorunEditor, DropsInsertAtThePositionAndAppendBelowTheLast)
     EXPECT_EQ(editor.Autorun(), (Names{"ZOO.SIT", "SHOW.SIT", "TRIP.SIT"}));
     // A drop with Ctrl inside the list copies: every name is listed already.
     EXPECT_TRUE(editor.Insert({"TRIP.SIT", "ZOO.SIT"}, -1, &prompt).empty());
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7150, 7150}));
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::AlreadyInAutorun, MsgId::AlreadyInAutorun}));
 }
 
 TEST_F(AutorunEditor, MovesWithinTheList)
@@ -175,6 +177,6 @@ TEST_F(AutorunEditor, AReadOnlyListCountsAsAbsent)
     // OK cannot replace it either.
     editor.Add({"ZOO.SIT"}, &prompt);
     EXPECT_FALSE(editor.Apply(&prompt));
-    EXPECT_EQ(prompt.Ids(), std::vector<int>{7127});
+    EXPECT_EQ(prompt.Ids(), std::vector<int>{MsgId::FileNotWritten});
     EXPECT_EQ(ReadBytes(root + "AUTORUN.SFC"), QByteArray("[Autorun]\nTRIP.SIT\n"));
 }

@@ -1,3 +1,4 @@
+#include "base/msgid.h"
 #include "base/resourcebundle.h"
 #include "output/fileopprogress.h"
 #include "output/progressmodel.h"
@@ -37,14 +38,14 @@ TEST(ProgressModel, StartsWithTheWindowDefaults)
     EXPECT_FALSE(model.Exists());
     EXPECT_FALSE(model.IsVisible());
     EXPECT_FALSE(model.CancelPending());
-    EXPECT_EQ(model.Caption(), CResourceBundle::Text(7138));
+    EXPECT_EQ(model.Caption(), CResourceBundle::Text(MsgId::ProgressCaption));
     EXPECT_FALSE(model.Caption().empty());
 }
 
 TEST(ProgressModel, CaptionComesFromItsNumberUnlessSet)
 {
     CProgressModel insert(7152);
-    EXPECT_EQ(insert.Caption(), CResourceBundle::Text(7152));
+    EXPECT_EQ(insert.Caption(), CResourceBundle::Text(MsgId::InsertingSlidesCaption));
     insert.SetCaption("Copying");
     EXPECT_EQ(insert.Caption(), "Copying");
 }
@@ -282,7 +283,7 @@ TEST(FileOpProgress, APressNobodyAskedAboutIsNotACancel)
 TEST(FileOpProgress, ShowingCreatesItAndHidingTwiceIsHarmless)
 {
     RecordingProgress progress(7152);
-    EXPECT_EQ(progress.Model().Caption(), CResourceBundle::Text(7152));
+    EXPECT_EQ(progress.Model().Caption(), CResourceBundle::Text(MsgId::InsertingSlidesCaption));
     progress.Show(false); // nothing to hide yet
     EXPECT_FALSE(progress.Model().Exists());
     progress.Show(true);

@@ -1,3 +1,4 @@
+#include "base/msgid.h"
 #include "cardtestutil.h"
 #include "output/scenariodeletion.h"
 #include "support/scriptedprompt.h"
@@ -39,7 +40,8 @@ TEST_F(ScenarioDeletion, AsksPerNameAndPrunesTheAutorunList)
     EXPECT_EQ(result.deleted, 2);
     EXPECT_EQ(result.failed, 0);
     EXPECT_TRUE(result.declined);
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7147, 7147, 7147}));
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::AskDeleteScenario, MsgId::AskDeleteScenario,
+                                              MsgId::AskDeleteScenario}));
     EXPECT_NE(prompt.shown[0].text.find("TRIP"), std::string::npos);
     EXPECT_EQ(prompt.shown[0].text.find("TRIP.SIT"), std::string::npos); // the base name
     EXPECT_EQ(prompt.shown[0].buttons, CUserPrompt::YesNoCancel);
@@ -55,7 +57,7 @@ TEST_F(ScenarioDeletion, CancelStopsTheLoopAndNothingAttemptedLeavesTheList)
     const auto result =
         CScenarioDeletion::DeleteScenarios(root, {"TRIP.SIT", "SHOW.SIT", "ZOO.SIT"}, &prompt);
     EXPECT_FALSE(result.attempted);
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7147, 7147}));
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::AskDeleteScenario, MsgId::AskDeleteScenario}));
     for (const char* name : {"TRIP", "SHOW", "ZOO"})
         EXPECT_TRUE(ScenarioThere(name));
     EXPECT_EQ(ReadBytes(root + "AUTORUN.SFC"),
@@ -71,7 +73,9 @@ TEST_F(ScenarioDeletion, FailuresAreReportedAndTheLoopGoesOn)
         &prompt);
     EXPECT_EQ(result.failed, 2);
     EXPECT_EQ(result.deleted, 1);
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7147, 7145, 7147, 7145, 7147}));
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::AskDeleteScenario, MsgId::ScenarioNotDeleted,
+                                              MsgId::AskDeleteScenario, MsgId::ScenarioNotDeleted,
+                                              MsgId::AskDeleteScenario}));
     EXPECT_TRUE(ScenarioThere("TRIP"));
     EXPECT_FALSE(ScenarioThere("SHOW"));
     EXPECT_EQ(ReadBytes(root + "AUTORUN.SFC"), QByteArray("[Autorun]\nTRIP.SIT\nZOO.SIT\n"));

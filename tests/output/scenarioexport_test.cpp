@@ -1,3 +1,4 @@
+#include "base/msgid.h"
 #include "base/resourcebundle.h"
 #include "exportfixture.h"
 #include "output/cardcheck.h"
@@ -30,9 +31,9 @@ TEST_F(ScenarioExport, SendsTheScenarioInOrder)
     AddSlide(800, 600);
     AddSlide(1024, 768, 160, 60);
     ASSERT_EQ(Send(), CScenarioExport::Sent);
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7134, 7148}));
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::AskSendToCard, MsgId::AskEditAutorun}));
     EXPECT_EQ(prompt.shown[0].buttons, CUserPrompt::OkCancel);
-    EXPECT_EQ(prompt.shown[0].text, CResourceBundle::Format(7134, "Trip", card));
+    EXPECT_EQ(prompt.shown[0].text, CResourceBundle::Format(MsgId::AskSendToCard, "Trip", card));
     EXPECT_TRUE(wantsAutorun);
 
     QByteArray expected;
@@ -46,8 +47,9 @@ TEST_F(ScenarioExport, SendsTheScenarioInOrder)
 
     // Progress: range n + 2, the three texts, one step per unit of work.
     EXPECT_EQ(progress.rangeUpper, 4 + 2);
-    EXPECT_EQ(progress.texts, (Names{CResourceBundle::Text(7139), CResourceBundle::Text(7168),
-                                     CResourceBundle::Format(7140, "Trip")}));
+    EXPECT_EQ(progress.texts, (Names{CResourceBundle::Text(MsgId::GettingReady),
+                                     CResourceBundle::Text(MsgId::ConvertingForCard),
+                                     CResourceBundle::Format(MsgId::CopyingToCard, "Trip")}));
     EXPECT_EQ(progress.steps, 2 + 3 + 2 + 3);
     EXPECT_FALSE(progress.visible);
     // The staging folder is gone.
@@ -120,7 +122,7 @@ TEST_F(ScenarioExport, CancelAtTheConfirmationDoesNothing)
     AddSlide();
     prompt.answers = {CUserPrompt::AnswerCancel};
     EXPECT_EQ(Send(), CScenarioExport::Declined);
-    EXPECT_EQ(prompt.Ids(), std::vector<int>{7134});
+    EXPECT_EQ(prompt.Ids(), std::vector<int>{MsgId::AskSendToCard});
     EXPECT_TRUE(Files(card).empty());
     EXPECT_FALSE(Exists(card + "Trip"));
     EXPECT_FALSE(progress.visible);
@@ -144,7 +146,8 @@ TEST_F(ScenarioExport, ResendAsksTwiceAndNeedsRoomOnlyForTheGrowth)
     prompt.answers = {CUserPrompt::AnswerOk, CUserPrompt::AnswerYes, CUserPrompt::AnswerYes,
                       CUserPrompt::AnswerNo};
     ASSERT_EQ(Send(), CScenarioExport::Sent);
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7134, 7117, 7117, 7148}));
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::AskSendToCard, MsgId::AskUseExistingFolder,
+                                              MsgId::AskUseExistingFolder, MsgId::AskEditAutorun}));
     EXPECT_NE(prompt.shown[1].text.find(card + "Trip.sit"), std::string::npos);
     EXPECT_NE(prompt.shown[2].text.find(card + "Trip/"), std::string::npos);
     EXPECT_FALSE(wantsAutorun);
@@ -168,7 +171,8 @@ TEST_F(ScenarioExport, NamesOnTheCardIgnoreCase)
     MakeScenario(card, "TRIP.SIT", "trip");
     ASSERT_TRUE(WriteBytes(card + "trip/TRIP0009.JPG", "old"));
     ASSERT_EQ(Send(), CScenarioExport::Sent);
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7134, 7117, 7117, 7148}));
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::AskSendToCard, MsgId::AskUseExistingFolder,
+                                              MsgId::AskUseExistingFolder, MsgId::AskEditAutorun}));
     // One scenario file and one folder, as a FAT card would have them.
     EXPECT_EQ(Files(card), Names{"Trip.sit"});
     EXPECT_FALSE(Exists(card + "Trip"));

@@ -1,5 +1,6 @@
 // Send over an open project document: only a saved project is sent, with the
 // document's name, colour and quality.
+#include "base/msgid.h"
 #include "document/zurdoctestutil.h"
 #include "output/cardpicture.h"
 #include "output/scenarioexport.h"
@@ -35,7 +36,7 @@ TEST(ScenarioExportDocument, SendsOnlyASavedProjectWithItsSettings)
     EXPECT_FALSE(CScenarioExport::CanSend(doc));
     // Refused, and the user is told why.
     EXPECT_EQ(send.Send(doc, card), CScenarioExport::Declined);
-    EXPECT_EQ(prompt.Ids(), std::vector<int>{7184});
+    EXPECT_EQ(prompt.Ids(), std::vector<int>{MsgId::SendProjectChanged});
     prompt.shown.clear();
     EXPECT_TRUE(filesOf(card).empty());
 
@@ -85,7 +86,7 @@ TEST(ScenarioExportDocument, TheProjectCannotBeClosedOrChangedWhileItIsSent)
     ASSERT_FALSE(answers.empty());
     EXPECT_EQ(std::count(answers.begin(), answers.end(), true), 0);
     const std::vector<int> ids = prompt.Ids();
-    EXPECT_GE(std::count(ids.begin(), ids.end(), 7190), 3);
+    EXPECT_GE(std::count(ids.begin(), ids.end(), MsgId::ProjectBusy), 3);
     // The project is still open, and free again.
     EXPECT_FALSE(doc.IsBusy());
     EXPECT_EQ(doc.Cells.GetCount(), 1);

@@ -1,6 +1,7 @@
 // Send on cards that fail: full, read-only, pulled half-way, and the user's
 // cancel. A failure before the card is written leaves an old scenario as it
 // was; a failure after leaves no scenario file, and no folder this send made.
+#include "base/msgid.h"
 #include "base/pathutils.h"
 #include "exportfixture.h"
 
@@ -72,7 +73,7 @@ protected:
     void ExpectFailedWith7132()
     {
         ASSERT_FALSE(prompt.shown.empty());
-        EXPECT_EQ(prompt.shown.back().id, 7132);
+        EXPECT_EQ(prompt.shown.back().id, MsgId::SendFailed);
         EXPECT_FALSE(Exists(Staging()));
         EXPECT_FALSE(progress.visible);
     }
@@ -101,7 +102,9 @@ TEST_F(ScenarioExportFault, AFullCardIsFoundBeforeAnythingIsWritten)
     };
     prompt.answers = {CUserPrompt::AnswerOk, CUserPrompt::AnswerYes, CUserPrompt::AnswerYes};
     EXPECT_EQ(Send(), CScenarioExport::Failed);
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7134, 7117, 7117, 7106, 7132}));
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::AskSendToCard, MsgId::AskUseExistingFolder,
+                                              MsgId::AskUseExistingFolder, MsgId::NotEnoughSpace,
+                                              MsgId::SendFailed}));
     ExpectOldScenarioUntouched();
     ExpectFailedWith7132();
 }
@@ -109,11 +112,12 @@ TEST_F(ScenarioExportFault, AFullCardIsFoundBeforeAnythingIsWritten)
 TEST_F(ScenarioExportFault, AFullCardLeavesNothingNew)
 {
     operations.checkSpace = [](CUserPrompt* p, const std::string&, uint64_t) {
-        AskUser(p, 7106, CUserPrompt::Exclamation, CUserPrompt::Ok);
+        AskUser(p, MsgId::NotEnoughSpace, CUserPrompt::Exclamation, CUserPrompt::Ok);
         return false;
     };
     EXPECT_EQ(Send(), CScenarioExport::Failed);
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7134, 7106, 7132}));
+    EXPECT_EQ(prompt.Ids(),
+              (std::vector<int>{MsgId::AskSendToCard, MsgId::NotEnoughSpace, MsgId::SendFailed}));
     ExpectNothingLeft();
     ExpectFailedWith7132();
 }
@@ -126,7 +130,9 @@ TEST_F(ScenarioExportFault, ARealSmallCardIsFull)
     MakeOldScenario();
     prompt.answers = {CUserPrompt::AnswerOk, CUserPrompt::AnswerYes, CUserPrompt::AnswerYes};
     EXPECT_EQ(Send(), CScenarioExport::Failed);
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7134, 7117, 7117, 7106, 7132}));
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::AskSendToCard, MsgId::AskUseExistingFolder,
+                                              MsgId::AskUseExistingFolder, MsgId::NotEnoughSpace,
+                                              MsgId::SendFailed}));
     ExpectOldScenarioUntouched();
     ExpectFailedWith7132();
 }
@@ -138,7 +144,8 @@ TEST_F(ScenarioExportFault, AReadOnlyCardGetsNoFolder)
         GTEST_SKIP() << "cannot mount a tmpfs here";
     ASSERT_TRUE(tmpfs.SetReadOnly(true));
     EXPECT_EQ(Send(), CScenarioExport::Failed);
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7134, 7104, 7132}));
+    EXPECT_EQ(prompt.Ids(),
+              (std::vector<int>{MsgId::AskSendToCard, MsgId::FolderNotCreated, MsgId::SendFailed}));
     ExpectNothingLeft();
     ExpectFailedWith7132();
 }
@@ -152,7 +159,8 @@ TEST_F(ScenarioExportFault, AReadOnlyCardKeepsItsOldScenario)
     ASSERT_TRUE(tmpfs.SetReadOnly(true));
     prompt.answers = {CUserPrompt::AnswerOk, CUserPrompt::AnswerYes, CUserPrompt::AnswerYes};
     EXPECT_EQ(Send(), CScenarioExport::Failed);
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7134, 7117, 7117, 7132}));
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::AskSendToCard, MsgId::AskUseExistingFolder,
+                                              MsgId::AskUseExistingFolder, MsgId::SendFailed}));
     ExpectOldScenarioUntouched();
     ExpectFailedWith7132();
 }
@@ -164,7 +172,7 @@ TEST_F(ScenarioExportFault, ACardUnderAFileIsNotReady)
     EXPECT_EQ(send.Send(project, card + "file/card/"), CScenarioExport::Failed);
     EXPECT_EQ(prompt.shown.size(), 3u);
     EXPECT_EQ(prompt.shown[1].buttons, CUserPrompt::RetryCancel);
-    EXPECT_EQ(prompt.shown.back().id, 7132);
+    EXPECT_EQ(prompt.shown.back().id, MsgId::SendFailed);
     EXPECT_EQ(ReadBytes(card + "file"), QByteArray("not a folder"));
 }
 
@@ -173,7 +181,8 @@ TEST_F(ScenarioExportFault, ACopyFailingHalfWayLeavesNoScenario)
     FailCopyAt(4); // the second slide's thumbnail
     EXPECT_EQ(Send(), CScenarioExport::Failed);
     // The row and the file on the card that stopped it, then the failure.
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7134, 7311, 7132}));
+    EXPECT_EQ(prompt.Ids(),
+              (std::vector<int>{MsgId::AskSendToCard, MsgId::SendRowNotCopied, MsgId::SendFailed}));
     ASSERT_EQ(prompt.shown.size(), 3u);
     EXPECT_NE(prompt.shown[1].text.find(card), std::string::npos) << prompt.shown[1].text;
     EXPECT_NE(prompt.shown[1].text.find(".JPS"), std::string::npos) << prompt.shown[1].text;
@@ -216,7 +225,7 @@ TEST_F(ScenarioExportFault, CancelDuringConversionRemovesTheNewFolder)
 {
     progress.cancelAtStep = 4;
     EXPECT_EQ(Send(), CScenarioExport::Failed);
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7134, 7132}));
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::AskSendToCard, MsgId::SendFailed}));
     ExpectNothingLeft();
     ExpectFailedWith7132();
 }
@@ -254,7 +263,7 @@ TEST_F(ScenarioExportFault, ANoToAReplaceQuestionKeepsTheOldScenario)
             prompt.answers.push_back(CUserPrompt::AnswerYes);
         prompt.answers.push_back(CUserPrompt::AnswerNo);
         EXPECT_EQ(Send(), CScenarioExport::Failed);
-        EXPECT_EQ(prompt.Ids().back(), 7132);
+        EXPECT_EQ(prompt.Ids().back(), MsgId::SendFailed);
         ExpectOldScenarioUntouched();
     }
 }
@@ -266,7 +275,8 @@ TEST_F(ScenarioExportFault, ANameThatWouldLeaveTheRootIsRefused)
         prompt.shown.clear();
         prompt.answers = {CUserPrompt::AnswerOk};
         EXPECT_EQ(Send(), CScenarioExport::Failed) << name;
-        EXPECT_EQ(prompt.Ids(), (std::vector<int>{7134, 7132})) << name;
+        EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::AskSendToCard, MsgId::SendFailed}))
+            << name;
         EXPECT_TRUE(Files(card).empty()) << name;
         EXPECT_TRUE(QDir(QString::fromStdString(card))
                         .entryList(QDir::AllEntries | QDir::NoDotAndDotDot)

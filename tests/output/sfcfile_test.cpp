@@ -1,3 +1,4 @@
+#include "base/msgid.h"
 #include "cardtestutil.h"
 #include "output/sfcfile.h"
 #include "support/scriptedprompt.h"
@@ -136,12 +137,12 @@ TEST_F(SfcFileOnCard, UnreadableOrTooLargeFilesAreRefusedWith7126)
     EXPECT_TRUE(prompt.shown.empty());
 
     EXPECT_FALSE(list.Load(root + "AUTORUN.SFC", &prompt));
-    EXPECT_EQ(prompt.Ids(), std::vector<int>{7126});
+    EXPECT_EQ(prompt.Ids(), std::vector<int>{MsgId::FileUnreadable});
     EXPECT_TRUE(list.IsRefused());
 
     ASSERT_TRUE(WriteBytes(root + "AUTORUN.SFC", QByteArray(CSfcFile::MaxFileSize + 1, 'A')));
     EXPECT_FALSE(list.Load(root + "AUTORUN.SFC", &prompt));
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7126, 7126}));
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::FileUnreadable, MsgId::FileUnreadable}));
     EXPECT_TRUE(list.Entries().empty());
     EXPECT_EQ(list.Path(), "");
     EXPECT_TRUE(list.IsRefused());
@@ -178,11 +179,11 @@ TEST_F(SfcFileOnCard, SaveFailureShows7127AndKeepsTheOldFile)
     EXPECT_FALSE(list.Save("", &prompt));
     EXPECT_TRUE(prompt.shown.empty());
     EXPECT_FALSE(list.Save(root + "missing/AUTORUN.SFC", &prompt));
-    EXPECT_EQ(prompt.Ids(), std::vector<int>{7127});
+    EXPECT_EQ(prompt.Ids(), std::vector<int>{MsgId::FileNotWritten});
     // A file standing where the card's folder should be.
     ASSERT_TRUE(WriteBytes(root + "FILE", "x"));
     EXPECT_FALSE(list.Save(root + "FILE/AUTORUN.SFC", &prompt));
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7127, 7127}));
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::FileNotWritten, MsgId::FileNotWritten}));
 }
 
 TEST_F(SfcFileOnCard, RemoveMissingDropsEntriesWithoutFileOrFolder)

@@ -1,5 +1,6 @@
 // A new project made from a presentation file: its folder, its checks and
 // its clean retreat.
+#include "base/msgid.h"
 #include "document/zurdoc.h"
 #include "editor/newprojectfrompresentation.h"
 #include "model/cellbmpinfo.h"
@@ -147,14 +148,16 @@ TEST_F(NewProjectFromPresentation, WhenEveryNameIsTakenTheUserChooses)
     std::string file;
     ASSERT_TRUE(NewProject(m_doc, &m_observer, m_deck, file));
     EXPECT_EQ(file, Home() + "ZUR0003/ZUR0003.sic");
-    EXPECT_EQ(m_prompt.Ids(), (std::vector<int>{7117, 7117, 7117}));
+    EXPECT_EQ(m_prompt.Ids(),
+              (std::vector<int>{MsgId::AskUseExistingFolder, MsgId::AskUseExistingFolder,
+                                MsgId::AskUseExistingFolder}));
     EXPECT_NE(m_prompt.shown[2].text.find(Home() + "ZUR0003/"), std::string::npos);
 
     m_prompt.shown.clear();
     m_prompt.answers = {CUserPrompt::AnswerCancel};
     CZurDoc other(&m_prompt);
     EXPECT_FALSE(NewProject(other, &m_observer, m_deck, file));
-    EXPECT_EQ(m_prompt.Ids(), std::vector<int>{7117});
+    EXPECT_EQ(m_prompt.Ids(), std::vector<int>{MsgId::AskUseExistingFolder});
     // The existing folder the user declined is left alone.
     EXPECT_TRUE(Exists("ZUR0001"));
 }

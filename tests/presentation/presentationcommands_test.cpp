@@ -1,5 +1,6 @@
 // The command line's presentation paths: a project made from a presentation,
 // and a presentation added to a project.
+#include "base/msgid.h"
 #include "base/resourcebundle.h"
 #include "document/zurdoc.h"
 #include "model/cellbmpinfo.h"
@@ -74,7 +75,8 @@ TEST_F(PresentationCommands, FromPresentationRefusesOtherFiles)
     const CCliResult r =
         RunZelm({"from-presentation", text.fileName().toStdString(), "--message-ids"});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find("[7304] " + CResourceBundle::Format(7304, text.fileName().toStdString())),
+    EXPECT_NE(r.err.find("[7304] " + CResourceBundle::Format(MsgId::FileNotAPresentation,
+                                                             text.fileName().toStdString())),
               std::string::npos)
         << r.err;
     EXPECT_EQ(QDir(QString::fromStdString(Home())).entryList({QStringLiteral("ZUR*")}), before);

@@ -1,6 +1,7 @@
 // A presentation cell with page 0 inserted into a project becomes one image
 // cell per slide of the show.
 #include "base/appfolders.h"
+#include "base/msgid.h"
 #include "base/resourcebundle.h"
 #include "document/zurdoc.h"
 #include "editor/scenarioeditor.h"
@@ -98,7 +99,7 @@ TEST_F(PresentationExpansion, SixSlidesBecomeSixCells)
         EXPECT_FALSE(cell->ThumbFileName.empty());
     }
     ASSERT_FALSE(m_progress.texts.empty());
-    EXPECT_EQ(m_progress.texts.back(), CResourceBundle::Format(7151, deck));
+    EXPECT_EQ(m_progress.texts.back(), CResourceBundle::Format(MsgId::ReadingSlides, deck));
     EXPECT_TRUE(m_doc.IsModified());
     // The exported pictures do not stay in the work folder.
     EXPECT_TRUE(WorkFiles().isEmpty()) << WorkFiles().join(' ').toStdString();
@@ -138,7 +139,7 @@ TEST_F(PresentationExpansion, CancelIsAFailureWhenItMustBeReported)
     ASSERT_TRUE(list.AppendFromBytes(MakePresentationBlock(Deck("plain6"))));
     EXPECT_FALSE(m_editor.InsertCells(kPaste, list, true));
     EXPECT_EQ(Pages(), (std::vector<int>{1, 2, 3}));
-    EXPECT_EQ(m_prompt.Ids(), std::vector<int>{7130});
+    EXPECT_EQ(m_prompt.Ids(), std::vector<int>{MsgId::InsertFailed});
 }
 
 TEST_F(PresentationExpansion, SharedPresentationIsBorrowed)

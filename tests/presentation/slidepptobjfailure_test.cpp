@@ -1,6 +1,7 @@
 // The presentation object on bad input and a LibreOffice that is missing,
 // hangs, crashes or writes nonsense: each ends in its failure state, leaves
 // no files behind and never waits longer than its time limit.
+#include "base/msgid.h"
 #include "pptbuilder.h"
 #include "presentation/slidepptobj.h"
 #include "presentation/sliderenderer.h"
@@ -139,7 +140,7 @@ TEST_F(SlidePPTObjFailure, WorkFolderThatCannotBeMadeIsTold)
     CScopedEnv home("ZELM_HOME", blocker + "/home");
     CSlidePPTObj fresh(&m_prompt);
     EXPECT_FALSE(fresh.OpenPresentation(Copy("plain6"), 160, 120, nullptr, false));
-    ASSERT_EQ(m_prompt.Ids(), std::vector<int>{7104});
+    ASSERT_EQ(m_prompt.Ids(), std::vector<int>{MsgId::FolderNotCreated});
     EXPECT_NE(m_prompt.shown[0].text.find(blocker + "/home/Temp/"), std::string::npos);
 }
 

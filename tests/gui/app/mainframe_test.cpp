@@ -2,6 +2,7 @@
 // unsaved-project questions when the window closes, drops from the desktop,
 // help, the splash and the about box.
 #include "apptesting.h"
+#include "base/msgid.h"
 #include "document/zurdoc.h"
 #include "gui/app/aboutdlg.h"
 #include "gui/app/childframe.h"
@@ -25,8 +26,8 @@
 
 namespace {
 
-constexpr int kUnexpectedFormat = 61728;
-constexpr int kAskToSave = 61699;
+constexpr int kUnexpectedFormat = MsgId::FileFormatUnexpected;
+constexpr int kAskToSave = MsgId::AskToSave;
 
 class MainFrame : public ::testing::Test
 {

@@ -2,6 +2,7 @@
 // a later start, the file on the command line, and what survives a restart.
 #include "apptesting.h"
 #include "base/appfolders.h"
+#include "base/msgid.h"
 #include "document/projectlock.h"
 #include "editor/scenarioeditor.h"
 #include "gui/app/childframe.h"
@@ -83,7 +84,7 @@ TEST_F(StartUp, ProjectThatAnotherProgramChangesIsNotOpened)
     ASSERT_TRUE(app.Started());
     EXPECT_TRUE(app.Frame().ChildFrames().isEmpty());
     ASSERT_EQ(app.prompt.shown.size(), 1u);
-    EXPECT_EQ(app.prompt.shown[0].id, 7180);
+    EXPECT_EQ(app.prompt.shown[0].id, MsgId::ProjectLocked);
     EXPECT_NE(app.prompt.shown[0].text.find("Busy"), std::string::npos);
 }
 

@@ -1,6 +1,7 @@
 // The browser panes through their real widgets, offscreen: watching (one
 // update for a burst, renames, pulled volumes), the drag block of the file
 // list, activation and the bad folders.
+#include "base/msgid.h"
 #include "browser/dirfileinfo.h"
 #include "gui/browser/browserpanes.h"
 #include "gui/browser/dirtreectrl.h"
@@ -178,7 +179,7 @@ TEST_F(BrowserPanes, RenameInTheTreeNeverReplacesAFolder)
     m_panes->Start(Path("p"));
     QTreeWidgetItem* one = Tree()->FindItemByPath(Path("p/one"), true);
     one->setText(0, QStringLiteral("two"));
-    EXPECT_EQ(m_prompt.Ids().back(), 7206);
+    EXPECT_EQ(m_prompt.Ids().back(), MsgId::ItemExists);
     EXPECT_EQ(one->text(0), QStringLiteral("one"));
     EXPECT_TRUE(QDir(QString::fromStdString(Path("p/one"))).exists());
 }
@@ -343,7 +344,7 @@ TEST_F(BrowserPanes, UnreadableFolderTellsWhyAndStaysOnTheFolderBefore)
     }
     EXPECT_FALSE(m_panes->ShowFolder(Path("ok/closed")));
     ::chmod(Path("ok/closed").c_str(), 0700);
-    EXPECT_EQ(m_prompt.Ids().back(), 7204);
+    EXPECT_EQ(m_prompt.Ids().back(), MsgId::FolderUnreadable);
     EXPECT_EQ(m_panes->CurrentFolder(), Path("ok/"));
     EXPECT_EQ(Files()->Model().rowCount(), ::geteuid() == 0 ? 1 : 2);
 }

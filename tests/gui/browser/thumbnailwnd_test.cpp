@@ -1,6 +1,7 @@
 // The thumbnail window with real LibreOffice conversions, offscreen: tiles
 // fill off the window's thread, a double click offers the slide as a block,
 // and a presentation that cannot be converted is reported and hidden.
+#include "base/msgid.h"
 #include "gui/browser/thumbnailwnd.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellinfolist.h"
@@ -131,12 +132,12 @@ TEST_F(ThumbnailWnd, PresentationThatCannotBeOpenedIsReportedAndHidden)
     }
     EXPECT_TRUE(m_window.ShowPresentation(broken));
     QTRY_VERIFY_WITH_TIMEOUT(!m_prompt.shown.empty(), 180000);
-    EXPECT_EQ(m_prompt.Ids(), std::vector<int>{7105});
+    EXPECT_EQ(m_prompt.Ids(), std::vector<int>{MsgId::PresentationNotOpened});
     EXPECT_FALSE(m_window.isVisible());
     EXPECT_EQ(m_window.Total(), 0);
 
     EXPECT_FALSE(m_window.ShowPresentation(m_work.path().toStdString() + "/missing.ppt"));
-    EXPECT_EQ(m_prompt.Ids().back(), 61729);
+    EXPECT_EQ(m_prompt.Ids().back(), MsgId::FileNotFound);
     EXPECT_FALSE(m_window.ShowPresentation(m_work.path().toStdString() + "/photo.jpg"));
     EXPECT_EQ(m_prompt.shown.size(), 2u);
 }

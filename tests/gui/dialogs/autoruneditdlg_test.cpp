@@ -1,3 +1,4 @@
+#include "base/msgid.h"
 #include "base/resourcebundle.h"
 #include "dialogtestutil.h"
 #include "gui/dialogs/autoruneditdlg.h"
@@ -125,7 +126,7 @@ TEST_F(AutorunDlgTest, AddAndDropFromTheCardsScenarios)
     available->item(0)->setSelected(true); // A
     available->item(1)->setSelected(true); // B, listed already
     QTest::mouseClick(dialog->findChild<QPushButton*>("add"), Qt::LeftButton);
-    EXPECT_EQ(prompt.Ids(), std::vector<int>{7150});
+    EXPECT_EQ(prompt.Ids(), std::vector<int>{MsgId::AlreadyInAutorun});
     EXPECT_EQ(Texts(dialog->AutorunList()), QStringList({"B.SIT", "A.SIT"}));
 
     available->clearSelection();
@@ -146,13 +147,14 @@ TEST_F(AutorunDlgTest, DamagedListShowsWhatWasReadAndIsNotEmptiedWithoutAsking)
         auto dialog = Open();
         EXPECT_TRUE(dialog->ListDamaged());
         EXPECT_EQ(Texts(dialog->AutorunList()), QStringList({"C.SIT"}));
-        EXPECT_EQ(prompt.Ids(), std::vector<int>{7122});
+        EXPECT_EQ(prompt.Ids(), std::vector<int>{MsgId::AutorunListDamaged});
         // Emptied, then OK: the user is asked, and No keeps the file.
         dialog->AutorunList()->selectAll();
         QTest::mouseClick(dialog->findChild<QPushButton*>("remove"), Qt::LeftButton);
         prompt.answers = {CUserPrompt::AnswerNo};
         Press(*dialog);
-        EXPECT_EQ(prompt.Ids(), (std::vector<int>{7122, 7191}));
+        EXPECT_EQ(prompt.Ids(),
+                  (std::vector<int>{MsgId::AutorunListDamaged, MsgId::AutorunReplaceDamaged}));
         EXPECT_TRUE(dialog->isVisible());
         EXPECT_EQ(ReadList(), repeated);
     }
@@ -165,7 +167,8 @@ TEST_F(AutorunDlgTest, DamagedListShowsWhatWasReadAndIsNotEmptiedWithoutAsking)
     auto dialog = Open();
     EXPECT_TRUE(Texts(dialog->AutorunList()).isEmpty());
     Press(*dialog);
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7122, 7191}));
+    EXPECT_EQ(prompt.Ids(),
+              (std::vector<int>{MsgId::AutorunListDamaged, MsgId::AutorunReplaceDamaged}));
     EXPECT_EQ(ReadList(), rubbish);
 }
 
@@ -176,7 +179,7 @@ TEST_F(AutorunDlgTest, CardTakenOutWhileOpenIsNotWritten)
     ASSERT_EQ(Texts(dialog->AutorunList()), QStringList({"A.SIT"}));
     ASSERT_TRUE(QDir(card).removeRecursively());
     Press(*dialog);
-    EXPECT_EQ(prompt.Ids(), std::vector<int>{7115});
+    EXPECT_EQ(prompt.Ids(), std::vector<int>{MsgId::CardNotReady});
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_FALSE(QDir(card).exists());
 }
@@ -189,7 +192,7 @@ TEST_F(AutorunDlgTest, ReadOnlyCardReportsTheFailedWrite)
     ASSERT_TRUE(QFile::remove(card + "AUTORUN.SFC"));
     ASSERT_TRUE(QDir().mkpath(card + "AUTORUN.SFC"));
     Press(*dialog);
-    EXPECT_EQ(prompt.Ids(), std::vector<int>{7127});
+    EXPECT_EQ(prompt.Ids(), std::vector<int>{MsgId::FileNotWritten});
     EXPECT_EQ(dialog->result(), QDialog::Accepted); // closes anyway, as after any write failure
     EXPECT_TRUE(QFileInfo(card + "AUTORUN.SFC").isDir());
 }
@@ -230,7 +233,7 @@ TEST(CardComboBox, RemovableFirstNoOpticalChooseFolderLast)
     ASSERT_EQ(cards.count(), 3);
     EXPECT_EQ(cards.Root(), "/media/card/");
     EXPECT_EQ(cards.itemText(1), "/");
-    EXPECT_EQ(cards.itemText(2).toStdString(), CResourceBundle::Text(7137));
+    EXPECT_EQ(cards.itemText(2).toStdString(), CResourceBundle::Text(MsgId::ChooseFolderEntry));
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "base/msgid.h"
 #include "dialogtestutil.h"
 #include "document/zurdoc.h"
 #include "editor/celldialogrules.h"
@@ -55,7 +56,7 @@ TEST_P(CellPropInterval, RangeRefusedWithFocusBackInTheField)
     }
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_NE(dialog.result(), QDialog::Accepted);
-    ASSERT_EQ(prompt.Ids(), std::vector<int>{61714});
+    ASSERT_EQ(prompt.Ids(), std::vector<int>{MsgId::EnterWholeNumberInRange});
     EXPECT_NE(prompt.shown[0].text.find("1800"), std::string::npos);
     EXPECT_EQ(QApplication::focusWidget(), interval);
     EXPECT_EQ(dialog.Data().interval, 30); // nothing taken over
@@ -79,7 +80,7 @@ TEST(CtrlPropDlg, IntervalRefusedWithFocusBackInTheField)
     auto* interval = dialog.findChild<QLineEdit*>("interval");
     interval->setText("1801");
     Press(dialog);
-    EXPECT_EQ(prompt.Ids(), std::vector<int>{61714});
+    EXPECT_EQ(prompt.Ids(), std::vector<int>{MsgId::EnterWholeNumberInRange});
     EXPECT_EQ(QApplication::focusWidget(), interval);
     // The manual motion takes no interval: OK closes.
     QTest::mouseClick(dialog.findChild<QRadioButton*>("motionManual"), Qt::LeftButton);

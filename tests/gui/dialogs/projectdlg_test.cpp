@@ -1,3 +1,4 @@
+#include "base/msgid.h"
 #include "dialogtestutil.h"
 #include "gui/dialogs/parsededit.h"
 #include "gui/dialogs/projectdlg.h"
@@ -75,7 +76,7 @@ TEST_P(ExistingFolder, QuestionDecides)
     ASSERT_TRUE(ShowActive(dialog));
     QTest::keyClicks(dialog.findChild<CParsedEdit*>("name"), "Trip");
     Press(dialog);
-    ASSERT_EQ(prompt.Ids(), std::vector<int>{7117});
+    ASSERT_EQ(prompt.Ids(), std::vector<int>{MsgId::AskUseExistingFolder});
     EXPECT_EQ(prompt.shown[0].buttons, CUserPrompt::YesNoCancel);
     EXPECT_EQ(dialog.isVisible(), c.open);
     if (c.open) {
@@ -132,7 +133,7 @@ TEST_F(ProjectDlgTest, SaveAsRefusesTheProjectsOwnFolder)
     ASSERT_TRUE(ShowActive(dialog));
     EXPECT_EQ(QApplication::focusWidget(), dialog.findChild<CParsedEdit*>("name"));
     Press(dialog);
-    EXPECT_EQ(prompt.Ids(), std::vector<int>{7158});
+    EXPECT_EQ(prompt.Ids(), std::vector<int>{MsgId::ChooseOtherFolder});
     EXPECT_TRUE(dialog.isVisible());
     auto* name = dialog.findChild<CParsedEdit*>("name");
     name->selectAll();

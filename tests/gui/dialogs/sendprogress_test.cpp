@@ -1,3 +1,4 @@
+#include "base/msgid.h"
 #include "dialogtestutil.h"
 #include "document/zurdoc.h"
 #include "gui/dialogs/cardcombobox.h"
@@ -135,7 +136,7 @@ TEST(SendDlg, ChosenCardThatIsGoneIsRefused)
     EXPECT_NE(dialog.findChild<QLabel*>("freeSpace")->text(), "unknown");
     ASSERT_TRUE(QDir(card).removeRecursively());
     Press(dialog);
-    EXPECT_EQ(prompt.Ids(), std::vector<int>{7115});
+    EXPECT_EQ(prompt.Ids(), std::vector<int>{MsgId::CardNotReady});
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_TRUE(dialog.Root().empty());
     ASSERT_TRUE(QDir().mkpath(card));

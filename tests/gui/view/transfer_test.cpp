@@ -1,5 +1,6 @@
 // Rows moved by drops, cut and paste between project windows, and the
 // selection through a property change.
+#include "base/msgid.h"
 #include "editor/cellpropdata.h"
 #include "model/cellinfolist.h"
 #include "viewfixture.h"
@@ -186,7 +187,7 @@ TEST_F(ViewFixture, DamagedOrForeignBlockInsertsNothing)
     damaged.setData(QStringLiteral("CellInfo List"), QByteArray("\x03\x00garbage", 9));
     EXPECT_EQ(p.DropAt(&damaged, 0), Qt::IgnoreAction);
     EXPECT_EQ(p.Rows(), (std::vector<int>{1, 2}));
-    EXPECT_EQ(p.prompt.Ids(), (std::vector<int>{7130}));
+    EXPECT_EQ(p.prompt.Ids(), (std::vector<int>{MsgId::InsertFailed}));
 
     // Text of another program is not taken at all.
     QMimeData text;
