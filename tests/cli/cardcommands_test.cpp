@@ -1,8 +1,8 @@
 // The card commands of `zelm`: send, autorun, delete-scenario, card-check.
-#include "document/zurdoctestutil.h"
 #include "output/sfcfile.h"
 #include "support/clirunner.h"
 #include "support/scriptedprompt.h"
+#include "support/zurdoctestutil.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -27,21 +27,9 @@ protected:
         QDir().mkpath(QString::fromStdString(base + "sources"));
         // A saved project "Trip" with two slides and a control step.
         CZurDoc doc(&prompt);
-        CProjectSettings settings;
-        settings.name = "Trip";
-        settings.folder = base + "Trip/";
-        settings.backColor = 0x00FFFFFF;
-        settings.imageQuality = 2;
-        QDir().mkpath(QString::fromStdString(settings.folder));
-        ASSERT_TRUE(doc.NewProject(settings));
-        for (int i = 0; i < 2; ++i) {
-            const std::string source = base + "sources/p" + std::to_string(i) + ".png";
-            ASSERT_TRUE(makePicture(source, 640, 480, QColor(50 * i, 100, 150)));
-            ASSERT_NE(importPicture(doc, source), nullptr);
-        }
-        addControl(doc, 2);
-        ASSERT_TRUE(doc.Save());
-        project = doc.GetPathName();
+        QDir().mkpath(QString::fromStdString(base + "Trip/"));
+        project = makeTripProject(doc, base + "Trip/", base + "sources/");
+        ASSERT_FALSE(project.empty());
     }
     static QJsonObject Json(const std::string& text)
     {

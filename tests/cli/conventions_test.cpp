@@ -3,9 +3,9 @@
 // and compact JSON.
 #include "base/msgid.h"
 #include "base/resourcebundle.h"
-#include "document/zurdoctestutil.h"
 #include "output/sfcfile.h"
 #include "support/clirunner.h"
+#include "support/zurdoctestutil.h"
 
 #include <QDir>
 #include <QJsonArray>

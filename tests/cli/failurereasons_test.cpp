@@ -1,9 +1,9 @@
 // Every failure names its file and the reason, as the user meets it on the
 // command line; a cancelled send ends with status 3.
 #include "base/resourcebundle.h"
-#include "document/zurdoctestutil.h"
 #include "support/clirunner.h"
 #include "support/scriptedprompt.h"
+#include "support/zurdoctestutil.h"
 
 #include <QDir>
 #include <QFile>

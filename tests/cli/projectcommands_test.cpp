@@ -1,6 +1,6 @@
 // zelm new, info, list, save-as, properties and check, run as a user runs them.
-#include "document/zurdoctestutil.h"
 #include "support/clirunner.h"
+#include "support/zurdoctestutil.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

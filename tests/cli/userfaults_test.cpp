@@ -2,10 +2,10 @@
 // through the command where it was met: autorun lists with stray bytes,
 // damaged and superseded display images, card layouts with commas and long
 // names, pictures from cameras, and projects written on Windows.
-#include "document/zurdoctestutil.h"
 #include "output/sfcfile.h"
 #include "support/clirunner.h"
 #include "support/scriptedprompt.h"
+#include "support/zurdoctestutil.h"
 
 #include <QBuffer>
 #include <QJsonArray>
@@ -34,15 +34,8 @@ protected:
         QDir().mkpath(QString::fromStdString(folder));
         // A saved project "Trip": two slides, then a control step.
         CZurDoc doc(&prompt);
-        ASSERT_TRUE(doc.NewProject({"Trip", folder, 0x00FFFFFF, 2}));
-        for (int i = 0; i < 2; ++i) {
-            const std::string source = base + "sources/p" + std::to_string(i) + ".png";
-            ASSERT_TRUE(makePicture(source, 640, 480, QColor(50 * i, 100, 150)));
-            ASSERT_NE(importPicture(doc, source), nullptr);
-        }
-        addControl(doc, 2);
-        ASSERT_TRUE(doc.Save());
-        project = doc.GetPathName();
+        project = makeTripProject(doc, folder, base + "sources/");
+        ASSERT_FALSE(project.empty());
     }
     static QJsonObject Json(const std::string& text)
     {

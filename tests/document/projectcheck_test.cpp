@@ -1,5 +1,5 @@
 #include "document/projectcheck.h"
-#include "zurdoctestutil.h"
+#include "support/zurdoctestutil.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

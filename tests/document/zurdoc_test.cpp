@@ -1,7 +1,7 @@
 #include "base/msgid.h"
 #include "document/projectfile.h"
 #include "support/scriptedprompt.h"
-#include "zurdoctestutil.h"
+#include "support/zurdoctestutil.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

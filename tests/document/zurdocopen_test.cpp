@@ -3,7 +3,7 @@
 #include "document/projectfile.h"
 #include "support/scriptedprogress.h"
 #include "support/scriptedprompt.h"
-#include "zurdoctestutil.h"
+#include "support/zurdoctestutil.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

@@ -1,11 +1,11 @@
 // Send over an open project document: only a saved project is sent, with the
 // document's name, colour and quality.
 #include "base/msgid.h"
-#include "document/zurdoctestutil.h"
 #include "output/cardpicture.h"
 #include "output/scenarioexport.h"
 #include "support/scriptedprogress.h"
 #include "support/scriptedprompt.h"
+#include "support/zurdoctestutil.h"
 
 #include <QTemporaryDir>
 #include <algorithm>

@@ -93,6 +93,23 @@ inline CCellCtrlInfo* addControl(CZurDoc& doc, int inputDev = 1)
     return raw;
 }
 
+// A saved project "Trip" in `folder` (which exists): two slides made from
+// pictures it draws into `sources`, then a control step. The project file's
+// path; "" when any step failed.
+inline std::string makeTripProject(CZurDoc& doc, const std::string& folder,
+                                   const std::string& sources)
+{
+    if (!doc.NewProject({"Trip", folder, 0x00FFFFFF, 2}))
+        return {};
+    for (int i = 0; i < 2; ++i) {
+        const std::string source = sources + "p" + std::to_string(i) + ".png";
+        if (!makePicture(source, 640, 480, QColor(50 * i, 100, 150)) || !importPicture(doc, source))
+            return {};
+    }
+    addControl(doc, 2);
+    return doc.Save() ? doc.GetPathName() : std::string();
+}
+
 class RecordingObserver : public CZurDocObserver
 {
 public:
