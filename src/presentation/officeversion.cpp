@@ -55,14 +55,22 @@ uint32_t u32(const uint8_t* p)
            (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
+// The start that every check shares: a document LibreOffice or another
+// program holds counts as locked, one that is no compound file as not
+// openable. CCompoundFile::Opened when `file` holds it open.
+int openDocument(const std::string& path, CCompoundFile& file)
+{
+    if (lockedByOffice(path))
+        return kLocked;
+    return file.Open(path);
+}
+
 } // namespace
 
 int GetWordVersion(const std::string& path)
 {
-    if (lockedByOffice(path))
-        return kLocked;
     CCompoundFile file;
-    if (const auto opened = file.Open(path); opened != CCompoundFile::Opened)
+    if (const int opened = openDocument(path, file); opened != CCompoundFile::Opened)
         return opened;
     bool found = false;
     const auto head = readHead<4>(file, "WordDocument", 0, found);
@@ -78,10 +86,8 @@ int GetWordVersion(const std::string& path)
 
 int GetExcelVersion(const std::string& path)
 {
-    if (lockedByOffice(path))
-        return kLocked;
     CCompoundFile file;
-    if (const auto opened = file.Open(path); opened != CCompoundFile::Opened)
+    if (const int opened = openDocument(path, file); opened != CCompoundFile::Opened)
         return opened;
     bool found = false;
     auto head = readHead<12>(file, "Workbook", 0, found);
@@ -109,10 +115,8 @@ int GetExcelVersion(const std::string& path)
 
 int GetPowerPointVersion(const std::string& path)
 {
-    if (lockedByOffice(path))
-        return kLocked;
     CCompoundFile file;
-    if (const auto opened = file.Open(path); opened != CCompoundFile::Opened)
+    if (const int opened = openDocument(path, file); opened != CCompoundFile::Opened)
         return opened;
     bool found = false;
     // Bytes 8..27 of the current-user atom: size, header token, offset of
