@@ -11,7 +11,6 @@
 #include "testcompound.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -157,24 +156,21 @@ struct FakeCase
 {
     const char* what;
     const char* script;
-    qint64 atMostMs;
 };
 
 TEST_F(SlidePPTObjFailure, LibreOfficeThatHangsCrashesOrFailsEndsTheRun)
 {
     const FakeCase cases[] = {
-        {"hangs", "sleep 600 &\necho $! > \"$PIDFILE\"\nwait", 20000},
-        {"crashes", "kill -SEGV $$", 10000},
-        {"fails", "echo 'Error: source file could not be loaded' >&2\nexit 1", 10000},
-        {"writes no PDF", "exit 0", 10000},
-        {"writes nonsense",
-         "for a in \"$@\"; do last=$a; prev=$out; out=$a; done\n"
-         "dir=$(dirname \"$last\")\n"
-         "echo 'not a pdf' > \"$dir/slides.pdf\"",
-         10000},
+        {"hangs", "sleep 600 &\necho $! > \"$PIDFILE\"\nwait"},
+        {"crashes", "kill -SEGV $$"},
+        {"fails", "echo 'Error: source file could not be loaded' >&2\nexit 1"},
+        {"writes no PDF", "exit 0"},
+        {"writes nonsense", "for a in \"$@\"; do last=$a; prev=$out; out=$a; done\n"
+                            "dir=$(dirname \"$last\")\n"
+                            "echo 'not a pdf' > \"$dir/slides.pdf\""},
     };
-    // The limits only tell "ended" from "hung for 600 s"; they are loose
-    // because CI runs the suite on a busy machine.
+    // A run that hung for the helper's 600 s would meet the test's time
+    // limit; the run's own time belongs to the benchmarks.
     const std::string deck = Copy("plain6");
     for (const FakeCase& c : cases) {
         CFakeSoffice fake(c.script);
@@ -184,8 +180,6 @@ TEST_F(SlidePPTObjFailure, LibreOfficeThatHangsCrashesOrFailsEndsTheRun)
         obj.SetCacheFolder(m_cache.path().toStdString() + "/");
         obj.SetConversionTimeout(2000);
         ASSERT_TRUE(obj.OpenPresentation(deck, 160, 120, nullptr, false)) << c.what;
-        QElapsedTimer clock;
-        clock.start();
         EXPECT_FALSE(obj.MakeThumbnails(1)) << c.what;
         EXPECT_EQ(obj.State(), CSlidePPTObj::FailExport) << c.what;
         EXPECT_EQ(obj.DoneCount(), 0) << c.what;
@@ -193,7 +187,6 @@ TEST_F(SlidePPTObjFailure, LibreOfficeThatHangsCrashesOrFailsEndsTheRun)
         EXPECT_FALSE(
             obj.ExportSlide(m_work.filePath("one.png").toStdString(), 1, 1024, 768, number));
         EXPECT_FALSE(QFileInfo::exists(m_work.filePath("one.png"))) << c.what;
-        EXPECT_LT(clock.elapsed(), c.atMostMs) << c.what;
         EXPECT_TRUE(CacheLeftovers().isEmpty())
             << c.what << ": " << CacheLeftovers().join(' ').toStdString();
         std::ifstream pidFile(fake.PidFile());
