@@ -1,7 +1,8 @@
-// Speed of Send: a 200-slide project (1024 x 768 display images) sent to a
+// Speed of Send and of its Cancel: a 200-slide project (1024 x 768 display images) sent to a
 // card folder, with the time split into conversion (staging the card
 // pictures) and copy (writing the card), for JPEG (quality 2) and bitmap
 // (quality 0) pictures, converted on one thread or on every core.
+#include "base/progress.h"
 #include "base/userprompt.h"
 #include "imaging/imaginghost.h"
 #include "model/cellbmpinfo.h"
@@ -10,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QPainter>
 #include <QRandomGenerator>
@@ -112,6 +114,68 @@ void BM_Send(benchmark::State& state)
     state.counters["copy_ms"] = copy / n;
     state.counters["threads"] = threads ? threads : QThread::idealThreadCount();
 }
+
+// A progress window whose Cancel is pressed once `after` steps are done.
+class CancellingProgress : public CProgress
+{
+public:
+    explicit CancellingProgress(int after) : m_after(after) {}
+    void SetRange(int, int) override {}
+    void SetStep(int) override {}
+    void SetPos(int) override {}
+    void StepIt() override { ++m_steps; }
+    void SetText(const std::string&) override {}
+    void SetCaption(const std::string&) override {}
+    void Show(bool) override {}
+    bool IsCancelled() override
+    {
+        if (m_steps < m_after)
+            return false;
+        if (!m_pressed.isValid())
+            m_pressed.start();
+        return true;
+    }
+    // Milliseconds since Cancel was first seen; -1 when it never was.
+    double SinceCancel() const
+    {
+        return m_pressed.isValid() ? double(m_pressed.nsecsElapsed()) / 1e6 : -1;
+    }
+
+private:
+    int m_after;
+    int m_steps = 0;
+    QElapsedTimer m_pressed;
+};
+
+// How soon a send stops after Cancel (pressed after 10 slides), JPEG on
+// every core: the time from the first cancelled check to the send's return.
+void BM_SendCancel(benchmark::State& state)
+{
+    BenchProject& bench = Project();
+    QTemporaryDir card;
+    const std::string root = card.path().toStdString() + "/";
+    CScenarioExport::Project project;
+    project.name = "Bench";
+    project.backColor = 0x00202020;
+    project.imageQuality = 2;
+    project.cells = &bench.cells;
+    project.hosts = CImagingHost::MakeFactory(project.backColor, 2, CImagingHost::NoSpaceCheck);
+    AgreeingPrompt prompt;
+    double stop = 0;
+    for (auto _ : state) {
+        CancellingProgress progress(10);
+        CScenarioExport send(&prompt, &progress);
+        send.SetOfferAutorun(false);
+        if (send.Send(project, root) == CScenarioExport::Sent || progress.SinceCancel() < 0) {
+            state.SkipWithError("the send did not stop at Cancel");
+            break;
+        }
+        stop += progress.SinceCancel();
+    }
+    state.counters["stop_ms"] = stop / double(state.iterations());
+}
+
+BENCHMARK(BM_SendCancel)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 BENCHMARK(BM_Send)
     ->ArgNames({"quality", "threads"})
