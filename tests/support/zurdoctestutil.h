@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QPainter>
 #include <algorithm>
 #include <memory>
 #include <string>
@@ -91,6 +92,28 @@ inline CCellCtrlInfo* addControl(CZurDoc& doc, int inputDev = 1)
     doc.Cells.Append(std::move(cell));
     doc.SetModifiedFlag();
     return raw;
+}
+
+// Gives the document `count` image cells whose display images (1024 x 768,
+// each a little different) and thumbnails lie in its project folder, and
+// leaves it unmodified, as if just saved. False when a picture was not written.
+inline bool addSlideCells(CZurDoc& doc, int count)
+{
+    const QString folder = QString::fromStdString(doc.Cells.ProjectFolder);
+    for (int i = 0; i < count; ++i) {
+        auto cell = std::make_unique<CCellBmpInfo>();
+        cell->FileName = "s" + std::to_string(i) + ".png";
+        cell->ThumbFileName = "s" + std::to_string(i) + ".jpg";
+        QImage image(1024, 768, QImage::Format_RGB32);
+        image.fill(QColor((i * 5) % 256, 100, 200));
+        QPainter(&image).drawEllipse(100 + i, 100, 600, 400);
+        if (!image.save(folder + QString::fromStdString(cell->FileName)) ||
+            !image.scaled(160, 120).save(folder + QString::fromStdString(cell->ThumbFileName)))
+            return false;
+        doc.Cells.Append(std::move(cell));
+    }
+    doc.SetModifiedFlag(false);
+    return true;
 }
 
 // A saved project "Trip" in `folder` (which exists): two slides made from

@@ -9,12 +9,10 @@
 #include "gui/app/mainframe.h"
 #include "gui/dialogs/cardcommands.h"
 #include "gui/dialogs/fileopprogressdlg.h"
-#include "model/cellbmpinfo.h"
+#include "support/zurdoctestutil.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QImage>
-#include <QPainter>
 #include <QProgressBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -27,24 +25,6 @@ namespace {
 QString q(const std::string& s)
 {
     return QString::fromStdString(s);
-}
-
-// Gives the project `count` image cells with their pictures, saved as they are.
-void FillWithSlides(CZurDoc& doc, int count)
-{
-    const QString folder = q(doc.Cells.ProjectFolder);
-    for (int i = 0; i < count; ++i) {
-        auto cell = std::make_unique<CCellBmpInfo>();
-        cell->FileName = QString("s%1.png").arg(i).toStdString();
-        cell->ThumbFileName = QString("s%1.jpg").arg(i).toStdString();
-        QImage image(1024, 768, QImage::Format_RGB32);
-        image.fill(QColor(i * 7, 90, 180));
-        QPainter(&image).drawEllipse(80 + i, 90, 600, 400);
-        ASSERT_TRUE(image.save(folder + q(cell->FileName)));
-        ASSERT_TRUE(image.scaled(160, 120).save(folder + q(cell->ThumbFileName)));
-        doc.Cells.Append(std::move(cell));
-    }
-    doc.SetModifiedFlag(false);
 }
 
 int Count(const std::vector<int>& ids, int id)
@@ -75,7 +55,7 @@ TEST_P(OneOperation, ASecondWindowWaitsAndEachSendEndsOrStopsAtCancel)
     const QList<CChildFrame*> windows = app.Frame().ChildFrames();
     ASSERT_EQ(windows.size(), 2);
     for (CChildFrame* window : windows)
-        FillWithSlides(window->Document(), 24);
+        ASSERT_TRUE(doctest::addSlideCells(window->Document(), 24));
     QTemporaryDir cards[2];
 
     for (int running = 0; running < 2; ++running) {

@@ -7,6 +7,7 @@
 #include "gui/dialogs/senddlg.h"
 #include "model/cellbmpinfo.h"
 #include "support/scriptedprompt.h"
+#include "support/zurdoctestutil.h"
 
 #include <QDirIterator>
 #include <QFile>
@@ -79,18 +80,7 @@ TEST(FileOpProgressDlg, CancelStopsASendAndLeavesTheCardAsItWas)
     doc.ProjectName = "Trip";
     doc.ProjectPath = project.toStdString();
     doc.Cells.ProjectFolder = project.toStdString();
-    for (int i = 0; i < 40; ++i) {
-        auto cell = std::make_unique<CCellBmpInfo>();
-        cell->FileName = QString("s%1.png").arg(i).toStdString();
-        cell->ThumbFileName = QString("s%1.jpg").arg(i).toStdString();
-        QImage image(1024, 768, QImage::Format_RGB32);
-        image.fill(QColor(i * 5, 100, 200));
-        QPainter(&image).drawEllipse(100 + i, 100, 600, 400);
-        ASSERT_TRUE(image.save(project + QString::fromStdString(cell->FileName)));
-        ASSERT_TRUE(
-            image.scaled(160, 120).save(project + QString::fromStdString(cell->ThumbFileName)));
-        doc.Cells.Append(std::move(cell));
-    }
+    ASSERT_TRUE(doctest::addSlideCells(doc, 40));
 
     QWidget window;
     window.show();
