@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
