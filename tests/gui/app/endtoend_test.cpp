@@ -1,0 +1,259 @@
+// The road of one slide through the windows by real input only, on a real
+// X server (xvfb-run with QT_QPA_PLATFORM=xcb): a new project, a photo
+// dragged from the browser, Properties by Enter, Ctrl+S, Send to a card
+// folder, the autorun editor, and the card checked by the program's own
+// card check. The pointer and the keys are the X server's (XTest).
+#include "apptesting.h"
+#include "document/zurdoc.h"
+#include "editor/scenarioeditor.h"
+#include "gui/app/childframe.h"
+#include "gui/app/mainframe.h"
+#include "gui/browser/browserpanes.h"
+#include "gui/browser/filedlgbar.h"
+#include "gui/browser/filelistctrl.h"
+#include "gui/dialogs/cardcombobox.h"
+#include "gui/view/celllistbox.h"
+#include "gui/view/scenarioview.h"
+#include "xtestinput.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QImage>
+#include <QPainter>
+#include <QProcess>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Steps run from a timer, so they go on inside the event loops that dialogs
+// and drags run: each waits for its condition, then acts.
+class Script
+{
+public:
+    struct Step
+    {
+        std::string name;
+        std::function<bool()> ready;
+        std::function<void()> act;
+    };
+
+    void Add(const std::string& name, std::function<bool()> ready, std::function<void()> act)
+    {
+        m_steps.push_back({name, std::move(ready), std::move(act)});
+    }
+    void Then(const std::string& name, std::function<void()> act)
+    {
+        Add(
+            name, [] { return true; }, std::move(act));
+    }
+    // Runs the steps; the name of the step that timed out, "" when all ran.
+    std::string Run(int stepTimeoutMs = 20000)
+    {
+        QTimer timer;
+        timer.setInterval(40);
+        size_t next = 0;
+        QElapsedTimer waited;
+        waited.start();
+        bool failed = false;
+        bool running = false;
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            if (running || failed || next >= m_steps.size())
+                return;
+            Step& step = m_steps[next];
+            if (!step.ready()) {
+                failed = waited.elapsed() > stepTimeoutMs;
+                return;
+            }
+            running = true;
+            ++next;
+            waited.restart();
+            step.act();
+            running = false;
+        });
+        timer.start();
+        while (next < m_steps.size() && !failed)
+            QTest::qWait(20);
+        timer.stop();
+        return failed ? m_steps[next].name : std::string();
+    }
+
+private:
+    std::vector<Step> m_steps;
+};
+
+QDialog* ModalOf(const char* className)
+{
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    return dialog && dialog->isVisible() && dialog->inherits(className) ? dialog : nullptr;
+}
+
+QPoint GlobalCenter(QWidget* widget, const QRect& rect)
+{
+    return widget->mapToGlobal(rect.center());
+}
+
+} // namespace
+
+TEST(EndToEnd, OneSlideFromTheBrowserToTheCardByRealInput)
+{
+    if (QGuiApplication::platformName() != QStringLiteral("xcb"))
+        GTEST_SKIP() << "needs a real X server: xvfb-run -a env QT_QPA_PLATFORM=xcb";
+    CXTestInput input;
+    if (!input.IsAvailable())
+        GTEST_SKIP() << "the X server has no XTest extension";
+    ClearSettings();
+
+    // A photo where the browser starts (the home folder), and a card.
+    const QString home = QDir::homePath();
+    QImage photo(800, 600, QImage::Format_RGB32);
+    photo.fill(Qt::darkCyan);
+    QPainter(&photo).fillRect(100, 100, 300, 200, Qt::yellow);
+    ASSERT_TRUE(photo.save(home + QStringLiteral("/beach.jpg")));
+    const QString card = home + QStringLiteral("/card");
+    ASSERT_TRUE(QDir().mkpath(card));
+
+    CAppUnderTest app;
+    ASSERT_TRUE(app.Started());
+    CMainFrame& frame = app.Frame();
+    frame.raise();
+    frame.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+    CFileListCtrl* files = frame.Browser()->FileBar()->List();
+    const auto child = [&]() -> CChildFrame* {
+        return frame.ChildFrames().isEmpty() ? nullptr : frame.ChildFrames().front();
+    };
+    QPoint photoAt;
+    qint64 propertiesMs = -1;
+    QElapsedTimer clock;
+
+    Script s;
+    // New project by Ctrl+N, named by typing.
+    s.Then("new project", [&] { input.Key("n", {"Control_L"}); });
+    s.Add(
+        "project dialog", [] { return ModalOf("CProjectDlg") != nullptr; },
+        [&] {
+            input.Type(QStringLiteral("Trip"));
+            input.Key("Return");
+        });
+    s.Add(
+        "project window", [&] { return child() && child()->isVisible() && !ModalOf("QDialog"); },
+        [] {});
+    // The photo in the browser's list, dragged onto the project's rows.
+    s.Add(
+        "photo listed",
+        [&] {
+            QAbstractItemView* view = files->CurrentView();
+            const QModelIndexList found =
+                view->model()->match(view->model()->index(0, 0), Qt::DisplayRole,
+                                     QStringLiteral("beach.jpg"), 1, Qt::MatchExactly);
+            if (found.isEmpty())
+                return false;
+            view->scrollTo(found.front());
+            photoAt = GlobalCenter(view->viewport(), view->visualRect(found.front()));
+            return true;
+        },
+        [&] {
+            input.MoveTo(photoAt);
+            input.Press();
+        });
+    s.Then("drag starts", [&] { input.DragTo(photoAt + QPoint(12, -12), 3); });
+    s.Then("drag over the project", [&] {
+        QWidget* rows = child()->View()->ListBox()->viewport();
+        input.DragTo(rows->mapToGlobal(QPoint(rows->width() / 2, 20)), 10);
+    });
+    s.Then("drop", [&] { input.Release(); });
+    s.Add(
+        "slide inserted",
+        [&] {
+            return child()->Editor().Rows().GetCount() == 1 && !child()->IsBusy() &&
+                   !ModalOf("QDialog");
+        },
+        [&] {
+            // Properties of the new, selected row by Enter.
+            clock.start();
+            input.Key("Return");
+        });
+    s.Add(
+        "properties dialog", [] { return ModalOf("CCellPropDlg") != nullptr; },
+        [&] {
+            propertiesMs = clock.elapsed();
+            input.Key("Return");
+        });
+    s.Add(
+        "properties closed", [] { return !ModalOf("QDialog"); },
+        [&] { input.Key("s", {"Control_L"}); });
+    // Send by the File menu's keys; the card is a folder chosen by typing.
+    s.Add(
+        "saved", [&] { return !child()->Document().IsModified(); },
+        [&] { input.Key("f", {"Alt_L"}); });
+    s.Then("send command", [&] { input.Key("d"); });
+    s.Add(
+        "send dialog", [] { return ModalOf("CSendDlg") != nullptr; },
+        [&] {
+            auto* cards = ModalOf("CSendDlg")->findChild<CCardComboBox*>();
+            input.Click(cards->mapToGlobal(cards->rect().center()));
+        });
+    s.Then("choose folder entry", [&] {
+        input.Key("End");
+        input.Key("Return");
+    });
+    s.Add(
+        "folder dialog", [] { return ModalOf("QFileDialog") != nullptr; },
+        [&] {
+            input.Type(QStringLiteral("card"));
+            input.Key("Return");
+        });
+    s.Add(
+        "folder chosen",
+        [&] {
+            if (!ModalOf("QFileDialog"))
+                return true;
+            input.Key("Return"); // the first Return may close the completion only
+            return false;
+        },
+        [] {});
+    s.Add(
+        "card in the send dialog",
+        [&] {
+            QDialog* dialog = ModalOf("CSendDlg");
+            return dialog && dialog->findChild<CCardComboBox*>()->Root() ==
+                                 QDir(card).absolutePath().toStdString() + "/";
+        },
+        [&] { input.Key("Return"); });
+    // The send offers the autorun editor (the prompt says Yes); OK keeps it.
+    s.Add(
+        "autorun editor", [] { return ModalOf("CAutorunEditDlg") != nullptr; },
+        [&] { input.Key("Return"); });
+    s.Add(
+        "done", [] { return !ModalOf("QDialog"); }, [] {});
+
+    const std::string stuck = s.Run();
+    ASSERT_EQ(stuck, "") << "stopped at: " << stuck;
+    EXPECT_GE(propertiesMs, 0);
+    std::printf("[ properties on screen after Enter: %lld ms ]\n",
+                static_cast<long long>(propertiesMs));
+
+    ASSERT_NE(child(), nullptr);
+    EXPECT_EQ(child()->Document().ProjectName, "Trip");
+    EXPECT_FALSE(child()->Document().IsModified());
+    EXPECT_TRUE(QFile::exists(card + QStringLiteral("/TRIP.SIT")) ||
+                QFile::exists(card + QStringLiteral("/Trip.sit")));
+    // The program's own card check finds the card sound.
+    QProcess check;
+    check.start(QStringLiteral(ZELM_BIN_DIR "/zelm"), {QStringLiteral("card-check"), card});
+    ASSERT_TRUE(check.waitForFinished(60000));
+    EXPECT_EQ(check.exitCode(), 0) << check.readAllStandardOutput().toStdString()
+                                   << check.readAllStandardError().toStdString();
+    // Nothing the user was told went wrong.
+    for (const auto& shown : app.prompt.shown)
+        EXPECT_NE(shown.icon, CUserPrompt::Exclamation) << shown.id << " " << shown.text;
+}
