@@ -29,6 +29,7 @@
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -255,5 +256,113 @@ TEST(EndToEnd, OneSlideFromTheBrowserToTheCardByRealInput)
                                    << check.readAllStandardError().toStdString();
     // Nothing the user was told went wrong.
     for (const auto& shown : app.prompt.shown)
-        EXPECT_NE(shown.icon, CUserPrompt::Exclamation) << shown.id << " " << shown.text;
+        EXPECT_TRUE(shown.icon != CUserPrompt::Exclamation && shown.icon != CUserPrompt::Error)
+            << shown.id << " " << shown.text;
+}
+
+namespace {
+
+// A project of three control steps (intervals 1, 2, 3) open in the program,
+// its window active, for the X server's input.
+struct XProject
+{
+    XProject()
+    {
+        ClearSettings();
+        const std::string project = MakeProject("Rows");
+        CZurDoc doc;
+        if (doc.Open(project)) {
+            for (int id : {1, 2, 3}) {
+                auto cell = std::make_unique<CCellCtrlInfo>();
+                cell->AutoIntervalSec = id;
+                doc.Cells.Append(std::move(cell));
+            }
+            doc.Save();
+        }
+        app = std::make_unique<CAppUnderTest>(QStringList{QString::fromStdString(project)});
+        app->Frame().activateWindow();
+        QTest::qWaitForWindowActive(&app->Frame());
+    }
+    CChildFrame* Child() { return app->Frame().ChildFrames().value(0); }
+    QWidget* Rows() { return Child()->View()->ListBox()->viewport(); }
+    QPoint RowAt(int row)
+    {
+        CCellListBox* list = Child()->View()->ListBox();
+        const QRect r = list->visualRect(Child()->View()->Model()->index(row));
+        return Rows()->mapToGlobal(r.center());
+    }
+    QPoint BelowRows()
+    {
+        CCellListBox* list = Child()->View()->ListBox();
+        const QRect r = list->visualRect(Child()->View()->Model()->index(2));
+        return Rows()->mapToGlobal(QPoint(r.center().x(), r.bottom() + 30));
+    }
+    std::vector<int> Ids()
+    {
+        std::vector<int> ids;
+        const CCellRowList& rows = Child()->Editor().Rows();
+        for (int r = 0; r < rows.GetCount(); ++r)
+            ids.push_back(rows.GetCell(r)->AutoIntervalSec);
+        return ids;
+    }
+
+    std::unique_ptr<CAppUnderTest> app;
+};
+
+} // namespace
+
+TEST(EndToEnd, RightClickEscapeThenADragFromTheLastRowMovesOnlyThatRow)
+{
+    if (QGuiApplication::platformName() != QStringLiteral("xcb"))
+        GTEST_SKIP() << "needs a real X server: xvfb-run -a env QT_QPA_PLATFORM=xcb";
+    CXTestInput input;
+    if (!input.IsAvailable())
+        GTEST_SKIP() << "the X server has no XTest extension";
+    XProject p;
+    ASSERT_NE(p.Child(), nullptr);
+
+    Script s;
+    s.Then("right press on row 1", [&] {
+        input.MoveTo(p.RowAt(0));
+        input.Press(3);
+    });
+    s.Add(
+        "menu", [] { return QApplication::activePopupWidget() != nullptr; },
+        [&] {
+            input.Release(3);
+            input.Key("Escape");
+        });
+    s.Add(
+        "menu gone", [] { return QApplication::activePopupWidget() == nullptr; },
+        [&] {
+            input.MoveTo(p.RowAt(2));
+            input.Press();
+        });
+    s.Then("drag", [&] { input.DragTo(p.RowAt(2) + QPoint(0, 10), 2); });
+    s.Then("below the rows", [&] { input.DragTo(p.BelowRows(), 6); });
+    s.Then("drop", [&] { input.Release(); });
+    s.Add(
+        "settled", [&] { return !p.Child()->IsBusy(); }, [] {});
+    ASSERT_EQ(s.Run(), "");
+    EXPECT_EQ(p.Ids(), (std::vector<int>{1, 2, 3}));
+    EXPECT_FALSE(p.Child()->View()->ListBox()->IsTracking());
+
+    // Escape during a drag: the drag is called off, the rows stay, and the
+    // next click acts.
+    Script escape;
+    escape.Then("press on row 2", [&] {
+        input.MoveTo(p.RowAt(1));
+        input.Press();
+    });
+    escape.Then("drag", [&] { input.DragTo(p.RowAt(1) + QPoint(0, 12), 3); });
+    escape.Then("over row 3", [&] { input.DragTo(p.RowAt(2), 4); });
+    escape.Then("escape", [&] { input.Key("Escape"); });
+    escape.Then("release", [&] { input.Release(); });
+    escape.Add(
+        "settled", [&] { return !p.Child()->IsBusy(); }, [&] { input.Click(p.RowAt(0)); });
+    escape.Add(
+        "clicked", [&] { return p.Child()->Editor().Rows().SelectedRows() == std::vector<int>{0}; },
+        [] {});
+    ASSERT_EQ(escape.Run(5000), "");
+    EXPECT_EQ(p.Ids(), (std::vector<int>{1, 2, 3}));
 }

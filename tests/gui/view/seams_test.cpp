@@ -46,6 +46,18 @@ TEST_F(ViewFixture, RightClickEscapeThenAClickActsAndDeleteTakesOnlyThatRow)
     EXPECT_EQ(p.Rows(), (std::vector<int>{1, 2, 4, 5}));
 }
 
+TEST_F(ViewFixture, AClickOnAnotherRowClosesTheMenuAndActsAtOnce)
+{
+    ActiveView p(Folder("a"), {1, 2, 3, 4, 5});
+    WhenMenuShown([&p](QMenu*) { Press(p.Viewport(), Qt::LeftButton, p.RowPoint(3)); });
+    Press(p.Viewport(), Qt::RightButton, p.RowPoint(1));
+    Release(p.Viewport(), Qt::LeftButton, p.RowPoint(3));
+    Release(p.Viewport(), Qt::RightButton, p.RowPoint(3));
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_EQ(p.Selected(), (std::vector<int>{3}));
+    EXPECT_FALSE(p.view->ListBox()->IsTracking());
+}
+
 TEST_F(ViewFixture, AfterAMenuAPressAndMoveDragsThePressedRowNotTheOldSelection)
 {
     ActiveView p(Folder("a"), {1, 2, 3, 4, 5});
