@@ -1,6 +1,8 @@
 // The project window on a long project: opening 5,000 cells to a painted
-// window (the rows off screen decode no thumbnail), and painting one screen
-// of rows once its thumbnails are loaded (the budget is one frame, 16 ms).
+// window (the rows off screen decode no thumbnail), painting one screen of
+// rows once its thumbnails are loaded and a key that moves the focus row
+// (the budget is one frame, 16 ms), and Enter until the Properties dialog
+// has painted itself (the budget is 100 ms).
 #include "base/resourcebundle.h"
 #include "document/projectfile.h"
 #include "document/zurdoc.h"
@@ -201,6 +203,7 @@ struct KeyedWindow
     KeyedWindow() : editor(doc)
     {
         ok = doc.Open(Fixture().path);
+        editor.UpdateAllViews();
         view = std::make_unique<CScenarioView>(doc, editor);
         dialogs = std::make_unique<CGuiCellDialogs>(view.get(), nullptr);
         view->SetDialogs(dialogs.get());

@@ -151,6 +151,7 @@ private:
     QLabel* m_message = nullptr;
     QMenu* m_recentMenu = nullptr;
     QToolBar* m_toolBar = nullptr;
+    QPointer<CChildFrame> m_lastActive; // the project the commands act on
     std::map<int, QAction*> m_actions;
     QFont m_headerFont;
     QImage m_controlCell;
@@ -158,6 +159,5 @@ private:
     CRecentFileList m_recent;
     std::unique_ptr<CBrowserPanes> m_browser;
     std::string m_lastCard;
-    QPointer<CChildFrame> m_lastActive; // the project the commands act on
     bool m_closing = false;
 };

@@ -1,5 +1,5 @@
 // The road of one slide through the windows by real input only, on a real
-// X server (xvfb-run with QT_QPA_PLATFORM=xcb): a new project, a photo
+// X server (xvfb-run with ZELM_TEST_PLATFORM=xcb): a new project, a photo
 // dragged from the browser, Properties by Enter, Ctrl+S, Send to a card
 // folder, the autorun editor, and the card checked by the program's own
 // card check. The pointer and the keys are the X server's (XTest).
@@ -13,6 +13,7 @@
 #include "gui/browser/filelistctrl.h"
 #include "gui/dialogs/cardcombobox.h"
 #include "gui/view/celllistbox.h"
+#include "gui/view/cellrowmodel.h"
 #include "gui/view/scenarioview.h"
 #include "xtestinput.h"
 
@@ -107,7 +108,7 @@ QPoint GlobalCenter(QWidget* widget, const QRect& rect)
 TEST(EndToEnd, OneSlideFromTheBrowserToTheCardByRealInput)
 {
     if (QGuiApplication::platformName() != QStringLiteral("xcb"))
-        GTEST_SKIP() << "needs a real X server: xvfb-run -a env QT_QPA_PLATFORM=xcb";
+        GTEST_SKIP() << "needs a real X server: xvfb-run -a env ZELM_TEST_PLATFORM=xcb";
     CXTestInput input;
     if (!input.IsAvailable())
         GTEST_SKIP() << "the X server has no XTest extension";
@@ -314,7 +315,7 @@ struct XProject
 TEST(EndToEnd, RightClickEscapeThenADragFromTheLastRowMovesOnlyThatRow)
 {
     if (QGuiApplication::platformName() != QStringLiteral("xcb"))
-        GTEST_SKIP() << "needs a real X server: xvfb-run -a env QT_QPA_PLATFORM=xcb";
+        GTEST_SKIP() << "needs a real X server: xvfb-run -a env ZELM_TEST_PLATFORM=xcb";
     CXTestInput input;
     if (!input.IsAvailable())
         GTEST_SKIP() << "the X server has no XTest extension";

@@ -2,9 +2,11 @@
 // second button, Escape or a double click leave behind, and the keyboard's
 // way to every row and command.
 #include "document/busyguard.h"
+#include "model/cellbmpinfo.h"
 #include "viewfixture.h"
 #include "windowinput.h"
 
+#include <QFontMetrics>
 #include <QSignalSpy>
 
 using namespace WindowInput;
