@@ -33,6 +33,9 @@ CCellListBox::CCellListBox(CCellRowModel& model, CCellRowList& rows, QWidget* pa
     setDropIndicatorShown(false);
     setAutoScroll(false);
     setFocusPolicy(Qt::StrongFocus);
+    // Moves without a button reach us too: they end a press whose release
+    // went elsewhere.
+    viewport()->setMouseTracking(true);
     // Below the last row the list shows light grey.
     QPalette p = palette();
     p.setColor(QPalette::Base, QColor(192, 192, 192));
@@ -49,9 +52,10 @@ int CCellListBox::RowAt(int y) const
 void CCellListBox::Press(QMouseEvent* event, bool takeFocus)
 {
     if (m_tracking) {
-        // A second button while the first is held is ignored; a press whose
-        // tracked button is up again lost its release to a menu or dialog.
-        if (event->buttons() & m_trackButton)
+        // A second button while the first is held is ignored; the tracked
+        // button pressed again, or up again, lost its release to a menu, a
+        // dialog or another window.
+        if (event->button() != m_trackButton && (event->buttons() & m_trackButton))
             return;
         EndTracking();
     }

@@ -15,6 +15,7 @@
 #include "gui/view/celllistbox.h"
 #include "gui/view/cellrowmodel.h"
 #include "gui/view/scenarioview.h"
+#include "model/cellctrlinfo.h"
 #include "xtestinput.h"
 
 #include <QAbstractItemView>
@@ -282,7 +283,7 @@ struct XProject
         }
         app = std::make_unique<CAppUnderTest>(QStringList{QString::fromStdString(project)});
         app->Frame().activateWindow();
-        QTest::qWaitForWindowActive(&app->Frame());
+        active = QTest::qWaitForWindowActive(&app->Frame());
     }
     CChildFrame* Child() { return app->Frame().ChildFrames().value(0); }
     QWidget* Rows() { return Child()->View()->ListBox()->viewport(); }
@@ -308,6 +309,7 @@ struct XProject
     }
 
     std::unique_ptr<CAppUnderTest> app;
+    bool active = false;
 };
 
 } // namespace
@@ -321,6 +323,7 @@ TEST(EndToEnd, RightClickEscapeThenADragFromTheLastRowMovesOnlyThatRow)
         GTEST_SKIP() << "the X server has no XTest extension";
     XProject p;
     ASSERT_NE(p.Child(), nullptr);
+    ASSERT_TRUE(p.active);
 
     Script s;
     s.Then("right press on row 1", [&] {
@@ -366,4 +369,28 @@ TEST(EndToEnd, RightClickEscapeThenADragFromTheLastRowMovesOnlyThatRow)
         [] {});
     ASSERT_EQ(escape.Run(5000), "");
     EXPECT_EQ(p.Ids(), (std::vector<int>{1, 2, 3}));
+
+    // A click on another row closes the menu and acts at once (the press
+    // that closed the menu comes to the rows).
+    Script outside;
+    outside.Then("right press on row 3", [&] {
+        input.MoveTo(p.RowAt(2));
+        input.Press(3);
+        input.Release(3);
+    });
+    outside.Add(
+        "menu", [] { return QApplication::activePopupWidget() != nullptr; },
+        [&] {
+            // Row 1's left end lies outside a menu that opens down and right.
+            input.Click(QPoint(p.Rows()->mapToGlobal(QPoint(6, 0)).x(), p.RowAt(0).y()));
+        });
+    outside.Add(
+        "row 1 selected",
+        [&] {
+            return !QApplication::activePopupWidget() &&
+                   p.Child()->Editor().Rows().SelectedRows() == std::vector<int>{0};
+        },
+        [] {});
+    ASSERT_EQ(outside.Run(5000), "");
+    EXPECT_FALSE(p.Child()->View()->ListBox()->IsTracking());
 }
