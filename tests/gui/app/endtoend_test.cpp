@@ -159,8 +159,6 @@ TEST(EndToEnd, OneSlideFromTheBrowserToTheCardByRealInput)
         return QApplication::activeWindow() == &frame;
     };
     QPoint photoAt;
-    qint64 propertiesMs = -1;
-    QElapsedTimer clock;
 
     Script s;
     // New project by Ctrl+N, named by typing.
@@ -207,15 +205,11 @@ TEST(EndToEnd, OneSlideFromTheBrowserToTheCardByRealInput)
         },
         [&] {
             // Properties of the new, selected row by Enter.
-            clock.start();
             input.Key("Return");
         });
     s.Add(
         "properties dialog", [] { return ModalOf("CCellPropDlg") != nullptr; },
-        [&] {
-            propertiesMs = clock.elapsed();
-            input.Key("Return");
-        });
+        [&] { input.Key("Return"); });
     s.Add(
         "properties closed", [&] { return !ModalOf("QDialog") && backToTheWindow(); },
         [&] { input.Key("s", {"Control_L"}); });
@@ -256,7 +250,12 @@ TEST(EndToEnd, OneSlideFromTheBrowserToTheCardByRealInput)
             return dialog && dialog->findChild<CCardComboBox*>()->Root() ==
                                  QDir(card).absolutePath().toStdString() + "/";
         },
-        [&] { input.Key("Return"); });
+        [&] {
+            // The question before anything is written is answered OK (the
+            // message boxes are the test's).
+            app.prompt.answers = {CUserPrompt::AnswerOk};
+            input.Key("Return");
+        });
     // The send offers the autorun editor (the prompt says Yes); OK keeps it.
     s.Add(
         "autorun editor", [] { return ModalOf("CAutorunEditDlg") != nullptr; },
@@ -264,13 +263,10 @@ TEST(EndToEnd, OneSlideFromTheBrowserToTheCardByRealInput)
     s.Add(
         "done", [] { return !ModalOf("QDialog"); }, [] {});
 
-    const std::string stuck = s.Run();
+    const std::string stuck = s.Run(90000);
     for (const auto& shown : app.prompt.shown)
         std::fprintf(stderr, "[ told %d: %s ]\n", shown.id, shown.text.c_str());
     ASSERT_EQ(stuck, "") << "stopped at: " << stuck;
-    EXPECT_GE(propertiesMs, 0);
-    std::printf("[ properties on screen after Enter: %lld ms ]\n",
-                static_cast<long long>(propertiesMs));
 
     ASSERT_NE(child(), nullptr);
     EXPECT_EQ(child()->Document().ProjectName, "Trip");
