@@ -63,6 +63,9 @@ const std::map<int, int> kInserts = {
     {7309, 1},
     {7310, 2}, // row, picture path
     {7311, 2}, // row, picture path
+    {7328, 1}, // seconds
+    {7331, 1}, // seconds
+    {7332, 1}, // input device
     {7164, 1}, // project path
     {7187, 1}, // autorun list path
     {7170, 1}, // dropped folder

@@ -1,6 +1,7 @@
 #include "gui/app/childframe.h"
 
 #include "base/msgid.h"
+#include "base/samepath.h"
 #include "base/userprompt.h"
 #include "document/zurdoc.h"
 #include "editor/newprojectfrompresentation.h"
@@ -109,6 +110,28 @@ bool CChildFrame::SaveAs(const std::string& name, const std::string& folder)
     m_view->Refresh();
     UpdateTitle();
     return true;
+}
+
+bool CChildFrame::ChangeProperties(const CProjectSettings& settings)
+{
+    if (m_doc->RefuseWhileBusy() || (m_view && m_view->IsBusy()))
+        return false;
+    const std::string oldFile = m_doc->GetPathName();
+    std::string folder = settings.folder;
+    if (!folder.empty() && folder.back() != '/')
+        folder += '/';
+    const std::string newFile = folder + settings.name + ".sic";
+    const bool moves = !IsSamePath(oldFile, newFile);
+    // Nobody may be working on the file the project moves to.
+    if (moves && !LockProject(newFile))
+        return false;
+    const bool changed = m_doc->ChangeProperties(settings);
+    // A failed change keeps (or takes back) the lock of the file it stays in.
+    if (moves && !IsSamePath(m_lock.ProjectFile(), m_doc->GetPathName()))
+        LockProject(m_doc->GetPathName());
+    m_view->Refresh();
+    UpdateTitle();
+    return changed;
 }
 
 std::string CChildFrame::PathName() const

@@ -41,6 +41,10 @@ public:
     bool NewFromPresentation(const std::string& presentation, std::string& projectFile);
     // Save as with the dialog's answer; the lock moves to the new file.
     bool SaveAs(const std::string& name, const std::string& folder);
+    // Project properties with the dialog's answer: a new name or folder
+    // takes the new project file's lock first and keeps the old one when
+    // the change fails.
+    bool ChangeProperties(const CProjectSettings& settings);
     // The project file, "" before the first save.
     std::string PathName() const;
     // Whether this window holds the lock of its project file.

@@ -74,7 +74,13 @@ CMainFrame::CMainFrame(CUserPrompt* prompt, CSlidePPTObj* shared, QWidget* paren
     m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdi);
-    connect(m_mdi, &QMdiArea::subWindowActivated, this, &CMainFrame::UpdateActions);
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
+        // A dialog, a menu or a dock that takes the focus deactivates the
+        // area for a while; the commands still act on the last project.
+        if (auto* child = qobject_cast<CChildFrame*>(window))
+            m_lastActive = child;
+        UpdateActions();
+    });
 
     // The header font of the project views: the system font, bold, 12 pixels.
     m_headerFont = QApplication::font();
@@ -92,6 +98,7 @@ CMainFrame::CMainFrame(CUserPrompt* prompt, CSlidePPTObj* shared, QWidget* paren
     m_recent.Read(settings);
     CreateActions();
     CreateProjectActions();
+    CreateCellActions();
     CreateBrowser(shared);
     CreateMenus();
     CreateToolBar();
@@ -206,6 +213,8 @@ void CMainFrame::CreateMenus()
     file->addSeparator();
     file->addActions({Action(FileSave), Action(FileSaveAs)});
     file->addSeparator();
+    file->addAction(Action(FileProjectProperties));
+    file->addSeparator();
     file->addActions({Action(FilePrint), Action(FilePrintPreview), Action(FilePrintSetup)});
     file->addSeparator();
     file->addAction(Action(FileSend));
@@ -224,6 +233,13 @@ void CMainFrame::CreateMenus()
     edit->addSeparator();
     edit->addAction(Action(EditorCommand::SelectAll));
 
+    QMenu* slide = menuBar()->addMenu(text(MsgId::MenuSlide));
+    slide->addActions({Action(EditorCommand::CellEnable), Action(EditorCommand::CellDisable)});
+    slide->addSeparator();
+    slide->addActions({Action(EditorCommand::CellProperties), Action(EditorCommand::CellEffect)});
+    slide->addSeparator();
+    slide->addAction(Action(EditorCommand::CellInsertControl));
+
     QMenu* view = menuBar()->addMenu(tr("&View"));
     view->setObjectName(QStringLiteral("viewMenu"));
     if (m_browser) {
@@ -239,7 +255,7 @@ void CMainFrame::CreateMenus()
     window->addActions({Action(WindowCascade), Action(WindowTile)});
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     help->addActions({Action(HelpFinder), Action(AppAbout)});
-    for (QMenu* menu : {file, edit, view, card, window, help, m_recentMenu})
+    for (QMenu* menu : {file, edit, slide, view, card, window, help, m_recentMenu})
         menu->setAccessibleName(QString(menu->title()).remove(QLatin1Char('&')));
 }
 
@@ -293,7 +309,15 @@ QList<CChildFrame*> CMainFrame::ChildFrames() const
 
 CChildFrame* CMainFrame::ActiveChild() const
 {
-    return qobject_cast<CChildFrame*>(m_mdi->activeSubWindow());
+    if (auto* active = qobject_cast<CChildFrame*>(m_mdi->activeSubWindow()))
+        return active;
+    // While the area is deactivated (a dialog is up, the focus is in the
+    // browser) the project last active stays the one the commands act on.
+    if (auto* current = qobject_cast<CChildFrame*>(m_mdi->currentSubWindow()))
+        return current;
+    if (m_lastActive && m_mdi->subWindowList().contains(m_lastActive.data()))
+        return m_lastActive.data();
+    return nullptr;
 }
 
 void CMainFrame::UpdateActions()
@@ -303,11 +327,14 @@ void CMainFrame::UpdateActions()
     for (int command : {FileClose, FileSave, FileSaveAs})
         Action(command)->setEnabled(child != nullptr);
     const bool idle = child && !child->IsBusy();
-    for (int command : {FileClose, FileSave, FileSaveAs, FilePrint, FilePrintPreview})
+    for (int command :
+         {FileClose, FileSave, FileSaveAs, FilePrint, FilePrintPreview, FileProjectProperties})
         Action(command)->setEnabled(idle);
     for (int command :
          {EditorCommand::Undo, EditorCommand::Cut, EditorCommand::Copy, EditorCommand::Paste,
-          EditorCommand::Delete, EditorCommand::SelectAll, FileSend})
+          EditorCommand::Delete, EditorCommand::SelectAll, EditorCommand::CellEnable,
+          EditorCommand::CellDisable, EditorCommand::CellProperties, EditorCommand::CellEffect,
+          EditorCommand::CellInsertControl, FileSend})
         Action(command)->setEnabled(idle && child->View() &&
                                     child->View()->StateOf(command) == CommandState::Enabled);
     UpdateRecentMenu();
@@ -353,11 +380,19 @@ CChildFrame* CMainFrame::NewChild()
 {
     auto* child = new CChildFrame(m_prompt, m_headerFont, m_controlCell, nullptr, m_shared);
     child->setObjectName(QStringLiteral("projectWindow"));
+    ConnectChild(child);
+    return child;
+}
+
+void CMainFrame::ConnectChild(CChildFrame* child)
+{
     connect(child, &CChildFrame::TitleChanged, this, &CMainFrame::UpdateActions);
     connect(child, &CChildFrame::CommandStatesChanged, this, &CMainFrame::UpdateActions);
     connect(child, &CChildFrame::SendRequested, this, &CMainFrame::OnSend);
     connect(child, &CChildFrame::PrintRequested, this, &CMainFrame::OnPrint);
-    return child;
+    // The project's keys act wherever the focus is inside its frame, and
+    // only there: Delete in the browser deletes no slide.
+    child->addActions(FrameKeyActions());
 }
 
 void CMainFrame::AddToRecent(const QString& path)

@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QImage>
 #include <QMainWindow>
+#include <QPointer>
 #include <map>
 #include <memory>
 
@@ -31,6 +32,7 @@ constexpr int FilePrintSetup = 57606;
 constexpr int FilePrint = 57607;
 constexpr int FilePrintPreview = 57609;
 constexpr int FileSend = 32771;
+constexpr int FileProjectProperties = 32772;
 constexpr int FileMru1 = 57616;
 constexpr int WindowCascade = 57650;
 constexpr int WindowTile = 57651;
@@ -97,6 +99,9 @@ public:
     void OnHelp();
     void OnPrintSetup();
     void OnAbout();
+    // Project properties: the project dialog in its edit mode on the active
+    // project, applied through the document.
+    void OnProjectProperties();
     // Whether the Open command takes `path` (61728 shown when not).
     bool CheckOpenExtension(const QString& path);
 
@@ -121,11 +126,17 @@ private:
     void CreateStatusBar();
     void CreateBrowser(CSlidePPTObj* shared);
     void CreateProjectActions();
+    // The slide commands of the menu bar (also in the rows' context menu).
+    void CreateCellActions();
+    // The project window's commands that take keys inside its frame.
+    QList<QAction*> FrameKeyActions() const;
     QAction* AddAction(int command, const QString& text, const QString& tip,
                        const QKeySequence& key = {});
     void UpdateActions();
     void UpdateRecentMenu();
     void RunEditCommand(int command);
+    // Enabling follows the active project after every change it reports.
+    void ConnectChild(CChildFrame* child);
     // A file or slide taken from the browser goes to the active project.
     void InsertIntoActive(const QByteArray& block);
     CChildFrame* FindOpen(const QString& projectFile) const;
@@ -141,6 +152,7 @@ private:
     QLabel* m_message = nullptr;
     QMenu* m_recentMenu = nullptr;
     QToolBar* m_toolBar = nullptr;
+    QPointer<CChildFrame> m_lastActive; // the project the commands act on
     std::map<int, QAction*> m_actions;
     QFont m_headerFont;
     QImage m_controlCell;

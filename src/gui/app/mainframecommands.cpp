@@ -2,7 +2,10 @@
 // and Save as through the project dialogs, Send, printing, the card
 // commands, and the file browser's panes.
 #include "base/appfolders.h"
+#include "base/msgid.h"
+#include "base/resourcebundle.h"
 #include "document/zurdoc.h"
+#include "editor/editorcommands.h"
 #include "gui/app/mainframe.h"
 #include "gui/browser/browserpanes.h"
 #include "gui/browser/filedlgbar.h"
@@ -135,4 +138,73 @@ void CMainFrame::OnDeleteScenarios()
 void CMainFrame::OnEditAutorun()
 {
     CCardCommands::EditAutorun(m_prompt, this, m_lastCard);
+}
+
+void CMainFrame::CreateCellActions()
+{
+    using namespace FrameCommand;
+    // Keys clash with none of the program's others nor the desktop's usual
+    // ones: Alt+Return is the desktop's Properties, Ctrl+M a slide program's
+    // new slide.
+    const struct
+    {
+        int command;
+        int tip;
+        QKeySequence key;
+    } cells[] = {
+        {EditorCommand::CellEnable, MsgId::TipCellEnable,
+         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E)},
+        {EditorCommand::CellDisable, MsgId::TipCellDisable,
+         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D)},
+        {EditorCommand::CellProperties, MsgId::TipCellProperties,
+         QKeySequence(Qt::ALT | Qt::Key_Return)},
+        {EditorCommand::CellEffect, MsgId::TipCellEffect, QKeySequence(Qt::CTRL | Qt::Key_E)},
+        {EditorCommand::CellInsertControl, MsgId::TipCellInsertControl,
+         QKeySequence(Qt::CTRL | Qt::Key_M)},
+    };
+    for (const auto& c : cells) {
+        QAction* action = AddAction(c.command, CScenarioView::CommandText(c.command),
+                                    QString::fromStdString(CResourceBundle::Text(c.tip)), c.key);
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        connect(action, &QAction::triggered, this,
+                [this, command = c.command] { RunEditCommand(command); });
+    }
+    connect(AddAction(FileProjectProperties,
+                      QString::fromStdString(CResourceBundle::Text(MsgId::MenuProjectProperties)),
+                      QString::fromStdString(CResourceBundle::Text(MsgId::TipProjectProperties))),
+            &QAction::triggered, this, &CMainFrame::OnProjectProperties);
+}
+
+QList<QAction*> CMainFrame::FrameKeyActions() const
+{
+    QList<QAction*> actions;
+    for (int command :
+         {EditorCommand::Undo, EditorCommand::Cut, EditorCommand::Copy, EditorCommand::Paste,
+          EditorCommand::Delete, EditorCommand::SelectAll, EditorCommand::CellEnable,
+          EditorCommand::CellDisable, EditorCommand::CellProperties, EditorCommand::CellEffect,
+          EditorCommand::CellInsertControl})
+        actions << Action(command);
+    return actions;
+}
+
+void CMainFrame::OnProjectProperties()
+{
+    CChildFrame* child = ActiveChild();
+    if (!child || child->Document().RefuseWhileBusy() || child->IsBusy())
+        return;
+    const CZurDoc& doc = child->Document();
+    CProjectSettings current;
+    current.name = doc.ProjectName;
+    current.folder = doc.ProjectPath;
+    current.backColor = doc.BackColor;
+    current.imageQuality = doc.ImageQuality;
+    CProjectDlg dialog(current, true, m_prompt, this);
+    dialog.setObjectName(QStringLiteral("projectPropertiesDialog"));
+    dialog.setAccessibleName(dialog.windowTitle());
+    if (dialog.exec() == QDialog::Accepted) {
+        const std::string before = child->PathName();
+        if (child->ChangeProperties(dialog.Settings()) && child->PathName() != before)
+            AddToRecent(QString::fromStdString(child->PathName()));
+    }
+    UpdateActions();
 }

@@ -5,6 +5,7 @@
 
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QHideEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -32,6 +33,9 @@ CCellListBox::CCellListBox(CCellRowModel& model, CCellRowList& rows, QWidget* pa
     setDropIndicatorShown(false);
     setAutoScroll(false);
     setFocusPolicy(Qt::StrongFocus);
+    // Moves without a button reach us too: they end a press whose release
+    // went elsewhere.
+    viewport()->setMouseTracking(true);
     // Below the last row the list shows light grey.
     QPalette p = palette();
     p.setColor(QPalette::Base, QColor(192, 192, 192));
@@ -47,39 +51,44 @@ int CCellListBox::RowAt(int y) const
 
 void CCellListBox::Press(QMouseEvent* event, bool takeFocus)
 {
-    if (m_tracking || m_busy)
+    if (m_tracking) {
+        // A second button while the first is held is ignored; the tracked
+        // button pressed again, or up again, lost its release to a menu, a
+        // dialog or another window.
+        if (event->button() != m_trackButton && (event->buttons() & m_trackButton))
+            return;
+        EndTracking();
+    }
+    if (m_busy)
         return;
     if (takeFocus)
         setFocus(Qt::MouseFocusReason);
     const int row = RowAt(event->position().toPoint().y());
     const bool ctrl = event->modifiers() & Qt::ControlModifier;
     const bool shift = event->modifiers() & Qt::ShiftModifier;
+    if (event->button() != Qt::LeftButton && event->button() != Qt::RightButton)
+        return;
     if (row < 0) {
-        if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton) {
-            m_rows.ClickOutside();
-            Q_EMIT SelectionChanged();
-        }
+        m_rows.ClickOutside();
+        Q_EMIT SelectionChanged();
         return;
     }
     m_pressPoint = event->position().toPoint();
     m_tracking = true;
+    m_trackButton = event->button();
     if (event->button() == Qt::LeftButton) {
         m_deferredClick = m_rows.IsSelected(row);
         if (!m_deferredClick) {
             m_rows.ApplyClick(row, ctrl, shift);
             Q_EMIT SelectionChanged();
         }
-    } else if (event->button() == Qt::RightButton) {
+    } else if (!ctrl && !shift) {
         // A right press on a selected row keeps the selection for its menu.
-        if (!ctrl && !shift) {
-            m_deferredClick = false;
-            if (!m_rows.IsSelected(row)) {
-                m_rows.ApplyClick(row, false, false);
-                Q_EMIT SelectionChanged();
-            }
+        m_deferredClick = false;
+        if (!m_rows.IsSelected(row)) {
+            m_rows.ApplyClick(row, false, false);
+            Q_EMIT SelectionChanged();
         }
-    } else {
-        m_tracking = false;
     }
 }
 
@@ -91,8 +100,11 @@ void CCellListBox::mousePressEvent(QMouseEvent* event)
 
 void CCellListBox::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    // A double click means nothing of its own: a second press.
+    // The second press of a double click; its release asks for the
+    // properties, so no dialog opens while the button is down.
     Press(event, false);
+    m_doubleClicked = m_tracking && event->button() == Qt::LeftButton &&
+                      !(event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier));
     event->accept();
 }
 
@@ -101,6 +113,11 @@ void CCellListBox::mouseMoveEvent(QMouseEvent* event)
     event->accept();
     if (!m_tracking)
         return;
+    if (!(event->buttons() & m_trackButton)) {
+        // The release went elsewhere (a menu, a dialog, another window).
+        EndTracking();
+        return;
+    }
     const QPoint d = event->position().toPoint() - m_pressPoint;
     if (std::abs(d.x()) > kDragSlack || std::abs(d.y()) > kDragSlack) {
         EndTracking();
@@ -111,71 +128,146 @@ void CCellListBox::mouseMoveEvent(QMouseEvent* event)
 void CCellListBox::mouseReleaseEvent(QMouseEvent* event)
 {
     event->accept();
-    if (!m_tracking)
+    if (!m_tracking || event->button() != m_trackButton)
         return;
     const bool ctrl = event->modifiers() & Qt::ControlModifier;
     const bool shift = event->modifiers() & Qt::ShiftModifier;
     const bool apply = m_deferredClick && (event->button() == Qt::LeftButton || (!ctrl && !shift));
-    if (apply) {
-        const int row = RowAt(event->position().toPoint().y());
-        if (row >= 0) {
-            m_rows.ApplyClick(row, ctrl, shift);
-            Q_EMIT SelectionChanged();
-        }
+    const int row = RowAt(event->position().toPoint().y());
+    if (apply && row >= 0) {
+        m_rows.ApplyClick(row, ctrl, shift);
+        Q_EMIT SelectionChanged();
     }
+    const bool properties = m_doubleClicked && row >= 0;
     EndTracking();
+    if (properties)
+        Q_EMIT PropertiesRequested();
 }
 
 void CCellListBox::EndTracking()
 {
     m_deferredClick = false;
     m_tracking = false;
+    m_doubleClicked = false;
+    m_trackButton = Qt::NoButton;
 }
 
-void CCellListBox::MoveFocus(int row, bool extend)
+void CCellListBox::MoveFocus(int row, Qt::KeyboardModifiers modifiers)
 {
-    Q_UNUSED(extend);
     const int count = m_rows.GetCount();
     if (count == 0)
         return;
     row = std::clamp(row, 0, count - 1);
-    m_rows.SetFocusRow(row);
+    if (modifiers & Qt::ShiftModifier) {
+        // Extends from the anchor, which stays; without one, from the
+        // row the focus leaves.
+        if (m_rows.AnchorRow() < 0)
+            m_rows.SetAnchorRow(m_rows.FocusRow() >= 0 ? m_rows.FocusRow() : row);
+        m_rows.ClearSelection();
+        m_rows.SelectRange(m_rows.AnchorRow(), row);
+        m_rows.SetFocusRow(row);
+    } else if (modifiers & Qt::ControlModifier) {
+        m_rows.SetFocusRow(row);
+    } else {
+        m_rows.ApplyClick(row, false, false);
+    }
     scrollTo(m_model.index(row));
     Q_EMIT SelectionChanged();
+}
+
+int CCellListBox::PrepareKeyboardMenuRow()
+{
+    const int focus = m_rows.FocusRow();
+    if (focus < 0 || focus >= m_rows.GetCount())
+        return -1;
+    if (!m_rows.IsSelected(focus)) {
+        m_rows.ApplyClick(focus, false, false);
+        Q_EMIT SelectionChanged();
+    }
+    return focus;
+}
+
+void CCellListBox::KeyboardMenu()
+{
+    EndTracking();
+    const int row = PrepareKeyboardMenuRow();
+    QPoint at(viewport()->width() / 4, 0);
+    if (row >= 0) {
+        scrollTo(m_model.index(row));
+        const QRect r = visualRect(m_model.index(row));
+        at = QPoint(r.left() + std::min(r.width() / 4, 120), r.center().y());
+    }
+    Q_EMIT ContextMenuRequested(at, row);
 }
 
 void CCellListBox::keyPressEvent(QKeyEvent* event)
 {
     if (m_busy) {
-        event->ignore();
+        // Nothing changes while an insertion runs; the key is dropped.
+        event->accept();
         return;
     }
     const int focus = m_rows.FocusRow();
     const int page = std::max(1, viewport()->height() / std::max(1, sizeHintForRow(0)));
+    const Qt::KeyboardModifiers mods =
+        event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier);
     switch (event->key()) {
     case Qt::Key_Up:
-        MoveFocus(focus < 0 ? 0 : focus - 1, false);
+        MoveFocus(focus < 0 ? 0 : focus - 1, mods);
         break;
     case Qt::Key_Down:
-        MoveFocus(focus < 0 ? 0 : focus + 1, false);
+        MoveFocus(focus < 0 ? 0 : focus + 1, mods);
         break;
     case Qt::Key_PageUp:
-        MoveFocus(focus - page, false);
+        MoveFocus(focus - page, mods);
         break;
     case Qt::Key_PageDown:
-        MoveFocus(focus < 0 ? page - 1 : focus + page, false);
+        MoveFocus(focus < 0 ? page - 1 : focus + page, mods);
         break;
     case Qt::Key_Home:
-        MoveFocus(0, false);
+        MoveFocus(0, mods);
         break;
     case Qt::Key_End:
-        MoveFocus(m_rows.GetCount() - 1, false);
+        MoveFocus(m_rows.GetCount() - 1, mods);
         break;
     case Qt::Key_Space:
         if (focus >= 0) {
             m_rows.SetSel(focus, !m_rows.IsSelected(focus));
+            m_rows.SetAnchorRow(focus);
             Q_EMIT SelectionChanged();
         }
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (event->modifiers() & Qt::AltModifier) {
+            event->ignore(); // the Properties command's own key
+            return;
+        }
+        if (m_rows.SelectedCount() == 0 && focus >= 0) {
+            m_rows.ApplyClick(focus, false, false);
+            Q_EMIT SelectionChanged();
+        }
+        if (m_rows.SelectedCount() > 0)
+            Q_EMIT PropertiesRequested();
+        break;
+    case Qt::Key_Menu:
+        KeyboardMenu();
+        break;
+    case Qt::Key_F10:
+        if (event->modifiers() != Qt::ShiftModifier) {
+            event->ignore();
+            return;
+        }
+        KeyboardMenu();
+        break;
+    case Qt::Key_Escape:
+        if (!m_tracking) {
+            event->ignore();
+            return;
+        }
+        // Escape while a button is held: the press is given up, the
+        // selection stays as it is.
+        EndTracking();
         break;
     default:
         // Everything else is a shortcut of the window's commands.
@@ -188,8 +280,17 @@ void CCellListBox::keyPressEvent(QKeyEvent* event)
 void CCellListBox::contextMenuEvent(QContextMenuEvent* event)
 {
     event->accept();
-    if (!m_busy)
-        Q_EMIT ContextMenuRequested(viewport()->mapFromGlobal(event->globalPos()));
+    // The menu takes the mouse: the release of the press that opened it
+    // never comes here.
+    EndTracking();
+    if (m_busy)
+        return;
+    if (event->reason() != QContextMenuEvent::Mouse) {
+        KeyboardMenu();
+        return;
+    }
+    const QPoint at = viewport()->mapFromGlobal(event->globalPos());
+    Q_EMIT ContextMenuRequested(at, RowAt(at.y()));
 }
 
 void CCellListBox::dragEnterEvent(QDragEnterEvent* event)
@@ -224,8 +325,17 @@ void CCellListBox::focusInEvent(QFocusEvent* event)
 
 void CCellListBox::focusOutEvent(QFocusEvent* event)
 {
+    // A menu or a dialog that opens takes the release with it.
+    if (event->reason() == Qt::PopupFocusReason || event->reason() == Qt::ActiveWindowFocusReason)
+        EndTracking();
     QListView::focusOutEvent(event);
     viewport()->update();
+}
+
+void CCellListBox::hideEvent(QHideEvent* event)
+{
+    EndTracking();
+    QListView::hideEvent(event);
 }
 
 void CCellListBox::ScrollToFocus()

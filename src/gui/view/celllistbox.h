@@ -10,8 +10,11 @@ class CCellRowModel;
 // of the rows itself (the selection lives in the editor's rows): a plain
 // click selects one row, Ctrl toggles, Shift selects from the anchor, a
 // press on a selected row decides on release so that a selection can be
-// dragged, and a move of 4 pixels from the press starts a drag. Drags that
-// arrive and context-menu requests go to the project window.
+// dragged, and a move of 4 pixels from the press starts a drag. A press is
+// tracked exactly while its button is held: a menu or dialog that takes the
+// release leaves nothing behind. The keys move the focus row as in any list
+// (Shift extends, Ctrl moves the focus alone, Space toggles). Drags that
+// arrive, context-menu requests and Enter go to the project window.
 class CCellListBox : public QListView
 {
     Q_OBJECT
@@ -24,6 +27,9 @@ public:
     // Input is refused meanwhile (an insertion runs).
     void SetBusy(bool busy) { m_busy = busy; }
     bool IsTracking() const { return m_tracking; }
+    // The row a keyboard context menu opens at: the focus row, selected
+    // first when it is not (as a right press selects it); -1 without rows.
+    int PrepareKeyboardMenuRow();
     // Shows the focus row; called after the rows changed.
     void ScrollToFocus();
 
@@ -31,7 +37,11 @@ Q_SIGNALS:
     // The selection or the focus changed by a click or a key.
     void SelectionChanged();
     void DragRequested();
-    void ContextMenuRequested(const QPoint& viewportPos);
+    // A menu for `row` (-1: below the rows) at `viewportPos`.
+    void ContextMenuRequested(const QPoint& viewportPos, int row);
+    // Enter, or the release of a double click on a row: the selection's
+    // properties.
+    void PropertiesRequested();
     // A drag is over the list: the receiver sets the action and accepts.
     void DragOver(QDragMoveEvent* event);
     void Dropped(QDropEvent* event);
@@ -49,16 +59,20 @@ protected:
     void dropEvent(QDropEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void Press(QMouseEvent* event, bool takeFocus);
     void EndTracking();
-    void MoveFocus(int row, bool extend);
+    void MoveFocus(int row, Qt::KeyboardModifiers modifiers);
+    void KeyboardMenu();
 
     CCellRowModel& m_model;
     CCellRowList& m_rows;
     QPoint m_pressPoint;
+    Qt::MouseButton m_trackButton = Qt::NoButton;
     bool m_deferredClick = false;
     bool m_tracking = false;
+    bool m_doubleClicked = false; // the tracked press was a double click
     bool m_busy = false;
 };

@@ -4,6 +4,7 @@
 #include "model/cellbmpinfo.h"
 
 #include <QAbstractItemView>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QStyleOptionFocusRect>
 #include <QWidget>
@@ -135,10 +136,22 @@ void CCellRowDelegate::PaintRow(QPainter& painter, const QRect& rect, int row,
     QRect label(box.right() + 16, content.top(), content.right() - box.right() - 15,
                 content.height());
     if (label.width() > 0) {
+        // The label and, under it, the row's settings: two lines centred
+        // together in the row's height.
         painter.setClipRect(label.intersected(rect));
         painter.setPen(palette.color(QPalette::ButtonText));
-        painter.drawText(label, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+        QFont settingsFont = m_metrics.font;
+        settingsFont.setBold(false);
+        const int lineHeight = QFontMetrics(m_metrics.font).height();
+        const int top = label.top() + std::max(0, (label.height() - 2 * lineHeight) / 2);
+        painter.drawText(QRect(label.left(), top, label.width(), lineHeight),
+                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                          QString::fromStdString(cell->GetLabel()));
+        painter.setFont(settingsFont);
+        painter.drawText(QRect(label.left(), top + lineHeight, label.width(), lineHeight),
+                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                         CCellRowModel::SettingsText(*cell));
+        painter.setFont(m_metrics.font);
         painter.setClipping(false);
     }
     if (focus) {

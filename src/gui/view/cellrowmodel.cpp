@@ -1,10 +1,14 @@
 #include "gui/view/cellrowmodel.h"
 
+#include "base/msgid.h"
+#include "base/resourcebundle.h"
 #include "document/zurdoc.h"
 #include "editor/scenarioeditor.h"
 #include "gui/view/thumbnailcache.h"
 #include "model/cellbmpinfo.h"
+#include "model/cellctrlinfo.h"
 
+#include <QStringList>
 #include <algorithm>
 
 CCellRowModel::CCellRowModel(CScenarioEditor& editor, QObject* parent)
@@ -48,7 +52,11 @@ QVariant CCellRowModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
         return QString::fromStdString(cell->GetLabel());
     case Qt::AccessibleTextRole:
-        return QStringLiteral("%1 %2").arg(row + 1).arg(QString::fromStdString(cell->GetLabel()));
+        return QStringLiteral("%1 %2, %3")
+            .arg(row + 1)
+            .arg(QString::fromStdString(cell->GetLabel()), SettingsText(*cell));
+    case SettingsRole:
+        return SettingsText(*cell);
     case Qt::AccessibleDescriptionRole:
         return cell->CellValid == 0 ? tr("disabled") : QString();
     case SelectedRole:
@@ -68,6 +76,34 @@ QVariant CCellRowModel::data(const QModelIndex& index, int role) const
     default:
         return {};
     }
+}
+
+QString CCellRowModel::SettingsText(const CCellInfo& cell)
+{
+    const auto text = [](int id, const QString& insert = {}) {
+        QString t = QString::fromStdString(CResourceBundle::Text(id));
+        return insert.isNull() ? t : t.arg(insert);
+    };
+    QStringList parts;
+    const bool timed = cell.MotionType == 1;
+    const QString seconds = QString::number(cell.AutoIntervalSec);
+    if (cell.CellType == CCellInfo::Type::Control) {
+        const int device = static_cast<const CCellCtrlInfo&>(cell).InputDev;
+        if (timed)
+            parts << text(MsgId::RowWaitsSeconds, seconds);
+        else if (device >= 0 && device <= 2)
+            parts << text(MsgId::RowWaitsFor, text(MsgId::InputRemoteControl + device));
+    } else {
+        parts << (timed ? text(MsgId::RowAdvancesAfter, seconds) : text(MsgId::RowAdvancesByHand));
+        if (cell.CellType == CCellInfo::Type::Image) {
+            const int effect = static_cast<const CCellBmpInfo&>(cell).Effect;
+            if (effect >= 0 && effect <= 41)
+                parts << text(MsgId::EffectCut + effect);
+        }
+    }
+    if (cell.CellValid == 0)
+        parts << text(MsgId::RowSwitchedOff);
+    return parts.join(QStringLiteral(" \u00b7 "));
 }
 
 Qt::ItemFlags CCellRowModel::flags(const QModelIndex& index) const

@@ -29,6 +29,7 @@ public:
         CellTypeRole,
         SourceKindRole,
         ValidRole,
+        SettingsRole, // the settings line under the label
     };
 
     CCellRowModel(CScenarioEditor& editor, QObject* parent = nullptr);
@@ -44,6 +45,10 @@ public:
     // (the repair is quiet); the widget tests fail the test in it.
     using RepairReport = void (*)(int removed, int inserted);
     static void SetRepairReport(RepairReport report);
+    // What a row shows under its label: an image cell's interval (or that
+    // it advances by hand) and its transition, a control cell's wait, and
+    // "off" for a cell switched off.
+    static QString SettingsText(const CCellInfo& cell);
     // The cell of `row`, null out of range.
     const CCellInfo* CellAt(int row) const;
     // The decoded thumbnail of the row's image cell, or a null image (the

@@ -98,6 +98,8 @@ CScenarioView::CScenarioView(CZurDoc& doc, CScenarioEditor& editor, QWidget* par
     connect(m_list, &CCellListBox::SelectionChanged, this, &CScenarioView::Refresh);
     connect(m_list, &CCellListBox::DragRequested, this, &CScenarioView::StartDrag);
     connect(m_list, &CCellListBox::ContextMenuRequested, this, &CScenarioView::ShowContextMenu);
+    connect(m_list, &CCellListBox::PropertiesRequested, this,
+            [this] { ExecuteCommand(EditorCommand::CellProperties); });
     connect(m_list, &CCellListBox::DragOver, this, &CScenarioView::DragOver);
     connect(m_list, &CCellListBox::Dropped, this, &CScenarioView::Drop);
     if (QClipboard* board = QGuiApplication::clipboard())
@@ -129,6 +131,7 @@ void CScenarioView::SetHeaderFont(const QFont& font)
     CCellRowMetrics metrics = m_delegate->Metrics();
     metrics.font = font;
     metrics.rowHeight = 4 * h;
+    m_columnWidth[0] = NumberColumnWidth();
     metrics.numberWidth = m_columnWidth[0];
     const int t = 4 * h - 10;
     metrics.thumbBox = QSize(static_cast<int>(1.5 * t), t);
@@ -164,10 +167,30 @@ bool CScenarioView::IsBusy() const
     return m_busy > 0 || m_dragging || m_doc.IsBusy() || !m_editor.Rows().IsEnabled();
 }
 
+int CScenarioView::NumberColumnWidth() const
+{
+    // Wide enough for the column's title and for the largest row number.
+    const QFontMetrics fm(m_headerFont);
+    int digit = 0;
+    for (char c = '0'; c <= '9'; ++c)
+        digit = std::max(digit, fm.horizontalAdvance(QLatin1Char(c)));
+    const int digits =
+        static_cast<int>(QString::number(std::max(1, m_editor.Rows().GetCount())).size());
+    const int title =
+        fm.horizontalAdvance(QString::fromStdString(CResourceBundle::Text(kColumnTitle)));
+    return std::max(title, digits * digit) + 15;
+}
+
 void CScenarioView::Refresh()
 {
     m_model->Sync();
     CCellRowMetrics metrics = m_delegate->Metrics();
+    if (const int width = NumberColumnWidth(); width != m_columnWidth[0]) {
+        m_columnWidth[0] = width;
+        metrics.numberWidth = width;
+        m_delegate->SetMetrics(metrics);
+        update();
+    }
     const QColor letterbox(m_doc.BackColor & 0xff, (m_doc.BackColor >> 8) & 0xff,
                            (m_doc.BackColor >> 16) & 0xff);
     if (metrics.letterbox != letterbox) {

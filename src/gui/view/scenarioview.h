@@ -56,6 +56,8 @@ public:
     // focus. Off by default: a main frame whose menus carry the same keys
     // would make them ambiguous.
     void SetShortcutsEnabled(bool enabled);
+    // The menu text of a command of the window ("" for none).
+    static QString CommandText(int command);
     // The command's action (its data is the command number), null for none.
     QAction* Action(int command) const;
     QList<QAction*> Actions() const;
@@ -138,12 +140,13 @@ private:
     void UpdateActions();
     void UpdateTitle();
     void StartDrag();
-    void ShowContextMenu(const QPoint& viewportPos);
+    void ShowContextMenu(const QPoint& viewportPos, int row);
     void DragOver(QDragMoveEvent* event);
     void Drop(QDropEvent* event);
     bool DropFiles(const QMimeData* data, int row);
     void ShowMessage(int id, const std::string& insert);
     void ScrollToSelection();
+    int NumberColumnWidth() const;
 
     CZurDoc& m_doc;
     CScenarioEditor& m_editor;

@@ -54,6 +54,15 @@ const int kMenuOrder[] = {EditorCommand::Cut,
                           EditorCommand::CellInsertControl};
 } // namespace
 
+QString CScenarioView::CommandText(int command)
+{
+    for (const CommandInfo& info : kCommands) {
+        if (info.command == command)
+            return tr(info.text);
+    }
+    return {};
+}
+
 void CScenarioView::CreateActions()
 {
     for (const CommandInfo& info : kCommands) {
@@ -162,9 +171,8 @@ QMenu* CScenarioView::CreateContextMenu(int row, QWidget* parent)
     return menu;
 }
 
-void CScenarioView::ShowContextMenu(const QPoint& viewportPos)
+void CScenarioView::ShowContextMenu(const QPoint& viewportPos, int row)
 {
-    const int row = m_list->RowAt(viewportPos.y());
     QMenu* menu = CreateContextMenu(row, this);
     if (!menu)
         return;
