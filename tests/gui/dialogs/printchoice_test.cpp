@@ -253,7 +253,7 @@ TEST_F(PrintChoiceTest, TheDialogOffersWhatThePrintingHonours)
     bool seen = false;
     QAbstractPrintDialog::PrintDialogOptions options;
     int minPage = -1, maxPage = -1;
-    QPrinter::PrintRange range = QPrinter::PageRange;
+    QAbstractPrintDialog::PrintRange range = QAbstractPrintDialog::PageRange;
     int tries = 0;
     std::function<void()> answer = [&] {
         QPrintDialog* dialog = nullptr;
@@ -282,7 +282,7 @@ TEST_F(PrintChoiceTest, TheDialogOffersWhatThePrintingHonours)
     EXPECT_FALSE(options.testFlag(QAbstractPrintDialog::PrintCurrentPage));
     EXPECT_EQ(minPage, 1);
     EXPECT_EQ(maxPage, sheet.Layout().PageCount());
-    EXPECT_EQ(range, QPrinter::AllPages) << "every print starts from the whole sheet";
+    EXPECT_EQ(range, QAbstractPrintDialog::AllPages) << "every print starts from the whole sheet";
     EXPECT_FALSE(QFileInfo::exists(pdf));
     EXPECT_TRUE(prompt.shown.empty());
 }
