@@ -172,8 +172,8 @@ private:
     // to life with the new ones selected, and the insertion index resets.
     void EndInsertion(int first, int count);
     int AnchorForInsertion() const;
-    // Takes back the cells of a run (their rows go, the cells are marked
-    // deleted, so their new files go at the next save or close).
+    // Takes back the cells of a run: their rows go, the cells are marked
+    // deleted, and the files the insertion made for them are removed.
     void TakeBack(InsertRun& run);
     void BuildTransferList(CCellInfoList& list) const;
     bool PlaceOnClipboard(CCellInfoList& list);

@@ -294,7 +294,7 @@ bool CScenarioEditor::InsertCells(int undoCode, CCellInfoList& list, bool report
     // Told once, here: a caller does not tell it again.
     CSafeFile::ClearLastFailure();
     EndInsertion(m_insertIndex >= 0 ? m_insertIndex : formerCount, run.inserted);
-    if (m_lastCancelled && !reportCancel && m_tellStopped)
+    if (m_lastCancelled && !reportCancel && m_tellStopped && run.inserted > 0)
         AskUser(Prompt(), MsgId::InsertStopped, CUserPrompt::Information, CUserPrompt::Ok,
                 std::to_string(run.inserted), std::to_string(std::max(total, run.inserted)));
     return ok;
