@@ -27,6 +27,7 @@ if [ "${ZELM_SANITIZE:-1}" != "0" ]; then
   CC=clang CXX=clang++ BUILD_TYPE=Debug "$here/scripts/setup.sh" "$here/build-asan" \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DZELM_SANITIZE=ON -DZELM_FUZZ=ON
   export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
+  export LSAN_OPTIONS=suppressions=$here/tests/lsan.supp
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
   (cd "$here/build-asan" && run_ctest --output-on-failure -j"$jobs" --timeout 900)
 fi
