@@ -57,6 +57,8 @@ int runAdd(const CCliArgs& args, CCliPrompt& prompt)
     if (!CliOpenProject(args.positional[0], doc, prompt, &progress))
         return prompt.FailureStatus();
     CScenarioEditor editor(doc);
+    // Ctrl-C keeps nothing of an insertion here.
+    editor.SetTellStoppedInsertions(false);
     editor.SetProgress(&progress);
     if (const int status = CliApplyBefore(kAdd, args, editor); status != ExitDone)
         return status;

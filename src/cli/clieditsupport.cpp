@@ -1,6 +1,5 @@
 #include "cli/clieditsupport.h"
 
-#include "base/safefile.h"
 #include "cli/clicommand.h"
 #include "cli/cliprompt.h"
 #include "cli/clisupport.h"
@@ -32,12 +31,9 @@ int CliFinishInsertion(CScenarioEditor& editor, CZurDoc& doc, CCliPrompt& prompt
         return ExitDeclined;
     }
     if (!ok) {
+        // The insertion has said why (a file it could not write names the
+        // reason, a full disk above all).
         doc.CloseWithoutSaving();
-        // The insertion says only that it failed; a file it could not write
-        // says why (a full disk above all).
-        const CSafeFile::Failure failure = CSafeFile::LastFailure();
-        if (failure.error != 0)
-            CSafeFile::ReportFailure(&prompt, failure.path, failure.error);
         return prompt.FailureStatus();
     }
     const int saved = CliSaveIfModified(doc, prompt);

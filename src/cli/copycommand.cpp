@@ -60,6 +60,8 @@ int runCopy(const CCliArgs& args, CCliPrompt& prompt)
     if (!CliOpenProject(args.Value("into"), target, prompt, &edit.progress))
         return prompt.FailureStatus();
     CScenarioEditor targetEditor(target);
+    // Ctrl-C keeps nothing of an insertion here.
+    targetEditor.SetTellStoppedInsertions(false);
     targetEditor.SetClipboard(&clipboard);
     targetEditor.SetProgress(&edit.progress);
     if (const int status = CliApplyBefore(kCopy, args, targetEditor); status != ExitDone)

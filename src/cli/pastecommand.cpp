@@ -48,6 +48,8 @@ int runPaste(const CCliArgs& args, CCliPrompt& prompt)
     if (!CliOpenProject(args.positional[0], doc, prompt, &progress))
         return prompt.FailureStatus();
     CScenarioEditor editor(doc);
+    // Ctrl-C keeps nothing of an insertion here.
+    editor.SetTellStoppedInsertions(false);
     editor.SetProgress(&progress);
     if (const int status = CliApplyBefore(kPaste, args, editor); status != ExitDone)
         return status;

@@ -3,6 +3,7 @@
 #include "base/filefailure.h"
 #include "base/msgid.h"
 #include "base/pathutils.h"
+#include "base/resourcebundle.h"
 #include "base/safefile.h"
 #include "base/samepath.h"
 #include "base/userprompt.h"
@@ -194,6 +195,7 @@ bool CZurDoc::Open(const std::string& projectFile)
     const CBusyGuard busy(*this);
     DeleteContents();
     SetModifiedFlag(false);
+    m_cellsRead = m_cellsLeftOut = 0;
     const QFileInfo info(QString::fromStdString(projectFile));
     const std::string path = info.absoluteFilePath().toStdString();
 
@@ -241,8 +243,21 @@ bool CZurDoc::Open(const std::string& projectFile)
         return false;
     }
     SetModifiedFlag(false);
+    m_cellsRead = Cells.GetCount();
+    for (int i = 0; i < Cells.GetCount(); ++i)
+        if (Cells.GetAt(i)->StateFlags & CCellInfo::StateDeleted)
+            ++m_cellsLeftOut;
     NoteTitle();
     return true;
+}
+
+void CZurDoc::TellCellsLeftOut() const
+{
+    if (m_cellsLeftOut == 0)
+        return;
+    AskUser(m_prompt, MsgId::CellsLeftOut, CUserPrompt::Exclamation, CUserPrompt::Ok, m_pathName,
+            CResourceBundle::Format(MsgId::CellsLeftOutCount, std::to_string(m_cellsLeftOut),
+                                    std::to_string(m_cellsRead)));
 }
 
 bool CZurDoc::Save(const std::string& pathArg)

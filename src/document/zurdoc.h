@@ -55,6 +55,14 @@ public:
     // be had are marked deleted. Older versions are upgraded when the user
     // agrees.
     bool Open(const std::string& projectFile);
+    // The cells the last Open read from the file, and how many of them it
+    // left out (a picture missing, damaged or outside the folder): the
+    // cells `zelm check` reports as dropped. A save drops them for good.
+    int CellsRead() const { return m_cellsRead; }
+    int CellsLeftOut() const { return m_cellsLeftOut; }
+    // Tells the user, in one message naming the file, that the last Open
+    // left cells out and that saving drops them; nothing when none.
+    void TellCellsLeftOut() const;
     // Saves to `path` (default: the document's own path).
     bool Save(const std::string& path = {});
     // Save as / project properties with the dialog's answer. The dialog's
@@ -144,6 +152,8 @@ private:
     bool m_modified = false;
     std::string m_pathName;
     std::string m_shownTitle;
+    int m_cellsRead = 0;
+    int m_cellsLeftOut = 0;
     int m_busyDepth = 0;
     CZurDocListeners m_listeners;
     // The document's own imaging (on the window's thread).

@@ -213,7 +213,7 @@ void CScenarioEditor::RowsChanged(const std::vector<int>& rows)
     m_doc.Listeners().RowsChanged(rows);
 }
 
-bool CScenarioEditor::InsertCellList(const QByteArray& block)
+bool CScenarioEditor::InsertCellList(const QByteArray& block, bool reportCancel)
 {
     if (m_doc.RefuseWhileBusy())
         return false;
@@ -223,7 +223,7 @@ bool CScenarioEditor::InsertCellList(const QByteArray& block)
         AskUser(Prompt(), MsgId::InsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
         return false;
     }
-    return InsertCells(EditorCommand::Paste, list, true);
+    return InsertCells(EditorCommand::Paste, list, reportCancel);
 }
 
 void CScenarioEditor::ClearUndo(bool resetInsertion)

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class CCellClipboard;
 class CCellDialogs;
@@ -89,8 +90,8 @@ public:
     // Rebuilds the rows from the document's visible cells; the selection is
     // lost. The listeners get a reset.
     void UpdateAllViews() override;
-    // Inserts a transfer block as a paste that reports a cancel as a failure.
-    bool InsertCellList(const QByteArray& block);
+    // Inserts a transfer block as a paste; `reportCancel` as for InsertCells.
+    bool InsertCellList(const QByteArray& block, bool reportCancel = true);
 
     // Forgets the pending undo (marks, remembered values, records).
     void ClearUndo(bool resetInsertion);
@@ -111,7 +112,15 @@ public:
     // Inserts the cells of `list` before the row at the insertion index.
     // Undo code 0 leaves nothing to undo. The list gives up every cell it
     // inserts; after a failure (its message shown) the cells behind it stay in it.
+    // A cancel keeps the cells that went in; `reportCancel` makes it a
+    // failure (false), for a caller that then takes the whole insertion back.
+    // A disk that runs full takes the insertion back: the project stays as it
+    // was, with nothing to undo, and the message says why.
     bool InsertCells(int undoCode, CCellInfoList& list, bool reportCancel);
+    // Whether a cancelled insertion that keeps its cells tells the user how
+    // many of how many went in (the window); a caller that discards them
+    // says nothing of the kind.
+    void SetTellStoppedInsertions(bool tell) { m_tellStopped = tell; }
     // Whether the last insertion stopped at the user's cancel.
     bool LastInsertCancelled() const { return m_lastCancelled; }
     // How many cells of the list the last insertion took in.
@@ -145,6 +154,7 @@ private:
         int anchor = -1;
         int row = -1;
         int inserted = 0;
+        std::vector<CCellInfo*> entered; // the cells that went in, in order
     };
 
     CUserPrompt* Prompt() const;
@@ -164,6 +174,9 @@ private:
     // to life with the new ones selected, and the insertion index resets.
     void EndInsertion(int first, int count);
     int AnchorForInsertion() const;
+    // Takes back the cells of a run: their rows go, the cells are marked
+    // deleted, and the files the insertion made for them are removed.
+    void TakeBack(InsertRun& run);
     void BuildTransferList(CCellInfoList& list) const;
     bool PlaceOnClipboard(CCellInfoList& list);
     bool PropertiesSingle(CCellInfo* cell, int row);
@@ -202,6 +215,7 @@ private:
     bool m_borrowingPresentation = false;
     std::unique_ptr<CSlidePPTObj> m_ownPresentation; // made on first use
     CSlidePPTObj* m_sharedPresentation = nullptr;
+    bool m_tellStopped = true;
     bool m_lastCancelled = false;
     int m_lastTaken = 0;
     CFileFailure m_lastFailure;

@@ -4,6 +4,7 @@
 #include "base/msgid.h"
 #include "base/progress.h"
 #include "base/resourcebundle.h"
+#include "base/safefile.h"
 #include "base/userprompt.h"
 #include "document/busyguard.h"
 #include "document/zurdoc.h"
@@ -14,6 +15,10 @@
 #include "model/cellbmpinfo.h"
 #include "model/cellctrlinfo.h"
 #include "presentation/slidepptobj.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <set>
 
 namespace {
 
@@ -62,7 +67,41 @@ bool CScenarioEditor::EnterCell(std::unique_ptr<CCellInfo> cell, InsertRun& run,
     if (run.row >= 0)
         ++run.row;
     ++run.inserted;
+    run.entered.push_back(raw);
     return true;
+}
+
+void CScenarioEditor::TakeBack(InsertRun& run)
+{
+    const std::set<const CCellInfo*> back(run.entered.begin(), run.entered.end());
+    // The files any other cell names stay; the new ones go now, so that the
+    // room they took is free again for the next save.
+    std::set<std::string> named;
+    for (int i = 0; i < m_doc.Cells.GetCount(); ++i) {
+        const auto* other = dynamic_cast<const CCellBmpInfo*>(m_doc.Cells.GetAt(i));
+        if (other && !back.count(other))
+            named.insert({other->FileName, other->DispFileName, other->ThumbFileName});
+    }
+    for (auto it = run.entered.rbegin(); it != run.entered.rend(); ++it) {
+        CCellInfo* cell = *it;
+        if (const int row = m_rows.FindRow(cell); row >= 0)
+            m_rows.DeleteRow(row);
+        cell->StateFlags = (cell->StateFlags | CCellInfo::StateDeleted) & ~CCellInfo::StateUndo;
+        if (auto* image = dynamic_cast<CCellBmpInfo*>(cell)) {
+            for (std::string* name : {&image->FileName, &image->ThumbFileName}) {
+                if (name->empty() || named.count(*name))
+                    continue;
+                image->ReleasePicture();
+                CCellBmpInfo::DeleteFileAt(image->ProjectFilePath(*name));
+                name->clear();
+            }
+        }
+    }
+    run.entered.clear();
+    run.inserted = 0;
+    // Nothing arrived: a window the cells were dragged from keeps them all.
+    m_lastTaken = 0;
+    m_undoCode = 0;
 }
 
 bool CScenarioEditor::InsertControlCell()
@@ -112,6 +151,14 @@ bool CScenarioEditor::IsShowToExpand(const CCellInfo& cell)
 void CScenarioEditor::ReportInsertFailure(const CFileFailure& failure)
 {
     m_lastFailure = failure;
+    // A file that could not be written says which and why, a full disk
+    // above all, as a save does.
+    const CSafeFile::Failure written = CSafeFile::LastFailure();
+    if (written.error != 0 &&
+        (!failure.IsFailure() || failure.reason() == CFileFailure::CannotWrite)) {
+        CSafeFile::ReportFailure(Prompt(), written.path, written.error);
+        return;
+    }
     if (failure.IsFailure())
         AskUser(Prompt(), failure.MessageId(), CUserPrompt::Exclamation, CUserPrompt::Ok,
                 failure.file());
@@ -127,6 +174,10 @@ bool CScenarioEditor::InsertCells(int undoCode, CCellInfoList& list, bool report
     if (CBusyGuard::RefuseSecondOperation(m_doc))
         return false;
     const CBusyGuard busy(m_doc);
+    CSafeFile::ClearLastFailure();
+    // The slides to insert, for a stopped insertion's message; a show counts
+    // its slides once it is open.
+    int total = list.GetCount();
     ClearUndo(false);
     if (undoCode != 0)
         m_undo = std::make_unique<CInsertedCellsStep>(undoCode);
@@ -180,10 +231,7 @@ bool CScenarioEditor::InsertCells(int undoCode, CCellInfoList& list, bool report
         watchCancel();
         if (cancelPressed) {
             m_lastCancelled = true;
-            if (reportCancel) {
-                AskUser(Prompt(), MsgId::InsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
-                ok = false;
-            }
+            ok = !reportCancel;
             break;
         }
         std::unique_ptr<CCellInfo> cell = list.RemoveAt(0);
@@ -193,6 +241,7 @@ bool CScenarioEditor::InsertCells(int undoCode, CCellInfoList& list, bool report
         if (IsShowToExpand(*cell)) {
             const std::string path = static_cast<CCellBmpInfo&>(*cell).RefFilePath;
             if (OpenPresentation(path)) {
+                total += std::max(0, PresentationSlideCount() - 1);
                 if (!ExpandPresentation(std::move(cell), run, reportCancel, progress)) {
                     ok = false;
                     break;
@@ -240,7 +289,16 @@ bool CScenarioEditor::InsertCells(int undoCode, CCellInfoList& list, bool report
     importer.Abandon();
     progress.Show(false);
 
+    const CSafeFile::Failure written = CSafeFile::LastFailure();
+    const bool diskFull = written.error == ENOSPC || written.error == EDQUOT;
+    if (!ok && diskFull)
+        TakeBack(run);
+    // Told once, here: a caller does not tell it again.
+    CSafeFile::ClearLastFailure();
     EndInsertion(m_insertIndex >= 0 ? m_insertIndex : formerCount, run.inserted);
+    if (m_lastCancelled && !reportCancel && m_tellStopped && run.inserted > 0)
+        AskUser(Prompt(), MsgId::InsertStopped, CUserPrompt::Information, CUserPrompt::Ok,
+                std::to_string(run.inserted), std::to_string(std::max(total, run.inserted)));
     return ok;
 }
 
@@ -251,7 +309,9 @@ void CScenarioEditor::EndInsertion(int first, int count)
         m_rows.SelectRange(first, first + count - 1);
     else if (count == 1)
         m_rows.SetSel(first);
-    Modified();
+    // An insertion that took nothing in leaves the project as it was.
+    if (count > 0)
+        Modified();
     m_insertIndex = -1;
     m_doc.Listeners().SelectionChanged();
     Repaint();

@@ -146,7 +146,8 @@ bool CScenarioEditor::ExpandPresentation(std::unique_ptr<CCellInfo> cell, Insert
     if (!ok && !failure.IsFailure() && !folder.empty())
         failure = {CFileFailure::CannotWrite, folder};
     ReleasePresentation();
-    if (!ok)
-        ReportInsertFailure(m_lastCancelled ? CFileFailure() : failure);
+    // A cancel is no failure to tell: the caller decides what it means.
+    if (!ok && !m_lastCancelled)
+        ReportInsertFailure(failure);
     return ok;
 }

@@ -285,6 +285,8 @@ bool CScenarioEditor::MoveInsert(int anchor, int row)
         }
         Repaint();
     }
+    // The rows left their places: the project changed even if none came back.
+    Modified();
     EndInsertion(row >= 0 ? row : formerCount, run.inserted);
     return ok;
 }

@@ -76,6 +76,11 @@ const std::map<int, int> kInserts = {
     {7184, 1}, // project name
     {7185, 1}, // scenario folder
     {7186, 1}, // leftover temporary file
+    {7335, 2}, // slides that went in, slides to insert
+    {7336, 2}, // printer name, the reason
+    {7339, 1}, // last page of the sheet
+    {7340, 2}, // project file, the counts (7341)
+    {7341, 2}, // cells left out, cells read
     {61699, 1}, // project file name
     {61714, 2}, // lowest and highest whole number
     {61716, 1}, // longest length
@@ -99,6 +104,7 @@ std::vector<int> numberedIds()
     range(7190, 7191);
     range(7200, 7219);
     range(7300, 7311);
+    range(7335, 7341);
     range(7220, 7261);
     for (int id : {57344, 61440, 61696, 61697, 61698, 61699, 61700, 61703, 61707, 61708, 61714,
                    61716, 61728, 61729})

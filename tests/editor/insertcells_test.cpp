@@ -1,15 +1,20 @@
 #include "base/msgid.h"
 #include "base/resourcebundle.h"
+#include "base/safefile.h"
+#include "editor/celldragsession.h"
 #include "editorfixture.h"
 #include "imaging/imaginghost.h"
+#include "support/tmpfsmount.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QThread>
 #include <QThreadPool>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <set>
 #include <thread>
 
@@ -192,23 +197,120 @@ TEST_F(InsertCellsTest, CancelKeepsWhatWasInserted)
     EXPECT_EQ(editor->LastInsertTaken(), 2);
     EXPECT_EQ(Rows(), (std::vector<int>{10, 11}));
     EXPECT_EQ(list.GetCount(), 3);
-    EXPECT_TRUE(prompt.shown.empty());
+    // Told how many of how many went in, never that nothing could be.
+    ASSERT_EQ(prompt.Ids(), (std::vector<int>{MsgId::InsertStopped}));
+    EXPECT_EQ(prompt.shown[0].text, CResourceBundle::Format(MsgId::InsertStopped, "2", "5"));
+    EXPECT_TRUE(doc->IsModified());
     EXPECT_EQ(ProjectFiles(), NamedFiles());
+
+    // A caller that discards a stopped insertion hears nothing of it.
+    prompt.shown.clear();
+    editor->SetTellStoppedInsertions(false);
+    progress.steps = 0;
+    progress.cancelAtStep = 1;
+    ASSERT_TRUE(editor->InsertCells(cmd::Paste, list, false));
+    EXPECT_TRUE(editor->LastInsertCancelled());
+    EXPECT_TRUE(prompt.shown.empty());
 }
 
-TEST_F(InsertCellsTest, InsertCellListReportsACancel)
+TEST_F(InsertCellsTest, InsertCellListFailsOnACancelOrKeepsWhatWentIn)
 {
     Open({});
     CCellInfoList list;
     for (int i = 0; i < 3; ++i)
         AddSource(list, Picture("q" + std::to_string(i) + ".png"), 10 + i);
     progress.cancelAtStep = 1;
+    // A new project's slides: the caller takes them all back, nothing said.
     EXPECT_FALSE(editor->InsertCellList(list.ToBytes()));
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::InsertFailed}));
+    EXPECT_TRUE(prompt.shown.empty());
     EXPECT_EQ(Rows(), (std::vector<int>{10}));
     EXPECT_EQ(editor->UndoCode(), cmd::Paste);
     EXPECT_FALSE(editor->InsertCellList(QByteArray("broken")));
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::InsertFailed}));
+
+    // The browser's cells sent to a project: what went in stays, and is told.
+    prompt.shown.clear();
+    progress.steps = 0;
+    progress.cancelAtStep = 2;
+    EXPECT_TRUE(editor->InsertCellList(list.ToBytes(), false));
+    EXPECT_EQ(Rows(), (std::vector<int>{10, 10, 11}));
+    ASSERT_EQ(prompt.Ids(), (std::vector<int>{MsgId::InsertStopped}));
+    EXPECT_EQ(prompt.shown[0].text, CResourceBundle::Format(MsgId::InsertStopped, "2", "3"));
 }
+
+TEST_F(InsertCellsTest, DropThatInsertsNothingLeavesTheProjectUnmodified)
+{
+    Open({1, 2});
+    CCellInfoList list;
+    AddSource(list, sources + "absent.png", 10);
+    CMemoryClipboard data;
+    data.AddData(CCellInfoList::ClipFormatFiles, list.ToBytes());
+    CCellDragSession session;
+    EXPECT_FALSE(editor->Drop(data, CScenarioEditor::DropCopy, 1, &session));
+    EXPECT_EQ(session.acceptedCells, 0);
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7300})) << "the picture does not exist";
+    EXPECT_EQ(Rows(), (std::vector<int>{1, 2}));
+    EXPECT_FALSE(doc->IsModified());
+    EXPECT_EQ(editor->UndoCode(), 0);
+}
+
+// A paste onto a disk that runs full names the reason, as a save does, and
+// takes back what it had put in: the project as it was, nothing to undo, no
+// new files left taking room. The parameter: how many pictures fit.
+class InsertOntoFullDisk : public InsertCellsTest, public ::testing::WithParamInterface<int>
+{
+};
+
+TEST_P(InsertOntoFullDisk, NamesTheReasonAndTakesThePasteBack)
+{
+    Open({1, 2});
+    // Noise does not compress, so every picture takes about as much room.
+    CCellInfoList list;
+    for (int i = 0; i < 4; ++i) {
+        QImage noise(320, 200, QImage::Format_RGB32);
+        for (int y = 0; y < noise.height(); ++y)
+            for (int x = 0; x < noise.width(); ++x)
+                noise.setPixel(x, y, static_cast<QRgb>(std::rand()));
+        const std::string path = sources + "noise" + std::to_string(i) + ".png";
+        ASSERT_TRUE(noise.save(QString::fromStdString(path)));
+        AddSource(list, path, 10 + i);
+    }
+    // The room one picture takes, measured on the plain disk below.
+    qint64 perPicture = 0;
+    {
+        CCellInfoList measured;
+        AddSource(measured, static_cast<const CCellBmpInfo*>(list.GetAt(0))->RefFilePath, 9);
+        ASSERT_TRUE(editor->InsertCells(cmd::Paste, measured, false));
+        for (const std::string& name : ProjectFiles())
+            perPicture += QFileInfo(QString::fromStdString(folder + name)).size();
+        ASSERT_TRUE(editor->Undo());
+        doc->SetModifiedFlag(false);
+        prompt.shown.clear();
+    }
+    CTmpfsMount mount(folder, "4m");
+    if (!mount.Mounted())
+        GTEST_SKIP() << "a tmpfs cannot be mounted here (needs the right to mount)";
+    clipboard.SetData(CCellInfoList::ClipFormatFiles, list.ToBytes());
+    // Each file takes whole pages of the file system.
+    const size_t room = GetParam() == 0 ? 0 : size_t(GetParam() * (perPicture + 16384));
+    ASSERT_TRUE(mount.Fill(room));
+    progress.steps = 0;
+    Select({1});
+    EXPECT_FALSE(editor->Paste());
+    EXPECT_EQ(progress.steps, GetParam()) << "pictures that went in before the disk was full";
+    ASSERT_EQ(prompt.shown.size(), 1u) << "told once";
+    const std::string& text = prompt.shown.back().text;
+    EXPECT_NE(text.find(CResourceBundle::Text(MsgId::NotEnoughSpace)), std::string::npos) << text;
+    EXPECT_NE(text.find(folder), std::string::npos) << "names the file: " << text;
+    EXPECT_EQ(Rows(), (std::vector<int>{1, 2}));
+    EXPECT_FALSE(doc->IsModified());
+    EXPECT_EQ(editor->UndoCode(), 0);
+    EXPECT_FALSE(editor->Undo());
+    EXPECT_TRUE(ProjectFiles().empty()) << "the files of the paste are gone";
+    EXPECT_EQ(CSafeFile::LastFailure().error, 0) << "nobody tells it again";
+}
+
+INSTANTIATE_TEST_SUITE_P(Room, InsertOntoFullDisk, ::testing::Values(0, 2));
 
 TEST_F(InsertCellsTest, PastingCellsOfAnotherProjectCopiesTheirFiles)
 {

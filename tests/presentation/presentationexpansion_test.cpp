@@ -128,18 +128,22 @@ TEST_F(PresentationExpansion, CancelKeepsTheSlidesMadeSoFar)
     EXPECT_TRUE(Insert(Deck("plain6")));
     EXPECT_TRUE(m_editor.LastInsertCancelled());
     EXPECT_EQ(Pages(), (std::vector<int>{1, 2}));
-    EXPECT_TRUE(m_prompt.shown.empty());
+    // How many of the show's slides went in.
+    ASSERT_EQ(m_prompt.Ids(), std::vector<int>{MsgId::InsertStopped});
+    EXPECT_EQ(m_prompt.shown[0].text, CResourceBundle::Format(MsgId::InsertStopped, "2", "6"));
     EXPECT_EQ(ProjectFiles().size(), 4); // two display images, two thumbnails
 }
 
-TEST_F(PresentationExpansion, CancelIsAFailureWhenItMustBeReported)
+// For a caller that takes the whole insertion back (a new project), a
+// cancel is a failure; nobody is told the slides "could not be inserted".
+TEST_F(PresentationExpansion, CancelIsAFailureWhenTheCallerTakesItBack)
 {
     m_progress.cancelAtStep = 3;
     CCellInfoList list;
     ASSERT_TRUE(list.AppendFromBytes(MakePresentationBlock(Deck("plain6"))));
     EXPECT_FALSE(m_editor.InsertCells(kPaste, list, true));
     EXPECT_EQ(Pages(), (std::vector<int>{1, 2, 3}));
-    EXPECT_EQ(m_prompt.Ids(), std::vector<int>{MsgId::InsertFailed});
+    EXPECT_TRUE(m_prompt.shown.empty());
 }
 
 TEST_F(PresentationExpansion, SharedPresentationIsBorrowed)

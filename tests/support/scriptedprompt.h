@@ -3,6 +3,7 @@
 #include "base/userprompt.h"
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,8 @@ public:
     Answer Show(int id, const std::string& text, Icon icon, Buttons buttons) override
     {
         shown.push_back({id, text, icon, buttons});
+        if (onShow)
+            onShow(id);
         if (!answers.empty()) {
             const Answer a = answers.front();
             answers.pop_front();
@@ -49,6 +52,8 @@ public:
     }
 
     std::deque<Answer> answers;
+    // Run as each message is shown: a test acts while the program waits.
+    std::function<void(int id)> onShow;
     std::vector<Shown> shown;
     bool defaultYes = true;
 };

@@ -34,6 +34,7 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 
@@ -418,19 +419,35 @@ CChildFrame* CMainFrame::OpenDocumentFile(const QString& path)
     CChildFrame* child = NewChild();
     bool done = false;
     std::string projectFile = QFileInfo(path).absoluteFilePath().toStdString();
+    // A close asked for meanwhile waits for the end of the opening.
+    ++m_opening;
     if (project) {
         done = child->OpenProject(projectFile);
     } else {
         // The project is made and filled before its window is shown.
         done = child->NewFromPresentation(path.toStdString(), projectFile);
     }
+    --m_opening;
     QApplication::restoreOverrideCursor();
     if (!done) {
         delete child;
+        CloseIfAsked();
         return nullptr;
     }
     ShowChild(child, QString::fromStdString(projectFile));
+    // Slides the open left out are told once the window shows the rest.
+    child->Document().TellCellsLeftOut();
+    CloseIfAsked();
     return child;
+}
+
+void CMainFrame::CloseIfAsked()
+{
+    if (m_opening > 0 || !m_closeAsked)
+        return;
+    m_closeAsked = false;
+    // Carried out from the event loop, as the close itself arrived.
+    QTimer::singleShot(0, this, &QWidget::close);
 }
 
 void CMainFrame::ShowChild(CChildFrame* child, const QString& projectFile)
@@ -565,6 +582,13 @@ void CMainFrame::closeEvent(QCloseEvent* event)
 {
     if (m_closing) {
         event->accept();
+        return;
+    }
+    if (m_opening > 0) {
+        // A project is being opened (its window is not in the area yet):
+        // the close comes once the opening has ended.
+        m_closeAsked = true;
+        event->ignore();
         return;
     }
     SaveBarState();

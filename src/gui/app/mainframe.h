@@ -145,6 +145,8 @@ private:
     void ShowChild(CChildFrame* child, const QString& projectFile);
     void AddToRecent(const QString& path);
     bool CloseAllChildren();
+    // Closes the window when a close arrived while a project was opening.
+    void CloseIfAsked();
 
     CUserPrompt* m_prompt;
     CSlidePPTObj* m_shared = nullptr; // the program's presentation object, for the editors
@@ -161,4 +163,6 @@ private:
     std::unique_ptr<CBrowserPanes> m_browser;
     std::string m_lastCard;
     bool m_closing = false;
+    int m_opening = 0;         // projects being opened (nested by their messages)
+    bool m_closeAsked = false; // a close arrived meanwhile
 };

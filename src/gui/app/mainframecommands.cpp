@@ -19,7 +19,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QMdiArea>
-#include <QPrintDialog>
 #include <QPrinter>
 
 void CMainFrame::CreateProjectActions()
@@ -109,15 +108,8 @@ void CMainFrame::OnPrint(CChildFrame* child)
 {
     if (!child)
         return;
-    QPrintDialog dialog(&Printer(), this);
-    dialog.setAccessibleName(dialog.windowTitle());
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     CScenarioPrinter printer(child->Document(), m_headerFont, child);
-    printer.SetPrintFont(CScenarioPrinter::ReadPrintFont());
-    printer.Print(Printer());
-    QApplication::restoreOverrideCursor();
+    printer.PrintWithDialog(Printer(), this, m_prompt);
 }
 
 void CMainFrame::OnPrintPreview()
@@ -126,7 +118,6 @@ void CMainFrame::OnPrintPreview()
     if (!child)
         return;
     CScenarioPrinter printer(child->Document(), m_headerFont, child);
-    printer.SetPrintFont(CScenarioPrinter::ReadPrintFont());
     printer.Preview(Printer(), this);
 }
 

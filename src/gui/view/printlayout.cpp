@@ -48,3 +48,26 @@ int CPrintLayout::LastRow(int page) const
 {
     return std::min(FirstRow(page) + m_rowsPerPage - 1, m_rowCount - 1);
 }
+
+std::vector<int> CPrintLayout::PageSequence(int from, int to, int copies, bool collate,
+                                            bool lastFirst)
+{
+    std::vector<int> order;
+    if (from < 1 || to < from)
+        return order;
+    for (int page = from; page <= to; ++page)
+        order.push_back(page);
+    if (lastFirst)
+        std::reverse(order.begin(), order.end());
+    copies = std::max(1, copies);
+    std::vector<int> pages;
+    pages.reserve(order.size() * static_cast<size_t>(copies));
+    if (collate) {
+        for (int c = 0; c < copies; ++c)
+            pages.insert(pages.end(), order.begin(), order.end());
+    } else {
+        for (const int page : order)
+            pages.insert(pages.end(), static_cast<size_t>(copies), page);
+    }
+    return pages;
+}

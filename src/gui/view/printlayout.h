@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSize>
+#include <vector>
 
 // The page metrics of a printed sheet: the screen's row metrics scaled to
 // the printer, the margins that centre the table, the rows per page and the
@@ -47,6 +48,13 @@ public:
     // Rows [first, last] of page `page` (from 1); last < first when none.
     int FirstRow(int page) const { return m_rowsPerPage * (page - 1); }
     int LastRow(int page) const;
+
+    // The pages a print run puts on paper, in order: pages `from` to `to`
+    // (from 1), `copies` times over (1 when the printer makes the copies
+    // itself), each copy whole when `collate`, else every page repeated in
+    // place, and the last page first when `lastFirst`.
+    static std::vector<int> PageSequence(int from, int to, int copies, bool collate,
+                                         bool lastFirst);
 
 private:
     double m_px, m_py, m_sx, m_sy;

@@ -1,13 +1,19 @@
 #include "gui/view/scenarioprinter.h"
 
+#include "base/appfolders.h"
 #include "base/msgid.h"
 #include "base/resourcebundle.h"
+#include "base/safefile.h"
+#include "base/userprompt.h"
 #include "document/zurdoc.h"
 #include "gui/dialogs/fontui.h"
 #include "imaging/imagingprocedures.h"
 #include "model/cellbmpinfo.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
@@ -17,8 +23,13 @@
 #include <QPrinterInfo>
 #include <QScreen>
 #include <QSettings>
+#include <QTemporaryFile>
 #include <QWidget>
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 namespace {
 constexpr int kMarkIcon = 170;
@@ -66,6 +77,42 @@ void Line(QPainter& painter, const QRect& rect, const QString& text)
     const QString shown = painter.fontMetrics().elidedText(text, Qt::ElideRight, rect.width());
     painter.drawText(rect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
 }
+
+// Why a file could not be written in `folder`, as far as the system tells:
+// the PDF writer itself does not say.
+int FolderError(const std::string& folder)
+{
+    struct statvfs vfs
+    {
+    };
+    if (statvfs(folder.c_str(), &vfs) != 0)
+        return errno;
+    if (vfs.f_bavail == 0)
+        return ENOSPC;
+    if (access(folder.c_str(), W_OK) != 0)
+        return errno;
+    return EIO;
+}
+
+// A complete PDF file ends with its trailer; the PDF writer does not report
+// a write that failed, so a full disk shows as a file cut short.
+bool EndsWithTrailer(QFile& file)
+{
+    const qint64 size = file.size();
+    if (size < 5 || !file.seek(std::max<qint64>(0, size - 32)))
+        return false;
+    return file.readAll().contains("%%EOF");
+}
+
+// The wait cursor while pages are drawn.
+class CWaitCursor
+{
+public:
+    CWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~CWaitCursor() { QApplication::restoreOverrideCursor(); }
+    CWaitCursor(const CWaitCursor&) = delete;
+    CWaitCursor& operator=(const CWaitCursor&) = delete;
+};
 } // namespace
 
 CScenarioPrinter::CScenarioPrinter(CZurDoc& document, const QFont& headerFont,
@@ -85,7 +132,10 @@ CScenarioPrinter::CScenarioPrinter(CZurDoc& document, const QFont& headerFont,
         m_font.setPointSizeF(m_font.pixelSize() * 72.0 / m_screenDpiY);
 }
 
-CScenarioPrinter::~CScenarioPrinter() = default;
+CScenarioPrinter::~CScenarioPrinter()
+{
+    WritePrintFont(m_font);
+}
 
 QFont CScenarioPrinter::ReadPrintFont()
 {
@@ -239,20 +289,110 @@ void CScenarioPrinter::PaintPicture(QPainter& painter, const CCellInfo* cell, co
 
 bool CScenarioPrinter::Print(QPrinter& printer, bool preview)
 {
+    std::vector<int> pages(static_cast<size_t>(Begin(printer).PageCount()));
+    for (size_t i = 0; i < pages.size(); ++i)
+        pages[i] = static_cast<int>(i) + 1;
+    return PrintPages(printer, pages, preview);
+}
+
+bool CScenarioPrinter::PrintPages(QPrinter& printer, const std::vector<int>& pages, bool preview)
+{
+    const CWaitCursor wait;
     QPainter painter;
     if (!painter.begin(&printer))
         return false;
     Begin(printer);
     bool ok = true;
-    for (int page = 1; page <= m_layout->PageCount(); ++page) {
-        if (page > 1 && !printer.newPage()) {
+    for (size_t i = 0; i < pages.size(); ++i) {
+        if (i > 0 && !printer.newPage()) {
             ok = false;
             break;
         }
-        PaintPage(painter, page, preview);
+        PaintPage(painter, pages[i], preview);
     }
     return painter.end() && ok && printer.printerState() != QPrinter::Error &&
            printer.printerState() != QPrinter::Aborted;
+}
+
+int CScenarioPrinter::DialogOptions()
+{
+    // No "selection" and no "current page": the sheet has neither.
+    return QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange |
+           QAbstractPrintDialog::PrintShowPageSize | QAbstractPrintDialog::PrintCollateCopies;
+}
+
+bool CScenarioPrinter::PrintChosen(QPrinter& printer, CUserPrompt* prompt)
+{
+    const int count = Begin(printer).PageCount();
+    int from = 1;
+    int to = count;
+    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
+        from = printer.fromPage();
+        to = std::max(from, printer.toPage());
+    }
+    if (from > count) {
+        AskUser(prompt, MsgId::PrintRangeOutside, CUserPrompt::Exclamation, CUserPrompt::Ok,
+                std::to_string(count));
+        return false;
+    }
+    to = std::min(to, count);
+    // A printer that makes the copies itself gets the pages once.
+    const int copies = printer.supportsMultipleCopies() ? 1 : printer.copyCount();
+    const std::vector<int> pages = CPrintLayout::PageSequence(
+        from, to, copies, printer.collateCopies(), printer.pageOrder() == QPrinter::LastPageFirst);
+    if (printer.outputFormat() == QPrinter::PdfFormat)
+        return PrintToPdf(printer, pages, prompt);
+    if (PrintPages(printer, pages, false))
+        return true;
+    const QString name = printer.printerName();
+    const bool gone = name.isEmpty() || QPrinterInfo::printerInfo(name).isNull();
+    AskUser(prompt, MsgId::PrintFailed, CUserPrompt::Exclamation, CUserPrompt::Ok,
+            name.toStdString(),
+            CResourceBundle::Text(gone ? MsgId::PrinterNotAvailable : MsgId::PrinterRefused));
+    return false;
+}
+
+bool CScenarioPrinter::PrintToPdf(QPrinter& printer, const std::vector<int>& pages,
+                                  CUserPrompt* prompt)
+{
+    const QString target = printer.outputFileName();
+    const std::string path = QFileInfo(target).absoluteFilePath().toStdString();
+    // The file is made ready first: a folder that cannot be written is
+    // named, with its reason, before any page is drawn.
+    CSafeFile out(path);
+    if (target.isEmpty() || !out.Open()) {
+        CSafeFile::ReportFailure(prompt, path, target.isEmpty() ? ENOENT : out.Error());
+        return false;
+    }
+    std::string folder = CAppFolders::WorkFolder("Temp");
+    if (folder.empty())
+        folder = QDir::tempPath().toStdString() + "/";
+    QTemporaryFile temp(QString::fromStdString(folder) + QStringLiteral("sheet-XXXXXX.pdf"));
+    if (!temp.open()) {
+        CSafeFile::ReportFailure(prompt, path, FolderError(folder));
+        return false;
+    }
+    temp.close(); // the PDF writer opens it by name
+    printer.setOutputFileName(temp.fileName());
+    const bool printed = PrintPages(printer, pages, false);
+    printer.setOutputFileName(target);
+    QFile pdf(temp.fileName());
+    if (!printed || !pdf.open(QIODevice::ReadOnly) || !EndsWithTrailer(pdf) || !pdf.seek(0)) {
+        CSafeFile::ReportFailure(prompt, path, FolderError(folder));
+        return false;
+    }
+    while (!pdf.atEnd()) {
+        const QByteArray chunk = pdf.read(1 << 20);
+        if (chunk.isEmpty() || !out.Write(chunk)) {
+            CSafeFile::ReportFailure(prompt, path, chunk.isEmpty() ? EIO : out.Error());
+            return false;
+        }
+    }
+    if (!out.Commit()) {
+        CSafeFile::ReportFailure(prompt, path, out.Error());
+        return false;
+    }
+    return true;
 }
 
 void CScenarioPrinter::Preview(QPrinter& printer, QWidget* parent)
@@ -263,16 +403,20 @@ void CScenarioPrinter::Preview(QPrinter& printer, QWidget* parent)
     dialog.exec();
 }
 
-bool CScenarioPrinter::PrintWithDialog(QPrinter& printer, QWidget* parent)
+bool CScenarioPrinter::PrintWithDialog(QPrinter& printer, QWidget* parent, CUserPrompt* prompt)
 {
     printer.setDocName(QString::fromStdString(m_document.ProjectName));
+    const int pages = Begin(printer).PageCount();
+    // Every print starts from the whole sheet.
+    printer.setPrintRange(QPrinter::AllPages);
+    printer.setFromTo(1, pages);
     QPrintDialog dialog(&printer, parent);
+    dialog.setAccessibleName(dialog.windowTitle());
+    dialog.setOptions(QAbstractPrintDialog::PrintDialogOptions(DialogOptions()));
+    dialog.setMinMax(1, pages);
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool printed = Print(printer);
-    QApplication::restoreOverrideCursor();
-    return printed;
+    return PrintChosen(printer, prompt);
 }
 
 int CScenarioPrinter::PrintFile(const std::string& projectFile, const std::string& printerName,
@@ -303,7 +447,7 @@ int CScenarioPrinter::PrintFile(const std::string& projectFile, const std::strin
         return 1;
     }
     CScenarioPrinter sheet(document);
-    if (!sheet.Print(printer)) {
+    if (!sheet.PrintChosen(printer, prompt)) {
         std::fprintf(stderr, "%s: not every page could be printed\n", projectFile.c_str());
         return 1;
     }

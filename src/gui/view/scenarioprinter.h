@@ -29,10 +29,12 @@ public:
     // metrics are scaled from (the primary screen when null).
     explicit CScenarioPrinter(CZurDoc& document, const QFont& headerFont = QFont(),
                               const QWidget* screen = nullptr);
+    // Writes the print font back to the settings.
     ~CScenarioPrinter();
 
     // The print font of the settings (section "Settings", value "Font"),
-    // else the default font at 14 pixels.
+    // else the default font at 14 pixels. The printer reads it when it is
+    // made and writes it back when it goes.
     static QFont ReadPrintFont();
     static void WritePrintFont(const QFont& font);
     void SetPrintFont(const QFont& font) { m_font = font; }
@@ -43,14 +45,23 @@ public:
     const CPrintLayout& Layout() const { return *m_layout; }
     // Draws page `page` (from 1) of the metrics of the last Begin.
     void PaintPage(QPainter& painter, int page, bool preview);
-    // Prints every page; true only when every page was printed.
+    // Prints every page once; true only when every page was printed.
     bool Print(QPrinter& printer, bool preview = false);
+    // Prints what the printer's settings choose: all pages or the page
+    // range, the copies the printer does not make itself (collated or not),
+    // the last page first when asked. A PDF file is written whole or not at
+    // all. A failure is told to `prompt`, naming the printer or the file and
+    // the reason; true only when everything was printed.
+    bool PrintChosen(QPrinter& printer, CUserPrompt* prompt);
     // The print preview dialog over `parent`.
     void Preview(QPrinter& printer, QWidget* parent);
     // The Print command of the project window: the print dialog on
-    // `printer` (the program's printer of Print setup), then every page.
-    // False when the user cancelled or a page could not be printed.
-    bool PrintWithDialog(QPrinter& printer, QWidget* parent);
+    // `printer` (the program's printer of Print setup), offering only what
+    // PrintChosen honours, then PrintChosen. False when the user cancelled
+    // or the print failed (the user has been told why).
+    bool PrintWithDialog(QPrinter& printer, QWidget* parent, CUserPrompt* prompt);
+    // The options the print dialog offers.
+    static int DialogOptions();
 
     // The direct print of the command line: opens the project, prints it to
     // the printer named `printerName` (the default printer when empty) or,
@@ -60,6 +71,11 @@ public:
                          const std::string& pdfPath, CUserPrompt* prompt);
 
 private:
+    // Prints `pages` (from 1, in this order) on the printer as it stands.
+    bool PrintPages(QPrinter& printer, const std::vector<int>& pages, bool preview);
+    // Prints `pages` into the printer's PDF file through a temporary file,
+    // so that a failure leaves no half-written file.
+    bool PrintToPdf(QPrinter& printer, const std::vector<int>& pages, CUserPrompt* prompt);
     void PaintPicture(QPainter& painter, const CCellInfo* cell, const QRect& box, bool preview,
                       const QSize& markSize);
 

@@ -248,12 +248,12 @@ bool CScenarioView::ExecuteCommand(int command)
     return ok;
 }
 
-bool CScenarioView::InsertCellList(const QByteArray& block)
+bool CScenarioView::InsertCellList(const QByteArray& block, bool reportCancel)
 {
     bool ok = false;
     {
         CBusyScope busy(*this);
-        ok = m_editor.InsertCellList(block);
+        ok = m_editor.InsertCellList(block, reportCancel);
     }
     ScrollToSelection();
     return ok;
@@ -262,7 +262,7 @@ bool CScenarioView::InsertCellList(const QByteArray& block)
 void CScenarioView::PostCellList(const QByteArray& block)
 {
     QMetaObject::invokeMethod(
-        this, [this, block] { InsertCellList(block); }, Qt::QueuedConnection);
+        this, [this, block] { InsertCellList(block, false); }, Qt::QueuedConnection);
 }
 
 void CScenarioView::ShowMessage(int id, const std::string& insert)

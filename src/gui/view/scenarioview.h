@@ -99,9 +99,11 @@ public:
 public Q_SLOTS:
     // Runs command `command` when it is enabled; false otherwise.
     bool ExecuteCommand(int command);
-    // Inserts an archived cell list (a new project's slides) as a paste.
-    bool InsertCellList(const QByteArray& block);
-    // The same, once the window is idle again.
+    // Inserts an archived cell list (a new project's slides) as a paste; a
+    // cancel fails it (the caller takes it back) when `reportCancel`.
+    bool InsertCellList(const QByteArray& block, bool reportCancel = true);
+    // A paste of the cells the browser sends, once the window is idle
+    // again; a cancel keeps what went in.
     void PostCellList(const QByteArray& block);
     // Brings rows, commands and title in line with the editor and document.
     void Refresh();

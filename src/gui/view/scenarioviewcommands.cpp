@@ -111,7 +111,8 @@ CommandState CScenarioView::StateOf(int command) const
         // Only a saved project goes to a card.
         return m_doc.IsModified() ? CommandState::Grayed : CommandState::Enabled;
     if (command == PrintCommand)
-        return m_editor.Rows().GetCount() > 0 ? CommandState::Enabled : CommandState::Grayed;
+        // An empty project prints its header page.
+        return CommandState::Enabled;
     if (!m_actions.contains(command))
         return CommandState::Grayed;
     return m_editor.StateOf(command);

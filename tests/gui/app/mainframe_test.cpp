@@ -119,6 +119,36 @@ TEST_F(MainFrame, ClosingWithTwoModifiedProjectsAsksForEachAndCancelKeepsTheWind
     EXPECT_FALSE(app.Frame().isVisible());
 }
 
+TEST_F(MainFrame, ACloseWhileAProjectOpensIsCarriedOutAfterwards)
+{
+    // A project of an earlier version asks before it is converted: the
+    // window is closed while that question is up.
+    const QString folder = QDir::home().filePath(QStringLiteral("Earlier"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString project = folder + QStringLiteral("/Earlier.sic");
+    QFile file(project);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[Project]\nProjectName=Earlier\nProjectPath=/old/\nVersion=1\n[Slides]\n");
+    file.close();
+
+    CAppUnderTest app;
+    ASSERT_TRUE(app.Started());
+    bool closedMeanwhile = true;
+    app.prompt.onShow = [&](int id) {
+        if (id == MsgId::AskUpgradeProject)
+            closedMeanwhile = app.Frame().close();
+    };
+    app.prompt.answers = {CUserPrompt::AnswerCancel};
+    EXPECT_EQ(app.Frame().OpenDocumentFile(project), nullptr);
+    app.prompt.onShow = nullptr;
+    EXPECT_FALSE(closedMeanwhile) << "not while the project is being opened";
+    EXPECT_TRUE(app.Frame().isVisible());
+    // Once the opening has ended, the close is carried out, not dropped.
+    for (int i = 0; i < 50 && app.Frame().isVisible(); ++i)
+        QTest::qWait(10);
+    EXPECT_FALSE(app.Frame().isVisible());
+}
+
 TEST_F(MainFrame, FilesDroppedFromTheDesktopOpenByTheirKind)
 {
     const std::string project = MakeProject("Drop");

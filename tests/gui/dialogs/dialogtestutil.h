@@ -13,10 +13,15 @@
 #include <functional>
 
 // Shows `dialog` and makes it the active window, so focus can be checked.
+// On an X server the window must be on the screen before it can take the
+// focus, and the server says when it has.
 inline bool ShowActive(QWidget& dialog)
 {
     dialog.show();
-    QApplication::setActiveWindow(&dialog);
+    if (!QTest::qWaitForWindowExposed(&dialog))
+        return false;
+    dialog.raise();
+    dialog.activateWindow();
     return QTest::qWaitForWindowActive(&dialog);
 }
 

@@ -5,7 +5,6 @@
 #include "support/scriptedprompt.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
@@ -206,7 +205,8 @@ TEST_F(PrintTest, DirectPrintOfAProjectFileToPdf)
     EXPECT_EQ(usage.ExitCode(), 2);
 }
 
-TEST_F(PrintTest, PreviewOfFiveHundredRowsIsReadyWithinASecond)
+// Its speed is measured in bench/print_bench.cpp.
+TEST_F(PrintTest, PreviewOfFiveHundredRowsShowsEveryPage)
 {
     CZurDoc doc;
     ASSERT_TRUE(MakePrintProject(doc, folder, 500));
@@ -216,14 +216,9 @@ TEST_F(PrintTest, PreviewOfFiveHundredRowsIsReadyWithinASecond)
     QPrintPreviewWidget preview(&printer);
     QObject::connect(&preview, &QPrintPreviewWidget::paintRequested,
                      [&](QPrinter* p) { sheet.Print(*p, true); });
-    QElapsedTimer timer;
-    timer.start();
     preview.updatePreview();
-    const qint64 ms = timer.elapsed();
+    EXPECT_GT(sheet.Layout().PageCount(), 1);
     EXPECT_EQ(preview.pageCount(), sheet.Layout().PageCount());
-    std::printf("preview of 500 rows (%d pages): %lld ms\n", preview.pageCount(),
-                static_cast<long long>(ms));
-    EXPECT_LT(ms, 3000); // the target is one second; the slack is for a loaded machine
 }
 
 } // namespace
