@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QImage>
 #include <QMainWindow>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -104,6 +105,8 @@ public:
     static QString OpenFolder();
     // The HTML help's start page ("" when none is installed).
     static QString HelpFile();
+    // How a page goes to the desktop's browser (tests make it fail).
+    void SetUrlOpener(std::function<bool(const QUrl&)> opener) { m_openUrl = std::move(opener); }
 
 Q_SIGNALS:
     // Closing has been decided (placement and layout saved, projects closed).
@@ -147,5 +150,6 @@ private:
     CRecentFileList m_recent;
     std::unique_ptr<CBrowserPanes> m_browser;
     std::string m_lastCard;
+    std::function<bool(const QUrl&)> m_openUrl;
     bool m_closing = false;
 };
