@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <algorithm>
 #include <atomic>
 #include <gtest/gtest.h>
 #include <semaphore>
@@ -74,6 +75,8 @@ TEST_F(FolderListing, NamesWithControlCharactersAndInvalidUtf8AreKeptAsBytes)
         EXPECT_NE(std::find(result.names.begin(), result.names.end(), name), result.names.end());
         EXPECT_TRUE(CFolderListing::IsFolder(Path(name)));
     }
+    for (const std::string& name : odd)
+        ::rmdir(Path(name).c_str()); // beyond what QTemporaryDir can name
 }
 
 TEST_F(FolderListing, HasSubfoldersLooksOnlyForListedFolders)

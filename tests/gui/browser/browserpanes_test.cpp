@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
 #include <QListView>
 #include <QMainWindow>
 #include <QMimeData>
@@ -320,6 +321,52 @@ TEST_F(BrowserPanes, FileTypeSelectorDrivesThePatternOfTheList)
     types->setCurrentIndex(1); // presentations, checked by content
     ASSERT_EQ(Files()->Model().rowCount(), 1);
     EXPECT_EQ(Files()->Model().EntryAt(0)->Name, "c.ppt");
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(BrowserPanes, DamagedPicturesLeaveTheListAndThePreviewKeepsItsSize)
+{
+    // A long folder name makes a long message about the damaged picture.
+    const std::string folder = "f" + std::string(180, 'x');
+    MakeFolder(folder);
+    MakePhoto(folder + "/good.jpg");
+    for (const char* name : {"/broken.jpg", "/broken.BMP", "/broken.png", "/empty.jpeg"}) {
+        QFile f(QString::fromStdString(Path(folder + name)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        if (std::string(name) != "/empty.jpeg")
+            f.write("this is no picture at all");
+    }
+    m_panes->SetListViewMode(CFileListCtrl::Details);
+    m_panes->Start(Path(folder));
+    // Checked off the window's thread: the damaged ones of the checked
+    // kinds go, a damaged PNG stays (its preview says why).
+    QTRY_COMPARE_WITH_TIMEOUT(Files()->Model().rowCount(), 2, 5000);
+    EXPECT_GE(RowOf("good.jpg"), 0);
+    EXPECT_GE(RowOf("broken.png"), 0);
+    EXPECT_EQ(Files()->Model().PendingChecks(), 0);
+
+    const QSize frame = m_frame.size();
+    const int paneHeight = Files()->height();
+    const int paneWidth = Files()->width();
+    QTreeView* view = Files()->List()->DetailsView();
+    view->setCurrentIndex(Files()->Model().index(RowOf("broken.png"), 0));
+    QTRY_VERIFY_WITH_TIMEOUT(!Files()->PreviewPicture()->text().isEmpty(), 5000);
+    Settle(100);
+    EXPECT_EQ(m_frame.size(), frame);
+    EXPECT_EQ(Files()->height(), paneHeight);
+    EXPECT_EQ(Files()->width(), paneWidth);
+    QLabel* preview = Files()->PreviewPicture();
+    EXPECT_LE(preview->fontMetrics().horizontalAdvance(preview->text()), preview->width());
+    EXPECT_TRUE(preview->toolTip().contains(QString::fromStdString(folder)));
+
+    view->setCurrentIndex(Files()->Model().index(RowOf("good.jpg"), 0));
+    QTRY_VERIFY_WITH_TIMEOUT(!Files()->PreviewPicture()->pixmap().isNull(), 5000);
+    Settle(100);
+    EXPECT_EQ(Files()->height(), paneHeight);
+    EXPECT_EQ(m_frame.size(), frame);
 }
 
 } // namespace

@@ -6,9 +6,11 @@
 
 #include <QBuffer>
 #include <QDragEnterEvent>
+#include <QFile>
 #include <QMimeData>
 #include <QUrl>
 #include <fcntl.h>
+#include <functional>
 #include <semaphore>
 #include <unistd.h>
 
@@ -259,6 +261,11 @@ TEST_F(FolderTree, OddNamesShowOnOneLineAndStillOpen)
     // A link loop opens as deep as the user goes, and no deeper.
     ASSERT_TRUE(m_panes->ShowFolder(Path("loop/loop/loop")));
     EXPECT_EQ(m_panes->CurrentFolder(), Path("loop/loop/loop/"));
+    m_panes->ShowFolder(m_root);
+    for (const std::string& name : names) {
+        ::unlink(Path(name + "/p.jpg").c_str());
+        ::rmdir(Path(name).c_str()); // beyond what QTemporaryDir can name
+    }
 }
 
 TEST_F(FolderTree, FiveThousandSubfoldersAreListedAndFoundAgain)
