@@ -40,6 +40,8 @@ CDirTreeCtrl::CDirTreeCtrl(QWidget* parent) : QTreeWidget(parent), m_reader(this
     setAcceptDrops(true);
     setDragDropMode(QAbstractItemView::DropOnly);
     setSelectionMode(QAbstractItemView::SingleSelection);
+    // Made once: the style decodes its picture anew on every call.
+    m_folderIcon = style()->standardIcon(QStyle::SP_DirIcon);
     connect(this, &QTreeWidget::itemExpanded, this, &CDirTreeCtrl::OnExpanded);
     connect(this, &QTreeWidget::itemCollapsed, this, &CDirTreeCtrl::OnCollapsed);
     connect(this, &QTreeWidget::itemChanged, this, &CDirTreeCtrl::OnItemChanged);
@@ -93,12 +95,12 @@ QTreeWidgetItem* CDirTreeCtrl::AddPlace(const std::string& path, const QString& 
 }
 
 QTreeWidgetItem* CDirTreeCtrl::MakeFolderItem(const std::string& parentPath,
-                                              const std::string& name)
+                                              const std::string& name) const
 {
     auto* item = new QTreeWidgetItem;
     item->setText(0, ShownName(name));
     item->setData(0, PathRole, bytes(parentPath + name + "/"));
-    item->setIcon(0, style()->standardIcon(QStyle::SP_DirIcon));
+    item->setIcon(0, m_folderIcon);
     item->setFlags(item->flags() | Qt::ItemIsEditable);
     // No sign until the check of its first painting found subfolders.
     item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);

@@ -87,7 +87,7 @@ protected:
 
 private:
     QTreeWidgetItem* AddPlace(const std::string& path, const QString& text, bool volume);
-    QTreeWidgetItem* MakeFolderItem(const std::string& parentPath, const std::string& name);
+    QTreeWidgetItem* MakeFolderItem(const std::string& parentPath, const std::string& name) const;
     void FillChildren(QTreeWidgetItem* item);
     void ApplyListing(QTreeWidgetItem* item, const CFolderListing::Result& result);
     void OnExpanded(QTreeWidgetItem* item);
@@ -108,4 +108,5 @@ private:
     std::unordered_set<std::string> m_reading;       // branches being listed
     mutable std::unordered_set<std::string> m_asked; // folders checked for subfolders
     std::string m_dropPath;
+    QIcon m_folderIcon;
 };
