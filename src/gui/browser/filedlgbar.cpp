@@ -19,6 +19,7 @@
 namespace {
 
 constexpr int kPreviewSize = 320;
+constexpr int kPreviewMinimum = 120;
 
 bool isPresentation(const std::string& name)
 {
@@ -81,6 +82,10 @@ CFileDlgBar::CFileDlgBar(QWidget* parent, CSlidePPTObj* shared)
     m_previewStack->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     m_split->setStretchFactor(0, 3);
     m_split->setStretchFactor(1, 2);
+    // Sizes of its own, as its contents claim none; never collapsed away.
+    right->setMinimumWidth(kPreviewMinimum);
+    m_split->setCollapsible(1, false);
+    m_split->setSizes({3 * kPreviewSize, 2 * kPreviewSize});
     setWidget(m_split);
     connect(m_thumbnails, &CThumbnailWnd::PresentationShown, this, [this](bool shown) {
         if (!shown) {
