@@ -488,6 +488,9 @@ void CDirTreeCtrl::dropEvent(QDropEvent* event)
     const bool move = (event->modifiers() & Qt::ControlModifier) == 0;
     CBrowserFileOps ops(m_prompt);
     const bool done = ops.CopyOrMove(files, folder, move);
+    // A folder that went before the drop leaves the tree (the failure was told).
+    if (!done && !CFolderListing::IsFolder(folder))
+        RemoveItem(FindItemByPath(folder, false));
     event->setDropAction(move ? Qt::MoveAction : Qt::CopyAction);
     if (done)
         event->accept();

@@ -284,3 +284,37 @@ TEST_F(FolderTree, FiveThousandSubfoldersAreListedAndFoundAgain)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(FolderTree, ADropOnAFolderThatWentSaysSoAndKeepsTheFiles)
+{
+    MakeFolder("from");
+    MakeFolder("to");
+    MakePhoto("from/a.jpg");
+    m_panes->Start(Path("from"));
+    m_panes->SetWatchDelay(60000); // the change not noticed yet
+    QTreeWidgetItem* to = Tree()->FindItemByPath(Path("to"), false);
+    ASSERT_NE(to, nullptr);
+    const QPoint at = Tree()->visualItemRect(to).center();
+    ASSERT_TRUE(QDir(QString::fromStdString(Path("to"))).removeRecursively());
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(Path("from/a.jpg")))});
+    const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
+    QDragEnterEvent enter(at, actions, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(Tree()->viewport(), &enter);
+    QDragMoveEvent move(at, actions, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(Tree()->viewport(), &move);
+    QDropEvent drop(at, actions, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(Tree()->viewport(), &drop);
+    EXPECT_FALSE(drop.isAccepted());
+    ASSERT_FALSE(m_prompt.Ids().empty());
+    EXPECT_EQ(m_prompt.Ids().back(), 7207);
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(Path("from/a.jpg"))));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("to"))));
+    EXPECT_EQ(Tree()->FindItemByPath(Path("to"), false), nullptr);
+    EXPECT_EQ(Tree()->DropHighlight(), "");
+    EXPECT_EQ(m_panes->CurrentFolder(), Path("from/"));
+}
+
+} // namespace
