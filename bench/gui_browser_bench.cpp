@@ -2,10 +2,13 @@
 // list (fill, model and view layout), the longest stall of the window's
 // event loop while picture icons arrive, and the time from the end of a
 // presentation's conversion to its first slide tile.
+#include "browser/folderlisting.h"
 #include "gui/browser/browserpanes.h"
+#include "gui/browser/dirtreectrl.h"
 #include "gui/browser/filedlgbar.h"
 #include "gui/browser/filelistctrl.h"
 #include "gui/browser/filelistmodel.h"
+#include "gui/browser/folderdlgbar.h"
 #include "gui/browser/iconloader.h"
 #include "gui/browser/slideworker.h"
 #include "gui/browser/thumbnailwnd.h"
@@ -14,12 +17,14 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QBuffer>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QMainWindow>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <benchmark/benchmark.h>
 #include <cstdlib>
@@ -151,6 +156,110 @@ void BM_FirstSlideTile(benchmark::State& state)
 BENCHMARK(BM_FirstSlideTile)
     ->Iterations(1)
     ->Repetitions(3)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime();
+
+std::string makeSubfolders(QTemporaryDir& dir, int count)
+{
+    const std::string big = dir.path().toStdString() + "/big/";
+    QDir().mkpath(QString::fromStdString(big));
+    for (int i = 0; i < count; ++i)
+        QDir().mkdir(QString::fromStdString(big + "folder" + std::to_string(i)));
+    return big;
+}
+
+// A folder of 5,000 subfolders shown in the tree: the browser started on
+// one of them (the branch read on the window's thread, its items made and
+// painted), and the branch opened by the user (read off the window's
+// thread) until its items are painted.
+void BM_TreeOf5000Subfolders(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const std::string big = makeSubfolders(dir, 5000);
+    QMainWindow frame;
+    CBrowserPanes panes(frame);
+    frame.resize(1200, 800);
+    frame.show();
+    CDirTreeCtrl* tree = panes.FolderBar()->Tree();
+    const bool opened = state.range(0) == 1;
+    for (auto _ : state) {
+        panes.Start(dir.path().toStdString());
+        QCoreApplication::processEvents();
+        QTreeWidgetItem* item = tree->FindItemByPath(big, true);
+        tree->scrollToItem(item);
+        QElapsedTimer clock;
+        clock.start();
+        if (opened) {
+            item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+            tree->expandItem(item);
+            while (item->childCount() < 5000)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        } else {
+            panes.ShowFolder(big + "folder2500");
+        }
+        tree->viewport()->repaint();
+        state.SetIterationTime(clock.nsecsElapsed() / 1e9);
+        tree->Reader().WaitForDone(10000);
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(BM_TreeOf5000Subfolders)
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime();
+
+// The longest gap between two ticks of a 5 ms timer while a branch is
+// opened on a volume that takes 2 s to answer.
+void BM_LongestStallExpandingOnASlowVolume(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const std::string big = makeSubfolders(dir, 500);
+    QMainWindow frame;
+    CBrowserPanes panes(frame);
+    frame.resize(1200, 800);
+    frame.show();
+    CDirTreeCtrl* tree = panes.FolderBar()->Tree();
+    tree->Reader().SetLister([](const std::string& folder) {
+        QThread::msleep(2000);
+        return CFolderListing::List(folder);
+    });
+    tree->Reader().SetProber([](const std::string& folder) {
+        QThread::msleep(200);
+        return CFolderListing::HasSubfolders(folder);
+    });
+    for (auto _ : state) {
+        panes.Start(dir.path().toStdString());
+        QTreeWidgetItem* item = tree->FindItemByPath(big, true);
+        tree->collapseItem(item);
+        item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+        QElapsedTimer clock;
+        clock.start();
+        qint64 last = 0, longest = 0;
+        QTimer tick;
+        tick.setInterval(5);
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            const qint64 now = clock.elapsed();
+            longest = std::max(longest, now - last);
+            last = now;
+        });
+        tick.start();
+        tree->expandItem(item);
+        while (item->childCount() < 500 && clock.elapsed() < 10000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        // And while the first painted subfolders are checked.
+        const qint64 until = clock.elapsed() + 1000;
+        while (clock.elapsed() < until)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        tick.stop();
+        state.counters["longest_stall_ms"] = double(longest);
+        state.SetIterationTime(double(longest) / 1000.0);
+    }
+    tree->Reader().WaitForDone(30000);
+}
+BENCHMARK(BM_LongestStallExpandingOnASlowVolume)
+    ->Iterations(1)
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime();
 

@@ -8,6 +8,7 @@
 #include "editor/editorcommands.h"
 #include "editor/scenarioeditor.h"
 #include "gui/app/aboutdlg.h"
+#include "gui/app/helpwnd.h"
 #include "gui/app/windowplacementsettings.h"
 #include "gui/browser/browserpanes.h"
 #include "gui/browser/filedlgbar.h"
@@ -42,6 +43,9 @@ namespace {
 
 constexpr int kControlCellBitmap = 143;
 const QString kBarState = QStringLiteral("ZURBar");
+const QString kStatusBarShown = QStringLiteral("Layout/statusBar");
+const QString kListStyle = QStringLiteral("Layout/listStyle");
+const QString kLastFolder = QStringLiteral("Layout/folder");
 const QString kSettings = QStringLiteral("Settings");
 // The layout format of this version; a layout of another is not applied.
 constexpr int kBarStateVersion = 1;
@@ -519,8 +523,26 @@ QString CMainFrame::HelpFile()
 void CMainFrame::OnHelp()
 {
     const QString help = HelpFile();
-    if (help.isEmpty() || !QDesktopServices::openUrl(QUrl::fromLocalFile(help)))
-        AskUser(m_prompt, MsgId::HelpNotOpened, CUserPrompt::Exclamation, CUserPrompt::Ok);
+    const auto open =
+        m_openUrl ? m_openUrl : [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    if (!help.isEmpty() && open(QUrl::fromLocalFile(help)))
+        return;
+    // No browser took it: the pages inside the program.
+    if (!help.isEmpty()) {
+        auto* window = findChild<CHelpWnd*>();
+        if (!window) {
+            window = new CHelpWnd(this);
+            window->setAttribute(Qt::WA_DeleteOnClose);
+        }
+        if (window->Load(help)) {
+            window->show();
+            window->raise();
+            window->activateWindow();
+            return;
+        }
+        window->close();
+    }
+    AskUser(m_prompt, MsgId::HelpNotOpened, CUserPrompt::Exclamation, CUserPrompt::Ok);
 }
 
 QPrinter& CMainFrame::Printer()
@@ -547,14 +569,34 @@ void CMainFrame::SaveBarState()
 {
     QSettings settings;
     settings.setValue(kBarState, saveState(kBarStateVersion));
+    // What the dock layout does not hold.
+    settings.setValue(kStatusBarShown, Action(FrameCommand::ViewStatusBar)->isChecked());
+    if (m_browser) {
+        settings.setValue(kListStyle, m_browser->ListViewMode());
+        const std::string folder = m_browser->CurrentFolder();
+        if (!folder.empty())
+            settings.setValue(kLastFolder, QByteArray(folder.data(), qsizetype(folder.size())));
+    }
 }
 
 bool CMainFrame::RestoreBarState()
 {
     QSettings settings;
+    if (settings.contains(kStatusBarShown))
+        Action(FrameCommand::ViewStatusBar)->setChecked(settings.value(kStatusBarShown).toBool());
+    if (m_browser) {
+        bool ok = false;
+        const int style = settings.value(kListStyle).toInt(&ok);
+        if (ok && style >= 0 && style <= 3)
+            m_browser->SetListViewMode(style);
+        m_browser->SetStartFolder(settings.value(kLastFolder).toByteArray().toStdString());
+    }
     const QByteArray state = settings.value(kBarState).toByteArray();
     // restoreState refuses a layout of another version or a damaged one.
-    return !state.isEmpty() && restoreState(state, kBarStateVersion);
+    const bool restored = !state.isEmpty() && restoreState(state, kBarStateVersion);
+    if (m_browser)
+        m_browser->UpdateCommandStates();
+    return restored;
 }
 
 bool CMainFrame::CloseAllChildren()

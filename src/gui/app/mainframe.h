@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QMainWindow>
 #include <QPointer>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -109,6 +110,8 @@ public:
     static QString OpenFolder();
     // The HTML help's start page ("" when none is installed).
     static QString HelpFile();
+    // How a page goes to the desktop's browser (tests make it fail).
+    void SetUrlOpener(std::function<bool(const QUrl&)> opener) { m_openUrl = std::move(opener); }
 
 Q_SIGNALS:
     // Closing has been decided (placement and layout saved, projects closed).
@@ -162,6 +165,7 @@ private:
     CRecentFileList m_recent;
     std::unique_ptr<CBrowserPanes> m_browser;
     std::string m_lastCard;
+    std::function<bool(const QUrl&)> m_openUrl;
     bool m_closing = false;
     int m_opening = 0;         // projects being opened (nested by their messages)
     bool m_closeAsked = false; // a close arrived meanwhile

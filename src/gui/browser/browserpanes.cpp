@@ -5,6 +5,7 @@
 #include "base/userprompt.h"
 #include "browser/dirfileinfo.h"
 #include "browser/dirfilelist.h"
+#include "browser/folderlisting.h"
 #include "gui/browser/dirtreectrl.h"
 #include "gui/browser/drivecombobox.h"
 #include "gui/browser/filedlgbar.h"
@@ -21,9 +22,11 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
+#include <QDockWidget>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMimeData>
+#include <cerrno>
 #include <cstring>
 
 namespace {
@@ -70,7 +73,10 @@ CBrowserPanes::CBrowserPanes(QMainWindow& frame, CSlidePPTObj* shared, CUserProm
     connect(tree, &QTreeWidget::itemExpanded, this, [this] { RearmWatch(); });
     connect(tree, &QTreeWidget::itemCollapsed, this, [this] { RearmWatch(); });
     connect(tree, &CDirTreeCtrl::FolderRenamed, this,
-            [this](QTreeWidgetItem* item) { OnFolderRenamed(item); });
+            [this](QTreeWidgetItem*, const QString& oldPath, const QString& newPath) {
+                OnFolderRenamed(oldPath.toStdString(), newPath.toStdString());
+            });
+    connect(tree, &CDirTreeCtrl::ShownFolderGone, this, &CBrowserPanes::FallBack);
     connect(tree, &CDirTreeCtrl::PlaceRemoving, this, &CBrowserPanes::OnPlaceRemoving);
     connect(m_folderBar->FileTypes(), &QComboBox::currentIndexChanged, this,
             &CBrowserPanes::OnFileTypeChanged);
@@ -112,6 +118,25 @@ CBrowserPanes::CBrowserPanes(QMainWindow& frame, CSlidePPTObj* shared, CUserProm
     m_copyAction = new QAction(text(MsgId::MenuCopy), this);
     m_copyAction->setData(57634);
     connect(m_copyAction, &QAction::triggered, this, &CBrowserPanes::Copy);
+    for (QDockWidget* pane :
+         {static_cast<QDockWidget*>(m_folderBar), static_cast<QDockWidget*>(m_fileBar)})
+        connect(pane->toggleViewAction(), &QAction::toggled, this,
+                &CBrowserPanes::UpdateCommandStates);
+    UpdateCommandStates();
+}
+
+int CBrowserPanes::ListViewMode() const
+{
+    return m_fileBar->List()->ViewStyle();
+}
+
+void CBrowserPanes::UpdateCommandStates()
+{
+    const bool files = m_fileBar->toggleViewAction()->isChecked();
+    const bool folders = m_folderBar->toggleViewAction()->isChecked();
+    for (QAction* style : m_viewActions)
+        style->setEnabled(files);
+    m_refreshAction->setEnabled(files || folders);
 }
 
 CBrowserPanes::~CBrowserPanes()
@@ -141,16 +166,19 @@ void CBrowserPanes::SetVolumePollInterval(int milliseconds)
 
 std::string CBrowserPanes::CurrentFolder() const
 {
-    return CDirTreeCtrl::PathOf(m_current);
+    return m_current;
 }
 
 void CBrowserPanes::Start(const std::string& folder)
 {
     CDirTreeCtrl* tree = m_folderBar->Tree();
     m_rebuilding = true;
-    m_current = nullptr;
-    QTreeWidgetItem* item =
-        tree->Populate(folder.empty() ? QDir::homePath().toStdString() : folder);
+    m_current.clear();
+    std::string shown = folder;
+    if (shown.empty() && !m_startFolder.empty())
+        shown = CFolderListing::NearestExisting(m_startFolder, "/");
+    m_startFolder.clear();
+    QTreeWidgetItem* item = tree->Populate(shown.empty() ? QDir::homePath().toStdString() : shown);
     if (m_volumes)
         m_folderBar->Drives()->FillDrives(m_volumes());
     m_rebuilding = false;
@@ -170,11 +198,17 @@ void CBrowserPanes::Start(const std::string& folder)
 
 bool CBrowserPanes::ShowFolder(const std::string& folder)
 {
-    QTreeWidgetItem* item = m_folderBar->Tree()->FindItemByPath(folder, true);
+    CDirTreeCtrl* tree = m_folderBar->Tree();
+    QTreeWidgetItem* item = tree->FindItemByPath(folder, true);
     if (!item)
         return false;
-    m_folderBar->Tree()->setCurrentItem(item);
-    return m_current == item;
+    // The item may leave the tree on the way (its folder went).
+    const std::string path = CDirTreeCtrl::PathOf(item);
+    if (tree->currentItem() == item)
+        OnTreeSelection(item);
+    else
+        tree->setCurrentItem(item);
+    return m_current == path;
 }
 
 void CBrowserPanes::SelectQuietly(QTreeWidgetItem* item)
@@ -185,26 +219,65 @@ void CBrowserPanes::SelectQuietly(QTreeWidgetItem* item)
 
 void CBrowserPanes::OnTreeSelection(QTreeWidgetItem* item)
 {
-    if (m_rebuilding || !item || item == m_current)
+    if (m_rebuilding || !item)
         return;
-    m_suppressed = true;
-    QTreeWidgetItem* previous = m_current;
-    m_current = item;
     const std::string path = CDirTreeCtrl::PathOf(item);
+    if (path == m_current)
+        return;
+    CDirTreeCtrl* tree = m_folderBar->Tree();
+    m_suppressed = true;
+    const std::string previous = m_current;
+    m_current = path;
     if (!m_fileBar->ShowFolder(path, m_folderBar->GetFileTypePattern(),
                                m_folderBar->FileTypeIndex())) {
         const int error = m_fileBar->Listing().LastError();
-        AskUser(m_prompt, MsgId::FolderUnreadable, CUserPrompt::Exclamation, CUserPrompt::Ok,
-                watchPath(path).toStdString(), std::strerror(error ? error : EIO));
+        // A folder that went away leaves the tree without a word; one that
+        // cannot be read says why.
+        const bool gone = (error == ENOENT || error == ENOTDIR) && item->parent();
+        if (!gone)
+            AskUser(m_prompt, MsgId::FolderUnreadable, CUserPrompt::Exclamation, CUserPrompt::Ok,
+                    watchPath(path).toStdString(), std::strerror(error ? error : EIO));
         // Back to the folder shown before.
         m_current = previous;
-        if (previous) {
-            m_fileBar->ShowFolder(CDirTreeCtrl::PathOf(previous), {}, m_folderBar->FileTypeIndex());
-            SelectQuietly(previous);
+        QTreeWidgetItem* back = previous.empty() ? nullptr : tree->FindItemByPath(previous, false);
+        if (back) {
+            m_fileBar->ShowFolder(previous, {}, m_folderBar->FileTypeIndex());
+            SelectQuietly(back);
         }
+        if (gone)
+            tree->RemoveItem(tree->FindItemByPath(path, false));
     }
     m_suppressed = false;
     RearmWatch();
+}
+
+void CBrowserPanes::FallBack()
+{
+    if (m_current.empty() || m_rebuilding)
+        return;
+    CDirTreeCtrl* tree = m_folderBar->Tree();
+    // The place (home folder or volume) that holds the lost folder.
+    std::string floor;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        const std::string root = CDirTreeCtrl::PathOf(tree->topLevelItem(i));
+        if (m_current.compare(0, root.size(), root) == 0 && root.size() > floor.size())
+            floor = root;
+    }
+    const std::string target = CFolderListing::NearestExisting(m_current, floor);
+    if (target == m_current && tree->currentItem() &&
+        CDirTreeCtrl::PathOf(tree->currentItem()) == m_current)
+        return; // already there (the watch and the tree both noticed)
+    QTreeWidgetItem* item = target.empty() ? nullptr : tree->FindItemByPath(target, true);
+    if (!item)
+        item = tree->topLevelItem(0);
+    m_current.clear();
+    m_fileBar->ClearList();
+    if (!item)
+        return;
+    if (tree->currentItem() == item)
+        OnTreeSelection(item);
+    else
+        tree->setCurrentItem(item);
 }
 
 void CBrowserPanes::OnFileTypeChanged()
@@ -219,46 +292,53 @@ void CBrowserPanes::OnFileTypeChanged()
 
 void CBrowserPanes::RefillCurrent()
 {
-    if (m_refreshing || !m_current)
+    if (m_refreshing || m_current.empty())
         return;
     m_refreshing = true;
     m_suppressed = true;
-    m_fileBar->ShowFolder(CDirTreeCtrl::PathOf(m_current), m_folderBar->GetFileTypePattern(),
+    m_fileBar->ShowFolder(m_current, m_folderBar->GetFileTypePattern(),
                           m_folderBar->FileTypeIndex());
     m_suppressed = false;
     m_refreshing = false;
     RearmWatch();
 }
 
-void CBrowserPanes::OnFolderRenamed(QTreeWidgetItem* item)
+void CBrowserPanes::OnFolderRenamed(const std::string& oldPath, const std::string& newPath)
 {
-    // Only the shown folder or one of its subfolders concerns the list.
-    if (!item || !m_current || (item != m_current && item->parent() != m_current))
+    if (m_current.empty())
         return;
-    RefillCurrent();
+    if (m_current.compare(0, oldPath.size(), oldPath) == 0) {
+        // The shown folder or one above it has a new name.
+        m_current = newPath + m_current.substr(oldPath.size());
+        RefillCurrent();
+        return;
+    }
+    // Only a subfolder of the shown folder concerns the list.
+    std::string parent = oldPath.substr(0, oldPath.size() - 1);
+    parent.erase(parent.rfind('/') + 1);
+    if (parent == m_current)
+        RefillCurrent();
 }
 
 void CBrowserPanes::OnPlaceRemoving(QTreeWidgetItem* item)
 {
-    for (QTreeWidgetItem* up = m_current; up; up = up->parent()) {
-        if (up == item) {
-            // The shown folder was on a pulled volume.
-            m_suppressed = true;
-            m_current = nullptr;
-            m_fileBar->ClearList();
-            m_suppressed = false;
-            QTimer::singleShot(0, this, [this] {
-                if (!m_current && m_folderBar->Tree()->topLevelItemCount() > 0) {
-                    QTreeWidgetItem* home = m_folderBar->Tree()->topLevelItem(0);
-                    if (m_folderBar->Tree()->currentItem() == home)
-                        OnTreeSelection(home);
-                    else
-                        m_folderBar->Tree()->setCurrentItem(home);
-                }
-            });
-            break;
+    const std::string place = CDirTreeCtrl::PathOf(item);
+    if (m_current.empty() || m_current.compare(0, place.size(), place) != 0)
+        return;
+    // The shown folder was on a pulled volume.
+    m_suppressed = true;
+    m_current.clear();
+    m_fileBar->ClearList();
+    m_suppressed = false;
+    QTimer::singleShot(0, this, [this] {
+        if (m_current.empty() && m_folderBar->Tree()->topLevelItemCount() > 0) {
+            QTreeWidgetItem* home = m_folderBar->Tree()->topLevelItem(0);
+            if (m_folderBar->Tree()->currentItem() == home)
+                OnTreeSelection(home);
+            else
+                m_folderBar->Tree()->setCurrentItem(home);
         }
-    }
+    });
 }
 
 void CBrowserPanes::PollVolumes()
@@ -332,7 +412,7 @@ void CBrowserPanes::Refresh()
 
 void CBrowserPanes::OnDirectoryChanged(const QString& path)
 {
-    if (m_current && path == watchPath(CDirTreeCtrl::PathOf(m_current))) {
+    if (!m_current.empty() && path == watchPath(m_current)) {
         if (!m_folderTimer.isActive())
             m_folderTimer.start();
     }
@@ -344,7 +424,7 @@ void CBrowserPanes::OnDirectoryChanged(const QString& path)
 
 void CBrowserPanes::OnFolderChanged()
 {
-    if (!m_current || m_suppressed)
+    if (m_current.empty() || m_suppressed)
         return;
     if (m_refreshing) {
         m_folderTimer.start(); // after the running one
@@ -352,15 +432,17 @@ void CBrowserPanes::OnFolderChanged()
     }
     m_refreshing = true;
     m_suppressed = true;
-    QTreeWidgetItem* shown = m_current;
-    if (m_fileBar->RefreshList()) {
-        m_folderBar->Tree()->RefreshBranch(shown);
-    } else {
-        // The shown folder went away (or can no longer be read).
-        SelectNeighbour(shown);
-    }
+    const std::string shown = m_current;
+    const bool ok = m_fileBar->RefreshList();
     m_suppressed = false;
     m_refreshing = false;
+    if (ok) {
+        CDirTreeCtrl* tree = m_folderBar->Tree();
+        tree->RefreshBranch(tree->FindItemByPath(shown, false));
+    } else {
+        // The shown folder went away (or can no longer be read).
+        FallBack();
+    }
     RearmWatch();
 }
 
@@ -370,46 +452,15 @@ void CBrowserPanes::OnBranchesChanged()
     m_changedBranches.clear();
     CDirTreeCtrl* tree = m_folderBar->Tree();
     for (const QString& path : paths) {
-        if (QTreeWidgetItem* item = tree->FindItemByPath(path.toStdString(), false)) {
-            if (item->data(0, CDirTreeCtrl::FilledRole).toBool())
-                tree->RefreshBranch(item);
-        }
+        // Looked up anew each time: a refresh may remove branches.
+        QTreeWidgetItem* item = tree->FindItemByPath(path.toStdString(), false);
+        if (item && item->data(0, CDirTreeCtrl::FilledRole).toBool())
+            tree->RefreshBranch(item);
     }
     // A shown folder removed with its parent's change only.
-    if (m_current && !QDir(QString::fromStdString(CurrentFolder())).exists() &&
-        !m_folderTimer.isActive())
+    if (!m_current.empty() && !CFolderListing::IsFolder(m_current) && !m_folderTimer.isActive())
         m_folderTimer.start();
     RearmWatch();
-}
-
-void CBrowserPanes::SelectNeighbour(QTreeWidgetItem* item)
-{
-    QTreeWidgetItem* parent = item->parent();
-    QTreeWidgetItem* next = nullptr;
-    if (parent) {
-        const int index = parent->indexOfChild(item);
-        next = parent->child(index + 1);
-        if (!next && index > 0)
-            next = parent->child(index - 1);
-        if (!next)
-            next = parent;
-    } else {
-        next = m_folderBar->Tree()->topLevelItem(0);
-    }
-    m_current = nullptr;
-    m_fileBar->ClearList();
-    if (parent) {
-        const QSignalBlocker block(m_folderBar->Tree());
-        delete parent->takeChild(parent->indexOfChild(item));
-    }
-    if (next && next != item) {
-        const bool wasSuppressed = m_suppressed;
-        m_suppressed = false;
-        m_folderBar->Tree()->setCurrentItem(next);
-        if (m_current != next)
-            OnTreeSelection(next);
-        m_suppressed = wasSuppressed;
-    }
 }
 
 QStringList CBrowserPanes::WatchedPaths() const
@@ -424,8 +475,8 @@ void CBrowserPanes::RearmWatch()
         if (path.size() > 1 && path.endsWith(QLatin1Char('/')))
             path.chop(1);
     }
-    if (m_current)
-        wanted.append(watchPath(CDirTreeCtrl::PathOf(m_current)));
+    if (!m_current.empty())
+        wanted.append(watchPath(m_current));
     wanted.removeDuplicates();
     const QStringList present = m_watcher.directories();
     QStringList drop;

@@ -40,8 +40,15 @@ public:
     CFileDlgBar* FileBar() const { return m_fileBar; }
     // Where the volumes come from (the mount table unless a test says).
     void SetVolumeSource(VolumeSource source);
-    // Fills the tree and shows `folder` (the home folder when empty).
+    // Fills the tree and shows `folder`; when empty, the start folder (or
+    // its nearest existing ancestor), else the home folder.
     void Start(const std::string& folder = {});
+    // The folder the next Start without one shows (the last one of a run).
+    void SetStartFolder(const std::string& folder) { m_startFolder = folder; }
+    int ListViewMode() const;
+    // Greys the list styles while the file pane is hidden, and Refresh
+    // while both panes are.
+    void UpdateCommandStates();
     // Moves the browser into `folder`; false when it is not in the tree.
     bool ShowFolder(const std::string& folder);
     std::string CurrentFolder() const;
@@ -71,7 +78,7 @@ Q_SIGNALS:
 private:
     void OnTreeSelection(QTreeWidgetItem* item);
     void OnFileTypeChanged();
-    void OnFolderRenamed(QTreeWidgetItem* item);
+    void OnFolderRenamed(const std::string& oldPath, const std::string& newPath);
     void OnPlaceRemoving(QTreeWidgetItem* item);
     void OnEntryActivated(CDirFileInfo* entry);
     void OnDirectoryChanged(const QString& path);
@@ -79,7 +86,9 @@ private:
     void OnBranchesChanged();
     void ShowContextMenu(const QPoint& globalPos);
     void RefillCurrent();
-    void SelectNeighbour(QTreeWidgetItem* item);
+    // The shown folder went away: on to its nearest existing ancestor,
+    // quietly (the user never chose that folder).
+    void FallBack();
     void SelectQuietly(QTreeWidgetItem* item);
     void RearmWatch();
 
@@ -87,8 +96,10 @@ private:
     CFileDlgBar* m_fileBar;
     CUserPrompt* m_prompt;
     VolumeSource m_volumes;
-    QTreeWidgetItem* m_current = nullptr;
+    // The shown folder, by path: items come and go with outside changes.
+    std::string m_current;
     std::string m_pattern;
+    std::string m_startFolder;
     bool m_suppressed = false; // the browser is being changed by us
     bool m_refreshing = false; // a change is being handled
     bool m_rebuilding = false; // the tree is being filled anew

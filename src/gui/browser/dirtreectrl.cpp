@@ -1,58 +1,36 @@
 #include "gui/browser/dirtreectrl.h"
 
 #include "browser/browserfileops.h"
-#include "browser/filetypenames.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QMimeData>
 #include <QStyle>
+#include <QTimer>
 #include <QUrl>
 #include <algorithm>
-#include <dirent.h>
-#include <strings.h>
-#include <sys/stat.h>
+#include <unordered_set>
 
 namespace {
 
-// The subfolders of `folder` (not hidden), sorted without regard to case.
-std::vector<std::string> subfolders(const std::string& folder)
+QByteArray bytes(const std::string& s)
 {
-    std::vector<std::string> names;
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir)
-        return names;
-    while (dirent* item = ::readdir(dir)) {
-        if (item->d_name[0] == '.')
-            continue;
-        bool isDir = item->d_type == DT_DIR;
-        if (item->d_type == DT_LNK || item->d_type == DT_UNKNOWN) {
-            struct stat st
-            {
-            };
-            isDir = ::stat((folder + item->d_name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-        }
-        if (isDir)
-            names.emplace_back(item->d_name);
-    }
-    ::closedir(dir);
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        return strcasecmp(a.c_str(), b.c_str()) < 0;
-    });
-    return names;
+    return QByteArray(s.data(), qsizetype(s.size()));
 }
 
-std::string withSlash(std::string path)
+bool isBelow(const QTreeWidgetItem* item, const QTreeWidgetItem* ancestor)
 {
-    if (!path.empty() && path.back() != '/')
-        path += '/';
-    return path;
+    for (const QTreeWidgetItem* up = item ? item->parent() : nullptr; up; up = up->parent()) {
+        if (up == ancestor)
+            return true;
+    }
+    return false;
 }
 
 } // namespace
 
-CDirTreeCtrl::CDirTreeCtrl(QWidget* parent) : QTreeWidget(parent)
+CDirTreeCtrl::CDirTreeCtrl(QWidget* parent) : QTreeWidget(parent), m_reader(this)
 {
     setAccessibleName(QStringLiteral("Folders"));
     setHeaderHidden(true);
@@ -61,10 +39,17 @@ CDirTreeCtrl::CDirTreeCtrl(QWidget* parent) : QTreeWidget(parent)
     setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
     setAcceptDrops(true);
     setDragDropMode(QAbstractItemView::DropOnly);
-    setDropIndicatorShown(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    connect(this, &QTreeWidget::itemExpanded, this, &CDirTreeCtrl::FillChildren);
+    // Made once: the style decodes its picture anew on every call.
+    m_folderIcon = style()->standardIcon(QStyle::SP_DirIcon);
+    connect(this, &QTreeWidget::itemExpanded, this, &CDirTreeCtrl::OnExpanded);
+    connect(this, &QTreeWidget::itemCollapsed, this, &CDirTreeCtrl::OnCollapsed);
     connect(this, &QTreeWidget::itemChanged, this, &CDirTreeCtrl::OnItemChanged);
+}
+
+CDirTreeCtrl::~CDirTreeCtrl()
+{
+    m_reader.Cancel();
 }
 
 std::string CDirTreeCtrl::NameOf(const QTreeWidgetItem* item)
@@ -77,7 +62,21 @@ std::string CDirTreeCtrl::NameOf(const QTreeWidgetItem* item)
 
 std::string CDirTreeCtrl::PathOf(const QTreeWidgetItem* item)
 {
-    return item ? item->data(0, PathRole).toString().toStdString() : std::string();
+    return item ? item->data(0, PathRole).toByteArray().toStdString() : std::string();
+}
+
+QString CDirTreeCtrl::ShownName(const std::string& name)
+{
+    QString shown = QString::fromUtf8(name.data(), qsizetype(name.size()));
+    for (QChar& c : shown) {
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r'))
+            c = QChar(0x21B5);
+        else if (c.unicode() < 0x20)
+            c = QChar(0x2400 + c.unicode());
+        else if (c.unicode() == 0x7F)
+            c = QChar(0x2421);
+    }
+    return shown;
 }
 
 QTreeWidgetItem* CDirTreeCtrl::AddPlace(const std::string& path, const QString& text, bool volume)
@@ -85,7 +84,7 @@ QTreeWidgetItem* CDirTreeCtrl::AddPlace(const std::string& path, const QString& 
     auto* item = new QTreeWidgetItem(this);
     m_quiet = true;
     item->setText(0, text);
-    item->setData(0, PathRole, QString::fromStdString(path));
+    item->setData(0, PathRole, bytes(path));
     item->setData(0, VolumeRole, volume);
     item->setIcon(0,
                   style()->standardIcon(volume ? QStyle::SP_DriveHDIcon : QStyle::SP_DirHomeIcon));
@@ -95,25 +94,28 @@ QTreeWidgetItem* CDirTreeCtrl::AddPlace(const std::string& path, const QString& 
     return item;
 }
 
-QTreeWidgetItem* CDirTreeCtrl::AddFolder(QTreeWidgetItem* parent, const std::string& name)
+QTreeWidgetItem* CDirTreeCtrl::MakeFolderItem(const std::string& parentPath,
+                                              const std::string& name) const
 {
-    auto* item = new QTreeWidgetItem(parent);
-    m_quiet = true;
-    QString shown = QString::fromUtf8(name.data(), qsizetype(name.size()));
-    shown.replace(QLatin1Char('\n'), QChar(0x21B5));
-    item->setText(0, shown);
-    item->setData(0, PathRole, QString::fromStdString(PathOf(parent) + name + "/"));
-    item->setIcon(0, style()->standardIcon(QStyle::SP_DirIcon));
+    auto* item = new QTreeWidgetItem;
+    item->setText(0, ShownName(name));
+    item->setData(0, PathRole, bytes(parentPath + name + "/"));
+    item->setIcon(0, m_folderIcon);
     item->setFlags(item->flags() | Qt::ItemIsEditable);
-    item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
-    m_quiet = false;
+    // No sign until the check of its first painting found subfolders.
+    item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
     return item;
 }
 
 QTreeWidgetItem* CDirTreeCtrl::Populate(const std::string& path)
 {
+    m_reader.Cancel();
+    m_reading.clear();
+    m_asked.clear();
+    m_dropPath.clear();
     clear();
-    AddPlace(withSlash(QDir::homePath().toStdString()), QDir::home().dirName(), false);
+    AddPlace(CFolderListing::WithSlash(QDir::homePath().toStdString()), QDir::home().dirName(),
+             false);
     if (m_volumes) {
         for (const CVolumeList::Volume& volume : m_volumes()) {
             const QString text = volume.label.empty() ? QString::fromStdString(volume.root)
@@ -125,30 +127,133 @@ QTreeWidgetItem* CDirTreeCtrl::Populate(const std::string& path)
     return found ? found : topLevelItem(0);
 }
 
+void CDirTreeCtrl::ApplyListing(QTreeWidgetItem* item, const CFolderListing::Result& result)
+{
+    if (!result.exists) {
+        // The folder went away meanwhile; a top-level place only empties.
+        if (item->parent()) {
+            RemoveItem(item);
+            return;
+        }
+        qDeleteAll(item->takeChildren());
+        item->setData(0, FilledRole, false);
+        return;
+    }
+    std::vector<std::string> shown;
+    shown.reserve(size_t(item->childCount()));
+    for (int i = 0; i < item->childCount(); ++i)
+        shown.push_back(NameOf(item->child(i)));
+    const CFolderListing::Changes changes = CFolderListing::Compare(shown, result.names);
+    const std::unordered_set<std::string> gone(changes.gone.begin(), changes.gone.end());
+    for (int i = item->childCount() - 1; i >= 0 && !gone.empty(); --i) {
+        if (gone.count(shown[size_t(i)]))
+            RemoveItem(item->child(i));
+    }
+    const std::string path = PathOf(item);
+    m_quiet = true;
+    if (item->childCount() == 0) {
+        QList<QTreeWidgetItem*> children;
+        children.reserve(qsizetype(result.names.size()));
+        for (const std::string& name : result.names)
+            children.append(MakeFolderItem(path, name));
+        item->addChildren(children);
+    } else {
+        for (const std::string& name : changes.added) {
+            // In its place by the tree's order (the children are kept in it).
+            int low = 0;
+            int high = item->childCount();
+            while (low < high) {
+                const int mid = (low + high) / 2;
+                if (CFolderListing::Before(NameOf(item->child(mid)), name))
+                    low = mid + 1;
+                else
+                    high = mid;
+            }
+            item->insertChild(low, MakeFolderItem(path, name));
+        }
+    }
+    item->setData(0, FilledRole, true);
+    item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+    m_quiet = false;
+}
+
 void CDirTreeCtrl::FillChildren(QTreeWidgetItem* item)
 {
     if (!item || item->data(0, FilledRole).toBool())
         return;
-    const std::string path = PathOf(item);
-    struct stat st
-    {
-    };
-    if (::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-        // The folder went away meanwhile.
-        qDeleteAll(item->takeChildren());
-        item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicator);
+    ApplyListing(item, CFolderListing::List(PathOf(item)));
+}
+
+void CDirTreeCtrl::OnExpanded(QTreeWidgetItem* item)
+{
+    if (m_syncFill)
         return;
-    }
-    item->setData(0, FilledRole, true);
+    // Opening a branch reads it again, off the window's thread.
+    const std::string path = PathOf(item);
+    if (!m_reading.insert(path).second)
+        return;
+    m_reader.List(path, [this](const CFolderListing::Result& result) {
+        m_reading.erase(result.folder);
+        QTreeWidgetItem* found = FindItemByPath(result.folder, false);
+        if (!found || !found->isExpanded())
+            return;
+        ApplyListing(found, result);
+        Q_EMIT BranchRead(QString::fromUtf8(bytes(result.folder)));
+    });
+}
+
+void CDirTreeCtrl::OnCollapsed(QTreeWidgetItem* item)
+{
+    if (isBelow(currentItem(), item))
+        setCurrentItem(item); // the closing branch takes the selection
+    const bool had = item->childCount() > 0;
     qDeleteAll(item->takeChildren());
-    for (const std::string& name : subfolders(path))
-        AddFolder(item, name);
-    item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+    item->setData(0, FilledRole, false);
+    m_quiet = true;
+    item->setChildIndicatorPolicy(had || !item->parent()
+                                      ? QTreeWidgetItem::ShowIndicator
+                                      : QTreeWidgetItem::DontShowIndicatorWhenChildless);
+    m_quiet = false;
+}
+
+void CDirTreeCtrl::AskProbe(const std::string& path) const
+{
+    if (!m_asked.insert(path).second)
+        return;
+    auto* self = const_cast<CDirTreeCtrl*>(this);
+    self->m_reader.Probe(
+        path, [self](const std::string& folder, bool has) { self->OnProbed(folder, has); });
+}
+
+void CDirTreeCtrl::OnProbed(const std::string& path, bool hasSubfolders)
+{
+    QTreeWidgetItem* item = FindItemByPath(path, false);
+    if (!item || item->data(0, FilledRole).toBool())
+        return;
+    m_quiet = true;
+    item->setChildIndicatorPolicy(hasSubfolders ? QTreeWidgetItem::ShowIndicator
+                                                : QTreeWidgetItem::DontShowIndicatorWhenChildless);
+    m_quiet = false;
+}
+
+void CDirTreeCtrl::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                           const QModelIndex& index) const
+{
+    const QTreeWidgetItem* item = itemFromIndex(index);
+    QStyleOptionViewItem shown = option;
+    if (item) {
+        const std::string path = PathOf(item);
+        if (item->parent() && !item->data(0, FilledRole).toBool())
+            AskProbe(path); // only folders that are seen are checked
+        if (!m_dropPath.empty() && path == m_dropPath)
+            shown.state |= QStyle::State_Selected;
+    }
+    QTreeWidget::drawRow(painter, shown, index);
 }
 
 QTreeWidgetItem* CDirTreeCtrl::FindItemByPath(const std::string& path, bool expand)
 {
-    const std::string target = withSlash(path);
+    const std::string target = CFolderListing::WithSlash(path);
     // The longest place that holds the path; the home folder before the
     // volume that holds it.
     QTreeWidgetItem* item = nullptr;
@@ -167,15 +272,17 @@ QTreeWidgetItem* CDirTreeCtrl::FindItemByPath(const std::string& path, bool expa
             FillChildren(item);
         }
         QTreeWidgetItem* next = nullptr;
-        for (int i = 0; i < item->childCount(); ++i) {
-            const std::string child = PathOf(item->child(i));
-            if (target.compare(0, child.size(), child) == 0) {
+        const std::string rest = target.substr(PathOf(item).size());
+        const std::string name = rest.substr(0, rest.find('/'));
+        for (int i = 0; i < item->childCount() && !next; ++i) {
+            if (NameOf(item->child(i)) == name)
                 next = item->child(i);
-                break;
-            }
         }
-        if (next && expand)
+        if (next && expand && !item->isExpanded()) {
+            m_syncFill = true;
             item->setExpanded(true);
+            m_syncFill = false;
+        }
         item = next;
     }
     return item;
@@ -187,32 +294,37 @@ void CDirTreeCtrl::RefreshBranch(QTreeWidgetItem* item)
         return;
     if (!item->data(0, FilledRole).toBool()) {
         // Not read yet: only whether it has subfolders may have changed.
-        item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+        m_asked.erase(PathOf(item));
+        viewport()->update();
         return;
     }
-    const std::vector<std::string> names = subfolders(PathOf(item));
-    std::vector<std::string> present;
-    for (int i = item->childCount() - 1; i >= 0; --i) {
-        const std::string name = NameOf(item->child(i));
-        if (std::find(names.begin(), names.end(), name) == names.end())
-            delete item->takeChild(i);
-        else
-            present.push_back(name);
-    }
-    for (const std::string& name : names) {
-        if (std::find(present.begin(), present.end(), name) != present.end())
-            continue;
-        // In its place by the order of the first reading.
-        QTreeWidgetItem* added = AddFolder(item, name);
-        item->removeChild(added);
-        int at = 0;
-        while (at < item->childCount() &&
-               strcasecmp(NameOf(item->child(at)).c_str(), name.c_str()) < 0)
-            ++at;
-        item->insertChild(at, added);
-    }
-    for (int i = 0; i < item->childCount(); ++i)
+    const std::string path = PathOf(item);
+    ApplyListing(item, CFolderListing::List(path));
+    // The item may have left the tree with its folder.
+    item = FindItemByPath(path, false);
+    for (int i = 0; item && i < item->childCount(); ++i)
         RefreshBranch(item->child(i));
+}
+
+void CDirTreeCtrl::RemoveItem(QTreeWidgetItem* item)
+{
+    if (!item)
+        return;
+    QTreeWidgetItem* current = currentItem();
+    const bool heldCurrent = current && (current == item || isBelow(current, item));
+    QTreeWidgetItem* parent = item->parent();
+    if (heldCurrent) {
+        const QSignalBlocker block(this);
+        setCurrentItem(parent ? parent : topLevelItem(0));
+    }
+    if (!m_dropPath.empty() && m_dropPath.compare(0, PathOf(item).size(), PathOf(item)) == 0)
+        m_dropPath.clear();
+    if (parent)
+        delete parent->takeChild(parent->indexOfChild(item));
+    else
+        delete takeTopLevelItem(indexOfTopLevelItem(item));
+    if (heldCurrent)
+        QTimer::singleShot(0, this, [this] { Q_EMIT ShownFolderGone(); });
 }
 
 bool CDirTreeCtrl::UpdateVolumes()
@@ -258,7 +370,7 @@ QStringList CDirTreeCtrl::ExpandedPaths() const
         QTreeWidgetItem* item = pending.takeLast();
         if (!item->isExpanded() || !item->data(0, FilledRole).toBool())
             continue;
-        paths.append(item->data(0, PathRole).toString());
+        paths.append(QString::fromUtf8(item->data(0, PathRole).toByteArray()));
         for (int i = 0; i < item->childCount(); ++i)
             pending.append(item->child(i));
     }
@@ -270,8 +382,7 @@ void CDirTreeCtrl::SetPathBelow(QTreeWidgetItem* item, const std::string& oldPre
 {
     const std::string path = PathOf(item);
     if (path.compare(0, oldPrefix.size(), oldPrefix) == 0)
-        item->setData(0, PathRole,
-                      QString::fromStdString(newPrefix + path.substr(oldPrefix.size())));
+        item->setData(0, PathRole, bytes(newPrefix + path.substr(oldPrefix.size())));
     for (int i = 0; i < item->childCount(); ++i)
         SetPathBelow(item->child(i), oldPrefix, newPrefix);
 }
@@ -281,25 +392,34 @@ void CDirTreeCtrl::OnItemChanged(QTreeWidgetItem* item, int column)
     if (m_quiet || column != 0 || !item->parent())
         return;
     const std::string oldPath = PathOf(item);
-    std::string oldName = oldPath.substr(0, oldPath.size() - 1);
-    oldName = oldName.substr(oldName.rfind('/') + 1);
-    const std::string typed = item->text(0).toStdString();
-    if (typed == oldName)
+    const std::string oldName = NameOf(item);
+    const QString typedText = item->text(0);
+    if (typedText == ShownName(oldName))
         return;
+    const std::string typed = typedText.toStdString();
     CBrowserFileOps ops(m_prompt);
     std::string newPath;
     m_quiet = true;
     if (!ops.Rename(oldPath, typed, newPath)) {
-        item->setText(0, QString::fromUtf8(oldName.data(), qsizetype(oldName.size())));
+        item->setText(0, ShownName(oldName));
         m_quiet = false;
         return;
     }
-    newPath = withSlash(newPath);
-    item->setText(0, QString::fromStdString(newPath.substr(0, newPath.size() - 1))
-                         .section(QLatin1Char('/'), -1));
+    newPath = CFolderListing::WithSlash(newPath);
+    const std::string bare = newPath.substr(0, newPath.size() - 1);
+    item->setText(0, ShownName(bare.substr(bare.rfind('/') + 1)));
     SetPathBelow(item, oldPath, newPath);
+    m_asked.erase(oldPath);
     m_quiet = false;
     Q_EMIT FolderRenamed(item, QString::fromStdString(oldPath), QString::fromStdString(newPath));
+}
+
+void CDirTreeCtrl::SetDropHighlight(const std::string& path)
+{
+    if (path == m_dropPath)
+        return;
+    m_dropPath = path;
+    viewport()->update();
 }
 
 bool CDirTreeCtrl::AcceptDrop(QDropEvent* event, std::vector<std::string>* files,
@@ -336,19 +456,29 @@ void CDirTreeCtrl::dragEnterEvent(QDragEnterEvent* event)
 
 void CDirTreeCtrl::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (!AcceptDrop(event, nullptr, nullptr)) {
+    std::string folder;
+    if (!AcceptDrop(event, nullptr, &folder)) {
+        SetDropHighlight({});
         event->ignore();
         return;
     }
-    setCurrentItem(itemAt(event->position().toPoint()), 0, QItemSelectionModel::NoUpdate);
+    // Only a highlight: the current folder and the list stay as they are.
+    SetDropHighlight(folder);
     // As the file managers of the old desktop did: Ctrl copies, a plain drop moves.
     event->setDropAction((event->modifiers() & Qt::ControlModifier) ? Qt::CopyAction
                                                                     : Qt::MoveAction);
     event->accept();
 }
 
+void CDirTreeCtrl::dragLeaveEvent(QDragLeaveEvent* event)
+{
+    SetDropHighlight({});
+    event->accept();
+}
+
 void CDirTreeCtrl::dropEvent(QDropEvent* event)
 {
+    SetDropHighlight({});
     std::vector<std::string> files;
     std::string folder;
     if (!AcceptDrop(event, &files, &folder)) {
@@ -358,6 +488,9 @@ void CDirTreeCtrl::dropEvent(QDropEvent* event)
     const bool move = (event->modifiers() & Qt::ControlModifier) == 0;
     CBrowserFileOps ops(m_prompt);
     const bool done = ops.CopyOrMove(files, folder, move);
+    // A folder that went before the drop leaves the tree (the failure was told).
+    if (!done && !CFolderListing::IsFolder(folder))
+        RemoveItem(FindItemByPath(folder, false));
     event->setDropAction(move ? Qt::MoveAction : Qt::CopyAction);
     if (done)
         event->accept();

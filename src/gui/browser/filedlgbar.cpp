@@ -19,6 +19,7 @@
 namespace {
 
 constexpr int kPreviewSize = 320;
+constexpr int kPreviewMinimum = 120;
 
 bool isPresentation(const std::string& name)
 {
@@ -63,6 +64,12 @@ CFileDlgBar::CFileDlgBar(QWidget* parent, CSlidePPTObj* shared)
     m_previewStack = new QStackedWidget(right);
     m_picture = new QLabel(m_previewStack);
     m_picture->setAlignment(Qt::AlignCenter);
+    // The preview takes the room it is given: neither a picture nor a long
+    // message may widen the window or change the pane's height under the
+    // pointer.
+    m_picture->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    m_picture->setMinimumSize(1, 1);
+    m_picture->setWordWrap(false);
     m_picture->setFrameShape(QFrame::StyledPanel);
     m_picture->setAccessibleName(QStringLiteral("Preview"));
     m_thumbnails = new CThumbnailWnd(m_previewStack, shared);
@@ -70,8 +77,15 @@ CFileDlgBar::CFileDlgBar(QWidget* parent, CSlidePPTObj* shared)
     m_previewStack->addWidget(m_thumbnails);
     rightLayout->addWidget(m_previewCaption);
     rightLayout->addWidget(m_previewStack, 1);
+    for (QLabel* caption : {m_folderCaption, m_previewCaption})
+        caption->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    m_previewStack->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     m_split->setStretchFactor(0, 3);
     m_split->setStretchFactor(1, 2);
+    // Sizes of its own, as its contents claim none; never collapsed away.
+    right->setMinimumWidth(kPreviewMinimum);
+    m_split->setCollapsible(1, false);
+    m_split->setSizes({3 * kPreviewSize, 2 * kPreviewSize});
     setWidget(m_split);
     connect(m_thumbnails, &CThumbnailWnd::PresentationShown, this, [this](bool shown) {
         if (!shown) {
@@ -181,9 +195,20 @@ void CFileDlgBar::OnPreviewLoaded(const QString& path, int, const QImage& image,
 {
     if (path != m_previewPath || m_previewStack->currentWidget() != m_picture)
         return;
-    if (readable)
-        m_picture->setPixmap(QPixmap::fromImage(image));
-    else
-        m_picture->setText(QString::fromStdString(
-            CResourceBundle::Format(MsgId::PictureUnreadable, path.toStdString())));
+    if (readable) {
+        QPixmap pixmap = QPixmap::fromImage(image);
+        const QSize room = m_picture->contentsRect().size();
+        if (room.isValid() && (pixmap.width() > room.width() || pixmap.height() > room.height()))
+            pixmap = pixmap.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        m_picture->setToolTip({});
+        m_picture->setPixmap(pixmap);
+        return;
+    }
+    // On one line, cut in the middle to the room there is; all of it as tip.
+    QString text = QString::fromStdString(
+        CResourceBundle::Format(MsgId::PictureUnreadable, path.toStdString()));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    m_picture->setToolTip(text);
+    m_picture->setText(m_picture->fontMetrics().elidedText(
+        text, Qt::ElideMiddle, qMax(m_picture->contentsRect().width() - 8, 16)));
 }

@@ -13,6 +13,7 @@
 #include <QMimeDatabase>
 #include <QPixmap>
 #include <QStyle>
+#include <QTimer>
 #include <algorithm>
 #include <strings.h>
 
@@ -35,6 +36,7 @@ CFileListModel::CFileListModel(CDirFileList& list, QObject* parent)
     : QAbstractTableModel(parent), m_list(list), m_loader(new CIconLoader(this))
 {
     connect(m_loader, &CIconLoader::Loaded, this, &CFileListModel::OnLoaded);
+    connect(m_loader, &CIconLoader::Checked, this, &CFileListModel::OnChecked);
 }
 
 CFileListModel::~CFileListModel() = default;
@@ -46,6 +48,53 @@ bool CFileListModel::IsPictureName(const std::string& name)
             return true;
     }
     return false;
+}
+
+bool CFileListModel::IsCheckedPictureName(const std::string& name)
+{
+    for (const char* extension : {".bmp", ".dib", ".jpg", ".jpeg"}) {
+        if (endsWith(name, extension))
+            return true;
+    }
+    return false;
+}
+
+void CFileListModel::CheckPictures(const std::vector<CDirFileInfo*>& entries)
+{
+    for (const CDirFileInfo* entry : entries) {
+        if (!entry->IsDirectory() && IsCheckedPictureName(entry->Name)) {
+            ++m_checks;
+            m_loader->Check(pathOf(*entry));
+        }
+    }
+}
+
+void CFileListModel::OnChecked(const QString& path, bool readable)
+{
+    if (m_checks > 0)
+        --m_checks;
+    if (!readable)
+        RemovePath(path);
+}
+
+void CFileListModel::RemovePath(const QString& path)
+{
+    // Gathered, so a folder of many damaged pictures loses them in one pass.
+    m_icons.remove(path);
+    m_doomed.insert(path.toStdString());
+    if (m_doomed.size() == 1)
+        QTimer::singleShot(0, this, &CFileListModel::RemoveDoomed);
+}
+
+void CFileListModel::RemoveDoomed()
+{
+    std::unordered_set<std::string> doomed;
+    doomed.swap(m_doomed);
+    for (int row = int(m_rows.size()) - 1; row >= 0 && !doomed.empty(); --row) {
+        CDirFileInfo* entry = m_rows[size_t(row)];
+        if (doomed.erase(entry->Path))
+            RemoveEntry(entry);
+    }
 }
 
 QString CFileListModel::ShownName(const std::string& name)
@@ -70,7 +119,10 @@ void CFileListModel::Reset()
         return a->Compare(*b, column, descending) < 0;
     });
     m_list.ClearFlags();
+    m_checks = 0;
+    m_doomed.clear();
     endResetModel();
+    CheckPictures(m_rows);
 }
 
 void CFileListModel::ApplyUpdate()
@@ -102,6 +154,7 @@ void CFileListModel::ApplyUpdate()
         beginInsertRows({}, int(m_rows.size()), int(m_rows.size() + added.size()) - 1);
         m_rows.insert(m_rows.end(), added.begin(), added.end());
         endInsertRows();
+        CheckPictures(added);
     }
     if (!m_rows.empty())
         Q_EMIT dataChanged(index(0, 0), index(int(m_rows.size()) - 1, 3));
@@ -329,8 +382,14 @@ void CFileListModel::OnLoaded(const QString& path, int size, const QImage& image
     if (row < 0)
         return;
     if (!readable) {
+        // A damaged picture of the checked kinds leaves the list; others
+        // keep their type icon.
+        if (IsCheckedPictureName(m_rows[size_t(row)]->Name)) {
+            RemovePath(path);
+            return;
+        }
         m_icons.insert(path, QIcon());
-        return; // keeps its type icon
+        return;
     }
     m_icons.insert(path, QIcon(QPixmap::fromImage(image)));
     Q_EMIT dataChanged(index(row, 0), index(row, 0), {Qt::DecorationRole});

@@ -5,6 +5,7 @@
 #include <QIcon>
 #include <QImage>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 class CDirFileInfo;
@@ -58,12 +59,21 @@ public:
     void sort(int column, Qt::SortOrder order) override;
 
     static bool IsPictureName(const std::string& name);
+    // Pictures whose files must be readable to be listed (a damaged one is
+    // left out); the check runs with the icon work, off the window's thread.
+    static bool IsCheckedPictureName(const std::string& name);
+    // Checks of the listed pictures still running (tests and benchmarks).
+    int PendingChecks() const { return m_checks; }
     // A name as one line of text (line breaks shown as a symbol; bytes that
     // are no UTF-8 as replacement characters).
     static QString ShownName(const std::string& name);
 
 private:
     void OnLoaded(const QString& path, int size, const QImage& image, bool readable);
+    void OnChecked(const QString& path, bool readable);
+    void CheckPictures(const std::vector<CDirFileInfo*>& entries);
+    void RemovePath(const QString& path);
+    void RemoveDoomed();
     QIcon TypeIcon(const CDirFileInfo& entry) const;
 
     CDirFileList& m_list;
@@ -71,6 +81,8 @@ private:
     std::vector<CDirFileInfo*> m_rows;
     int m_sortKey = 1;
     int m_iconSize = LargeIcon;
+    int m_checks = 0;
+    std::unordered_set<std::string> m_doomed; // damaged pictures to leave the list
     CIconLoader* m_loader;
     QHash<QString, QIcon> m_icons; // by path, of the current size; null: unreadable
     mutable QHash<QString, QIcon> m_typeIcons;

@@ -35,6 +35,34 @@ QImage CIconLoader::Load(const QString& path, int size, bool& readable)
     return image;
 }
 
+bool CIconLoader::IsReadable(const QString& path)
+{
+    QImageReader reader(path);
+    const QSize full = reader.size();
+    return reader.canRead() && full.isValid() && qint64(full.width()) * full.height() <= kMaxPixels;
+}
+
+void CIconLoader::Check(const QString& path)
+{
+    const QString key = path + QStringLiteral("\ncheck");
+    if (m_pending.contains(key))
+        return;
+    m_pending.insert(key);
+    // Below the icons the views wait for.
+    m_pool.start(
+        [this, path, key] {
+            const bool readable = IsReadable(path);
+            QMetaObject::invokeMethod(
+                this,
+                [this, path, readable, key] {
+                    if (m_pending.remove(key))
+                        Q_EMIT Checked(path, readable);
+                },
+                Qt::QueuedConnection);
+        },
+        -1);
+}
+
 void CIconLoader::Request(const QString& path, int size)
 {
     const QString key = path + QLatin1Char('\n') + QString::number(size);
@@ -47,8 +75,8 @@ void CIconLoader::Request(const QString& path, int size)
         QMetaObject::invokeMethod(
             this,
             [this, path, size, image, readable, key] {
-                m_pending.remove(key);
-                Q_EMIT Loaded(path, size, image, readable);
+                if (m_pending.remove(key))
+                    Q_EMIT Loaded(path, size, image, readable);
             },
             Qt::QueuedConnection);
     });

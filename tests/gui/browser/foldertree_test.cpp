@@ -1,0 +1,320 @@
+// The folder tree against a changing disk, through the real widgets: folders
+// renamed and deleted while a deep one is shown, vanished folders touched,
+// drags that only highlight, branches read again when opened, the expand
+// sign, slow volumes and odd names.
+#include "browserfixture.h"
+
+#include <QBuffer>
+#include <QDragEnterEvent>
+#include <QFile>
+#include <QMimeData>
+#include <QUrl>
+#include <fcntl.h>
+#include <functional>
+#include <semaphore>
+#include <unistd.h>
+
+namespace {
+
+using FolderTree = BrowserPanes;
+
+std::vector<std::string> ChildNames(QTreeWidgetItem* item)
+{
+    std::vector<std::string> names;
+    for (int i = 0; item && i < item->childCount(); ++i)
+        names.push_back(CDirTreeCtrl::NameOf(item->child(i)));
+    return names;
+}
+
+TEST_F(FolderTree, OutsideChangesWhileADeepFolderIsShownLeaveAnExistingFolderShown)
+{
+    struct Case
+    {
+        const char* what;
+        std::function<bool(const std::string& root)> change;
+        const char* shownAfter; // relative to the test's disk
+    };
+    const auto rename = [](const std::string& from, const std::string& to) {
+        return ::rename(from.c_str(), to.c_str()) == 0;
+    };
+    const auto remove = [](const std::string& path) {
+        return QDir(QString::fromStdString(path)).removeRecursively();
+    };
+    const Case cases[] = {
+        {"ancestor renamed", [&](const std::string& r) { return rename(r + "t/m", r + "t/m2"); },
+         "t/"},
+        {"ancestor deleted", [&](const std::string& r) { return remove(r + "t/m/d"); }, "t/m/"},
+        {"top renamed", [&](const std::string& r) { return rename(r + "t", r + "t2"); }, ""},
+        {"shown renamed",
+         [&](const std::string& r) { return rename(r + "t/m/d/s", r + "t/m/d/x"); }, "t/m/d/"},
+        {"shown deleted", [&](const std::string& r) { return remove(r + "t/m/d/s"); }, "t/m/d/"},
+        {"sibling deleted", [&](const std::string& r) { return remove(r + "t/m/d/sib"); },
+         "t/m/d/s/"},
+        {"sibling renamed",
+         [&](const std::string& r) { return rename(r + "t/m/d/sib", r + "t/m/d/sob"); },
+         "t/m/d/s/"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(QDir(QString::fromStdString(m_root)).removeRecursively());
+        MakeFolder("t/m/d/s/inner");
+        MakeFolder("t/m/d/sib/deeper");
+        MakePhoto("t/m/d/s/p.jpg");
+        m_panes->Start(Path("t/m/d/s"));
+        ASSERT_EQ(m_panes->CurrentFolder(), Path("t/m/d/s/"));
+        ASSERT_EQ(Files()->Model().rowCount(), 2);
+        Tree()->FindItemByPath(Path("t/m/d/sib"), true)->setExpanded(true);
+        Settle(200);
+        const size_t asked = m_prompt.Ids().size();
+
+        ASSERT_TRUE(c.change(m_root));
+        const std::string expected = Path(c.shownAfter);
+        QTRY_COMPARE_WITH_TIMEOUT(m_panes->CurrentFolder(), expected, 5000);
+        Settle(300);
+        EXPECT_EQ(m_panes->CurrentFolder(), expected);
+        EXPECT_EQ(Files()->GetFolderPath(), expected);
+        EXPECT_EQ(CDirTreeCtrl::PathOf(Tree()->currentItem()), expected);
+        EXPECT_EQ(m_prompt.Ids().size(), asked); // nothing said about it
+        // Every item left in the tree stands for a folder that exists.
+        QList<QTreeWidgetItem*> pending{Tree()->FindItemByPath(m_root, false)};
+        while (!pending.isEmpty()) {
+            QTreeWidgetItem* item = pending.takeLast();
+            EXPECT_TRUE(QDir(QString::fromStdString(CDirTreeCtrl::PathOf(item))).exists())
+                << CDirTreeCtrl::PathOf(item);
+            for (int i = 0; i < item->childCount(); ++i)
+                pending.append(item->child(i));
+        }
+    }
+}
+
+TEST_F(FolderTree, AVanishedFolderLeavesTheTreeWhenTouched)
+{
+    MakeFolder("v/here");
+    MakeFolder("v/gone");
+    m_panes->Start(Path("v/here"));
+    ASSERT_NE(Tree()->FindItemByPath(Path("v/gone"), false), nullptr);
+    m_panes->SetWatchDelay(60000); // as if no change notice came (a network volume)
+    ASSERT_TRUE(QDir(QString::fromStdString(Path("v/gone"))).removeRecursively());
+    const size_t asked = m_prompt.Ids().size();
+    EXPECT_FALSE(m_panes->ShowFolder(Path("v/gone")));
+    EXPECT_EQ(m_prompt.Ids().size(), asked);
+    EXPECT_EQ(m_panes->CurrentFolder(), Path("v/here/"));
+    EXPECT_EQ(Tree()->FindItemByPath(Path("v/gone"), false), nullptr);
+
+    // Opening a branch that went away removes it too.
+    QTreeWidgetItem* here = Tree()->FindItemByPath(Path("v/here"), false);
+    ASSERT_NE(here, nullptr);
+    m_panes->ShowFolder(Path("v/"));
+    MakeFolder("v/other");
+    Tree()->collapseItem(Tree()->FindItemByPath(Path("v"), false));
+    Tree()->expandItem(Tree()->FindItemByPath(Path("v"), false));
+    QTRY_COMPARE_WITH_TIMEOUT(Tree()->FindItemByPath(Path("v/other"), false) != nullptr, true,
+                              5000);
+    QTreeWidgetItem* other = Tree()->FindItemByPath(Path("v/other"), false);
+    ASSERT_TRUE(QDir(QString::fromStdString(Path("v/other"))).removeRecursively());
+    other->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator); // as first seen
+    Tree()->expandItem(other);
+    QTRY_COMPARE_WITH_TIMEOUT(Tree()->FindItemByPath(Path("v/other"), false), nullptr, 5000);
+}
+
+TEST_F(FolderTree, ADragOverThreeFoldersThenCancelledLeavesTreeAndListAsTheyWere)
+{
+    MakeFolder("src");
+    MakePhoto("src/a.jpg");
+    for (const char* name : {"one", "two", "three"})
+        MakeFolder(std::string("src/") + name);
+    m_panes->Start(Path("src"));
+    Tree()->FindItemByPath(Path("src"), false)->setExpanded(true);
+    Settle(200);
+    const int fills = Files()->FullFills();
+    const int rows = Files()->Model().rowCount();
+    QTreeWidgetItem* current = Tree()->currentItem();
+
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(Path("src/a.jpg")))});
+    const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
+    bool first = true;
+    for (const char* name : {"one", "two", "three"}) {
+        QTreeWidgetItem* item = Tree()->FindItemByPath(Path("src/") + name, false);
+        ASSERT_NE(item, nullptr);
+        const QPoint at = Tree()->visualItemRect(item).center();
+        if (first) {
+            QDragEnterEvent enter(at, actions, &data, Qt::LeftButton, {});
+            QCoreApplication::sendEvent(Tree()->viewport(), &enter);
+            first = false;
+        }
+        QDragMoveEvent move(at, actions, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(Tree()->viewport(), &move);
+        EXPECT_TRUE(move.isAccepted());
+        EXPECT_EQ(Tree()->DropHighlight(), Path("src/") + name + "/");
+        EXPECT_EQ(Tree()->currentItem(), current);
+        EXPECT_EQ(m_panes->CurrentFolder(), Path("src/"));
+    }
+    QDragLeaveEvent leave;
+    QCoreApplication::sendEvent(Tree()->viewport(), &leave);
+    Settle(200);
+    EXPECT_EQ(Tree()->DropHighlight(), "");
+    EXPECT_EQ(Tree()->currentItem(), current);
+    EXPECT_EQ(Files()->FullFills(), fills);
+    EXPECT_EQ(Files()->Model().rowCount(), rows);
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(Path("src/a.jpg"))));
+}
+
+TEST_F(FolderTree, CollapseDiscardsChildrenAndExpandReadsTheBranchAgain)
+{
+    MakeFolder("p/a");
+    MakeFolder("p/b");
+    m_panes->Start(Path("p"));
+    QTreeWidgetItem* p = Tree()->FindItemByPath(Path("p"), false);
+    p->setExpanded(true);
+    QTRY_COMPARE_WITH_TIMEOUT(ChildNames(p), (std::vector<std::string>{"a", "b"}), 5000);
+    Tree()->collapseItem(p);
+    EXPECT_EQ(p->childCount(), 0);
+    EXPECT_EQ(p->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
+
+    ASSERT_TRUE(QDir(QString::fromStdString(Path("p/a"))).removeRecursively());
+    MakeFolder("p/C");
+    MakeFolder("p/c");
+    Tree()->expandItem(p);
+    QTRY_COMPARE_WITH_TIMEOUT(ChildNames(p), (std::vector<std::string>{"b", "C", "c"}), 5000);
+
+    // Collapsing the branch of the shown folder shows the closing folder.
+    m_panes->ShowFolder(Path("p/b"));
+    ASSERT_EQ(m_panes->CurrentFolder(), Path("p/b/"));
+    Tree()->collapseItem(p);
+    EXPECT_EQ(m_panes->CurrentFolder(), Path("p/"));
+    EXPECT_EQ(Files()->GetFolderPath(), Path("p/"));
+}
+
+TEST_F(FolderTree, TheExpandSignShowsOnlyOnFoldersWithSubfolders)
+{
+    MakeFolder("s/full/x");
+    MakeFolder("s/empty");
+    MakeFolder("s/hidden/.git");
+    MakePhoto("s/empty/p.jpg");
+    m_panes->Start(Path("s"));
+    QTreeWidgetItem* s = Tree()->FindItemByPath(Path("s"), false);
+    s->setExpanded(true);
+    Tree()->viewport()->repaint();
+    const auto policy = [&](const char* name) {
+        QTreeWidgetItem* item = Tree()->FindItemByPath(Path("s/") + name, false);
+        return item ? item->childIndicatorPolicy() : QTreeWidgetItem::ChildIndicatorPolicy(-1);
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(policy("full"), QTreeWidgetItem::ShowIndicator, 5000);
+    EXPECT_EQ(policy("empty"), QTreeWidgetItem::DontShowIndicatorWhenChildless);
+    EXPECT_EQ(policy("hidden"), QTreeWidgetItem::DontShowIndicatorWhenChildless);
+}
+
+TEST_F(FolderTree, ExpandingOnAHangingVolumeNeverWaitsForIt)
+{
+    MakeFolder("slow/a");
+    m_panes->Start(Path("slow"));
+    QTreeWidgetItem* slow = Tree()->FindItemByPath(Path("slow"), false);
+    Tree()->collapseItem(slow);
+    MakeFolder("slow/b");
+    std::binary_semaphore release(0);
+    Tree()->Reader().SetLister([&](const std::string& folder) {
+        release.acquire();
+        return CFolderListing::List(folder);
+    });
+    slow->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+    Tree()->expandItem(slow);
+    // The window goes on while the listing hangs.
+    Settle(100);
+    EXPECT_EQ(Tree()->PendingReads(), 1);
+    EXPECT_EQ(slow->childCount(), 0);
+    release.release();
+    QTRY_COMPARE_WITH_TIMEOUT(ChildNames(slow), (std::vector<std::string>{"a", "b"}), 5000);
+    EXPECT_EQ(Tree()->PendingReads(), 0);
+    Tree()->Reader().SetLister(&CFolderListing::List);
+}
+
+TEST_F(FolderTree, OddNamesShowOnOneLineAndStillOpen)
+{
+    const std::string names[] = {"line\nbreak", "bell\a", std::string("bad\xff")};
+    QByteArray jpeg;
+    {
+        QBuffer buffer(&jpeg);
+        buffer.open(QIODevice::WriteOnly);
+        QImage image(16, 16, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        ASSERT_TRUE(image.save(&buffer, "JPG"));
+    }
+    for (const std::string& name : names) {
+        // Byte-exact names: no detour through QString.
+        ASSERT_EQ(::mkdir(Path(name).c_str(), 0755), 0);
+        const int fd = ::open(Path(name + "/p.jpg").c_str(), O_WRONLY | O_CREAT, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::write(fd, jpeg.constData(), size_t(jpeg.size())), jpeg.size());
+        ::close(fd);
+    }
+    ASSERT_EQ(::symlink(".", Path("loop").c_str()), 0);
+    m_panes->Start(m_root);
+    for (const std::string& name : names) {
+        QTreeWidgetItem* item = Tree()->FindItemByPath(Path(name), true);
+        ASSERT_NE(item, nullptr);
+        EXPECT_FALSE(item->text(0).contains(QLatin1Char('\n')));
+        EXPECT_FALSE(item->text(0).contains(QLatin1Char('\a')));
+        ASSERT_TRUE(m_panes->ShowFolder(Path(name)));
+        EXPECT_EQ(Files()->Model().rowCount(), 1);
+    }
+    // A link loop opens as deep as the user goes, and no deeper.
+    ASSERT_TRUE(m_panes->ShowFolder(Path("loop/loop/loop")));
+    EXPECT_EQ(m_panes->CurrentFolder(), Path("loop/loop/loop/"));
+    m_panes->ShowFolder(m_root);
+    for (const std::string& name : names) {
+        ::unlink(Path(name + "/p.jpg").c_str());
+        ::rmdir(Path(name).c_str()); // beyond what QTemporaryDir can name
+    }
+}
+
+TEST_F(FolderTree, FiveThousandSubfoldersAreListedAndFoundAgain)
+{
+    MakeFolder("big");
+    for (int i = 0; i < 5000; ++i)
+        ASSERT_EQ(::mkdir(Path("big/d" + std::to_string(i)).c_str(), 0755), 0);
+    m_panes->Start(Path("big/d4321"));
+    EXPECT_EQ(m_panes->CurrentFolder(), Path("big/d4321/"));
+    QTreeWidgetItem* big = Tree()->FindItemByPath(Path("big"), false);
+    ASSERT_NE(big, nullptr);
+    EXPECT_EQ(big->childCount(), 5000);
+    ASSERT_TRUE(QDir(QString::fromStdString(Path("big/d17"))).removeRecursively());
+    Tree()->RefreshBranch(big);
+    EXPECT_EQ(big->childCount(), 4999);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(FolderTree, ADropOnAFolderThatWentSaysSoAndKeepsTheFiles)
+{
+    MakeFolder("from");
+    MakeFolder("to");
+    MakePhoto("from/a.jpg");
+    m_panes->Start(Path("from"));
+    m_panes->SetWatchDelay(60000); // the change not noticed yet
+    QTreeWidgetItem* to = Tree()->FindItemByPath(Path("to"), false);
+    ASSERT_NE(to, nullptr);
+    const QPoint at = Tree()->visualItemRect(to).center();
+    ASSERT_TRUE(QDir(QString::fromStdString(Path("to"))).removeRecursively());
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(Path("from/a.jpg")))});
+    const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
+    QDragEnterEvent enter(at, actions, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(Tree()->viewport(), &enter);
+    QDragMoveEvent move(at, actions, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(Tree()->viewport(), &move);
+    QDropEvent drop(at, actions, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(Tree()->viewport(), &drop);
+    EXPECT_FALSE(drop.isAccepted());
+    ASSERT_FALSE(m_prompt.Ids().empty());
+    EXPECT_EQ(m_prompt.Ids().back(), 7207);
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(Path("from/a.jpg"))));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("to"))));
+    EXPECT_EQ(Tree()->FindItemByPath(Path("to"), false), nullptr);
+    EXPECT_EQ(Tree()->DropHighlight(), "");
+    EXPECT_EQ(m_panes->CurrentFolder(), Path("from/"));
+}
+
+} // namespace
