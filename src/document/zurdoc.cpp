@@ -1,16 +1,20 @@
 #include "document/zurdoc.h"
 
+#include "base/createdfilejournal.h"
 #include "base/filefailure.h"
 #include "base/msgid.h"
 #include "base/pathutils.h"
+#include "base/realfilepath.h"
 #include "base/safefile.h"
 #include "base/samepath.h"
 #include "base/userprompt.h"
 #include "document/busyguard.h"
 #include "document/projectfile.h"
 #include "document/projectupgrade.h"
+#include "document/unsavedfilesweep.h"
 #include "document/zurdoclistener.h"
 #include "document/zurdocobserver.h"
+#include "model/cellbmpinfo.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -22,6 +26,25 @@
 #include <system_error>
 
 namespace {
+
+// Sweeps what a killed program left of unsaved cells in `path`'s folder,
+// then records the document's own new files there.
+void settleJournal(CZurDoc& doc, const std::string& path)
+{
+    CUnsavedFileSweep::Run(path, &doc);
+    CCreatedFileJournal::Attach(
+        &doc, path,
+        [&doc](const std::string& name) {
+            for (int i = 0; i < doc.Cells.GetCount(); ++i) {
+                const auto* cell = dynamic_cast<const CCellBmpInfo*>(doc.Cells.GetAt(i));
+                if (cell && (cell->FileName == name || cell->DispFileName == name ||
+                             cell->ThumbFileName == name))
+                    return true;
+            }
+            return false;
+        },
+        [&doc] { return doc.IsBusy(); });
+}
 
 // Messages of the document (the framework's numbers where it reports).
 
@@ -147,6 +170,7 @@ void CZurDoc::FieldsFrom(const CProjectFile& file)
 
 void CZurDoc::DeleteContents()
 {
+    const std::string closing = CCreatedFileJournal::ProjectFileOf(this);
     ProjectName.clear();
     ProjectPath.clear();
     BackColor = 0;
@@ -161,6 +185,10 @@ void CZurDoc::DeleteContents()
     Cells.Purge();
     Cells.DeleteAll();
     Cells.ProjectFolder.clear();
+    // What the purge could not know of (the files of a run that was killed).
+    CCreatedFileJournal::Detach(this);
+    if (!closing.empty())
+        CUnsavedFileSweep::Run(closing, this);
     NoteTitle();
 }
 
@@ -194,7 +222,9 @@ bool CZurDoc::Open(const std::string& projectFile)
     const CBusyGuard busy(*this);
     DeleteContents();
     SetModifiedFlag(false);
-    const QFileInfo info(QString::fromStdString(projectFile));
+    // Through a link the project is the file the link reaches: its cells,
+    // its lock and its saves are there, and a save never replaces the link.
+    const QFileInfo info(QString::fromStdString(RealFilePath(projectFile)));
     const std::string path = info.absoluteFilePath().toStdString();
 
     CProjectFile file;
@@ -221,6 +251,7 @@ bool CZurDoc::Open(const std::string& projectFile)
         AddBackslash(ProjectPath);
         Cells.ProjectFolder = ProjectPath;
         m_pathName = path;
+        settleJournal(*this, path);
         if (Version >= 2) {
             Cells.ValidateAll(this);
         } else if (AskUser(m_prompt, MsgId::AskUpgradeProject, CUserPrompt::Question,
@@ -293,6 +324,7 @@ bool CZurDoc::SaveFile(const std::string& pathArg)
     Cells.ClearFlags(CCellInfo::StateAdded | CCellInfo::StateChanged);
     Cells.Purge();
     Cells.PurgeSuperseded();
+    settleJournal(*this, path);
     // What an interrupted writer left beside the project file; only what is
     // old enough, as another project of the same folder may be writing.
     const QFileInfo saved(QString::fromStdString(path));
