@@ -31,6 +31,12 @@ namespace {
 // then records the document's own new files there.
 void settleJournal(CZurDoc& doc, const std::string& path)
 {
+    // Saved as another project: the old one's unsaved pictures were copied.
+    const std::string previous = CCreatedFileJournal::ProjectFileOf(&doc);
+    if (!previous.empty() && previous != path) {
+        CCreatedFileJournal::Detach(&doc);
+        CUnsavedFileSweep::Run(previous, &doc);
+    }
     CUnsavedFileSweep::Run(path, &doc);
     CCreatedFileJournal::Attach(
         &doc, path,

@@ -22,16 +22,21 @@ bool isRemovable(const CVolumeList::Volume& v)
     return v.kind == CVolumeList::Removable;
 }
 
-// A card used last as a plain folder counts as still there when the folder
-// holds something: a send or an autorun edit left files in it, while the
-// empty mount folder of a card taken out holds nothing.
+// A card used last as a plain folder counts as still there unless only the
+// empty mount folder of a card taken out is left: an empty folder where
+// removable media are mounted.
 bool folderStillThere(const std::string& root)
 {
     std::error_code ec;
     if (!fs::is_directory(fs::path(root), ec))
         return false;
-    fs::directory_iterator it(fs::path(root), ec);
-    return !ec && it != fs::directory_iterator();
+    for (const char* mounts : {"/media/", "/run/media/", "/mnt/"}) {
+        if (root.rfind(mounts, 0) == 0) {
+            fs::directory_iterator it(fs::path(root), ec);
+            return !ec && it != fs::directory_iterator();
+        }
+    }
+    return true;
 }
 
 } // namespace

@@ -8,9 +8,9 @@
 // Which card a card choice (Send, Delete scenarios, the autorun editor)
 // offers before the user picks one: a removable volume first (the last card
 // used when it is one of them), then the last card used when it is still
-// there, else none, so that OK waits for the user's own choice. A system
-// folder ("/", a folder right below it, or the home folder) is never
-// offered.
+// there (not the empty mount folder of a card taken out), else none, so that
+// OK waits for the user's own choice. A system folder ("/", a folder right
+// below it, or the home folder) is never offered.
 class CCardOffer
 {
 public:
