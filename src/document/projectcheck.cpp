@@ -4,6 +4,7 @@
 #include "base/realfilepath.h"
 #include "base/safefile.h"
 #include "imaging/imagedecoder.h"
+#include "imaging/pngintegrity.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellinfolist.h"
 
@@ -38,7 +39,8 @@ bool loads(const std::string& path, bool decode)
 }
 
 // Whether the picture decodes as a send decodes it. A JPEG is decoded at a
-// reduced scale: damage shows all the same, and the memory stays small.
+// reduced scale and a PNG's image data only inflated and checked: damage
+// shows all the same, at a fraction of the time and memory.
 bool decodes(const std::string& path)
 {
     QFile file(QString::fromStdString(path));
@@ -46,6 +48,16 @@ bool decodes(const std::string& path)
         file.size() > CImageDecoder::kMaxFileBytes)
         return false;
     const QByteArray data = file.readAll();
+    if (data.size() != file.size())
+        return false;
+    switch (CPngIntegrity::Check(data)) {
+    case CPngIntegrity::Intact:
+        return true;
+    case CPngIntegrity::Damaged:
+        return false;
+    case CPngIntegrity::Unchecked:
+        break;
+    }
     QImage image;
     QSize size;
     return data.size() == file.size() &&
