@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <fstream>
@@ -186,6 +187,9 @@ TEST_F(UnsavedFileSweep, TheDocumentRecordsItsNewFilesAndSweepsAtOpenAndSave)
         // Made for an unsaved cell while the project is open.
         const std::string name = ReserveUniqueName(folder, "/photos/cat.jpg", ".jpg");
         ASSERT_FALSE(name.empty());
+        QImage display(64, 48, QImage::Format_RGB32);
+        display.fill(Qt::blue);
+        ASSERT_TRUE(display.save(QString::fromStdString(folder + name), "PNG"));
         auto cell = std::make_unique<CCellBmpInfo>();
         cell->FileName = name;
         cell->StateFlags |= CCellInfo::StateAdded;
