@@ -69,8 +69,11 @@ int CUnsavedFileSweep::Run(const std::string& projectFile, const void* self)
 {
     const std::vector<CCreatedFileJournal::Entry> entries =
         CCreatedFileJournal::Entries(projectFile);
-    if (entries.empty())
+    if (entries.empty()) {
+        // An empty journal (a line that found no room) goes too.
+        CCreatedFileJournal::Rewrite(projectFile, {});
         return 0;
+    }
     const size_t slash = projectFile.rfind('/');
     if (slash == std::string::npos)
         return 0;

@@ -111,7 +111,8 @@ CPngIntegrity::Result CPngIntegrity::Check(const QByteArray& png)
     const uint64_t n = uint64_t(png.size());
     if (n < 8 + 25 || std::memcmp(p, signature, 8) != 0)
         return Unchecked;
-    if (be32(p + 8) != 13 || std::memcmp(p + 12, "IHDR", 4) != 0)
+    if (be32(p + 8) != 13 || std::memcmp(p + 12, "IHDR", 4) != 0 ||
+        crc32(crc32(0L, Z_NULL, 0), p + 12, 17) != be32(p + 29))
         return Damaged;
     const uint64_t width = be32(p + 16);
     const uint64_t height = be32(p + 20);

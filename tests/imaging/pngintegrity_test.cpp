@@ -56,7 +56,7 @@ QByteArray handMade(int rows, int height, char filter, bool interlaced = false)
              reinterpret_cast<const Bytef*>(raw.constData()), uLong(raw.size()));
     packed.resize(int(packedSize));
     QByteArray header = be32(4) + be32(uint32_t(height));
-    header += QByteArray("\x08\x00\x00\x00", 4);
+    header += QByteArray("\x08\x00\x00\x00\x00", 5);
     header[12] = interlaced ? 1 : 0;
     return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) + chunk("IDAT", packed) +
            chunk("IEND", {});
