@@ -158,6 +158,7 @@ TEST_F(ScenarioExportFault, WhyTheCardWriteFailedIsSaid)
         SCOPED_TRACE(c.name);
         QDir().mkpath(QString::fromStdString(card));
         prompt.shown.clear();
+        prompt.answers = {CUserPrompt::AnswerOk};
         copies = 0;
         FailCopyAt(3, [this, c] {
             if (c.pullCard)
