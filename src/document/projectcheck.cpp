@@ -112,14 +112,16 @@ CProjectFile::ReadStatus CProjectCheck::Run(const std::string& path)
         const bool hasDisplay = fileThere(folder, cell->FileName);
         const bool hasThumb = fileThere(folder, cell->ThumbFileName);
         // The open keeps a cell whose thumbnail loads, or, when the thumbnail
-        // is missing, whose display image can give one.
-        f.kept = hasThumb ? loads(folder + cell->ThumbFileName, true)
+        // is missing, whose display image can give one. A thumbnail that
+        // decodes as a send decodes it loads too: one decode is enough.
+        const bool thumbDecodes = hasThumb && decodes(folder + cell->ThumbFileName);
+        f.kept = hasThumb ? thumbDecodes || loads(folder + cell->ThumbFileName, true)
                           : hasDisplay && loads(folder + cell->FileName, false);
         if (!f.kept)
             return;
         f.displayMissing = !cell->FileName.empty() && !hasDisplay;
         f.displayDamaged = hasDisplay && !decodes(folder + cell->FileName);
-        f.thumbDamaged = hasThumb && !decodes(folder + cell->ThumbFileName);
+        f.thumbDamaged = hasThumb && !thumbDecodes;
         f.sourceMissing = !cell->RefFilePath.empty() &&
                           !QFileInfo::exists(QString::fromStdString(cell->RefFilePath));
     });
