@@ -8,7 +8,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 packages=(
   build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev
-  libgsf-1-dev libpoppler-qt6-dev libjpeg-dev
+  libgsf-1-dev libpoppler-qt6-dev libjpeg-dev zlib1g-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang clang-format libclang-rt-14-dev
   libreoffice-impress-nogui xvfb xauth

@@ -1,5 +1,6 @@
 #include "base/pathutils.h"
 
+#include "base/createdfilejournal.h"
 #include "base/msgid.h"
 #include "base/safefile.h"
 #include "base/userprompt.h"
@@ -583,6 +584,9 @@ std::string ReserveUniqueName(const std::string& folder, const std::string& sour
         const int fd = open((dir + name).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
             close(fd);
+            // A file made for a cell not saved yet: the project's journal
+            // lets the next open remove it should this program die first.
+            CCreatedFileJournal::NoteCreated(dir, name);
             return name;
         }
         if (errno != EEXIST)

@@ -54,6 +54,8 @@ int runAdd(const CCliArgs& args, CCliPrompt& prompt)
     }
     CTerminalProgress progress(args.quiet);
     CZurDoc doc;
+    if (const int early = CliCheckBeforeEarly(kAdd, args, args.positional[0]); early != ExitDone)
+        return early;
     if (!CliOpenProject(args.positional[0], doc, prompt, &progress))
         return prompt.FailureStatus();
     CScenarioEditor editor(doc);

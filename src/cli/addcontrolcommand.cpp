@@ -60,6 +60,9 @@ int runAddControl(const CCliArgs& args, CCliPrompt& prompt)
 
     CTerminalProgress progress(args.quiet);
     CZurDoc doc;
+    if (const int early = CliCheckBeforeEarly(kAddControl, args, args.positional[0]);
+        early != ExitDone)
+        return early;
     if (!CliOpenProject(args.positional[0], doc, prompt, &progress))
         return prompt.FailureStatus();
     CScenarioEditor editor(doc);

@@ -3,8 +3,10 @@
 #include "cli/clicommand.h"
 #include "cli/cliprompt.h"
 #include "cli/clisupport.h"
+#include "document/projectfile.h"
 #include "document/zurdoc.h"
 #include "editor/scenarioeditor.h"
+#include "model/cellinfolist.h"
 
 #include <QFile>
 
@@ -60,6 +62,9 @@ CCliRowsEdit::~CCliRowsEdit()
 
 int CCliRowsEdit::Open(const CCliCommand& command, const CCliArgs& args, CCliPrompt& prompt)
 {
+    if (const int early = CliCheckRowsEarly(command, args.positional[0], args.positional[1], false);
+        early != ExitDone)
+        return early;
     if (!CliOpenProject(args.positional[0], doc, prompt, &progress, forChange))
         return prompt.FailureStatus();
     editor = std::make_unique<CScenarioEditor>(doc);
@@ -68,6 +73,35 @@ int CCliRowsEdit::Open(const CCliCommand& command, const CCliArgs& args, CCliPro
         return CliUsage(command, error);
     CliSelectRows(*editor, rows);
     return ExitDone;
+}
+
+int CliCheckRowsEarly(const CCliCommand& command, const std::string& project,
+                      const std::string& text, bool single)
+{
+    // An open never shows more rows than the file has visible cells (it
+    // may drop some), so a row beyond those is wrong whoever holds the lock.
+    CProjectFile file;
+    CCellInfoList cells;
+    if (file.ReadFile(project, cells) != CProjectFile::ReadOk)
+        return ExitDone; // the open says what is wrong with the file
+    int visible = 0;
+    for (int i = 0; i < cells.GetCount(); ++i)
+        if (cells.GetAt(i)->IsVisible())
+            ++visible;
+    std::string error;
+    std::vector<int> rows;
+    int row = 0;
+    const bool ok =
+        single ? CliParseRow(text, visible, row, error) : CliParseRows(text, visible, rows, error);
+    return ok ? ExitDone : CliUsage(command, error);
+}
+
+int CliCheckBeforeEarly(const CCliCommand& command, const CCliArgs& args,
+                        const std::string& project)
+{
+    if (!args.Has("before"))
+        return ExitDone;
+    return CliCheckRowsEarly(command, project, args.Value("before"), true);
 }
 
 int CliApplyBefore(const CCliCommand& command, const CCliArgs& args, CScenarioEditor& editor)

@@ -34,6 +34,17 @@ int CliFinishInsertion(CScenarioEditor& editor, CZurDoc& doc, CCliPrompt& prompt
 // or the usage status for a row out of range.
 int CliApplyBefore(const CCliCommand& command, const CCliArgs& args, CScenarioEditor& editor);
 
+// Usage errors found before the project's lock is waited for: the project
+// file is read without its lock and `text` (ROWS, or one ROW when `single`)
+// is checked against the rows it can show at most. ExitDone when the rows
+// may be right (the check after the open has the last word), else the usage
+// status at once.
+int CliCheckRowsEarly(const CCliCommand& command, const std::string& project,
+                      const std::string& text, bool single);
+// The same for --before ROW, when given, against `project`.
+int CliCheckBeforeEarly(const CCliCommand& command, const CCliArgs& args,
+                        const std::string& project);
+
 // Reads a whole file; false when it cannot be read.
 bool CliReadFile(const std::string& path, QByteArray& bytes);
 

@@ -44,7 +44,8 @@ bool CliLockProject(const std::string& projectFile, CCliPrompt& prompt)
         if (access(folder.c_str(), W_OK) != 0)
             return true;
     }
-    prompt.Show(0, lock->FailureMessage(), CUserPrompt::Exclamation, CUserPrompt::Ok);
+    prompt.Show(lock->FailureMessageId(), lock->FailureMessage(), CUserPrompt::Exclamation,
+                CUserPrompt::Ok);
     return false;
 }
 

@@ -34,6 +34,11 @@ int runCopy(const CCliArgs& args, CCliPrompt& prompt)
         return CliUsage(kCopy, "give either --into OTHER.sic or --to-file BLOCK");
     if (args.Has("before") && !args.Has("into"))
         return CliUsage(kCopy, "--before goes with --into");
+    if (args.Has("into")) {
+        if (const int early = CliCheckBeforeEarly(kCopy, args, args.Value("into"));
+            early != ExitDone)
+            return early;
+    }
     CCliRowsEdit edit(args);
     // The source is only read: a project open elsewhere can still be copied from.
     edit.forChange = false;

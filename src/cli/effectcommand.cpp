@@ -71,6 +71,9 @@ int runEffect(const CCliArgs& args, CCliPrompt& prompt)
         return CliUsage(kEffect, error);
 
     CTerminalProgress progress(args.quiet);
+    if (const int early = CliCheckRowsEarly(kEffect, args.positional[0], args.positional[1], true);
+        early != ExitDone)
+        return early;
     CZurDoc doc;
     if (!CliOpenProject(args.positional[0], doc, prompt, &progress))
         return prompt.FailureStatus();

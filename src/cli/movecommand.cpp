@@ -31,6 +31,11 @@ int runMove(const CCliArgs& args, CCliPrompt& prompt)
         return CliUsage(kMove, "move takes a PROJECT.sic and ROWS");
     if (!args.Has("to"))
         return CliUsage(kMove, "--to ROW or --to end is required");
+    if (args.Value("to") != "end") {
+        if (const int early = CliCheckRowsEarly(kMove, args.positional[0], args.Value("to"), true);
+            early != ExitDone)
+            return early;
+    }
     CCliRowsEdit edit(args);
     if (const int status = edit.Open(kMove, args, prompt); status != ExitDone)
         return status;

@@ -45,6 +45,8 @@ int runPaste(const CCliArgs& args, CCliPrompt& prompt)
     }
     CTerminalProgress progress(args.quiet);
     CZurDoc doc;
+    if (const int early = CliCheckBeforeEarly(kPaste, args, args.positional[0]); early != ExitDone)
+        return early;
     if (!CliOpenProject(args.positional[0], doc, prompt, &progress))
         return prompt.FailureStatus();
     CScenarioEditor editor(doc);

@@ -1,6 +1,7 @@
 #include "document/projectlock.h"
 
 #include "base/msgid.h"
+#include "base/realfilepath.h"
 #include "base/resourcebundle.h"
 
 std::string CProjectLock::LockPathOf(const std::string& projectFile)
@@ -13,8 +14,10 @@ std::string CProjectLock::LockPathOf(const std::string& projectFile)
     return folder + "." + name + ".lock";
 }
 
-bool CProjectLock::Acquire(const std::string& projectFile, int waitMs)
+bool CProjectLock::Acquire(const std::string& linkedFile, int waitMs)
 {
+    // One lock per real file, however the project was reached.
+    const std::string projectFile = RealFilePath(linkedFile);
     const std::string path = LockPathOf(projectFile);
     if (IsHeld() && m_lock->Path() == path)
         return true;
@@ -52,7 +55,20 @@ std::string CProjectLock::FailureMessage() const
     return {};
 }
 
+int CProjectLock::FailureMessageId() const
+{
+    switch (m_failure) {
+    case CFileLock::Failure::None:
+        return 0;
+    case CFileLock::Failure::Busy:
+        return MsgId::ProjectLocked;
+    case CFileLock::Failure::Error:
+        return MsgId::LockFileFailed;
+    }
+    return 0;
+}
+
 bool CProjectLock::IsLocked(const std::string& projectFile)
 {
-    return CFileLock::IsLockedByAnother(LockPathOf(projectFile));
+    return CFileLock::IsLockedByAnother(LockPathOf(RealFilePath(projectFile)));
 }

@@ -41,6 +41,8 @@ public:
     CFileLock::Failure LastFailure() const { return m_failure; }
     const std::string& Holder() const { return m_holder; }
     std::string FailureMessage() const;
+    // The number of that message (7180 or 7183), 0 after a success.
+    int FailureMessageId() const;
 
     // Whether any program (this one included) holds the lock of `projectFile`.
     static bool IsLocked(const std::string& projectFile);

@@ -1,8 +1,10 @@
 #include "document/zurdoc.h"
 
+#include "base/createdfilejournal.h"
 #include "base/filefailure.h"
 #include "base/msgid.h"
 #include "base/pathutils.h"
+#include "base/realfilepath.h"
 #include "base/resourcebundle.h"
 #include "base/safefile.h"
 #include "base/samepath.h"
@@ -10,8 +12,10 @@
 #include "document/busyguard.h"
 #include "document/projectfile.h"
 #include "document/projectupgrade.h"
+#include "document/unsavedfilesweep.h"
 #include "document/zurdoclistener.h"
 #include "document/zurdocobserver.h"
+#include "model/cellbmpinfo.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -23,6 +27,31 @@
 #include <system_error>
 
 namespace {
+
+// Sweeps what a killed program left of unsaved cells in `path`'s folder,
+// then records the document's own new files there.
+void settleJournal(CZurDoc& doc, const std::string& path)
+{
+    // Saved as another project: the old one's unsaved pictures were copied.
+    const std::string previous = CCreatedFileJournal::ProjectFileOf(&doc);
+    if (!previous.empty() && previous != path) {
+        CCreatedFileJournal::Detach(&doc);
+        CUnsavedFileSweep::Run(previous, &doc);
+    }
+    CUnsavedFileSweep::Run(path, &doc);
+    CCreatedFileJournal::Attach(
+        &doc, path,
+        [&doc](const std::string& name) {
+            for (int i = 0; i < doc.Cells.GetCount(); ++i) {
+                const auto* cell = dynamic_cast<const CCellBmpInfo*>(doc.Cells.GetAt(i));
+                if (cell && (cell->FileName == name || cell->DispFileName == name ||
+                             cell->ThumbFileName == name))
+                    return true;
+            }
+            return false;
+        },
+        [&doc] { return doc.IsBusy(); });
+}
 
 // Messages of the document (the framework's numbers where it reports).
 
@@ -148,6 +177,7 @@ void CZurDoc::FieldsFrom(const CProjectFile& file)
 
 void CZurDoc::DeleteContents()
 {
+    const std::string closing = CCreatedFileJournal::ProjectFileOf(this);
     ProjectName.clear();
     ProjectPath.clear();
     BackColor = 0;
@@ -162,6 +192,10 @@ void CZurDoc::DeleteContents()
     Cells.Purge();
     Cells.DeleteAll();
     Cells.ProjectFolder.clear();
+    // What the purge could not know of (the files of a run that was killed).
+    CCreatedFileJournal::Detach(this);
+    if (!closing.empty())
+        CUnsavedFileSweep::Run(closing, this);
     NoteTitle();
 }
 
@@ -196,7 +230,9 @@ bool CZurDoc::Open(const std::string& projectFile)
     DeleteContents();
     SetModifiedFlag(false);
     m_cellsRead = m_cellsLeftOut = 0;
-    const QFileInfo info(QString::fromStdString(projectFile));
+    // Through a link the project is the file the link reaches: its cells,
+    // its lock and its saves are there, and a save never replaces the link.
+    const QFileInfo info(QString::fromStdString(RealFilePath(projectFile)));
     const std::string path = info.absoluteFilePath().toStdString();
 
     CProjectFile file;
@@ -223,6 +259,7 @@ bool CZurDoc::Open(const std::string& projectFile)
         AddBackslash(ProjectPath);
         Cells.ProjectFolder = ProjectPath;
         m_pathName = path;
+        settleJournal(*this, path);
         if (Version >= 2) {
             Cells.ValidateAll(this);
         } else if (AskUser(m_prompt, MsgId::AskUpgradeProject, CUserPrompt::Question,
@@ -308,6 +345,7 @@ bool CZurDoc::SaveFile(const std::string& pathArg)
     Cells.ClearFlags(CCellInfo::StateAdded | CCellInfo::StateChanged);
     Cells.Purge();
     Cells.PurgeSuperseded();
+    settleJournal(*this, path);
     // What an interrupted writer left beside the project file; only what is
     // old enough, as another project of the same folder may be writing.
     const QFileInfo saved(QString::fromStdString(path));

@@ -1,6 +1,7 @@
 #include "editor/zelmapplication.h"
 
 #include "base/resourcebundle.h"
+#include "base/workrootuse.h"
 #include "editor/scenarioeditor.h"
 #include "presentation/slidepptobj.h"
 
@@ -18,12 +19,15 @@ CZelmApplication::CZelmApplication(CUserPrompt* prompt) : m_prompt(prompt)
     }
     if (!s_instance)
         s_instance = this;
+    m_workRoot = std::make_unique<CWorkRootUse>();
 }
 
 CZelmApplication::~CZelmApplication()
 {
     if (m_sharedPresentation)
         m_sharedPresentation->ClosePresentation();
+    m_sharedPresentation.reset();
+    m_workRoot.reset();
     if (s_instance == this)
         s_instance = nullptr;
 }

@@ -7,6 +7,7 @@
 class CScenarioEditor;
 class CSlidePPTObj;
 class CUserPrompt;
+class CWorkRootUse;
 
 // What one run of a front end shares between its projects. `main` of each
 // front end (zelm, zelm-tessara) makes exactly one, after its
@@ -47,5 +48,7 @@ public:
 
 private:
     CUserPrompt* m_prompt = nullptr;
+    // The run's use of the work folders: the last program to end clears them.
+    std::unique_ptr<CWorkRootUse> m_workRoot;
     std::unique_ptr<CSlidePPTObj> m_sharedPresentation;
 };

@@ -18,7 +18,8 @@ bool CAutorunEditor::LockDrive(const std::string& root, CUserPrompt* prompt, int
 {
     if (!m_lock.Acquire(root, waitMs)) {
         if (prompt)
-            prompt->Show(0, m_lock.FailureMessage(), CUserPrompt::Exclamation, CUserPrompt::Ok);
+            prompt->Show(m_lock.FailureMessageId(), m_lock.FailureMessage(),
+                         CUserPrompt::Exclamation, CUserPrompt::Ok);
         return false;
     }
     if (m_lock.IsHeld())

@@ -58,6 +58,21 @@ bool CCardLock::Acquire(const std::string& root, int waitMs)
     }
 }
 
+int CCardLock::FailureMessageId() const
+{
+    if (!m_lock)
+        return 0;
+    switch (m_lock->LastFailure()) {
+    case CFileLock::Failure::None:
+        return 0;
+    case CFileLock::Failure::Busy:
+        return MsgId::CardLocked;
+    case CFileLock::Failure::Error:
+        return MsgId::LockFileFailed;
+    }
+    return 0;
+}
+
 std::string CCardLock::FailureMessage() const
 {
     if (!m_lock)

@@ -35,6 +35,8 @@ public:
     // The message for the user after a failed Acquire (7181 with the holder,
     // or 7183 with the system's reason); "" after a success.
     std::string FailureMessage() const;
+    // The number of that message, 0 after a success.
+    int FailureMessageId() const;
 
     // Temporaries left in the root by an interrupted writer: ".zelmcopy-*"
     // and the autorun list's "AUTORUN.SFC.XXXXXX".

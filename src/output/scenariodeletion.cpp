@@ -45,7 +45,8 @@ CScenarioDeletion::Result CScenarioDeletion::DeleteScenarios(const std::string& 
     CCardLock cardLock;
     if (!cardLock.Acquire(root)) {
         if (prompt)
-            prompt->Show(0, cardLock.FailureMessage(), CUserPrompt::Exclamation, CUserPrompt::Ok);
+            prompt->Show(cardLock.FailureMessageId(), cardLock.FailureMessage(),
+                         CUserPrompt::Exclamation, CUserPrompt::Ok);
         result.failed = 1;
         return result;
     }

@@ -7,17 +7,23 @@
 #include "base/resourcebundle.h"
 #include "base/safefile.h"
 #include "base/userprompt.h"
+#include "base/volumelist.h"
 #include "document/busyguard.h"
 #include "document/zurdoc.h"
 #include "model/cellinfolist.h"
 #include "output/cardfolder.h"
 #include "output/cardlock.h"
+#include "output/cardoffer.h"
 #include "output/scenariofile.h"
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLocale>
 #include <QLockFile>
 #include <QString>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <sys/statvfs.h>
@@ -38,6 +44,8 @@ struct CScenarioExport::State
     bool oldScenarioPresent = false;
     bool folderCreatedHere = false;
     bool writingStarted = false;
+    bool rootWasMount = false; // the card is a volume, not a plain folder
+    uint64_t growth = 0;       // the room the new files take beyond the old
 };
 
 namespace {
@@ -86,6 +94,14 @@ bool removeFile(const std::string& path)
     return !ec && !fs::exists(fs::symlink_status(fs::path(path), ec));
 }
 
+// A card's root as messages show paths: without the trailing '/'.
+std::string shownRoot(std::string root)
+{
+    if (root.size() > 1 && root.back() == '/')
+        root.pop_back();
+    return root;
+}
+
 void removeFolder(const std::string& folder)
 {
     std::error_code ec;
@@ -105,11 +121,8 @@ void CScenarioExport::SetCardOperations(CardOperations operations)
     m_card = std::move(operations);
     if (!m_card.copyFile)
         m_card.copyFile = CopyFileKeepTime;
-    if (!m_card.checkSpace) {
-        m_card.checkSpace = [](CUserPrompt* prompt, const std::string& root, uint64_t need) {
-            return CheckDiskSpace(prompt, root, need, false);
-        };
-    }
+    if (!m_card.checkSpace)
+        m_card.checkSpace = CheckCardRoom;
 }
 
 CScenarioExport::Project CScenarioExport::ProjectOf(CZurDoc& document)
@@ -162,7 +175,8 @@ CScenarioExport::Outcome CScenarioExport::Send(const Project& project, const std
     CCardLock cardLock;
     if (!cardLock.Acquire(state.root)) {
         if (m_prompt)
-            m_prompt->Show(0, cardLock.FailureMessage(), CUserPrompt::Exclamation, CUserPrompt::Ok);
+            m_prompt->Show(cardLock.FailureMessageId(), cardLock.FailureMessage(),
+                           CUserPrompt::Exclamation, CUserPrompt::Ok);
         AskUser(m_prompt, MsgId::SendFailed, CUserPrompt::Exclamation, CUserPrompt::Ok,
                 project.name);
         return Failed;
@@ -191,6 +205,8 @@ CScenarioExport::Outcome CScenarioExport::Send(const Project& project, const std
         }
         return Sent;
     }
+    if (state.writingStarted && !(m_progress && m_progress->IsCancelled()))
+        ReportWriteFailure(state);
     if (state.folderCreatedHere || state.writingStarted)
         EmptyFolder(state.folder);
     if (state.folderCreatedHere)
@@ -237,6 +253,7 @@ bool CScenarioExport::Stage(const Project& project, State& state)
 
     if (!EnsureDriveReady(m_prompt, state.root))
         return false;
+    state.rootWasMount = CVolumeList::RootOf(state.root) == state.root;
 
     const std::string name = project.name;
     state.scenarioFile = state.root + name + ".sit";
@@ -297,6 +314,7 @@ bool CScenarioExport::Stage(const Project& project, State& state)
             oldBytes += allocatedSize(size, unit);
     }
     const uint64_t newBytes = allocatedFolderSize(state.staging, unit);
+    state.growth = newBytes > oldBytes ? newBytes - oldBytes : 0;
     if (newBytes > oldBytes && !m_card.checkSpace(m_prompt, state.root, newBytes - oldBytes))
         return false;
     return true;
@@ -315,6 +333,7 @@ bool CScenarioExport::WriteCard(const Project& project, State& state)
     QElapsedTimer timer;
     timer.start();
     state.writingStarted = true;
+    CSafeFile::ClearLastFailure();
     if (state.oldScenarioPresent && !removeFile(state.oldScenario))
         return false;
     if (!EmptyFolder(state.folder) || !CSafeFile::RemoveLeftovers(state.folder))
@@ -350,4 +369,90 @@ void CScenarioExport::CleanUp(State& state, bool success)
         if (state.oldScenarioPresent)
             removeFile(state.oldScenario);
     }
+}
+
+void CScenarioExport::ReportWriteFailure(const State& state)
+{
+    if (CCardOffer::Gone(state.root, state.rootWasMount)) {
+        AskUser(m_prompt, MsgId::CardGoneDuringSend, CUserPrompt::Exclamation, CUserPrompt::Ok,
+                shownRoot(state.root));
+        return;
+    }
+    const CSafeFile::Failure failure = CSafeFile::LastFailure();
+    if (failure.error == ENOSPC || failure.error == EDQUOT) {
+        const int64_t free = FreeBytes(state.root);
+        if (m_prompt)
+            m_prompt->Show(MsgId::CardFull,
+                           SpaceMessage(MsgId::CardFull, state.root, MsgId::SpaceNeededFree,
+                                        state.growth, uint64_t(std::max<int64_t>(free, 0))),
+                           CUserPrompt::Exclamation, CUserPrompt::Ok);
+    } else if (failure.error != 0) {
+        AskUser(m_prompt, MsgId::CardWriteError, CUserPrompt::Exclamation, CUserPrompt::Ok,
+                shownRoot(state.root), std::strerror(failure.error));
+    }
+}
+
+uint64_t CScenarioExport::LeastGrowth(const CCellInfoList& cells, int imageQuality,
+                                      const std::string& name, const std::string& root)
+{
+    std::string card = root;
+    AddBackslash(card);
+    const uint64_t unit = allocationUnit(card);
+    // A card BMP: 1024 x 768 pixels of 3 bytes, rows need no padding.
+    constexpr uint64_t kBmpBytes = 54 + 1024ULL * 768 * 3;
+    const uint64_t picture = imageQuality == 0 ? allocatedSize(kBmpBytes, unit) : unit;
+    uint64_t need = unit; // the scenario file
+    for (int i = 0; i < cells.GetCount(); ++i)
+        if (cells.GetAt(i)->IsVisible() && cells.GetAt(i)->CellType == CCellInfo::Type::Image)
+            need += picture + unit;
+    // What the scenario of the same name frees when it is replaced.
+    uint64_t old = 0;
+    if (!name.empty() && CCardFolder::IsPlainName(name)) {
+        const std::string folder = CCardFolder::Find(card, name, CCardFolder::FolderEntry);
+        if (!folder.empty())
+            old += allocatedFolderSize(folder + "/", unit);
+        const std::string file = CCardFolder::Find(card, name + ".sit", CCardFolder::FileEntry);
+        std::error_code ec;
+        if (!file.empty()) {
+            const uintmax_t size = fs::file_size(fs::path(file), ec);
+            if (!ec)
+                old += allocatedSize(size, unit);
+        }
+    }
+    return need > old ? need - old : 0;
+}
+
+int64_t CScenarioExport::FreeBytes(const std::string& root)
+{
+    struct statvfs vfs
+    {
+    };
+    if (root.empty() || statvfs(root.c_str(), &vfs) != 0)
+        return -1;
+    return int64_t(uint64_t(vfs.f_bavail) * vfs.f_frsize);
+}
+
+std::string CScenarioExport::SpaceMessage(int id, const std::string& root, int figuresId,
+                                          uint64_t need, uint64_t free)
+{
+    const QLocale locale;
+    const std::string figures =
+        CResourceBundle::Format(figuresId, locale.formattedDataSize(qint64(need)).toStdString(),
+                                locale.formattedDataSize(qint64(free)).toStdString());
+    return CResourceBundle::Format(id, shownRoot(root), figures);
+}
+
+bool CScenarioExport::CheckCardRoom(CUserPrompt* prompt, const std::string& root, uint64_t need)
+{
+    const int64_t free = FreeBytes(root);
+    if (free < 0) // the system's reason
+        return CheckDiskSpace(prompt, root, need, false);
+    if (uint64_t(free) >= need)
+        return true;
+    if (prompt)
+        prompt->Show(
+            MsgId::CardFull,
+            SpaceMessage(MsgId::CardFull, root, MsgId::SpaceNeededFree, need, uint64_t(free)),
+            CUserPrompt::Exclamation, CUserPrompt::Ok);
+    return false;
 }

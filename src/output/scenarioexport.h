@@ -36,7 +36,8 @@ public:
     {
         // Copies a staged file to the card, replacing.
         CCardImageWriter::CopyFunction copyFile;
-        // Whether `need` more bytes fit on the volume of `root` (7106 otherwise).
+        // Whether `need` more bytes fit on the volume of `root`. When not
+        // set, CheckCardRoom.
         std::function<bool(CUserPrompt* prompt, const std::string& root, uint64_t need)> checkSpace;
     };
 
@@ -66,6 +67,23 @@ public:
     // Only a saved project is sent.
     static bool CanSend(const CZurDoc& document);
 
+    // The least room a send of `cells` as scenario `name` takes on the card
+    // at `root` beyond what the scenario it replaces frees: a picture and a
+    // thumbnail of at least one allocation unit each per image cell (a
+    // 1024 x 768 BMP at quality 0), and the scenario file.
+    static uint64_t LeastGrowth(const CCellInfoList& cells, int imageQuality,
+                                const std::string& name, const std::string& root);
+    // Free bytes on the volume of `root`; -1 when it cannot be known.
+    static int64_t FreeBytes(const std::string& root);
+    // Message `id` (7366 or 7367) about the card at `root`, with the room
+    // needed (`figuresId`: 7370 or 7371) against the room free.
+    static std::string SpaceMessage(int id, const std::string& root, int figuresId, uint64_t need,
+                                    uint64_t free);
+    // Whether `need` more bytes fit on the card at `root`; otherwise shows
+    // 7367 with the figures (or the system's reason the card cannot be
+    // asked).
+    static bool CheckCardRoom(CUserPrompt* prompt, const std::string& root, uint64_t need);
+
     // Sends `project` to the card whose root is `cardRoot` (the send
     // dialog's answer: a mount point or any folder standing for a card).
     Outcome Send(const Project& project, const std::string& cardRoot);
@@ -85,6 +103,9 @@ private:
     bool Stage(const Project& project, State& state);
     bool WriteCard(const Project& project, State& state);
     void CleanUp(State& state, bool success);
+    // Why writing the card failed: the card went away, it is full, or the
+    // system's reason.
+    void ReportWriteFailure(const State& state);
 
     CUserPrompt* m_prompt;
     CProgress* m_progress;

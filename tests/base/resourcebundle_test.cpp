@@ -81,6 +81,13 @@ const std::map<int, int> kInserts = {
     {7339, 1}, // last page of the sheet
     {7340, 2}, // project file, the counts (7341)
     {7341, 2}, // cells left out, cells read
+    {7365, 1}, // card root
+    {7366, 2}, // card root, the space needed and free
+    {7367, 2}, // card root, the space needed and free
+    {7368, 1}, // card root
+    {7369, 2}, // card root, the system's reason
+    {7370, 2}, // bytes needed, bytes free
+    {7371, 2}, // bytes needed, bytes free
     {61699, 1}, // project file name
     {61714, 2}, // lowest and highest whole number
     {61716, 1}, // longest length
@@ -105,6 +112,7 @@ std::vector<int> numberedIds()
     range(7200, 7219);
     range(7300, 7311);
     range(7335, 7341);
+    range(7365, 7371);
     range(7220, 7261);
     for (int id : {57344, 61440, 61696, 61697, 61698, 61699, 61700, 61703, 61707, 61708, 61714,
                    61716, 61728, 61729})

@@ -3,8 +3,11 @@
 // was; a failure after leaves no scenario file, and no folder this send made.
 #include "base/msgid.h"
 #include "base/pathutils.h"
+#include "base/safefile.h"
 #include "exportfixture.h"
 
+#include <cerrno>
+#include <cstring>
 #include <sys/mount.h>
 #include <unistd.h>
 
@@ -130,11 +133,54 @@ TEST_F(ScenarioExportFault, ARealSmallCardIsFull)
     MakeOldScenario();
     prompt.answers = {CUserPrompt::AnswerOk, CUserPrompt::AnswerYes, CUserPrompt::AnswerYes};
     EXPECT_EQ(Send(), CScenarioExport::Failed);
+    // How much more is needed against how much is free, and what to do.
     EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::AskSendToCard, MsgId::AskUseExistingFolder,
-                                              MsgId::AskUseExistingFolder, MsgId::NotEnoughSpace,
+                                              MsgId::AskUseExistingFolder, MsgId::CardFull,
                                               MsgId::SendFailed}));
+    ASSERT_EQ(prompt.shown.size(), 5u);
+    const std::string& full = prompt.shown[3].text;
+    EXPECT_NE(full.find("KiB more"), std::string::npos) << full;
+    EXPECT_NE(full.find("Delete scenarios"), std::string::npos) << full;
     ExpectOldScenarioUntouched();
     ExpectFailedWith7132();
+}
+
+TEST_F(ScenarioExportFault, WhyTheCardWriteFailedIsSaid)
+{
+    struct Case
+    {
+        const char* name;
+        int error;          // the failure the write met
+        bool pullCard;      // the card is taken out at that moment
+        int expectedReason; // 0: no reason beyond the row's
+    };
+    const Case cases[] = {
+        {"card pulled", EIO, true, 7368},
+        {"full card", ENOSPC, false, 7367},
+        {"write error", EIO, false, 7369},
+        {"no reason known", 0, false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir().mkpath(QString::fromStdString(card));
+        prompt.shown.clear();
+        prompt.answers = {CUserPrompt::AnswerOk};
+        copies = 0;
+        FailCopyAt(3, [this, c] {
+            if (c.pullCard)
+                QDir(QString::fromStdString(card)).removeRecursively();
+            if (c.error)
+                CSafeFile::NoteFailure(card + "Trip/TRIP0002.JPG", c.error);
+        });
+        EXPECT_EQ(Send(), CScenarioExport::Failed);
+        std::vector<int> expected{7134, 7311, 7132};
+        if (c.expectedReason)
+            expected.insert(expected.begin() + 1, c.expectedReason);
+        EXPECT_EQ(prompt.Ids(), expected);
+        if (c.expectedReason == 7369)
+            EXPECT_NE(prompt.shown[1].text.find(strerror(EIO)), std::string::npos);
+        ExpectNothingLeft();
+    }
 }
 
 TEST_F(ScenarioExportFault, AReadOnlyCardGetsNoFolder)
@@ -207,6 +253,8 @@ TEST_F(ScenarioExportFault, ACardPulledHalfWay)
     FailCopyAt(3, [this] { QDir(QString::fromStdString(card)).removeRecursively(); });
     EXPECT_EQ(Send(), CScenarioExport::Failed);
     EXPECT_FALSE(Exists(card));
+    // The reason: the device is gone.
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{7134, 7368, 7311, 7132}));
     ExpectFailedWith7132();
 }
 

@@ -17,6 +17,7 @@
 #include <QSettings>
 #include <QTimer>
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -31,7 +32,8 @@ struct CommandLine
     bool help = false;
     bool version = false;
     QString shellOpen;
-    QString file;
+    QStringList files;
+    QString file;       // the first of them
     bool print = false; // print FILE without a dialog and end
     QString printer;
     QString pdf;
@@ -60,11 +62,11 @@ CommandLine parse(const QStringList& arguments)
     line.help = parser.isSet(help);
     line.version = parser.isSet(version);
     line.shellOpen = parser.value(shellOpen);
-    const QStringList files = parser.positionalArguments();
-    if (files.size() > 1)
-        line.error = QStringLiteral("only one file can be opened at start");
-    else if (!files.isEmpty())
-        line.file = files.constFirst();
+    line.files = parser.positionalArguments();
+    if (!line.shellOpen.isEmpty())
+        line.files.prepend(line.shellOpen);
+    if (!line.files.isEmpty())
+        line.file = line.files.constFirst();
     line.print = parser.isSet(print);
     line.printer = parser.value(printer);
     line.pdf = parser.value(pdf);
@@ -73,6 +75,8 @@ CommandLine parse(const QStringList& arguments)
             line.error = QStringLiteral("--printer and --pdf go with --print");
         else if (line.file.isEmpty())
             line.error = QStringLiteral("--print needs the project to print");
+        else if (line.files.size() > 1)
+            line.error = QStringLiteral("--print prints one project");
         else if (parser.isSet(printer) && parser.isSet(pdf))
             line.error = QStringLiteral("--printer and --pdf exclude each other");
     }
@@ -93,16 +97,16 @@ CVantorelApp::~CVantorelApp()
 QString CVantorelApp::UsageText()
 {
     return QStringLiteral(
-        "Usage: zelm-tessara [--no-splash] [FILE]\n"
+        "Usage: zelm-tessara [--no-splash] [FILE...]\n"
         "       zelm-tessara --shell-open FILE\n"
         "       zelm-tessara --print FILE.sic [--printer NAME | --pdf OUT.pdf]\n"
-        "Starts the Zelm Tessara window program. FILE is a project (.sic), which is\n"
-        "opened, or a presentation (.ppt), which becomes a new project. When the\n"
-        "program already runs, it is brought to the front instead; with\n"
-        "--shell-open the running program opens FILE. --print prints the project\n"
-        "FILE on the default printer (or NAME, or into the PDF file OUT) and ends;\n"
-        "the exit status is 0 only when every page was printed. The command-line\n"
-        "program is `zelm` (see `zelm --help`).\n");
+        "Starts the Zelm Tessara window program. Each FILE is a project (.sic), which\n"
+        "is opened, or a presentation (.ppt), which becomes a new project. When the\n"
+        "program already runs, it is brought to the front and opens the files\n"
+        "(--shell-open FILE, as the desktop starts it, does the same). --print\n"
+        "prints the project FILE on the default printer (or NAME, or into the PDF\n"
+        "file OUT) and ends; the exit status is 0 only when every page was printed.\n"
+        "The command-line program is `zelm` (see `zelm --help`).\n");
 }
 
 bool CVantorelApp::InitInstance(const QStringList& arguments)
@@ -133,15 +137,19 @@ bool CVantorelApp::InitInstance(const QStringList& arguments)
         return false;
     }
 
-    // 2. One instance per user. A later start hands over its open command
-    // (or just asks the first to come to the front) and ends.
+    // 2. One instance per user. A later start hands over its files, one
+    // open command each (or just asks the first to come to the front), and
+    // ends.
     m_instance = std::make_unique<CSingleInstance>(m_options.instanceFolder);
     if (!m_instance->TryBecomeFirst()) {
-        const QString command =
-            line.shellOpen.isEmpty()
-                ? QString::fromLatin1(CSingleInstance::ActivateCommand)
-                : CSingleInstance::OpenCommand(QFileInfo(line.shellOpen).absoluteFilePath());
-        const bool heard = m_instance->SendToFirst(command);
+        QStringList commands;
+        for (const QString& file : line.files)
+            commands << CSingleInstance::OpenCommand(QFileInfo(file).absoluteFilePath());
+        if (commands.isEmpty())
+            commands << QString::fromLatin1(CSingleInstance::ActivateCommand);
+        bool heard = true;
+        for (const QString& command : commands)
+            heard = m_instance->SendToFirst(command) && heard;
         m_instance.reset();
         if (!heard)
             std::fprintf(stderr, "zelm-tessara: another instance holds the lock but does "
@@ -191,10 +199,16 @@ bool CVantorelApp::InitInstance(const QStringList& arguments)
 
     // 8. The command line: a project opens, a presentation becomes one,
     // any other file opens nothing.
-    const QString file = line.shellOpen.isEmpty() ? line.file : line.shellOpen;
-    if (!file.isEmpty() && m_frame->OpenDocumentFile(file))
+    bool opened = false;
+    for (const QString& file : line.files)
+        opened = m_frame->OpenDocumentFile(file) != nullptr || opened;
+    if (opened)
         CSplashWnd::EnableSplashScreen(false);
-    m_ignoreNextDde = false;
+    // Then what other starts sent meanwhile: no command is dropped.
+    m_started = true;
+    const QStringList waiting = std::exchange(m_waiting, {});
+    for (const QString& command : waiting)
+        OnDdeCommand(command);
     return true;
 }
 
@@ -233,16 +247,16 @@ void CVantorelApp::BringToFront()
 
 bool CVantorelApp::OnDdeCommand(const QString& command)
 {
+    // During start-up a command waits until the window is up; on Linux no
+    // shell repeats the first start's file, so every command is a request.
+    if (!m_started) {
+        m_waiting << command;
+        return true;
+    }
     BringToFront();
     QString path;
     if (!CSingleInstance::ParseOpenCommand(command, path))
         return command == QLatin1String(CSingleInstance::ActivateCommand);
-    if (m_ignoreNextDde) {
-        // The desktop's first command during start-up repeats the file of
-        // the command line.
-        m_ignoreNextDde = false;
-        return false;
-    }
     // Not while a dialog is up: the file waits for its turn in the queue.
     if (QApplication::activeModalWidget()) {
         QTimer::singleShot(kRetryMs, this, [this, command] { OnDdeCommand(command); });

@@ -39,9 +39,10 @@ public:
     int ExitCode() const { return m_exitCode; }
 
     // The running program's answer to another start's command: an open
-    // command opens the file as a start-up argument would (the first one
-    // arriving during start-up is dropped); any command brings the window to
-    // the front. Whether it was carried out.
+    // command opens the file as a start-up argument would; any command
+    // brings the window to the front. One arriving during start-up is kept
+    // and carried out once the window is up. Whether it was carried out (or
+    // kept).
     bool OnDdeCommand(const QString& command);
 
     CMainFrame* MainFrame() const { return m_frame.get(); }
@@ -50,7 +51,8 @@ public:
     CUserPrompt* Prompt() const { return m_prompt; }
     // Tests answer the program's questions themselves.
     void SetPrompt(CUserPrompt* prompt) { m_prompt = prompt; }
-    bool IgnoringNextDde() const { return m_ignoreNextDde; }
+    // The commands kept until start-up ends.
+    const QStringList& WaitingCommands() const { return m_waiting; }
 
     static QString UsageText();
 
@@ -63,6 +65,7 @@ private:
     std::unique_ptr<CSingleInstance> m_instance;
     std::unique_ptr<CZelmApplication> m_zelmApp;
     std::unique_ptr<CMainFrame> m_frame;
-    bool m_ignoreNextDde = true;
+    bool m_started = false;
+    QStringList m_waiting;
     int m_exitCode = 0;
 };

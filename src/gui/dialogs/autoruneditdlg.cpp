@@ -34,7 +34,7 @@ CAutorunEditDlg::CAutorunEditDlg(const std::vector<CVolumeList::Volume>& volumes
     setWindowTitle(tr("Autorun list of the card"));
     m_cards = new CCardComboBox(volumes);
     m_cards->setObjectName("card");
-    m_cards->SelectRoot(root);
+    m_cards->OfferCard(root);
 
     m_available = new CAutorunListWidget(Qt::CopyAction, false);
     m_available->setObjectName("available");

@@ -3,6 +3,7 @@
 #include "base/msgid.h"
 #include "base/resourcebundle.h"
 #include "base/samepath.h"
+#include "output/cardoffer.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -41,13 +42,15 @@ CCardComboBox::CCardComboBox(const std::vector<CVolumeList::Volume>& volumes, QW
     std::stable_sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) {
         return (a.kind == CVolumeList::Removable) > (b.kind == CVolumeList::Removable);
     });
+    m_volumes = sorted;
     for (const CVolumeList::Volume& v : sorted) {
         addItem(VolumeText(v), QString::fromStdString(v.root));
         setItemData(count() - 1, true, kVolumeRole);
     }
     addItem(QString::fromStdString(CResourceBundle::Text(MsgId::ChooseFolderEntry)));
-    setCurrentIndex(sorted.empty() ? -1 : 0);
-    m_lastIndex = currentIndex();
+    // Never a system volume by default: the caller offers a card.
+    setCurrentIndex(-1);
+    m_lastIndex = -1;
     connect(this, &QComboBox::activated, this, &CCardComboBox::Activated);
     connect(this, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index != ChooseFolderIndex())
@@ -81,6 +84,17 @@ void CCardComboBox::SelectRoot(const std::string& root)
     insertItem(ChooseFolderIndex(), shown, wanted);
     setCurrentIndex(ChooseFolderIndex() - 1);
     m_lastIndex = currentIndex();
+}
+
+void CCardComboBox::OfferCard(const std::string& lastRoot)
+{
+    const std::string root = CCardOffer::DefaultRoot(m_volumes, lastRoot);
+    if (root.empty()) {
+        setCurrentIndex(-1);
+        m_lastIndex = -1;
+        return;
+    }
+    SelectRoot(root);
 }
 
 bool CCardComboBox::IsVolume() const

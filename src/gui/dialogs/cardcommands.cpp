@@ -4,6 +4,7 @@
 #include "base/userprompt.h"
 #include "document/zurdoc.h"
 #include "gui/dialogs/autoruneditdlg.h"
+#include "gui/dialogs/cardcombobox.h"
 #include "gui/dialogs/deletedlg.h"
 #include "gui/dialogs/fileopprogressdlg.h"
 #include "gui/dialogs/senddlg.h"
@@ -42,6 +43,7 @@ bool CCardCommands::SendProject(CZurDoc& document, CUserPrompt* prompt, QWidget*
     info.backColor = document.BackColor;
     info.imageQuality = document.ImageQuality;
     info.slideCount = VisibleCells(document);
+    info.cells = &document.Cells;
     CSendDlg dialog(info, Volumes(), lastRoot, prompt, parent);
     if (dialog.exec() != QDialog::Accepted)
         return false;
@@ -50,7 +52,7 @@ bool CCardCommands::SendProject(CZurDoc& document, CUserPrompt* prompt, QWidget*
     if (SendTo(document, lastRoot, prompt, parent, wantsAutorun) != CScenarioExport::Sent)
         return false;
     if (wantsAutorun)
-        EditAutorun(prompt, parent, lastRoot);
+        EditAutorun(prompt, parent, lastRoot, true);
     return true;
 }
 
@@ -67,9 +69,12 @@ CScenarioExport::Outcome CCardCommands::SendTo(CZurDoc& document, const std::str
     return outcome;
 }
 
-void CCardCommands::EditAutorun(CUserPrompt* prompt, QWidget* parent, std::string& lastRoot)
+void CCardCommands::EditAutorun(CUserPrompt* prompt, QWidget* parent, std::string& lastRoot,
+                                bool justSent)
 {
     CAutorunEditDlg dialog(Volumes(), lastRoot, prompt, parent);
+    if (justSent)
+        dialog.Cards()->SelectRoot(lastRoot);
     if (dialog.exec() == QDialog::Accepted && !dialog.Root().empty())
         lastRoot = dialog.Root();
 }

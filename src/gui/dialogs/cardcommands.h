@@ -28,8 +28,10 @@ public:
     static CScenarioExport::Outcome SendTo(CZurDoc& document, const std::string& root,
                                            CUserPrompt* prompt, QWidget* parent,
                                            bool& wantsAutorun);
-    // The autorun editor on the card `lastRoot` (or the first card).
-    static void EditAutorun(CUserPrompt* prompt, QWidget* parent, std::string& lastRoot);
+    // The autorun editor on the card the choice offers (see CCardOffer);
+    // `justSent`: on `lastRoot`, the card a send has just written.
+    static void EditAutorun(CUserPrompt* prompt, QWidget* parent, std::string& lastRoot,
+                            bool justSent = false);
     // The scenario choice, then the deletion of each ticked scenario.
     static void DeleteScenarios(CUserPrompt* prompt, QWidget* parent, std::string& lastRoot);
 };

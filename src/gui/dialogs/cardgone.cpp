@@ -1,12 +1,8 @@
 #include "gui/dialogs/cardgone.h"
 
-#include "base/volumelist.h"
-
-#include <QFileInfo>
+#include "output/cardoffer.h"
 
 bool CardGone(const std::string& root, bool wasMountRoot)
 {
-    if (!QFileInfo(QString::fromStdString(root)).isDir())
-        return true;
-    return wasMountRoot && CVolumeList::RootOf(root) != root;
+    return CCardOffer::Gone(root, wasMountRoot);
 }

@@ -1,7 +1,10 @@
 #include "gui/dialogs/deletedlg.h"
 
 #include "base/asciicase.h"
+#include "base/msgid.h"
+#include "base/resourcebundle.h"
 #include "gui/dialogs/cardcombobox.h"
+#include "gui/dialogs/cardgone.h"
 #include "output/cardfolder.h"
 
 #include <QDialogButtonBox>
@@ -17,7 +20,7 @@ CDeleteDlg::CDeleteDlg(const std::vector<CVolumeList::Volume>& volumes, const st
     setWindowTitle(tr("Delete scenarios from the card"));
     m_cards = new CCardComboBox(volumes);
     m_cards->setObjectName("card");
-    m_cards->SelectRoot(root);
+    m_cards->OfferCard(root);
     m_list = new QListWidget;
     m_list->setObjectName("scenarios");
     m_list->setAccessibleName(tr("Scenarios on the card"));
@@ -25,7 +28,8 @@ CDeleteDlg::CDeleteDlg(const std::vector<CVolumeList::Volume>& volumes, const st
     auto* form = new QFormLayout;
     form->addRow(tr("&Card:"), m_cards);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    buttons->button(QDialogButtonBox::Ok)->setAccessibleName(tr("OK"));
+    m_ok = buttons->button(QDialogButtonBox::Ok);
+    m_ok->setAccessibleName(tr("OK"));
     buttons->button(QDialogButtonBox::Cancel)->setAccessibleName(tr("Cancel"));
     connect(buttons, &QDialogButtonBox::accepted, this, &CDeleteDlg::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &CDeleteDlg::reject);
@@ -41,8 +45,22 @@ void CDeleteDlg::Fill()
 {
     m_list->clear();
     const std::string root = m_cards->Root();
+    m_ok->setEnabled(!root.empty());
     if (root.empty())
         return;
+    if (CardGone(root, m_cards->IsVolume())) {
+        // Not an empty card: one that is no longer there.
+        std::string shown = root;
+        if (shown.size() > 1)
+            shown.pop_back();
+        auto* item = new QListWidgetItem(
+            QString::fromStdString(CResourceBundle::Format(MsgId::CardGone, shown)));
+        item->setFlags(Qt::ItemIsEnabled);
+        item->setData(Qt::UserRole, true);
+        m_list->addItem(item);
+        m_ok->setEnabled(false);
+        return;
+    }
     for (const std::string& name : CCardFolder::FilesWithExtension(root, ".SIT")) {
         auto* item = new QListWidgetItem(QString::fromStdString(CAsciiCase::Upper(name)));
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
@@ -56,6 +74,10 @@ void CDeleteDlg::accept()
     const std::string root = m_cards->Root();
     if (root.empty())
         return;
+    if (CardGone(root, m_cards->IsVolume())) {
+        Fill();
+        return;
+    }
     m_root = root;
     m_names.clear();
     for (int i = 0; i < m_list->count(); ++i)

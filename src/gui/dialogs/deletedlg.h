@@ -8,6 +8,7 @@
 
 class CCardComboBox;
 class QListWidget;
+class QPushButton;
 
 // The scenarios on a card, each with a check box: the ticked ones are the
 // answer. The deletion itself asks for each (CScenarioDeletion).
@@ -21,6 +22,8 @@ public:
     // After OK: the card's root and the ticked scenario files in list order.
     const std::string& Root() const { return m_root; }
     const std::vector<std::string>& Names() const { return m_names; }
+    // The scenarios; a card that has gone shows one line saying so, and OK
+    // stays greyed.
     QListWidget* List() const { return m_list; }
     CCardComboBox* Cards() const { return m_cards; }
 
@@ -33,4 +36,5 @@ private:
     std::vector<std::string> m_names;
     CCardComboBox* m_cards = nullptr;
     QListWidget* m_list = nullptr;
+    QPushButton* m_ok = nullptr;
 };

@@ -5,6 +5,7 @@
 #include "base/userprompt.h"
 #include "gui/dialogs/cardcombobox.h"
 #include "gui/dialogs/cardgone.h"
+#include "output/scenarioexport.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -16,13 +17,13 @@
 
 CSendDlg::CSendDlg(const ProjectInfo& project, const std::vector<CVolumeList::Volume>& volumes,
                    const std::string& lastRoot, CUserPrompt* prompt, QWidget* parent)
-    : QDialog(parent), m_prompt(prompt)
+    : QDialog(parent), m_project(project), m_prompt(prompt)
 {
     setWindowTitle(QString::fromStdString(CResourceBundle::Text(MsgId::ChooseCard)));
     auto* form = new QFormLayout;
     m_cards = new CCardComboBox(volumes);
     m_cards->setObjectName("card");
-    m_cards->SelectRoot(lastRoot);
+    m_cards->OfferCard(lastRoot);
     form->addRow(tr("&Card:"), m_cards);
     m_free = new QLabel;
     m_free->setObjectName("freeSpace");
@@ -42,7 +43,8 @@ CSendDlg::CSendDlg(const ProjectInfo& project, const std::vector<CVolumeList::Vo
     form->addRow(tr("Background colour:"), colour);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    buttons->button(QDialogButtonBox::Ok)->setAccessibleName(tr("OK"));
+    m_ok = buttons->button(QDialogButtonBox::Ok);
+    m_ok->setAccessibleName(tr("OK"));
     buttons->button(QDialogButtonBox::Cancel)->setAccessibleName(tr("Cancel"));
     connect(buttons, &QDialogButtonBox::accepted, this, &CSendDlg::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &CSendDlg::reject);
@@ -55,6 +57,8 @@ CSendDlg::CSendDlg(const ProjectInfo& project, const std::vector<CVolumeList::Vo
 
 void CSendDlg::ShowFreeSpace()
 {
+    // Nothing to send to until a card is chosen ("Choose folder..." too).
+    m_ok->setEnabled(!m_cards->Root().empty());
     const qint64 free = m_cards->FreeBytes();
     m_free->setText(free < 0 ? tr("unknown") : QLocale().formattedDataSize(free));
 }
@@ -69,6 +73,25 @@ void CSendDlg::accept()
         ShowFreeSpace();
         return;
     }
+    if (!CheckRoom(root))
+        return;
     m_root = root;
     QDialog::accept();
+}
+
+bool CSendDlg::CheckRoom(const std::string& root)
+{
+    if (!m_project.cells)
+        return true;
+    const int64_t free = CScenarioExport::FreeBytes(root);
+    const uint64_t need = CScenarioExport::LeastGrowth(*m_project.cells, m_project.imageQuality,
+                                                       m_project.name, root);
+    if (free < 0 || need <= uint64_t(free))
+        return true;
+    if (m_prompt)
+        m_prompt->Show(MsgId::CardTooSmall,
+                       CScenarioExport::SpaceMessage(MsgId::CardTooSmall, root,
+                                                     MsgId::SpaceAtLeastFree, need, uint64_t(free)),
+                       CUserPrompt::Exclamation, CUserPrompt::Ok);
+    return false;
 }

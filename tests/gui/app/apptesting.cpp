@@ -11,7 +11,16 @@
 #include <QSettings>
 #include <QThread>
 
-CAppUnderTest::CAppUnderTest(const QStringList& args, bool splash)
+CAppUnderTest::CAppUnderTest(const QStringList& args, bool splash) : CAppUnderTest(args, splash, {})
+{}
+
+CAppUnderTest::CAppUnderTest(const QStringList& args,
+                             const std::function<void(CVantorelApp&)>& beforeStart)
+    : CAppUnderTest(args, false, beforeStart)
+{}
+
+CAppUnderTest::CAppUnderTest(const QStringList& args, bool splash,
+                             const std::function<void(CVantorelApp&)>& beforeStart)
 {
     CVantorelApp::Options options;
     options.registerFileTypes = false;
@@ -20,6 +29,8 @@ CAppUnderTest::CAppUnderTest(const QStringList& args, bool splash)
     QStringList all{QStringLiteral("zelm-tessara")};
     if (!splash)
         all << QStringLiteral("--no-splash");
+    if (beforeStart)
+        beforeStart(*m_app);
     m_started = m_app->InitInstance(all + args);
 }
 

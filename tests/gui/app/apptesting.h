@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -18,6 +19,9 @@ class CAppUnderTest
 {
 public:
     explicit CAppUnderTest(const QStringList& args = {}, bool splash = false);
+    // `beforeStart` acts on the program before its start-up (as another
+    // start's command that arrives early).
+    CAppUnderTest(const QStringList& args, const std::function<void(CVantorelApp&)>& beforeStart);
     ~CAppUnderTest();
 
     bool Started() const { return m_started; }
@@ -26,6 +30,8 @@ public:
     CScriptedPrompt prompt;
 
 private:
+    CAppUnderTest(const QStringList& args, bool splash,
+                  const std::function<void(CVantorelApp&)>& beforeStart);
     std::unique_ptr<CVantorelApp> m_app;
     bool m_started = false;
 };

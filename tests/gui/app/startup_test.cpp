@@ -44,7 +44,7 @@ TEST_F(StartUp, WithoutAFileNoProjectIsOpen)
     ASSERT_TRUE(app.Started());
     EXPECT_TRUE(app.Frame().isVisible());
     EXPECT_TRUE(app.Frame().ChildFrames().isEmpty());
-    EXPECT_FALSE(app.App().IgnoringNextDde());
+    EXPECT_TRUE(app.App().WaitingCommands().isEmpty());
 }
 
 TEST_F(StartUp, FileOfAnotherKindOpensNothingAndSaysNothing)
@@ -88,15 +88,21 @@ TEST_F(StartUp, ProjectThatAnotherProgramChangesIsNotOpened)
     EXPECT_NE(app.prompt.shown[0].text.find("Busy"), std::string::npos);
 }
 
-TEST_F(StartUp, SecondStartWithAFileLeavesOneInstanceAndOpensNothing)
+TEST_F(StartUp, SecondStartWithProjectsOpensThemInTheFirst)
 {
-    const std::string project = MakeProject("Second");
+    const std::string first = MakeProject("Second");
+    const std::string second = MakeProject("Third");
     CAppUnderTest app;
     ASSERT_TRUE(app.Started());
-    EXPECT_EQ(RunSecondInstance({QStringLiteral("--no-splash"), q(project)}), 0);
-    EXPECT_TRUE(app.Frame().ChildFrames().isEmpty());
-    // The first still owns the instance: a third start is turned away too.
+    // As from a terminal or a file manager without --shell-open.
+    EXPECT_EQ(RunSecondInstance({QStringLiteral("--no-splash"), q(first), q(second)}), 0);
+    ASSERT_EQ(app.Frame().ChildFrames().size(), 2);
+    EXPECT_EQ(app.Frame().ChildFrames()[0]->PathName(), first);
+    EXPECT_EQ(app.Frame().ChildFrames()[1]->PathName(), second);
+    // The first still owns the instance: a start without files only brings
+    // it to the front.
     EXPECT_EQ(RunSecondInstance({QStringLiteral("--no-splash")}), 0);
+    EXPECT_EQ(app.Frame().ChildFrames().size(), 2);
     EXPECT_TRUE(app.Frame().isVisible());
 }
 
@@ -113,23 +119,25 @@ TEST_F(StartUp, ShellOpenOpensTheFileInTheFirstInstance)
     EXPECT_EQ(app.Frame().ChildFrames().size(), 1);
 }
 
-TEST_F(StartUp, FirstOpenCommandDuringStartUpIsDropped)
+TEST_F(StartUp, OpenCommandDuringStartUpWaitsAndIsCarriedOut)
 {
-    const std::string project = MakeProject("Dropped");
-    CScriptedPrompt prompt;
-    CVantorelApp app;
-    app.SetPrompt(&prompt);
-    // Until start-up has ended, the first open command is dropped...
-    EXPECT_TRUE(app.IgnoringNextDde());
-    EXPECT_FALSE(app.OnDdeCommand(CSingleInstance::OpenCommand(q(project))));
-    EXPECT_FALSE(app.IgnoringNextDde());
-    app.ExitInstance();
-
-    // ...and after it every one is carried out.
-    CAppUnderTest started;
-    ASSERT_TRUE(started.Started());
-    EXPECT_TRUE(started.App().OnDdeCommand(CSingleInstance::OpenCommand(q(project))));
-    EXPECT_EQ(started.Frame().ChildFrames().size(), 1);
+    const std::string early = MakeProject("Early");
+    const std::string onLine = MakeProject("OnLine");
+    // A command that arrives before the window is up is kept, not dropped,
+    // also when the start itself opens another file...
+    CAppUnderTest app({q(onLine)}, [&early](CVantorelApp& starting) {
+        EXPECT_TRUE(starting.OnDdeCommand(CSingleInstance::OpenCommand(q(early))));
+        EXPECT_EQ(starting.WaitingCommands().size(), 1);
+    });
+    ASSERT_TRUE(app.Started());
+    // ...and carried out once it is.
+    EXPECT_TRUE(app.App().WaitingCommands().isEmpty());
+    ASSERT_EQ(app.Frame().ChildFrames().size(), 2);
+    EXPECT_EQ(app.Frame().ChildFrames()[0]->PathName(), onLine);
+    EXPECT_EQ(app.Frame().ChildFrames()[1]->PathName(), early);
+    // After start-up every command is carried out at once.
+    EXPECT_TRUE(app.App().OnDdeCommand(CSingleInstance::OpenCommand(q(early))));
+    EXPECT_EQ(app.Frame().ChildFrames().size(), 2);
 }
 
 TEST_F(StartUp, OpenCommandsReadBack)

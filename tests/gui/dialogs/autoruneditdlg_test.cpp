@@ -231,9 +231,34 @@ TEST(CardComboBox, RemovableFirstNoOpticalChooseFolderLast)
     volumes[2] = {"/media/card/", "CARD", "/dev/sdb1", "vfat", CVolumeList::Removable, 0, 0};
     CCardComboBox cards(volumes);
     ASSERT_EQ(cards.count(), 3);
+    EXPECT_EQ(cards.Root(), "");
+    cards.OfferCard({});
     EXPECT_EQ(cards.Root(), "/media/card/");
     EXPECT_EQ(cards.itemText(1), "/");
     EXPECT_EQ(cards.itemText(2).toStdString(), CResourceBundle::Text(MsgId::ChooseFolderEntry));
+}
+
+TEST(DeleteDlg, ACardThatHasGoneIsShownAsGone)
+{
+    QTemporaryDir dir;
+    const QString card = dir.path() + "/card/";
+    ASSERT_TRUE(QDir().mkpath(card));
+    QFile(card + "TRIP.SIT").open(QIODevice::WriteOnly);
+    CDeleteDlg dialog({}, card.toStdString());
+    ASSERT_TRUE(ShowActive(dialog));
+    ASSERT_EQ(dialog.List()->count(), 1);
+    // Taken out while the dialog is up, then looked at again.
+    ASSERT_TRUE(QDir(card).removeRecursively());
+    Press(dialog);
+    EXPECT_TRUE(dialog.isVisible());
+    ASSERT_EQ(dialog.List()->count(), 1);
+    const QString text = dialog.List()->item(0)->text();
+    EXPECT_TRUE(text.contains(QStringLiteral("has gone"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(dir.path() + "/card")) << text.toStdString();
+    EXPECT_FALSE(dialog.List()->item(0)->flags() & Qt::ItemIsUserCheckable);
+    auto* ok = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+    EXPECT_FALSE(ok->isEnabled());
+    EXPECT_TRUE(dialog.Names().empty());
 }
 
 } // namespace

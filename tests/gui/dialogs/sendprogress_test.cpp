@@ -7,6 +7,7 @@
 #include "gui/dialogs/senddlg.h"
 #include "model/cellbmpinfo.h"
 #include "support/scriptedprompt.h"
+#include "support/tmpfsmount.h"
 #include "support/zurdoctestutil.h"
 
 #include <QDirIterator>
@@ -16,6 +17,7 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <map>
 
@@ -112,6 +114,54 @@ TEST(FileOpProgressDlg, CancelStopsASendAndLeavesTheCardAsItWas)
     EXPECT_EQ(outcome, CScenarioExport::Failed);
     EXPECT_FALSE(wantsAutorun);
     EXPECT_EQ(Listing(card), before);
+}
+
+TEST(SendDlg, WithNoRemovableVolumeTheCardIsEmptyAndOkWaits)
+{
+    std::vector<CVolumeList::Volume> volumes(2);
+    volumes[0] = {"/", "", "/dev/sda1", "ext4", CVolumeList::Fixed, 0, 0};
+    volumes[1] = {"/home/", "", "/dev/sda2", "ext4", CVolumeList::Fixed, 0, 0};
+    CScriptedPrompt prompt;
+    // Not even a card used last that has gone.
+    CSendDlg dialog({"Trip", 0, 2, 3}, volumes, "/media/usb0/", &prompt);
+    ASSERT_TRUE(ShowActive(dialog));
+    EXPECT_EQ(dialog.Cards()->Root(), "");
+    EXPECT_EQ(dialog.Cards()->currentText(), "");
+    auto* ok = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+    EXPECT_FALSE(ok->isEnabled());
+    QTest::keyClick(ok, Qt::Key_Return);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_TRUE(prompt.Ids().empty());
+    // A folder chosen for the card lets OK go.
+    QTemporaryDir dir;
+    dialog.Cards()->SelectRoot(dir.path().toStdString());
+    EXPECT_TRUE(ok->isEnabled());
+}
+
+TEST(SendDlg, ACardTooSmallIsSaidBeforeTheSendStarts)
+{
+    QTemporaryDir dir;
+    const std::string card = dir.path().toStdString() + "/card/";
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(card)));
+    CTmpfsMount small(card, "64k");
+    if (!small.Mounted())
+        GTEST_SKIP() << "a tmpfs cannot be mounted here (needs the right to mount)";
+    CCellInfoList cells;
+    for (int i = 0; i < 40; ++i)
+        cells.Append(std::make_unique<CCellBmpInfo>());
+    CScriptedPrompt prompt;
+    // Uncompressed pictures: 2.25 MiB each cannot fit.
+    CSendDlg::ProjectInfo info{"Trip", 0, 0, 40, &cells};
+    CSendDlg dialog(info, {}, card, &prompt);
+    ASSERT_TRUE(ShowActive(dialog));
+    ASSERT_EQ(dialog.Cards()->Root(), card);
+    Press(dialog);
+    EXPECT_TRUE(dialog.isVisible());
+    ASSERT_EQ(prompt.Ids(), std::vector<int>{7366});
+    // How much is needed against how much is free.
+    EXPECT_NE(prompt.shown[0].text.find("MiB"), std::string::npos) << prompt.shown[0].text;
+    EXPECT_NE(prompt.shown[0].text.find("KiB"), std::string::npos) << prompt.shown[0].text;
+    EXPECT_TRUE(dialog.Root().empty());
 }
 
 TEST(SendDlg, ChosenCardThatIsGoneIsRefused)
