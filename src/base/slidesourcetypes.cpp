@@ -8,7 +8,9 @@ std::string_view ExtensionOf(std::string_view path)
 {
     const size_t slash = path.rfind('/');
     const size_t dot = path.rfind('.');
-    if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash))
+    // A name that is only an extension (".png") names no picture.
+    const size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
+    if (dot == std::string_view::npos || dot <= nameStart)
         return {};
     return path.substr(dot);
 }

@@ -1,9 +1,9 @@
 #include "presentation/officeversion.h"
 
 #include "presentation/compoundfile.h"
+#include "presentation/officelock.h"
 
 #include <QByteArray>
-#include <QFileInfo>
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -15,19 +15,9 @@ constexpr int kStreamMissing = -2;
 constexpr int kUnknownKind = -3;
 constexpr int kLocked = -1;
 
-// LibreOffice keeps a document it has open for editing marked by the lock
-// file ".~lock.NAME#" beside it (it takes no lock the system would report),
-// so such a document counts as locked like one another program holds.
 bool lockedByOffice(const std::string& path)
 {
-    const size_t slash = path.rfind('/');
-    const std::string folder =
-        slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (name.empty())
-        return false;
-    const QFileInfo lock(QString::fromStdString(folder + ".~lock." + name + "#"));
-    return lock.exists() && !lock.isDir() && QFileInfo(QString::fromStdString(path)).isFile();
+    return IsLockedByOffice(path);
 }
 
 // The first bytes of a stream in a buffer cleared beforehand: a stream shorter
