@@ -104,13 +104,20 @@ int GetPowerPointVersion(const std::string& path)
     CCompoundFile file;
     if (const auto opened = file.Open(path); opened != CCompoundFile::Opened)
         return opened;
+    // A presentation of the 95 generation that carries its 97 document.
+    CCompoundFile dual;
+    if (dual.OpenStorage(file, "PP97_DUALSTORAGE") && dual.HasStream("PowerPoint Document"))
+        return 8;
     bool found = false;
     // Bytes 8..27 of the current-user atom: size, header token, offset of
-    // the current edit, user name length, file version, major, minor.
+    // the current edit, user name length, file version, major, minor. A
+    // presentation protected by a password has a token of its own: it is
+    // of this generation, and refused with that reason when opened.
     const auto head = readHead<20>(file, "Current User", 8, found);
     if (!found)
         return kStreamMissing;
-    const bool current = u32(head.data() + 4) == 0xE391C05Fu && u16(head.data() + 14) == 1012 &&
-                         head[16] == 3 && head[17] == 0;
+    const uint32_t token = u32(head.data() + 4);
+    const bool current = (token == 0xE391C05Fu || token == 0xF3D1C4DFu) &&
+                         u16(head.data() + 14) == 1012 && head[16] == 3 && head[17] == 0;
     return current ? 8 : kUnknownKind;
 }

@@ -9,6 +9,7 @@
 #include "presentation/zipcontainer.h"
 
 #include <QFile>
+#include <mutex>
 #include <poppler-qt6.h>
 
 namespace {
@@ -36,6 +37,16 @@ CPptReader::Failure ReadZipped(const std::string& path, CSlideSourceTypes::Kind 
     }
     return kind == CSlideSourceTypes::OpenDocument ? COdpReader::Read(zip, out)
                                                    : COoxmlReader::Read(zip, out);
+}
+
+// Poppler's own complaints about damaged documents would reach the
+// terminal; the reason reaches the user as one message instead.
+void QuietPoppler()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        Poppler::setDebugErrorFunction([](const QString&, const QVariant&) {}, QVariant());
+    });
 }
 
 } // namespace
@@ -68,6 +79,7 @@ CPptReader::Failure CPresentationReader::ReadPdf(const std::string& path, CPptSt
     if (!file.read(1024).contains("%PDF-"))
         return CPptReader::NotPresentation;
     file.close();
+    QuietPoppler();
     const std::unique_ptr<Poppler::Document> pdf =
         Poppler::Document::load(QString::fromStdString(path));
     if (!pdf)

@@ -122,13 +122,17 @@ inline QByteArray ExifWithOrientation(int orientation)
     return QByteArray(reinterpret_cast<const char*>(block), sizeof block);
 }
 
-// A lossless still WebP of `image`, with an Exif orientation when not 1.
-inline QByteArray WebP(const QImage& image, int orientation = 1)
+// A still WebP of `image` (lossless unless a `quality` is given), with an
+// Exif orientation when not 1.
+inline QByteArray WebP(const QImage& image, int orientation = 1, int quality = -1)
 {
     const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
     uint8_t* encoded = nullptr;
-    const size_t size = WebPEncodeLosslessBGRA(argb.constBits(), argb.width(), argb.height(),
-                                               int(argb.bytesPerLine()), &encoded);
+    const size_t size = quality < 0
+                            ? WebPEncodeLosslessBGRA(argb.constBits(), argb.width(), argb.height(),
+                                                     int(argb.bytesPerLine()), &encoded)
+                            : WebPEncodeBGRA(argb.constBits(), argb.width(), argb.height(),
+                                             int(argb.bytesPerLine()), float(quality), &encoded);
     QByteArray still(reinterpret_cast<const char*>(encoded), qsizetype(size));
     WebPFree(encoded);
     if (orientation == 1 || still.isEmpty())

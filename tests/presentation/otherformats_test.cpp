@@ -193,8 +193,9 @@ TEST_F(OtherFormats, BadPackagesAreRefusedWithTheirReason)
             ASSERT_TRUE(testpackages::WriteZip(path, c.parts));
         CPptStructure structure;
         EXPECT_EQ(CPresentationReader::ReadFile(path, structure), c.failure);
-        if (c.failure == CPptReader::NoFailure)
+        if (c.failure == CPptReader::NoFailure) {
             EXPECT_EQ(structure.slideHidden, (std::vector<uint8_t>{0, 1}));
+        }
     }
     // Through an insertion: the message names the file, nothing is inserted.
     EXPECT_FALSE(Insert(File("missing-slide.pptx")));
