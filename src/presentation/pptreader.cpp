@@ -320,6 +320,8 @@ CPptReader::Failure CPptReader::Read(const QByteArray& currentUser, const QByteA
             return NotPresentation;
         current = user.U32(16);
         const Failure f = readFromEdit(doc, current, out);
+        if (f != NoFailure)
+            out = CPptStructure{};
         if (f != Damaged)
             return f;
     }

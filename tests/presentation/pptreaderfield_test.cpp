@@ -159,3 +159,21 @@ TEST_F(PptReaderFieldFiles, PasswordProtectedPresentationIsToldAsSuch)
         EXPECT_EQ(GetPowerPointVersion(PathOf(name)), 8) << name;
     }
 }
+
+TEST(PptReaderField, SlidesAreCountedFromTheSlideListWhereverItStands)
+{
+    // Notes and masters listed before the slides, with more and with fewer
+    // entries than there are slides: the count is the slide list's.
+    for (const auto& [notes, masters] : {std::pair{12, 0}, std::pair{1, 2}, std::pair{0, 3}}) {
+        CPptBuilder b(3);
+        b.notesBefore = notes;
+        b.mastersBefore = masters;
+        b.hiddenSlides = {2};
+        CPptStructure s;
+        ASSERT_EQ(CPptReader::Read(b.CurrentUserStream(), b.DocumentStream(), s),
+                  Failure::NoFailure)
+            << notes << " notes, " << masters << " masters";
+        EXPECT_EQ(s.slideIds, (std::vector<uint32_t>{256, 257, 258}));
+        EXPECT_EQ(s.slideHidden, (std::vector<uint8_t>{0, 0, 1}));
+    }
+}
