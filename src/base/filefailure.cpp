@@ -34,6 +34,8 @@ int CFileFailure::MessageId() const
         return MsgId::FileNotATransferBlock;
     case NotAProject:
         return MsgId::FileUnreadable;
+    case PasswordProtected:
+        return MsgId::PresentationPasswordProtected;
     }
     return 0;
 }

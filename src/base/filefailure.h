@@ -13,17 +13,18 @@ public:
     {
         None = 0,
         NotFound,         // the file does not exist
-        NotAPicture,      // not a JPEG, PNG or BMP by content
+        NotAPicture,      // not a picture the decoders read, by content
         Damaged,          // a picture whose data is damaged or incomplete
         TooLarge,         // a picture beyond the decoding bounds
-        NotAPresentation, // not a .ppt of 1997 or later
+        NotAPresentation, // not a presentation or PDF document the readers read
         PresentationDamaged,
         NoOffice,     // LibreOffice is not installed
         OfficeFailed, // LibreOffice did not convert the presentation
         CannotRead,   // it exists but cannot be opened for reading
         CannotWrite,  // the file (or folder) could not be written
         NotATransferBlock,
-        NotAProject, // a project file that cannot be read as one
+        NotAProject,       // a project file that cannot be read as one
+        PasswordProtected, // a presentation or document that needs a password
     };
 
     CFileFailure() = default;

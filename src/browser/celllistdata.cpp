@@ -1,20 +1,14 @@
 #include "browser/celllistdata.h"
 
 #include "base/pathutils.h"
+#include "base/slidesourcetypes.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellinfolist.h"
 
 #include <memory>
-#include <strings.h>
 #include <sys/stat.h>
 
 namespace {
-
-bool endsWith(const std::string& name, const char* extension)
-{
-    const size_t length = std::char_traits<char>::length(extension);
-    return name.size() > length && strcasecmp(name.c_str() + name.size() - length, extension) == 0;
-}
 
 // The file's time as cells keep it, or false when it is not a file any more.
 bool fileTime(const std::string& path, int32_t& time)
@@ -32,11 +26,7 @@ bool fileTime(const std::string& path, int32_t& time)
 
 bool CCellListData::IsAcceptedName(const std::string& name)
 {
-    for (const char* extension : {".bmp", ".dib", ".jpg", ".jpeg", ".png", ".ppt"}) {
-        if (endsWith(name, extension))
-            return true;
-    }
-    return false;
+    return CSlideSourceTypes::IsSlideSource(name);
 }
 
 QByteArray CCellListData::FromFiles(const std::string& folder,
@@ -52,7 +42,7 @@ QByteArray CCellListData::FromFiles(const std::string& folder,
         cell->RefFilePath = list.ProjectFolder + name;
         if (!fileTime(cell->RefFilePath, cell->RefFileTime))
             continue; // renamed or deleted since it was listed
-        cell->RefPage = endsWith(name, ".ppt") ? 0 : 1;
+        cell->RefPage = CSlideSourceTypes::IsPresentation(name) ? 0 : 1;
         list.Append(std::move(cell));
     }
     return list.IsEmpty() ? QByteArray() : list.ToBytes();

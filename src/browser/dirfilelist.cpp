@@ -1,8 +1,10 @@
 #include "browser/dirfilelist.h"
 
+#include "base/slidesourcetypes.h"
 #include "browser/filetypenames.h"
 #include "browser/namepattern.h"
 #include "presentation/officeversion.h"
+#include "presentation/presentationreader.h"
 
 #include <QDir>
 #include <QFile>
@@ -82,10 +84,10 @@ bool CDirFileList::PassesCheck(const std::string& path, const std::string& name,
     case CheckExcel:
         return GetExcelVersion(path) >= 8;
     case CheckPowerPoint:
-        return GetPowerPointVersion(path) >= 8;
+        return CPresentationReader::Check(path) >= 8;
     case CheckByExtension:
-        if (hasExtension(name, ".ppt"))
-            return GetPowerPointVersion(path) >= 8;
+        if (CSlideSourceTypes::IsPresentation(name))
+            return CPresentationReader::Check(path) >= 8;
         if (hasExtension(name, ".doc"))
             return GetWordVersion(path) >= 8;
         if (hasExtension(name, ".xls"))

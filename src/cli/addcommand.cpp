@@ -1,7 +1,7 @@
 // zelm add: cells made from image files (and presentations, one cell per
 // slide of the show) inserted as a paste inserts them.
-#include "base/asciicase.h"
 #include "base/pathutils.h"
+#include "base/slidesourcetypes.h"
 #include "cli/clicommand.h"
 #include "cli/clieditsupport.h"
 #include "cli/cliprompt.h"
@@ -13,8 +13,6 @@
 #include "model/cellbmpinfo.h"
 
 #include <QFileInfo>
-#include <algorithm>
-#include <cctype>
 
 namespace {
 
@@ -23,9 +21,11 @@ int runAdd(const CCliArgs& args, CCliPrompt& prompt);
 const CCliCommand kAdd = {
     "add",
     "add PROJECT.sic FILE... [--before ROW]",
-    "Inserts cells made from image files (.bmp .dib .jpg .jpeg .png) and\n"
-    "presentations (.ppt, one cell per slide of the show) before ROW or at the\n"
-    "end, as a paste does: each picture is converted into the project folder.\n"
+    "Inserts cells made from image files (.bmp .dib .jpg .jpeg .png .heic .heif\n"
+    ".webp .tif .tiff; of a TIFF or an animated WebP the first image),\n"
+    "presentations (.ppt .pptx .ppsx .odp, one cell per slide of the show) and\n"
+    "PDF documents (.pdf, one cell per page) before ROW or at the end, as a\n"
+    "paste does: each picture is converted into the project folder.\n"
     "A file that cannot be read stops the insertion there; the cells before it\n"
     "are kept.",
     {"before"},
@@ -33,24 +33,18 @@ const CCliCommand kAdd = {
     runAdd,
 };
 
-std::string lowerExtension(const std::string& path)
-{
-    std::string ext = QFileInfo(QString::fromStdString(path)).suffix().toStdString();
-    return CAsciiCase::Lower(ext);
-}
-
 int runAdd(const CCliArgs& args, CCliPrompt& prompt)
 {
     if (args.positional.size() < 2)
         return CliUsage(kAdd, "add takes a PROJECT.sic and at least one FILE");
-    static const char* const kinds[] = {"bmp", "dib", "jpg", "jpeg", "png", "ppt"};
     for (size_t i = 1; i < args.positional.size(); ++i) {
-        const std::string ext = lowerExtension(args.positional[i]);
-        if (std::none_of(std::begin(kinds), std::end(kinds),
-                         [&](const char* k) { return ext == k; }))
-            return CliUsage(kAdd, "'" + args.positional[i] +
-                                      "' is not an image file (.bmp .dib .jpg .jpeg .png) "
-                                      "or a presentation (.ppt)");
+        if (!CSlideSourceTypes::IsSlideSource(args.positional[i]))
+            return CliUsage(
+                kAdd, "'" + args.positional[i] + "' is not an image file (" +
+                          CSlideSourceTypes::Listed(CSlideSourceTypes::PictureExtensions()) +
+                          "), a presentation or a PDF document (" +
+                          CSlideSourceTypes::Listed(CSlideSourceTypes::PresentationExtensions()) +
+                          ")");
     }
     CTerminalProgress progress(args.quiet);
     CZurDoc doc;
@@ -72,7 +66,7 @@ int runAdd(const CCliArgs& args, CCliPrompt& prompt)
         const QFileInfo info(QString::fromStdString(args.positional[i]));
         auto cell = std::make_unique<CCellBmpInfo>();
         cell->RefFilePath = info.absoluteFilePath().toStdString();
-        cell->RefPage = lowerExtension(args.positional[i]) == "ppt" ? 0 : 1;
+        cell->RefPage = CSlideSourceTypes::IsPresentation(args.positional[i]) ? 0 : 1;
         CFileStatus status;
         cell->RefFileTime = GetFileStatus(cell->RefFilePath, status)
                                 ? static_cast<int32_t>(FileTimeToLocalSeconds(status.mtime))

@@ -16,8 +16,9 @@ int runFromPresentation(const CCliArgs& args, CCliPrompt& prompt);
 
 const CCliCommand kFromPresentation = {
     "from-presentation",
-    "from-presentation FILE.ppt",
-    "Makes a new project from a presentation (.ppt of 1997 or later) in the next\n"
+    "from-presentation FILE",
+    "Makes a new project from a presentation (.ppt of 1997 or later, .pptx,\n"
+    ".ppsx, .odp) or a PDF document (.pdf, a slide per page) in the next\n"
     "free ZUR0001... folder of the program's home folder, with one image cell per\n"
     "slide of the presentation's slide show. When every name up to ZUR9999 is\n"
     "taken, --yes reuses the first existing folder. Prints the project file's\n"
@@ -30,7 +31,7 @@ const CCliCommand kFromPresentation = {
 int runFromPresentation(const CCliArgs& args, CCliPrompt& prompt)
 {
     if (args.positional.size() != 1)
-        return CliUsage(kFromPresentation, "from-presentation takes exactly one FILE.ppt");
+        return CliUsage(kFromPresentation, "from-presentation takes exactly one FILE");
     CTerminalProgress progress(args.quiet);
     CZurDoc doc(&prompt);
     CScenarioEditor editor(doc);

@@ -4,6 +4,7 @@
 #include "model/cellbmpinfo.h"
 #include "model/cellhost.h"
 #include "model/cellinfolist.h"
+#include "presentation/presentationreader.h"
 #include "presentation/sofficeconverter.h"
 
 #include <QFile>
@@ -211,6 +212,20 @@ CFileFailure CCellImporter::Diagnose(const CCellInfo& cell, const std::string& f
     if (image.IsFromPresentation()) {
         if (!QFileInfo::exists(QString::fromStdString(image.RefFilePath)))
             return {CFileFailure::NotFound, image.RefFilePath};
+        CPptStructure structure;
+        switch (CPresentationReader::ReadFile(image.RefFilePath, structure)) {
+        case CPptReader::NoFailure:
+            break;
+        case CPptReader::Encrypted:
+            return {CFileFailure::PasswordProtected, image.RefFilePath};
+        case CPptReader::Damaged:
+        case CPptReader::TooManySlides:
+            return {CFileFailure::PresentationDamaged, image.RefFilePath};
+        default:
+            return {CFileFailure::NotAPresentation, image.RefFilePath};
+        }
+        if (CPresentationReader::DrawsItself(image.RefFilePath))
+            return {CFileFailure::PresentationDamaged, image.RefFilePath};
         if (!CSofficeConverter::IsAvailable())
             return {CFileFailure::NoOffice, image.RefFilePath};
         return {CFileFailure::OfficeFailed, image.RefFilePath};

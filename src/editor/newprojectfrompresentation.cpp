@@ -3,16 +3,16 @@
 #include "editor/newprojectfrompresentation.h"
 
 #include "base/appfolders.h"
-#include "base/asciicase.h"
 #include "base/filefailure.h"
 #include "base/msgid.h"
 #include "base/pathutils.h"
 #include "base/resourcebundle.h"
+#include "base/slidesourcetypes.h"
 #include "base/userprompt.h"
 #include "document/zurdoc.h"
 #include "editor/scenarioeditor.h"
 #include "model/presentationblock.h"
-#include "presentation/officeversion.h"
+#include "presentation/presentationreader.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -80,7 +80,7 @@ bool CNewProjectFromPresentation::Run(const std::string& presentation, std::stri
     m_doc.DeleteContents();
     m_doc.SetModifiedFlag(false);
     m_doc.UpdateAllViews();
-    if (!CAsciiCase::EndsWith(path, ".ppt") || GetPowerPointVersion(path) < 8) {
+    if (!CSlideSourceTypes::IsPresentation(path) || CPresentationReader::Check(path) < 8) {
         tellNoProject(prompt, CFileFailure(CFileFailure::NotAPresentation, path));
         return false;
     }

@@ -1,10 +1,10 @@
 // CScenarioEditor: inserting cells (control cells, imported cells, the
 // slides of a presentation) at the insertion index.
-#include "base/asciicase.h"
 #include "base/msgid.h"
 #include "base/progress.h"
 #include "base/resourcebundle.h"
 #include "base/safefile.h"
+#include "base/slidesourcetypes.h"
 #include "base/userprompt.h"
 #include "document/busyguard.h"
 #include "document/zurdoc.h"
@@ -144,7 +144,7 @@ bool CScenarioEditor::InsertControlCell()
 bool CScenarioEditor::IsShowToExpand(const CCellInfo& cell)
 {
     return cell.CellType == CCellInfo::Type::Image &&
-           CAsciiCase::EndsWith(static_cast<const CCellBmpInfo&>(cell).RefFilePath, ".ppt") &&
+           CSlideSourceTypes::IsPresentation(static_cast<const CCellBmpInfo&>(cell).RefFilePath) &&
            static_cast<const CCellBmpInfo&>(cell).RefPage == 0;
 }
 

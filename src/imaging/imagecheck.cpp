@@ -3,6 +3,7 @@
 #include "imaging/imagedecoder.h"
 #include "imaging/imagingprocedures.h"
 #include "imaging/lead.h"
+#include "imaging/photodecoder.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -19,7 +20,9 @@ bool HasPictureSignature(const QByteArray& head)
         return true;
     if (n >= 8 && head.startsWith(QByteArray("\x89PNG\r\n\x1a\n", 8)))
         return true;
-    return n >= 2 && b[0] == 'B' && b[1] == 'M';
+    if (n >= 2 && b[0] == 'B' && b[1] == 'M')
+        return true;
+    return CPhotoDecoder::Sniff(head) != CPhotoDecoder::None;
 }
 
 bool BeyondBounds(const QSize& size)
@@ -41,7 +44,7 @@ CFileFailure CImageCheck::Examine(const std::string& path)
         return {CFileFailure::CannotRead, path};
     if (file.size() > CImageDecoder::kMaxFileBytes)
         return {CFileFailure::TooLarge, path};
-    if (!HasPictureSignature(file.peek(8)))
+    if (!HasPictureSignature(file.peek(16)))
         return {CFileFailure::NotAPicture, path};
     const CImageDecoder::Outcome probed = CImageDecoder::ProbeImage(file);
     // Beyond the bounds is decoded reduced; only what the memory bound

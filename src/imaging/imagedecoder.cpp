@@ -1,6 +1,7 @@
 #include "imaging/imagedecoder.h"
 
 #include "imaging/jpegscan.h"
+#include "imaging/photodecoder.h"
 
 #include <QBuffer>
 #include <QColorSpace>
@@ -388,6 +389,8 @@ bool CImageDecoder::Probe(QIODevice& device, QSize* size)
 
 CImageDecoder::Outcome CImageDecoder::ProbeImage(QIODevice& device, QSize* size)
 {
+    if (const CPhotoDecoder::Kind photo = CPhotoDecoder::Sniff(device.peek(16)))
+        return CPhotoDecoder::ProbeDevice(photo, device, size);
     // A PNG is checked by our own walk over its chunks: the PNG library
     // would allocate whatever a chunk before the image data claims.
     const QByteArray signature = device.peek(8);
@@ -458,6 +461,8 @@ CImageDecoder::DecodeImage(const QByteArray& data, bool keepDepth,
 {
     image = QImage();
     fileSize = QSize();
+    if (const CPhotoDecoder::Kind photo = CPhotoDecoder::Sniff(data.left(16)))
+        return CPhotoDecoder::Decode(photo, data, keepDepth, nextResize, image, fileSize);
     QByteArray bytes = data; // shared, the buffer only reads
     const auto* head = reinterpret_cast<const unsigned char*>(data.constData());
     const size_t headSize = size_t(data.size());

@@ -2,6 +2,7 @@
 
 #include "base/asciicase.h"
 #include "base/pathutils.h"
+#include "base/slidesourcetypes.h"
 #include "model/cellhost.h"
 #include "model/cellinfolist.h"
 
@@ -349,7 +350,7 @@ std::string CCellBmpInfo::GetPicturePath() const
 
 bool CCellBmpInfo::IsFromPresentation() const
 {
-    return CAsciiCase::Equal(ExtensionOf(RefFilePath), ".ppt");
+    return CSlideSourceTypes::IsPresentation(RefFilePath);
 }
 
 void CCellBmpInfo::UpdateSourceKind()
@@ -359,8 +360,8 @@ void CCellBmpInfo::UpdateSourceKind()
         SourceKind = SourceJpeg;
     else if (CAsciiCase::Equal(extension, ".bmp") || CAsciiCase::Equal(extension, ".dib"))
         SourceKind = SourceBmp;
-    else if (CAsciiCase::Equal(extension, ".ppt"))
-        SourceKind = SourcePpt;
+    else if (CSlideSourceTypes::IsPresentation(RefFilePath))
+        SourceKind = SourcePpt; // every presentation format and PDF documents
     else
         SourceKind = SourceOther;
 }

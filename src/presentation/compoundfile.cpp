@@ -138,6 +138,20 @@ bool CCompoundFile::OpenBytes(const QByteArray& bytes)
     return m_root != nullptr;
 }
 
+bool CCompoundFile::OpenStorage(const CCompoundFile& parent, const std::string& name)
+{
+    Close();
+    GsfInput* child = parent.OpenChild(name);
+    if (!child)
+        return false;
+    if (!GSF_IS_INFILE(child) || gsf_infile_num_children(GSF_INFILE(child)) < 0) {
+        g_object_unref(child);
+        return false;
+    }
+    m_root = GSF_INFILE(child);
+    return true;
+}
+
 GsfInput* CCompoundFile::OpenChild(const std::string& name) const
 {
     if (!m_root)

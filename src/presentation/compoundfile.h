@@ -32,6 +32,9 @@ public:
     OpenResult Open(const std::string& path);
     // The same over bytes in memory (copied).
     bool OpenBytes(const QByteArray& bytes);
+    // The storage `name` of `parent`'s root (ASCII case ignored) as this
+    // file's root; false when there is none or it is a stream.
+    bool OpenStorage(const CCompoundFile& parent, const std::string& name);
     void Close();
     bool IsOpen() const { return m_root != nullptr; }
 

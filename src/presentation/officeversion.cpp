@@ -1,9 +1,9 @@
 #include "presentation/officeversion.h"
 
 #include "presentation/compoundfile.h"
+#include "presentation/officelock.h"
 
 #include <QByteArray>
-#include <QFileInfo>
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -15,19 +15,9 @@ constexpr int kStreamMissing = -2;
 constexpr int kUnknownKind = -3;
 constexpr int kLocked = -1;
 
-// LibreOffice keeps a document it has open for editing marked by the lock
-// file ".~lock.NAME#" beside it (it takes no lock the system would report),
-// so such a document counts as locked like one another program holds.
 bool lockedByOffice(const std::string& path)
 {
-    const size_t slash = path.rfind('/');
-    const std::string folder =
-        slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (name.empty())
-        return false;
-    const QFileInfo lock(QString::fromStdString(folder + ".~lock." + name + "#"));
-    return lock.exists() && !lock.isDir() && QFileInfo(QString::fromStdString(path)).isFile();
+    return IsLockedByOffice(path);
 }
 
 // The first bytes of a stream in a buffer cleared beforehand: a stream shorter
@@ -118,13 +108,20 @@ int GetPowerPointVersion(const std::string& path)
     CCompoundFile file;
     if (const int opened = openDocument(path, file); opened != CCompoundFile::Opened)
         return opened;
+    // A presentation of the 95 generation that carries its 97 document.
+    CCompoundFile dual;
+    if (dual.OpenStorage(file, "PP97_DUALSTORAGE") && dual.HasStream("PowerPoint Document"))
+        return 8;
     bool found = false;
     // Bytes 8..27 of the current-user atom: size, header token, offset of
-    // the current edit, user name length, file version, major, minor.
+    // the current edit, user name length, file version, major, minor. A
+    // presentation protected by a password has a token of its own: it is
+    // of this generation, and refused with that reason when opened.
     const auto head = readHead<20>(file, "Current User", 8, found);
     if (!found)
         return kStreamMissing;
-    const bool current = u32(head.data() + 4) == 0xE391C05Fu && u16(head.data() + 14) == 1012 &&
-                         head[16] == 3 && head[17] == 0;
+    const uint32_t token = u32(head.data() + 4);
+    const bool current = (token == 0xE391C05Fu || token == 0xF3D1C4DFu) &&
+                         u16(head.data() + 14) == 1012 && head[16] == 3 && head[17] == 0;
     return current ? 8 : kUnknownKind;
 }

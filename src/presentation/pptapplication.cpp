@@ -6,9 +6,9 @@
 #include <utility>
 
 std::unique_ptr<CPptApplication> CPptApplication::Create(const std::string& cacheFolder,
-                                                         int timeoutMs)
+                                                         int timeoutMs, bool needsOffice)
 {
-    if (!CSofficeConverter::IsAvailable())
+    if (needsOffice && !CSofficeConverter::IsAvailable())
         return nullptr;
     return std::unique_ptr<CPptApplication>(new CPptApplication(cacheFolder, timeoutMs));
 }

@@ -8,13 +8,15 @@
 // The presentation layer's application: what the presentation program was
 // to the older program. Presentations are read by our own record reader;
 // their pictures come from LibreOffice, so without LibreOffice there is no
-// application (Create gives null: "presentation program not available").
+// application (Create gives null: "presentation program not available"),
+// unless `needsOffice` is false (PDF documents draw their own pages).
 class CPptApplication
 {
 public:
     // `cacheFolder` (trailing '/') keeps the converted PDFs and LibreOffice's
     // private profile; `timeoutMs` limits one conversion.
-    static std::unique_ptr<CPptApplication> Create(const std::string& cacheFolder, int timeoutMs);
+    static std::unique_ptr<CPptApplication> Create(const std::string& cacheFolder, int timeoutMs,
+                                                   bool needsOffice = true);
     ~CPptApplication();
     CPptApplication(const CPptApplication&) = delete;
     CPptApplication& operator=(const CPptApplication&) = delete;

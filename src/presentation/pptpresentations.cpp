@@ -2,6 +2,7 @@
 
 #include "presentation/pptapplication.h"
 #include "presentation/pptpresentation.h"
+#include "presentation/presentationreader.h"
 
 #include <algorithm>
 
@@ -17,7 +18,7 @@ CPptPresentation* CPptPresentations::Item(int index) const
 CPptPresentation* CPptPresentations::Open(const std::string& path, CPptReader::Failure* why)
 {
     CPptStructure structure;
-    const CPptReader::Failure failure = CPptReader::ReadFile(path, structure);
+    const CPptReader::Failure failure = CPresentationReader::ReadFile(path, structure);
     if (why)
         *why = failure;
     if (failure != CPptReader::NoFailure)

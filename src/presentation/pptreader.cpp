@@ -218,57 +218,43 @@ bool slideHidden(const Bytes& b, int64_t offset)
 
 } // namespace
 
-CPptReader::Failure CPptReader::Read(const QByteArray& currentUser, const QByteArray& document,
-                                     CPptStructure& out)
-{
-    out = CPptStructure{};
-    const Bytes user(currentUser);
-    if (!user.Has(0, 28))
-        return NotPresentation;
-    const uint32_t token = user.U32(12);
-    if (token == kEncryptedHeaderToken)
-        return Encrypted;
-    if (token != kHeaderToken || user.U16(2) != RtCurrentUserAtom)
-        return NotPresentation;
-    if (user.U16(22) != 1012 || user.U8(24) != 3)
-        return TooOld;
-    if (user.U8(25) != 0)
-        return NotPresentation;
+namespace {
 
-    // Walk the user edits from the current one back to the first; the
-    // newest persist directory entry of an object wins.
-    const Bytes doc(document);
+// Reads the document from the user edit at `editOffset`: the chain of
+// edits back to the first gives the persist directory (the newest entry of
+// an object wins), the current edit the document container.
+Failure readFromEdit(const Bytes& doc, int64_t editOffset, CPptStructure& out)
+{
     std::unordered_map<uint32_t, uint32_t> persist;
     std::unordered_set<int64_t> seen;
-    int64_t editOffset = user.U32(16);
     uint32_t docPersistId = 0;
     bool first = true;
     while (true) {
         if (!seen.insert(editOffset).second || static_cast<int>(seen.size()) > kMaxUserEdits)
-            return Damaged;
+            return Failure::Damaged;
         Record edit;
         if (!doc.RecordAt(editOffset, doc.Size(), edit) || edit.type != RtUserEditAtom ||
             edit.length < kUserEditLength)
-            return Damaged;
+            return Failure::Damaged;
         if (first) {
             if (edit.length >= kUserEditLengthEncrypted && doc.U32(edit.body + 28) != 0)
-                return Encrypted;
+                return Failure::Encrypted;
             docPersistId = doc.U32(edit.body + 16);
             first = false;
         }
         Record dir;
         if (!doc.RecordAt(doc.U32(edit.body + 12), doc.Size(), dir) ||
             dir.type != RtPersistDirectoryAtom)
-            return Damaged;
+            return Failure::Damaged;
         for (int64_t p = dir.body; p < dir.End();) {
             if (!doc.Has(p, 4) || p + 4 > dir.End())
-                return Damaged;
+                return Failure::Damaged;
             const uint32_t entry = doc.U32(p);
             const uint32_t id = entry & 0xFFFFF;
             const int64_t count = entry >> 20;
             p += 4;
             if (count * 4 > dir.End() - p)
-                return Damaged;
+                return Failure::Damaged;
             for (int64_t k = 0; k < count; ++k, p += 4)
                 persist.emplace(static_cast<uint32_t>(id + k), doc.U32(p));
         }
@@ -280,24 +266,82 @@ CPptReader::Failure CPptReader::Read(const QByteArray& currentUser, const QByteA
 
     const auto found = persist.find(docPersistId);
     if (found == persist.end())
-        return Damaged;
+        return Failure::Damaged;
     Record container;
     if (!doc.RecordAt(found->second, doc.Size(), container) || container.type != RtDocument ||
         container.version != 0x0F)
-        return Damaged;
+        return Failure::Damaged;
     std::vector<uint32_t> persistRefs;
     const Failure f = readDocument(doc, container, out, persistRefs);
-    if (f != NoFailure) {
-        out = CPptStructure{};
+    if (f != Failure::NoFailure)
         return f;
-    }
     out.slideHidden.assign(out.slideIds.size(), 0);
     for (size_t i = 0; i < persistRefs.size() && i < out.slideHidden.size(); ++i) {
         const auto slide = persist.find(persistRefs[i]);
         if (slide != persist.end() && slideHidden(doc, slide->second))
             out.slideHidden[i] = 1;
     }
-    return f;
+    return Failure::NoFailure;
+}
+
+// The user edits among the stream's top-level records, oldest first, as far
+// as the records can be walked.
+std::vector<int64_t> userEdits(const Bytes& doc)
+{
+    std::vector<int64_t> edits;
+    Record r;
+    for (int64_t pos = 0; doc.RecordAt(pos, doc.Size(), r); pos = r.End()) {
+        if (r.type == RtUserEditAtom && r.length >= kUserEditLength)
+            edits.push_back(pos);
+    }
+    return edits;
+}
+
+} // namespace
+
+CPptReader::Failure CPptReader::Read(const QByteArray& currentUser, const QByteArray& document,
+                                     CPptStructure& out)
+{
+    out = CPptStructure{};
+    const Bytes user(currentUser);
+    const Bytes doc(document);
+    int64_t current = -1;
+    if (!currentUser.isEmpty()) {
+        if (!user.Has(0, 28))
+            return NotPresentation;
+        const uint32_t token = user.U32(12);
+        if (token == kEncryptedHeaderToken)
+            return Encrypted;
+        if (token != kHeaderToken || user.U16(2) != RtCurrentUserAtom)
+            return NotPresentation;
+        if (user.U16(22) != 1012 || user.U8(24) != 3)
+            return TooOld;
+        if (user.U8(25) != 0)
+            return NotPresentation;
+        current = user.U32(16);
+        const Failure f = readFromEdit(doc, current, out);
+        if (f != NoFailure)
+            out = CPptStructure{};
+        if (f != Damaged)
+            return f;
+    }
+    // The edit the current-user record names is damaged, or there is no
+    // such record: the newest whole edit the stream holds serves, as other
+    // readers find it. A stream without one stays damaged.
+    const std::vector<int64_t> edits = userEdits(doc);
+    for (auto it = edits.rbegin(); it != edits.rend(); ++it) {
+        if (*it == current)
+            continue;
+        out = CPptStructure{};
+        const Failure f = readFromEdit(doc, *it, out);
+        if (f != Damaged) {
+            if (f != NoFailure)
+                out = CPptStructure{};
+            return f;
+        }
+    }
+    out = CPptStructure{};
+    return Damaged;
 }
 
 CPptReader::Failure CPptReader::Read(const CCompoundFile& file, CPptStructure& out)
@@ -305,6 +349,18 @@ CPptReader::Failure CPptReader::Read(const CCompoundFile& file, CPptStructure& o
     out = CPptStructure{};
     if (!file.IsOpen())
         return NotPresentation;
+    // A presentation of the 95 generation saved with its 97 document keeps
+    // that document in a storage of its own.
+    CCompoundFile dual;
+    if (dual.OpenStorage(file, "PP97_DUALSTORAGE") && dual.HasStream("PowerPoint Document")) {
+        QByteArray currentUser;
+        QByteArray document;
+        if (!dual.ReadStream("Current User", 0, kMaxCurrentUserStream, currentUser))
+            currentUser.clear(); // the newest edit is found in the document
+        if (!dual.ReadWholeStream("PowerPoint Document", document, kMaxDocumentStream))
+            return Damaged;
+        return Read(currentUser, document, out);
+    }
     QByteArray currentUser;
     if (!file.ReadStream("Current User", 0, kMaxCurrentUserStream, currentUser)) {
         // Presentations before the 97 generation keep their document in

@@ -28,6 +28,9 @@ public:
     // More slides than a slide-show range can address is refused.
     static constexpr int MaxSlides = 32767;
 
+    // Without a current-user record (`currentUser` empty), and when the
+    // edit it names is damaged, the newest whole user edit of the stream is
+    // read.
     static Failure Read(const QByteArray& currentUser, const QByteArray& document,
                         CPptStructure& out);
     static Failure Read(const CCompoundFile& file, CPptStructure& out);

@@ -1,8 +1,9 @@
 #include "presentation/slideexport.h"
 
-#include "base/asciicase.h"
+#include "base/slidesourcetypes.h"
 #include "presentation/pptapplication.h"
 #include "presentation/pptpresentation.h"
+#include "presentation/presentationreader.h"
 #include "presentation/slidepptobj.h"
 #include "presentation/sofficeconverter.h"
 
@@ -13,7 +14,8 @@
 bool ExportPresentationSlide(const std::string& presentation, const std::string& output, int& page,
                              int width, int height, const std::string& cacheFolder, int timeoutMs)
 {
-    if (presentation.empty() || output.empty() || !CAsciiCase::EndsWith(presentation, ".ppt") ||
+    if (presentation.empty() || output.empty() ||
+        !CSlideSourceTypes::IsPresentation(presentation) ||
         !QFileInfo(QString::fromStdString(presentation)).isFile())
         return false;
     if (width == 0 || height == 0)
@@ -22,7 +24,8 @@ bool ExportPresentationSlide(const std::string& presentation, const std::string&
     if (cache.empty())
         return false;
     std::unique_ptr<CPptApplication> application = CPptApplication::Create(
-        cache, timeoutMs > 0 ? timeoutMs : CSofficeConverter::DefaultTimeoutMs);
+        cache, timeoutMs > 0 ? timeoutMs : CSofficeConverter::DefaultTimeoutMs,
+        !CPresentationReader::DrawsItself(presentation));
     if (!application)
         return false;
     CPptPresentation* opened = application->Presentations().Open(presentation);

@@ -3,9 +3,11 @@
 #include "base/appfolders.h"
 #include "base/asciicase.h"
 #include "base/msgid.h"
+#include "base/slidesourcetypes.h"
 #include "base/userprompt.h"
 #include "presentation/pptapplication.h"
 #include "presentation/pptpresentation.h"
+#include "presentation/presentationreader.h"
 #include "presentation/sliderenderer.h"
 #include "presentation/sofficeconverter.h"
 #include "presentation/thumbnailreceiver.h"
@@ -133,7 +135,7 @@ bool CSlidePPTObj::OpenPresentation(const std::string& path, int width, int heig
         m_failure = {CFileFailure::NotFound, path};
         return false;
     }
-    if (!CAsciiCase::EndsWith(path, ".ppt") || !file.isFile()) {
+    if (!CSlideSourceTypes::IsPresentation(path) || !file.isFile()) {
         m_failure = {CFileFailure::NotAPresentation, path};
         return false;
     }
@@ -160,7 +162,8 @@ bool CSlidePPTObj::Open()
     if (!m_application) {
         const std::string cache = m_cacheFolder.empty() ? programWorkFolder("Temp") : m_cacheFolder;
         m_application = CPptApplication::Create(
-            cache, m_timeoutMs > 0 ? m_timeoutMs : CSofficeConverter::DefaultTimeoutMs);
+            cache, m_timeoutMs > 0 ? m_timeoutMs : CSofficeConverter::DefaultTimeoutMs,
+            !CPresentationReader::DrawsItself(m_path));
         if (!m_application || cache.empty()) {
             m_application.reset();
             m_state = FailNoProgram;
@@ -176,7 +179,8 @@ bool CSlidePPTObj::Open()
     if (!m_presentation) {
         m_failure = {why == CPptReader::Damaged || why == CPptReader::TooManySlides
                          ? CFileFailure::PresentationDamaged
-                         : CFileFailure::NotAPresentation,
+                     : why == CPptReader::Encrypted ? CFileFailure::PasswordProtected
+                                                    : CFileFailure::NotAPresentation,
                      m_path};
         if (m_quitOnClose)
             m_application.reset();

@@ -1,6 +1,7 @@
 #include "presentation/sliderenderer.h"
 
 #include "base/safefile.h"
+#include "presentation/presentationreader.h"
 #include "presentation/sofficeconverter.h"
 
 #include <QBuffer>
@@ -43,6 +44,9 @@ CSlideRenderer::Status CSlideRenderer::ConvertToCache(const std::string& present
                                                       const std::string& cacheFolder, int timeoutMs,
                                                       const std::atomic<bool>* cancel)
 {
+    // A PDF document is its own picture source.
+    if (CPresentationReader::DrawsItself(presentation))
+        return QFileInfo(QString::fromStdString(presentation)).isFile() ? Ready : Unreadable;
     const std::string pdfPath = CachedPdfPath(cacheFolder, presentation);
     if (pdfPath.empty() || !QDir().mkpath(QString::fromStdString(cacheFolder)))
         return Unreadable;
@@ -78,13 +82,16 @@ CSlideRenderer::Status CSlideRenderer::Prepare()
     const Status converted = ConvertToCache(m_presentation, m_cacheFolder, m_timeoutMs);
     if (converted != Ready)
         return m_status = converted;
-    const QString pdf = QString::fromStdString(CachedPdfPath(m_cacheFolder, m_presentation));
+    const bool own = CPresentationReader::DrawsItself(m_presentation);
+    const QString pdf =
+        QString::fromStdString(own ? m_presentation : CachedPdfPath(m_cacheFolder, m_presentation));
     m_pdf = Poppler::Document::load(pdf);
     // A PDF that does not hold one page per slide would put the wrong
-    // picture on a slide; it is not used (and not kept).
+    // picture on a slide; it is not used (and a converted one not kept).
     if (!m_pdf || m_pdf->isLocked() || m_pdf->numPages() != m_slideCount) {
         m_pdf.reset();
-        QFile::remove(pdf);
+        if (!own)
+            QFile::remove(pdf);
         return m_status = Unreadable;
     }
     m_pdf->setRenderHint(Poppler::Document::Antialiasing, true);

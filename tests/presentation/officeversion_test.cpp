@@ -111,9 +111,10 @@ TEST_F(OfficeVersion, PowerPointCurrentUserRecord)
     CPptBuilder good;
     EXPECT_EQ(GetPowerPointVersion(Make("good.ppt", good.Streams())), 8);
 
+    // Protected by a password: listed, and refused with that reason when used.
     CPptBuilder encrypted;
     encrypted.headerToken = 0xF3D1C4DFu;
-    EXPECT_EQ(GetPowerPointVersion(Make("enc.ppt", encrypted.Streams())), -3);
+    EXPECT_EQ(GetPowerPointVersion(Make("enc.ppt", encrypted.Streams())), 8);
 
     CPptBuilder old;
     old.fileVersion = 1008;

@@ -57,6 +57,19 @@ QByteArray CPptBuilder::DocumentStream() const
     atom.append(4, '\0');
     QByteArray children = record(1, 0, 0x03E9, atom);
 
+    for (const auto& [count, instance] : {std::pair{notesBefore, 2}, std::pair{mastersBefore, 1}}) {
+        QByteArray other;
+        for (int i = 0; i < count; ++i) {
+            QByteArray persist;
+            u32(persist, static_cast<uint32_t>(1000 + i));
+            u32(persist, 0), u32(persist, 0);
+            u32(persist, static_cast<uint32_t>(0x80000000u + i));
+            u32(persist, 0);
+            other += record(0, 0, 0x03F3, persist);
+        }
+        if (count > 0)
+            children += record(0x0F, instance, 0x0FF0, other);
+    }
     QByteArray list;
     for (size_t i = 0; i < slideIds.size(); ++i) {
         QByteArray persist;

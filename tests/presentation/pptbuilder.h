@@ -37,6 +37,11 @@ public:
     // Indexes (from 0) of slides hidden in the show. When given, every slide
     // gets its own slide container with its show settings.
     std::vector<int> hiddenSlides;
+    // Lists of notes (instance 2) and masters (instance 1) with that many
+    // entries, put before the slide list, in that order: some writers do,
+    // and the instance, not the place, tells which list holds the slides.
+    int notesBefore = 0;
+    int mastersBefore = 0;
 
     QByteArray DocumentStream() const;
     QByteArray CurrentUserStream() const;

@@ -46,6 +46,8 @@ std::string prepare()
     std::string sources;
     for (const auto& deck : CPresentationFixtures::Decks())
         sources += CPresentationFixtures::Fodp(deck);
+    for (const std::string& format : CPresentationFixtures::OtherFormats())
+        sources += format;
     const QByteArray stamp =
         QCryptographicHash::hash(QByteArray::fromStdString(sources), QCryptographicHash::Sha1)
             .toHex();
@@ -69,6 +71,9 @@ std::string prepare()
     }
     if (!CPresentationFixtures::ConvertFolder(folder))
         return "LibreOffice did not convert the decks";
+    for (const std::string& format : CPresentationFixtures::OtherFormats())
+        if (!CPresentationFixtures::ConvertFolder(folder, 180000, format))
+            return "LibreOffice did not convert the decks to " + format;
     // SSDocInfoAtom: end slide at +10. DocumentAtom: first slide number at +32.
     if (!patchDeck(folder, "range7", "range3to5", 0x0401, 10, 5) ||
         !patchDeck(folder, "plain6", "first5", 0x03E9, 32, 5))
@@ -114,6 +119,21 @@ std::string CPresentationFixtures::Path(const std::string& name)
     return QFileInfo::exists(QString::fromStdString(path)) ? path : std::string();
 }
 
+const std::vector<std::string>& CPresentationFixtures::OtherFormats()
+{
+    static const std::vector<std::string> formats = {"pptx", "ppsx", "odp", "pdf"};
+    return formats;
+}
+
+std::string CPresentationFixtures::PathAs(const std::string& name, const std::string& format)
+{
+    const std::string ppt = Path(name);
+    if (ppt.empty())
+        return {};
+    const std::string path = Folder() + name + "." + format;
+    return QFileInfo::exists(QString::fromStdString(path)) ? path : std::string();
+}
+
 QColor CPresentationFixtures::SlideColour(int index)
 {
     return QColor(QString::fromLatin1(kPalette[(index - 1) % 12]));
@@ -152,7 +172,8 @@ std::string CPresentationFixtures::Fodp(const Deck& deck)
            "</presentation:settings>\n</office:presentation></office:body></office:document>\n";
 }
 
-bool CPresentationFixtures::ConvertFolder(const std::string& folder, int timeoutMs)
+bool CPresentationFixtures::ConvertFolder(const std::string& folder, int timeoutMs,
+                                          const std::string& format)
 {
     const QString dir = QString::fromStdString(folder);
     QStringList inputs;
@@ -167,8 +188,8 @@ bool CPresentationFixtures::ConvertFolder(const std::string& folder, int timeout
             QStringLiteral("-env:UserInstallation=") +
                 QUrl::fromLocalFile(dir + QStringLiteral("profile")).toString(QUrl::FullyEncoded),
             QStringLiteral("--headless"), QStringLiteral("--norestore"),
-            QStringLiteral("--convert-to"), QStringLiteral("ppt"), QStringLiteral("--outdir"),
-            dir} +
+            QStringLiteral("--convert-to"), QString::fromStdString(format),
+            QStringLiteral("--outdir"), dir} +
         inputs);
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start();
@@ -179,7 +200,7 @@ bool CPresentationFixtures::ConvertFolder(const std::string& folder, int timeout
     }
     for (const QString& input : inputs) {
         QString ppt = input;
-        ppt.replace(QStringLiteral(".fodp"), QStringLiteral(".ppt"));
+        ppt.replace(QStringLiteral(".fodp"), QStringLiteral(".") + QString::fromStdString(format));
         if (!QFileInfo::exists(ppt))
             return false;
     }

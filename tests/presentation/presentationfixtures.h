@@ -29,11 +29,16 @@ public:
     // Path of fixture `name` ("" with the failure printed when LibreOffice
     // is missing or failed).
     static std::string Path(const std::string& name);
+    // The same deck in another format LibreOffice wrote: "pptx", "ppsx",
+    // "odp" or "pdf" (the PDF without the hidden slides).
+    static std::string PathAs(const std::string& name, const std::string& format);
+    static const std::vector<std::string>& OtherFormats();
     static std::string Folder();
     // Background colour of slide `index` (from 1).
     static QColor SlideColour(int index);
     // Flat ODP text of a deck.
     static std::string Fodp(const Deck& deck);
     // Converts every .fodp of `folder` to .ppt with one LibreOffice run.
-    static bool ConvertFolder(const std::string& folder, int timeoutMs = 180000);
+    static bool ConvertFolder(const std::string& folder, int timeoutMs = 180000,
+                              const std::string& format = "ppt");
 };

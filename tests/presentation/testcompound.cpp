@@ -2,6 +2,7 @@
 
 #include "presentation/compoundfile.h"
 
+#include <algorithm>
 #include <gsf/gsf-outfile-msole.h>
 #include <gsf/gsf-outfile.h>
 #include <gsf/gsf-output-stdio.h>
@@ -21,10 +22,26 @@ bool WriteCompoundFile(const std::string& path, const CompoundStreams& streams)
     GsfOutfile* root = gsf_outfile_msole_new(sink);
     g_object_unref(sink);
     bool ok = root != nullptr;
-    for (const auto& [name, bytes] : streams) {
+    // "STORAGE/stream" names a stream inside a storage of the root.
+    std::vector<std::pair<std::string, GsfOutfile*>> storages;
+    for (const auto& [path, bytes] : streams) {
         if (!ok)
             break;
-        GsfOutput* child = gsf_outfile_new_child(root, name.c_str(), FALSE);
+        GsfOutfile* parent = root;
+        std::string name = path;
+        if (const size_t slash = path.find('/'); slash != std::string::npos) {
+            const std::string storage = path.substr(0, slash);
+            name = path.substr(slash + 1);
+            auto found = std::find_if(storages.begin(), storages.end(),
+                                      [&](const auto& s) { return s.first == storage; });
+            if (found == storages.end()) {
+                storages.emplace_back(
+                    storage, GSF_OUTFILE(gsf_outfile_new_child(root, storage.c_str(), TRUE)));
+                found = storages.end() - 1;
+            }
+            parent = found->second;
+        }
+        GsfOutput* child = gsf_outfile_new_child(parent, name.c_str(), FALSE);
         ok = child && (bytes.isEmpty() ||
                        gsf_output_write(child, bytes.size(),
                                         reinterpret_cast<const guint8*>(bytes.constData())));
@@ -32,6 +49,10 @@ bool WriteCompoundFile(const std::string& path, const CompoundStreams& streams)
             ok = gsf_output_close(child) && ok;
             g_object_unref(child);
         }
+    }
+    for (auto& [storage, file] : storages) {
+        ok = gsf_output_close(GSF_OUTPUT(file)) && ok;
+        g_object_unref(file);
     }
     if (root) {
         ok = gsf_output_close(GSF_OUTPUT(root)) && ok;

@@ -3,6 +3,7 @@
 #include "base/appfolders.h"
 #include "base/msgid.h"
 #include "base/resourcebundle.h"
+#include "base/slidesourcetypes.h"
 #include "base/userprompt.h"
 #include "document/zurdoc.h"
 #include "editor/editorcommands.h"
@@ -411,7 +412,7 @@ void CMainFrame::AddToRecent(const QString& path)
 CChildFrame* CMainFrame::OpenDocumentFile(const QString& path)
 {
     const bool project = hasExtension(path, "sic");
-    if (!project && !hasExtension(path, "ppt"))
+    if (!project && !CSlideSourceTypes::IsPresentation(path.toStdString()))
         return nullptr;
     if (project) {
         if (CChildFrame* open = FindOpen(path)) {

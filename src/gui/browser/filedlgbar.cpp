@@ -2,6 +2,7 @@
 
 #include "base/msgid.h"
 #include "base/resourcebundle.h"
+#include "base/slidesourcetypes.h"
 #include "gui/browser/filelistctrl.h"
 #include "gui/browser/filelistmodel.h"
 #include "gui/browser/iconloader.h"
@@ -14,7 +15,6 @@
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QVBoxLayout>
-#include <strings.h>
 
 namespace {
 
@@ -23,7 +23,7 @@ constexpr int kPreviewMinimum = 120;
 
 bool isPresentation(const std::string& name)
 {
-    return name.size() > 4 && strcasecmp(name.c_str() + name.size() - 4, ".ppt") == 0;
+    return CSlideSourceTypes::IsPresentation(name);
 }
 
 std::string shownFolder(std::string path)

@@ -2,6 +2,7 @@
 
 #include "base/msgid.h"
 #include "base/resourcebundle.h"
+#include "base/slidesourcetypes.h"
 #include "browser/browserfileops.h"
 #include "browser/celllistdata.h"
 #include "browser/dirfilelist.h"
@@ -15,15 +16,8 @@
 #include <QStyle>
 #include <QTimer>
 #include <algorithm>
-#include <strings.h>
 
 namespace {
-
-bool endsWith(const std::string& name, const char* extension)
-{
-    const size_t length = std::char_traits<char>::length(extension);
-    return name.size() > length && strcasecmp(name.c_str() + name.size() - length, extension) == 0;
-}
 
 QString pathOf(const CDirFileInfo& entry)
 {
@@ -43,11 +37,7 @@ CFileListModel::~CFileListModel() = default;
 
 bool CFileListModel::IsPictureName(const std::string& name)
 {
-    for (const char* extension : {".bmp", ".dib", ".jpg", ".jpeg", ".png"}) {
-        if (endsWith(name, extension))
-            return true;
-    }
-    return false;
+    return CSlideSourceTypes::IsPicture(name);
 }
 
 bool CFileListModel::IsCheckedPictureName(const std::string& name)

@@ -1,5 +1,9 @@
 #include "gui/browser/iconloader.h"
 
+#include "imaging/imagedecoder.h"
+#include "imaging/photodecoder.h"
+
+#include <QFile>
 #include <QImageReader>
 
 namespace {
@@ -23,6 +27,25 @@ CIconLoader::~CIconLoader()
 QImage CIconLoader::Load(const QString& path, int size, bool& readable)
 {
     readable = false;
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly) &&
+        CPhotoDecoder::Sniff(file.peek(16)) != CPhotoDecoder::None &&
+        file.size() <= CImageDecoder::kMaxFileBytes) {
+        // Photos the picture readers of Qt do not know: the program's own
+        // decoder, reduced where the codec can.
+        QImage image;
+        QSize full;
+        const auto icon = [size](const QSize& s) {
+            return s.scaled(size, size, Qt::KeepAspectRatio);
+        };
+        if (!CImageDecoder::Decode(file.readAll(), false, icon, image, full))
+            return {};
+        image = image.scaled(icon(image.size()).expandedTo(QSize(1, 1)), Qt::IgnoreAspectRatio,
+                             Qt::SmoothTransformation);
+        readable = !image.isNull();
+        return image;
+    }
+    file.close();
     QImageReader reader(path);
     reader.setAutoTransform(true);
     const QSize full = reader.size();

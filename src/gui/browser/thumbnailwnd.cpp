@@ -2,6 +2,7 @@
 
 #include "base/msgid.h"
 #include "base/resourcebundle.h"
+#include "base/slidesourcetypes.h"
 #include "base/userprompt.h"
 #include "browser/celllistdata.h"
 #include "gui/browser/slideworker.h"
@@ -17,7 +18,6 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
-#include <strings.h>
 
 namespace {
 
@@ -87,8 +87,7 @@ void CThumbnailWnd::Reset()
 bool CThumbnailWnd::ShowPresentation(const std::string& path)
 {
     Reset();
-    const bool ppt = path.size() > 4 && strcasecmp(path.c_str() + path.size() - 4, ".ppt") == 0;
-    if (!ppt) {
+    if (!CSlideSourceTypes::IsPresentation(path)) {
         hide();
         viewport()->update();
         return false;

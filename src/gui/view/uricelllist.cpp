@@ -2,38 +2,29 @@
 
 #include "base/msgid.h"
 #include "base/pathutils.h"
+#include "base/slidesourcetypes.h"
+#include "imaging/imagedecoder.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellinfolist.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
 
 namespace {
 constexpr int kPictureUnreadable = MsgId::PictureUnreadable;
 constexpr int kNoLongerThere = MsgId::FileGone;
 constexpr int kIsFolder = MsgId::DroppedFolder;
 constexpr int kNotSlideSource = MsgId::DroppedNotPicture;
-
-QString LowerSuffix(const std::string& path)
-{
-    return QFileInfo(QString::fromStdString(path)).suffix().toLower();
-}
 } // namespace
 
 bool CUriCellList::IsPresentation(const std::string& path)
 {
-    return LowerSuffix(path) == QLatin1String("ppt");
+    return CSlideSourceTypes::IsPresentation(path);
 }
 
 bool CUriCellList::IsSlideSource(const std::string& path)
 {
-    static const char* const kinds[] = {"bmp", "dib", "jpg", "jpeg", "png", "ppt"};
-    const QString suffix = LowerSuffix(path);
-    for (const char* kind : kinds)
-        if (suffix == QLatin1String(kind))
-            return true;
-    return false;
+    return CSlideSourceTypes::IsSlideSource(path);
 }
 
 CUriCellList::Result CUriCellList::Build(const QList<QUrl>& urls)
@@ -64,8 +55,9 @@ CUriCellList::Result CUriCellList::Build(const QList<QUrl>& urls)
         if (!IsPresentation(path)) {
             // Only the header is read here; the picture is decoded when it
             // is imported.
-            QImageReader reader(info.absoluteFilePath());
-            if (!reader.canRead()) {
+            QFile file(info.absoluteFilePath());
+            if (!file.open(QIODevice::ReadOnly) ||
+                CImageDecoder::ProbeImage(file) == CImageDecoder::NotDecoded) {
                 result.messageId = kPictureUnreadable;
                 return result;
             }

@@ -1,0 +1,100 @@
+// Importing a camera-sized photo (4000 x 3000, 12 megapixels) of each
+// format: the display image and the thumbnail, as an insertion makes them.
+// The time per megapixel of HEIC and WebP is set against JPEG's.
+#include "imaging/imagingprocedures.h"
+#include "imaging/lead.h"
+#include "imaging/phototestfiles.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QImageWriter>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+constexpr int kWidth = 4000;
+constexpr int kHeight = 3000;
+const char* const kFiles[] = {"photo.jpg", "photo.heic", "photo.webp", "photo.tif"};
+
+std::string g_folder;
+
+std::string PathOf(const std::string& name)
+{
+    return g_folder + "/" + name;
+}
+
+// Smooth gradients with fine grain, so each file has a camera file's size.
+QImage Photo(int w, int h)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    uint32_t seed = 12345;
+    for (int y = 0; y < h; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            const int grain = int(seed >> 28) - 8;
+            line[x] = qRgb(qBound(0, x * 255 / w + grain, 255), qBound(0, y * 255 / h + grain, 255),
+                           qBound(0, ((x + y) / 16) % 256 + grain, 255));
+        }
+    }
+    return img;
+}
+
+bool Prepare()
+{
+    const QImage photo = Photo(kWidth, kHeight);
+    QImageWriter jpg(QString::fromStdString(PathOf("photo.jpg")), "jpeg");
+    jpg.setQuality(90);
+    return jpg.write(photo) && phototest::Save(PathOf("photo.heic"), phototest::Heic(photo)) &&
+           phototest::Save(PathOf("photo.webp"), phototest::WebP(photo, 1, 90)) &&
+           phototest::Tiff(PathOf("photo.tif"), {photo});
+}
+
+void BM_ImportPhoto(benchmark::State& state)
+{
+    const std::string source = PathOf(kFiles[state.range(0)]);
+    state.SetLabel(kFiles[state.range(0)]);
+    CLead lead;
+    for (auto _ : state) {
+        QSize size;
+        if (CImagingProcedures::CreateWorkImage(lead, source, PathOf("imp.png"), size) != 1 ||
+            CImagingProcedures::CreateThumbImage(lead, PathOf("imp.png"), PathOf("imp.jpg"), 160,
+                                                 120, size) != 1)
+            return state.SkipWithError("import failed");
+    }
+    state.counters["s_per_megapixel"] = benchmark::Counter(
+        double(kWidth) * kHeight / 1e6,
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_ImportPhoto)
+    ->ArgName("format")
+    ->DenseRange(0, 3)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QTemporaryDir dir;
+    if (!dir.isValid())
+        return 1;
+    g_folder = dir.path().toStdString();
+    if (!Prepare()) {
+        std::fprintf(stderr, "could not make the test photos\n");
+        return 1;
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

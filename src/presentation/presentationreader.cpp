@@ -1,0 +1,144 @@
+#include "presentation/presentationreader.h"
+
+#include "base/slidesourcetypes.h"
+#include "presentation/compoundfile.h"
+#include "presentation/odpreader.h"
+#include "presentation/officelock.h"
+#include "presentation/officeversion.h"
+#include "presentation/ooxmlreader.h"
+#include "presentation/zipcontainer.h"
+
+#include <QFile>
+#include <mutex>
+#include <poppler-qt6.h>
+
+namespace {
+
+// A password-protected document of the current office formats is no zip:
+// it is a compound file holding the encrypted package.
+bool IsEncryptedPackage(const std::string& path)
+{
+    CCompoundFile file;
+    return file.Open(path) == CCompoundFile::Opened && file.HasStream("EncryptedPackage");
+}
+
+CPptReader::Failure ReadZipped(const std::string& path, CSlideSourceTypes::Kind kind,
+                               CPptStructure& out)
+{
+    CZipContainer zip;
+    switch (zip.OpenFile(path)) {
+    case CZipContainer::Ok:
+        break;
+    case CZipContainer::NotZip:
+        return IsEncryptedPackage(path) ? CPptReader::Encrypted : CPptReader::NotPresentation;
+    case CZipContainer::Missing:
+    case CZipContainer::Damaged:
+        return CPptReader::Damaged;
+    }
+    return kind == CSlideSourceTypes::OpenDocument ? COdpReader::Read(zip, out)
+                                                   : COoxmlReader::Read(zip, out);
+}
+
+// Poppler's own complaints about damaged documents would reach the
+// terminal; the reason reaches the user as one message instead.
+void QuietPoppler()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        Poppler::setDebugErrorFunction([](const QString&, const QVariant&) {}, QVariant());
+    });
+}
+
+} // namespace
+
+CPptReader::Failure CPresentationReader::ReadFile(const std::string& path, CPptStructure& out)
+{
+    out = CPptStructure{};
+    switch (CSlideSourceTypes::KindOf(path)) {
+    case CSlideSourceTypes::Ppt:
+        return CPptReader::ReadFile(path, out);
+    case CSlideSourceTypes::OfficeOpen:
+    case CSlideSourceTypes::OpenDocument:
+        return ReadZipped(path, CSlideSourceTypes::KindOf(path), out);
+    case CSlideSourceTypes::Pdf:
+        return ReadPdf(path, out);
+    case CSlideSourceTypes::Picture:
+    case CSlideSourceTypes::NotASource:
+        break;
+    }
+    return CPptReader::NotPresentation;
+}
+
+CPptReader::Failure CPresentationReader::ReadPdf(const std::string& path, CPptStructure& out)
+{
+    out = CPptStructure{};
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return CPptReader::NotPresentation;
+    // The header may follow some bytes of junk, as readers allow.
+    if (!file.read(1024).contains("%PDF-"))
+        return CPptReader::NotPresentation;
+    file.close();
+    QuietPoppler();
+    const std::unique_ptr<Poppler::Document> pdf =
+        Poppler::Document::load(QString::fromStdString(path));
+    if (!pdf)
+        return CPptReader::Damaged;
+    if (pdf->isLocked())
+        return CPptReader::Encrypted;
+    const int pages = pdf->numPages();
+    if (pages <= 0)
+        return CPptReader::Damaged;
+    if (pages > CPptReader::MaxSlides)
+        return CPptReader::TooManySlides;
+    for (int i = 1; i <= pages; ++i) {
+        out.slideIds.push_back(uint32_t(i));
+        out.slideHidden.push_back(0);
+    }
+    // Points, 8 master units each.
+    if (const std::unique_ptr<Poppler::Page> first = pdf->page(0)) {
+        const QSizeF size = first->pageSizeF();
+        if (size.width() > 0 && size.height() > 0 && size.width() < 200000 &&
+            size.height() < 200000) {
+            out.slideWidth = int(size.width() * 8);
+            out.slideHeight = int(size.height() * 8);
+        }
+    }
+    return CPptReader::NoFailure;
+}
+
+int CPresentationReader::Check(const std::string& path)
+{
+    constexpr int kReadable = 8;
+    constexpr int kLocked = -1;
+    constexpr int kUnknownKind = -3;
+    const CSlideSourceTypes::Kind kind = CSlideSourceTypes::KindOf(path);
+    if (kind == CSlideSourceTypes::Ppt)
+        return GetPowerPointVersion(path);
+    if (kind == CSlideSourceTypes::Picture || kind == CSlideSourceTypes::NotASource)
+        return 0;
+    if (IsLockedByOffice(path))
+        return kLocked;
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return file.exists() ? kLocked : 0;
+    if (kind == CSlideSourceTypes::Pdf)
+        return file.read(1024).contains("%PDF-") ? kReadable : kUnknownKind;
+    file.close();
+    CZipContainer zip;
+    if (zip.OpenFile(path) != CZipContainer::Ok)
+        return IsEncryptedPackage(path) ? kReadable : 0;
+    QByteArray mimetype;
+    if (kind == CSlideSourceTypes::OpenDocument)
+        return zip.Read("mimetype", mimetype) == CZipContainer::Ok &&
+                       mimetype.trimmed() == "application/vnd.oasis.opendocument.presentation"
+                   ? kReadable
+                   : kUnknownKind;
+    return zip.Has("[Content_Types].xml") && zip.Has("ppt/presentation.xml") ? kReadable
+                                                                             : kUnknownKind;
+}
+
+bool CPresentationReader::DrawsItself(const std::string& path)
+{
+    return CSlideSourceTypes::KindOf(path) == CSlideSourceTypes::Pdf;
+}

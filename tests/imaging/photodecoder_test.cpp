@@ -1,0 +1,200 @@
+#include "base/filefailure.h"
+#include "imaging/imagecheck.h"
+#include "imaging/imagedecoder.h"
+#include "imaging/lead.h"
+#include "imaging/photodecoder.h"
+#include "imagingtestutil.h"
+#include "phototestfiles.h"
+
+#include <QBuffer>
+#include <gtest/gtest.h>
+
+using namespace phototest;
+
+namespace {
+
+bool Near(QRgb a, QRgb b, int tolerance = 40)
+{
+    return std::abs(qRed(a) - qRed(b)) <= tolerance &&
+           std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
+           std::abs(qBlue(a) - qBlue(b)) <= tolerance;
+}
+
+// What a decode of the whole file gives, and what the header probe said.
+struct Decoded
+{
+    CImageDecoder::Outcome probed = CImageDecoder::NotDecoded;
+    CImageDecoder::Outcome outcome = CImageDecoder::NotDecoded;
+    QSize probedSize;
+    QSize fileSize;
+    QImage image;
+};
+
+Decoded DecodeBytes(QByteArray data, const std::function<QSize(const QSize&)>& next = {})
+{
+    Decoded d;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    d.probed = CImageDecoder::ProbeImage(buffer, &d.probedSize);
+    d.outcome = CImageDecoder::DecodeImage(data, false, next, d.image, d.fileSize);
+    return d;
+}
+
+// The upright picture of Halves(64, 32) turned a quarter clockwise: the red
+// half on top, the green band (the stored top) on the right.
+void ExpectTurnedClockwise(const Decoded& d)
+{
+    ASSERT_EQ(d.outcome, CImageDecoder::Decoded);
+    EXPECT_EQ(d.fileSize, QSize(32, 64));
+    EXPECT_EQ(d.probedSize, QSize(32, 64));
+    ASSERT_EQ(d.image.size(), QSize(32, 64));
+    EXPECT_EQ(d.image.format(), QImage::Format_RGB32);
+    EXPECT_TRUE(Near(d.image.pixel(20, 12), qRgb(220, 0, 0)));
+    EXPECT_TRUE(Near(d.image.pixel(20, 52), qRgb(0, 0, 220)));
+    EXPECT_TRUE(Near(d.image.pixel(30, 30), qRgb(0, 200, 0)));
+}
+
+std::string TempPath(imagingtest::TempFolder& tmp, const char* name)
+{
+    return tmp.Path(name);
+}
+
+} // namespace
+
+TEST(PhotoDecoder, OrientedPhotosOfEveryFormatComeOutUpright)
+{
+    imagingtest::TempFolder tmp;
+    const QImage stored = Halves(64, 32);
+    ASSERT_TRUE(Tiff(TempPath(tmp, "turned.tif"), {stored}, 6));
+    struct Case
+    {
+        const char* name;
+        QByteArray bytes;
+    } cases[] = {
+        {"HEIC", Heic(stored, 6)},
+        {"WebP", WebP(stored, 6)},
+        {"TIFF", imagingtest::ReadAll(TempPath(tmp, "turned.tif"))},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_FALSE(c.bytes.isEmpty());
+        ExpectTurnedClockwise(DecodeBytes(c.bytes));
+    }
+}
+
+TEST(PhotoDecoder, FirstImageOnlyAndDeepOrCmykTiffsAreRead)
+{
+    imagingtest::TempFolder tmp;
+    const QImage red = imagingtest::Solid(40, 30, qRgb(220, 0, 0));
+    const QImage blue = imagingtest::Solid(40, 30, qRgb(0, 0, 220));
+    ASSERT_TRUE(Tiff(TempPath(tmp, "pages.tif"), {red, blue}));
+    ASSERT_TRUE(Tiff(TempPath(tmp, "deep.tif"), {red}, 1, TiffKind::Rgb16));
+    ASSERT_TRUE(Tiff(TempPath(tmp, "cmyk.tif"), {red}, 1, TiffKind::Cmyk));
+    const QByteArray files[] = {AnimatedWebP({red, blue}),
+                                imagingtest::ReadAll(TempPath(tmp, "pages.tif")),
+                                imagingtest::ReadAll(TempPath(tmp, "deep.tif")),
+                                imagingtest::ReadAll(TempPath(tmp, "cmyk.tif"))};
+    for (const QByteArray& bytes : files) {
+        ASSERT_FALSE(bytes.isEmpty());
+        const Decoded d = DecodeBytes(bytes);
+        ASSERT_EQ(d.outcome, CImageDecoder::Decoded);
+        EXPECT_EQ(d.probed, CImageDecoder::Decoded);
+        EXPECT_EQ(d.image.size(), QSize(40, 30));
+        EXPECT_TRUE(Near(d.image.pixel(20, 15), qRgb(220, 0, 0), 6));
+    }
+}
+
+TEST(PhotoDecoder, WebPAndHeifAreDecodedReducedForASmallerTarget)
+{
+    const QImage big = Halves(800, 600);
+    const auto toThumb = [](const QSize&) { return QSize(96, 72); };
+    // The WebP codec scales while decoding: by 1/8 here, as a JPEG would be.
+    const Decoded webp = DecodeBytes(WebP(big), toThumb);
+    ASSERT_EQ(webp.outcome, CImageDecoder::Decoded);
+    EXPECT_EQ(webp.fileSize, QSize(800, 600));
+    EXPECT_EQ(webp.image.size(), QSize(100, 75));
+    // A HEIF's stored thumbnail serves when it covers the target.
+    const Decoded heif = DecodeBytes(Heic(big, 1, 160), toThumb);
+    ASSERT_EQ(heif.outcome, CImageDecoder::Decoded);
+    EXPECT_EQ(heif.fileSize, QSize(800, 600));
+    EXPECT_EQ(heif.image.size(), QSize(160, 120));
+    const Decoded whole = DecodeBytes(Heic(big, 1, 160), [](const QSize&) { return QSize(); });
+    EXPECT_EQ(whole.image.size(), QSize(800, 600));
+}
+
+TEST(PhotoDecoder, DamagedPhotosAreRefusedByTheChecksWithTheirReason)
+{
+    imagingtest::TempFolder tmp;
+    const QImage picture = Halves(64, 48);
+    const QByteArray heic = Heic(picture);
+    const QByteArray webp = WebP(picture);
+    ASSERT_TRUE(Tiff(TempPath(tmp, "whole.tif"), {picture}));
+    const QByteArray tiff = imagingtest::ReadAll(TempPath(tmp, "whole.tif"));
+    // A HEIF container with no image in it: the file-type box alone.
+    const QByteArray emptyHeif("\0\0\0\x18"
+                               "ftypheic\0\0\0\0mif1heic",
+                               24);
+    struct Case
+    {
+        const char* name;
+        QByteArray bytes;
+        CFileFailure::Reason reason;
+    } cases[] = {
+        {"heic-without-image.heic", emptyHeif, CFileFailure::Damaged},
+        {"cut.heic", heic.left(heic.size() / 2), CFileFailure::Damaged},
+        {"cut.webp", webp.left(webp.size() / 2), CFileFailure::Damaged},
+        {"cut.tif", tiff.left(tiff.size() / 2), CFileFailure::Damaged},
+        {"header-only.tif", tiff.left(8), CFileFailure::Damaged},
+        {"text.webp", QByteArray("not a picture at all"), CFileFailure::NotAPicture},
+        {"good.heic", heic, CFileFailure::None},
+        {"good.webp", webp, CFileFailure::None},
+        {"good.tif", tiff, CFileFailure::None},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = TempPath(tmp, c.name);
+        ASSERT_TRUE(Save(path, c.bytes));
+        EXPECT_EQ(CImageCheck::Examine(path).reason(), c.reason);
+        CLead lead;
+        EXPECT_EQ(lead.LoadFile(path, 24, 0, -1) == CLead::Success, c.reason == CFileFailure::None);
+    }
+}
+
+TEST(PhotoDecoder, TiffBeyondTheMemoryBoundIsTooLargeBeforeDecoding)
+{
+    imagingtest::TempFolder tmp;
+    // A header claiming 60000 x 60000 pixels of 8-bit RGB, strips absent.
+    ASSERT_TRUE(Tiff(TempPath(tmp, "small.tif"), {Halves(16, 16)}));
+    TIFF* tiff = TIFFOpen(TempPath(tmp, "huge.tif").c_str(), "w");
+    ASSERT_NE(tiff, nullptr);
+    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, uint32_t(60000));
+    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, uint32_t(60000));
+    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, uint16_t(3));
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, uint16_t(8));
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+    TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, uint32_t(1));
+    std::vector<uint8_t> row(60000 * 3);
+    TIFFWriteScanline(tiff, row.data(), 0, 0);
+    TIFFClose(tiff);
+    const Decoded d = DecodeBytes(imagingtest::ReadAll(TempPath(tmp, "huge.tif")));
+    EXPECT_EQ(d.probed, CImageDecoder::TooLarge);
+    EXPECT_EQ(d.outcome, CImageDecoder::TooLarge);
+    EXPECT_EQ(CImageCheck::Examine(TempPath(tmp, "huge.tif")).reason(), CFileFailure::TooLarge);
+}
+
+TEST(PhotoDecoder, ExifOrientationIsReadFromEitherByteOrderAndNeverBeyondTheBlock)
+{
+    const QByteArray little = ExifWithOrientation(6);
+    const auto orientation = [](const QByteArray& b) {
+        return CPhotoDecoder::ExifOrientation(reinterpret_cast<const unsigned char*>(b.constData()),
+                                              size_t(b.size()));
+    };
+    EXPECT_EQ(orientation(little), 6);
+    EXPECT_EQ(orientation(QByteArray("Exif\0\0", 6) + little), 6);
+    const unsigned char bigEndian[] = {'M', 'M', 0, 42, 0, 0, 0, 8, 0, 1, 0x01, 0x12, 0,
+                                       3,   0,   0, 0,  1, 0, 8, 0, 0, 0, 0,    0,    0};
+    EXPECT_EQ(CPhotoDecoder::ExifOrientation(bigEndian, sizeof bigEndian), 8);
+    EXPECT_EQ(orientation(ExifWithOrientation(9)), 1);
+    for (int cut = 0; cut < little.size(); ++cut)
+        EXPECT_EQ(orientation(little.left(cut)), cut >= 22 ? 6 : 1) << cut;
+}

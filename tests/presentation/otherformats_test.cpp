@@ -1,0 +1,232 @@
+// Presentations of the current office formats, OpenDocument presentations
+// and PDF documents become cells as .ppt presentations do.
+#include "base/filefailure.h"
+#include "base/msgid.h"
+#include "document/zurdoc.h"
+#include "editor/scenarioeditor.h"
+#include "model/cellbmpinfo.h"
+#include "model/cellinfolist.h"
+#include "model/presentationblock.h"
+#include "presentation/presentationreader.h"
+#include "presentation/slidepptobj.h"
+#include "presentation/zipcontainer.h"
+#include "presentationfixtures.h"
+#include "presentationtesting.h"
+#include "support/scriptedprogress.h"
+#include "support/scriptedprompt.h"
+#include "testcompound.h"
+#include "testpackages.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int kPaste = 57637;
+
+class OtherFormats : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        CProjectSettings settings;
+        settings.name = "Talk";
+        settings.folder = m_folder.path().toStdString() + "/";
+        ASSERT_TRUE(m_doc.NewProject(settings));
+        m_editor.SetProgress(&m_progress);
+    }
+    // The deck in `format`, copied beside the project as a user's file.
+    std::string Deck(const std::string& fixture, const std::string& format)
+    {
+        const std::string from = CPresentationFixtures::PathAs(fixture, format);
+        EXPECT_FALSE(from.empty()) << fixture << "." << format;
+        const QString to = m_decks.filePath(QString::fromStdString(fixture + "." + format));
+        QFile::remove(to);
+        EXPECT_TRUE(QFile::copy(QString::fromStdString(from), to));
+        return to.toStdString();
+    }
+    std::string File(const std::string& name) const
+    {
+        return m_decks.filePath(QString::fromStdString(name)).toStdString();
+    }
+    bool Insert(const std::string& deck)
+    {
+        CCellInfoList list;
+        EXPECT_TRUE(list.AppendFromBytes(MakePresentationBlock(deck)));
+        return m_editor.InsertCells(kPaste, list, false);
+    }
+    const CCellBmpInfo* Row(int r) const
+    {
+        return static_cast<const CCellBmpInfo*>(m_editor.Rows().GetCell(r));
+    }
+    std::vector<int> Pages() const
+    {
+        std::vector<int> pages;
+        for (int r = 0; r < m_editor.Rows().GetCount(); ++r)
+            pages.push_back(Row(r)->RefPage);
+        return pages;
+    }
+    int Shown(int r) const
+    {
+        return SlideShownIn(
+            m_folder.filePath(QString::fromStdString(Row(r)->FileName)).toStdString());
+    }
+
+    QTemporaryDir m_folder;
+    QTemporaryDir m_decks;
+    CScriptedPrompt m_prompt;
+    CScriptedProgress m_progress;
+    CZurDoc m_doc{&m_prompt};
+    CScenarioEditor m_editor{m_doc};
+};
+
+class OfficeFormat : public OtherFormats, public ::testing::WithParamInterface<const char*>
+{
+};
+
+TEST_P(OfficeFormat, HiddenSlideGivesItsCellSwitchedOff)
+{
+    const std::string deck = Deck("hidden4", GetParam());
+    ASSERT_TRUE(Insert(deck));
+    EXPECT_TRUE(m_prompt.shown.empty());
+    ASSERT_EQ(m_editor.Rows().GetCount(), 4);
+    EXPECT_EQ(Pages(), (std::vector<int>{1, 2, 3, 4}));
+    for (int r = 0; r < 4; ++r) {
+        EXPECT_EQ(Row(r)->CellValid != 0, r != 1) << r;
+        EXPECT_EQ(Row(r)->RefFilePath, deck);
+        EXPECT_EQ(Row(r)->SourceKind, CCellBmpInfo::SourcePpt);
+        EXPECT_EQ(Shown(r), r + 1);
+    }
+}
+
+TEST_P(OfficeFormat, NamedShowGivesItsSlides)
+{
+    ASSERT_TRUE(Insert(Deck("custom6", GetParam())));
+    EXPECT_EQ(Pages(), (std::vector<int>{5, 2, 4}));
+    EXPECT_EQ(Shown(1), 2);
+}
+
+TEST_P(OfficeFormat, StartSlideRunsTheShowFromThere)
+{
+    ASSERT_TRUE(Insert(Deck("range7", GetParam())));
+    EXPECT_EQ(Pages(), (std::vector<int>{3, 4, 5, 6, 7}));
+    EXPECT_EQ(Shown(0), 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, OfficeFormat, ::testing::Values("pptx", "ppsx", "odp"));
+
+TEST_F(OtherFormats, PdfPagesBecomeCellsWithoutLibreOffice)
+{
+    const std::string pdf = File("handout.pdf");
+    ASSERT_TRUE(testpackages::WriteColouredPdf(pdf, {CPresentationFixtures::SlideColour(1),
+                                                     CPresentationFixtures::SlideColour(2),
+                                                     CPresentationFixtures::SlideColour(3)}));
+    // Nothing named soffice on the path.
+    QTemporaryDir emptyPath;
+    CScopedEnv path("PATH", emptyPath.path().toStdString());
+    ASSERT_TRUE(Insert(pdf));
+    EXPECT_TRUE(m_prompt.shown.empty());
+    EXPECT_EQ(Pages(), (std::vector<int>{1, 2, 3}));
+    for (int r = 0; r < 3; ++r) {
+        EXPECT_EQ(Row(r)->SourceKind, CCellBmpInfo::SourcePpt);
+        EXPECT_EQ(Row(r)->RefFilePath, pdf);
+        EXPECT_EQ(Shown(r), r + 1);
+    }
+}
+
+TEST_F(OtherFormats, PasswordProtectedFilesAreRefusedTheSameWayInEveryFormat)
+{
+    ASSERT_TRUE(testpackages::WriteEncryptedPdf(File("locked.pdf")));
+    ASSERT_TRUE(
+        WriteCompoundFile(File("locked.pptx"), {{"EncryptionInfo", QByteArray(64, '\4')},
+                                                {"EncryptedPackage", QByteArray(512, 'x')}}));
+    ASSERT_TRUE(testpackages::WriteZip(
+        File("locked.odp"), {{"mimetype", "application/vnd.oasis.opendocument.presentation"},
+                             {"META-INF/manifest.xml", testpackages::EncryptedManifest()},
+                             {"content.xml", QByteArray(300, '\x93')}}));
+    for (const char* name : {"locked.pdf", "locked.pptx", "locked.odp"}) {
+        SCOPED_TRACE(name);
+        const std::string path = File(name);
+        CPptStructure structure;
+        EXPECT_EQ(CPresentationReader::ReadFile(path, structure), CPptReader::Encrypted);
+        m_prompt.shown.clear();
+        EXPECT_FALSE(Insert(path));
+        EXPECT_EQ(m_editor.Rows().GetCount(), 0);
+        ASSERT_EQ(m_prompt.shown.size(), 1u);
+        EXPECT_EQ(m_prompt.shown[0].id, MsgId::PresentationPasswordProtected);
+        EXPECT_NE(m_prompt.shown[0].text.find(path), std::string::npos);
+    }
+}
+
+TEST_F(OtherFormats, BadPackagesAreRefusedWithTheirReason)
+{
+    using testpackages::Pptx;
+    const QByteArray slide = testpackages::SlideXml(false);
+    struct Case
+    {
+        const char* name;
+        testpackages::Parts parts; // empty: plain text instead of a zip
+        CPptReader::Failure failure;
+    } cases[] = {
+        {"whole.pptx", Pptx({slide, testpackages::SlideXml(true)}), CPptReader::NoFailure},
+        {"text.pptx", {}, CPptReader::NotPresentation},
+        {"missing-slide.pptx", Pptx({slide}, 2), CPptReader::Damaged},
+        {"entities.pptx", Pptx({testpackages::EntityBomb()}), CPptReader::Damaged},
+        {"bomb.pptx", Pptx({slide}, 1, QByteArray(CZipContainer::kMaxPartBytes + 1024, ' ')),
+         CPptReader::Damaged},
+        {"no-main-part.pptx", {{"[Content_Types].xml", "<Types/>"}}, CPptReader::NotPresentation},
+        {"not-odp.odp", {{"mimetype", "text/plain"}}, CPptReader::NotPresentation},
+        {"empty.odp",
+         {{"mimetype", "application/vnd.oasis.opendocument.presentation"},
+          {"content.xml", "<office:document-content xmlns:office=\"o\"/>"}},
+         CPptReader::Damaged},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = File(c.name);
+        if (c.parts.empty())
+            ASSERT_TRUE(testpackages::WriteFile(path, "This is no presentation."));
+        else
+            ASSERT_TRUE(testpackages::WriteZip(path, c.parts));
+        CPptStructure structure;
+        EXPECT_EQ(CPresentationReader::ReadFile(path, structure), c.failure);
+        if (c.failure == CPptReader::NoFailure) {
+            EXPECT_EQ(structure.slideHidden, (std::vector<uint8_t>{0, 1}));
+        }
+    }
+    // Through an insertion: the message names the file, nothing is inserted.
+    EXPECT_FALSE(Insert(File("missing-slide.pptx")));
+    EXPECT_EQ(m_editor.Rows().GetCount(), 0);
+    ASSERT_EQ(m_prompt.shown.size(), 1u);
+    EXPECT_EQ(m_prompt.shown[0].id, MsgId::PresentationDamaged);
+    EXPECT_NE(m_prompt.shown[0].text.find(File("missing-slide.pptx")), std::string::npos);
+}
+
+TEST_F(OtherFormats, ZipWithTooManyEntriesIsDamaged)
+{
+    testpackages::Parts parts = testpackages::Pptx({testpackages::SlideXml(false)});
+    for (int i = 0; i < 20001; ++i)
+        parts.emplace_back("filler/" + std::to_string(i), QByteArray("x"));
+    ASSERT_TRUE(testpackages::WriteZip(File("crowded.pptx"), parts));
+    CPptStructure structure;
+    EXPECT_EQ(CPresentationReader::ReadFile(File("crowded.pptx"), structure), CPptReader::Damaged);
+}
+
+TEST_F(OtherFormats, LockFilesOfOfficeProgramsMarkThePresentationLocked)
+{
+    ASSERT_TRUE(testpackages::WriteZip(File("talk.pptx"),
+                                       testpackages::Pptx({testpackages::SlideXml(false)})));
+    EXPECT_EQ(CPresentationReader::Check(File("talk.pptx")), 8);
+    for (const char* lock : {".~lock.talk.pptx#", "~$talk.pptx"}) {
+        SCOPED_TRACE(lock);
+        ASSERT_TRUE(testpackages::WriteFile(File(lock), "someone"));
+        EXPECT_EQ(CPresentationReader::Check(File("talk.pptx")), -1);
+        QFile::remove(QString::fromStdString(File(lock)));
+    }
+    EXPECT_EQ(CPresentationReader::Check(File("talk.pptx")), 8);
+}
+
+} // namespace

@@ -1,0 +1,179 @@
+// Presentations of the binary format as the field has them: the 97 document
+// kept beside a 95 one, a damaged newest edit, password protection.
+#include "base/filefailure.h"
+#include "pptbuilder.h"
+#include "presentation/officeversion.h"
+#include "presentation/pptreader.h"
+#include "presentation/slidepptobj.h"
+#include "testcompound.h"
+
+#include <QTemporaryDir>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Failure = CPptReader::Failure;
+
+// The document of `b` with a newer edit appended that names the builder's
+// edit as its previous one; `damage` spoils the new edit. The current-user
+// record points at the new edit.
+void AppendNewerEdit(const CPptBuilder& b, QByteArray& user, QByteArray& doc,
+                     const std::function<void(QByteArray& edit)>& damage)
+{
+    doc = b.DocumentStream();
+    const int older = b.UserEditOffset();
+    QByteArray edit = doc.mid(older);
+    PutU32(edit, 8 + 8, static_cast<uint32_t>(older));
+    damage(edit);
+    const int newer = static_cast<int>(doc.size());
+    doc += edit;
+    user = b.CurrentUserStream();
+    PutU32(user, 16, static_cast<uint32_t>(newer));
+}
+
+} // namespace
+
+TEST(PptReaderField, DamagedNewestEditFallsBackToTheNewestWholeOne)
+{
+    CPptBuilder b(6);
+    b.hiddenSlides = {1};
+    struct Case
+    {
+        const char* what;
+        std::function<void(QByteArray& user, QByteArray& doc)> make;
+        Failure expected;
+    } cases[] = {
+        {"newer edit's persist directory past the stream",
+         [&](QByteArray& u, QByteArray& d) {
+             AppendNewerEdit(b, u, d, [](QByteArray& e) { PutU32(e, 8 + 12, 0x7FFFFFF0u); });
+         },
+         Failure::NoFailure},
+        {"newer edit cut short",
+         [&](QByteArray& u, QByteArray& d) {
+             AppendNewerEdit(b, u, d, [](QByteArray& e) { e.truncate(20); });
+         },
+         Failure::NoFailure},
+        {"current edit past the stream",
+         [&](QByteArray& u, QByteArray& d) {
+             d = b.DocumentStream();
+             u = b.CurrentUserStream();
+             PutU32(u, 16, static_cast<uint32_t>(d.size() + 100));
+         },
+         Failure::NoFailure},
+        {"current edit names another record",
+         [&](QByteArray& u, QByteArray& d) {
+             d = b.DocumentStream();
+             u = b.CurrentUserStream();
+             PutU32(u, 16, 0);
+         },
+         Failure::NoFailure},
+        {"no current-user record at all",
+         [&](QByteArray& u, QByteArray& d) {
+             d = b.DocumentStream();
+             u.clear();
+         },
+         Failure::NoFailure},
+        {"every edit damaged",
+         [&](QByteArray& u, QByteArray& d) {
+             AppendNewerEdit(b, u, d, [](QByteArray& e) { PutU32(e, 8 + 12, 0x7FFFFFF0u); });
+             PutU32(d, b.UserEditOffset() + 8 + 12, 0x7FFFFFF0u);
+         },
+         Failure::Damaged},
+        {"newest whole edit is encrypted",
+         [&](QByteArray& u, QByteArray& d) {
+             CPptBuilder encrypted(6);
+             encrypted.encryptedEdit = true;
+             d = encrypted.DocumentStream();
+             u = encrypted.CurrentUserStream();
+             PutU32(u, 16, 1);
+         },
+         Failure::Encrypted},
+    };
+    for (const Case& c : cases) {
+        QByteArray user;
+        QByteArray doc;
+        c.make(user, doc);
+        CPptStructure s;
+        EXPECT_EQ(CPptReader::Read(user, doc, s), c.expected) << c.what;
+        if (c.expected == Failure::NoFailure) {
+            EXPECT_EQ(s.slideIds.size(), 6u) << c.what;
+            EXPECT_EQ(s.slideHidden, (std::vector<uint8_t>{0, 1, 0, 0, 0, 0})) << c.what;
+        } else {
+            EXPECT_TRUE(s.slideIds.empty()) << c.what;
+        }
+    }
+}
+
+class PptReaderFieldFiles : public ::testing::Test
+{
+protected:
+    std::string PathOf(const char* name) { return m_dir.filePath(name).toStdString(); }
+    QTemporaryDir m_dir;
+};
+
+TEST_F(PptReaderFieldFiles, DualStorageDocumentIsRead)
+{
+    CPptBuilder b(5);
+    // The 95 generation's own streams at the root, as such a file has them.
+    CPptBuilder old(2);
+    old.fileVersion = 1008;
+    const CompoundStreams root = {{"Current User", old.CurrentUserStream()},
+                                  {"PowerPoint Document", QByteArray(200, 'x')}};
+    struct Case
+    {
+        const char* name;
+        bool withCurrentUser;
+    } cases[] = {{"dual.ppt", true}, {"dual-no-user.ppt", false}};
+    for (const Case& c : cases) {
+        CompoundStreams streams = root;
+        streams.emplace_back("PP97_DUALSTORAGE/PowerPoint Document", b.DocumentStream());
+        if (c.withCurrentUser)
+            streams.emplace_back("PP97_DUALSTORAGE/Current User", b.CurrentUserStream());
+        ASSERT_TRUE(WriteCompoundFile(PathOf(c.name), streams));
+        CPptStructure s;
+        EXPECT_EQ(CPptReader::ReadFile(PathOf(c.name), s), Failure::NoFailure) << c.name;
+        EXPECT_EQ(s.slideIds, (std::vector<uint32_t>{256, 257, 258, 259, 260})) << c.name;
+        EXPECT_EQ(GetPowerPointVersion(PathOf(c.name)), 8) << c.name;
+    }
+    // Without the storage the same file is of the older generation.
+    ASSERT_TRUE(WriteCompoundFile(PathOf("pp95.ppt"), root));
+    CPptStructure s;
+    EXPECT_EQ(CPptReader::ReadFile(PathOf("pp95.ppt"), s), Failure::TooOld);
+}
+
+TEST_F(PptReaderFieldFiles, PasswordProtectedPresentationIsToldAsSuch)
+{
+    CPptBuilder token(3);
+    token.headerToken = 0xF3D1C4DFu;
+    CPptBuilder edit(3);
+    edit.encryptedEdit = true;
+    ASSERT_TRUE(token.Write(PathOf("rc4.ppt")));
+    ASSERT_TRUE(edit.Write(PathOf("cryptoapi.ppt")));
+    for (const char* name : {"rc4.ppt", "cryptoapi.ppt"}) {
+        CSlidePPTObj presentation;
+        presentation.SetWorkFolder(m_dir.path().toStdString() + "/work/");
+        presentation.SetCacheFolder(m_dir.path().toStdString() + "/cache/");
+        EXPECT_FALSE(presentation.OpenPresentation(PathOf(name), 160, 120, nullptr, false)) << name;
+        EXPECT_EQ(presentation.LastFailure().reason(), CFileFailure::PasswordProtected) << name;
+        EXPECT_EQ(GetPowerPointVersion(PathOf(name)), 8) << name;
+    }
+}
+
+TEST(PptReaderField, SlidesAreCountedFromTheSlideListWhereverItStands)
+{
+    // Notes and masters listed before the slides, with more and with fewer
+    // entries than there are slides: the count is the slide list's.
+    for (const auto& [notes, masters] : {std::pair{12, 0}, std::pair{1, 2}, std::pair{0, 3}}) {
+        CPptBuilder b(3);
+        b.notesBefore = notes;
+        b.mastersBefore = masters;
+        b.hiddenSlides = {2};
+        CPptStructure s;
+        ASSERT_EQ(CPptReader::Read(b.CurrentUserStream(), b.DocumentStream(), s),
+                  Failure::NoFailure)
+            << notes << " notes, " << masters << " masters";
+        EXPECT_EQ(s.slideIds, (std::vector<uint32_t>{256, 257, 258}));
+        EXPECT_EQ(s.slideHidden, (std::vector<uint8_t>{0, 0, 1}));
+    }
+}
