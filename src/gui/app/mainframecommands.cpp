@@ -2,7 +2,10 @@
 // and Save as through the project dialogs, Send, printing, the card
 // commands, and the file browser's panes.
 #include "base/appfolders.h"
+#include "base/msgid.h"
+#include "base/resourcebundle.h"
 #include "document/zurdoc.h"
+#include "editor/scenarioeditor.h"
 #include "gui/app/mainframe.h"
 #include "gui/browser/browserpanes.h"
 #include "gui/browser/filedlgbar.h"
@@ -10,6 +13,7 @@
 #include "gui/dialogs/cardcommands.h"
 #include "gui/dialogs/projectdlg.h"
 #include "gui/dialogs/saveasdlg.h"
+#include "gui/player/showlauncher.h"
 #include "gui/view/scenarioprinter.h"
 #include "gui/view/scenarioview.h"
 
@@ -42,6 +46,14 @@ void CMainFrame::CreateProjectActions()
     connect(AddAction(CardEditAutorun, tr("Edit the &autorun list..."),
                       tr("Choose the scenarios the player starts by itself")),
             &QAction::triggered, this, &CMainFrame::OnEditAutorun);
+    const auto label = [](int id) { return QString::fromStdString(CResourceBundle::Text(id)); };
+    connect(AddAction(ViewPlayShow, label(MsgId::PlayShowCommand),
+                      tr("Play the project on the screen as the projector would"),
+                      QKeySequence(Qt::Key_F5)),
+            &QAction::triggered, this, &CMainFrame::OnPlayShow);
+    connect(AddAction(CardPlayScenario, label(MsgId::PlayScenarioCommand),
+                      tr("Play a scenario of a card on the screen")),
+            &QAction::triggered, this, &CMainFrame::OnPlayScenario);
 }
 
 void CMainFrame::CreateBrowser(CSlidePPTObj* shared)
@@ -135,4 +147,20 @@ void CMainFrame::OnDeleteScenarios()
 void CMainFrame::OnEditAutorun()
 {
     CCardCommands::EditAutorun(m_prompt, this, m_lastCard);
+}
+
+void CMainFrame::OnPlayShow()
+{
+    CChildFrame* child = ActiveChild();
+    if (!child || child->IsBusy())
+        return;
+    const std::vector<int> selected = child->Editor().Rows().SelectedRows();
+    const int row = selected.empty() ? 1 : selected.front() + 1;
+    const CZurDoc& doc = child->Document();
+    CShowLauncher::PlayProject(doc.Cells, doc.BackColor, doc.ProjectName, row, m_prompt, this);
+}
+
+void CMainFrame::OnPlayScenario()
+{
+    CShowLauncher::PlayScenario(m_prompt, this, m_lastCard);
 }
