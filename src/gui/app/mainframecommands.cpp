@@ -49,7 +49,7 @@ void CMainFrame::CreateProjectActions()
     const auto label = [](int id) { return QString::fromStdString(CResourceBundle::Text(id)); };
     connect(AddAction(ViewPlayShow, label(MsgId::PlayShowCommand),
                       tr("Play the project on the screen as the projector would"),
-                      QKeySequence(Qt::Key_F5)),
+                      QKeySequence(Qt::SHIFT | Qt::Key_F5)),
             &QAction::triggered, this, &CMainFrame::OnPlayShow);
     connect(AddAction(CardPlayScenario, label(MsgId::PlayScenarioCommand),
                       tr("Play a scenario of a card on the screen")),
