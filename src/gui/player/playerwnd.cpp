@@ -9,6 +9,7 @@
 #include <QAccessible>
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScreen>
@@ -66,9 +67,12 @@ bool CPlayerWnd::Start(QScreen* screen, bool windowed)
 {
     if (!m_player->Start(m_startStep))
         return false;
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
     if (screen) {
-        // The window goes to that screen before it is shown full screen there.
-        setGeometry(screen->geometry().adjusted(80, 60, -80, -60));
+        // The window goes to that screen before it is shown there; full
+        // screen covers it also where no window manager does it.
+        setGeometry(windowed ? screen->geometry().adjusted(80, 60, -80, -60) : screen->geometry());
     }
     ShowStep(false);
     if (windowed)
