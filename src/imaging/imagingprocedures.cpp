@@ -247,6 +247,31 @@ int CImagingProcedures::CreateThumbImage(CLead& primary, const std::string& sour
     return 1;
 }
 
+namespace {
+
+// The card picture of `source` composed in the engines: loaded, and centred
+// on `backColor` unless it has the card's size already. `result` receives
+// the engine that holds it.
+int16_t ComposeCard(CLead& primary, CLead& canvas, const std::string& source, int width, int height,
+                    uint32_t backColor, CLead*& result)
+{
+    primary.SetBitmapHandle(0);
+    canvas.SetBitmapHandle(0);
+    ApplySettings(primary);
+    ApplySettings(canvas);
+    if (primary.ProbeFile(source, 0) != 0)
+        return CLead::ErrorDecode;
+    if (primary.LoadFile(source, 24, 0, -1) != 0)
+        return CLead::ErrorRead;
+    result = &primary;
+    if (CurrentSize(primary) == QSize(width, height))
+        return 0;
+    result = &canvas;
+    return Letterbox(primary, canvas, width, height, backColor);
+}
+
+} // namespace
+
 int CImagingProcedures::CreateCardImage(CLead& primary, CLead& canvas, const std::string& source,
                                         const std::string& destination, bool thumbnail,
                                         uint32_t backColor, int imageQuality)
@@ -259,26 +284,29 @@ int CImagingProcedures::CreateCardImage(CLead& primary, CLead& canvas, const std
     const int height = thumbnail ? kThumbHeight : kWorkHeight;
 
     CReleaseBitmaps release(primary, &canvas);
-    primary.SetBitmapHandle(0);
-    canvas.SetBitmapHandle(0);
-    ApplySettings(primary);
-    ApplySettings(canvas);
-    if (primary.ProbeFile(source, 0) != 0)
-        return 0;
-    if (primary.LoadFile(source, 24, 0, -1) != 0)
+    CLead* result = nullptr;
+    int16_t r = ComposeCard(primary, canvas, source, width, height, backColor, result);
+    if (r != 0)
         return 0;
     int16_t format = 0;
     int16_t factor = 0;
     CardFormat(thumbnail, imageQuality, format, factor);
-    int16_t r = 0;
-    if (CurrentSize(primary) == QSize(width, height)) {
-        r = primary.SaveFile(destination, format, 24, factor, 0);
-    } else {
-        r = Letterbox(primary, canvas, width, height, backColor);
-        if (r == 0)
-            r = canvas.SaveFile(destination, format, 24, factor, 0);
-    }
+    r = result->SaveFile(destination, format, 24, factor, 0);
     return r == 0 ? 1 : 0;
+}
+
+int CImagingProcedures::ComposeCardImage(CLead& primary, CLead& canvas, const std::string& source,
+                                         uint32_t backColor, QImage& picture)
+{
+    picture = QImage();
+    if (source.empty())
+        return 0;
+    CReleaseBitmaps release(primary, &canvas);
+    CLead* result = nullptr;
+    if (ComposeCard(primary, canvas, source, kWorkWidth, kWorkHeight, backColor, result) != 0)
+        return 0;
+    picture = result->Image().convertToFormat(QImage::Format_RGB32);
+    return picture.isNull() ? 0 : 1;
 }
 
 int CImagingProcedures::PrintImageFile(CLead& primary, CLead& canvas, const std::string& path,

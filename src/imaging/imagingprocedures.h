@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QRect>
 #include <QSize>
 #include <cstdint>
@@ -46,6 +47,12 @@ public:
     static int CreateCardImage(CLead& primary, CLead& canvas, const std::string& source,
                                const std::string& destination, bool thumbnail, uint32_t backColor,
                                int imageQuality);
+
+    // The card picture of `source` in memory, composed exactly as
+    // CreateCardImage composes it for the card (1024 x 768 on `backColor`),
+    // as 32-bit RGB; 1 on success, 0 (and a null picture) on failure.
+    static int ComposeCardImage(CLead& primary, CLead& canvas, const std::string& source,
+                                uint32_t backColor, QImage& picture);
 
     // Printing: an image file letterboxed into 160 x 120 on `backColor`,
     // stretched into `rect`.

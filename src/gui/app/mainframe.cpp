@@ -255,8 +255,11 @@ void CMainFrame::CreateMenus()
         view->addActions(m_browser->ViewActions());
         view->addAction(m_browser->RefreshAction());
     }
+    view->addSeparator();
+    view->addAction(Action(ViewPlayShow));
     QMenu* card = menuBar()->addMenu(tr("&Card"));
-    card->addActions({Action(CardDeleteScenarios), Action(CardEditAutorun)});
+    card->addActions(
+        {Action(CardDeleteScenarios), Action(CardEditAutorun), Action(CardPlayScenario)});
     QMenu* window = menuBar()->addMenu(tr("&Window"));
     window->addActions({Action(WindowCascade), Action(WindowTile)});
     QMenu* help = menuBar()->addMenu(tr("&Help"));
@@ -333,8 +336,8 @@ void CMainFrame::UpdateActions()
     for (int command : {FileClose, FileSave, FileSaveAs})
         Action(command)->setEnabled(child != nullptr);
     const bool idle = child && !child->IsBusy();
-    for (int command :
-         {FileClose, FileSave, FileSaveAs, FilePrint, FilePrintPreview, FileProjectProperties})
+    for (int command : {FileClose, FileSave, FileSaveAs, FilePrint, FilePrintPreview,
+                        FileProjectProperties, ViewPlayShow})
         Action(command)->setEnabled(idle);
     for (int command :
          {EditorCommand::Undo, EditorCommand::Cut, EditorCommand::Copy, EditorCommand::Paste,

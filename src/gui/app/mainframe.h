@@ -46,6 +46,8 @@ constexpr int ViewFolderBar = 59397;
 constexpr int ViewFileBar = 59398;
 constexpr int CardDeleteScenarios = 32783;
 constexpr int CardEditAutorun = 32784;
+constexpr int ViewPlayShow = 32790;
+constexpr int CardPlayScenario = 32791;
 } // namespace FrameCommand
 
 // The program's one top-level window: the project windows in a multi-document
@@ -95,6 +97,10 @@ public:
     void OnPrintPreview();
     void OnDeleteScenarios();
     void OnEditAutorun();
+    // The show player: the active project from its selected row, or a
+    // scenario chosen on a card.
+    void OnPlayShow();
+    void OnPlayScenario();
     void OnFileSave();
     void OnFileClose();
     void OnHelp();

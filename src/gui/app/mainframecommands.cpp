@@ -6,6 +6,7 @@
 #include "base/resourcebundle.h"
 #include "document/zurdoc.h"
 #include "editor/editorcommands.h"
+#include "editor/scenarioeditor.h"
 #include "gui/app/mainframe.h"
 #include "gui/browser/browserpanes.h"
 #include "gui/browser/filedlgbar.h"
@@ -13,6 +14,7 @@
 #include "gui/dialogs/cardcommands.h"
 #include "gui/dialogs/projectdlg.h"
 #include "gui/dialogs/saveasdlg.h"
+#include "gui/player/showlauncher.h"
 #include "gui/view/scenarioprinter.h"
 #include "gui/view/scenarioview.h"
 
@@ -44,6 +46,14 @@ void CMainFrame::CreateProjectActions()
     connect(AddAction(CardEditAutorun, tr("Edit the &autorun list..."),
                       tr("Choose the scenarios the player starts by itself")),
             &QAction::triggered, this, &CMainFrame::OnEditAutorun);
+    const auto label = [](int id) { return QString::fromStdString(CResourceBundle::Text(id)); };
+    connect(AddAction(ViewPlayShow, label(MsgId::PlayShowCommand),
+                      tr("Play the project on the screen as the projector would"),
+                      QKeySequence(Qt::SHIFT | Qt::Key_F5)),
+            &QAction::triggered, this, &CMainFrame::OnPlayShow);
+    connect(AddAction(CardPlayScenario, label(MsgId::PlayScenarioCommand),
+                      tr("Play a scenario of a card on the screen")),
+            &QAction::triggered, this, &CMainFrame::OnPlayScenario);
 }
 
 void CMainFrame::CreateBrowser(CSlidePPTObj* shared)
@@ -198,4 +208,20 @@ void CMainFrame::OnProjectProperties()
             AddToRecent(QString::fromStdString(child->PathName()));
     }
     UpdateActions();
+}
+
+void CMainFrame::OnPlayShow()
+{
+    CChildFrame* child = ActiveChild();
+    if (!child || child->IsBusy())
+        return;
+    const std::vector<int> selected = child->Editor().Rows().SelectedRows();
+    const int row = selected.empty() ? 1 : selected.front() + 1;
+    const CZurDoc& doc = child->Document();
+    CShowLauncher::PlayProject(doc.Cells, doc.BackColor, doc.ProjectName, row, m_prompt, this);
+}
+
+void CMainFrame::OnPlayScenario()
+{
+    CShowLauncher::PlayScenario(m_prompt, this, m_lastCard);
 }

@@ -8,6 +8,7 @@
 #include "gui/app/windowplacementsettings.h"
 #include "gui/browser/browserpanes.h"
 #include "gui/dialogs/messageboxprompt.h"
+#include "gui/player/showlauncher.h"
 #include "gui/view/scenarioprinter.h"
 #include "presentation/slidepptobj.h"
 
@@ -37,6 +38,7 @@ struct CommandLine
     bool print = false; // print FILE without a dialog and end
     QString printer;
     QString pdf;
+    QString play; // a show to play, after which the program ends
     QString error;
 };
 
@@ -51,7 +53,8 @@ CommandLine parse(const QStringList& arguments)
     const QCommandLineOption print(QStringLiteral("print"));
     const QCommandLineOption printer(QStringLiteral("printer"), QString(), QStringLiteral("NAME"));
     const QCommandLineOption pdf(QStringLiteral("pdf"), QString(), QStringLiteral("OUT"));
-    parser.addOptions({noSplash, shellOpen, help, version, print, printer, pdf});
+    const QCommandLineOption play(QStringLiteral("play"), QString(), QStringLiteral("SHOW"));
+    parser.addOptions({noSplash, shellOpen, help, version, print, printer, pdf, play});
     parser.addPositionalArgument(QStringLiteral("file"), QString());
     CommandLine line;
     if (!parser.parse(arguments)) {
@@ -70,6 +73,9 @@ CommandLine parse(const QStringList& arguments)
     line.print = parser.isSet(print);
     line.printer = parser.value(printer);
     line.pdf = parser.value(pdf);
+    line.play = parser.value(play);
+    if (line.error.isEmpty() && parser.isSet(play) && (!line.file.isEmpty() || line.print))
+        line.error = QStringLiteral("--play takes the show alone");
     if (line.error.isEmpty() && (line.print || parser.isSet(printer) || parser.isSet(pdf))) {
         if (!line.print)
             line.error = QStringLiteral("--printer and --pdf go with --print");
@@ -100,12 +106,15 @@ QString CVantorelApp::UsageText()
         "Usage: zelm-tessara [--no-splash] [FILE...]\n"
         "       zelm-tessara --shell-open FILE\n"
         "       zelm-tessara --print FILE.sic [--printer NAME | --pdf OUT.pdf]\n"
+        "       zelm-tessara --play FILE.sic | CARD/NAME.SIT | CARD\n"
         "Starts the Zelm Tessara window program. Each FILE is a project (.sic), which\n"
         "is opened, or a presentation (.ppt), which becomes a new project. When the\n"
         "program already runs, it is brought to the front and opens the files\n"
         "(--shell-open FILE, as the desktop starts it, does the same). --print\n"
         "prints the project FILE on the default printer (or NAME, or into the PDF\n"
         "file OUT) and ends; the exit status is 0 only when every page was printed.\n"
+        "--play plays a project, a scenario of a card or a card's autorun list on\n"
+        "the screen and ends (Escape ends the show).\n"
         "The command-line program is `zelm` (see `zelm --help`).\n");
 }
 
@@ -134,6 +143,15 @@ bool CVantorelApp::InitInstance(const QStringList& arguments)
         m_exitCode = CScenarioPrinter::PrintFile(line.file.toStdString(),
                                                  line.printer.toStdString(), line.pdf.toStdString(),
                                                  m_prompt ? m_prompt : m_messageBoxes.get());
+        return false;
+    }
+
+    // A show from the command line plays and ends the program; it changes
+    // nothing, so it needs no single instance either.
+    if (!line.play.isEmpty()) {
+        m_messageBoxes = std::make_unique<CMessageBoxPrompt>();
+        m_exitCode = CShowLauncher::PlayFromCommandLine(line.play,
+                                                        m_prompt ? m_prompt : m_messageBoxes.get());
         return false;
     }
 
