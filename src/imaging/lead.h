@@ -124,6 +124,12 @@ private:
     int16_t DoLoadFile(const std::string& path, int16_t bits,
                        const std::function<QSize(const QSize&)>& nextResize);
     int16_t DoSaveFile(const std::string& path, int16_t format, int16_t quality);
+    // The file's bytes of a 24-bit image: our own encoders where they apply,
+    // Qt's writers for the rest.
+    static bool EncodeQuickly(const QImage& image, int16_t format, int16_t quality,
+                              QByteArray& bytes);
+    static bool EncodeWithQt(const QImage& image, int16_t format, int16_t quality,
+                             QByteArray& bytes);
     int16_t DoCombine(int left, int top, int width, int height, const QImage& source,
                       int sourceLeft, int sourceTop, uint32_t op);
     // Forgets the published handle before the bitmap changes, so nobody can
