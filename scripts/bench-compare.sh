@@ -38,8 +38,9 @@ fi
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
-export ZELM_HOME=$tmp/home
+export ZELM_HOME=$tmp/home XDG_RUNTIME_DIR=$tmp/runtime QT_QPA_PLATFORM=offscreen
 mkdir -p "$tmp/home" "$tmp/photos" "$tmp/slides" "$tmp/card"
+mkdir -m 700 "$tmp/runtime"
 "$inputs" photos "$tmp/photos" "$photos_n"
 "$inputs" slides "$tmp/slides" "$slides_n"
 photos=("$tmp"/photos/*.jpg)

@@ -236,7 +236,7 @@ int16_t CLead::DoSaveFile(const std::string& path, int16_t format, int16_t quali
     if (!EncodeQuickly(image, format, quality, bytes) && !EncodeWithQt(image, format, quality, bytes))
         return ErrorWrite;
     int error = 0;
-    if (!CSafeFile::WriteAll(path, bytes, &error)) {
+    if (!CSafeFile::WriteAll(path, bytes, &error, m_durable)) {
         m_lastWriteError = error;
         return ErrorWrite;
     }

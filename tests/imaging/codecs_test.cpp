@@ -1,8 +1,12 @@
 // Our own encoders and the quick PNG decoder against Qt's codecs: the JPEG
 // writer gives Qt's bytes exactly, the PNG codec gives Qt's pixels exactly
-// and leaves every file it does not take to Qt's reader.
+// and leaves every file it does not take to Qt's reader; a thumbnail made
+// from a display image kept in memory is the one its file gives.
 #include "imaging/imagedecoder.h"
+#include "imaging/imaginghost.h"
+#include "imaging/imagingprocedures.h"
 #include "imaging/jpegwriter.h"
+#include "imaging/lead.h"
 #include "imaging/pngcodec.h"
 #include "imagingtestutil.h"
 
@@ -208,4 +212,35 @@ TEST(PngCodec, LeavesEveryOtherKindOfPngToQtsReader)
     QSize size;
     ASSERT_TRUE(CImageDecoder::Decode(split, false, nullptr, decoded, size));
     EXPECT_EQ(decoded, image);
+}
+
+TEST(ImagingHost, ThumbnailOfTheDisplayImageJustWrittenEqualsTheOneReadFromItsFile)
+{
+    QTemporaryDir dir;
+    const std::string folder = dir.path().toStdString() + "/";
+    ASSERT_TRUE(imagingtest::Write(folder + "photo.jpg", Grainy(1500, 1000), "jpeg", 90));
+    CImagingHost host(0, 2, CImagingHost::CheckEveryPicture);
+    QSize size;
+    ASSERT_EQ(host.CreateWorkImage(folder + "photo.jpg", folder + "work.png", size), 1);
+    EXPECT_EQ(size, QSize(1024, 682));
+    QSize thumb;
+    ASSERT_EQ(host.CreateThumbImage(folder + "work.png", folder + "kept.jpg", 160, 120, thumb), 1);
+    // The same thumbnail made the ordinary way, from the file.
+    CLead lead;
+    QSize fromFile;
+    ASSERT_EQ(CImagingProcedures::CreateThumbImage(lead, folder + "work.png", folder + "read.jpg",
+                                                   160, 120, fromFile),
+              1);
+    EXPECT_EQ(thumb, fromFile);
+    EXPECT_EQ(imagingtest::ReadAll(folder + "kept.jpg"), imagingtest::ReadAll(folder + "read.jpg"));
+
+    // A display image replaced after it was written is read from its file.
+    ASSERT_EQ(host.CreateWorkImage(folder + "photo.jpg", folder + "work.png", size), 1);
+    QFile::remove(QString::fromStdString(folder + "work.png"));
+    ASSERT_TRUE(imagingtest::Write(folder + "work.png", imagingtest::Solid(1024, 768, qRgb(9, 99, 199)),
+                                   "png"));
+    ASSERT_EQ(host.CreateThumbImage(folder + "work.png", folder + "other.jpg", 160, 120, thumb), 1);
+    EXPECT_EQ(thumb, QSize(160, 120));
+    const QImage other = imagingtest::Load(folder + "other.jpg");
+    EXPECT_LE(std::abs(qBlue(other.pixel(80, 60)) - 199), 3) << "the new file's colour";
 }
