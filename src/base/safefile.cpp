@@ -211,8 +211,7 @@ void CSafeFile::ReportFailure(CUserPrompt* prompt, const std::string& path, int 
                      CUserPrompt::Ok);
 }
 
-bool CSafeFile::WriteAll(const std::string& path, const QByteArray& bytes, int* error,
-                         bool durable)
+bool CSafeFile::WriteAll(const std::string& path, const QByteArray& bytes, int* error, bool durable)
 {
     CSafeFile file(path);
     file.SetDurable(durable);

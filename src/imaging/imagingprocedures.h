@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QRect>
 #include <QSize>
 #include <cstdint>
@@ -45,8 +46,8 @@ public:
     // The same from the pixels of a file already decoded (a display image
     // just written): the file is not read again.
     static int CreateThumbImageFrom(CLead& primary, const QImage& decoded,
-                                    const std::string& destination, int thumbWidth,
-                                    int thumbHeight, QSize& size);
+                                    const std::string& destination, int thumbWidth, int thumbHeight,
+                                    QSize& size);
     // The card picture: exactly 1024 x 768 (160 x 120 for a thumbnail) with
     // the source centred on `backColor` (0x00BBGGRR). A thumbnail is always
     // JPEG; a full picture is BMP for image quality 0, JPEG otherwise.

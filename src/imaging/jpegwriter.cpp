@@ -35,9 +35,9 @@ void SetDensity(jpeg_compress_struct& cinfo, const QImage& image)
     const double y = image.dotsPerMeterY();
     const double diffInch = std::abs(x * 2.54 / 100. - std::round(x * 2.54 / 100.)) +
                             std::abs(y * 2.54 / 100. - std::round(y * 2.54 / 100.));
-    const double diffCm = (std::abs(x / 100. - std::round(x / 100.)) +
-                           std::abs(y / 100. - std::round(y / 100.))) *
-                          2.54;
+    const double diffCm =
+        (std::abs(x / 100. - std::round(x / 100.)) + std::abs(y / 100. - std::round(y / 100.))) *
+        2.54;
     if (diffInch < diffCm) {
         cinfo.density_unit = 1;
         cinfo.X_density = UINT16(std::lround(x * 2.54 / 100.));
@@ -94,7 +94,8 @@ bool CJpegWriter::Encode(const QImage& image, int quality, QByteArray& out)
     jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < cinfo.image_height) {
         const JDIMENSION left = cinfo.image_height - cinfo.next_scanline;
-        jpeg_write_scanlines(&cinfo, rows.data() + cinfo.next_scanline, std::min<JDIMENSION>(left, 64));
+        jpeg_write_scanlines(&cinfo, rows.data() + cinfo.next_scanline,
+                             std::min<JDIMENSION>(left, 64));
     }
     jpeg_finish_compress(&cinfo);
     jpeg_destroy_compress(&cinfo);

@@ -233,7 +233,8 @@ int16_t CLead::DoSaveFile(const std::string& path, int16_t format, int16_t quali
     // errors it would print on its own), and the file is written whole or
     // not at all.
     QByteArray bytes;
-    if (!EncodeQuickly(image, format, quality, bytes) && !EncodeWithQt(image, format, quality, bytes))
+    if (!EncodeQuickly(image, format, quality, bytes) &&
+        !EncodeWithQt(image, format, quality, bytes))
         return ErrorWrite;
     int error = 0;
     if (!CSafeFile::WriteAll(path, bytes, &error, m_durable)) {

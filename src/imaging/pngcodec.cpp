@@ -81,8 +81,8 @@ bool Unfilter(unsigned filter, unsigned char* row, const unsigned char* prev, si
         return true;
     case 4:
         for (size_t i = 0; i < n; ++i)
-            row[i] = uint8_t(row[i] + (i >= 3 ? Paeth(row[i - 3], prev[i], prev[i - 3])
-                                              : Paeth(0, prev[i], 0)));
+            row[i] = uint8_t(
+                row[i] + (i >= 3 ? Paeth(row[i - 3], prev[i], prev[i - 3]) : Paeth(0, prev[i], 0)));
         return true;
     default:
         return false;
@@ -190,8 +190,8 @@ bool CPngCodec::Decode(const QByteArray& png, QImage& image)
             return false;
         if (at == 8) {
             // IHDR first: 8-bit RGB, deflate, standard filters, not interlaced.
-            if (std::memcmp(type, "IHDR", 4) != 0 || length != 13 || data[8] != 8 ||
-                data[9] != 2 || data[10] != 0 || data[11] != 0 || data[12] != 0)
+            if (std::memcmp(type, "IHDR", 4) != 0 || length != 13 || data[8] != 8 || data[9] != 2 ||
+                data[10] != 0 || data[11] != 0 || data[12] != 0)
                 return false;
             w = Be32(data);
             h = Be32(data + 4);
@@ -228,9 +228,9 @@ bool CPngCodec::Decode(const QByteArray& png, QImage& image)
     const std::unique_ptr<libdeflate_decompressor, DecompressorDeleter> decompressor(
         libdeflate_alloc_decompressor());
     // Exactly the rows the header promises, or the general reader decides.
-    if (!decompressor || libdeflate_zlib_decompress(decompressor.get(), z.data(), z.size(),
-                                                    raw.data(), raw.size(),
-                                                    nullptr) != LIBDEFLATE_SUCCESS)
+    if (!decompressor ||
+        libdeflate_zlib_decompress(decompressor.get(), z.data(), z.size(), raw.data(), raw.size(),
+                                   nullptr) != LIBDEFLATE_SUCCESS)
         return false;
 
     QImage out(int(w), int(h), QImage::Format_RGB32);

@@ -88,10 +88,14 @@ std::vector<Picture> Pictures()
     dpcm.setDotsPerMeterX(10000);
     dpcm.setDotsPerMeterY(5000);
     QImage argb = Grainy(40, 30, 9).convertToFormat(QImage::Format_ARGB32);
-    return {{"display size", Grainy(1024, 768)}, {"odd size", Grainy(161, 97, 11)},
-            {"one pixel", Grainy(1, 1)},         {"one column", Grainy(1, 9)},
-            {"72 dpi", dpi72},                   {"dots per cm", dpcm},
-            {"alpha ignored", argb},             {"flat", imagingtest::Solid(50, 40, qRgb(1, 2, 3))}};
+    return {{"display size", Grainy(1024, 768)},
+            {"odd size", Grainy(161, 97, 11)},
+            {"one pixel", Grainy(1, 1)},
+            {"one column", Grainy(1, 9)},
+            {"72 dpi", dpi72},
+            {"dots per cm", dpcm},
+            {"alpha ignored", argb},
+            {"flat", imagingtest::Solid(50, 40, qRgb(1, 2, 3))}};
 }
 
 } // namespace
@@ -115,8 +119,8 @@ TEST(JpegWriter, LeavesTextProfilesAndOtherFormatsToQt)
     text.setText(QStringLiteral("Comment"), QStringLiteral("hello"));
     QImage profiled = Grainy(16, 16);
     profiled.setColorSpace(QColorSpace(QColorSpace::AdobeRgb));
-    for (const QImage& image : {text, profiled, Grainy(16, 16).convertToFormat(QImage::Format_RGB888),
-                                QImage()}) {
+    for (const QImage& image :
+         {text, profiled, Grainy(16, 16).convertToFormat(QImage::Format_RGB888), QImage()}) {
         EXPECT_FALSE(CJpegWriter::CanEncode(image));
         QByteArray out;
         EXPECT_FALSE(CJpegWriter::Encode(image, 75, out));
@@ -153,8 +157,8 @@ TEST(PngCodec, DecodesQtsPngsWithEveryFilterAsQtDoes)
     for (const Picture& p : Pictures()) {
         for (int quality : {70, 100}) {
             SCOPED_TRACE(std::string(p.name) + ", quality " + std::to_string(quality));
-            const QByteArray png = WithQt(p.image.convertToFormat(QImage::Format_RGB32), "png",
-                                          quality);
+            const QByteArray png =
+                WithQt(p.image.convertToFormat(QImage::Format_RGB32), "png", quality);
             QImage ours;
             ASSERT_TRUE(CPngCodec::Decode(png, ours));
             const QImage qt = QtDecoded(png);
@@ -172,7 +176,8 @@ TEST(PngCodec, LeavesEveryOtherKindOfPngToQtsReader)
     ASSERT_TRUE(CPngCodec::Encode(image, png));
     QByteArray badCrc = png;
     badCrc[badCrc.size() - 20] = char(badCrc[badCrc.size() - 20] ^ 0x40); // inside IDAT
-    const QByteArray gamma = WithChunkAfterHeader(png, Chunk("gAMA", QByteArray("\0\0\xB1\x8F", 4)));
+    const QByteArray gamma =
+        WithChunkAfterHeader(png, Chunk("gAMA", QByteArray("\0\0\xB1\x8F", 4)));
     const QByteArray srgb = WithChunkAfterHeader(png, Chunk("sRGB", QByteArray(1, '\0')));
     const QByteArray transparent =
         WithChunkAfterHeader(png, Chunk("tRNS", QByteArray("\0\1\0\2\0\3", 6)));
@@ -181,9 +186,8 @@ TEST(PngCodec, LeavesEveryOtherKindOfPngToQtsReader)
     const uint32_t idatLength = (uint8_t(png[idat]) << 24) | (uint8_t(png[idat + 1]) << 16) |
                                 (uint8_t(png[idat + 2]) << 8) | uint8_t(png[idat + 3]);
     const QByteArray data = png.mid(idat + 8, int(idatLength));
-    const QByteArray split = png.left(idat) + Chunk("IDAT", data.left(5)) +
-                             Chunk("tEXt", "a\0b") + Chunk("IDAT", data.mid(5)) +
-                             png.mid(idat + 12 + int(idatLength));
+    const QByteArray split = png.left(idat) + Chunk("IDAT", data.left(5)) + Chunk("tEXt", "a\0b") +
+                             Chunk("IDAT", data.mid(5)) + png.mid(idat + 12 + int(idatLength));
     // Deflate data one byte short, its checksums made right.
     const QByteArray shortData = png.left(idat) + Chunk("IDAT", data.left(data.size() - 1)) +
                                  png.mid(idat + 12 + int(idatLength));
@@ -237,8 +241,8 @@ TEST(ImagingHost, ThumbnailOfTheDisplayImageJustWrittenEqualsTheOneReadFromItsFi
     // A display image replaced after it was written is read from its file.
     ASSERT_EQ(host.CreateWorkImage(folder + "photo.jpg", folder + "work.png", size), 1);
     QFile::remove(QString::fromStdString(folder + "work.png"));
-    ASSERT_TRUE(imagingtest::Write(folder + "work.png", imagingtest::Solid(1024, 768, qRgb(9, 99, 199)),
-                                   "png"));
+    ASSERT_TRUE(imagingtest::Write(folder + "work.png",
+                                   imagingtest::Solid(1024, 768, qRgb(9, 99, 199)), "png"));
     ASSERT_EQ(host.CreateThumbImage(folder + "work.png", folder + "other.jpg", 160, 120, thumb), 1);
     EXPECT_EQ(thumb, QSize(160, 120));
     const QImage other = imagingtest::Load(folder + "other.jpg");
