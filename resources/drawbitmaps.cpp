@@ -6,6 +6,8 @@
 //   145.bmp  mask of that mark, 160 x 120, 24-bit
 //   170.png  disabled-cell icon, 32 x 32 with alpha
 //   250.png  split cursor, 32 x 32 with alpha (hot spot in the middle)
+// and, when a second folder is given, the program icon in the icon theme's
+// sizes (SIZExSIZE/zelm-tessara.png).
 //
 // The mark and its mask follow the classic sprite convention: the mask is
 // white where the mark has its figure and black elsewhere; the mark is
@@ -15,6 +17,7 @@
 // black, the rest stays), lighten with the mark (768: the figure takes the
 // mark). Bitwise this is (P OR mask) XOR mask, then OR mark. Both are drawn
 // without antialiasing so that every mask pixel is pure white or pure black.
+#include <QDir>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
@@ -135,12 +138,15 @@ QImage drawSplash()
     return img;
 }
 
-QImage drawIcon()
+// The program icon at `size` x `size`, drawn on a 256 x 256 grid (the
+// scalable icon resources/desktop/zelm-tessara.svg draws the same shapes).
+QImage drawIcon(int size = 256)
 {
-    QImage img(256, 256, QImage::Format_ARGB32_Premultiplied);
+    QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::transparent);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 256.0, size / 256.0);
     const QPainterPath card = cardOutline(QRectF(34, 16, 188, 228));
     QLinearGradient body(0, 16, 0, 244);
     body.setColorAt(0, kSlate);
@@ -280,5 +286,14 @@ int main(int argc, char** argv)
     save(drawMark(true), "145.bmp");
     save(drawMarkIcon(), "170.png");
     save(drawSplitCursor(), "250.png");
+    // The icon theme's sizes, drawn at each size rather than scaled down.
+    if (argc > 2) {
+        const QString icons = QString::fromLocal8Bit(argv[2]);
+        for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+            const QString folder = icons + QStringLiteral("/%1x%1").arg(size);
+            ok = QDir().mkpath(folder) &&
+                 drawIcon(size).save(folder + QStringLiteral("/zelm-tessara.png")) && ok;
+        }
+    }
     return ok ? 0 : 1;
 }

@@ -3,7 +3,9 @@
 # runs each one, printing the median of several repetitions.
 #   scripts/bench.sh [BUILD_DIR] [extra benchmark arguments...]
 # BUILD_DIR defaults to build-bench beside the sources; REPETITIONS (default
-# 5) sets the number of repetitions.
+# 5) sets the number of repetitions. Then, where ImageMagick or vipsthumbnail
+# is installed, the side-by-side comparison of scripts/bench-compare.sh
+# (COMPARE=0 leaves it out, COMPARE=only runs nothing else).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$here/build-bench}
@@ -14,10 +16,13 @@ command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" >/dev/null
 
 targets=()
-for src in "$here"/bench/*_bench.cpp; do
-  [ -e "$src" ] || continue
-  targets+=("$(basename "$src" .cpp)")
-done
+if [ "${COMPARE:-1}" != only ]; then
+  for src in "$here"/bench/*_bench.cpp; do
+    [ -e "$src" ] || continue
+    targets+=("$(basename "$src" .cpp)")
+  done
+fi
+[ "${COMPARE:-1}" != 0 ] && targets+=(zelm benchinputs)
 if [ ${#targets[@]} -eq 0 ]; then
   echo "no benchmarks in $here/bench" >&2
   exit 1
@@ -30,6 +35,7 @@ fi
 
 status=0
 for t in "${targets[@]}"; do
+  case $t in zelm | benchinputs) continue ;; esac
   echo "== $t"
   QT_QPA_PLATFORM=offscreen "$build/bin/$t" \
     --benchmark_repetitions="${REPETITIONS:-5}" \
@@ -37,4 +43,7 @@ for t in "${targets[@]}"; do
     --benchmark_filter="${BENCH_FILTER:-.}" "$@" 2>&1 |
     grep -E '^(-|Benchmark|[A-Za-z_/:0-9=.]+_median)' || status=1
 done
+if [ "${COMPARE:-1}" != 0 ]; then
+  "$here/scripts/bench-compare.sh" "$build" || status=1
+fi
 exit $status

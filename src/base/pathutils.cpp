@@ -335,7 +335,7 @@ bool SetAttributesAndTime(const std::string& path, uint8_t attributes, int64_t l
     return utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
 }
 
-bool CopyFileKeepTime(const std::string& source, const std::string& destination)
+bool CopyFileKeepTime(const std::string& source, const std::string& destination, bool durable)
 {
     if (!usable(source) || !usable(destination) || destination.back() == '/')
         return false;
@@ -356,6 +356,7 @@ bool CopyFileKeepTime(const std::string& source, const std::string& destination)
         return false;
     }
     CSafeFile out(destination);
+    out.SetDurable(durable);
     // The copy keeps the source's permissions (and stays writable) and its time.
     out.SetMode((src.st_mode & 07777) | S_IWUSR);
     out.SetModifiedTime(src.st_mtim);

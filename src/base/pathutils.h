@@ -77,7 +77,8 @@ bool SetAttributesAndTime(const std::string& path, uint8_t attributes, int64_t l
 // source's last-write time (failures of that second step are ignored).
 // false when either path is empty, the destination is a read-only file or
 // the copy fails.
-bool CopyFileKeepTime(const std::string& source, const std::string& destination);
+bool CopyFileKeepTime(const std::string& source, const std::string& destination,
+                      bool durable = true);
 // Deletes every entry of `folder` that is neither a folder nor hidden; not
 // recursive. false when the folder cannot be listed or a file stays.
 bool EmptyFolder(const std::string& folder);

@@ -146,7 +146,7 @@ bool CSafeFile::Commit()
     }
     // Space is only certain once the data has reached the disk: some file
     // systems take it at write-back, where only fsync and close report it.
-    if (fsync(m_fd) != 0 && errno != EINVAL && errno != EROFS) {
+    if (m_durable && fsync(m_fd) != 0 && errno != EINVAL && errno != EROFS) {
         Fail(errno);
         Cancel();
         return false;
@@ -168,6 +168,8 @@ bool CSafeFile::Commit()
     m_temp.clear();
     // The new name on the disk as well; a folder that cannot be synced
     // keeps the rename all the same.
+    if (!m_durable)
+        return true;
     const std::string folder = folderOf(m_path);
     const int dir = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
@@ -209,9 +211,10 @@ void CSafeFile::ReportFailure(CUserPrompt* prompt, const std::string& path, int 
                      CUserPrompt::Ok);
 }
 
-bool CSafeFile::WriteAll(const std::string& path, const QByteArray& bytes, int* error)
+bool CSafeFile::WriteAll(const std::string& path, const QByteArray& bytes, int* error, bool durable)
 {
     CSafeFile file(path);
+    file.SetDurable(durable);
     const bool ok = file.Open() && file.Write(bytes) && file.Commit();
     if (error)
         *error = ok ? 0 : file.Error();

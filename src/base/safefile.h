@@ -47,6 +47,10 @@ public:
         m_mtime = time;
         m_mtimeSet = true;
     }
+    // Whether Commit waits until the data is on the disk (the default). A
+    // staging file that is copied on, durably, before anything relies on it
+    // does not need to: its write is checked all the same.
+    void SetDurable(bool durable) { m_durable = durable; }
     // Syncs, closes and renames the temporary over the target. false, with
     // the target untouched and the temporary removed, when any step fails.
     bool Commit();
@@ -80,7 +84,8 @@ public:
 
     // Writes `bytes` as the whole content of `path`. `error` receives the
     // system's error number on failure.
-    static bool WriteAll(const std::string& path, const QByteArray& bytes, int* error = nullptr);
+    static bool WriteAll(const std::string& path, const QByteArray& bytes, int* error = nullptr,
+                         bool durable = true);
 
     // Temporaries left in `folder` (trailing '/') by an interrupted writer:
     // ".zelmcopy-*", and "NAME.XXXXXX" (six letters or digits) for each of
@@ -107,6 +112,7 @@ private:
     int m_error = 0;
     unsigned m_mode = 0644;
     bool m_modeSet = false;
+    bool m_durable = true;
     timespec m_mtime{};
     bool m_mtimeSet = false;
 };

@@ -2,6 +2,7 @@
 
 #include "imaging/jpegscan.h"
 #include "imaging/photodecoder.h"
+#include "imaging/pngcodec.h"
 
 #include <QBuffer>
 #include <QColorSpace>
@@ -475,6 +476,14 @@ CImageDecoder::DecodeImage(const QByteArray& data, bool keepDepth,
             return NotDecoded;
         pngBytesPerPixel = PngBytesPerPixel(head);
         bytes = PngWithoutBulkyChunks(data);
+        // The program's own display images, and PNGs like them, the quick way.
+        QImage quick;
+        if (WithinBounds(QSize(int(Be32(head + 16)), int(Be32(head + 20)))) &&
+            CPngCodec::Decode(data, quick)) {
+            image = std::move(quick);
+            fileSize = image.size();
+            return Decoded;
+        }
     } else if (IsJpeg(head, headSize) && !JpegStreamComplete(head, headSize)) {
         // Some cameras and editors leave out the end marker. Such a file is
         // read when its image data is all there: a trial decode meets no

@@ -3,6 +3,7 @@
 #include "imaging/lead.h"
 #include "model/cellhost.h"
 
+#include <QImage>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -35,6 +36,7 @@ public:
                          int thumbHeight, QSize& size) override;
     int CreateCardImage(const std::string& source, const std::string& destination,
                         bool thumbnail) override;
+    void SetDurableWrites(bool durable) override;
 
     // Makes hosts of these settings, one per worker.
     static Factory MakeFactory(uint32_t backColor, int imageQuality, SpaceCheck check);
@@ -42,6 +44,17 @@ public:
 private:
     bool HasRoom(const std::string& destination, bool cardPicture) const;
 
+    // The display image this host wrote last, kept until its thumbnail is
+    // made, so that the file is not decoded again: its pixels are what the
+    // lossless file holds. `identity` tells the file as written from one
+    // replaced since.
+    struct WrittenImage
+    {
+        std::string path;
+        std::string identity;
+        QImage image;
+    };
+    WrittenImage m_lastWork;
     uint32_t m_backColor;
     int m_imageQuality;
     SpaceCheck m_check;

@@ -191,7 +191,8 @@ int CImagingProcedures::IsImageFile(CLead& lead, const std::string& path)
 }
 
 int CImagingProcedures::CreateWorkImage(CLead& primary, const std::string& source,
-                                        const std::string& destination, QSize& size)
+                                        const std::string& destination, QSize& size,
+                                        QImage* written)
 {
     if (source.empty() || destination.empty())
         return 0;
@@ -214,7 +215,11 @@ int CImagingProcedures::CreateWorkImage(CLead& primary, const std::string& sourc
         size = fitted;
     }
     primary.SetSaveOption(1);
-    return primary.SaveFile(destination, CLead::FormatPng, 24, 2, 0) == 0 ? 1 : 0;
+    if (primary.SaveFile(destination, CLead::FormatPng, 24, 2, 0) != 0)
+        return 0;
+    if (written)
+        *written = primary.Bitmap();
+    return 1;
 }
 
 int CImagingProcedures::CreateThumbImage(CLead& primary, const std::string& source,
@@ -237,7 +242,32 @@ int CImagingProcedures::CreateThumbImage(CLead& primary, const std::string& sour
     const auto target = [=](const QSize& s) { return ThumbSize(s, thumbWidth, thumbHeight); };
     if (primary.LoadFile(source, 0, 0, 1, target) != 0)
         return 0;
-    const QSize thumb = target(primary.LoadedFileSize());
+    return SaveThumbnail(primary, target(primary.LoadedFileSize()), destination, size);
+}
+
+int CImagingProcedures::CreateThumbImageFrom(CLead& primary, const QImage& decoded,
+                                             const std::string& destination, int thumbWidth,
+                                             int thumbHeight, QSize& size)
+{
+    if (decoded.isNull() || destination.empty())
+        return 0;
+    if (!EnoughSpace(destination))
+        return 0;
+    if (thumbWidth == 0 || thumbHeight == 0) {
+        thumbWidth = kThumbWidth;
+        thumbHeight = kThumbHeight;
+    }
+    CReleaseBitmaps release(primary);
+    PrepareImaging(primary);
+    if (primary.ImportDib(decoded) != 0)
+        return 0;
+    return SaveThumbnail(primary, ThumbSize(decoded.size(), thumbWidth, thumbHeight), destination,
+                         size);
+}
+
+int CImagingProcedures::SaveThumbnail(CLead& primary, const QSize& thumb,
+                                      const std::string& destination, QSize& size)
+{
     if (primary.ResizeImage(float(thumb.width()), float(thumb.height()), 2) != 0)
         return 0;
     primary.SetSaveOption(1);

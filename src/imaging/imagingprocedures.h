@@ -34,13 +34,20 @@ public:
     static int IsImageFile(CLead& lead, const std::string& path);
     // The display image: `source` fitted into 1024 x 768 (enlarged when
     // smaller), written as PNG; `size` receives its size.
+    // `written`, when given, receives the picture as written to the file.
     static int CreateWorkImage(CLead& primary, const std::string& source,
-                               const std::string& destination, QSize& size);
+                               const std::string& destination, QSize& size,
+                               QImage* written = nullptr);
     // The thumbnail: `source` scaled by (thumb / 1024 x 768), written as
     // JPEG; 0 for either thumb side means 160 x 120.
     static int CreateThumbImage(CLead& primary, const std::string& source,
                                 const std::string& destination, int thumbWidth, int thumbHeight,
                                 QSize& size);
+    // The same from the pixels of a file already decoded (a display image
+    // just written): the file is not read again.
+    static int CreateThumbImageFrom(CLead& primary, const QImage& decoded,
+                                    const std::string& destination, int thumbWidth, int thumbHeight,
+                                    QSize& size);
     // The card picture: exactly 1024 x 768 (160 x 120 for a thumbnail) with
     // the source centred on `backColor` (0x00BBGGRR). A thumbnail is always
     // JPEG; a full picture is BMP for image quality 0, JPEG otherwise.
@@ -76,4 +83,9 @@ public:
     static QSize ThumbSize(const QSize& size, int thumbWidth, int thumbHeight);
     // Save format and quality factor of a card picture.
     static void CardFormat(bool thumbnail, int imageQuality, int16_t& format, int16_t& factor);
+
+private:
+    // Resizes the primary's bitmap to `thumb` and writes it as the thumbnail.
+    static int SaveThumbnail(CLead& primary, const QSize& thumb, const std::string& destination,
+                             QSize& size);
 };

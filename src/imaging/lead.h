@@ -107,11 +107,17 @@ public:
     int16_t PaintImage(QPainter* painter, float left, float top, float width, float height);
     // Replaces the current bitmap by a copy of `dib`.
     int16_t ImportDib(const QImage& dib);
+    // The current bitmap (a shared copy; null without one).
+    QImage Bitmap() const { return m_image; }
     // Converts the current bitmap to 24 bits per pixel (arguments 24, 4, 0, 0).
     int16_t ConvertBits(int16_t bits, int16_t a, int16_t b, int16_t c);
 
     // The current bitmap (null when none), for drawing and inspection.
     const QImage& Image() const { return m_image; }
+    // Whether a saved file is on the disk before SaveFile returns (the
+    // default; see CSafeFile::SetDurable).
+    void SetDurableWrites(bool durable) { m_durable = durable; }
+
     // The system's error number of the last save that failed to write its
     // file (ENOSPC: the disk is full); 0 when none did.
     int LastWriteError() const { return m_lastWriteError; }
@@ -124,6 +130,12 @@ private:
     int16_t DoLoadFile(const std::string& path, int16_t bits,
                        const std::function<QSize(const QSize&)>& nextResize);
     int16_t DoSaveFile(const std::string& path, int16_t format, int16_t quality);
+    // The file's bytes of a 24-bit image: our own encoders where they apply,
+    // Qt's writers for the rest.
+    static bool EncodeQuickly(const QImage& image, int16_t format, int16_t quality,
+                              QByteArray& bytes);
+    static bool EncodeWithQt(const QImage& image, int16_t format, int16_t quality,
+                             QByteArray& bytes);
     int16_t DoCombine(int left, int top, int width, int height, const QImage& source,
                       int sourceLeft, int sourceTop, uint32_t op);
     // Forgets the published handle before the bitmap changes, so nobody can
@@ -133,6 +145,7 @@ private:
 
     QImage m_image;
     int m_lastWriteError = 0;
+    bool m_durable = true;
     QSize m_fileSize;
     uint32_t m_handle = 0;
     bool m_autoSize = false;

@@ -83,9 +83,11 @@ std::vector<CCardImageWriter::Job> CCardImageWriter::MakeJobs(const CCellInfoLis
     return jobs;
 }
 
-void CCardImageWriter::RunJob(Job& job, CCellHost* host)
+void CCardImageWriter::RunJob(Job& job, CCellHost* host) const
 {
     job.ran = true;
+    if (host)
+        host->SetDurableWrites(m_durable);
     if (job.namesMissing) {
         // Without card names there is nothing to write to.
         job.conversionFailed = !job.picture.empty() || !job.thumbnail.empty();
@@ -108,7 +110,7 @@ void CCardImageWriter::RunJob(Job& job, CCellHost* host)
                         job.failedFile = job.thumbnail;
                     job.conversionFailed = true;
                 }
-            } else if (!CopyFileKeepTime(job.thumbnail, job.cardThumbnail)) {
+            } else if (!CopyFileKeepTime(job.thumbnail, job.cardThumbnail, m_durable)) {
                 job.copyFailed = true;
                 if (!job.conversionFailed)
                     job.failedFile = job.thumbnail;

@@ -40,6 +40,11 @@ public:
     explicit CCardImageWriter(CCellHost* host);
 
     int Threads() const { return m_threads; }
+    // Whether the pictures and copied thumbnails must be on the disk before
+    // a cell counts as done (default). Send's staging folder is copied to
+    // the card, durably, before anything relies on it, so its pictures need
+    // not wait for the disk.
+    void SetDurable(bool durable) { m_durable = durable; }
 
     // For every visible image cell: the card picture from its display image
     // (left out when that file is missing) and the card thumbnail, copied
@@ -67,7 +72,7 @@ public:
 private:
     struct Job;
     static std::vector<Job> MakeJobs(const CCellInfoList& cells, const std::string& cardFolder);
-    static void RunJob(Job& job, CCellHost* host);
+    void RunJob(Job& job, CCellHost* host) const;
     bool RunSequential(std::vector<Job>& jobs, CProgress* progress);
     bool RunParallel(std::vector<Job>& jobs, CProgress* progress);
     // Keeps the first failure met in list order.
@@ -76,5 +81,6 @@ private:
     CCellHost::Factory m_factory;
     CCellHost* m_host = nullptr;
     int m_threads;
+    bool m_durable = true;
     RowFailure m_failure;
 };

@@ -26,6 +26,9 @@ public:
     // project's background colour, in the project's card format.
     virtual int CreateCardImage(const std::string& source, const std::string& destination,
                                 bool thumbnail) = 0;
+    // Whether the pictures made reach the disk before a call returns (the
+    // default); pictures staged for a copy that is made durable need not.
+    virtual void SetDurableWrites(bool durable) { (void)durable; }
     // Picture of page `page` (1-based) of presentation `presentation`, written
     // to `destination` at width x height. Without a presentation layer it fails.
     virtual bool ExportPresentationSlide(const std::string& presentation, int page,

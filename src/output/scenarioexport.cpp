@@ -120,7 +120,9 @@ void CScenarioExport::SetCardOperations(CardOperations operations)
 {
     m_card = std::move(operations);
     if (!m_card.copyFile)
-        m_card.copyFile = CopyFileKeepTime;
+        m_card.copyFile = [](const std::string& source, const std::string& destination) {
+            return CopyFileKeepTime(source, destination);
+        };
     if (!m_card.checkSpace)
         m_card.checkSpace = CheckCardRoom;
 }
@@ -297,6 +299,7 @@ bool CScenarioExport::Stage(const Project& project, State& state)
             return false;
     }
     CCardImageWriter writer(project.hosts, m_threads);
+    writer.SetDurable(false); // staged: the copy to the card is what must last
     const bool written = writer.WriteCardImages(*project.cells, state.staging, m_progress);
     m_timing.conversionMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
     if (!written) {

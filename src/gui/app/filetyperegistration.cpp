@@ -97,6 +97,12 @@ QStringList CFileTypeRegistration::TypesForSic()
     return names;
 }
 
+bool CFileTypeRegistration::InstalledWithDesktopEntry(const QString& programDir)
+{
+    return QFileInfo::exists(programDir + QStringLiteral("/../share/applications/") +
+                             QLatin1String(DesktopFile));
+}
+
 bool CFileTypeRegistration::WriteIfDifferent(const QString& path, const QByteArray& bytes) const
 {
     QFile old(path);

@@ -30,6 +30,12 @@ public:
     static bool SicIsFree(const QStringList& typesForSic);
     // The types the desktop knows now for a "*.sic" name.
     static QStringList TypesForSic();
+    // Whether the program in `programDir` was installed with its own desktop
+    // entry (<dir>/../share/applications, as a package installs it): the
+    // installation then registered the type for every user, and nothing of
+    // it is copied into the user's folders, where it would outlive a
+    // removal of the package.
+    static bool InstalledWithDesktopEntry(const QString& programDir);
 
     QString MimePackagePath() const;
     QString DesktopEntryPath() const;

@@ -193,8 +193,10 @@ bool CVantorelApp::InitInstance(const QStringList& arguments)
     m_messageBoxes->SetParent(m_frame.get());
     CSplashWnd::ShowSplashScreen(m_frame.get());
 
-    // 6. Project files open in this program unless another has them.
-    if (m_options.registerFileTypes)
+    // 6. Project files open in this program unless another has them (an
+    // installed program's own desktop entry has seen to that already).
+    if (m_options.registerFileTypes &&
+        !CFileTypeRegistration::InstalledWithDesktopEntry(QCoreApplication::applicationDirPath()))
         CFileTypeRegistration(QCoreApplication::applicationFilePath()).Register();
 
     // 7. Layout and placement; the first run takes the default place.

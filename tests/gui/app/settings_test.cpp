@@ -5,6 +5,7 @@
 #include "gui/app/windowplacementsettings.h"
 #include "gui/dialogs/fontui.h"
 
+#include <QDir>
 #include <QFile>
 #include <QMainWindow>
 #include <QSettings>
@@ -180,4 +181,20 @@ TEST(FileTypeRegistration, WritesOnceAndKeepsOtherDefaults)
     EXPECT_TRUE(list.contains("text/plain=editor.desktop;"));
     EXPECT_TRUE(list.contains("application/x-zelm-tessara-project=zelm-tessara.desktop;"));
     EXPECT_TRUE(QFile::exists(registration.IconPath()));
+}
+
+TEST(FileTypeRegistration, AnInstallationWithItsOwnDesktopEntryIsNotRegisteredPerUser)
+{
+    QTemporaryDir dir;
+    const QString bin = dir.filePath(QStringLiteral("usr/bin"));
+    QDir().mkpath(bin);
+    EXPECT_FALSE(CFileTypeRegistration::InstalledWithDesktopEntry(bin));
+    const QString applications = dir.filePath(QStringLiteral("usr/share/applications"));
+    QDir().mkpath(applications);
+    EXPECT_FALSE(CFileTypeRegistration::InstalledWithDesktopEntry(bin))
+        << "another program's folder of entries is not ours";
+    QFile entry(applications + QStringLiteral("/zelm-tessara.desktop"));
+    ASSERT_TRUE(entry.open(QIODevice::WriteOnly));
+    entry.close();
+    EXPECT_TRUE(CFileTypeRegistration::InstalledWithDesktopEntry(bin));
 }

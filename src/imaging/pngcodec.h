@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+
+// The quick way for the PNG files the program writes and reads most: the
+// display images (8-bit RGB, not interlaced). Compression and decompression
+// go through libdeflate, which does both several times faster than zlib
+// (zlib is what every PNG library here uses), and the rows are filtered and
+// unfiltered straight between the file's 3-byte pixels and a 32-bit image,
+// with no pass in between.
+//
+// Decode takes only what it decodes exactly as Qt's PNG reader does and
+// declines everything else (colour types other than RGB, 16-bit samples,
+// interlacing, a transparent colour, any colour-space chunk, very large
+// pictures), so that the caller falls back to that reader: same pixels,
+// same resolution, never a different picture.
+class CPngCodec
+{
+public:
+    // 8-bit RGB PNG of an RGB32 or ARGB32 image (alpha left out): every row
+    // "up"-filtered, deflated at a low level, the image's resolution in a
+    // pHYs chunk. False for other formats or a failure.
+    static bool Encode(const QImage& image, QByteArray& out);
+
+    // Decodes `png` into an RGB32 image carrying the file's resolution;
+    // false when the file is not of the kind above or anything about it is
+    // doubtful (a checksum, the data's length): the general reader then
+    // gives its own answer.
+    static bool Decode(const QByteArray& png, QImage& image);
+};

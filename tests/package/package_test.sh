@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Makes the Debian package from the built tree (CPack, into a temporary
+# folder), unpacks it with dpkg-deb -x and checks that everything a user
+# installs is there and that the packaged command-line program runs.
+#   package_test.sh BUILD_DIR
+set -euo pipefail
+build=${1:?build folder}
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+(cd "$build" && cpack --config CPackConfig.cmake -B "$tmp/out" >"$tmp/cpack.log" 2>&1) || {
+  cat "$tmp/cpack.log" >&2
+  fail "cpack could not make the package"
+}
+debs=("$tmp"/out/zelm-tessara_*.deb)
+[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || fail "no single zelm-tessara_*.deb was made"
+deb=${debs[0]}
+
+# The control data: libraries from dpkg-shlibdeps, LibreOffice recommended.
+depends=$(dpkg-deb -f "$deb" Depends)
+[[ $depends == *libqt6core6* && $depends == *libc6* ]] || fail "Depends lacks the libraries: $depends"
+[[ $(dpkg-deb -f "$deb" Recommends) == *libreoffice-impress* ]] || fail "LibreOffice is not recommended"
+
+# Nothing outside /usr, and no folder or file that another package owns.
+if dpkg-deb -c "$deb" | awk '{ print $6 }' | grep -v -E '^\./(usr(/.*)?)?$'; then
+  fail "files outside /usr"
+fi
+
+root=$tmp/root
+dpkg-deb -x "$deb" "$root"
+for f in usr/bin/zelm usr/bin/zelm-tessara usr/share/applications/zelm-tessara.desktop \
+  usr/share/mime/packages/zelm-tessara.xml usr/share/man/man1/zelm.1.gz \
+  usr/share/man/man1/zelm-tessara.1.gz usr/share/icons/hicolor/48x48/apps/zelm-tessara.png \
+  usr/share/icons/hicolor/scalable/apps/zelm-tessara.svg usr/share/zelm-tessara/help/index.html \
+  usr/share/metainfo/org.pellyx.ZelmTessara.metainfo.xml usr/share/doc/zelm-tessara/copyright; do
+  [ -s "$root/$f" ] || fail "$f is missing or empty"
+done
+for p in zelm zelm-tessara; do
+  [ -x "$root/usr/bin/$p" ] || fail "usr/bin/$p is not executable"
+done
+
+# The desktop entry opens project files in the program found on the PATH.
+entry=$root/usr/share/applications/zelm-tessara.desktop
+grep -qx 'Exec=zelm-tessara --shell-open %f' "$entry" || fail "desktop entry: $(grep Exec "$entry")"
+grep -qx 'MimeType=application/x-zelm-tessara-project;' "$entry" || fail "desktop entry lacks the type"
+grep -q 'type="application/x-zelm-tessara-project"' "$root/usr/share/mime/packages/zelm-tessara.xml" &&
+  grep -q 'pattern="\*.sic"' "$root/usr/share/mime/packages/zelm-tessara.xml" ||
+  fail "the mime type does not claim *.sic"
+
+# The manual pages say what the programs say.
+zcat "$root/usr/share/man/man1/zelm.1.gz" | grep -q '^\.TH ZELM 1' || fail "zelm(1) has no title"
+for command in send card-check autorun; do
+  zcat "$root/usr/share/man/man1/zelm.1.gz" | grep -qx "\.SS $(sed 's/-/\\\\-/g' <<<"$command")" ||
+    fail "zelm(1) lacks the command $command"
+done
+zcat "$root/usr/share/man/man1/zelm-tessara.1.gz" | grep -q '\\-\\-shell\\-open' ||
+  fail "zelm-tessara(1) lacks its options"
+
+# The packaged program runs and finds its bundle.
+version=$("$root/usr/bin/zelm" --version) || fail "the packaged zelm --version failed"
+[[ $version == "zelm "[0-9]* ]] || fail "zelm --version printed: $version"
+echo "ok: $(basename "$deb"), $version"
