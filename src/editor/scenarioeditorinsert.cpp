@@ -101,7 +101,7 @@ void CScenarioEditor::TakeBack(InsertRun& run)
     run.inserted = 0;
     // Nothing arrived: a window the cells were dragged from keeps them all.
     m_lastTaken = 0;
-    m_undoCode = 0;
+    m_undo.reset();
 }
 
 bool CScenarioEditor::InsertControlCell()
