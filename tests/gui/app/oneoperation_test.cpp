@@ -19,8 +19,8 @@
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
-#include <ostream>
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace {
 
