@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace {
 
@@ -38,6 +39,11 @@ struct Case
     const char* name;
     bool cancel;
 };
+
+void PrintTo(const Case& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class OneOperation : public ::testing::TestWithParam<Case>
 {
@@ -65,6 +71,7 @@ TEST_P(OneOperation, ASecondWindowWaitsAndEachSendEndsOrStopsAtCancel)
         CChildFrame* other = windows[1 - running];
         const std::string otherCard = cards[1 - running].path().toStdString() + "/";
         app.prompt.shown.clear();
+        const QStringList otherCardBefore = QDir(q(otherCard)).entryList();
         bool triedOther = false;
         CScenarioExport::Outcome otherOutcome = CScenarioExport::Sent;
         QTimer watcher;
@@ -95,7 +102,8 @@ TEST_P(OneOperation, ASecondWindowWaitsAndEachSendEndsOrStopsAtCancel)
         ASSERT_TRUE(triedOther) << "the progress window never showed progress";
         EXPECT_EQ(otherOutcome, CScenarioExport::Declined);
         EXPECT_EQ(Count(app.prompt.Ids(), MsgId::ProjectBusy), 1);
-        EXPECT_TRUE(QDir(q(otherCard)).isEmpty()) << "the refused send wrote nothing";
+        EXPECT_EQ(QDir(q(otherCard)).entryList(), otherCardBefore)
+            << "the refused send wrote nothing";
         EXPECT_EQ(outcome, cancel ? CScenarioExport::Failed : CScenarioExport::Sent);
         EXPECT_EQ(QDir(cards[running].path()).isEmpty(), cancel);
         EXPECT_FALSE(busy->Document().IsBusy());
