@@ -275,17 +275,21 @@ TEST_P(InsertOntoFullDisk, NamesTheReasonAndTakesThePasteBack)
         ASSERT_TRUE(noise.save(QString::fromStdString(path)));
         AddSource(list, path, 10 + i);
     }
-    // The room one picture takes, measured on the plain disk below.
+    // The room one picture takes, measured in a project of its own.
     qint64 perPicture = 0;
     {
+        const std::string probeFolder = dir.path().toStdString() + "/probe/";
+        QDir().mkpath(QString::fromStdString(probeFolder));
+        CZurDoc probe;
+        probe.ProjectPath = probe.Cells.ProjectFolder = probeFolder;
+        CScenarioEditor probeEditor(probe);
+        probeEditor.SetParallelImport({}, 0);
         CCellInfoList measured;
         AddSource(measured, static_cast<const CCellBmpInfo*>(list.GetAt(0))->RefFilePath, 9);
-        ASSERT_TRUE(editor->InsertCells(cmd::Paste, measured, false));
-        for (const std::string& name : ProjectFiles())
-            perPicture += QFileInfo(QString::fromStdString(folder + name)).size();
-        ASSERT_TRUE(editor->Undo());
-        doc->SetModifiedFlag(false);
-        prompt.shown.clear();
+        ASSERT_TRUE(probeEditor.InsertCells(cmd::Paste, measured, false));
+        for (const QFileInfo& file :
+             QDir(QString::fromStdString(probeFolder)).entryInfoList(QDir::Files))
+            perPicture += file.size();
     }
     CTmpfsMount mount(folder, "4m");
     if (!mount.Mounted())
@@ -306,7 +310,10 @@ TEST_P(InsertOntoFullDisk, NamesTheReasonAndTakesThePasteBack)
     EXPECT_FALSE(doc->IsModified());
     EXPECT_EQ(editor->UndoCode(), 0);
     EXPECT_FALSE(editor->Undo());
-    EXPECT_TRUE(ProjectFiles().empty()) << "the files of the paste are gone";
+    std::string left;
+    for (const std::string& name : ProjectFiles())
+        left += name + " ";
+    EXPECT_TRUE(left.empty()) << "the files of the paste are gone: " << left;
     EXPECT_EQ(CSafeFile::LastFailure().error, 0) << "nobody tells it again";
 }
 
