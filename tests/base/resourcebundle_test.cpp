@@ -62,6 +62,7 @@ const std::map<int, int> kInserts = {
     {7309, 1},
     {7310, 2}, // row, picture path
     {7311, 2}, // row, picture path
+    {7380, 1}, // file protected by a password
     {7164, 1}, // project path
     {7187, 1}, // autorun list path
     {7170, 1}, // dropped folder
@@ -96,6 +97,7 @@ std::vector<int> numberedIds()
     range(7200, 7219);
     range(7300, 7311);
     range(7220, 7261);
+    ids.push_back(7380);
     for (int id : {57344, 61440, 61696, 61697, 61698, 61699, 61700, 61703, 61707, 61708, 61714,
                    61716, 61728, 61729})
         ids.push_back(id);
