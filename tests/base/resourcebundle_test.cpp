@@ -66,6 +66,7 @@ const std::map<int, int> kInserts = {
     {7328, 1}, // seconds
     {7331, 1}, // seconds
     {7332, 1}, // input device
+    {7380, 1}, // file protected by a password
     {7164, 1}, // project path
     {7187, 1}, // autorun list path
     {7170, 1}, // dropped folder
@@ -114,6 +115,7 @@ std::vector<int> numberedIds()
     range(7335, 7341);
     range(7365, 7371);
     range(7220, 7261);
+    ids.push_back(7380);
     for (int id : {57344, 61440, 61696, 61697, 61698, 61699, 61700, 61703, 61707, 61708, 61714,
                    61716, 61728, 61729})
         ids.push_back(id);

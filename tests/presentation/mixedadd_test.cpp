@@ -49,6 +49,11 @@ TEST(MixedAdd, EveryFormatAddedThenSentPassesTheCardCheck)
         sources.push_back({name, CCellBmpInfo::SourcePpt, 4});
     }
 
+    // The help names every accepted kind.
+    const CCliResult help = RunZelm({"help", "add"});
+    for (const char* kind : {".heic", ".heif", ".webp", ".tif", ".pptx", ".ppsx", ".odp", ".pdf"})
+        EXPECT_NE(help.out.find(kind), std::string::npos) << kind;
+
     const CCliResult made = RunZelm({"new", "MIX", "--in", base});
     ASSERT_EQ(made.exitCode, 0) << made.err;
     const std::string project = base + "MIX/MIX.sic";
