@@ -51,7 +51,7 @@ TEST(PlayWindow, PlaysThreeSlidesInOrderOnTheScreenAndEscapeEnds)
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         env.insert(QStringLiteral("ZELM_SCREENSHOTS_DIR"), shots.path());
-        // The X platform's session-bus library keeps one buffer to the end
+        // The session-bus library may keep one buffer to the end
         // of the process; that is not ours to free.
         QFile suppressions(shots.path() + QStringLiteral("/lsan.supp"));
         if (suppressions.open(QIODevice::WriteOnly))
