@@ -7,6 +7,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusInterface>
 #include <QDBusReply>
+#include <QFileInfo>
 
 namespace {
 
@@ -20,6 +21,12 @@ constexpr int kCallTimeoutMs = 500;
 CScreenSaverInhibitor::CScreenSaverInhibitor(const QString& reason)
 {
 #ifdef ZELM_HAVE_DBUS
+    // Only a session that has a bus is asked: without one, the bus library
+    // would start a bus daemon of its own for the X display.
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS") &&
+        (runtime.isEmpty() || !QFileInfo::exists(runtime + QStringLiteral("/bus"))))
+        return;
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected() || !bus.interface() ||
         !bus.interface()->isServiceRegistered(kService).value())
