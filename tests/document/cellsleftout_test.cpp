@@ -5,7 +5,7 @@
 #include "base/resourcebundle.h"
 #include "document/projectcheck.h"
 #include "support/scriptedprompt.h"
-#include "zurdoctestutil.h"
+#include "support/zurdoctestutil.h"
 
 #include <QTemporaryDir>
 #include <cctype>

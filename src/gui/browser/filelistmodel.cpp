@@ -16,8 +16,15 @@
 #include <QStyle>
 #include <QTimer>
 #include <algorithm>
+#include <strings.h>
 
 namespace {
+
+bool endsWith(const std::string& name, const char* extension)
+{
+    const size_t length = std::char_traits<char>::length(extension);
+    return name.size() > length && strcasecmp(name.c_str() + name.size() - length, extension) == 0;
+}
 
 QString pathOf(const CDirFileInfo& entry)
 {
