@@ -14,5 +14,6 @@ if [ "${ZELM_SANITIZE:-1}" != "0" ]; then
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DZELM_SANITIZE=ON -DZELM_FUZZ=ON
   export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+  export LSAN_OPTIONS=suppressions=$here/scripts/lsan.supp
   (cd "$here/build-asan" && ctest --output-on-failure -j"$jobs" --timeout 900)
 fi
