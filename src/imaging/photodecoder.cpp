@@ -192,6 +192,7 @@ Outcome DecodeHeif(const QByteArray& data, bool keepDepth,
     heif_image_handle* thumb =
         CoveringThumbnail(file.primary, file.shown, nextResize ? nextResize(file.shown) : QSize());
     heif_image_handle* source = thumb ? thumb : file.primary;
+    const bool fromThumbnail = thumb != nullptr;
     const bool alpha = heif_image_handle_has_alpha_channel(source) != 0;
     heif_image* decoded = nullptr;
     const heif_error error = heif_decode_image(
@@ -211,6 +212,9 @@ Outcome DecodeHeif(const QByteArray& data, bool keepDepth,
     const int h = heif_image_get_height(decoded, heif_channel_interleaved);
     const int rowBytes = w * (alpha ? 4 : 3);
     if (!plane || w <= 0 || h <= 0 || stride < rowBytes)
+        return CImageDecoder::NotDecoded;
+    // A file whose image decodes to another size than it states is damaged.
+    if (!fromThumbnail && QSize(w, h) != file.shown)
         return CImageDecoder::NotDecoded;
     QImage copy(w, h, alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
     if (copy.isNull())
