@@ -311,8 +311,9 @@ TEST(ResourceBundle, FileTypesSplitIntoLabelAndPatterns)
     // The presentation entry lists presentations only; the pictures entries
     // between them cover every picture type the program imports.
     EXPECT_EQ(CResourceBundle::Text(7201).substr(CResourceBundle::Text(7201).find('|') + 1),
-              "*.ppt");
-    for (const char* ext : {"*.jpg", "*.jpeg", "*.bmp", "*.dib", "*.png"})
+              "*.ppt;*.pptx;*.ppsx;*.odp;*.pdf");
+    for (const char* ext : {"*.jpg", "*.jpeg", "*.bmp", "*.dib", "*.png", "*.heic", "*.heif",
+                            "*.webp", "*.tif", "*.tiff"})
         EXPECT_NE(std::find(joined.begin(), joined.end(), ext), joined.end()) << ext;
 }
 

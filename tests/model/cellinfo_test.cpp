@@ -223,7 +223,9 @@ INSTANTIATE_TEST_SUITE_P(
                       KindCase{"/a/b.Jpeg", 1, false}, KindCase{"/a/b.bmp", 2, false},
                       KindCase{"/a/b.DIB", 2, false}, KindCase{"/a/b.ppt", 4, true},
                       KindCase{"/a/b.PpT", 4, true}, KindCase{"/a/b.png", 0, false},
-                      KindCase{"/a/b.pptx", 0, false}, KindCase{"/a/b", 0, false},
+                      KindCase{"/a/b.pptx", 4, true}, KindCase{"/a/b.ODP", 4, true},
+                      KindCase{"/a/b.pdf", 4, true}, KindCase{"/a/b.heic", 0, false},
+                      KindCase{"/a/b.webp", 0, false}, KindCase{"/a/b", 0, false},
                       KindCase{"/a.jpg/b", 0, false}, KindCase{"", 0, false},
                       KindCase{"/a/b.jpg.png", 0, false}));
 

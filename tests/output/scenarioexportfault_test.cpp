@@ -134,9 +134,9 @@ TEST_F(ScenarioExportFault, ARealSmallCardIsFull)
     prompt.answers = {CUserPrompt::AnswerOk, CUserPrompt::AnswerYes, CUserPrompt::AnswerYes};
     EXPECT_EQ(Send(), CScenarioExport::Failed);
     // How much more is needed against how much is free, and what to do.
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::AskSendToCard, MsgId::AskUseExistingFolder,
-                                              MsgId::AskUseExistingFolder, MsgId::CardFull,
-                                              MsgId::SendFailed}));
+    EXPECT_EQ(prompt.Ids(),
+              (std::vector<int>{MsgId::AskSendToCard, MsgId::AskUseExistingFolder,
+                                MsgId::AskUseExistingFolder, MsgId::CardFull, MsgId::SendFailed}));
     ASSERT_EQ(prompt.shown.size(), 5u);
     const std::string& full = prompt.shown[3].text;
     EXPECT_NE(full.find("KiB more"), std::string::npos) << full;

@@ -28,6 +28,10 @@ CFolderDlgBar::CFolderDlgBar(QWidget* parent)
     layout->setContentsMargins(4, 4, 4, 4);
     m_types = new QComboBox(body);
     m_types->setAccessibleName(QStringLiteral("File type"));
+    // The labels list every extension; they must not set the pane's width,
+    // so the combo box is as narrow as a short label and elides the rest.
+    m_types->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_types->setMinimumContentsLength(16);
     for (int i = 0; i < 4; ++i) {
         const std::string text = typeText(i);
         m_types->addItem(QString::fromStdString(text.substr(0, text.find('|'))));
