@@ -2,6 +2,7 @@
 
 #include "base/asciicase.h"
 #include "output/cardfolder.h"
+#include "output/scenariofile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,20 +11,6 @@
 namespace {
 
 constexpr size_t kMaxDamagedLines = 50;
-
-std::vector<std::string> splitFields(const std::string& line)
-{
-    std::vector<std::string> fields;
-    size_t start = 0;
-    for (;;) {
-        const size_t comma = line.find(',', start);
-        fields.push_back(
-            line.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
-        if (comma == std::string::npos)
-            return fields;
-        start = comma + 1;
-    }
-}
 
 // A decimal number as printf writes it for "%d" with the given minimum
 // number of digits.
@@ -86,7 +73,7 @@ void CScenarioCheck::Damaged(int line)
 
 bool CScenarioCheck::ParseControlLine(const std::string& line)
 {
-    const std::vector<std::string> f = splitFields(line);
+    const std::vector<std::string> f = CScenarioFile::SplitFields(line);
     if (f.size() != 5 || !isNumber(f[1]) || !isNumber(f[2]) || !isNumber(f[3], 4) ||
         !isNumber(f[4]))
         return false;
@@ -96,7 +83,7 @@ bool CScenarioCheck::ParseControlLine(const std::string& line)
 
 bool CScenarioCheck::ParseSlideLine(const std::string& line, int number)
 {
-    const std::vector<std::string> f = splitFields(line);
+    const std::vector<std::string> f = CScenarioFile::SplitFields(line);
     if (f.size() < 17)
         return false;
     // The last 15 fields are numbers; fields 5, 6 and 16 have their widths.

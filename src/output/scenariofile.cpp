@@ -84,3 +84,17 @@ bool CScenarioFile::Write(const std::string& path, const std::string& projectNam
         return false;
     return CSafeFile::WriteAll(path, bytes);
 }
+
+std::vector<std::string> CScenarioFile::SplitFields(const std::string& line)
+{
+    std::vector<std::string> fields;
+    size_t start = 0;
+    for (;;) {
+        const size_t comma = line.find(',', start);
+        fields.push_back(
+            line.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+        if (comma == std::string::npos)
+            return fields;
+        start = comma + 1;
+    }
+}

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class CCellBmpInfo;
 class CCellCtrlInfo;
@@ -33,4 +34,7 @@ public:
     static std::string SlideLine(const CCellBmpInfo& cell);
     // "CONTROL,valid,motion,interval,device" (without the line feed).
     static std::string ControlLine(const CCellCtrlInfo& cell);
+    // The comma-separated fields of a line as the card player splits them;
+    // an empty line is one empty field.
+    static std::vector<std::string> SplitFields(const std::string& line);
 };

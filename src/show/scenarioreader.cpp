@@ -2,6 +2,7 @@
 
 #include "base/asciicase.h"
 #include "output/cardfolder.h"
+#include "output/scenariofile.h"
 
 #include <QFile>
 #include <cerrno>
@@ -11,20 +12,6 @@ namespace {
 
 constexpr size_t kSlideFields = 17;
 constexpr size_t kNumberFields = 15; // fields 3 to 17 of a slide line
-
-std::vector<std::string> splitFields(const std::string& line)
-{
-    std::vector<std::string> fields;
-    size_t start = 0;
-    for (;;) {
-        const size_t comma = line.find(',', start);
-        fields.push_back(
-            line.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
-        if (comma == std::string::npos)
-            return fields;
-        start = comma + 1;
-    }
-}
 
 // A decimal as printf writes it for "%d" (padding or not), within 32 bits.
 bool readNumber(const std::string& field, int32_t& value)
@@ -78,7 +65,7 @@ bool readColor(const std::string& line, uint32_t& color)
 
 bool CScenarioReader::ParseLine(const std::string& line, int number)
 {
-    const std::vector<std::string> f = splitFields(line);
+    const std::vector<std::string> f = CScenarioFile::SplitFields(line);
     Entry entry;
     entry.line = number;
     if (f[0] == "CONTROL") {
