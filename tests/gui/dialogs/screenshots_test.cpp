@@ -109,7 +109,10 @@ TEST_F(Screenshots, Dialogs)
     CEffectDlg effects(effect, &prompt);
     Save(effects, "dialog-effect");
 
-    CDeleteDlg del(volumes, card.toStdString());
+    // The card is a folder here, not a mounted volume (which a volume of the
+    // list would have to be, or the dialog shows it as gone).
+    CDeleteDlg del({volumes.back()}, card.toStdString());
+    ASSERT_GT(del.List()->count(), 1);
     del.List()->item(1)->setCheckState(Qt::Checked);
     Save(del, "dialog-delete-scenarios");
 
