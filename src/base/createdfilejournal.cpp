@@ -6,7 +6,6 @@
 #include <fcntl.h>
 #include <fstream>
 #include <mutex>
-#include <set>
 #include <unistd.h>
 
 namespace {
@@ -65,6 +64,20 @@ void append(const std::string& journal, const std::string& line)
     close(fd);
 }
 
+// Appends `prefix` NAME to the journal of every project of `folder` open here.
+void note(const std::string& folder, const std::string& prefix, const std::string& name)
+{
+    if (!plainName(name))
+        return;
+    const std::string dir = withSlash(folder);
+    const std::string line = prefix + name + "\n";
+    Registry& r = registry();
+    const std::lock_guard<std::mutex> guard(r.mutex);
+    for (const Watcher& w : r.watchers)
+        if (folderOf(w.projectFile) == dir)
+            append(CCreatedFileJournal::JournalPathOf(w.projectFile), line);
+}
+
 } // namespace
 
 std::string CCreatedFileJournal::JournalPathOf(const std::string& projectFile)
@@ -109,19 +122,29 @@ std::string CCreatedFileJournal::ProjectFileOf(const void* owner)
 std::vector<CCreatedFileJournal::Entry> CCreatedFileJournal::Entries(const std::string& projectFile)
 {
     std::vector<Entry> entries;
-    std::set<std::string> seen;
     std::ifstream in(JournalPathOf(projectFile));
     std::string line;
     while (std::getline(in, line)) {
-        const size_t space = line.find(' ');
-        if (space == std::string::npos || space == 0 || space > 12)
+        const bool takenBack = !line.empty() && line[0] == '-';
+        const size_t from = takenBack ? 1 : 0;
+        const size_t space = line.find(' ', from);
+        if (space == std::string::npos || space == from || space - from > 12)
             continue;
-        const std::string pid = line.substr(0, space);
+        const std::string pid = line.substr(from, space - from);
         const std::string name = line.substr(space + 1);
-        if (pid.find_first_not_of("0123456789") != std::string::npos || !plainName(name) ||
-            !seen.insert(name).second)
+        if (pid.find_first_not_of("0123456789") != std::string::npos || !plainName(name))
             continue;
-        entries.push_back({std::stol(pid), name});
+        const long id = std::stol(pid);
+        const auto same = [&](const Entry& e) { return e.name == name; };
+        if (takenBack) {
+            // Only the note of the same process: the name may since be
+            // another process's file.
+            entries.erase(std::remove_if(entries.begin(), entries.end(),
+                                         [&](const Entry& e) { return same(e) && e.pid == id; }),
+                          entries.end());
+        } else if (std::none_of(entries.begin(), entries.end(), same)) {
+            entries.push_back({id, name});
+        }
     }
     return entries;
 }
@@ -159,13 +182,10 @@ bool CCreatedFileJournal::InUseHere(const std::string& folder, const std::string
 
 void CCreatedFileJournal::NoteCreated(const std::string& folder, const std::string& name)
 {
-    if (!plainName(name))
-        return;
-    const std::string dir = withSlash(folder);
-    const std::string line = std::to_string(long(getpid())) + " " + name + "\n";
-    Registry& r = registry();
-    const std::lock_guard<std::mutex> guard(r.mutex);
-    for (const Watcher& w : r.watchers)
-        if (folderOf(w.projectFile) == dir)
-            append(JournalPathOf(w.projectFile), line);
+    note(folder, std::to_string(long(getpid())) + " ", name);
+}
+
+void CCreatedFileJournal::NoteNotCreated(const std::string& folder, const std::string& name)
+{
+    note(folder, "-" + std::to_string(long(getpid())) + " ", name);
 }

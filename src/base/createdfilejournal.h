@@ -43,8 +43,12 @@ public:
     // `name` of `folder` or is busy making files there.
     static bool InUseHere(const std::string& folder, const std::string& name, const void* except);
 
-    // Called for each file made in `folder` (trailing '/' or not): appended
-    // to the journal of every project of that folder open here. Safe from
-    // any thread.
+    // Called just before a file is made in `folder` (trailing '/' or not):
+    // appended to the journal of every project of that folder open here.
+    // Safe from any thread.
     static void NoteCreated(const std::string& folder, const std::string& name);
+    // Takes back a note of this process whose file could not be made (a
+    // line "-PID NAME"), so a file of the same name made by someone else is
+    // never taken for this program's.
+    static void NoteNotCreated(const std::string& folder, const std::string& name);
 };

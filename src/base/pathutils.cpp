@@ -580,17 +580,21 @@ std::string ReserveUniqueName(const std::string& folder, const std::string& sour
         const std::string name = MakeUniqueNameAt(folder, source, extension, now + offset);
         if (name.empty())
             return {};
-        if (!other.empty() && PathExists(other + name))
+        if ((!other.empty() && PathExists(other + name)) || PathExists(dir + name))
             continue;
+        // A file made for a cell not saved yet: the project's journal lets
+        // the next open remove it should this program die first. It is
+        // noted before it exists, as a kill between the two steps must not
+        // leave a file no journal names.
+        CCreatedFileJournal::NoteCreated(dir, name);
         const int fd = open((dir + name).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
             close(fd);
-            // A file made for a cell not saved yet: the project's journal
-            // lets the next open remove it should this program die first.
-            CCreatedFileJournal::NoteCreated(dir, name);
             return name;
         }
-        if (errno != EEXIST)
+        const int error = errno;
+        CCreatedFileJournal::NoteNotCreated(dir, name);
+        if (error != EEXIST)
             return {};
     }
     return {};

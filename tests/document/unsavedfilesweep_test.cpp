@@ -124,11 +124,19 @@ TEST_F(UnsavedFileSweep, RemovesOnlyUnnamedPicturesTheProgramMade)
                             QString::fromStdString(folder + "link.jpg")));
     // Lines that name nothing in the folder.
     Journal({{dead, "link.jpg"}, {dead, "../outside.jpg"}, {dead, "gone.jpg"}});
+    // A note taken back ("-PID NAME") by the process that wrote it, as its
+    // file could not be made; one taken back by another process still holds.
+    touch(folder + "takenback.jpg");
+    touch(folder + "notback.jpg");
+    Journal({{dead, "takenback.jpg"}, {-dead, "takenback.jpg"}});
+    Journal({{dead, "notback.jpg"}, {-live, "notback.jpg"}});
     touch(tmp.path().toStdString() + "/outside.jpg");
 
-    EXPECT_EQ(CUnsavedFileSweep::Run(project, nullptr), 3);
+    EXPECT_EQ(CUnsavedFileSweep::Run(project, nullptr), 4);
     for (const Case& c : cases)
         EXPECT_EQ(exists(folder + c.name), !c.removed) << c.name;
+    EXPECT_TRUE(exists(folder + "takenback.jpg"));
+    EXPECT_FALSE(exists(folder + "notback.jpg"));
     EXPECT_TRUE(exists(folder + "link.jpg"));
     EXPECT_TRUE(exists(tmp.path().toStdString() + "/outside.jpg"));
 
