@@ -455,6 +455,20 @@ bool CImageDecoder::Decode(const QByteArray& data, bool keepDepth,
     return DecodeImage(data, keepDepth, nextResize, image, fileSize) == Decoded;
 }
 
+bool CImageDecoder::DecodeQuickPngRows(const QByteArray& data, CPngCodec::Rows& rows)
+{
+    // The same gate as DecodeImage's quick way.
+    const auto* head = reinterpret_cast<const unsigned char*>(data.constData());
+    if (CPhotoDecoder::Sniff(data.left(16)) || !IsPng(head, size_t(data.size())))
+        return false;
+    const auto read = [&](qint64 offset, int length, unsigned char* out) {
+        return BytesReader(data, offset, length, out);
+    };
+    return PngStructureValid(read, data.size()) &&
+           WithinBounds(QSize(int(Be32(head + 16)), int(Be32(head + 20)))) &&
+           CPngCodec::DecodeRows(data, rows);
+}
+
 CImageDecoder::Outcome
 CImageDecoder::DecodeImage(const QByteArray& data, bool keepDepth,
                            const std::function<QSize(const QSize&)>& nextResize, QImage& image,

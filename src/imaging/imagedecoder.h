@@ -1,5 +1,7 @@
 #pragma once
 
+#include "imaging/pngcodec.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QSize>
@@ -53,6 +55,11 @@ public:
     static Outcome DecodeImage(const QByteArray& data, bool keepDepth,
                                const std::function<QSize(const QSize&)>& nextResize, QImage& image,
                                QSize& fileSize);
+
+    // The rows of a PNG that DecodeImage decodes the quick way, 3 bytes a
+    // pixel, without making an image: the same pixels and resolution. False
+    // for every other file, whose answer DecodeImage gives.
+    static bool DecodeQuickPngRows(const QByteArray& data, CPngCodec::Rows& rows);
 
     // The image as 24-bit colour (RGB32); transparency is laid on white.
     static QImage To24Bit(const QImage& image);

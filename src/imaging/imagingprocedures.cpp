@@ -313,14 +313,23 @@ int CImagingProcedures::CreateCardImage(CLead& primary, CLead& canvas, const std
     const int width = thumbnail ? kThumbWidth : kWorkWidth;
     const int height = thumbnail ? kThumbHeight : kWorkHeight;
 
+    int16_t format = 0;
+    int16_t factor = 0;
+    CardFormat(thumbnail, imageQuality, format, factor);
+    if (format == CLead::FormatJpeg) {
+        // A display image of the card's size, the usual case, goes from its
+        // rows straight into the JPEG: the same bytes, with no bitmap made.
+        const int16_t quick =
+            primary.TranscodePngToJpeg(source, destination, QSize(width, height), factor);
+        if (quick == CLead::Success || quick == CLead::ErrorWrite)
+            return quick == CLead::Success ? 1 : 0;
+    }
+
     CReleaseBitmaps release(primary, &canvas);
     CLead* result = nullptr;
     int16_t r = ComposeCard(primary, canvas, source, width, height, backColor, result);
     if (r != 0)
         return 0;
-    int16_t format = 0;
-    int16_t factor = 0;
-    CardFormat(thumbnail, imageQuality, format, factor);
     r = result->SaveFile(destination, format, 24, factor, 0);
     return r == 0 ? 1 : 0;
 }

@@ -29,10 +29,10 @@ void onMessage(j_common_ptr, int) {}
 
 // Density as Qt's writer sets it: dots per inch when the image's resolution
 // is closer to whole inches than to whole centimetres.
-void SetDensity(jpeg_compress_struct& cinfo, const QImage& image)
+void SetDensity(jpeg_compress_struct& cinfo, int dotsPerMeterX, int dotsPerMeterY)
 {
-    const double x = image.dotsPerMeterX();
-    const double y = image.dotsPerMeterY();
+    const double x = dotsPerMeterX;
+    const double y = dotsPerMeterY;
     const double diffInch = std::abs(x * 2.54 / 100. - std::round(x * 2.54 / 100.)) +
                             std::abs(y * 2.54 / 100. - std::round(y * 2.54 / 100.));
     const double diffCm =
@@ -44,9 +44,48 @@ void SetDensity(jpeg_compress_struct& cinfo, const QImage& image)
         cinfo.Y_density = UINT16(std::lround(y * 2.54 / 100.));
     } else {
         cinfo.density_unit = 2;
-        cinfo.X_density = UINT16((image.dotsPerMeterX() + 50) / 100);
-        cinfo.Y_density = UINT16((image.dotsPerMeterY() + 50) / 100);
+        cinfo.X_density = UINT16((dotsPerMeterX + 50) / 100);
+        cinfo.Y_density = UINT16((dotsPerMeterY + 50) / 100);
     }
+}
+
+// Encodes `rows` (one pointer a row) of `components` bytes a pixel in
+// `space`.
+bool EncodeRows(std::vector<JSAMPROW>& rows, int width, int components, J_COLOR_SPACE space,
+                int dotsPerMeterX, int dotsPerMeterY, int quality, QByteArray& out)
+{
+    jpeg_compress_struct cinfo{};
+    ErrorManager errors{};
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    cinfo.err = jpeg_std_error(&errors.pub);
+    errors.pub.error_exit = onFatalError;
+    errors.pub.emit_message = onMessage;
+    if (setjmp(errors.jump)) {
+        jpeg_destroy_compress(&cinfo);
+        std::free(buffer);
+        return false;
+    }
+    jpeg_create_compress(&cinfo);
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = JDIMENSION(width);
+    cinfo.image_height = JDIMENSION(rows.size());
+    cinfo.input_components = components;
+    cinfo.in_color_space = space;
+    jpeg_set_defaults(&cinfo);
+    SetDensity(cinfo, dotsPerMeterX, dotsPerMeterY);
+    jpeg_set_quality(&cinfo, std::clamp(quality, 1, 100), TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        const JDIMENSION left = cinfo.image_height - cinfo.next_scanline;
+        jpeg_write_scanlines(&cinfo, rows.data() + cinfo.next_scanline,
+                             std::min<JDIMENSION>(left, 64));
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    out = QByteArray(reinterpret_cast<const char*>(buffer), qsizetype(size));
+    std::free(buffer);
+    return true;
 }
 
 } // namespace
@@ -69,37 +108,18 @@ bool CJpegWriter::Encode(const QImage& image, int quality, QByteArray& out)
     std::vector<JSAMPROW> rows(size_t(image.height()));
     for (int y = 0; y < image.height(); ++y)
         rows[size_t(y)] = const_cast<JSAMPROW>(image.constScanLine(y));
+    return EncodeRows(rows, image.width(), 4, space, image.dotsPerMeterX(), image.dotsPerMeterY(),
+                      quality, out);
+}
 
-    jpeg_compress_struct cinfo{};
-    ErrorManager errors{};
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    cinfo.err = jpeg_std_error(&errors.pub);
-    errors.pub.error_exit = onFatalError;
-    errors.pub.emit_message = onMessage;
-    if (setjmp(errors.jump)) {
-        jpeg_destroy_compress(&cinfo);
-        std::free(buffer);
+bool CJpegWriter::EncodeRgb(const unsigned char* first, size_t stride, int width, int height,
+                            int dotsPerMeterX, int dotsPerMeterY, int quality, QByteArray& out)
+{
+    if (!first || width <= 0 || height <= 0 || width > JPEG_MAX_DIMENSION ||
+        height > JPEG_MAX_DIMENSION || stride < 3 * size_t(width))
         return false;
-    }
-    jpeg_create_compress(&cinfo);
-    jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = JDIMENSION(image.width());
-    cinfo.image_height = JDIMENSION(image.height());
-    cinfo.input_components = 4;
-    cinfo.in_color_space = space;
-    jpeg_set_defaults(&cinfo);
-    SetDensity(cinfo, image);
-    jpeg_set_quality(&cinfo, std::clamp(quality, 1, 100), TRUE);
-    jpeg_start_compress(&cinfo, TRUE);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        const JDIMENSION left = cinfo.image_height - cinfo.next_scanline;
-        jpeg_write_scanlines(&cinfo, rows.data() + cinfo.next_scanline,
-                             std::min<JDIMENSION>(left, 64));
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    out = QByteArray(reinterpret_cast<const char*>(buffer), qsizetype(size));
-    std::free(buffer);
-    return true;
+    std::vector<JSAMPROW> rows(static_cast<size_t>(height));
+    for (int y = 0; y < height; ++y)
+        rows[size_t(y)] = const_cast<JSAMPROW>(first + size_t(y) * stride);
+    return EncodeRows(rows, width, 3, JCS_RGB, dotsPerMeterX, dotsPerMeterY, quality, out);
 }

@@ -16,4 +16,9 @@ public:
     static bool CanEncode(const QImage& image);
     // Encodes `image` at `quality` (1..100) into `out`; false on failure.
     static bool Encode(const QImage& image, int quality, QByteArray& out);
+    // The same encoding from rows of 3-byte pixels (R, G, B), `stride` bytes
+    // apart from `first`, with the density a QImage of `dotsPerMeterX` and
+    // `dotsPerMeterY` carries: the bytes Encode writes for that image.
+    static bool EncodeRgb(const unsigned char* first, size_t stride, int width, int height,
+                          int dotsPerMeterX, int dotsPerMeterY, int quality, QByteArray& out);
 };

@@ -192,6 +192,38 @@ int16_t CLead::DoLoadFile(const std::string& path, int16_t bits,
     return Success;
 }
 
+int16_t CLead::TranscodePngToJpeg(const std::string& source, const std::string& destination,
+                                  const QSize& size, int16_t quality)
+{
+    return Guarded([&]() -> int16_t {
+        if (source.empty() || destination.empty())
+            return ErrorArgument;
+        QFile file(QString::fromStdString(source));
+        if (!file.open(QIODevice::ReadOnly) || file.size() <= 0 ||
+            file.size() > CImageDecoder::kMaxFileBytes)
+            return ErrorDecode;
+        const QByteArray data = file.readAll();
+        CPngCodec::Rows rows;
+        if (data.size() != file.size() || !CImageDecoder::DecodeQuickPngRows(data, rows) ||
+            QSize(rows.width, rows.height) != size)
+            return ErrorDecode;
+        // A file without a resolution gets what a decoded image would carry.
+        const QImage plain(1, 1, QImage::Format_RGB32);
+        const int dpmX = rows.dotsPerMeterX > 0 ? rows.dotsPerMeterX : plain.dotsPerMeterX();
+        const int dpmY = rows.dotsPerMeterY > 0 ? rows.dotsPerMeterY : plain.dotsPerMeterY();
+        QByteArray bytes;
+        if (!CJpegWriter::EncodeRgb(rows.Row(0), rows.stride, rows.width, rows.height, dpmX, dpmY,
+                                    JpegQualityFor(quality), bytes))
+            return ErrorDecode;
+        int error = 0;
+        if (!CSafeFile::WriteAll(destination, bytes, &error, m_durable)) {
+            m_lastWriteError = error;
+            return ErrorWrite;
+        }
+        return Success;
+    });
+}
+
 int CLead::JpegQualityFor(int factor)
 {
     // Quality factor 2 is the best the card format is written with, 4 a

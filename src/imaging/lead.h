@@ -122,6 +122,15 @@ public:
     // file (ENOSPC: the disk is full); 0 when none did.
     int LastWriteError() const { return m_lastWriteError; }
 
+    // Writes the PNG file `source` as a 24-bit JPEG file at quality factor
+    // `quality` straight from its rows, without a bitmap: the file SaveFile
+    // writes after LoadFile of the same PNG. Only for a PNG of exactly
+    // `size` that the quick PNG decoder takes; otherwise ErrorDecode and
+    // nothing is written (the caller loads and saves). The current bitmap
+    // is left alone.
+    int16_t TranscodePngToJpeg(const std::string& source, const std::string& destination,
+                               const QSize& size, int16_t quality);
+
     // Maps a save quality factor (2 best, larger is smaller files) to the
     // JPEG codec quality 0..100.
     static int JpegQualityFor(int factor);

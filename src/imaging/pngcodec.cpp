@@ -164,7 +164,7 @@ bool CPngCodec::Encode(const QImage& image, QByteArray& out)
     return true;
 }
 
-bool CPngCodec::Decode(const QByteArray& png, QImage& image)
+bool CPngCodec::DecodeRows(const QByteArray& png, Rows& rows)
 {
     const auto* p = reinterpret_cast<const unsigned char*>(png.constData());
     const qint64 n = png.size();
@@ -176,6 +176,11 @@ bool CPngCodec::Decode(const QByteArray& png, QImage& image)
     bool ended = false;
     int idatRuns = 0; // the image data must come in one run of chunks
     bool inIdat = false;
+    // One IDAT chunk (what the program writes) is inflated where it lies;
+    // several are joined first.
+    const unsigned char* single = nullptr;
+    size_t singleSize = 0;
+    int idatChunks = 0;
     std::vector<unsigned char> z;
     for (qint64 at = 8; !ended;) {
         if (n - at < 12)
@@ -203,7 +208,14 @@ bool CPngCodec::Decode(const QByteArray& png, QImage& image)
         } else if (std::memcmp(type, "IDAT", 4) == 0) {
             if (!inIdat && ++idatRuns > 1)
                 return false;
-            z.insert(z.end(), data, data + length);
+            if (++idatChunks == 1) {
+                single = data;
+                singleSize = size_t(length);
+            } else {
+                if (idatChunks == 2)
+                    z.assign(single, single + singleSize);
+                z.insert(z.end(), data, data + length);
+            }
         } else if (std::memcmp(type, "pHYs", 4) == 0) {
             if (length != 9 || phys)
                 return false;
@@ -220,38 +232,56 @@ bool CPngCodec::Decode(const QByteArray& png, QImage& image)
         inIdat = std::memcmp(type, "IDAT", 4) == 0;
         at += 12 + length;
     }
-    if (z.empty())
+    if (idatChunks == 0 || (idatChunks == 1 && singleSize == 0) || (idatChunks > 1 && z.empty()))
         return false;
+    const unsigned char* compressed = idatChunks == 1 ? single : z.data();
+    const size_t compressedSize = idatChunks == 1 ? singleSize : z.size();
 
     const size_t stride = 1 + 3 * size_t(w);
-    std::vector<unsigned char> raw(stride * h);
+    // Every byte is written by the inflate before it is read.
+    auto raw = std::make_unique_for_overwrite<unsigned char[]>(stride * h);
     const std::unique_ptr<libdeflate_decompressor, DecompressorDeleter> decompressor(
         libdeflate_alloc_decompressor());
     // Exactly the rows the header promises, or the general reader decides.
     if (!decompressor ||
-        libdeflate_zlib_decompress(decompressor.get(), z.data(), z.size(), raw.data(), raw.size(),
-                                   nullptr) != LIBDEFLATE_SUCCESS)
-        return false;
-
-    QImage out(int(w), int(h), QImage::Format_RGB32);
-    if (out.isNull())
+        libdeflate_zlib_decompress(decompressor.get(), compressed, compressedSize, raw.get(),
+                                   stride * h, nullptr) != LIBDEFLATE_SUCCESS)
         return false;
     const std::vector<unsigned char> zeros(3 * size_t(w), 0);
     const unsigned char* prev = zeros.data();
     for (uint32_t y = 0; y < h; ++y) {
-        unsigned char* row = raw.data() + size_t(y) * stride;
+        unsigned char* row = raw.get() + size_t(y) * stride;
         if (!Unfilter(row[0], row + 1, prev, 3 * size_t(w)))
             return false;
-        auto* d = reinterpret_cast<QRgb*>(out.scanLine(int(y)));
-        const unsigned char* s = row + 1;
-        for (uint32_t x = 0; x < w; ++x, s += 3)
-            d[x] = qRgb(s[0], s[1], s[2]);
         prev = row + 1;
     }
-    if (dpmX > 0)
-        out.setDotsPerMeterX(dpmX);
-    if (dpmY > 0)
-        out.setDotsPerMeterY(dpmY);
+    rows.width = int(w);
+    rows.height = int(h);
+    rows.dotsPerMeterX = dpmX;
+    rows.dotsPerMeterY = dpmY;
+    rows.stride = stride;
+    rows.data = std::move(raw);
+    return true;
+}
+
+bool CPngCodec::Decode(const QByteArray& png, QImage& image)
+{
+    Rows rows;
+    if (!DecodeRows(png, rows))
+        return false;
+    QImage out(rows.width, rows.height, QImage::Format_RGB32);
+    if (out.isNull())
+        return false;
+    for (int y = 0; y < rows.height; ++y) {
+        auto* d = reinterpret_cast<QRgb*>(out.scanLine(y));
+        const unsigned char* s = rows.Row(y);
+        for (int x = 0; x < rows.width; ++x, s += 3)
+            d[x] = qRgb(s[0], s[1], s[2]);
+    }
+    if (rows.dotsPerMeterX > 0)
+        out.setDotsPerMeterX(rows.dotsPerMeterX);
+    if (rows.dotsPerMeterY > 0)
+        out.setDotsPerMeterY(rows.dotsPerMeterY);
     image = std::move(out);
     return true;
 }

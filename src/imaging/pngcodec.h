@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <cstddef>
+#include <memory>
 
 // The quick way for the PNG files the program writes and reads most: the
 // display images (8-bit RGB, not interlaced). Compression and decompression
@@ -28,4 +30,20 @@ public:
     // doubtful (a checksum, the data's length): the general reader then
     // gives its own answer.
     static bool Decode(const QByteArray& png, QImage& image);
+
+    // The unfiltered rows of such a PNG, 3 bytes (R, G, B) a pixel, for a
+    // consumer that takes that layout as it is (the JPEG writer): no 32-bit
+    // image is made.
+    struct Rows
+    {
+        int width = 0;
+        int height = 0;
+        int dotsPerMeterX = 0; // 0: the file gives none
+        int dotsPerMeterY = 0;
+        size_t stride = 0;
+        std::unique_ptr<unsigned char[]> data;
+        const unsigned char* Row(int y) const { return data.get() + size_t(y) * stride + 1; }
+    };
+    // Takes exactly the files Decode takes.
+    static bool DecodeRows(const QByteArray& png, Rows& rows);
 };
