@@ -24,6 +24,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <memory>
 #include <sys/statvfs.h>
@@ -121,8 +122,12 @@ void CScenarioExport::SetCardOperations(CardOperations operations)
     m_card = std::move(operations);
     if (!m_card.copyFile)
         m_card.copyFile = [](const std::string& source, const std::string& destination) {
-            return CopyFileKeepTime(source, destination);
+            // One flush of the whole card after the pictures costs far less
+            // than waiting for the card after every file.
+            return CopyFileKeepTime(source, destination, false);
         };
+    if (!m_card.flush)
+        m_card.flush = FlushVolume;
     if (!m_card.checkSpace)
         m_card.checkSpace = CheckCardRoom;
 }
@@ -351,7 +356,9 @@ bool CScenarioExport::WriteCard(const Project& project, State& state)
         return false;
     if (m_progress && m_progress->IsCancelled())
         return false;
-    if (!m_card.copyFile(state.stagedScenario, state.scenarioFile))
+    if (!m_card.flush(state.folder))
+        return false;
+    if (!m_card.copyFile(state.stagedScenario, state.scenarioFile) || !m_card.flush(state.root))
         return false;
     if (m_progress)
         m_progress->StepIt();
@@ -423,6 +430,23 @@ uint64_t CScenarioExport::LeastGrowth(const CCellInfoList& cells, int imageQuali
         }
     }
     return need > old ? need - old : 0;
+}
+
+bool CScenarioExport::FlushVolume(const std::string& folder)
+{
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        CSafeFile::NoteFailure(folder, errno);
+        return false;
+    }
+    // Since Linux 5.8 syncfs reports the write errors met since the
+    // volume's last flush, a card pulled half-way among them.
+    const bool ok = syncfs(fd) == 0;
+    const int error = errno;
+    close(fd);
+    if (!ok)
+        CSafeFile::NoteFailure(folder, error);
+    return ok;
 }
 
 int64_t CScenarioExport::FreeBytes(const std::string& root)

@@ -6,6 +6,7 @@
 #include "base/safefile.h"
 #include "exportfixture.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <sys/mount.h>
@@ -346,4 +347,59 @@ TEST_F(ScenarioExportFault, AFailedConversionFailsTheSendButParallelMatchesSeque
         ExpectNothingLeft();
         ExpectFailedWith7132();
     }
+}
+
+TEST_F(ScenarioExportFault, TheCardHoldsThePicturesBeforeTheScenarioFileIsWritten)
+{
+    std::vector<std::string> steps;
+    operations.copyFile = [&steps](const std::string& s, const std::string& d) {
+        steps.push_back(d.substr(d.size() - 4));
+        return CopyFileKeepTime(s, d);
+    };
+    operations.flush = [&steps](const std::string& folder) {
+        steps.push_back("flush");
+        return CScenarioExport::FlushVolume(folder);
+    };
+    EXPECT_EQ(Send(), CScenarioExport::Sent);
+    // Four pictures and four thumbnails, on the card before the scenario
+    // file names them, and the scenario file itself flushed at the end.
+    ASSERT_EQ(steps.size(), 11u);
+    EXPECT_EQ(std::count(steps.begin(), steps.begin() + 8, ".JPG"), 4);
+    EXPECT_EQ(std::count(steps.begin(), steps.begin() + 8, ".JPS"), 4);
+    EXPECT_EQ(std::vector<std::string>(steps.begin() + 8, steps.end()),
+              (std::vector<std::string>{"flush", ".sit", "flush"}));
+}
+
+TEST_F(ScenarioExportFault, AWriteErrorTheCardReportsAtTheFlushFailsTheSend)
+{
+    // The first flush follows the pictures, the second the scenario file.
+    for (const int failingFlush : {1, 2}) {
+        SCOPED_TRACE(failingFlush);
+        QDir().mkpath(QString::fromStdString(card));
+        prompt.shown.clear();
+        prompt.answers = {CUserPrompt::AnswerOk};
+        int flushes = 0;
+        operations.flush = [&flushes, failingFlush](const std::string& folder) {
+            if (++flushes < failingFlush)
+                return CScenarioExport::FlushVolume(folder);
+            CSafeFile::NoteFailure(folder, EIO);
+            return false;
+        };
+        EXPECT_EQ(Send(), CScenarioExport::Failed);
+        EXPECT_EQ(flushes, failingFlush);
+        // The card's reason, then the failure; no row is to blame.
+        EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::AskSendToCard, MsgId::CardWriteError,
+                                                  MsgId::SendFailed}));
+        ExpectNothingLeft();
+        ExpectFailedWith7132();
+    }
+}
+
+TEST(ScenarioExportFlush, AFolderThatIsNotThereIsAFailureWithItsReason)
+{
+    CSafeFile::ClearLastFailure();
+    EXPECT_FALSE(CScenarioExport::FlushVolume("/nonexistent-zelm-card/Trip/"));
+    EXPECT_EQ(CSafeFile::LastFailure().error, ENOENT);
+    const QTemporaryDir dir;
+    EXPECT_TRUE(CScenarioExport::FlushVolume(dir.path().toStdString() + "/"));
 }
