@@ -14,6 +14,7 @@
 #include <atomic>
 #include <climits>
 #include <cstdio>
+#include <unistd.h>
 
 // One visible image cell's work, in paths only: workers never touch a cell.
 struct CCardImageWriter::Job
@@ -83,6 +84,15 @@ std::vector<CCardImageWriter::Job> CCardImageWriter::MakeJobs(const CCellInfoLis
     return jobs;
 }
 
+bool CCardImageWriter::StageCopy(const std::string& source, const std::string& destination) const
+{
+    // A staging folder is only read from and emptied, never written into:
+    // a second name of the same file serves where the volume allows one.
+    if (!m_durable && link(source.c_str(), destination.c_str()) == 0)
+        return true;
+    return CopyFileKeepTime(source, destination, m_durable);
+}
+
 void CCardImageWriter::RunJob(Job& job, CCellHost* host) const
 {
     job.ran = true;
@@ -110,7 +120,7 @@ void CCardImageWriter::RunJob(Job& job, CCellHost* host) const
                         job.failedFile = job.thumbnail;
                     job.conversionFailed = true;
                 }
-            } else if (!CopyFileKeepTime(job.thumbnail, job.cardThumbnail, m_durable)) {
+            } else if (!StageCopy(job.thumbnail, job.cardThumbnail)) {
                 job.copyFailed = true;
                 if (!job.conversionFailed)
                     job.failedFile = job.thumbnail;

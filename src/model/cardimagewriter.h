@@ -43,7 +43,8 @@ public:
     // Whether the pictures and copied thumbnails must be on the disk before
     // a cell counts as done (default). Send's staging folder is copied to
     // the card, durably, before anything relies on it, so its pictures need
-    // not wait for the disk.
+    // not wait for the disk; a thumbnail that needs no conversion is then
+    // linked into the folder where the volume allows it, not copied.
     void SetDurable(bool durable) { m_durable = durable; }
 
     // For every visible image cell: the card picture from its display image
@@ -73,6 +74,8 @@ private:
     struct Job;
     static std::vector<Job> MakeJobs(const CCellInfoList& cells, const std::string& cardFolder);
     void RunJob(Job& job, CCellHost* host) const;
+    // Copies a stored thumbnail that needs no conversion.
+    bool StageCopy(const std::string& source, const std::string& destination) const;
     bool RunSequential(std::vector<Job>& jobs, CProgress* progress);
     bool RunParallel(std::vector<Job>& jobs, CProgress* progress);
     // Keeps the first failure met in list order.

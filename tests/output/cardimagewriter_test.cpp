@@ -25,7 +25,7 @@ protected:
         std::map<std::string, QByteArray> files;
     };
 
-    Run Write(int threads, int cancelAtStep, const std::string& blocked = {})
+    Run Write(int threads, int cancelAtStep, const std::string& blocked = {}, bool durable = true)
     {
         QDir(QString::fromStdString(staging)).removeRecursively();
         QDir().mkpath(QString::fromStdString(staging));
@@ -35,6 +35,7 @@ protected:
         CScriptedProgress p;
         p.cancelAtStep = cancelAtStep;
         CCardImageWriter writer(project.hosts, threads);
+        writer.SetDurable(durable);
         Run run;
         run.result = writer.WriteCardImages(cells, staging, &p);
         run.steps = p.steps;
@@ -96,4 +97,25 @@ TEST_F(CardImageWriter, AFailedThumbnailCopyStopsAndAFailedConversionGoesOn)
         EXPECT_EQ(parallel.steps, sequential.steps);
         EXPECT_TRUE(parallel.files == sequential.files);
     }
+}
+
+TEST_F(CardImageWriter, AStagingFolderGetsTheSameFilesAndLeavesTheProjectAlone)
+{
+    const Run durable = Write(2, -1);
+    const Run staged = Write(2, -1, {}, false);
+    EXPECT_TRUE(staged.result);
+    EXPECT_TRUE(staged.files == durable.files);
+    // The staged thumbnails go with the staging folder; the project's stay.
+    const std::vector<std::string> before = Files(projectFolder);
+    QDir(QString::fromStdString(staging)).removeRecursively();
+    EXPECT_EQ(Files(projectFolder), before);
+    EXPECT_EQ(ReadBytes(projectFolder + "slide2.jpg"), durable.files.at("TRIP0002.JPS"));
+    // A thumbnail already staged under the name is replaced all the same.
+    QDir().mkpath(QString::fromStdString(staging));
+    ASSERT_TRUE(WriteBytes(staging + "TRIP0002.JPS", "old"));
+    CScriptedProgress p;
+    CCardImageWriter writer(project.hosts, 2);
+    writer.SetDurable(false);
+    EXPECT_TRUE(writer.WriteCardImages(cells, staging, &p));
+    EXPECT_EQ(ReadBytes(staging + "TRIP0002.JPS"), durable.files.at("TRIP0002.JPS"));
 }
