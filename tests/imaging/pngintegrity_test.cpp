@@ -117,3 +117,66 @@ TEST(PngIntegrity, WhatItDoesNotCheckIsLeftToTheDecoder)
     EXPECT_EQ(CPngIntegrity::Check(QByteArray()), CPngIntegrity::Unchecked);
     EXPECT_EQ(CPngIntegrity::Check(handMade(3, 3, 0, true)), CPngIntegrity::Unchecked);
 }
+
+namespace {
+
+// The zlib stream of `rows` grey rows of 4 pixels (filter 0), packed with a
+// window of 2^windowBits bytes.
+QByteArray stream(int rows, int windowBits)
+{
+    QByteArray raw;
+    for (int r = 0; r < rows; ++r)
+        raw += char(0) + QByteArray(4, char(r * 10));
+    z_stream z{};
+    deflateInit2(&z, 9, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY);
+    QByteArray packed(int(deflateBound(&z, uLong(raw.size()))), '\0');
+    z.next_in = reinterpret_cast<Bytef*>(raw.data());
+    z.avail_in = uInt(raw.size());
+    z.next_out = reinterpret_cast<Bytef*>(packed.data());
+    z.avail_out = uInt(packed.size());
+    deflate(&z, Z_FINISH);
+    packed.resize(int(z.total_out));
+    deflateEnd(&z);
+    return packed;
+}
+
+// A PNG of 3 such rows whose image data is `parts`, one IDAT chunk each.
+QByteArray withData(const std::vector<QByteArray>& parts)
+{
+    const QByteArray header = be32(4) + be32(3) + QByteArray("\x08\x00\x00\x00\x00", 5);
+    QByteArray png = QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header);
+    for (const QByteArray& part : parts)
+        png += chunk("IDAT", part);
+    return png + chunk("IEND", {});
+}
+
+} // namespace
+
+TEST(PngIntegrity, ImageDataSpreadOverChunksIsJudgedAsOneStream)
+{
+    const QByteArray s = stream(3, 15);
+    const QByteArray small = stream(3, 9);
+    ASSERT_GT(s.size(), 8);
+    const struct
+    {
+        const char* name;
+        std::vector<QByteArray> parts;
+        CPngIntegrity::Result expected;
+    } cases[] = {
+        {"one chunk", {s}, CPngIntegrity::Intact},
+        {"three chunks", {s.left(3), s.mid(3, 4), s.mid(7)}, CPngIntegrity::Intact},
+        {"empty chunks between and after",
+         {QByteArray(), s.left(5), {}, s.mid(5), {}},
+         CPngIntegrity::Intact},
+        {"a small window", {small.left(2), small.mid(2)}, CPngIntegrity::Intact},
+        {"bytes after the end in the same chunk", {s + "xyz"}, CPngIntegrity::Intact},
+        {"a chunk after the end", {s, "xyz"}, CPngIntegrity::Damaged},
+        {"a chunk after the end, small window", {small, "x"}, CPngIntegrity::Damaged},
+        {"the stream cut", {s.left(s.size() - 5)}, CPngIntegrity::Damaged},
+        {"only empty chunks", {QByteArray(), QByteArray()}, CPngIntegrity::Damaged},
+        {"a row too many", {stream(4, 15)}, CPngIntegrity::Damaged},
+        {"a row too many, small window", {stream(4, 9)}, CPngIntegrity::Damaged},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CPngIntegrity::Check(withData(c.parts)), c.expected) << c.name;
+}
