@@ -1,5 +1,6 @@
 // Opening (which validates every thumbnail) and saving projects of many
 // image cells. Both should grow linearly with the number of cells.
+#include "benchproject.h"
 #include "document/projectfile.h"
 #include "document/zurdoc.h"
 #include "model/cellbmpinfo.h"
@@ -21,63 +22,30 @@ namespace {
 // One project folder per cell count, made once: every cell has its own
 // display image and thumbnail (copies of two small pictures) and names a
 // source that is older than them, so a save has nothing to rebuild.
-class ProjectFixture
+CBenchProject::Pictures DocumentPictures()
 {
-public:
-    explicit ProjectFixture(int cells)
-    {
-        folder = m_dir.path().toStdString() + "/Bench/";
-        QDir().mkpath(QString::fromStdString(folder));
-        const std::string source = m_dir.path().toStdString() + "/source.jpg";
-        QImage picture(64, 48, QImage::Format_RGB32);
-        picture.fill(Qt::darkCyan);
-        picture.save(QString::fromStdString(source));
-        const std::string display = folder + "display.png";
-        const std::string thumb = folder + "thumb.jpg";
-        picture.save(QString::fromStdString(display));
-        picture.scaled(160, 120).save(QString::fromStdString(thumb));
+    QImage picture(64, 48, QImage::Format_RGB32);
+    picture.fill(Qt::darkCyan);
+    CBenchProject::Pictures pictures;
+    pictures.source = picture;
+    pictures.display = picture;
+    pictures.thumbnail = picture.scaled(160, 120);
+    return pictures;
+}
 
-        CProjectFile file;
-        file.ProjectName = "Bench";
-        file.ProjectPath = folder;
-        file.Version = 2;
-        CCellInfoList list;
-        for (int i = 0; i < cells; ++i) {
-            auto cell = std::make_unique<CCellBmpInfo>();
-            cell->FileName = "d" + std::to_string(i) + ".png";
-            cell->ThumbFileName = "t" + std::to_string(i) + ".jpg";
-            cell->RefFilePath = source;
-            cell->RefPage = 1;
-            QFile::copy(QString::fromStdString(display),
-                        QString::fromStdString(folder + cell->FileName));
-            QFile::copy(QString::fromStdString(thumb),
-                        QString::fromStdString(folder + cell->ThumbFileName));
-            list.Append(std::move(cell));
-        }
-        path = folder + "Bench.sic";
-        file.WriteFile(path, list);
-    }
-
-    std::string folder;
-    std::string path;
-
-private:
-    QTemporaryDir m_dir;
-};
-
-ProjectFixture& fixture(int cells)
+CBenchProject& fixture(int cells)
 {
-    static std::map<int, std::unique_ptr<ProjectFixture>> made;
+    static std::map<int, std::unique_ptr<CBenchProject>> made;
     auto& f = made[cells];
     if (!f)
-        f = std::make_unique<ProjectFixture>(cells);
+        f = std::make_unique<CBenchProject>(cells, DocumentPictures());
     return *f;
 }
 
 void BM_OpenProject(benchmark::State& state)
 {
     const int cells = int(state.range(0));
-    ProjectFixture& f = fixture(cells);
+    CBenchProject& f = fixture(cells);
     for (auto _ : state) {
         CZurDoc doc;
         if (!doc.Open(f.path) || doc.Cells.VisibleCount() != cells)
@@ -90,7 +58,7 @@ void BM_OpenProject(benchmark::State& state)
 void BM_SaveProject(benchmark::State& state)
 {
     const int cells = int(state.range(0));
-    ProjectFixture& f = fixture(cells);
+    CBenchProject& f = fixture(cells);
     CZurDoc doc;
     if (!doc.Open(f.path)) {
         state.SkipWithError("open failed");
@@ -106,7 +74,7 @@ void BM_SaveProject(benchmark::State& state)
 void BM_ReadProjectText(benchmark::State& state)
 {
     const int cells = int(state.range(0));
-    ProjectFixture& f = fixture(cells);
+    CBenchProject& f = fixture(cells);
     QFile file(QString::fromStdString(f.path));
     file.open(QIODevice::ReadOnly);
     const QByteArray text = file.readAll();

@@ -4,6 +4,7 @@
 // (the budget is one frame, 16 ms), and Enter until the Properties dialog
 // has painted itself (the budget is 100 ms).
 #include "base/resourcebundle.h"
+#include "benchproject.h"
 #include "document/projectfile.h"
 #include "document/zurdoc.h"
 #include "editor/scenarioeditor.h"
@@ -33,60 +34,25 @@
 
 namespace {
 
-// A project folder of `cells` image cells, each with its own display image
+// A project folder of 5,000 image cells, each with its own display image
 // and thumbnail (copies of two small pictures of different sizes).
-class ProjectFixture
+CBenchProject::Pictures ViewPictures()
 {
-public:
-    explicit ProjectFixture(int cells)
-    {
-        folder = m_dir.path().toStdString() + "/Bench/";
-        QDir().mkpath(QString::fromStdString(folder));
-        const std::string source = m_dir.path().toStdString() + "/source.jpg";
-        QImage picture(640, 360, QImage::Format_RGB32);
-        QPainter painter(&picture);
-        painter.fillRect(picture.rect(), Qt::darkCyan);
-        painter.fillRect(40, 40, 300, 200, Qt::yellow);
-        painter.end();
-        picture.save(QString::fromStdString(source));
-        const std::string display = folder + "display.png";
-        const std::string thumb = folder + "thumb.jpg";
-        picture.scaled(1024, 576).save(QString::fromStdString(display));
-        picture.scaled(160, 90).save(QString::fromStdString(thumb));
+    QImage picture(640, 360, QImage::Format_RGB32);
+    QPainter painter(&picture);
+    painter.fillRect(picture.rect(), Qt::darkCyan);
+    painter.fillRect(40, 40, 300, 200, Qt::yellow);
+    painter.end();
+    CBenchProject::Pictures pictures;
+    pictures.source = picture;
+    pictures.display = picture.scaled(1024, 576);
+    pictures.thumbnail = picture.scaled(160, 90);
+    return pictures;
+}
 
-        CProjectFile file;
-        file.ProjectName = "Bench";
-        file.ProjectPath = folder;
-        file.Version = 2;
-        CCellInfoList list;
-        for (int i = 0; i < cells; ++i) {
-            auto cell = std::make_unique<CCellBmpInfo>();
-            cell->FileName = "d" + std::to_string(i) + ".png";
-            cell->ThumbFileName = "t" + std::to_string(i) + ".jpg";
-            cell->RefFilePath = source;
-            cell->RefPage = 1;
-            cell->Resize[0] = 160;
-            cell->Resize[1] = 90;
-            QFile::copy(QString::fromStdString(display),
-                        QString::fromStdString(folder + cell->FileName));
-            QFile::copy(QString::fromStdString(thumb),
-                        QString::fromStdString(folder + cell->ThumbFileName));
-            list.Append(std::move(cell));
-        }
-        path = folder + "Bench.sic";
-        file.WriteFile(path, list);
-    }
-
-    std::string folder;
-    std::string path;
-
-private:
-    QTemporaryDir m_dir;
-};
-
-ProjectFixture& Fixture()
+CBenchProject& Fixture()
 {
-    static ProjectFixture fixture(5000);
+    static CBenchProject fixture(5000, ViewPictures());
     return fixture;
 }
 
@@ -94,7 +60,7 @@ ProjectFixture& Fixture()
 // counted (decoded later, off the window's thread).
 void BM_OpenProjectWindow(benchmark::State& state)
 {
-    ProjectFixture& f = Fixture();
+    CBenchProject& f = Fixture();
     QFont font = QApplication::font();
     int requested = 0;
     for (auto _ : state) {
@@ -122,7 +88,7 @@ void BM_OpenProjectWindow(benchmark::State& state)
 // its first paint.
 void BM_WindowOverOpenProject(benchmark::State& state)
 {
-    ProjectFixture& f = Fixture();
+    CBenchProject& f = Fixture();
     CZurDoc doc;
     if (!doc.Open(f.path)) {
         state.SkipWithError("open failed");
@@ -145,7 +111,7 @@ void BM_WindowOverOpenProject(benchmark::State& state)
 // One screen of rows (900 pixels) painted with every thumbnail loaded.
 void BM_PaintOneScreen(benchmark::State& state)
 {
-    ProjectFixture& f = Fixture();
+    CBenchProject& f = Fixture();
     CZurDoc doc;
     if (!doc.Open(f.path)) {
         state.SkipWithError("open failed");

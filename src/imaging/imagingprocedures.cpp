@@ -134,6 +134,20 @@ int16_t ResizeToBox(CLead& lead, const QRect& box)
     return lead.ResizeImage(float(box.width()), float(box.height()), 2);
 }
 
+// What both ways to a thumbnail need first: a source, a destination with
+// room beside it, and a size (0 stands for the standard one).
+bool ReadyForThumbnail(bool hasSource, const std::string& destination, int& thumbWidth,
+                       int& thumbHeight)
+{
+    if (!hasSource || destination.empty() || !EnoughSpace(destination))
+        return false;
+    if (thumbWidth == 0 || thumbHeight == 0) {
+        thumbWidth = CImagingProcedures::kThumbWidth;
+        thumbHeight = CImagingProcedures::kThumbHeight;
+    }
+    return true;
+}
+
 } // namespace
 
 void CImagingProcedures::PrepareImaging(CLead& lead)
@@ -226,14 +240,8 @@ int CImagingProcedures::CreateThumbImage(CLead& primary, const std::string& sour
                                          const std::string& destination, int thumbWidth,
                                          int thumbHeight, QSize& size)
 {
-    if (source.empty() || destination.empty())
+    if (!ReadyForThumbnail(!source.empty(), destination, thumbWidth, thumbHeight))
         return 0;
-    if (!EnoughSpace(destination))
-        return 0;
-    if (thumbWidth == 0 || thumbHeight == 0) {
-        thumbWidth = kThumbWidth;
-        thumbHeight = kThumbHeight;
-    }
 
     CReleaseBitmaps release(primary);
     PrepareImaging(primary);
@@ -249,14 +257,8 @@ int CImagingProcedures::CreateThumbImageFrom(CLead& primary, const QImage& decod
                                              const std::string& destination, int thumbWidth,
                                              int thumbHeight, QSize& size)
 {
-    if (decoded.isNull() || destination.empty())
+    if (!ReadyForThumbnail(!decoded.isNull(), destination, thumbWidth, thumbHeight))
         return 0;
-    if (!EnoughSpace(destination))
-        return 0;
-    if (thumbWidth == 0 || thumbHeight == 0) {
-        thumbWidth = kThumbWidth;
-        thumbHeight = kThumbHeight;
-    }
     CReleaseBitmaps release(primary);
     PrepareImaging(primary);
     if (primary.ImportDib(decoded) != 0)

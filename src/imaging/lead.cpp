@@ -215,12 +215,7 @@ int16_t CLead::TranscodePngToJpeg(const std::string& source, const std::string& 
         if (!CJpegWriter::EncodeRgb(rows.Row(0), rows.stride, rows.width, rows.height, dpmX, dpmY,
                                     JpegQualityFor(quality), bytes))
             return ErrorDecode;
-        int error = 0;
-        if (!CSafeFile::WriteAll(destination, bytes, &error, m_durable)) {
-            m_lastWriteError = error;
-            return ErrorWrite;
-        }
-        return Success;
+        return WriteFileBytes(destination, bytes);
     });
 }
 
@@ -268,6 +263,11 @@ int16_t CLead::DoSaveFile(const std::string& path, int16_t format, int16_t quali
     if (!EncodeQuickly(image, format, quality, bytes) &&
         !EncodeWithQt(image, format, quality, bytes))
         return ErrorWrite;
+    return WriteFileBytes(path, bytes);
+}
+
+int16_t CLead::WriteFileBytes(const std::string& path, const QByteArray& bytes)
+{
     int error = 0;
     if (!CSafeFile::WriteAll(path, bytes, &error, m_durable)) {
         m_lastWriteError = error;

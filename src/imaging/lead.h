@@ -139,6 +139,8 @@ private:
     int16_t DoLoadFile(const std::string& path, int16_t bits,
                        const std::function<QSize(const QSize&)>& nextResize);
     int16_t DoSaveFile(const std::string& path, int16_t format, int16_t quality);
+    // Writes an encoded file whole, noting the system's error on failure.
+    int16_t WriteFileBytes(const std::string& path, const QByteArray& bytes);
     // The file's bytes of a 24-bit image: our own encoders where they apply,
     // Qt's writers for the rest.
     static bool EncodeQuickly(const QImage& image, int16_t format, int16_t quality,

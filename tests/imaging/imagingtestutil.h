@@ -28,6 +28,23 @@ inline QImage Pattern(int w, int h)
     return img;
 }
 
+// Something like a photograph: gradients with grain, so that every PNG
+// filter and every JPEG table gets used.
+inline QImage Grainy(int w, int h, uint32_t seed = 7)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            const int g = int(seed >> 28) - 8;
+            line[x] = qRgb(qBound(0, x * 255 / w + g, 255), qBound(0, y * 255 / h + g, 255),
+                           qBound(0, (x + y) % 256 + g, 255));
+        }
+    }
+    return img;
+}
+
 inline QImage Solid(int w, int h, QRgb color)
 {
     QImage img(w, h, QImage::Format_RGB32);

@@ -15,22 +15,6 @@ using namespace imagingtest;
 
 namespace {
 
-// Gradients with grain, as a slide or photograph gives the codecs.
-QImage Slide(int w, int h, uint32_t seed)
-{
-    QImage img(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
-        for (int x = 0; x < w; ++x) {
-            seed = seed * 1664525u + 1013904223u;
-            const int g = int(seed >> 28) - 8;
-            line[x] = qRgb(qBound(0, x * 255 / w + g, 255), qBound(0, y * 255 / h + g, 255),
-                           qBound(0, (x * y) % 256 + g, 255));
-        }
-    }
-    return img;
-}
-
 QByteArray Ours(const QImage& image)
 {
     QByteArray png;
@@ -78,7 +62,7 @@ protected:
 
 TEST_F(PngToJpeg, WritesTheBytesOfALoadAndASave)
 {
-    QImage dpi72 = Slide(64, 48, 3);
+    QImage dpi72 = Grainy(64, 48, 3);
     dpi72.setDotsPerMeterX(2835);
     dpi72.setDotsPerMeterY(2835);
     const struct
@@ -87,11 +71,13 @@ TEST_F(PngToJpeg, WritesTheBytesOfALoadAndASave)
         QByteArray png;
         QSize size;
     } cases[] = {
-        {"display image", Ours(Slide(1024, 768, 1)), {1024, 768}},
-        {"written by Qt: many data chunks, every filter", WithQt(Slide(1024, 768, 2)), {1024, 768}},
+        {"display image", Ours(Grainy(1024, 768, 1)), {1024, 768}},
+        {"written by Qt: many data chunks, every filter",
+         WithQt(Grainy(1024, 768, 2)),
+         {1024, 768}},
         {"72 dpi", Ours(dpi72), {64, 48}},
-        {"no resolution", WithoutResolution(Slide(33, 17, 4)), {33, 17}},
-        {"one pixel", Ours(Slide(1, 1, 5)), {1, 1}},
+        {"no resolution", WithoutResolution(Grainy(33, 17, 4)), {33, 17}},
+        {"one pixel", Ours(Grainy(1, 1, 5)), {1, 1}},
     };
     for (const auto& c : cases) {
         for (const int16_t factor : {2, 20}) {
@@ -108,25 +94,25 @@ TEST_F(PngToJpeg, WritesTheBytesOfALoadAndASave)
 
 TEST_F(PngToJpeg, LeavesEveryOtherFileAloneAndWritesNothing)
 {
-    QByteArray damaged = Ours(Slide(160, 120, 6));
+    QByteArray damaged = Ours(Grainy(160, 120, 6));
     damaged[damaged.size() - 20] = char(damaged[damaged.size() - 20] ^ 0x40);
     const struct
     {
         const char* name;
         QByteArray bytes;
     } cases[] = {
-        {"another size", Ours(Slide(200, 120, 7))},
+        {"another size", Ours(Grainy(200, 120, 7))},
         {"with transparency",
-         WithQt(Slide(160, 120, 8).convertToFormat(QImage::Format_ARGB32).copy())},
-        {"grey", WithQt(Slide(160, 120, 9).convertToFormat(QImage::Format_Grayscale8))},
+         WithQt(Grainy(160, 120, 8).convertToFormat(QImage::Format_ARGB32).copy())},
+        {"grey", WithQt(Grainy(160, 120, 9).convertToFormat(QImage::Format_Grayscale8))},
         {"a JPEG",
          [] {
              QByteArray jpeg;
-             EXPECT_TRUE(CJpegWriter::Encode(Slide(160, 120, 10), 90, jpeg));
+             EXPECT_TRUE(CJpegWriter::Encode(Grainy(160, 120, 10), 90, jpeg));
              return jpeg;
          }()},
         {"damaged image data", damaged},
-        {"cut off", Ours(Slide(160, 120, 11)).left(500)},
+        {"cut off", Ours(Grainy(160, 120, 11)).left(500)},
         {"empty", QByteArray()},
     };
     for (const auto& c : cases) {
@@ -147,7 +133,7 @@ TEST_F(PngToJpeg, TheCardPictureOfEveryQualityIsTheComposedPictureEncoded)
     // A display image of the card's size, and a narrower one that is laid
     // on the background colour.
     for (const int width : {1024, 900}) {
-        ASSERT_TRUE(WriteBytes(Path("d.png"), Ours(Slide(width, 768, 12))));
+        ASSERT_TRUE(WriteBytes(Path("d.png"), Ours(Grainy(width, 768, 12))));
         for (const int quality : {1, 2, 3}) {
             SCOPED_TRACE(std::to_string(width) + " wide, quality " + std::to_string(quality));
             CLead primary, canvas;

@@ -30,6 +30,18 @@ if dpkg-deb -c "$deb" | awk '{ print $6 }' | grep -v -E '^\./(usr(/.*)?)?$'; the
   fail "files outside /usr"
 fi
 
+# The desktop's caches are the system's: the triggers of shared-mime-info and
+# desktop-file-utils refresh them when the package's files arrive or go, so
+# it ships none of them and needs no script of its own for them.
+if dpkg-deb -c "$deb" | awk '{ print $6 }' | grep -E '(mime\.cache|mimeinfo\.cache|icon-theme\.cache|/mime/[^p][^/]*/)'; then
+  fail "the package ships a cache the system makes"
+fi
+dpkg-deb -e "$deb" "$tmp/control"
+if cat "$tmp"/control/post* "$tmp"/control/pre* 2>/dev/null |
+  grep -E 'update-(mime|desktop)-database|gtk-update-icon-cache'; then
+  fail "a maintainer script refreshes what the triggers refresh"
+fi
+
 root=$tmp/root
 dpkg-deb -x "$deb" "$root"
 for f in usr/bin/zelm usr/bin/zelm-tessara usr/share/applications/zelm-tessara.desktop \

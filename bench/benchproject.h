@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QImage>
+#include <QTemporaryDir>
+#include <string>
+
+// A project folder of many image cells for the benchmarks that open, check
+// or show projects: every cell names a display image and a thumbnail of
+// its own (copies of, or links to, the two pictures given).
+class CBenchProject
+{
+public:
+    struct Pictures
+    {
+        QImage display;            // written as PNG
+        QImage thumbnail;          // written as JPEG; its size is the cells' thumbnail size
+        int thumbnailQuality = -1; // -1: the writer's default
+        QImage source;             // written as JPEG and named by every cell; null: none
+        bool link = false;         // the cells' files are links to one pair, not copies
+    };
+
+    CBenchProject(int cells, const Pictures& pictures);
+
+    std::string folder; // trailing '/'
+    std::string path;   // the project file
+
+private:
+    QTemporaryDir m_dir;
+};
