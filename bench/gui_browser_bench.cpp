@@ -178,9 +178,13 @@ template <typename Done> void spinUntil(Done done)
 }
 
 // The node of `path` in the tree with its expand sign known, for a branch
-// the user is about to open.
+// the user is about to open: its parent opened first, as the user does.
 QModelIndex closedBranch(CDirTreeCtrl* tree, const std::string& path)
 {
+    std::string parent = path.substr(0, path.size() - 1);
+    parent.erase(parent.rfind('/') + 1);
+    spinUntil([&] { return tree->IndexOf(parent).isValid(); });
+    tree->expand(tree->IndexOf(parent));
     spinUntil([&] { return tree->IndexOf(path).isValid(); });
     const QModelIndex index = tree->IndexOf(path);
     tree->scrollTo(index);
