@@ -168,10 +168,37 @@ std::string makeSubfolders(QTemporaryDir& dir, int count)
     return big;
 }
 
+// Runs the event loop until `done` or 10 s.
+template <typename Done> void spinUntil(Done done)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+// The node of `path` in the tree with its expand sign known, for a branch
+// the user is about to open: its parent opened first, as the user does.
+QModelIndex closedBranch(CDirTreeCtrl* tree, const std::string& path)
+{
+    std::string parent = path.substr(0, path.size() - 1);
+    parent.erase(parent.rfind('/') + 1);
+    spinUntil([&] { return tree->IndexOf(parent).isValid(); });
+    tree->expand(tree->IndexOf(parent));
+    spinUntil([&] { return tree->IndexOf(path).isValid(); });
+    const QModelIndex index = tree->IndexOf(path);
+    tree->scrollTo(index);
+    spinUntil([&] {
+        tree->viewport()->repaint();
+        return tree->Model().hasChildren(index);
+    });
+    return index;
+}
+
 // A folder of 5,000 subfolders shown in the tree: the browser started on
-// one of them (the branch read on the window's thread, its items made and
-// painted), and the branch opened by the user (read off the window's
-// thread) until its items are painted.
+// one of them until its node is current and painted (the branches read off
+// the window's thread, the nodes made and laid out), and the branch opened
+// by the user until its nodes are painted.
 void BM_TreeOf5000Subfolders(benchmark::State& state)
 {
     QTemporaryDir dir;
@@ -182,20 +209,19 @@ void BM_TreeOf5000Subfolders(benchmark::State& state)
     frame.show();
     CDirTreeCtrl* tree = panes.FolderBar()->Tree();
     const bool opened = state.range(0) == 1;
+    const std::string shown = big + "folder2500/";
     for (auto _ : state) {
-        panes.Start(dir.path().toStdString());
-        QCoreApplication::processEvents();
-        QTreeWidgetItem* item = tree->FindItemByPath(big, true);
-        tree->scrollToItem(item);
         QElapsedTimer clock;
-        clock.start();
         if (opened) {
-            item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
-            tree->expandItem(item);
-            while (item->childCount() < 5000)
-                QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            panes.Start(dir.path().toStdString());
+            const QModelIndex item = closedBranch(tree, big);
+            clock.start();
+            tree->expand(item);
+            spinUntil([&] { return tree->Model().rowCount(item) == 5000; });
         } else {
-            panes.ShowFolder(big + "folder2500");
+            clock.start();
+            panes.Start(shown);
+            spinUntil([&] { return tree->CurrentPath() == shown; });
         }
         tree->viewport()->repaint();
         state.SetIterationTime(clock.nsecsElapsed() / 1e9);
@@ -221,19 +247,20 @@ void BM_LongestStallExpandingOnASlowVolume(benchmark::State& state)
     frame.resize(1200, 800);
     frame.show();
     CDirTreeCtrl* tree = panes.FolderBar()->Tree();
-    tree->Reader().SetLister([](const std::string& folder) {
-        QThread::msleep(2000);
-        return CFolderListing::List(folder);
-    });
-    tree->Reader().SetProber([](const std::string& folder) {
-        QThread::msleep(200);
-        return CFolderListing::HasSubfolders(folder);
-    });
     for (auto _ : state) {
+        tree->Reader().SetLister(&CFolderListing::List);
+        tree->Reader().SetProber(&CFolderListing::HasSubfolders);
         panes.Start(dir.path().toStdString());
-        QTreeWidgetItem* item = tree->FindItemByPath(big, true);
-        tree->collapseItem(item);
-        item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+        const QModelIndex item = closedBranch(tree, big);
+        // From here on the volume is slow.
+        tree->Reader().SetLister([](const std::string& folder) {
+            QThread::msleep(2000);
+            return CFolderListing::List(folder);
+        });
+        tree->Reader().SetProber([](const std::string& folder) {
+            QThread::msleep(200);
+            return CFolderListing::HasSubfolders(folder);
+        });
         QElapsedTimer clock;
         clock.start();
         qint64 last = 0, longest = 0;
@@ -245,8 +272,8 @@ void BM_LongestStallExpandingOnASlowVolume(benchmark::State& state)
             last = now;
         });
         tick.start();
-        tree->expandItem(item);
-        while (item->childCount() < 500 && clock.elapsed() < 10000)
+        tree->expand(item);
+        while (tree->Model().rowCount(item) < 500 && clock.elapsed() < 10000)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         // And while the first painted subfolders are checked.
         const qint64 until = clock.elapsed() + 1000;

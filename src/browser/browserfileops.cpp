@@ -103,14 +103,17 @@ bool CBrowserFileOps::CopyOrMove(const std::vector<std::string>& files, const st
             continue;
         }
         bool done = false;
+        int error = 0;
         if (move && ::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, destination.c_str(),
                                 RENAME_NOREPLACE) == 0) {
             done = true;
-        } else if (!move || errno == EXDEV) {
+        } else if (error = move ? errno : 0; !move || error == EXDEV) {
             // Another volume: copy everything, and only then remove the source.
             fs::copy(source, destination,
                      fs::copy_options::recursive | fs::copy_options::copy_symlinks, ec);
             done = !ec;
+            // The copy's own reason: errno may be left by any later call.
+            error = ec.value();
             if (done && move)
                 fs::remove_all(source, ec);
             if (!done)
@@ -118,7 +121,7 @@ bool CBrowserFileOps::CopyOrMove(const std::vector<std::string>& files, const st
         }
         if (!done) {
             AskUser(m_prompt, MsgId::CopyMoveFailed, CUserPrompt::Error, CUserPrompt::Ok,
-                    source.string(), std::strerror(errno ? errno : EIO));
+                    source.string(), std::strerror(error ? error : EIO));
             allDone = false;
         }
     }

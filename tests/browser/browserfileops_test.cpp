@@ -11,7 +11,9 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -116,6 +118,21 @@ TEST_F(BrowserFileOps, FileBlockHasOneCellPerAcceptedExistingFile)
     ASSERT_EQ(one.GetCount(), 1);
     EXPECT_EQ(static_cast<CCellBmpInfo*>(one.GetAt(0))->RefPage, 3);
     EXPECT_TRUE(CCellListData::FromSlide("/work/", folder + "none.ppt", 1).isEmpty());
+}
+
+TEST_F(BrowserFileOps, AFailedCopyTellsItsOwnReason)
+{
+    // A pipe cannot be copied; cleaning up after the failure leaves another
+    // errno behind, which must not be the reason told.
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(Path("to"))));
+    ASSERT_EQ(::mkfifo(Path("pipe").c_str(), 0644), 0);
+    CBrowserFileOps ops(&m_prompt);
+    EXPECT_FALSE(ops.CopyOrMove({Path("pipe")}, Path("to"), false));
+    ASSERT_EQ(m_prompt.Ids(), std::vector<int>{MsgId::CopyMoveFailed});
+    const std::string& text = m_prompt.shown.back().text;
+    EXPECT_EQ(text.find(std::strerror(ENOENT)), std::string::npos) << text;
+    EXPECT_EQ(text.find(std::strerror(EIO)), std::string::npos) << text;
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("to/pipe"))));
 }
 
 } // namespace

@@ -68,14 +68,21 @@ CBrowserPanes::CBrowserPanes(QMainWindow& frame, CSlidePPTObj* shared, CUserProm
     connect(&m_volumeTimer, &QTimer::timeout, this, &CBrowserPanes::PollVolumes);
 
     CDirTreeCtrl* tree = m_folderBar->Tree();
-    connect(tree, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem* item) { OnTreeSelection(item); });
-    connect(tree, &QTreeWidget::itemExpanded, this, [this] { RearmWatch(); });
-    connect(tree, &QTreeWidget::itemCollapsed, this, [this] { RearmWatch(); });
+    connect(tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& index) { OnTreeSelection(index); });
+    connect(tree, &QTreeView::expanded, this, [this] { RearmWatch(); });
+    connect(tree, &QTreeView::collapsed, this, [this] { RearmWatch(); });
+    connect(&tree->Model(), &CFolderTreeModel::BranchRead, this, [this] { RearmWatch(); });
     connect(tree, &CDirTreeCtrl::FolderRenamed, this,
-            [this](QTreeWidgetItem*, const QString& oldPath, const QString& newPath) {
+            [this](const QString& oldPath, const QString& newPath) {
                 OnFolderRenamed(oldPath.toStdString(), newPath.toStdString());
             });
+    connect(tree, &CDirTreeCtrl::Revealed, this, &CBrowserPanes::OnRevealed);
+    connect(tree, &CDirTreeCtrl::Unrevealed, this, [this](const std::string& path) {
+        // The way to the shown folder is gone: the watch's fall-back decides.
+        if (path == m_current && !m_folderTimer.isActive())
+            m_folderTimer.start();
+    });
     connect(tree, &CDirTreeCtrl::ShownFolderGone, this, &CBrowserPanes::FallBack);
     connect(tree, &CDirTreeCtrl::PlaceRemoving, this, &CBrowserPanes::OnPlaceRemoving);
     connect(m_folderBar->FileTypes(), &QComboBox::currentIndexChanged, this,
@@ -178,77 +185,111 @@ void CBrowserPanes::Start(const std::string& folder)
     if (shown.empty() && !m_startFolder.empty())
         shown = CFolderListing::NearestExisting(m_startFolder, "/");
     m_startFolder.clear();
-    QTreeWidgetItem* item = tree->Populate(shown.empty() ? QDir::homePath().toStdString() : shown);
+    if (shown.empty())
+        shown = QDir::homePath().toStdString();
+    // The branches on the way are read off the window's thread; the list
+    // of the folder does not wait for them.
+    tree->Populate(shown);
     if (m_volumes)
         m_folderBar->Drives()->FillDrives(m_volumes());
     m_rebuilding = false;
-    if (item) {
-        if (tree->currentItem() == item)
-            OnTreeSelection(item);
-        else
-            tree->setCurrentItem(item);
-        // Once the tree has its size: the shown folder in view.
-        QTimer::singleShot(0, tree, [tree] {
-            if (tree->currentItem())
-                tree->scrollToItem(tree->currentItem(), QAbstractItemView::PositionAtCenter);
-        });
-    }
+    if (!Go(shown))
+        Go(tree->PathOf(tree->Model().index(0, 0)));
     m_volumeTimer.start();
 }
 
 bool CBrowserPanes::ShowFolder(const std::string& folder)
 {
+    return Go(folder);
+}
+
+bool CBrowserPanes::Go(const std::string& folder)
+{
     CDirTreeCtrl* tree = m_folderBar->Tree();
-    QTreeWidgetItem* item = tree->FindItemByPath(folder, true);
-    if (!item)
+    const std::string path = CFolderListing::WithSlash(folder);
+    const QModelIndex index = tree->IndexOf(path);
+    if (index.isValid()) {
+        if (tree->currentIndex() == index)
+            OnTreeSelection(index);
+        else
+            tree->setCurrentIndex(index);
+        return m_current == path;
+    }
+    if (path.empty() || !tree->Model().PlaceOf(path).isValid())
         return false;
-    // The item may leave the tree on the way (its folder went).
-    const std::string path = CDirTreeCtrl::PathOf(item);
-    if (tree->currentItem() == item)
-        OnTreeSelection(item);
-    else
-        tree->setCurrentItem(item);
+    // Not read into the tree yet: the list now, the tree when its branches
+    // have been read.
+    if (!ChooseFolder(path))
+        return false;
+    SelectQuietly({}); // a click on the node selected before still counts
+    tree->Reveal(path);
     return m_current == path;
 }
 
-void CBrowserPanes::SelectQuietly(QTreeWidgetItem* item)
+void CBrowserPanes::OnRevealed(const std::string& path)
 {
-    const QSignalBlocker block(m_folderBar->Tree());
-    m_folderBar->Tree()->setCurrentItem(item);
+    if (path != m_current)
+        return;
+    CDirTreeCtrl* tree = m_folderBar->Tree();
+    const QModelIndex index = tree->IndexOf(path);
+    SelectQuietly(index);
+    // Once the tree has its size: the shown folder in view.
+    QTimer::singleShot(0, tree, [tree] {
+        if (tree->currentIndex().isValid())
+            tree->scrollTo(tree->currentIndex(), QAbstractItemView::PositionAtCenter);
+    });
 }
 
-void CBrowserPanes::OnTreeSelection(QTreeWidgetItem* item)
+void CBrowserPanes::SelectQuietly(const QModelIndex& index)
 {
-    if (m_rebuilding || !item)
+    CDirTreeCtrl* tree = m_folderBar->Tree();
+    {
+        const QSignalBlocker block(tree->selectionModel());
+        tree->setCurrentIndex(index);
+    }
+    tree->viewport()->update();
+}
+
+void CBrowserPanes::OnTreeSelection(const QModelIndex& index)
+{
+    if (m_rebuilding || !index.isValid())
         return;
-    const std::string path = CDirTreeCtrl::PathOf(item);
+    ChooseFolder(CDirTreeCtrl::PathOf(index));
+}
+
+bool CBrowserPanes::ChooseFolder(const std::string& path)
+{
     if (path == m_current)
-        return;
+        return true;
     CDirTreeCtrl* tree = m_folderBar->Tree();
     m_suppressed = true;
     const std::string previous = m_current;
     m_current = path;
+    bool shown = true;
     if (!m_fileBar->ShowFolder(path, m_folderBar->GetFileTypePattern(),
                                m_folderBar->FileTypeIndex())) {
+        shown = false;
         const int error = m_fileBar->Listing().LastError();
         // A folder that went away leaves the tree without a word; one that
         // cannot be read says why.
-        const bool gone = (error == ENOENT || error == ENOTDIR) && item->parent();
+        const QModelIndex place = tree->Model().PlaceOf(path);
+        const bool gone = (error == ENOENT || error == ENOTDIR) && tree->PathOf(place) != path;
         if (!gone)
             AskUser(m_prompt, MsgId::FolderUnreadable, CUserPrompt::Exclamation, CUserPrompt::Ok,
                     watchPath(path).toStdString(), std::strerror(error ? error : EIO));
         // Back to the folder shown before.
         m_current = previous;
-        QTreeWidgetItem* back = previous.empty() ? nullptr : tree->FindItemByPath(previous, false);
-        if (back) {
+        const QModelIndex back = previous.empty() ? QModelIndex() : tree->IndexOf(previous);
+        if (!previous.empty())
             m_fileBar->ShowFolder(previous, {}, m_folderBar->FileTypeIndex());
+        if (back.isValid())
             SelectQuietly(back);
-        }
         if (gone)
-            tree->RemoveItem(tree->FindItemByPath(path, false));
+            tree->RemoveItem(tree->IndexOf(path));
     }
     m_suppressed = false;
     RearmWatch();
+    return shown;
 }
 
 void CBrowserPanes::FallBack()
@@ -257,27 +298,16 @@ void CBrowserPanes::FallBack()
         return;
     CDirTreeCtrl* tree = m_folderBar->Tree();
     // The place (home folder or volume) that holds the lost folder.
-    std::string floor;
-    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
-        const std::string root = CDirTreeCtrl::PathOf(tree->topLevelItem(i));
-        if (m_current.compare(0, root.size(), root) == 0 && root.size() > floor.size())
-            floor = root;
-    }
-    const std::string target = CFolderListing::NearestExisting(m_current, floor);
-    if (target == m_current && tree->currentItem() &&
-        CDirTreeCtrl::PathOf(tree->currentItem()) == m_current)
+    const std::string floor = CDirTreeCtrl::PathOf(tree->Model().PlaceOf(m_current));
+    std::string target = CFolderListing::NearestExisting(m_current, floor);
+    if (target == m_current && tree->CurrentPath() == m_current)
         return; // already there (the watch and the tree both noticed)
-    QTreeWidgetItem* item = target.empty() ? nullptr : tree->FindItemByPath(target, true);
-    if (!item)
-        item = tree->topLevelItem(0);
+    if (target.empty())
+        target = CDirTreeCtrl::PathOf(tree->Model().index(0, 0));
     m_current.clear();
     m_fileBar->ClearList();
-    if (!item)
-        return;
-    if (tree->currentItem() == item)
-        OnTreeSelection(item);
-    else
-        tree->setCurrentItem(item);
+    if (!target.empty())
+        Go(target);
 }
 
 void CBrowserPanes::OnFileTypeChanged()
@@ -320,9 +350,9 @@ void CBrowserPanes::OnFolderRenamed(const std::string& oldPath, const std::strin
         RefillCurrent();
 }
 
-void CBrowserPanes::OnPlaceRemoving(QTreeWidgetItem* item)
+void CBrowserPanes::OnPlaceRemoving(const QModelIndex& index)
 {
-    const std::string place = CDirTreeCtrl::PathOf(item);
+    const std::string place = CDirTreeCtrl::PathOf(index);
     if (m_current.empty() || m_current.compare(0, place.size(), place) != 0)
         return;
     // The shown folder was on a pulled volume.
@@ -331,13 +361,9 @@ void CBrowserPanes::OnPlaceRemoving(QTreeWidgetItem* item)
     m_fileBar->ClearList();
     m_suppressed = false;
     QTimer::singleShot(0, this, [this] {
-        if (m_current.empty() && m_folderBar->Tree()->topLevelItemCount() > 0) {
-            QTreeWidgetItem* home = m_folderBar->Tree()->topLevelItem(0);
-            if (m_folderBar->Tree()->currentItem() == home)
-                OnTreeSelection(home);
-            else
-                m_folderBar->Tree()->setCurrentItem(home);
-        }
+        CDirTreeCtrl* tree = m_folderBar->Tree();
+        if (m_current.empty() && tree->PlaceCount() > 0)
+            Go(CDirTreeCtrl::PathOf(tree->Model().index(0, 0)));
     });
 }
 
@@ -438,7 +464,7 @@ void CBrowserPanes::OnFolderChanged()
     m_refreshing = false;
     if (ok) {
         CDirTreeCtrl* tree = m_folderBar->Tree();
-        tree->RefreshBranch(tree->FindItemByPath(shown, false));
+        tree->RefreshBranch(tree->IndexOf(shown));
     } else {
         // The shown folder went away (or can no longer be read).
         FallBack();
@@ -453,9 +479,9 @@ void CBrowserPanes::OnBranchesChanged()
     CDirTreeCtrl* tree = m_folderBar->Tree();
     for (const QString& path : paths) {
         // Looked up anew each time: a refresh may remove branches.
-        QTreeWidgetItem* item = tree->FindItemByPath(path.toStdString(), false);
-        if (item && item->data(0, CDirTreeCtrl::FilledRole).toBool())
-            tree->RefreshBranch(item);
+        const QModelIndex index = tree->IndexOf(path.toStdString());
+        if (tree->Model().IsFilled(index))
+            tree->RefreshBranch(index);
     }
     // A shown folder removed with its parent's change only.
     if (!m_current.empty() && !CFolderListing::IsFolder(m_current) && !m_folderTimer.isActive())

@@ -16,7 +16,7 @@ class CSlidePPTObj;
 class CUserPrompt;
 class QAction;
 class QMainWindow;
-class QTreeWidgetItem;
+class QModelIndex;
 
 // The file browser of the main window: makes the "folders" dock (left) and
 // the "files" dock (bottom) and coordinates them: which folder is shown,
@@ -76,10 +76,17 @@ Q_SIGNALS:
     void CellsActivated(const QByteArray& block);
 
 private:
-    void OnTreeSelection(QTreeWidgetItem* item);
+    void OnTreeSelection(const QModelIndex& index);
+    // Shows `path` in the list; false (and the list as it was) when it
+    // cannot be read.
+    bool ChooseFolder(const std::string& path);
+    // Shows `folder` and selects it in the tree, at once when its node is
+    // there, else when the tree has read the way to it.
+    bool Go(const std::string& folder);
+    void OnRevealed(const std::string& path);
     void OnFileTypeChanged();
     void OnFolderRenamed(const std::string& oldPath, const std::string& newPath);
-    void OnPlaceRemoving(QTreeWidgetItem* item);
+    void OnPlaceRemoving(const QModelIndex& index);
     void OnEntryActivated(CDirFileInfo* entry);
     void OnDirectoryChanged(const QString& path);
     void OnFolderChanged();
@@ -89,7 +96,7 @@ private:
     // The shown folder went away: on to its nearest existing ancestor,
     // quietly (the user never chose that folder).
     void FallBack();
-    void SelectQuietly(QTreeWidgetItem* item);
+    void SelectQuietly(const QModelIndex& index);
     void RearmWatch();
 
     CFolderDlgBar* m_folderBar;

@@ -66,6 +66,23 @@ protected:
         }
         return -1;
     }
+    // The tree's node of `path` once the tree has read the way to it
+    // (invalid when it never comes).
+    QModelIndex Node(const std::string& path) const
+    {
+        if (!Tree()->IndexOf(path).isValid())
+            Tree()->Reveal(path);
+        for (int i = 0; i < 500 && !Tree()->IndexOf(path).isValid(); ++i)
+            QTest::qWait(10);
+        return Tree()->IndexOf(path);
+    }
+    std::vector<std::string> ChildNames(const QModelIndex& index) const
+    {
+        std::vector<std::string> names;
+        for (int i = 0; index.isValid() && i < Tree()->Model().rowCount(index); ++i)
+            names.push_back(CDirTreeCtrl::NameOf(Tree()->Model().index(i, 0, index)));
+        return names;
+    }
     // Lets queued change notices and timers run for a while.
     static void Settle(int milliseconds = 400) { QTest::qWait(milliseconds); }
 

@@ -88,26 +88,25 @@ TEST_F(BrowserPanes, RenamedSubfolderOfTheCurrentFolderRefillsTheListAnUnrelated
     MakeFolder("current/sub");
     MakeFolder("other/far");
     m_panes->Start(Path("current"));
-    QTreeWidgetItem* other = Tree()->FindItemByPath(Path("other"), true);
-    ASSERT_NE(other, nullptr);
-    other->setExpanded(true);
-    QTreeWidgetItem* current = Tree()->FindItemByPath(Path("current"), true);
-    current->setExpanded(true);
+    const QModelIndex other = Node(Path("other"));
+    ASSERT_TRUE(other.isValid());
+    Tree()->expand(other);
+    Tree()->expand(Node(Path("current")));
     Settle();
     const int fills = Files()->FullFills();
     const int updates = Files()->Updates();
 
-    QTreeWidgetItem* far = Tree()->FindItemByPath(Path("other/far"), true);
-    ASSERT_NE(far, nullptr);
-    far->setText(0, QStringLiteral("farther")); // the end of an edit in place
+    const QModelIndex far = Node(Path("other/far"));
+    ASSERT_TRUE(far.isValid());
+    Tree()->model()->setData(far, QStringLiteral("farther")); // the end of an edit in place
     Settle();
     EXPECT_TRUE(QDir(QString::fromStdString(Path("other/farther"))).exists());
     EXPECT_EQ(Files()->FullFills(), fills);
     EXPECT_EQ(Files()->Updates(), updates);
 
-    QTreeWidgetItem* sub = Tree()->FindItemByPath(Path("current/sub"), true);
-    ASSERT_NE(sub, nullptr);
-    sub->setText(0, QStringLiteral("renamed"));
+    const QModelIndex sub = Node(Path("current/sub"));
+    ASSERT_TRUE(sub.isValid());
+    Tree()->model()->setData(sub, QStringLiteral("renamed"));
     EXPECT_EQ(Files()->FullFills(), fills + 1);
     EXPECT_GE(RowOf("renamed"), 0);
     EXPECT_EQ(RowOf("sub"), -1);
@@ -119,10 +118,10 @@ TEST_F(BrowserPanes, RenameInTheTreeNeverReplacesAFolder)
     MakeFolder("p/one");
     MakeFolder("p/two");
     m_panes->Start(Path("p"));
-    QTreeWidgetItem* one = Tree()->FindItemByPath(Path("p/one"), true);
-    one->setText(0, QStringLiteral("two"));
+    const QModelIndex one = Node(Path("p/one"));
+    EXPECT_FALSE(Tree()->model()->setData(one, QStringLiteral("two")));
     EXPECT_EQ(m_prompt.Ids().back(), MsgId::ItemExists);
-    EXPECT_EQ(one->text(0), QStringLiteral("one"));
+    EXPECT_EQ(one.data().toString(), QStringLiteral("one"));
     EXPECT_TRUE(QDir(QString::fromStdString(Path("p/one"))).exists());
 }
 
@@ -133,10 +132,10 @@ TEST_F(BrowserPanes, FilesDroppedOnAFolderMoveAndCopyWithCtrl)
     MakePhoto("from/a.jpg");
     MakePhoto("from/b.jpg");
     m_panes->Start(Path("from"));
-    QTreeWidgetItem* to = Tree()->FindItemByPath(Path("to"), true);
-    ASSERT_NE(to, nullptr);
-    Tree()->scrollToItem(to);
-    const QPoint at = Tree()->visualItemRect(to).center();
+    const QModelIndex to = Node(Path("to"));
+    ASSERT_TRUE(to.isValid());
+    Tree()->scrollTo(to);
+    const QPoint at = Tree()->visualRect(to).center();
     const auto drop = [&](const std::string& name, Qt::KeyboardModifiers modifiers) {
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(QString::fromStdString(Path(name)))});
@@ -166,20 +165,20 @@ TEST_F(BrowserPanes, PulledVolumeLeavesTheTreeAndTheListFallsBackHome)
     card.kind = CVolumeList::Removable;
     m_volumes.push_back(card);
     m_panes->Start();
-    ASSERT_EQ(Tree()->topLevelItemCount(), 3);
+    ASSERT_EQ(Tree()->PlaceCount(), 3);
     ASSERT_TRUE(m_panes->ShowFolder(Path("card/DCIM")));
     ASSERT_EQ(Files()->Model().rowCount(), 1);
 
     m_volumes.pop_back();
     m_panes->PollVolumes();
     Settle(100);
-    EXPECT_EQ(Tree()->topLevelItemCount(), 2);
-    EXPECT_EQ(Tree()->FindItemByPath(Path("card/DCIM"), false), nullptr);
+    EXPECT_EQ(Tree()->PlaceCount(), 2);
+    EXPECT_FALSE(Tree()->IndexOf(Path("card/DCIM")).isValid());
     EXPECT_EQ(m_panes->CurrentFolder(), QDir::homePath().toStdString() + "/");
 
     m_volumes.push_back(card); // inserted again
     m_panes->PollVolumes();
-    EXPECT_EQ(Tree()->topLevelItemCount(), 3);
+    EXPECT_EQ(Tree()->PlaceCount(), 3);
 }
 
 TEST_F(BrowserPanes, DragBlockOfTwoPhotosAndAPresentationIsTheTransferFormat)
@@ -277,7 +276,7 @@ TEST_F(BrowserPanes, UnreadableFolderTellsWhyAndStaysOnTheFolderBefore)
     MakeFolder("ok/closed");
     MakePhoto("ok/x.jpg");
     m_panes->Start(Path("ok"));
-    ASSERT_NE(Tree()->FindItemByPath(Path("ok/closed"), true), nullptr);
+    ASSERT_TRUE(Node(Path("ok/closed")).isValid());
     if (::geteuid() == 0)
         GTEST_SKIP() << "root reads every folder";
     ASSERT_EQ(::chmod(Path("ok/closed").c_str(), 0), 0);

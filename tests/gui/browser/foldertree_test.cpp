@@ -18,14 +18,6 @@ namespace {
 
 using FolderTree = BrowserPanes;
 
-std::vector<std::string> ChildNames(QTreeWidgetItem* item)
-{
-    std::vector<std::string> names;
-    for (int i = 0; item && i < item->childCount(); ++i)
-        names.push_back(CDirTreeCtrl::NameOf(item->child(i)));
-    return names;
-}
-
 TEST_F(FolderTree, OutsideChangesWhileADeepFolderIsShownLeaveAnExistingFolderShown)
 {
     struct Case
@@ -63,7 +55,7 @@ TEST_F(FolderTree, OutsideChangesWhileADeepFolderIsShownLeaveAnExistingFolderSho
         m_panes->Start(Path("t/m/d/s"));
         ASSERT_EQ(m_panes->CurrentFolder(), Path("t/m/d/s/"));
         ASSERT_EQ(Files()->Model().rowCount(), 2);
-        Tree()->FindItemByPath(Path("t/m/d/sib"), true)->setExpanded(true);
+        Tree()->expand(Node(Path("t/m/d/sib")));
         Settle(200);
         const size_t asked = m_prompt.Ids().size();
 
@@ -73,16 +65,16 @@ TEST_F(FolderTree, OutsideChangesWhileADeepFolderIsShownLeaveAnExistingFolderSho
         Settle(300);
         EXPECT_EQ(m_panes->CurrentFolder(), expected);
         EXPECT_EQ(Files()->GetFolderPath(), expected);
-        EXPECT_EQ(CDirTreeCtrl::PathOf(Tree()->currentItem()), expected);
+        EXPECT_EQ(Tree()->CurrentPath(), expected);
         EXPECT_EQ(m_prompt.Ids().size(), asked); // nothing said about it
-        // Every item left in the tree stands for a folder that exists.
-        QList<QTreeWidgetItem*> pending{Tree()->FindItemByPath(m_root, false)};
+        // Every node left in the tree stands for a folder that exists.
+        QList<QModelIndex> pending{Tree()->IndexOf(m_root)};
         while (!pending.isEmpty()) {
-            QTreeWidgetItem* item = pending.takeLast();
-            EXPECT_TRUE(QDir(QString::fromStdString(CDirTreeCtrl::PathOf(item))).exists())
-                << CDirTreeCtrl::PathOf(item);
-            for (int i = 0; i < item->childCount(); ++i)
-                pending.append(item->child(i));
+            const QModelIndex index = pending.takeLast();
+            EXPECT_TRUE(QDir(QString::fromStdString(CDirTreeCtrl::PathOf(index))).exists())
+                << CDirTreeCtrl::PathOf(index);
+            for (int i = 0; i < Tree()->Model().rowCount(index); ++i)
+                pending.append(Tree()->Model().index(i, 0, index));
         }
     }
 }
@@ -92,29 +84,30 @@ TEST_F(FolderTree, AVanishedFolderLeavesTheTreeWhenTouched)
     MakeFolder("v/here");
     MakeFolder("v/gone");
     m_panes->Start(Path("v/here"));
-    ASSERT_NE(Tree()->FindItemByPath(Path("v/gone"), false), nullptr);
+    ASSERT_TRUE(Node(Path("v/gone")).isValid());
     m_panes->SetWatchDelay(60000); // as if no change notice came (a network volume)
     ASSERT_TRUE(QDir(QString::fromStdString(Path("v/gone"))).removeRecursively());
     const size_t asked = m_prompt.Ids().size();
     EXPECT_FALSE(m_panes->ShowFolder(Path("v/gone")));
     EXPECT_EQ(m_prompt.Ids().size(), asked);
     EXPECT_EQ(m_panes->CurrentFolder(), Path("v/here/"));
-    EXPECT_EQ(Tree()->FindItemByPath(Path("v/gone"), false), nullptr);
+    EXPECT_FALSE(Tree()->IndexOf(Path("v/gone")).isValid());
+    EXPECT_EQ(Tree()->CurrentPath(), Path("v/here/"));
 
     // Opening a branch that went away removes it too.
-    QTreeWidgetItem* here = Tree()->FindItemByPath(Path("v/here"), false);
-    ASSERT_NE(here, nullptr);
+    ASSERT_TRUE(Tree()->IndexOf(Path("v/here")).isValid());
     m_panes->ShowFolder(Path("v/"));
-    MakeFolder("v/other");
-    Tree()->collapseItem(Tree()->FindItemByPath(Path("v"), false));
-    Tree()->expandItem(Tree()->FindItemByPath(Path("v"), false));
-    QTRY_COMPARE_WITH_TIMEOUT(Tree()->FindItemByPath(Path("v/other"), false) != nullptr, true,
+    MakeFolder("v/other/x");
+    Tree()->collapse(Tree()->IndexOf(Path("v")));
+    Tree()->expand(Tree()->IndexOf(Path("v")));
+    QTRY_COMPARE_WITH_TIMEOUT(Tree()->IndexOf(Path("v/other")).isValid(), true, 5000);
+    // Its sign as first seen, then the folder goes.
+    Tree()->viewport()->repaint();
+    QTRY_COMPARE_WITH_TIMEOUT(Tree()->Model().hasChildren(Tree()->IndexOf(Path("v/other"))), true,
                               5000);
-    QTreeWidgetItem* other = Tree()->FindItemByPath(Path("v/other"), false);
     ASSERT_TRUE(QDir(QString::fromStdString(Path("v/other"))).removeRecursively());
-    other->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator); // as first seen
-    Tree()->expandItem(other);
-    QTRY_COMPARE_WITH_TIMEOUT(Tree()->FindItemByPath(Path("v/other"), false), nullptr, 5000);
+    Tree()->expand(Tree()->IndexOf(Path("v/other")));
+    QTRY_COMPARE_WITH_TIMEOUT(Tree()->IndexOf(Path("v/other")).isValid(), false, 5000);
 }
 
 TEST_F(FolderTree, ADragOverThreeFoldersThenCancelledLeavesTreeAndListAsTheyWere)
@@ -124,20 +117,21 @@ TEST_F(FolderTree, ADragOverThreeFoldersThenCancelledLeavesTreeAndListAsTheyWere
     for (const char* name : {"one", "two", "three"})
         MakeFolder(std::string("src/") + name);
     m_panes->Start(Path("src"));
-    Tree()->FindItemByPath(Path("src"), false)->setExpanded(true);
+    Tree()->expand(Node(Path("src")));
     Settle(200);
     const int fills = Files()->FullFills();
     const int rows = Files()->Model().rowCount();
-    QTreeWidgetItem* current = Tree()->currentItem();
+    const QModelIndex current = Tree()->currentIndex();
+    ASSERT_EQ(Tree()->CurrentPath(), Path("src/"));
 
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(QString::fromStdString(Path("src/a.jpg")))});
     const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
     bool first = true;
     for (const char* name : {"one", "two", "three"}) {
-        QTreeWidgetItem* item = Tree()->FindItemByPath(Path("src/") + name, false);
-        ASSERT_NE(item, nullptr);
-        const QPoint at = Tree()->visualItemRect(item).center();
+        const QModelIndex item = Tree()->IndexOf(Path("src/") + name);
+        ASSERT_TRUE(item.isValid());
+        const QPoint at = Tree()->visualRect(item).center();
         if (first) {
             QDragEnterEvent enter(at, actions, &data, Qt::LeftButton, {});
             QCoreApplication::sendEvent(Tree()->viewport(), &enter);
@@ -147,14 +141,14 @@ TEST_F(FolderTree, ADragOverThreeFoldersThenCancelledLeavesTreeAndListAsTheyWere
         QCoreApplication::sendEvent(Tree()->viewport(), &move);
         EXPECT_TRUE(move.isAccepted());
         EXPECT_EQ(Tree()->DropHighlight(), Path("src/") + name + "/");
-        EXPECT_EQ(Tree()->currentItem(), current);
+        EXPECT_EQ(Tree()->currentIndex(), current);
         EXPECT_EQ(m_panes->CurrentFolder(), Path("src/"));
     }
     QDragLeaveEvent leave;
     QCoreApplication::sendEvent(Tree()->viewport(), &leave);
     Settle(200);
     EXPECT_EQ(Tree()->DropHighlight(), "");
-    EXPECT_EQ(Tree()->currentItem(), current);
+    EXPECT_EQ(Tree()->currentIndex(), current);
     EXPECT_EQ(Files()->FullFills(), fills);
     EXPECT_EQ(Files()->Model().rowCount(), rows);
     EXPECT_TRUE(QFile::exists(QString::fromStdString(Path("src/a.jpg"))));
@@ -165,23 +159,23 @@ TEST_F(FolderTree, CollapseDiscardsChildrenAndExpandReadsTheBranchAgain)
     MakeFolder("p/a");
     MakeFolder("p/b");
     m_panes->Start(Path("p"));
-    QTreeWidgetItem* p = Tree()->FindItemByPath(Path("p"), false);
-    p->setExpanded(true);
+    const QModelIndex p = Node(Path("p"));
+    Tree()->expand(p);
     QTRY_COMPARE_WITH_TIMEOUT(ChildNames(p), (std::vector<std::string>{"a", "b"}), 5000);
-    Tree()->collapseItem(p);
-    EXPECT_EQ(p->childCount(), 0);
-    EXPECT_EQ(p->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
+    Tree()->collapse(p);
+    EXPECT_EQ(Tree()->Model().rowCount(p), 0);
+    EXPECT_TRUE(Tree()->Model().hasChildren(p));
 
     ASSERT_TRUE(QDir(QString::fromStdString(Path("p/a"))).removeRecursively());
     MakeFolder("p/C");
     MakeFolder("p/c");
-    Tree()->expandItem(p);
+    Tree()->expand(p);
     QTRY_COMPARE_WITH_TIMEOUT(ChildNames(p), (std::vector<std::string>{"b", "C", "c"}), 5000);
 
     // Collapsing the branch of the shown folder shows the closing folder.
     m_panes->ShowFolder(Path("p/b"));
     ASSERT_EQ(m_panes->CurrentFolder(), Path("p/b/"));
-    Tree()->collapseItem(p);
+    Tree()->collapse(p);
     EXPECT_EQ(m_panes->CurrentFolder(), Path("p/"));
     EXPECT_EQ(Files()->GetFolderPath(), Path("p/"));
 }
@@ -193,39 +187,41 @@ TEST_F(FolderTree, TheExpandSignShowsOnlyOnFoldersWithSubfolders)
     MakeFolder("s/hidden/.git");
     MakePhoto("s/empty/p.jpg");
     m_panes->Start(Path("s"));
-    QTreeWidgetItem* s = Tree()->FindItemByPath(Path("s"), false);
-    s->setExpanded(true);
+    Tree()->expand(Node(Path("s")));
+    QTRY_COMPARE_WITH_TIMEOUT(ChildNames(Tree()->IndexOf(Path("s"))).size(), size_t(3), 5000);
     Tree()->viewport()->repaint();
-    const auto policy = [&](const char* name) {
-        QTreeWidgetItem* item = Tree()->FindItemByPath(Path("s/") + name, false);
-        return item ? item->childIndicatorPolicy() : QTreeWidgetItem::ChildIndicatorPolicy(-1);
+    const auto sign = [&](const char* name) {
+        const QModelIndex index = Tree()->IndexOf(Path("s/") + name);
+        return index.isValid() ? int(Tree()->Model().hasChildren(index)) : -1;
     };
-    QTRY_COMPARE_WITH_TIMEOUT(policy("full"), QTreeWidgetItem::ShowIndicator, 5000);
-    EXPECT_EQ(policy("empty"), QTreeWidgetItem::DontShowIndicatorWhenChildless);
-    EXPECT_EQ(policy("hidden"), QTreeWidgetItem::DontShowIndicatorWhenChildless);
+    QTRY_COMPARE_WITH_TIMEOUT(sign("full"), 1, 5000);
+    Tree()->Reader().WaitForDone(5000);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(sign("empty"), 0);
+    EXPECT_EQ(sign("hidden"), 0);
 }
 
 TEST_F(FolderTree, ExpandingOnAHangingVolumeNeverWaitsForIt)
 {
     MakeFolder("slow/a");
     m_panes->Start(Path("slow"));
-    QTreeWidgetItem* slow = Tree()->FindItemByPath(Path("slow"), false);
-    Tree()->collapseItem(slow);
+    const QModelIndex slow = Node(Path("slow"));
+    Tree()->viewport()->repaint();
+    QTRY_COMPARE_WITH_TIMEOUT(Tree()->Model().hasChildren(slow), true, 5000); // as first seen
     MakeFolder("slow/b");
-    std::binary_semaphore release(0);
+    std::counting_semaphore<64> release(0);
     Tree()->Reader().SetLister([&](const std::string& folder) {
         release.acquire();
         return CFolderListing::List(folder);
     });
-    slow->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
-    Tree()->expandItem(slow);
+    Tree()->expand(slow);
     // The window goes on while the listing hangs.
     Settle(100);
     EXPECT_EQ(Tree()->PendingReads(), 1);
-    EXPECT_EQ(slow->childCount(), 0);
-    release.release();
+    EXPECT_EQ(Tree()->Model().rowCount(slow), 0);
+    release.release(64); // change notices may read it again too
     QTRY_COMPARE_WITH_TIMEOUT(ChildNames(slow), (std::vector<std::string>{"a", "b"}), 5000);
-    EXPECT_EQ(Tree()->PendingReads(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(Tree()->PendingReads(), 0, 5000);
     Tree()->Reader().SetLister(&CFolderListing::List);
 }
 
@@ -251,10 +247,10 @@ TEST_F(FolderTree, OddNamesShowOnOneLineAndStillOpen)
     ASSERT_EQ(::symlink(".", Path("loop").c_str()), 0);
     m_panes->Start(m_root);
     for (const std::string& name : names) {
-        QTreeWidgetItem* item = Tree()->FindItemByPath(Path(name), true);
-        ASSERT_NE(item, nullptr);
-        EXPECT_FALSE(item->text(0).contains(QLatin1Char('\n')));
-        EXPECT_FALSE(item->text(0).contains(QLatin1Char('\a')));
+        const QModelIndex item = Node(Path(name));
+        ASSERT_TRUE(item.isValid());
+        EXPECT_FALSE(item.data().toString().contains(QLatin1Char('\n')));
+        EXPECT_FALSE(item.data().toString().contains(QLatin1Char('\a')));
         ASSERT_TRUE(m_panes->ShowFolder(Path(name)));
         EXPECT_EQ(Files()->Model().rowCount(), 1);
     }
@@ -275,12 +271,15 @@ TEST_F(FolderTree, FiveThousandSubfoldersAreListedAndFoundAgain)
         ASSERT_EQ(::mkdir(Path("big/d" + std::to_string(i)).c_str(), 0755), 0);
     m_panes->Start(Path("big/d4321"));
     EXPECT_EQ(m_panes->CurrentFolder(), Path("big/d4321/"));
-    QTreeWidgetItem* big = Tree()->FindItemByPath(Path("big"), false);
-    ASSERT_NE(big, nullptr);
-    EXPECT_EQ(big->childCount(), 5000);
+    ASSERT_TRUE(Node(Path("big/d4321")).isValid());
+    QTRY_COMPARE_WITH_TIMEOUT(Tree()->CurrentPath(), Path("big/d4321/"), 5000);
+    const QModelIndex big = Tree()->IndexOf(Path("big"));
+    ASSERT_TRUE(big.isValid());
+    EXPECT_EQ(Tree()->Model().rowCount(big), 5000);
     ASSERT_TRUE(QDir(QString::fromStdString(Path("big/d17"))).removeRecursively());
     Tree()->RefreshBranch(big);
-    EXPECT_EQ(big->childCount(), 4999);
+    QTRY_COMPARE_WITH_TIMEOUT(Tree()->Model().rowCount(big), 4999, 5000);
+    EXPECT_EQ(Tree()->CurrentPath(), Path("big/d4321/"));
 }
 
 } // namespace
@@ -294,9 +293,9 @@ TEST_F(FolderTree, ADropOnAFolderThatWentSaysSoAndKeepsTheFiles)
     MakePhoto("from/a.jpg");
     m_panes->Start(Path("from"));
     m_panes->SetWatchDelay(60000); // the change not noticed yet
-    QTreeWidgetItem* to = Tree()->FindItemByPath(Path("to"), false);
-    ASSERT_NE(to, nullptr);
-    const QPoint at = Tree()->visualItemRect(to).center();
+    const QModelIndex to = Node(Path("to"));
+    ASSERT_TRUE(to.isValid());
+    const QPoint at = Tree()->visualRect(to).center();
     ASSERT_TRUE(QDir(QString::fromStdString(Path("to"))).removeRecursively());
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(QString::fromStdString(Path("from/a.jpg")))});
@@ -312,7 +311,7 @@ TEST_F(FolderTree, ADropOnAFolderThatWentSaysSoAndKeepsTheFiles)
     EXPECT_EQ(m_prompt.Ids().back(), 7207);
     EXPECT_TRUE(QFile::exists(QString::fromStdString(Path("from/a.jpg"))));
     EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("to"))));
-    EXPECT_EQ(Tree()->FindItemByPath(Path("to"), false), nullptr);
+    EXPECT_FALSE(Tree()->IndexOf(Path("to")).isValid());
     EXPECT_EQ(Tree()->DropHighlight(), "");
     EXPECT_EQ(m_panes->CurrentFolder(), Path("from/"));
 }
