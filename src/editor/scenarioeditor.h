@@ -162,8 +162,13 @@ public:
     void Modified();
     // Makes `step` the pending undo.
     void SetUndo(std::unique_ptr<CUndoStep> step);
-    // Forgets how the last insertion ended, for an insertion about to start.
-    void ForgetLastInsert() { m_lastInsert = {}; }
+    // Forgets whether the last insertion was cancelled and what it took,
+    // for an insertion about to start (its failure stays until it runs).
+    void ForgetLastInsert()
+    {
+        m_lastInsert.cancelled = false;
+        m_lastInsert.taken = 0;
+    }
     // Puts the cells of `list` back at `anchor` / `row` (see
     // CCellInserter::MoveIn), with the pending undo forgotten.
     CInsertResult MoveIn(CCellInfoList& list, int anchor, int row);
