@@ -1,7 +1,7 @@
 #include "document/projectfile.h"
 
-#include "base/asciicase.h"
 #include "base/safefile.h"
+#include "document/projectreader.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellctrlinfo.h"
 #include "model/cellinfolist.h"
@@ -141,28 +141,6 @@ public:
 private:
     QByteArray& m_out;
     bool m_ok = true;
-};
-
-enum class Section
-{
-    None,
-    Project,
-    Slides
-};
-
-// The key of a line with every white-space character removed. Known keys are
-// short, so only the first characters are kept; a longer key is unknown.
-struct NormalisedKey
-{
-    char text[32];
-    size_t size = 0;
-    bool tooLong = false;
-
-    std::string_view view() const
-    {
-        return tooLong ? std::string_view() : std::string_view(text, size);
-    }
-    bool is(std::string_view name) const { return !tooLong && CAsciiCase::Equal(view(), name); }
 };
 
 } // namespace
@@ -398,239 +376,6 @@ CProjectFile::WriteStatus CProjectFile::WriteFile(const std::string& path,
 // ---------------------------------------------------------------------------
 // Reading
 
-namespace {
-
-// Hands each line of `text` to `handle` as its normalised key and trimmed
-// value; stops, returning false, at the first line `handle` refuses.
-template <typename Handle> bool forEachLine(std::string_view text, Handle handle)
-{
-    size_t pos = 0;
-    while (pos < text.size()) {
-        const char* begin = text.data() + pos;
-        const size_t rest = text.size() - pos;
-        const void* nl = std::memchr(begin, '\n', rest);
-        const size_t lineLength = nl ? size_t(static_cast<const char*>(nl) - begin) : rest;
-        pos += lineLength + (nl ? 1 : 0);
-        std::string_view line(begin, lineLength);
-        // A NUL ends the line's text, as it ends a C string.
-        if (const void* nul = std::memchr(line.data(), '\0', line.size()))
-            line = line.substr(0, size_t(static_cast<const char*>(nul) - line.data()));
-
-        const size_t eq = line.find('=');
-        const std::string_view keyPart = eq == std::string_view::npos ? line : line.substr(0, eq);
-        const std::string_view value =
-            eq == std::string_view::npos ? std::string_view() : trim(line.substr(eq + 1));
-        NormalisedKey key;
-        for (char c : keyPart) {
-            if (isSpace(c))
-                continue;
-            if (key.size == sizeof key.text) {
-                key.tooLong = true;
-                break;
-            }
-            key.text[key.size++] = c;
-        }
-        if (!handle(key, value))
-            return false;
-    }
-    return true;
-}
-
-bool isSet(const std::string& field)
-{
-    return !field.empty();
-}
-bool isSet(const QDateTime& field)
-{
-    return field.isValid();
-}
-bool isSet(int32_t field)
-{
-    return field != 0;
-}
-bool isSet(bool field)
-{
-    return field;
-}
-
-// A field the file may give only once: a second value (after one that set
-// it) refuses the whole file.
-template <typename Field, typename Assign> bool setOnce(Field& field, Assign assign)
-{
-    if (isSet(field))
-        return false;
-    assign(field);
-    return true;
-}
-
-// The reading of one project text: the section it is in and the cell it
-// fills, with one handler per section.
-class ProjectReader
-{
-public:
-    ProjectReader(CProjectFile& file, CCellInfoList& cells) : m_file(file), m_cells(cells) {}
-
-    bool Line(const NormalisedKey& key, std::string_view value)
-    {
-        const bool bracketed = key.size > 0 && key.text[0] == '[';
-        if (bracketed && key.is("[Project]"))
-            return Enter(Section::Project, m_seenProject);
-        if (bracketed && key.is("[Slides]"))
-            return Enter(Section::Slides, m_seenSlides);
-        switch (m_section) {
-        case Section::Project:
-            return ProjectLine(key, value);
-        case Section::Slides:
-            return SlidesLine(key, value);
-        case Section::None:
-            break;
-        }
-        return true;
-    }
-
-private:
-    bool Enter(Section section, bool& seen)
-    {
-        m_section = section;
-        return setOnce(seen, [](bool& f) { f = true; });
-    }
-
-    bool ProjectLine(const NormalisedKey& key, std::string_view value)
-    {
-        CProjectFile& f = m_file;
-        if (key.is("ProjectName"))
-            return setOnce(f.ProjectName, [&](std::string& s) { s.assign(value); });
-        if (key.is("ProjectPath")) {
-            return setOnce(f.ProjectPath, [&](std::string& path) {
-                path.assign(value);
-                if (!path.empty()) {
-                    if (path.back() != '/' && path.back() != '\\')
-                        path += '/';
-                    m_cells.ProjectFolder = path;
-                }
-            });
-        }
-        if (key.is("BackColor")) {
-            uint32_t rgb[3] = {0, 0, 0};
-            CProjectFile::ParseUnsignedList(value, rgb, 3);
-            f.BackColor = (rgb[0] & 0xFFu) | ((rgb[1] & 0xFFu) << 8) | ((rgb[2] & 0xFFu) << 16);
-        } else if (key.is("CreateDateTime") || key.is("LastWriteDateTime")) {
-            QDateTime& target = key.is("CreateDateTime") ? f.CreateDateTime : f.LastWriteDateTime;
-            return setOnce(target, [&](QDateTime& t) { CProjectFile::ParseDateTime(value, t); });
-        } else if (key.is("ImageQuality")) {
-            f.ImageQuality = CProjectFile::ParseDecimal(value);
-            if (f.ImageQuality < 0)
-                f.ImageQuality = 2;
-        } else if (key.is("Version")) {
-            f.Version = CProjectFile::ParseDecimal(value);
-            if (f.Version < 0)
-                f.Version = 0;
-        }
-        return true;
-    }
-
-    bool SlidesLine(const NormalisedKey& key, std::string_view value)
-    {
-        if (key.is("Slide") || key.is("Control"))
-            return NewCell(key.is("Slide"));
-        if (!m_current)
-            return false;
-        const bool imageKey =
-            key.is("FileName") || key.is("RefFilePath") || key.is("RefFileTime") ||
-            key.is("RefPage") || key.is("DispFileName") || key.is("ThumbFileName") ||
-            key.is("Effect") || key.is("Disolve") || key.is("Resize") || key.is("BmpSize");
-        if (imageKey && !m_image)
-            return false;
-        if (key.is("InputDev") && !m_control)
-            return false;
-
-        if (key.is("AutoIntervalSec")) {
-            m_current->AutoIntervalSec = CProjectFile::ParseDecimal(value);
-        } else if (key.is("CellValid")) {
-            m_current->CellValid = CProjectFile::ParseDecimal(value);
-        } else if (key.is("MotionType")) {
-            m_current->MotionType = CProjectFile::ParseDecimal(value);
-            if (m_current->MotionType > 1)
-                m_current->MotionType = 1;
-        } else if (key.is("InputDev")) {
-            m_control->InputDev = CProjectFile::ParseDecimal(value);
-            if (m_control->InputDev > 2)
-                m_control->InputDev = 0;
-        } else if (imageKey) {
-            return ImageLine(key, value);
-        }
-        return true;
-    }
-
-    bool ImageLine(const NormalisedKey& key, std::string_view value)
-    {
-        CCellBmpInfo& image = *m_image;
-        const auto assign = [value](std::string& field) { field.assign(value); };
-        if (key.is("FileName"))
-            return setOnce(image.FileName, assign);
-        if (key.is("DispFileName"))
-            return setOnce(image.DispFileName, assign);
-        if (key.is("ThumbFileName"))
-            return setOnce(image.ThumbFileName, assign);
-        if (key.is("RefFilePath")) {
-            if (!setOnce(image.RefFilePath, assign))
-                return false;
-            image.UpdateSourceKind();
-        } else if (key.is("RefFileTime")) {
-            return setOnce(image.RefFileTime, [value](int32_t& time) {
-                QDateTime when;
-                if (!value.empty() && CProjectFile::ParseDateTime(value, when)) {
-                    const qint64 seconds = when.toSecsSinceEpoch();
-                    if (seconds >= 0 && seconds <= std::numeric_limits<int32_t>::max())
-                        time = int32_t(seconds);
-                }
-            });
-        } else if (key.is("RefPage")) {
-            image.RefPage = CProjectFile::ParseDecimal(value);
-            if (image.RefPage == 0)
-                image.RefPage = 1;
-        } else if (key.is("Effect")) {
-            image.Effect = CProjectFile::ParseDecimal(value);
-            if (image.Effect < 0 || image.Effect > 41)
-                image.Effect = 0;
-        } else if (key.is("Disolve")) {
-            CProjectFile::ParseDecimalList(value, image.Disolve.data(), CCellBmpInfo::DisolveCount);
-        } else if (key.is("Resize")) {
-            CProjectFile::ParseDecimalList(value, image.Resize, 2);
-        } else if (key.is("BmpSize")) {
-            CProjectFile::ParseDecimalList(value, image.BmpSize, 2);
-        }
-        return true;
-    }
-
-    bool NewCell(bool isImage)
-    {
-        if (++m_cellCount > CProjectFile::MaxCells)
-            return false;
-        std::unique_ptr<CCellInfo> cell =
-            CCellInfo::CreateOfType(isImage ? CCellInfo::Type::Image : CCellInfo::Type::Control);
-        m_current = cell.get();
-        m_image = isImage ? dynamic_cast<CCellBmpInfo*>(m_current) : nullptr;
-        m_control = isImage ? nullptr : dynamic_cast<CCellCtrlInfo*>(m_current);
-        if ((isImage && !m_image) || (!isImage && !m_control))
-            return false;
-        m_cells.Append(std::move(cell));
-        return true;
-    }
-
-    CProjectFile& m_file;
-    CCellInfoList& m_cells;
-    Section m_section = Section::None;
-    bool m_seenProject = false;
-    bool m_seenSlides = false;
-    CCellInfo* m_current = nullptr;
-    CCellBmpInfo* m_image = nullptr;
-    CCellCtrlInfo* m_control = nullptr;
-    int m_cellCount = 0;
-};
-
-} // namespace
-
 bool CProjectFile::Read(std::string_view text, CCellInfoList& cells)
 {
     ProjectName.clear();
@@ -641,10 +386,7 @@ bool CProjectFile::Read(std::string_view text, CCellInfoList& cells)
     CreateDateTime = QDateTime();
     LastWriteDateTime = QDateTime();
 
-    ProjectReader reader(*this, cells);
-    if (!forEachLine(text, [&](const NormalisedKey& key, std::string_view value) {
-            return reader.Line(key, value);
-        }))
+    if (!ReadProjectLines(text, *this, cells))
         return false;
 
     if (ProjectName.empty() || ProjectPath.empty())

@@ -2,7 +2,9 @@
 
 #include "base/msgid.h"
 #include "base/resourcebundle.h"
+#include "base/safefile.h"
 #include "base/userprompt.h"
+#include "document/busyguard.h"
 #include "document/zurdoc.h"
 #include "document/zurdoclisteners.h"
 #include "editor/cellclipboard.h"
@@ -14,6 +16,9 @@
 #include "editor/ctrlpropdata.h"
 #include "editor/deletedcellsstep.h"
 #include "editor/effectdata.h"
+#include "editor/insertedcellsstep.h"
+#include "editor/presentationexpander.h"
+#include "imaging/imaginghost.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellctrlinfo.h"
 #include "presentation/slidepptobj.h"
@@ -32,7 +37,7 @@ bool IsImage(const CCellInfo* cell)
 } // namespace
 
 CScenarioEditor::CScenarioEditor(CZurDoc& doc, CSlidePPTObj* shared)
-    : m_doc(doc), m_sharedPresentation(shared)
+    : m_doc(doc), m_presentations(std::make_unique<CPresentationExpander>(doc, shared))
 {
     // Conversions of different files are independent: by default they run
     // on the machine's cores, each worker with imaging of its own.
@@ -59,6 +64,21 @@ void CScenarioEditor::SetParallelImport(CCellImporter::HostFactory factory, int 
     m_defaultWorkerHosts = false;
 }
 
+void CScenarioEditor::SetSharedPresentation(CSlidePPTObj* shared)
+{
+    m_presentations->SetSharedPresentation(shared);
+}
+
+CSlidePPTObj* CScenarioEditor::SharedPresentation() const
+{
+    return m_presentations->SharedPresentation();
+}
+
+bool CScenarioEditor::IsBorrowingPresentation() const
+{
+    return m_presentations->IsBorrowingPresentation();
+}
+
 CUserPrompt* CScenarioEditor::Prompt() const
 {
     return m_doc.Prompt();
@@ -67,6 +87,11 @@ CUserPrompt* CScenarioEditor::Prompt() const
 int CScenarioEditor::UndoCode() const
 {
     return m_undo ? m_undo->Code() : 0;
+}
+
+void CScenarioEditor::SetUndo(std::unique_ptr<CUndoStep> step)
+{
+    m_undo = std::move(step);
 }
 
 void CScenarioEditor::Repaint()
@@ -254,6 +279,68 @@ bool CScenarioEditor::Undo()
         Repaint();
     }
     return true;
+}
+
+// ----------------------------------------------------------------------------
+// Insertions
+
+CCellInserter::Setup CScenarioEditor::InsertSetup()
+{
+    CCellInserter::Setup setup;
+    setup.progress = m_progress;
+    setup.repaint = [this] { Repaint(); };
+    setup.hosts = m_workerHosts;
+    setup.workers = m_workers;
+    if (m_defaultWorkerHosts) {
+        setup.hosts = [backColor = m_doc.BackColor, quality = m_doc.ImageQuality] {
+            return std::make_unique<CImagingHost>(backColor, quality,
+                                                  CImagingHost::CheckEveryPicture);
+        };
+    }
+    setup.tellStopped = m_tellStopped;
+    return setup;
+}
+
+bool CScenarioEditor::InsertControlCell()
+{
+    if (m_doc.RefuseWhileBusy())
+        return false;
+    if (m_insertIndex == -1) {
+        const std::vector<int> selected = m_rows.SelectedRows();
+        if (selected.size() > 1)
+            return false;
+        m_insertIndex = selected.empty() ? -1 : selected[0];
+    }
+    if (m_insertIndex < -1 || m_insertIndex >= m_rows.GetCount())
+        m_insertIndex = -1;
+    ClearUndo(false);
+    m_undo = std::make_unique<CInsertedCellsStep>(EditorCommand::CellInsertControl);
+    CCellInserter inserter(m_doc, m_rows, m_insertIndex, m_undo, *m_presentations, InsertSetup());
+    return inserter.InsertControlCell().ok;
+}
+
+bool CScenarioEditor::InsertCells(int undoCode, CCellInfoList& list, bool reportCancel)
+{
+    m_lastInsert = {};
+    if (CBusyGuard::RefuseSecondOperation(m_doc)) {
+        m_lastInsert.ok = false;
+        return false;
+    }
+    const CBusyGuard busy(m_doc);
+    CSafeFile::ClearLastFailure();
+    ClearUndo(false);
+    if (undoCode != 0)
+        m_undo = std::make_unique<CInsertedCellsStep>(undoCode);
+    CCellInserter inserter(m_doc, m_rows, m_insertIndex, m_undo, *m_presentations, InsertSetup());
+    m_lastInsert = inserter.InsertCells(list, reportCancel);
+    return m_lastInsert.ok;
+}
+
+CInsertResult CScenarioEditor::MoveIn(CCellInfoList& list, int anchor, int row)
+{
+    ClearUndo(false);
+    CCellInserter inserter(m_doc, m_rows, m_insertIndex, m_undo, *m_presentations, InsertSetup());
+    return inserter.MoveIn(list, anchor, row);
 }
 
 // ----------------------------------------------------------------------------

@@ -3,7 +3,9 @@
 #include "base/filefailure.h"
 #include "document/zurdocobserver.h"
 #include "editor/cellimporter.h"
+#include "editor/cellinserter.h"
 #include "editor/cellrowlist.h"
+#include "editor/celltransfer.h"
 #include "editor/editorcommands.h"
 #include "model/cellinfolist.h"
 
@@ -16,6 +18,7 @@
 
 class CCellClipboard;
 class CCellDialogs;
+class CPresentationExpander;
 class CProgress;
 class CSlidePPTObj;
 class CUndoStep;
@@ -24,10 +27,11 @@ class CZurDoc;
 struct CCellDragSession;
 
 // The editing half of a project window: the rows it shows, their selection,
-// every editing command with its one-step undo, the insertion of cells
-// (import into the project folder), and the clipboard and drag-and-drop
-// flows on transfer blocks. Widget-free: the window program paints the rows
-// and runs the dialogs, the command line drives it from its options.
+// and every editing command with its one-step undo. Insertions run in a
+// CCellInserter (with CPresentationExpander for whole shows), the clipboard
+// and drag-and-drop flows in its CCellTransfer. Widget-free: the window
+// program paints the rows and runs the dialogs, the command line drives it
+// from its options.
 class CScenarioEditor : public CZurDocObserver
 {
 public:
@@ -66,8 +70,8 @@ public:
     void SetParallelImport(CCellImporter::HostFactory factory, int workers);
     // The program's shared presentation object (the thumbnail window's): a
     // presentation it holds open is borrowed instead of opened again.
-    void SetSharedPresentation(CSlidePPTObj* shared) { m_sharedPresentation = shared; }
-    CSlidePPTObj* SharedPresentation() const { return m_sharedPresentation; }
+    void SetSharedPresentation(CSlidePPTObj* shared);
+    CSlidePPTObj* SharedPresentation() const;
 
     // --- state -----------------------------------------------------------
     // The command number of the pending undo step; 0 when there is none.
@@ -76,7 +80,7 @@ public:
     // yet decided), -2 after the last row during an internal move.
     int InsertionIndex() const { return m_insertIndex; }
     void SetInsertionIndex(int index) { m_insertIndex = index; }
-    bool IsBorrowingPresentation() const { return m_borrowingPresentation; }
+    bool IsBorrowingPresentation() const;
     CEditorState State() const;
     CommandState StateOf(int command) const { return CEditorCommands::StateOf(command, State()); }
     // The context menu for a right click on `hitRow` (-1 below the rows);
@@ -105,9 +109,9 @@ public:
     bool InsertControlCell();
     void SelectAll();
     bool Undo();
-    bool Copy();
-    bool Cut();
-    bool Paste();
+    bool Copy() { return m_transfer.Copy(); }
+    bool Cut() { return m_transfer.Cut(); }
+    bool Paste() { return m_transfer.Paste(); }
 
     // Inserts the cells of `list` before the row at the insertion index.
     // Undo code 0 leaves nothing to undo. The list gives up every cell it
@@ -121,48 +125,56 @@ public:
     // many of how many went in (the window); a caller that discards them
     // says nothing of the kind.
     void SetTellStoppedInsertions(bool tell) { m_tellStopped = tell; }
+    // How the last insertion (InsertCells, a paste or a drop) ended.
+    const CInsertResult& LastInsert() const { return m_lastInsert; }
     // Whether the last insertion stopped at the user's cancel.
-    bool LastInsertCancelled() const { return m_lastCancelled; }
+    bool LastInsertCancelled() const { return m_lastInsert.cancelled; }
     // How many cells of the list the last insertion took in.
-    int LastInsertTaken() const { return m_lastTaken; }
+    int LastInsertTaken() const { return m_lastInsert.taken; }
     // Why the last insertion stopped at a file (None when it did not): the
     // message shown names that file and the reason.
-    const CFileFailure& LastInsertFailure() const { return m_lastFailure; }
+    const CFileFailure& LastInsertFailure() const { return m_lastInsert.failure; }
 
     // --- drag and drop ---------------------------------------------------------
     // Starts a drag of the selected rows: the "CellInfo List" bytes to offer
     // (empty: no drag). The session records this window as source and target.
-    QByteArray BeginDrag(CCellDragSession& session);
+    QByteArray BeginDrag(CCellDragSession& session) { return m_transfer.BeginDrag(session); }
     // A drop on row `row` (-1 below the last row) with `effect` (DropEffect
     // bits) of the data offered. False refuses the drop.
-    bool Drop(const CCellClipboard& data, int effect, int row, CCellDragSession* session);
+    bool Drop(const CCellClipboard& data, int effect, int row, CCellDragSession* session)
+    {
+        return m_transfer.Drop(data, effect, row, session);
+    }
     // The drag came back with `effect`: a move out of this window deletes the
     // rows that the other window took; a move onto itself rearranges.
-    void EndDrag(int effect, CCellDragSession& session);
+    void EndDrag(int effect, CCellDragSession& session) { m_transfer.EndDrag(effect, session); }
 
     // Reads a transfer block into `list`: false, with the list left empty,
     // when the block is damaged, truncated, of another class, or names a
     // file outside its folder.
-    static bool ReadTransferBlock(const QByteArray& bytes, CCellInfoList& list);
-
-private:
-    // Where an insertion goes: the position in the document's list after
-    // which cells enter (-1: at the head), the row they enter at (-1: at the
-    // end), and how many entered.
-    struct InsertRun
+    static bool ReadTransferBlock(const QByteArray& bytes, CCellInfoList& list)
     {
-        int anchor = -1;
-        int row = -1;
-        int inserted = 0;
-        std::vector<CCellInfo*> entered; // the cells that went in, in order
-    };
+        return CCellTransfer::ReadTransferBlock(bytes, list);
+    }
 
-    CUserPrompt* Prompt() const;
-    // Shows why an insertion failed: the reason with its file when known
-    // (kept as the last insertion's failure), else the general 7130.
-    void ReportInsertFailure(const CFileFailure& failure = {});
+    // --- for the editor's parts ---------------------------------------------
     void Repaint();
     void Modified();
+    // Makes `step` the pending undo.
+    void SetUndo(std::unique_ptr<CUndoStep> step);
+    // Forgets whether the last insertion was cancelled and what it took,
+    // for an insertion about to start (its failure stays until it runs).
+    void ForgetLastInsert()
+    {
+        m_lastInsert.cancelled = false;
+        m_lastInsert.taken = 0;
+    }
+    // Puts the cells of `list` back at `anchor` / `row` (see
+    // CCellInserter::MoveIn), with the pending undo forgotten.
+    CInsertResult MoveIn(CCellInfoList& list, int anchor, int row);
+
+private:
+    CUserPrompt* Prompt() const;
     // Brings the rows in line with the document's visible cells by removing
     // and inserting rows (told to the listeners); a reset when the order of
     // the rows that stay differs from the list's.
@@ -170,34 +182,10 @@ private:
     // The rows of the cells marked for undo, ascending.
     std::vector<int> RowsOfMarkedCells() const;
     void RowsChanged(const std::vector<int>& rows);
-    // Ends an insertion of `count` rows from row `first`: the rows come back
-    // to life with the new ones selected, and the insertion index resets.
-    void EndInsertion(int first, int count);
-    int AnchorForInsertion() const;
-    // Takes back the cells of a run: their rows go, the cells are marked
-    // deleted, and the files the insertion made for them are removed.
-    void TakeBack(InsertRun& run);
-    void BuildTransferList(CCellInfoList& list) const;
-    bool PlaceOnClipboard(CCellInfoList& list);
+    // How insertions run: progress, repaint, import workers.
+    CCellInserter::Setup InsertSetup();
     bool PropertiesSingle(CCellInfo* cell, int row);
     bool PropertiesMultiple(const std::vector<int>& rows);
-    // Puts a prepared cell into the document after the run's anchor and into
-    // the rows at the run's row; false when the list refuses it.
-    bool EnterCell(std::unique_ptr<CCellInfo> cell, InsertRun& run, bool& rowRefused);
-    void InternalMove();
-    bool MoveInsert(int anchor, int row);
-
-    // A presentation cell that stands for a whole show (page 0).
-    static bool IsShowToExpand(const CCellInfo& cell);
-    bool OpenPresentation(const std::string& path);
-    // Expands the show of the opened presentation into one image cell per
-    // slide at the run's place. False on an error (message shown).
-    bool ExpandPresentation(std::unique_ptr<CCellInfo> cell, InsertRun& run, bool reportCancel,
-                            CProgress& progress);
-    // The presentation object in use: the borrowed shared one or our own.
-    CSlidePPTObj* PresentationInUse() const;
-    int PresentationSlideCount() const;
-    void ReleasePresentation();
 
     CZurDoc& m_doc;
     CCellRowList m_rows;
@@ -212,12 +200,8 @@ private:
     std::unique_ptr<CUndoStep> m_undo; // the pending undo: one step at most
 
     int m_insertIndex = -1;
-    bool m_borrowingPresentation = false;
-    std::unique_ptr<CSlidePPTObj> m_ownPresentation; // made on first use
-    CSlidePPTObj* m_sharedPresentation = nullptr;
+    std::unique_ptr<CPresentationExpander> m_presentations;
     bool m_tellStopped = true;
-    bool m_lastCancelled = false;
-    int m_lastTaken = 0;
-    CFileFailure m_lastFailure;
-    CCellInfoList m_dragList; // the cells of the drag under way
+    CInsertResult m_lastInsert;
+    CCellTransfer m_transfer{*this};
 };

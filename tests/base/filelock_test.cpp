@@ -1,4 +1,5 @@
 #include "base/filelock.h"
+#include "support/casename.h"
 
 #include <QTemporaryDir>
 #include <chrono>
@@ -164,4 +165,5 @@ INSTANTIATE_TEST_SUITE_P(
                       HolderCase{"42  zelm", "zelm, process 42"},
                       HolderCase{"42 here \n", "program, process 42"}, HolderCase{"", ""},
                       HolderCase{"42 here", ""}, HolderCase{"x42 here zelm", ""},
-                      HolderCase{"42 here ze\tlm", ""}, HolderCase{"12345678901 here zelm", ""}));
+                      HolderCase{"42 here ze\tlm", ""}, HolderCase{"12345678901 here zelm", ""}),
+    [](const auto& info) { return CaseNameSpelled(info.param.note); });

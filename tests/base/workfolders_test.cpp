@@ -3,6 +3,7 @@
 #include "base/appfolders.h"
 #include "base/realfilepath.h"
 #include "base/workrootuse.h"
+#include "support/testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,21 +13,7 @@
 #include <gtest/gtest.h>
 #include <string>
 
-namespace {
-
-bool exists(const std::string& path)
-{
-    return QFileInfo::exists(QString::fromStdString(path)) ||
-           QFileInfo(QString::fromStdString(path)).isSymLink();
-}
-
-void touch(const std::string& path)
-{
-    QFile file(QString::fromStdString(path));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-}
-
-} // namespace
+namespace {} // namespace
 
 TEST(RealFilePath, FollowsLinksOfTheFileAndOfItsFolders)
 {
@@ -34,7 +21,7 @@ TEST(RealFilePath, FollowsLinksOfTheFileAndOfItsFolders)
     // The temporary folder itself may lie behind a link.
     const std::string root = QFileInfo(tmp.path()).canonicalFilePath().toStdString() + "/";
     QDir().mkpath(QString::fromStdString(root + "proj/P1"));
-    touch(root + "proj/P1/P1.sic");
+    TouchFile(root + "proj/P1/P1.sic");
     QDir().mkpath(QString::fromStdString(root + "alias"));
     ASSERT_TRUE(QFile::link(QString::fromStdString(root + "proj/P1/P1.sic"),
                             QString::fromStdString(root + "alias/X.sic")));
@@ -72,12 +59,12 @@ TEST(WorkRootUse, TheLastProgramToEndLeavesNoWorkFoldersInTheHome)
     auto make = [&] {
         for (const char* name : work) {
             QDir().mkpath(QString::fromStdString(home + name + "/inner"));
-            touch(home + name + "/inner/file");
+            TouchFile(home + name + "/inner/file");
         }
-        touch(home + "Temp3.lock");
+        TouchFile(home + "Temp3.lock");
         for (const char* name : users)
             QDir().mkpath(QString::fromStdString(home + name));
-        touch(home + "Trip/Temp");
+        TouchFile(home + "Trip/Temp");
     };
 
     CWorkRootUse first;
@@ -87,16 +74,16 @@ TEST(WorkRootUse, TheLastProgramToEndLeavesNoWorkFoldersInTheHome)
         CWorkRootUse second;
         EXPECT_FALSE(second.Finish());
         for (const char* name : work)
-            EXPECT_TRUE(exists(home + name)) << name;
+            EXPECT_TRUE(PathExists(home + name)) << name;
     }
     EXPECT_TRUE(first.Finish());
     for (const char* name : work)
-        EXPECT_FALSE(exists(home + name)) << name;
-    EXPECT_FALSE(exists(home + "Temp3.lock"));
+        EXPECT_FALSE(PathExists(home + name)) << name;
+    EXPECT_FALSE(PathExists(home + "Temp3.lock"));
     // The user's own folders and files stay, whatever their names.
     for (const char* name : users)
-        EXPECT_TRUE(exists(home + name)) << name;
-    EXPECT_TRUE(exists(home + "Trip/Temp"));
+        EXPECT_TRUE(PathExists(home + name)) << name;
+    EXPECT_TRUE(PathExists(home + "Trip/Temp"));
     // Finishing twice does nothing more.
     EXPECT_FALSE(first.Finish());
 }
@@ -106,11 +93,11 @@ TEST(WorkRootUse, ALinkedWorkFolderIsNotFollowed)
     QTemporaryDir elsewhere;
     const std::string home = CAppFolders::HomeFolder();
     const std::string kept = elsewhere.path().toStdString() + "/kept";
-    touch(kept);
+    TouchFile(kept);
     ASSERT_TRUE(QFile::link(elsewhere.path(), QString::fromStdString(home + "Temp2")));
     CWorkRootUse use;
     use.Finish();
-    EXPECT_TRUE(exists(kept));
+    EXPECT_TRUE(PathExists(kept));
     QFile::remove(QString::fromStdString(home + "Temp2"));
 }
 

@@ -2,6 +2,7 @@
 #include "base/resourcebundle.h"
 #include "cli/clicommand.h"
 #include "cli/cliprompt.h"
+#include "support/casename.h"
 
 #include <QTemporaryFile>
 #include <cstdio>
@@ -87,6 +88,25 @@ TEST_P(CliPromptAnswers, AnswerAsTheFlagsSay)
 
 using P = CCliPrompt;
 using U = CUserPrompt;
+
+std::string ButtonsName(U::Buttons buttons)
+{
+    switch (buttons) {
+    case U::YesNo:
+        return "YesNo";
+    case U::YesNoCancel:
+        return "YesNoCancel";
+    case U::OkCancel:
+        return "OkCancel";
+    case U::RetryCancel:
+        return "RetryCancel";
+    case U::Ok:
+        return "Ok";
+    default:
+        return "Buttons" + std::to_string(int(buttons));
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Table, CliPromptAnswers,
                          ::testing::Values(
                              // --yes
@@ -107,7 +127,14 @@ INSTANTIATE_TEST_SUITE_P(Table, CliPromptAnswers,
                              AnswerCase{P::AskTerminal, U::YesNoCancel, U::AnswerNo, true},
                              AnswerCase{P::AskTerminal, U::OkCancel, U::AnswerCancel, true},
                              AnswerCase{P::AskTerminal, U::RetryCancel, U::AnswerCancel, true},
-                             AnswerCase{P::AskTerminal, U::Ok, U::AnswerOk, false}));
+                             AnswerCase{P::AskTerminal, U::Ok, U::AnswerOk, false}),
+                         [](const auto& info) {
+                             const P::Policy policy = info.param.policy;
+                             const std::string name = policy == P::AlwaysYes  ? "Yes"
+                                                      : policy == P::AlwaysNo ? "No"
+                                                                              : "Terminal";
+                             return name + "_" + ButtonsName(info.param.buttons);
+                         });
 
 struct ReplyCase
 {
@@ -146,7 +173,11 @@ INSTANTIATE_TEST_SUITE_P(Table, CliPromptReplies,
                                            ReplyCase{U::OkCancel, "n", true, U::AnswerCancel},
                                            ReplyCase{U::RetryCancel, "retry", true, U::AnswerRetry},
                                            ReplyCase{U::RetryCancel, "y", false, U::AnswerNo},
-                                           ReplyCase{U::YesNo, "", false, U::AnswerNo}));
+                                           ReplyCase{U::YesNo, "", false, U::AnswerNo}),
+                         [](const auto& info) {
+                             return ButtonsName(info.param.buttons) + "_" +
+                                    CaseNameSpelled(info.param.reply);
+                         });
 
 TEST(CliPrompt, ControlCharactersOfInsertsAreEscaped)
 {

@@ -9,6 +9,7 @@
 #include "model/cellbmpinfo.h"
 #include "model/cellctrlinfo.h"
 #include "support/clirunner.h"
+#include "support/projectmaker.h"
 
 #include <QDir>
 #include <QFile>
@@ -54,20 +55,7 @@ protected:
     // proj/NAME/NAME.sic with `controls` control cells.
     std::string MakeProject(const std::string& name, int controls)
     {
-        const std::string folder = root + "proj/" + name + "/";
-        QDir().mkpath(QString::fromStdString(folder));
-        CZurDoc doc;
-        CProjectSettings settings;
-        settings.name = name;
-        settings.folder = folder;
-        EXPECT_TRUE(doc.NewProject(settings));
-        for (int i = 0; i < controls; ++i) {
-            auto cell = std::make_unique<CCellCtrlInfo>();
-            cell->AutoIntervalSec = i + 1;
-            doc.Cells.Append(std::move(cell));
-        }
-        EXPECT_TRUE(doc.Save());
-        return folder + name + ".sic";
+        return SaveControlProject(root + "proj/" + name + "/", name, controls);
     }
 
     std::string Photo(int i)

@@ -6,6 +6,7 @@
 #include "model/cellctrlinfo.h"
 #include "output/cardlock.h"
 #include "support/clirunner.h"
+#include "support/projectmaker.h"
 #include "support/tmpfsmount.h"
 
 #include <QDir>
@@ -112,20 +113,7 @@ int visibleCells(const std::string& project)
 std::string makeProject(const std::string& base, const std::string& name, int controls,
                         const std::string& picture)
 {
-    const std::string folder = base + name + "/";
-    QDir().mkpath(QString::fromStdString(folder));
-    CZurDoc doc;
-    CProjectSettings settings;
-    settings.name = name;
-    settings.folder = folder;
-    EXPECT_TRUE(doc.NewProject(settings));
-    for (int i = 0; i < controls; ++i) {
-        auto cell = std::make_unique<CCellCtrlInfo>();
-        cell->AutoIntervalSec = i + 1;
-        doc.Cells.Append(std::move(cell));
-    }
-    EXPECT_TRUE(doc.Save());
-    const std::string project = folder + name + ".sic";
+    const std::string project = SaveControlProject(base + name + "/", name, controls);
     if (!picture.empty()) {
         const CCliResult r = RunZelm({"add", project, picture, "--before", "1", "--quiet"});
         EXPECT_EQ(r.exitCode, 0) << r.err;

@@ -1,4 +1,5 @@
 #include "cli/terminalprogress.h"
+#include "support/casename.h"
 
 #include <chrono>
 #include <csignal>
@@ -143,7 +144,11 @@ INSTANTIATE_TEST_SUITE_P(
                       EllipsisCase{
                           "\xC3\xA4\xC3\xB6\xC3\xBC\xC3\xA4\xC3\xB6\xC3\xBC\xC3\xA4\xC3\xB6", 7,
                           "\xC3\xA4...\xC3\xBC\xC3\xA4\xC3\xB6"},
-                      EllipsisCase{"\xC3\xA4\xC3\xB6\xC3\xBC", 3, "\xC3\xA4\xC3\xB6\xC3\xBC"}));
+                      EllipsisCase{"\xC3\xA4\xC3\xB6\xC3\xBC", 3, "\xC3\xA4\xC3\xB6\xC3\xBC"}),
+    [](const auto& info) {
+        return CaseNameSpelled(std::string(info.param.text) + " in " +
+                               std::to_string(info.param.columns));
+    });
 
 TEST(TerminalProgress, QuietOrWithoutTerminalDrawsNothing)
 {

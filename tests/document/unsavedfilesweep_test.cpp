@@ -7,6 +7,7 @@
 #include "document/zurdoc.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellinfolist.h"
+#include "support/testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,19 +23,6 @@
 #include <vector>
 
 namespace {
-
-bool exists(const std::string& path)
-{
-    return QFileInfo::exists(QString::fromStdString(path)) ||
-           QFileInfo(QString::fromStdString(path)).isSymLink();
-}
-
-void touch(const std::string& path)
-{
-    QFile file(QString::fromStdString(path));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("picture");
-}
 
 // A project file whose image cells name `names`.
 void writeProject(const std::string& path, const std::vector<std::string>& names)
@@ -115,7 +103,7 @@ TEST_F(UnsavedFileSweep, RemovesOnlyUnnamedPicturesTheProgramMade)
         {"UPPER.JPG", dead, true, true, false},   // the case of an extension
     };
     for (const Case& c : cases) {
-        touch(folder + c.name);
+        TouchFile(folder + c.name, "picture");
         if (c.inJournal)
             Journal({{c.pid, c.name}});
     }
@@ -126,19 +114,19 @@ TEST_F(UnsavedFileSweep, RemovesOnlyUnnamedPicturesTheProgramMade)
     Journal({{dead, "link.jpg"}, {dead, "../outside.jpg"}, {dead, "gone.jpg"}});
     // A note taken back ("-PID NAME") by the process that wrote it, as its
     // file could not be made; one taken back by another process still holds.
-    touch(folder + "takenback.jpg");
-    touch(folder + "notback.jpg");
+    TouchFile(folder + "takenback.jpg", "picture");
+    TouchFile(folder + "notback.jpg", "picture");
     Journal({{dead, "takenback.jpg"}, {-dead, "takenback.jpg"}});
     Journal({{dead, "notback.jpg"}, {-live, "notback.jpg"}});
-    touch(tmp.path().toStdString() + "/outside.jpg");
+    TouchFile(tmp.path().toStdString() + "/outside.jpg", "picture");
 
     EXPECT_EQ(CUnsavedFileSweep::Run(project, nullptr), 4);
     for (const Case& c : cases)
-        EXPECT_EQ(exists(folder + c.name), !c.removed) << c.name;
-    EXPECT_TRUE(exists(folder + "takenback.jpg"));
-    EXPECT_FALSE(exists(folder + "notback.jpg"));
-    EXPECT_TRUE(exists(folder + "link.jpg"));
-    EXPECT_TRUE(exists(tmp.path().toStdString() + "/outside.jpg"));
+        EXPECT_EQ(PathExists(folder + c.name), !c.removed) << c.name;
+    EXPECT_TRUE(PathExists(folder + "takenback.jpg"));
+    EXPECT_FALSE(PathExists(folder + "notback.jpg"));
+    EXPECT_TRUE(PathExists(folder + "link.jpg"));
+    EXPECT_TRUE(PathExists(tmp.path().toStdString() + "/outside.jpg"));
 
     std::vector<std::string> listed;
     for (const auto& e : CCreatedFileJournal::Entries(project))
@@ -152,7 +140,7 @@ TEST_F(UnsavedFileSweep, KeepsWhatAnOpenDocumentOfThisProgramStillUses)
 {
     writeProject(project, {});
     writeProject(folder + "Q.sic", {});
-    touch(folder + "pasted.jpg");
+    TouchFile(folder + "pasted.jpg", "picture");
     Journal({{long(getpid()), "pasted.jpg"}});
     // Q's window holds an unsaved cell with that picture.
     int owner = 0;
@@ -162,14 +150,14 @@ TEST_F(UnsavedFileSweep, KeepsWhatAnOpenDocumentOfThisProgramStillUses)
         [&named](const std::string& n) { return named && n == "pasted.jpg"; },
         [] { return false; });
     EXPECT_EQ(CUnsavedFileSweep::Run(project, nullptr), 0);
-    EXPECT_TRUE(exists(folder + "pasted.jpg"));
+    EXPECT_TRUE(PathExists(folder + "pasted.jpg"));
     EXPECT_EQ(CCreatedFileJournal::Entries(project).size(), 1u);
     // Once Q lets it go, the next sweep removes it.
     named = false;
     EXPECT_EQ(CUnsavedFileSweep::Run(project, nullptr), 1);
     CCreatedFileJournal::Detach(&owner);
-    EXPECT_FALSE(exists(folder + "pasted.jpg"));
-    EXPECT_FALSE(exists(CCreatedFileJournal::JournalPathOf(project)));
+    EXPECT_FALSE(PathExists(folder + "pasted.jpg"));
+    EXPECT_FALSE(PathExists(CCreatedFileJournal::JournalPathOf(project)));
 }
 
 TEST_F(UnsavedFileSweep, AnUnreadableProjectOfTheFolderStopsTheSweep)
@@ -179,11 +167,11 @@ TEST_F(UnsavedFileSweep, AnUnreadableProjectOfTheFolderStopsTheSweep)
     ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
     broken.write("not a project");
     broken.close();
-    touch(folder + "dead.jpg");
+    TouchFile(folder + "dead.jpg", "picture");
     Journal({{deadPid(), "dead.jpg"}});
     // It may name the picture: nothing is known to be unnamed.
     EXPECT_EQ(CUnsavedFileSweep::Run(project, nullptr), 0);
-    EXPECT_TRUE(exists(folder + "dead.jpg"));
+    EXPECT_TRUE(PathExists(folder + "dead.jpg"));
 }
 
 TEST_F(UnsavedFileSweep, TheDocumentRecordsItsNewFilesAndSweepsAtOpenAndSave)
@@ -209,10 +197,10 @@ TEST_F(UnsavedFileSweep, TheDocumentRecordsItsNewFilesAndSweepsAtOpenAndSave)
         doc.SetModifiedFlag(true);
         ASSERT_TRUE(doc.Save());
         EXPECT_TRUE(CCreatedFileJournal::Entries(project).empty());
-        EXPECT_TRUE(exists(folder + name));
+        EXPECT_TRUE(PathExists(folder + name));
     }
     // Nothing is recorded once no document has the project open.
     const std::string later = ReserveUniqueName(folder, "/photos/dog.jpg", ".jpg");
     EXPECT_TRUE(CCreatedFileJournal::Entries(project).empty());
-    EXPECT_TRUE(exists(folder + later));
+    EXPECT_TRUE(PathExists(folder + later));
 }

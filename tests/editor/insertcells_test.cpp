@@ -317,7 +317,9 @@ TEST_P(InsertOntoFullDisk, NamesTheReasonAndTakesThePasteBack)
     EXPECT_EQ(CSafeFile::LastFailure().error, 0) << "nobody tells it again";
 }
 
-INSTANTIATE_TEST_SUITE_P(Room, InsertOntoFullDisk, ::testing::Values(0, 2));
+INSTANTIATE_TEST_SUITE_P(Room, InsertOntoFullDisk, ::testing::Values(0, 2), [](const auto& info) {
+    return "After" + std::to_string(info.param) + "Pictures";
+});
 
 TEST_F(InsertCellsTest, PastingCellsOfAnotherProjectCopiesTheirFiles)
 {

@@ -106,7 +106,8 @@ INSTANTIATE_TEST_SUITE_P(
                       StringCase{254, Bytes({0xFE})}, StringCase{255, Bytes({0xFF, 0xFF, 0x00})},
                       StringCase{0xFFFD, Bytes({0xFF, 0xFD, 0xFF})},
                       StringCase{0xFFFE, Bytes({0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0x00, 0x00})},
-                      StringCase{0x12345, Bytes({0xFF, 0xFF, 0xFF, 0x45, 0x23, 0x01, 0x00})}));
+                      StringCase{0x12345, Bytes({0xFF, 0xFF, 0xFF, 0x45, 0x23, 0x01, 0x00})}),
+    [](const auto& info) { return "Length" + std::to_string(info.param.length); });
 
 TEST(ArchiveStringsRead, WideCharacterStringBecomesUtf8)
 {

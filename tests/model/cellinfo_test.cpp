@@ -7,6 +7,7 @@
 #include "model/cellctrlinfo.h"
 #include "model/cellinfo.h"
 #include "modelfixture.h"
+#include "support/casename.h"
 
 #include <chrono>
 #include <filesystem>
@@ -227,7 +228,8 @@ INSTANTIATE_TEST_SUITE_P(
                       KindCase{"/a/b.pdf", 4, true}, KindCase{"/a/b.heic", 0, false},
                       KindCase{"/a/b.webp", 0, false}, KindCase{"/a/b", 0, false},
                       KindCase{"/a.jpg/b", 0, false}, KindCase{"", 0, false},
-                      KindCase{"/a/b.jpg.png", 0, false}));
+                      KindCase{"/a/b.jpg.png", 0, false}),
+    [](const auto& info) { return CaseNameSpelled(info.param.path); });
 
 struct NameCase
 {
@@ -256,7 +258,8 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"a b\\c.png", true}, NameCase{"", false}, NameCase{".", false},
                       NameCase{"..", false}, NameCase{"../x.png", false},
                       NameCase{"/etc/passwd", false}, NameCase{"sub/x.png", false},
-                      NameCase{"x/", false}, NameCase{std::string("a\0b", 3), false}));
+                      NameCase{"x/", false}, NameCase{std::string("a\0b", 3), false}),
+    [](const auto& info) { return CaseNameSpelled(info.param.name); });
 
 TEST(CellFileNamesNoOwner, GiveNoPath)
 {

@@ -3,6 +3,7 @@
 // project's files, and the card names.
 #include "base/msgid.h"
 #include "modelfixture.h"
+#include "support/casename.h"
 #include "support/scriptedprogress.h"
 #include "support/scriptedprompt.h"
 
@@ -386,7 +387,12 @@ INSTANTIATE_TEST_SUITE_P(Rule, CardNames,
                              CardCase{"Presentation", 25, "", "PRESEN01.JPG", "PRESEN25.JPG"},
                              CardCase{"Trip", 1, "", "TRIP0001.JPG", "TRIP0001.JPG"},
                              CardCase{"Show", 100, "", "SHOW0001.JPG", "SHOW0100.JPG"},
-                             CardCase{"LONGSHOW", 100, "", "LONGS001.JPG", "LONGS100.JPG"}));
+                             CardCase{"LONGSHOW", 100, "", "LONGS001.JPG", "LONGS100.JPG"}),
+                         [](const auto& info) {
+                             const CardCase& c = info.param;
+                             return CaseNameSpelled(c.prefix + " " + std::to_string(c.cells) +
+                                                    c.extension);
+                         });
 
 TEST(CardBaseName, FormatsAndLimits)
 {

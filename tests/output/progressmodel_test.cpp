@@ -2,6 +2,7 @@
 #include "base/resourcebundle.h"
 #include "output/fileopprogress.h"
 #include "output/progressmodel.h"
+#include "support/casename.h"
 
 #include <climits>
 #include <gtest/gtest.h>
@@ -84,7 +85,12 @@ INSTANTIATE_TEST_SUITE_P(
                       PercentCase{2, 4, 0, "50%"},
                       // The widest range does not overflow.
                       PercentCase{0, INT_MIN, INT_MAX, "50%"},
-                      PercentCase{INT_MAX, INT_MIN, INT_MAX, "100%"}));
+                      PercentCase{INT_MAX, INT_MIN, INT_MAX, "100%"}),
+    [](const auto& info) {
+        const PercentCase& c = info.param;
+        return CaseNameSpelled(std::to_string(c.pos) + " of " + std::to_string(c.lower) + " to " +
+                               std::to_string(c.upper));
+    });
 
 TEST(ProgressModel, StepsReportThePreviousPositionAndThePercentage)
 {

@@ -12,8 +12,10 @@
 #include "presentation/zipcontainer.h"
 #include "presentationfixtures.h"
 #include "presentationtesting.h"
+#include "support/projecteditortest.h"
 #include "support/scriptedprogress.h"
 #include "support/scriptedprompt.h"
+#include "support/workcopies.h"
 #include "testcompound.h"
 #include "testpackages.h"
 
@@ -25,62 +27,25 @@
 
 namespace {
 
-constexpr int kPaste = 57637;
-
-class OtherFormats : public ::testing::Test
+class OtherFormats : public ProjectEditorTest
 {
 protected:
-    void SetUp() override
-    {
-        CProjectSettings settings;
-        settings.name = "Talk";
-        settings.folder = m_folder.path().toStdString() + "/";
-        ASSERT_TRUE(m_doc.NewProject(settings));
-        m_editor.SetProgress(&m_progress);
-    }
     // The deck in `format`, copied beside the project as a user's file.
     std::string Deck(const std::string& fixture, const std::string& format)
     {
-        const std::string from = CPresentationFixtures::PathAs(fixture, format);
-        EXPECT_FALSE(from.empty()) << fixture << "." << format;
-        const QString to = m_decks.filePath(QString::fromStdString(fixture + "." + format));
-        QFile::remove(to);
-        EXPECT_TRUE(QFile::copy(QString::fromStdString(from), to));
-        return to.toStdString();
+        return CopyInto(m_decks.path(), CPresentationFixtures::PathAs(fixture, format),
+                        QString::fromStdString(fixture + "." + format));
     }
     std::string File(const std::string& name) const
     {
         return m_decks.filePath(QString::fromStdString(name)).toStdString();
     }
-    bool Insert(const std::string& deck)
-    {
-        CCellInfoList list;
-        EXPECT_TRUE(list.AppendFromBytes(MakePresentationBlock(deck)));
-        return m_editor.InsertCells(kPaste, list, false);
-    }
-    const CCellBmpInfo* Row(int r) const
-    {
-        return static_cast<const CCellBmpInfo*>(m_editor.Rows().GetCell(r));
-    }
-    std::vector<int> Pages() const
-    {
-        std::vector<int> pages;
-        for (int r = 0; r < m_editor.Rows().GetCount(); ++r)
-            pages.push_back(Row(r)->RefPage);
-        return pages;
-    }
+    bool Insert(const std::string& deck) { return InsertBlock(MakePresentationBlock(deck)); }
     int Shown(int r) const
     {
         return SlideShownIn(
             m_folder.filePath(QString::fromStdString(Row(r)->FileName)).toStdString());
     }
-
-    QTemporaryDir m_folder;
-    QTemporaryDir m_decks;
-    CScriptedPrompt m_prompt;
-    CScriptedProgress m_progress;
-    CZurDoc m_doc{&m_prompt};
-    CScenarioEditor m_editor{m_doc};
 };
 
 class OfficeFormat : public OtherFormats, public ::testing::WithParamInterface<const char*>
@@ -116,7 +81,8 @@ TEST_P(OfficeFormat, StartSlideRunsTheShowFromThere)
     EXPECT_EQ(Shown(0), 3);
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, OfficeFormat, ::testing::Values("pptx", "ppsx", "odp"));
+INSTANTIATE_TEST_SUITE_P(Formats, OfficeFormat, ::testing::Values("pptx", "ppsx", "odp"),
+                         [](const auto& info) { return std::string(info.param); });
 
 TEST_F(OtherFormats, PdfPagesBecomeCellsWithoutLibreOffice)
 {

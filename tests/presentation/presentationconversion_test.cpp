@@ -7,6 +7,7 @@
 #include "presentation/sliderenderer.h"
 #include "presentationfixtures.h"
 #include "presentationtesting.h"
+#include "support/workcopies.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -36,22 +37,10 @@ protected:
     std::string Cache() const { return m_cache.path().toStdString() + "/"; }
     std::string Copy(const std::string& fixture)
     {
-        const std::string from = CPresentationFixtures::Path(fixture);
-        EXPECT_FALSE(from.empty());
-        const QString to = m_work.filePath(QString::fromStdString(fixture) + ".ppt");
-        QFile::remove(to);
-        EXPECT_TRUE(QFile::copy(QString::fromStdString(from), to));
-        return to.toStdString();
+        return CopyInto(m_work.path(), CPresentationFixtures::Path(fixture),
+                        QString::fromStdString(fixture) + ".ppt");
     }
-    // What the cache holds besides LibreOffice's profile.
-    QStringList CacheLeftovers() const
-    {
-        QStringList left =
-            QDir(m_cache.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
-        left.removeAll(QStringLiteral("lo-profile"));
-        left.removeAll(QStringLiteral("lo-profile.lock"));
-        return left;
-    }
+    QStringList CacheLeftovers() const { return ::CacheLeftovers(m_cache.path()); }
     // The pid the fake LibreOffice wrote, once it runs (0 after 20 s).
     static long WaitForPid(const CFakeSoffice& fake)
     {

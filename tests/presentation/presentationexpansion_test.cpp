@@ -11,8 +11,10 @@
 #include "presentation/slidepptobj.h"
 #include "presentationfixtures.h"
 #include "presentationtesting.h"
+#include "support/projecteditortest.h"
 #include "support/scriptedprogress.h"
 #include "support/scriptedprompt.h"
+#include "support/workcopies.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,39 +24,18 @@
 
 namespace {
 
-constexpr int kPaste = 57637;
-
-class PresentationExpansion : public ::testing::Test
+class PresentationExpansion : public ProjectEditorTest
 {
 protected:
-    void SetUp() override
-    {
-        CProjectSettings settings;
-        settings.name = "Talk";
-        settings.folder = m_folder.path().toStdString() + "/";
-        ASSERT_TRUE(m_doc.NewProject(settings));
-        m_editor.SetProgress(&m_progress);
-    }
     // The deck copied beside the project, as a user's file would be.
     std::string Deck(const std::string& fixture)
     {
-        const QString to = m_decks.filePath(QString::fromStdString(fixture) + ".ppt");
-        QFile::remove(to);
-        EXPECT_TRUE(QFile::copy(QString::fromStdString(CPresentationFixtures::Path(fixture)), to));
-        return to.toStdString();
+        return CopyInto(m_decks.path(), CPresentationFixtures::Path(fixture),
+                        QString::fromStdString(fixture) + ".ppt");
     }
     bool Insert(const std::string& deck, bool reportCancel = false)
     {
-        CCellInfoList list;
-        EXPECT_TRUE(list.AppendFromBytes(MakePresentationBlock(deck)));
-        return m_editor.InsertCells(kPaste, list, reportCancel);
-    }
-    std::vector<int> Pages() const
-    {
-        std::vector<int> pages;
-        for (int r = 0; r < m_editor.Rows().GetCount(); ++r)
-            pages.push_back(static_cast<const CCellBmpInfo*>(m_editor.Rows().GetCell(r))->RefPage);
-        return pages;
+        return InsertBlock(MakePresentationBlock(deck), reportCancel);
     }
     // Files of the project folder besides the project file.
     QStringList ProjectFiles() const
@@ -68,13 +49,6 @@ protected:
         return QDir(QString::fromStdString(CAppFolders::WorkFolder("Temp1")))
             .entryList(QDir::Files);
     }
-
-    QTemporaryDir m_folder;
-    QTemporaryDir m_decks;
-    CScriptedPrompt m_prompt;
-    CScriptedProgress m_progress;
-    CZurDoc m_doc{&m_prompt};
-    CScenarioEditor m_editor{m_doc};
 };
 
 TEST_F(PresentationExpansion, SixSlidesBecomeSixCells)

@@ -8,6 +8,7 @@
 #include "presentationfixtures.h"
 #include "presentationtesting.h"
 #include "support/scriptedprompt.h"
+#include "support/workcopies.h"
 #include "testcompound.h"
 
 #include <QDir>
@@ -38,22 +39,10 @@ public:
     }
     std::string Copy(const std::string& fixture)
     {
-        const std::string from = CPresentationFixtures::Path(fixture);
-        EXPECT_FALSE(from.empty());
-        const QString to = m_work.filePath(QString::fromStdString(fixture) + ".ppt");
-        QFile::remove(to);
-        EXPECT_TRUE(QFile::copy(QString::fromStdString(from), to));
-        return to.toStdString();
+        return CopyInto(m_work.path(), CPresentationFixtures::Path(fixture),
+                        QString::fromStdString(fixture) + ".ppt");
     }
-    // Files left in the cache folder besides LibreOffice's profile and lock.
-    QStringList CacheLeftovers() const
-    {
-        QStringList left =
-            QDir(m_cache.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
-        left.removeAll(QStringLiteral("lo-profile"));
-        left.removeAll(QStringLiteral("lo-profile.lock"));
-        return left;
-    }
+    QStringList CacheLeftovers() const { return ::CacheLeftovers(m_cache.path()); }
 
     QTemporaryDir m_work;
     QTemporaryDir m_cache;

@@ -9,6 +9,8 @@
 #include "gui/view/celllistbox.h"
 #include "gui/view/cellrowdelegate.h"
 #include "gui/view/cellrowmodel.h"
+#include "gui/view/scenarioviewcommands.h"
+#include "gui/view/scenarioviewtransfer.h"
 #include "gui/view/systemclipboard.h"
 
 #include <QAction>
@@ -76,6 +78,8 @@ CScenarioView::CScenarioView(CZurDoc& doc, CScenarioEditor& editor, QWidget* par
     m_list = new CCellListBox(*m_model, m_editor.Rows(), this);
     m_list->setItemDelegate(m_delegate);
     setFocusProxy(m_list);
+    m_commands = std::make_unique<CScenarioViewCommands>(*this, m_doc, m_editor);
+    m_transfer = std::make_unique<CScenarioViewTransfer>(*this, m_doc, m_editor);
 
     if (!m_editor.Clipboard()) {
         m_clipboard = std::make_unique<CSystemClipboard>();
@@ -94,14 +98,17 @@ CScenarioView::CScenarioView(CZurDoc& doc, CScenarioEditor& editor, QWidget* par
     m_delegate->SetMetrics(metrics);
     SetHeaderFont(font());
 
-    CreateActions();
+    m_commands->CreateActions();
     connect(m_list, &CCellListBox::SelectionChanged, this, &CScenarioView::Refresh);
-    connect(m_list, &CCellListBox::DragRequested, this, &CScenarioView::StartDrag);
-    connect(m_list, &CCellListBox::ContextMenuRequested, this, &CScenarioView::ShowContextMenu);
+    connect(m_list, &CCellListBox::DragRequested, this, [this] { m_transfer->StartDrag(); });
+    connect(m_list, &CCellListBox::ContextMenuRequested, this,
+            [this](const QPoint& at, int row) { m_commands->ShowContextMenu(at, row); });
     connect(m_list, &CCellListBox::PropertiesRequested, this,
             [this] { ExecuteCommand(EditorCommand::CellProperties); });
-    connect(m_list, &CCellListBox::DragOver, this, &CScenarioView::DragOver);
-    connect(m_list, &CCellListBox::Dropped, this, &CScenarioView::Drop);
+    connect(m_list, &CCellListBox::DragOver, this,
+            [this](QDragMoveEvent* event) { m_transfer->DragOver(event); });
+    connect(m_list, &CCellListBox::Dropped, this,
+            [this](QDropEvent* event) { m_transfer->Drop(event); });
     if (QClipboard* board = QGuiApplication::clipboard())
         connect(board, &QClipboard::dataChanged, this, &CScenarioView::UpdateActions);
     Refresh();
@@ -164,7 +171,64 @@ void CScenarioView::SetDialogs(CCellDialogs* dialogs)
 
 bool CScenarioView::IsBusy() const
 {
-    return m_busy > 0 || m_dragging || m_doc.IsBusy() || !m_editor.Rows().IsEnabled();
+    return m_busy > 0 || m_transfer->IsDragging() || m_doc.IsBusy() || !m_editor.Rows().IsEnabled();
+}
+
+QString CScenarioView::CommandText(int command)
+{
+    return CScenarioViewCommands::CommandText(command);
+}
+
+void CScenarioView::SetShortcutsEnabled(bool enabled)
+{
+    m_commands->SetShortcutsEnabled(enabled);
+}
+
+QAction* CScenarioView::Action(int command) const
+{
+    return m_commands->Action(command);
+}
+
+QList<QAction*> CScenarioView::Actions() const
+{
+    return m_commands->Actions();
+}
+
+CommandState CScenarioView::StateOf(int command) const
+{
+    return m_commands->StateOf(command);
+}
+
+void CScenarioView::UpdateActions()
+{
+    if (m_commands->UpdateActions())
+        Q_EMIT CommandStatesChanged();
+}
+
+QMenu* CScenarioView::CreateContextMenu(int row, QWidget* parent)
+{
+    return m_commands->CreateContextMenu(row, parent);
+}
+
+QMimeData* CScenarioView::BeginDrag()
+{
+    return m_transfer->BeginDrag();
+}
+
+void CScenarioView::FinishDrag(Qt::DropAction action)
+{
+    m_transfer->FinishDrag(action);
+}
+
+QPixmap CScenarioView::DragPixmap() const
+{
+    return m_transfer->DragPixmap();
+}
+
+Qt::DropAction CScenarioView::DropActionFor(const QMimeData* data, Qt::KeyboardModifiers modifiers,
+                                            Qt::DropActions possible) const
+{
+    return m_transfer->DropActionFor(data, modifiers, possible);
 }
 
 int CScenarioView::NumberColumnWidth() const

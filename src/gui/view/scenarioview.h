@@ -1,13 +1,11 @@
 #pragma once
 
 #include "document/zurdoclistener.h"
-#include "editor/celldragsession.h"
 #include "editor/editorcommands.h"
 
 #include <QByteArray>
 #include <QFont>
 #include <QImage>
-#include <QMap>
 #include <QWidget>
 #include <memory>
 #include <string>
@@ -19,6 +17,8 @@ class CCellRowModel;
 class CFileOpProgressDlg;
 class CProgress;
 class CScenarioEditor;
+class CScenarioViewCommands;
+class CScenarioViewTransfer;
 class CSystemClipboard;
 class CZurDoc;
 class QAction;
@@ -30,7 +30,9 @@ class QMimeData;
 // The content of a project window: the two-column header and, below it, the
 // painted rows of the project's cells. Every editing command runs in the
 // editor; the view paints, turns clicks, keys, drags, drops and the
-// clipboard into the editor's calls, and greys what cannot be done now.
+// clipboard into the editor's calls, and greys what cannot be done now. Its
+// commands (actions, enabling, context menu) are a CScenarioViewCommands,
+// its drags and drops a CScenarioViewTransfer.
 class CScenarioView : public QWidget, public CZurDocListener
 {
     Q_OBJECT
@@ -122,6 +124,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The view's own parts work on its rows, busy state and focus.
+    friend class CScenarioViewCommands;
+    friend class CScenarioViewTransfer;
+
     // Marks the window busy for the life of one command, drop or insertion.
     class CBusyScope
     {
@@ -138,14 +144,8 @@ private:
     void EnterBusy();
     void LeaveBusy();
 
-    void CreateActions();
     void UpdateActions();
     void UpdateTitle();
-    void StartDrag();
-    void ShowContextMenu(const QPoint& viewportPos, int row);
-    void DragOver(QDragMoveEvent* event);
-    void Drop(QDropEvent* event);
-    bool DropFiles(const QMimeData* data, int row);
     void ShowMessage(int id, const std::string& insert);
     void ScrollToSelection();
     int NumberColumnWidth() const;
@@ -157,12 +157,10 @@ private:
     CCellListBox* m_list;
     std::unique_ptr<CSystemClipboard> m_clipboard;
     std::unique_ptr<CFileOpProgressDlg> m_ownProgress; // when the frame gives none
-    QMap<int, QAction*> m_actions;
+    std::unique_ptr<CScenarioViewCommands> m_commands;
+    std::unique_ptr<CScenarioViewTransfer> m_transfer;
     QFont m_headerFont;
     int m_headerHeight = 20;
     int m_columnWidth[2] = {20, 20};
     int m_busy = 0;
-    bool m_dragging = false;
-    bool m_droppedOnSelf = false; // the drag under way was dropped on these rows
-    CCellDragSession m_session;
 };

@@ -1,5 +1,5 @@
-// CScenarioView: the commands as actions carrying their numbers, their
-// enabling, and the context menu.
+#include "gui/view/scenarioviewcommands.h"
+
 #include "document/zurdoc.h"
 #include "editor/scenarioeditor.h"
 #include "gui/view/celllistbox.h"
@@ -54,30 +54,36 @@ const int kMenuOrder[] = {EditorCommand::Cut,
                           EditorCommand::CellInsertControl};
 } // namespace
 
-QString CScenarioView::CommandText(int command)
+QString CScenarioViewCommands::CommandText(int command)
 {
     for (const CommandInfo& info : kCommands) {
         if (info.command == command)
-            return tr(info.text);
+            return CScenarioView::tr(info.text);
     }
     return {};
 }
 
-void CScenarioView::CreateActions()
+CScenarioViewCommands::CScenarioViewCommands(CScenarioView& view, CZurDoc& doc,
+                                             CScenarioEditor& editor)
+    : m_view(view), m_doc(doc), m_editor(editor)
+{}
+
+void CScenarioViewCommands::CreateActions()
 {
     for (const CommandInfo& info : kCommands) {
-        auto* action = new QAction(tr(info.text), this);
+        auto* action = new QAction(CScenarioView::tr(info.text), &m_view);
         action->setData(info.command);
         // Only while this project window has the focus: several may be open.
         action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
         const int command = info.command;
-        connect(action, &QAction::triggered, this, [this, command] { ExecuteCommand(command); });
-        addAction(action);
+        QObject::connect(action, &QAction::triggered, &m_view,
+                         [view = &m_view, command] { view->ExecuteCommand(command); });
+        m_view.addAction(action);
         m_actions.insert(command, action);
     }
 }
 
-void CScenarioView::SetShortcutsEnabled(bool enabled)
+void CScenarioViewCommands::SetShortcutsEnabled(bool enabled)
 {
     for (const CommandInfo& info : kCommands) {
         QAction* action = m_actions.value(info.command);
@@ -88,12 +94,12 @@ void CScenarioView::SetShortcutsEnabled(bool enabled)
     }
 }
 
-QAction* CScenarioView::Action(int command) const
+QAction* CScenarioViewCommands::Action(int command) const
 {
     return m_actions.value(command, nullptr);
 }
 
-QList<QAction*> CScenarioView::Actions() const
+QList<QAction*> CScenarioViewCommands::Actions() const
 {
     QList<QAction*> actions;
     for (const CommandInfo& info : kCommands)
@@ -101,16 +107,16 @@ QList<QAction*> CScenarioView::Actions() const
     return actions;
 }
 
-CommandState CScenarioView::StateOf(int command) const
+CommandState CScenarioViewCommands::StateOf(int command) const
 {
     // Nothing that changes the project (or reads rows that are moving)
     // while an insertion, a command or a drag runs.
-    if (IsBusy())
+    if (m_view.IsBusy())
         return CommandState::Grayed;
-    if (command == SendCommand)
+    if (command == CScenarioView::SendCommand)
         // Only a saved project goes to a card.
         return m_doc.IsModified() ? CommandState::Grayed : CommandState::Enabled;
-    if (command == PrintCommand)
+    if (command == CScenarioView::PrintCommand)
         // An empty project prints its header page.
         return CommandState::Enabled;
     if (!m_actions.contains(command))
@@ -118,7 +124,7 @@ CommandState CScenarioView::StateOf(int command) const
     return m_editor.StateOf(command);
 }
 
-void CScenarioView::UpdateActions()
+bool CScenarioViewCommands::UpdateActions()
 {
     bool changed = false;
     for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it) {
@@ -128,19 +134,18 @@ void CScenarioView::UpdateActions()
             changed = true;
         }
     }
-    if (changed)
-        Q_EMIT CommandStatesChanged();
+    return changed;
 }
 
-QMenu* CScenarioView::CreateContextMenu(int row, QWidget* parent)
+QMenu* CScenarioViewCommands::CreateContextMenu(int row, QWidget* parent)
 {
-    if (IsBusy())
+    if (m_view.IsBusy())
         return nullptr;
     const CContextMenuState state = m_editor.ContextMenu(row);
     if (!state.show)
         return nullptr;
     auto* menu = new QMenu(parent);
-    menu->setAccessibleName(tr("Slide commands"));
+    menu->setAccessibleName(CScenarioView::tr("Slide commands"));
     bool separator = false;
     for (const int command : kMenuOrder) {
         if (command == 0) {
@@ -159,25 +164,25 @@ QMenu* CScenarioView::CreateContextMenu(int row, QWidget* parent)
         entry->setEnabled(it->second == CommandState::Enabled);
         // The entries act before the clicked row (the editor keeps it as
         // the insertion index); running through the editor's own rules.
-        connect(entry, &QAction::triggered, this, [this, command] {
-            if (IsBusy())
+        QObject::connect(entry, &QAction::triggered, &m_view, [this, command] {
+            if (m_view.IsBusy())
                 return;
             {
-                CBusyScope busy(*this);
+                CScenarioView::CBusyScope busy(m_view);
                 m_editor.Execute(command);
             }
-            ScrollToSelection();
+            m_view.ScrollToSelection();
         });
     }
     return menu;
 }
 
-void CScenarioView::ShowContextMenu(const QPoint& viewportPos, int row)
+void CScenarioViewCommands::ShowContextMenu(const QPoint& viewportPos, int row)
 {
-    QMenu* menu = CreateContextMenu(row, this);
+    QMenu* menu = CreateContextMenu(row, &m_view);
     if (!menu)
         return;
-    QAction* chosen = menu->exec(m_list->viewport()->mapToGlobal(viewportPos));
+    QAction* chosen = menu->exec(m_view.m_list->viewport()->mapToGlobal(viewportPos));
     if (!chosen)
         // Nothing chosen: a later command does not go before that row.
         m_editor.SetInsertionIndex(-1);

@@ -1,5 +1,5 @@
-// CScenarioView: drags of rows out of the window and drops into it (rows of
-// a project window, the browser's files and slides, files of the desktop).
+#include "gui/view/scenarioviewtransfer.h"
+
 #include "base/userprompt.h"
 #include "document/zurdoc.h"
 #include "editor/memoryclipboard.h"
@@ -33,10 +33,16 @@ bool HasCells(const QMimeData* data)
 }
 } // namespace
 
-Qt::DropAction CScenarioView::DropActionFor(const QMimeData* data, Qt::KeyboardModifiers modifiers,
-                                            Qt::DropActions possible) const
+CScenarioViewTransfer::CScenarioViewTransfer(CScenarioView& view, CZurDoc& doc,
+                                             CScenarioEditor& editor)
+    : m_view(view), m_doc(doc), m_editor(editor)
+{}
+
+Qt::DropAction CScenarioViewTransfer::DropActionFor(const QMimeData* data,
+                                                    Qt::KeyboardModifiers modifiers,
+                                                    Qt::DropActions possible) const
 {
-    if (!data || (IsBusy() && !m_dragging))
+    if (!data || (m_view.IsBusy() && !m_dragging))
         return Qt::IgnoreAction;
     Qt::DropAction action = Qt::IgnoreAction;
     if (data->hasFormat(QString::fromLatin1(CCellInfoList::ClipFormatFiles)))
@@ -52,10 +58,10 @@ Qt::DropAction CScenarioView::DropActionFor(const QMimeData* data, Qt::KeyboardM
     return action;
 }
 
-void CScenarioView::DragOver(QDragMoveEvent* event)
+void CScenarioViewTransfer::DragOver(QDragMoveEvent* event)
 {
     // A window busy with its own drag still takes its rows back.
-    if (m_busy > 0 || m_doc.IsBusy() || !m_editor.Rows().IsEnabled()) {
+    if (m_view.m_busy > 0 || m_doc.IsBusy() || !m_editor.Rows().IsEnabled()) {
         event->ignore();
         return;
     }
@@ -69,16 +75,16 @@ void CScenarioView::DragOver(QDragMoveEvent* event)
     event->accept();
 }
 
-void CScenarioView::Drop(QDropEvent* event)
+void CScenarioViewTransfer::Drop(QDropEvent* event)
 {
     event->ignore();
-    if (m_busy > 0 || m_doc.IsBusy() || !m_editor.Rows().IsEnabled())
+    if (m_view.m_busy > 0 || m_doc.IsBusy() || !m_editor.Rows().IsEnabled())
         return;
     const QMimeData* data = event->mimeData();
     const Qt::DropAction action = DropActionFor(data, event->modifiers(), event->possibleActions());
     if (action == Qt::IgnoreAction)
         return;
-    const int row = m_list->RowAt(event->position().toPoint().y());
+    const int row = m_view.m_list->RowAt(event->position().toPoint().y());
     bool ok = false;
     if (HasCells(data)) {
         const auto* cells = qobject_cast<const CCellMimeData*>(data);
@@ -87,7 +93,7 @@ void CScenarioView::Drop(QDropEvent* event)
         CMimeCellSource source(data);
         const int effect =
             action == Qt::MoveAction ? CScenarioEditor::DropMove : CScenarioEditor::DropCopy;
-        CBusyScope busy(*this);
+        CScenarioView::CBusyScope busy(m_view);
         ok = m_editor.Drop(source, effect, row, &session);
         if (ok && &session == &m_session)
             m_droppedOnSelf = true;
@@ -98,48 +104,48 @@ void CScenarioView::Drop(QDropEvent* event)
         return;
     event->setDropAction(action);
     event->accept();
-    m_list->setFocus(Qt::OtherFocusReason);
-    ScrollToSelection();
+    m_view.m_list->setFocus(Qt::OtherFocusReason);
+    m_view.ScrollToSelection();
     // The project that took the cells comes to the front.
-    for (QWidget* w = parentWidget(); w; w = w->parentWidget()) {
+    for (QWidget* w = m_view.parentWidget(); w; w = w->parentWidget()) {
         if (auto* frame = qobject_cast<QMdiSubWindow*>(w)) {
             if (frame->mdiArea())
                 frame->mdiArea()->setActiveSubWindow(frame);
             break;
         }
     }
-    window()->activateWindow();
+    m_view.window()->activateWindow();
 }
 
-bool CScenarioView::DropFiles(const QMimeData* data, int row)
+bool CScenarioViewTransfer::DropFiles(const QMimeData* data, int row)
 {
     const CUriCellList::Result files = CUriCellList::Build(data->urls());
     if (files.block.isEmpty()) {
         if (files.messageId != 0)
-            ShowMessage(files.messageId, files.file);
+            m_view.ShowMessage(files.messageId, files.file);
         return false;
     }
     CMemoryClipboard source;
     source.AddData(CCellInfoList::ClipFormatFiles, files.block);
     CCellDragSession session;
-    CBusyScope busy(*this);
+    CScenarioView::CBusyScope busy(m_view);
     return m_editor.Drop(source, CScenarioEditor::DropCopy, row, &session);
 }
 
-QMimeData* CScenarioView::BeginDrag()
+QMimeData* CScenarioViewTransfer::BeginDrag()
 {
-    if (IsBusy())
+    if (m_view.IsBusy())
         return nullptr;
     const QByteArray block = m_editor.BeginDrag(m_session);
     if (block.isEmpty())
         return nullptr;
     m_dragging = true;
     m_droppedOnSelf = false;
-    UpdateActions();
+    m_view.UpdateActions();
     return new CCellMimeData(block, m_session);
 }
 
-void CScenarioView::FinishDrag(Qt::DropAction action)
+void CScenarioViewTransfer::FinishDrag(Qt::DropAction action)
 {
     if (!m_dragging)
         return;
@@ -154,20 +160,20 @@ void CScenarioView::FinishDrag(Qt::DropAction action)
     m_dragging = false;
     m_droppedOnSelf = false;
     {
-        CBusyScope busy(*this);
+        CScenarioView::CBusyScope busy(m_view);
         m_editor.EndDrag(effect, m_session);
     }
     m_session = CCellDragSession();
-    ScrollToSelection();
+    m_view.ScrollToSelection();
 }
 
-void CScenarioView::StartDrag()
+void CScenarioViewTransfer::StartDrag()
 {
     const QPixmap picture = DragPixmap();
     QMimeData* data = BeginDrag();
     if (!data)
         return;
-    auto* drag = new QDrag(this);
+    auto* drag = new QDrag(&m_view);
     drag->setMimeData(data);
     if (!picture.isNull()) {
         drag->setPixmap(picture);
@@ -176,33 +182,33 @@ void CScenarioView::StartDrag()
     FinishDrag(drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction));
 }
 
-QPixmap CScenarioView::DragPixmap() const
+QPixmap CScenarioViewTransfer::DragPixmap() const
 {
     const std::vector<int> selected = m_editor.Rows().SelectedRows();
     if (selected.empty())
         return {};
-    const int rowHeight = m_delegate->Metrics().rowHeight;
+    const int rowHeight = m_view.m_delegate->Metrics().rowHeight;
     const int shown = std::min<int>(kDragRows, static_cast<int>(selected.size()));
-    const int width = std::min(kDragWidth, std::max(m_list->viewport()->width(), 120));
+    const int width = std::min(kDragWidth, std::max(m_view.m_list->viewport()->width(), 120));
     const bool more = static_cast<int>(selected.size()) > shown;
-    const int height = shown * rowHeight + (more ? QFontMetrics(font()).height() + 4 : 0);
-    const qreal ratio = devicePixelRatioF();
+    const int height = shown * rowHeight + (more ? QFontMetrics(m_view.font()).height() + 4 : 0);
+    const qreal ratio = m_view.devicePixelRatioF();
     QPixmap pixmap(QSize(width, height) * ratio);
     pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setOpacity(0.8);
     for (int i = 0; i < shown; ++i)
-        m_delegate->PaintRow(painter, QRect(0, i * rowHeight, width, rowHeight),
-                             selected[static_cast<size_t>(i)], palette(), false);
+        m_view.m_delegate->PaintRow(painter, QRect(0, i * rowHeight, width, rowHeight),
+                                    selected[static_cast<size_t>(i)], m_view.palette(), false);
     if (more) {
         painter.setOpacity(1.0);
         const QRect band(0, shown * rowHeight, width, height - shown * rowHeight);
-        painter.fillRect(band, palette().color(QPalette::ToolTipBase));
-        painter.setPen(palette().color(QPalette::ToolTipText));
-        painter.drawText(
-            band, Qt::AlignCenter,
-            tr("%n more slide(s)", nullptr, static_cast<int>(selected.size()) - shown));
+        painter.fillRect(band, m_view.palette().color(QPalette::ToolTipBase));
+        painter.setPen(m_view.palette().color(QPalette::ToolTipText));
+        painter.drawText(band, Qt::AlignCenter,
+                         CScenarioView::tr("%n more slide(s)", nullptr,
+                                           static_cast<int>(selected.size()) - shown));
     }
     return pixmap;
 }

@@ -8,6 +8,7 @@
 #include "gui/dialogs/effectdlg.h"
 #include "gui/dialogs/guicelldialogs.h"
 #include "model/cellbmpinfo.h"
+#include "support/casename.h"
 #include "support/scriptedprompt.h"
 
 #include <QCheckBox>
@@ -68,7 +69,10 @@ INSTANTIATE_TEST_SUITE_P(
                       IntervalCase{false, "abc", false}, IntervalCase{false, "1", true},
                       IntervalCase{false, "1800", true}, IntervalCase{true, "0", false},
                       IntervalCase{true, "1801", false}, IntervalCase{true, "-5", false},
-                      IntervalCase{true, "1800", true}));
+                      IntervalCase{true, "1800", true}),
+    [](const auto& info) {
+        return (info.param.multiple ? "Multiple_" : "Single_") + CaseNameSpelled(info.param.typed);
+    });
 
 TEST(CtrlPropDlg, IntervalRefusedWithFocusBackInTheField)
 {
@@ -175,11 +179,11 @@ TEST_P(EffectEnabling, ChosenPatternEnablesItsControls)
     EXPECT_EQ(dialog.Data().disolve[0], c.pattern);
 }
 
-INSTANTIATE_TEST_SUITE_P(Dialogs, EffectEnabling,
-                         ::testing::Values(EnablingCase{0, true, false},
-                                           EnablingCase{5, true, false},
-                                           EnablingCase{6, false, true},
-                                           EnablingCase{7, false, true}));
+INSTANTIATE_TEST_SUITE_P(
+    Dialogs, EffectEnabling,
+    ::testing::Values(EnablingCase{0, true, false}, EnablingCase{5, true, false},
+                      EnablingCase{6, false, true}, EnablingCase{7, false, true}),
+    [](const auto& info) { return "Pattern" + std::to_string(info.param.pattern); });
 
 TEST(EffectDlg, ColourOutsideThePaletteOpensAsColourZero)
 {

@@ -93,7 +93,13 @@ INSTANTIATE_TEST_SUITE_P(
     Dialogs, ExistingFolder,
     ::testing::Values(ExistingCase{CUserPrompt::AnswerYes, false, QDialog::Accepted},
                       ExistingCase{CUserPrompt::AnswerNo, true, 0},
-                      ExistingCase{CUserPrompt::AnswerCancel, false, QDialog::Rejected}));
+                      ExistingCase{CUserPrompt::AnswerCancel, false, QDialog::Rejected}),
+    [](const auto& info) {
+        const CUserPrompt::Answer a = info.param.answer;
+        return std::string(a == CUserPrompt::AnswerYes  ? "Yes"
+                           : a == CUserPrompt::AnswerNo ? "No"
+                                                        : "Cancel");
+    });
 
 TEST_F(ProjectDlgTest, EveryRefusalKeepsTheDialogOpenWithFocus)
 {

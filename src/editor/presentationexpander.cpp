@@ -1,15 +1,15 @@
-// CScenarioEditor: a presentation cell that stands for a whole show becomes
-// one image cell per slide of the show.
+#include "editor/presentationexpander.h"
+
 #include "base/appfolders.h"
 #include "base/asciicase.h"
 #include "base/msgid.h"
 #include "base/pathutils.h"
 #include "base/progress.h"
 #include "base/resourcebundle.h"
+#include "base/slidesourcetypes.h"
 #include "base/userprompt.h"
 #include "document/zurdoc.h"
-#include "editor/scenarioeditor.h"
-#include "editor/undostep.h"
+#include "editor/cellinserter.h"
 #include "model/cellbmpinfo.h"
 #include "presentation/slidepptobj.h"
 
@@ -21,12 +21,30 @@ constexpr int kSlideHeight = 768;
 
 } // namespace
 
-CSlidePPTObj* CScenarioEditor::PresentationInUse() const
+CPresentationExpander::CPresentationExpander(CZurDoc& doc, CSlidePPTObj* shared)
+    : m_doc(doc), m_sharedPresentation(shared)
+{}
+
+CPresentationExpander::~CPresentationExpander() = default;
+
+CUserPrompt* CPresentationExpander::Prompt() const
+{
+    return m_doc.Prompt();
+}
+
+bool CPresentationExpander::IsShowToExpand(const CCellInfo& cell)
+{
+    return cell.CellType == CCellInfo::Type::Image &&
+           CSlideSourceTypes::IsPresentation(static_cast<const CCellBmpInfo&>(cell).RefFilePath) &&
+           static_cast<const CCellBmpInfo&>(cell).RefPage == 0;
+}
+
+CSlidePPTObj* CPresentationExpander::PresentationInUse() const
 {
     return m_borrowingPresentation ? m_sharedPresentation : m_ownPresentation.get();
 }
 
-bool CScenarioEditor::OpenPresentation(const std::string& path)
+bool CPresentationExpander::OpenPresentation(const std::string& path)
 {
     m_borrowingPresentation = false;
     if (m_ownPresentation)
@@ -48,21 +66,21 @@ bool CScenarioEditor::OpenPresentation(const std::string& path)
            m_ownPresentation->Retain();
 }
 
-int CScenarioEditor::PresentationSlideCount() const
+int CPresentationExpander::PresentationSlideCount() const
 {
     const CSlidePPTObj* in = PresentationInUse();
     return in && in->IsOpen() ? in->SlideCount() : 0;
 }
 
-void CScenarioEditor::ReleasePresentation()
+void CPresentationExpander::ReleasePresentation()
 {
     if (CSlidePPTObj* in = PresentationInUse())
         in->Release();
     m_borrowingPresentation = false;
 }
 
-bool CScenarioEditor::ExpandPresentation(std::unique_ptr<CCellInfo> cell, InsertRun& run,
-                                         bool reportCancel, CProgress& progress)
+bool CPresentationExpander::ExpandPresentation(std::unique_ptr<CCellInfo> cell, CCellInserter& run,
+                                               bool reportCancel, CProgress& progress)
 {
     const auto& show = static_cast<const CCellBmpInfo&>(*cell);
     std::string folder = m_doc.ProjectPath;
@@ -76,14 +94,13 @@ bool CScenarioEditor::ExpandPresentation(std::unique_ptr<CCellInfo> cell, Insert
     progress.SetText(CResourceBundle::Format(MsgId::ReadingSlides, show.RefFilePath));
     // The slides enter as the other cells of the insertion do, so that undo
     // takes them back with the rest.
-    const uint32_t flags =
-        m_undo ? CCellInfo::StateAdded | CCellInfo::StateUndo : CCellInfo::StateAdded;
+    const uint32_t flags = run.NewCellFlags();
 
     // Without a project folder nothing is written anywhere.
     bool ok = !work.empty() && !folder.empty();
     for (int t = 0; ok && t < count; ++t) {
         if (progress.IsCancelled()) {
-            m_lastCancelled = true;
+            run.SetCancelled();
             ok = !reportCancel;
             break;
         }
@@ -125,7 +142,7 @@ bool CScenarioEditor::ExpandPresentation(std::unique_ptr<CCellInfo> cell, Insert
         const CCellInfo* raw = slide.get();
         const std::string thumbnail = slide->ThumbFileName;
         bool rowRefused = false;
-        if (!EnterCell(std::move(slide), run, rowRefused)) {
+        if (!run.EnterCell(std::move(slide), rowRefused)) {
             // A cell the rows refused is still in the document's list.
             if (const int at = m_doc.Cells.IndexOf(raw); at >= 0)
                 m_doc.Cells.RemoveAt(at);
@@ -136,7 +153,7 @@ bool CScenarioEditor::ExpandPresentation(std::unique_ptr<CCellInfo> cell, Insert
             ok = false;
             break;
         }
-        Repaint();
+        run.Repaint();
         progress.StepIt();
     }
     progress.Show(false);
@@ -147,7 +164,7 @@ bool CScenarioEditor::ExpandPresentation(std::unique_ptr<CCellInfo> cell, Insert
         failure = {CFileFailure::CannotWrite, folder};
     ReleasePresentation();
     // A cancel is no failure to tell: the caller decides what it means.
-    if (!ok && !m_lastCancelled)
-        ReportInsertFailure(failure);
+    if (!ok && !run.Cancelled())
+        run.ReportInsertFailure(failure);
     return ok;
 }

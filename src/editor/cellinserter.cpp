@@ -1,17 +1,15 @@
-// CScenarioEditor: inserting cells (control cells, imported cells, the
-// slides of a presentation) at the insertion index.
+#include "editor/cellinserter.h"
+
 #include "base/msgid.h"
 #include "base/progress.h"
 #include "base/resourcebundle.h"
 #include "base/safefile.h"
-#include "base/slidesourcetypes.h"
 #include "base/userprompt.h"
-#include "document/busyguard.h"
 #include "document/zurdoc.h"
 #include "document/zurdoclisteners.h"
-#include "editor/insertedcellsstep.h"
-#include "editor/scenarioeditor.h"
-#include "imaging/imaginghost.h"
+#include "editor/cellrowlist.h"
+#include "editor/presentationexpander.h"
+#include "editor/undostep.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellctrlinfo.h"
 #include "presentation/slidepptobj.h"
@@ -34,46 +32,67 @@ public:
     bool IsCancelled() override { return false; }
     void Show(bool) override {}
 };
-
-// A name that a transfer block may give a cell's file: a plain name inside
-// the folder, nothing that climbs out of it.
-bool IsPlainName(const std::string& name)
-{
-    return name.empty() ||
-           (name != "." && name != ".." && name.find('/') == std::string::npos &&
-            name.find('\\') == std::string::npos && name.find('\0') == std::string::npos);
-}
 } // namespace
 
-int CScenarioEditor::AnchorForInsertion() const
+CCellInserter::CCellInserter(CZurDoc& doc, CCellRowList& rows, int& insertIndex,
+                             std::unique_ptr<CUndoStep>& undo, CPresentationExpander& presentations,
+                             Setup setup)
+    : m_doc(doc), m_rows(rows), m_insertIndex(insertIndex), m_undo(undo),
+      m_presentations(presentations), m_setup(std::move(setup))
+{}
+
+CUserPrompt* CCellInserter::Prompt() const
+{
+    return m_doc.Prompt();
+}
+
+void CCellInserter::Repaint()
+{
+    if (m_setup.repaint)
+        m_setup.repaint();
+}
+
+uint32_t CCellInserter::NewCellFlags() const
+{
+    return m_undo ? CCellInfo::StateAdded | CCellInfo::StateUndo : CCellInfo::StateAdded;
+}
+
+int CCellInserter::AnchorForInsertion() const
 {
     if (m_insertIndex >= 0 && m_insertIndex < m_rows.GetCount())
         return m_doc.Cells.IndexOf(m_rows.GetCell(m_insertIndex)) - 1;
     return m_doc.Cells.GetCount() - 1;
 }
 
-bool CScenarioEditor::EnterCell(std::unique_ptr<CCellInfo> cell, InsertRun& run, bool& rowRefused)
+void CCellInserter::Begin()
+{
+    m_anchor = AnchorForInsertion();
+    m_row = m_insertIndex;
+    m_rows.SetEnabled(false);
+    m_rows.ClearSelection();
+}
+
+bool CCellInserter::EnterCell(std::unique_ptr<CCellInfo> cell, bool& rowRefused)
 {
     rowRefused = false;
     CCellInfo* raw = cell.get();
-    if (run.anchor + 1 < 0 || run.anchor + 1 > m_doc.Cells.GetCount())
+    if (m_anchor + 1 < 0 || m_anchor + 1 > m_doc.Cells.GetCount())
         return false;
-    const int position = m_doc.Cells.InsertAt(run.anchor + 1, std::move(cell));
-    run.anchor = position;
-    if (m_rows.InsertRow(run.row, raw) < 0) {
+    const int position = m_doc.Cells.InsertAt(m_anchor + 1, std::move(cell));
+    m_anchor = position;
+    if (m_rows.InsertRow(m_row, raw) < 0) {
         rowRefused = true;
         return false;
     }
-    if (run.row >= 0)
-        ++run.row;
-    ++run.inserted;
-    run.entered.push_back(raw);
+    if (m_row >= 0)
+        ++m_row;
+    m_entered.push_back(raw);
     return true;
 }
 
-void CScenarioEditor::TakeBack(InsertRun& run)
+void CCellInserter::TakeBack()
 {
-    const std::set<const CCellInfo*> back(run.entered.begin(), run.entered.end());
+    const std::set<const CCellInfo*> back(m_entered.begin(), m_entered.end());
     // The files any other cell names stay; the new ones go now, so that the
     // room they took is free again for the next save.
     std::set<std::string> named;
@@ -82,7 +101,7 @@ void CScenarioEditor::TakeBack(InsertRun& run)
         if (other && !back.count(other))
             named.insert({other->FileName, other->DispFileName, other->ThumbFileName});
     }
-    for (auto it = run.entered.rbegin(); it != run.entered.rend(); ++it) {
+    for (auto it = m_entered.rbegin(); it != m_entered.rend(); ++it) {
         CCellInfo* cell = *it;
         if (const int row = m_rows.FindRow(cell); row >= 0)
             m_rows.DeleteRow(row);
@@ -97,60 +116,38 @@ void CScenarioEditor::TakeBack(InsertRun& run)
             }
         }
     }
-    run.entered.clear();
-    run.inserted = 0;
+    m_entered.clear();
     // Nothing arrived: a window the cells were dragged from keeps them all.
-    m_lastTaken = 0;
+    m_result.taken = 0;
     m_undo.reset();
 }
 
-bool CScenarioEditor::InsertControlCell()
+CInsertResult CCellInserter::InsertControlCell()
 {
-    if (m_doc.RefuseWhileBusy())
-        return false;
-    if (m_insertIndex == -1) {
-        const std::vector<int> selected = m_rows.SelectedRows();
-        if (selected.size() > 1)
-            return false;
-        m_insertIndex = selected.empty() ? -1 : selected[0];
-    }
-    if (m_insertIndex < -1 || m_insertIndex >= m_rows.GetCount())
-        m_insertIndex = -1;
     auto cell = std::make_unique<CCellCtrlInfo>();
-    ClearUndo(false);
-    m_undo = std::make_unique<CInsertedCellsStep>(EditorCommand::CellInsertControl);
-    InsertRun run;
-    run.anchor = AnchorForInsertion();
-    run.row = m_insertIndex;
+    Begin();
     const int formerCount = m_rows.GetCount();
-    m_rows.SetEnabled(false);
-    m_rows.ClearSelection();
     cell->StateFlags = CCellInfo::StateAdded | CCellInfo::StateUndo;
     cell->OwnerList = &m_doc.Cells;
     bool rowRefused = false;
-    const bool ok = EnterCell(std::move(cell), run, rowRefused);
+    const bool ok = EnterCell(std::move(cell), rowRefused);
     if (!ok && !rowRefused)
         AskUser(Prompt(), MsgId::InsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
     m_rows.SetEnabled(true);
     if (ok)
         m_rows.SetSel(m_insertIndex >= 0 ? m_insertIndex : formerCount);
     m_doc.Listeners().SelectionChanged();
-    Modified();
+    m_doc.SetModifiedFlag(true);
     m_insertIndex = -1;
     Repaint();
-    return ok;
+    m_result.ok = ok;
+    m_result.taken = ok ? 1 : 0;
+    return m_result;
 }
 
-bool CScenarioEditor::IsShowToExpand(const CCellInfo& cell)
+void CCellInserter::ReportInsertFailure(const CFileFailure& failure)
 {
-    return cell.CellType == CCellInfo::Type::Image &&
-           CSlideSourceTypes::IsPresentation(static_cast<const CCellBmpInfo&>(cell).RefFilePath) &&
-           static_cast<const CCellBmpInfo&>(cell).RefPage == 0;
-}
-
-void CScenarioEditor::ReportInsertFailure(const CFileFailure& failure)
-{
-    m_lastFailure = failure;
+    m_result.failure = failure;
     // A file that could not be written says which and why, a full disk
     // above all, as a save does.
     const CSafeFile::Failure written = CSafeFile::LastFailure();
@@ -166,36 +163,22 @@ void CScenarioEditor::ReportInsertFailure(const CFileFailure& failure)
         AskUser(Prompt(), MsgId::InsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
 }
 
-bool CScenarioEditor::InsertCells(int undoCode, CCellInfoList& list, bool reportCancel)
+CInsertResult CCellInserter::InsertCells(CCellInfoList& list, bool reportCancel)
 {
-    m_lastCancelled = false;
-    m_lastTaken = 0;
-    m_lastFailure = {};
-    if (CBusyGuard::RefuseSecondOperation(m_doc))
-        return false;
-    const CBusyGuard busy(m_doc);
-    CSafeFile::ClearLastFailure();
     // The slides to insert, for a stopped insertion's message; a show counts
     // its slides once it is open.
     int total = list.GetCount();
-    ClearUndo(false);
-    if (undoCode != 0)
-        m_undo = std::make_unique<CInsertedCellsStep>(undoCode);
     std::string folder = m_doc.ProjectPath;
     if (!folder.empty() && folder.back() != '/')
         folder += '/';
     if (m_insertIndex < -1 || m_insertIndex >= m_rows.GetCount())
         m_insertIndex = -1;
 
-    InsertRun run;
-    run.anchor = AnchorForInsertion();
-    run.row = m_insertIndex;
     const int formerCount = m_rows.GetCount();
-    m_rows.SetEnabled(false);
-    m_rows.ClearSelection();
+    Begin();
 
     CSilentProgress silent;
-    CProgress& progress = m_progress ? *m_progress : silent;
+    CProgress& progress = m_setup.progress ? *m_setup.progress : silent;
     progress.SetCaption(CResourceBundle::Text(MsgId::InsertingSlidesCaption));
     progress.SetRange(0, list.GetCount());
     progress.SetPos(0);
@@ -204,17 +187,11 @@ bool CScenarioEditor::InsertCells(int undoCode, CCellInfoList& list, bool report
 
     // Imports of the image cells start at once, in parallel when allowed;
     // the cells still enter the list strictly in order below.
-    CCellImporter::HostFactory hosts = m_workerHosts;
-    if (m_defaultWorkerHosts) {
-        hosts = [backColor = m_doc.BackColor, quality = m_doc.ImageQuality] {
-            return std::make_unique<CImagingHost>(backColor, quality,
-                                                  CImagingHost::CheckEveryPicture);
-        };
-    }
-    CCellImporter importer(&m_doc, folder, hosts, m_workers);
+    CCellImporter importer(&m_doc, folder, m_setup.hosts, m_setup.workers);
     for (int i = 0; i < list.GetCount(); ++i) {
         const CCellInfo* cell = list.GetAt(i);
-        if (cell && cell->CellType == CCellInfo::Type::Image && !IsShowToExpand(*cell))
+        if (cell && cell->CellType == CCellInfo::Type::Image &&
+            !CPresentationExpander::IsShowToExpand(*cell))
             importer.Schedule(cell);
     }
 
@@ -224,13 +201,12 @@ bool CScenarioEditor::InsertCells(int undoCode, CCellInfoList& list, bool report
         if (progress.IsCancelled())
             cancelPressed = true;
     };
-    const uint32_t flags =
-        undoCode != 0 ? CCellInfo::StateAdded | CCellInfo::StateUndo : CCellInfo::StateAdded;
+    const uint32_t flags = NewCellFlags();
     bool ok = true;
     while (!list.IsEmpty()) {
         watchCancel();
         if (cancelPressed) {
-            m_lastCancelled = true;
+            m_result.cancelled = true;
             ok = !reportCancel;
             break;
         }
@@ -238,21 +214,22 @@ bool CScenarioEditor::InsertCells(int undoCode, CCellInfoList& list, bool report
         if (!cell)
             continue;
         cell->OwnerList = &list;
-        if (IsShowToExpand(*cell)) {
+        if (CPresentationExpander::IsShowToExpand(*cell)) {
             const std::string path = static_cast<CCellBmpInfo&>(*cell).RefFilePath;
-            if (OpenPresentation(path)) {
-                total += std::max(0, PresentationSlideCount() - 1);
-                if (!ExpandPresentation(std::move(cell), run, reportCancel, progress)) {
+            if (m_presentations.OpenPresentation(path)) {
+                total += std::max(0, m_presentations.PresentationSlideCount() - 1);
+                if (!m_presentations.ExpandPresentation(std::move(cell), *this, reportCancel,
+                                                        progress)) {
                     ok = false;
                     break;
                 }
-                ++m_lastTaken;
+                ++m_result.taken;
                 // A cancel during the expansion ends the whole insertion.
-                if (m_lastCancelled)
+                if (m_result.cancelled)
                     break;
                 continue;
             }
-            const CSlidePPTObj* opened = PresentationInUse();
+            const CSlidePPTObj* opened = m_presentations.PresentationInUse();
             ReportInsertFailure(opened ? opened->LastFailure() : CFileFailure());
             ok = false;
             break;
@@ -276,13 +253,13 @@ bool CScenarioEditor::InsertCells(int undoCode, CCellInfoList& list, bool report
         ready->OwnerList = &m_doc.Cells;
         ready->StateFlags = flags;
         bool rowRefused = false;
-        if (!EnterCell(std::move(ready), run, rowRefused)) {
+        if (!EnterCell(std::move(ready), rowRefused)) {
             if (!rowRefused)
                 AskUser(Prompt(), MsgId::InsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
             ok = false;
             break;
         }
-        ++m_lastTaken;
+        ++m_result.taken;
         progress.StepIt();
         Repaint();
     }
@@ -292,18 +269,52 @@ bool CScenarioEditor::InsertCells(int undoCode, CCellInfoList& list, bool report
     const CSafeFile::Failure written = CSafeFile::LastFailure();
     const bool diskFull = written.error == ENOSPC || written.error == EDQUOT;
     if (!ok && diskFull)
-        TakeBack(run);
+        TakeBack();
     // Told once, here: a caller does not tell it again.
     CSafeFile::ClearLastFailure();
-    EndInsertion(m_insertIndex >= 0 ? m_insertIndex : formerCount, run.inserted);
-    if (m_lastCancelled && !reportCancel && m_tellStopped && run.inserted > 0)
+    const int inserted = static_cast<int>(m_entered.size());
+    End(m_insertIndex >= 0 ? m_insertIndex : formerCount);
+    if (m_result.cancelled && !reportCancel && m_setup.tellStopped && inserted > 0)
         AskUser(Prompt(), MsgId::InsertStopped, CUserPrompt::Information, CUserPrompt::Ok,
-                std::to_string(run.inserted), std::to_string(std::max(total, run.inserted)));
-    return ok;
+                std::to_string(inserted), std::to_string(std::max(total, inserted)));
+    m_result.ok = ok;
+    return m_result;
 }
 
-void CScenarioEditor::EndInsertion(int first, int count)
+CInsertResult CCellInserter::MoveIn(CCellInfoList& list, int anchor, int row)
 {
+    m_rows.SetEnabled(false);
+    m_rows.ClearSelection();
+    const int formerCount = m_rows.GetCount();
+    m_anchor = anchor;
+    m_row = row;
+    bool ok = true;
+    while (!list.IsEmpty()) {
+        std::unique_ptr<CCellInfo> cell = list.RemoveAt(0);
+        if (!cell)
+            continue;
+        cell->StateFlags = CCellInfo::StateAdded;
+        cell->OwnerList = &m_doc.Cells;
+        bool rowRefused = false;
+        if (!EnterCell(std::move(cell), rowRefused)) {
+            if (!rowRefused)
+                AskUser(Prompt(), MsgId::InsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
+            ok = false;
+            break;
+        }
+        ++m_result.taken;
+        Repaint();
+    }
+    // The rows left their places: the project changed even if none came back.
+    m_doc.SetModifiedFlag(true);
+    End(row >= 0 ? row : formerCount);
+    m_result.ok = ok;
+    return m_result;
+}
+
+void CCellInserter::End(int first)
+{
+    const int count = static_cast<int>(m_entered.size());
     m_rows.SetEnabled(true);
     if (count > 1)
         m_rows.SelectRange(first, first + count - 1);
@@ -311,31 +322,8 @@ void CScenarioEditor::EndInsertion(int first, int count)
         m_rows.SetSel(first);
     // An insertion that took nothing in leaves the project as it was.
     if (count > 0)
-        Modified();
+        m_doc.SetModifiedFlag(true);
     m_insertIndex = -1;
     m_doc.Listeners().SelectionChanged();
     Repaint();
-}
-
-bool CScenarioEditor::ReadTransferBlock(const QByteArray& bytes, CCellInfoList& list)
-{
-    list.DeleteAll();
-    if (bytes.isEmpty() || !list.AppendFromBytes(bytes))
-        return false;
-    for (int i = 0; i < list.GetCount(); ++i) {
-        const CCellInfo* cell = list.GetAt(i);
-        if (!cell) {
-            list.DeleteAll();
-            return false;
-        }
-        if (cell->CellType != CCellInfo::Type::Image)
-            continue;
-        const auto* image = static_cast<const CCellBmpInfo*>(cell);
-        if (!IsPlainName(image->FileName) || !IsPlainName(image->DispFileName) ||
-            !IsPlainName(image->ThumbFileName)) {
-            list.DeleteAll();
-            return false;
-        }
-    }
-    return true;
 }

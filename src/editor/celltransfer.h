@@ -1,0 +1,48 @@
+#pragma once
+
+#include "model/cellinfolist.h"
+
+#include <QByteArray>
+
+class CCellClipboard;
+class CScenarioEditor;
+struct CCellDragSession;
+
+// The ways cells leave and enter a project window as transfer blocks: copy,
+// cut and paste on the clipboard, drag and drop between windows, and the
+// move of rows inside the window that a drag onto itself makes. It works on
+// its editor's rows, undo and insertions.
+class CCellTransfer
+{
+public:
+    explicit CCellTransfer(CScenarioEditor& editor) : m_editor(editor) {}
+    CCellTransfer(const CCellTransfer&) = delete;
+    CCellTransfer& operator=(const CCellTransfer&) = delete;
+
+    bool Copy();
+    bool Cut();
+    bool Paste();
+
+    // Starts a drag of the selected rows: the "CellInfo List" bytes to offer
+    // (empty: no drag). The session records the editor as source and target.
+    QByteArray BeginDrag(CCellDragSession& session);
+    // A drop on row `row` (-1 below the last row) with `effect` (the
+    // editor's DropEffect bits) of the data offered. False refuses the drop.
+    bool Drop(const CCellClipboard& data, int effect, int row, CCellDragSession* session);
+    // The drag came back with `effect`: a move out of this window deletes the
+    // rows that the other window took; a move onto itself rearranges.
+    void EndDrag(int effect, CCellDragSession& session);
+
+    // Reads a transfer block into `list`: false, with the list left empty,
+    // when the block is damaged, truncated, of another class, or names a
+    // file outside its folder.
+    static bool ReadTransferBlock(const QByteArray& bytes, CCellInfoList& list);
+
+private:
+    void BuildTransferList(CCellInfoList& list) const;
+    bool PlaceOnClipboard(CCellInfoList& list);
+    void InternalMove();
+
+    CScenarioEditor& m_editor;
+    CCellInfoList m_dragList; // the cells of the drag under way
+};

@@ -1,0 +1,157 @@
+// The insertion on its own, without an editor: what it leaves in the
+// document and the rows, and what its result says.
+#include "document/zurdoc.h"
+#include "editor/cellinserter.h"
+#include "editor/cellrowlist.h"
+#include "editor/editorcommands.h"
+#include "editor/insertedcellsstep.h"
+#include "editor/presentationexpander.h"
+#include "model/cellbmpinfo.h"
+#include "model/cellctrlinfo.h"
+#include "support/scriptedprogress.h"
+#include "support/scriptedprompt.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class CellInserterTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        folder = dir.path().toStdString() + "/project/";
+        QDir().mkpath(QString::fromStdString(folder));
+        doc.ProjectPath = folder;
+        doc.Cells.ProjectFolder = folder;
+        for (const int id : {1, 2, 3}) {
+            auto cell = std::make_unique<CCellCtrlInfo>();
+            cell->AutoIntervalSec = id;
+            rows.InsertRow(-1, cell.get());
+            doc.Cells.Append(std::move(cell));
+        }
+    }
+
+    CInsertResult Insert(CCellInfoList& list, bool reportCancel = false)
+    {
+        CCellInserter::Setup setup;
+        setup.progress = &progress;
+        setup.repaint = [this] { ++repaints; };
+        setup.tellStopped = false;
+        CCellInserter inserter(doc, rows, insertIndex, undo, presentations, setup);
+        return inserter.InsertCells(list, reportCancel);
+    }
+
+    static void AddControls(CCellInfoList& list, std::initializer_list<int> ids)
+    {
+        for (const int id : ids) {
+            auto cell = std::make_unique<CCellCtrlInfo>();
+            cell->AutoIntervalSec = id;
+            list.Append(std::move(cell));
+        }
+    }
+
+    std::vector<int> RowIds() const
+    {
+        std::vector<int> ids;
+        for (int r = 0; r < rows.GetCount(); ++r)
+            ids.push_back(rows.GetCell(r)->AutoIntervalSec);
+        return ids;
+    }
+
+    QTemporaryDir dir;
+    std::string folder;
+    CScriptedPrompt prompt;
+    CZurDoc doc{&prompt};
+    CCellRowList rows;
+    CPresentationExpander presentations{doc, nullptr};
+    CScriptedProgress progress;
+    std::unique_ptr<CUndoStep> undo;
+    int insertIndex = -1;
+    int repaints = 0;
+};
+
+TEST_F(CellInserterTest, CellsEnterBeforeTheIndexAndTheResultCountsThem)
+{
+    insertIndex = 1;
+    CCellInfoList list;
+    AddControls(list, {7, 8});
+    const CInsertResult result = Insert(list);
+    EXPECT_TRUE(result.ok);
+    EXPECT_FALSE(result.cancelled);
+    EXPECT_EQ(result.taken, 2);
+    EXPECT_FALSE(result.failure.IsFailure());
+    EXPECT_EQ(RowIds(), (std::vector<int>{1, 7, 8, 2, 3}));
+    EXPECT_EQ(rows.SelectedRows(), (std::vector<int>{1, 2}));
+    EXPECT_TRUE(rows.IsEnabled());
+    EXPECT_EQ(insertIndex, -1) << "the index is spent";
+    EXPECT_TRUE(list.IsEmpty());
+    EXPECT_TRUE(doc.IsModified());
+    // Without a pending undo step nothing is marked for undo.
+    EXPECT_EQ(rows.GetCell(1)->StateFlags, CCellInfo::StateAdded);
+    EXPECT_GT(repaints, 0);
+}
+
+TEST_F(CellInserterTest, APendingUndoStepMarksTheNewCells)
+{
+    undo = std::make_unique<CInsertedCellsStep>(EditorCommand::Paste);
+    CCellInfoList list;
+    AddControls(list, {7});
+    EXPECT_TRUE(Insert(list).ok);
+    EXPECT_EQ(RowIds(), (std::vector<int>{1, 2, 3, 7}));
+    EXPECT_EQ(rows.GetCell(3)->StateFlags, CCellInfo::StateAdded | CCellInfo::StateUndo);
+    EXPECT_NE(undo, nullptr) << "the step stays for the caller's Undo";
+}
+
+TEST_F(CellInserterTest, ACancelKeepsWhatWentInAndSaysSo)
+{
+    for (const bool reportCancel : {false, true}) {
+        SCOPED_TRACE(reportCancel);
+        progress = CScriptedProgress();
+        progress.cancelAtStep = 1; // after the first cell
+        CCellInfoList list;
+        AddControls(list, {7, 8, 9});
+        const CInsertResult result = Insert(list, reportCancel);
+        EXPECT_TRUE(result.cancelled);
+        EXPECT_EQ(result.ok, !reportCancel);
+        EXPECT_EQ(result.taken, 1);
+        EXPECT_EQ(list.GetCount(), 2) << "the cells behind the cancel stay in the list";
+        EXPECT_EQ(insertIndex, -1);
+    }
+}
+
+TEST_F(CellInserterTest, AFailedImportNamesItsFileAndStopsThere)
+{
+    CCellInfoList list;
+    AddControls(list, {7});
+    auto missing = std::make_unique<CCellBmpInfo>();
+    missing->RefFilePath = folder + "missing.png";
+    missing->RefPage = 1;
+    list.Append(std::move(missing));
+    AddControls(list, {9});
+    const CInsertResult result = Insert(list);
+    EXPECT_FALSE(result.ok);
+    EXPECT_FALSE(result.cancelled);
+    EXPECT_EQ(result.taken, 1);
+    EXPECT_EQ(result.failure.file(), folder + "missing.png");
+    EXPECT_EQ(RowIds(), (std::vector<int>{1, 2, 3, 7}));
+    EXPECT_EQ(list.GetCount(), 1) << "the cell behind the failure stays";
+}
+
+TEST_F(CellInserterTest, MoveInPutsCellsBackAtTheGivenPlaceWithoutUndo)
+{
+    undo = std::make_unique<CInsertedCellsStep>(EditorCommand::Paste);
+    CCellInfoList list;
+    AddControls(list, {7, 8});
+    CCellInserter inserter(doc, rows, insertIndex, undo, presentations, {});
+    const CInsertResult result = inserter.MoveIn(list, 0, 1); // after cell 1, at row 1
+    EXPECT_TRUE(result.ok);
+    EXPECT_EQ(result.taken, 2);
+    EXPECT_EQ(RowIds(), (std::vector<int>{1, 7, 8, 2, 3}));
+    EXPECT_EQ(rows.GetCell(1)->StateFlags, CCellInfo::StateAdded);
+    EXPECT_EQ(rows.SelectedRows(), (std::vector<int>{1, 2}));
+}
+} // namespace
