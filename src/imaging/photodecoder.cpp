@@ -2,6 +2,7 @@
 
 #include <QColorSpace>
 #include <QFile>
+#include <QThread>
 #include <QTransform>
 #include <QtEndian>
 #include <algorithm>
@@ -106,6 +107,9 @@ bool OpenHeif(const QByteArray& data, HeifFile& file)
         return false;
     // The library's own limit on a side; the pixel bound is checked here.
     heif_context_set_maximum_image_size_limit(file.context, 65535);
+    // The tiles of a grid image (as phones store their photos) are decoded
+    // on every processor.
+    heif_context_set_max_decoding_threads(file.context, std::max(1, QThread::idealThreadCount()));
     if (heif_context_read_from_memory_without_copy(file.context, data.constData(),
                                                    size_t(data.size()), nullptr)
                 .code != heif_error_Ok ||
@@ -216,11 +220,18 @@ Outcome DecodeHeif(const QByteArray& data, bool keepDepth,
     // A file whose image decodes to another size than it states is damaged.
     if (!fromThumbnail && QSize(w, h) != file.shown)
         return CImageDecoder::NotDecoded;
-    QImage copy(w, h, alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+    // The decoded pixels are read in place; a picture the caller reduces
+    // next is scaled straight to that size, so the whole picture is neither
+    // copied nor converted.
+    const QImage plain(plane, w, h, qsizetype(stride),
+                       alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+    const QSize target = nextResize ? nextResize(file.shown) : QSize();
+    const bool reduce = target.isValid() && !target.isEmpty() && target.width() <= w &&
+                        target.height() <= h && target != QSize(w, h);
+    QImage copy = reduce ? plain.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                         : plain.copy();
     if (copy.isNull())
         return CImageDecoder::NotDecoded;
-    for (int y = 0; y < h; ++y)
-        std::memcpy(copy.scanLine(y), plane + qsizetype(y) * stride, size_t(rowBytes));
     const Outcome outcome = Finish(std::move(copy), keepDepth, space, image);
     if (outcome == CImageDecoder::Decoded)
         fileSize = file.shown;
@@ -311,7 +322,8 @@ QImage StillWebP(const QByteArray& data, const QSize& size, bool scaled, bool al
     QImage out(size, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     if (out.isNull())
         return {};
-    config.options.use_threads = 0;
+    // A second thread filters while the first one parses.
+    config.options.use_threads = 1;
     if (scaled) {
         config.options.use_scaling = 1;
         config.options.scaled_width = size.width();
@@ -343,16 +355,13 @@ Outcome DecodeWebP(const QByteArray& data, bool keepDepth,
     if (file.animated) {
         decoded = FirstFrame(data);
     } else {
-        // Decoded reduced by the codec's own scaling: within the bounds,
-        // and by 1/2, 1/4 or 1/8 when the caller resizes to less anyway.
+        // The codec scales while it decodes, to any size: straight to the
+        // caller's next size when that is a reduction.
         QSize size = CImageDecoder::BoundedSize(file.stored);
         const QSize target = StoredTarget(nextResize, shown, file.orientation);
-        const int d = CImageDecoder::ReductionFor(file.stored, target);
-        if (d > 1) {
-            const QSize reduced(file.stored.width() / d, file.stored.height() / d);
-            if (reduced.width() < size.width())
-                size = reduced;
-        }
+        if (target.isValid() && !target.isEmpty() && target.width() <= size.width() &&
+            target.height() <= size.height())
+            size = target;
         decoded = StillWebP(data, size, size != file.stored, file.alpha);
     }
     if (decoded.isNull())
