@@ -104,22 +104,37 @@ TEST(PhotoDecoder, FirstImageOnlyAndDeepOrCmykTiffsAreRead)
     }
 }
 
-TEST(PhotoDecoder, WebPAndHeifAreDecodedReducedForASmallerTarget)
+TEST(PhotoDecoder, WebPAndHeifComeOutAtTheCallersNextSizeUpright)
 {
-    const QImage big = Halves(800, 600);
-    const auto toThumb = [](const QSize&) { return QSize(96, 72); };
-    // The WebP codec scales while decoding: by 1/8 here, as a JPEG would be.
-    const Decoded webp = DecodeBytes(WebP(big), toThumb);
-    ASSERT_EQ(webp.outcome, CImageDecoder::Decoded);
-    EXPECT_EQ(webp.fileSize, QSize(800, 600));
-    EXPECT_EQ(webp.image.size(), QSize(100, 75));
-    // A HEIF's stored thumbnail serves when it covers the target.
-    const Decoded heif = DecodeBytes(Heic(big, 1, 160), toThumb);
-    ASSERT_EQ(heif.outcome, CImageDecoder::Decoded);
-    EXPECT_EQ(heif.fileSize, QSize(800, 600));
-    EXPECT_EQ(heif.image.size(), QSize(160, 120));
-    const Decoded whole = DecodeBytes(Heic(big, 1, 160), [](const QSize&) { return QSize(); });
-    EXPECT_EQ(whole.image.size(), QSize(800, 600));
+    // Stored 256 x 128, shown turned a quarter clockwise (128 x 256): the
+    // caller's next size is asked for the shown picture, so a decoder that
+    // reduces in the stored orientation gives the wrong shape.
+    const QImage stored = Halves(256, 128);
+    const auto half = [](const QSize& shown) { return shown / 2; };
+    struct Case
+    {
+        const char* name;
+        QByteArray bytes;
+    } cases[] = {
+        {"webp", WebP(stored, 6)},
+        {"heic", Heic(stored, 6)},
+        {"heic with a covering thumbnail", Heic(stored, 6, 200)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Decoded d = DecodeBytes(c.bytes, half);
+        ASSERT_EQ(d.outcome, CImageDecoder::Decoded);
+        EXPECT_EQ(d.fileSize, QSize(128, 256));
+        ASSERT_EQ(d.image.size(), QSize(64, 128));
+        EXPECT_EQ(d.image.format(), QImage::Format_RGB32);
+        EXPECT_TRUE(Near(d.image.pixel(20, 30), qRgb(220, 0, 0)));
+        EXPECT_TRUE(Near(d.image.pixel(20, 100), qRgb(0, 0, 220)));
+        EXPECT_TRUE(Near(d.image.pixel(60, 30), qRgb(0, 200, 0)));
+        // Never enlarged by the decoder, and whole without a next size.
+        const auto twice = [](const QSize& shown) { return shown * 2; };
+        EXPECT_EQ(DecodeBytes(c.bytes, twice).image.size(), QSize(128, 256));
+        EXPECT_EQ(DecodeBytes(c.bytes).image.size(), QSize(128, 256));
+    }
 }
 
 TEST(PhotoDecoder, DamagedPhotosAreRefusedByTheChecksWithTheirReason)
