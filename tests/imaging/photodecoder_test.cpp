@@ -104,13 +104,16 @@ TEST(PhotoDecoder, FirstImageOnlyAndDeepOrCmykTiffsAreRead)
     }
 }
 
-TEST(PhotoDecoder, WebPAndHeifComeOutAtTheCallersNextSizeUpright)
+TEST(PhotoDecoder, PhotosComeOutAtTheCallersNextSizeUpright)
 {
+    imagingtest::TempFolder tmp;
     // Stored 256 x 128, shown turned a quarter clockwise (128 x 256): the
     // caller's next size is asked for the shown picture, so a decoder that
     // reduces in the stored orientation gives the wrong shape.
     const QImage stored = Halves(256, 128);
     const auto half = [](const QSize& shown) { return shown / 2; };
+    // A TIFF is reduced as it is read, a band of rows at a time.
+    ASSERT_TRUE(Tiff(TempPath(tmp, "turned.tif"), {stored}, 6));
     struct Case
     {
         const char* name;
@@ -119,6 +122,7 @@ TEST(PhotoDecoder, WebPAndHeifComeOutAtTheCallersNextSizeUpright)
         {"webp", WebP(stored, 6)},
         {"heic", Heic(stored, 6)},
         {"heic with a covering thumbnail", Heic(stored, 6, 200)},
+        {"tiff", imagingtest::ReadAll(TempPath(tmp, "turned.tif"))},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
