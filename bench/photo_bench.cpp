@@ -5,6 +5,7 @@
 #include "imaging/lead.h"
 #include "imaging/phototestfiles.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QImageWriter>
@@ -46,6 +47,11 @@ QImage Photo(int w, int h)
 
 bool Prepare()
 {
+    bool all = true;
+    for (const char* name : kFiles)
+        all = all && QFileInfo::exists(QString::fromStdString(PathOf(name)));
+    if (all)
+        return true;
     const QImage photo = Photo(kWidth, kHeight);
     QImageWriter jpg(QString::fromStdString(PathOf("photo.jpg")), "jpeg");
     jpg.setQuality(90);
@@ -83,10 +89,14 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    // PHOTO_BENCH_FOLDER keeps the photos between runs (making them takes
+    // long: the HEIC encoder), e.g. for profiling the decoders alone.
     QTemporaryDir dir;
     if (!dir.isValid())
         return 1;
-    g_folder = dir.path().toStdString();
+    g_folder = qEnvironmentVariableIsEmpty("PHOTO_BENCH_FOLDER")
+                   ? dir.path().toStdString()
+                   : qEnvironmentVariable("PHOTO_BENCH_FOLDER").toStdString();
     if (!Prepare()) {
         std::fprintf(stderr, "could not make the test photos\n");
         return 1;

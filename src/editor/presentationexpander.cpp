@@ -11,9 +11,13 @@
 #include "document/zurdoc.h"
 #include "editor/cellinserter.h"
 #include "model/cellbmpinfo.h"
+#include "presentation/pdfpageimages.h"
 #include "presentation/slidepptobj.h"
 
 #include <QFile>
+#include <memory>
+#include <utility>
+#include <vector>
 
 namespace {
 constexpr int kSlideWidth = 1024;
@@ -98,23 +102,61 @@ bool CPresentationExpander::ExpandPresentation(std::unique_ptr<CCellInfo> cell, 
 
     // Without a project folder nothing is written anywhere.
     bool ok = !work.empty() && !folder.empty();
+    // The display images come straight from the pages of the slides' PDF,
+    // several at once; a presentation without one fails on its first slide
+    // with the reason the export gives.
+    const std::string pdf = ok ? PresentationInUse()->SlidePdf() : std::string();
+    std::unique_ptr<CPdfPageImages> pages;
+    if (!pdf.empty())
+        pages = std::make_unique<CPdfPageImages>(pdf);
+    std::vector<CPdfPageImages::Job> batch;
+    size_t next = 0;
     for (int t = 0; ok && t < count; ++t) {
         if (progress.IsCancelled()) {
             run.SetCancelled();
             ok = !reportCancel;
             break;
         }
-        // The slide's picture, then its display image in the project folder.
-        const std::string exported = ReserveUniqueName(work, show.RefFilePath, ".png");
-        int page = 0;
-        ok = !exported.empty() && PresentationInUse()->ExportSlide(work + exported, t + 1,
-                                                                   kSlideWidth, kSlideHeight, page);
-        const std::string name = ok ? ReserveUniqueName(folder, show.RefFilePath, ".png") : "";
+        if (next == batch.size()) {
+            for (const CPdfPageImages::Job& job : batch)
+                if (!job.destination.empty())
+                    QFile::remove(QString::fromStdString(job.destination));
+            batch.clear();
+            next = 0;
+            for (int k = t; pages && k < count && int(batch.size()) < pages->BatchSize(); ++k) {
+                const std::string reserved = ReserveUniqueName(folder, show.RefFilePath, ".png");
+                CPdfPageImages::Job job;
+                job.page = PresentationInUse()->PdfPageAt(k + 1);
+                if (!reserved.empty())
+                    job.destination = folder + reserved;
+                batch.push_back(std::move(job));
+            }
+            if (pages)
+                pages->Run(batch);
+        }
+        std::string name;
         QSize size(kSlideWidth, kSlideHeight);
-        ok =
-            ok && !name.empty() && m_doc.CreateWorkImage(work + exported, folder + name, size) != 0;
-        if (!exported.empty())
-            QFile::remove(QString::fromStdString(work + exported));
+        const int page = PresentationInUse()->SlideNumberAt(t + 1);
+        if (pages) {
+            CPdfPageImages::Job& job = batch[next++];
+            ok = job.written && page > 0;
+            if (ok) {
+                name = job.destination.substr(folder.size());
+                size = job.size;
+                job.destination.clear(); // the cell owns it now
+            }
+        } else {
+            int exportedPage = 0;
+            const std::string exported = ReserveUniqueName(work, show.RefFilePath, ".png");
+            ok = !exported.empty() &&
+                 PresentationInUse()->ExportSlide(work + exported, t + 1, kSlideWidth, kSlideHeight,
+                                                  exportedPage);
+            name = ok ? ReserveUniqueName(folder, show.RefFilePath, ".png") : "";
+            ok = ok && !name.empty() &&
+                 m_doc.CreateWorkImage(work + exported, folder + name, size) != 0;
+            if (!exported.empty())
+                QFile::remove(QString::fromStdString(work + exported));
+        }
         if (!ok) {
             if (!name.empty())
                 QFile::remove(QString::fromStdString(folder + name));
@@ -146,7 +188,7 @@ bool CPresentationExpander::ExpandPresentation(std::unique_ptr<CCellInfo> cell, 
             // A cell the rows refused is still in the document's list.
             if (const int at = m_doc.Cells.IndexOf(raw); at >= 0)
                 m_doc.Cells.RemoveAt(at);
-            for (const std::string* file : {&name, &thumbnail}) {
+            for (const std::string* file : {&std::as_const(name), &thumbnail}) {
                 if (!file->empty())
                     QFile::remove(QString::fromStdString(folder + *file));
             }
@@ -156,6 +198,10 @@ bool CPresentationExpander::ExpandPresentation(std::unique_ptr<CCellInfo> cell, 
         run.Repaint();
         progress.StepIt();
     }
+    // Pictures rendered ahead for slides that did not become cells.
+    for (const CPdfPageImages::Job& job : batch)
+        if (!job.destination.empty())
+            QFile::remove(QString::fromStdString(job.destination));
     progress.Show(false);
     CFileFailure failure =
         PresentationInUse() ? PresentationInUse()->LastFailure() : CFileFailure();

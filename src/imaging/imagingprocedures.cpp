@@ -236,6 +236,28 @@ int CImagingProcedures::CreateWorkImage(CLead& primary, const std::string& sourc
     return 1;
 }
 
+int CImagingProcedures::WriteWorkImage(CLead& primary, const QImage& picture,
+                                       const std::string& destination, QSize& size)
+{
+    if (picture.isNull() || destination.empty())
+        return 0;
+    if (!EnoughSpace(destination))
+        return 0;
+    CReleaseBitmaps release(primary);
+    PrepareImaging(primary);
+    if (primary.ImportDib(picture) != 0 || primary.ConvertBits(24, 0, 0, 0) != 0)
+        return 0;
+    const QSize fitted = FitWorkSize(picture.size());
+    if (fitted != picture.size() &&
+        primary.ResizeImage(float(fitted.width()), float(fitted.height()), 2) != 0)
+        return 0;
+    primary.SetSaveOption(1);
+    if (primary.SaveFile(destination, CLead::FormatPng, 24, 2, 0) != 0)
+        return 0;
+    size = fitted;
+    return 1;
+}
+
 int CImagingProcedures::CreateThumbImage(CLead& primary, const std::string& source,
                                          const std::string& destination, int thumbWidth,
                                          int thumbHeight, QSize& size)

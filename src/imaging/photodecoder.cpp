@@ -1,16 +1,17 @@
 #include "imaging/photodecoder.h"
 
+#include "imaging/tifffile.h"
+
 #include <QColorSpace>
 #include <QFile>
+#include <QThread>
 #include <QTransform>
 #include <QtEndian>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <libheif/heif.h>
-#include <limits>
 #include <memory>
-#include <tiffio.h>
 #include <webp/decode.h>
 #include <webp/demux.h>
 
@@ -106,6 +107,9 @@ bool OpenHeif(const QByteArray& data, HeifFile& file)
         return false;
     // The library's own limit on a side; the pixel bound is checked here.
     heif_context_set_maximum_image_size_limit(file.context, 65535);
+    // The tiles of a grid image (as phones store their photos) are decoded
+    // on every processor.
+    heif_context_set_max_decoding_threads(file.context, std::max(1, QThread::idealThreadCount()));
     if (heif_context_read_from_memory_without_copy(file.context, data.constData(),
                                                    size_t(data.size()), nullptr)
                 .code != heif_error_Ok ||
@@ -216,11 +220,18 @@ Outcome DecodeHeif(const QByteArray& data, bool keepDepth,
     // A file whose image decodes to another size than it states is damaged.
     if (!fromThumbnail && QSize(w, h) != file.shown)
         return CImageDecoder::NotDecoded;
-    QImage copy(w, h, alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+    // The decoded pixels are read in place; a picture the caller reduces
+    // next is scaled straight to that size, so the whole picture is neither
+    // copied nor converted.
+    const QImage plain(plane, w, h, qsizetype(stride),
+                       alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+    const QSize target = nextResize ? nextResize(file.shown) : QSize();
+    const bool reduce = target.isValid() && !target.isEmpty() && target.width() <= w &&
+                        target.height() <= h && target != QSize(w, h);
+    QImage copy = reduce ? plain.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                         : plain.copy();
     if (copy.isNull())
         return CImageDecoder::NotDecoded;
-    for (int y = 0; y < h; ++y)
-        std::memcpy(copy.scanLine(y), plane + qsizetype(y) * stride, size_t(rowBytes));
     const Outcome outcome = Finish(std::move(copy), keepDepth, space, image);
     if (outcome == CImageDecoder::Decoded)
         fileSize = file.shown;
@@ -311,7 +322,8 @@ QImage StillWebP(const QByteArray& data, const QSize& size, bool scaled, bool al
     QImage out(size, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     if (out.isNull())
         return {};
-    config.options.use_threads = 0;
+    // A second thread filters while the first one parses.
+    config.options.use_threads = 1;
     if (scaled) {
         config.options.use_scaling = 1;
         config.options.scaled_width = size.width();
@@ -343,16 +355,13 @@ Outcome DecodeWebP(const QByteArray& data, bool keepDepth,
     if (file.animated) {
         decoded = FirstFrame(data);
     } else {
-        // Decoded reduced by the codec's own scaling: within the bounds,
-        // and by 1/2, 1/4 or 1/8 when the caller resizes to less anyway.
+        // The codec scales while it decodes, to any size: straight to the
+        // caller's next size when that is a reduction.
         QSize size = CImageDecoder::BoundedSize(file.stored);
         const QSize target = StoredTarget(nextResize, shown, file.orientation);
-        const int d = CImageDecoder::ReductionFor(file.stored, target);
-        if (d > 1) {
-            const QSize reduced(file.stored.width() / d, file.stored.height() / d);
-            if (reduced.width() < size.width())
-                size = reduced;
-        }
+        if (target.isValid() && !target.isEmpty() && target.width() <= size.width() &&
+            target.height() <= size.height())
+            size = target;
         decoded = StillWebP(data, size, size != file.stored, file.alpha);
     }
     if (decoded.isNull())
@@ -366,148 +375,35 @@ Outcome DecodeWebP(const QByteArray& data, bool keepDepth,
 
 // ---- TIFF ----
 
-struct MemoryFile
-{
-    const QByteArray* data;
-    toff_t at = 0;
-};
-
-tmsize_t ReadMemory(thandle_t handle, void* out, tmsize_t size)
-{
-    auto* file = static_cast<MemoryFile*>(handle);
-    const toff_t total = toff_t(file->data->size());
-    if (size <= 0 || file->at >= total)
-        return 0;
-    const tmsize_t n = tmsize_t(std::min<toff_t>(toff_t(size), total - file->at));
-    std::memcpy(out, file->data->constData() + file->at, size_t(n));
-    file->at += toff_t(n);
-    return n;
-}
-
-tmsize_t WriteNothing(thandle_t, void*, tmsize_t)
-{
-    return 0;
-}
-
-toff_t SeekMemory(thandle_t handle, toff_t offset, int whence)
-{
-    auto* file = static_cast<MemoryFile*>(handle);
-    const toff_t total = toff_t(file->data->size());
-    toff_t base = 0;
-    if (whence == SEEK_CUR)
-        base = file->at;
-    else if (whence == SEEK_END)
-        base = total;
-    if (offset > std::numeric_limits<toff_t>::max() - base)
-        return toff_t(-1);
-    file->at = base + offset;
-    return file->at;
-}
-
-int CloseMemory(thandle_t)
-{
-    return 0;
-}
-
-toff_t MemorySize(thandle_t handle)
-{
-    return toff_t(static_cast<MemoryFile*>(handle)->data->size());
-}
-
-int QuietHandler(TIFF*, void*, const char*, const char*, va_list)
-{
-    return 1; // handled: the reasons reach the user as one message
-}
-
-struct TiffFile
-{
-    MemoryFile memory;
-    TIFF* tiff = nullptr;
-    QSize stored;
-    int orientation = 1;
-
-    explicit TiffFile(const QByteArray& data) : memory{&data} {}
-    ~TiffFile()
-    {
-        if (tiff)
-            TIFFClose(tiff);
-    }
-};
-
-bool OpenTiff(TiffFile& file)
-{
-    TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
-    if (!options)
-        return false;
-    TIFFOpenOptionsSetMaxSingleMemAlloc(options, tmsize_t(kMemoryBound));
-    TIFFOpenOptionsSetErrorHandlerExtR(options, QuietHandler, nullptr);
-    TIFFOpenOptionsSetWarningHandlerExtR(options, QuietHandler, nullptr);
-    // "m": read through the callbacks, never a mapping of the file.
-    file.tiff = TIFFClientOpenExt("photo", "rm", &file.memory, ReadMemory, WriteNothing, SeekMemory,
-                                  CloseMemory, MemorySize, nullptr, nullptr, options);
-    TIFFOpenOptionsFree(options);
-    if (!file.tiff)
-        return false;
-    uint32_t width = 0;
-    uint32_t height = 0;
-    uint16_t orientation = ORIENTATION_TOPLEFT;
-    if (!TIFFGetField(file.tiff, TIFFTAG_IMAGEWIDTH, &width) ||
-        !TIFFGetField(file.tiff, TIFFTAG_IMAGELENGTH, &height) || width == 0 || height == 0 ||
-        width > 0x7FFFFFFF || height > 0x7FFFFFFF)
-        return false;
-    TIFFGetFieldDefaulted(file.tiff, TIFFTAG_ORIENTATION, &orientation);
-    file.stored = QSize(int(width), int(height));
-    file.orientation = orientation >= 1 && orientation <= 8 ? orientation : 1;
-    char reason[1024];
-    return TIFFRGBAImageOK(file.tiff, reason) != 0;
-}
-
 Outcome TiffBounds(const QSize& stored)
 {
     return CImageDecoder::WithinBounds(stored) || Fits(stored, 4) ? CImageDecoder::Decoded
                                                                   : CImageDecoder::TooLarge;
 }
 
-QColorSpace TiffColorSpace(TIFF* tiff)
+Outcome DecodeTiff(const QByteArray& data, bool keepDepth,
+                   const std::function<QSize(const QSize&)>& nextResize, QImage& image,
+                   QSize& fileSize)
 {
-    uint32_t size = 0;
-    void* icc = nullptr;
-    if (!TIFFGetField(tiff, TIFFTAG_ICCPROFILE, &size, &icc) || !icc || size == 0)
-        return {};
-    return QColorSpace::fromIccProfile(QByteArray(static_cast<const char*>(icc), qsizetype(size)));
-}
-
-Outcome DecodeTiff(const QByteArray& data, bool keepDepth, QImage& image, QSize& fileSize)
-{
-    TiffFile file(data);
-    if (!OpenTiff(file))
+    CTiffFile file(data, kMemoryBound);
+    if (!file.Open())
         return CImageDecoder::NotDecoded;
-    const Outcome bounds = TiffBounds(file.stored);
+    const Outcome bounds = TiffBounds(file.Stored());
     if (bounds != CImageDecoder::Decoded)
         return bounds;
-    TIFFRGBAImage rgba;
-    char reason[1024];
-    if (!TIFFRGBAImageBegin(&rgba, file.tiff, 1, reason))
-        return CImageDecoder::NotDecoded;
-    // Rows as stored, top first: the orientation is applied afterwards,
-    // rotations included, which the library's own handling leaves out.
-    rgba.req_orientation = ORIENTATION_TOPLEFT;
-    rgba.orientation = ORIENTATION_TOPLEFT;
-    QImage raster(file.stored, QImage::Format_RGBA8888_Premultiplied);
-    const bool read =
-        !raster.isNull() &&
-        TIFFRGBAImageGet(&rgba, reinterpret_cast<uint32_t*>(raster.bits()),
-                         uint32_t(file.stored.width()), uint32_t(file.stored.height())) != 0;
-    const bool alpha = rgba.alpha != 0;
-    TIFFRGBAImageEnd(&rgba);
-    if (!read)
+    // Reduced as it is read when the caller reduces next by half or more.
+    const QSize target =
+        StoredTarget(nextResize, Shown(file.Stored(), file.Orientation()), file.Orientation());
+    bool alpha = false;
+    QImage raster = file.Read(CImageDecoder::ReductionFor(file.Stored(), target), alpha);
+    if (raster.isNull())
         return CImageDecoder::NotDecoded;
     if (!alpha)
         raster.reinterpretAsFormat(QImage::Format_RGBX8888);
-    const Outcome outcome = Finish(CPhotoDecoder::Oriented(raster, file.orientation), keepDepth,
-                                   TiffColorSpace(file.tiff), image);
+    const Outcome outcome = Finish(CPhotoDecoder::Oriented(raster, file.Orientation()), keepDepth,
+                                   file.ColorSpace(), image);
     if (outcome == CImageDecoder::Decoded)
-        fileSize = Shown(file.stored, file.orientation);
+        fileSize = Shown(file.Stored(), file.Orientation());
     return outcome;
 }
 
@@ -554,10 +450,10 @@ CImageDecoder::Outcome CPhotoDecoder::Probe(Kind kind, const QByteArray& data, Q
         break;
     }
     case Tiff: {
-        TiffFile file(data);
-        if (OpenTiff(file)) {
-            outcome = TiffBounds(file.stored);
-            shown = Shown(file.stored, file.orientation);
+        CTiffFile file(data, kMemoryBound);
+        if (file.Open()) {
+            outcome = TiffBounds(file.Stored());
+            shown = Shown(file.Stored(), file.Orientation());
         }
         break;
     }
@@ -607,7 +503,7 @@ CImageDecoder::Outcome CPhotoDecoder::Decode(Kind kind, const QByteArray& data, 
     case WebP:
         return DecodeWebP(data, keepDepth, nextResize, image, fileSize);
     case Tiff:
-        return DecodeTiff(data, keepDepth, image, fileSize);
+        return DecodeTiff(data, keepDepth, nextResize, image, fileSize);
     case None:
         break;
     }

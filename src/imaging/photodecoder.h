@@ -15,9 +15,10 @@ class QIODevice;
 // The rules are those of CImageDecoder: the orientation the file records
 // is applied, sizes are checked before any pixel memory is taken, an image
 // beyond the bounds comes back reduced when its decoding fits the memory
-// bound and is refused as too large when it does not. A WebP is decoded
-// straight at a reduced size when the caller resizes next anyway, a HEIF
-// from its stored thumbnail when that covers the size.
+// bound and is refused as too large when it does not. When the caller
+// reduces next anyway, a WebP is decoded straight at that size and a HEIF
+// is reduced to it as it leaves the codec (or decoded from its stored
+// thumbnail when that covers the size).
 class CPhotoDecoder
 {
 public:

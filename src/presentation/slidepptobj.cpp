@@ -309,6 +309,29 @@ bool CSlidePPTObj::ExportSlide(const std::string& file, int position, int width,
     return exported;
 }
 
+std::string CSlidePPTObj::SlidePdf()
+{
+    m_failure = {};
+    if (!m_open || !m_presentation)
+        return {};
+    CSlideRenderer& renderer = m_presentation->Renderer();
+    if (renderer.Prepare() != CSlideRenderer::Ready) {
+        NoteRenderFailure(m_path);
+        return {};
+    }
+    return renderer.PdfPath();
+}
+
+int CSlidePPTObj::PdfPageAt(int position) const
+{
+    if (!m_presentation || position < 1 || position > m_slideCount)
+        return 0;
+    const int first = m_presentation->PageSetup().FirstSlideNumber();
+    const int number = m_slideNumbers[static_cast<size_t>(position)];
+    const CPptSlide* slide = m_presentation->Slides().Item(number - first + 1);
+    return slide ? slide->SlideIndex() : 0;
+}
+
 bool CSlidePPTObj::Retain()
 {
     if (!m_open)

@@ -59,6 +59,12 @@ public:
     bool ContinueThumbnails(int position);
     bool ExportSlide(const std::string& file, int position, int width, int height,
                      int& slideNumber);
+    // The PDF whose pages are the slides' pictures (converted first when it
+    // is not yet), for rendering pages straight at another size; "" when
+    // there is none, and LastFailure says why.
+    std::string SlidePdf();
+    // The page (from 1) of that PDF showing `position`, 0 when none.
+    int PdfPageAt(int position) const;
     bool Retain();
     int Release();
     bool StopThumbnails();

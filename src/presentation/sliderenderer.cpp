@@ -97,6 +97,7 @@ CSlideRenderer::Status CSlideRenderer::Prepare()
     m_pdf->setRenderHint(Poppler::Document::Antialiasing, true);
     m_pdf->setRenderHint(Poppler::Document::TextAntialiasing, true);
     m_pdf->setRenderHint(Poppler::Document::TextHinting, true);
+    m_pdfPath = pdf.toStdString();
     return m_status = Ready;
 }
 

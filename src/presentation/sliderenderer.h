@@ -41,6 +41,8 @@ public:
     // so a failed conversion is not retried for this presentation.
     Status Prepare();
     Status LastStatus() const { return m_status; }
+    // The PDF whose page N is slide N, once Prepare is Ready.
+    const std::string& PdfPath() const { return m_pdfPath; }
     // Slide `index` (from 1) as a `filter` ("jpg"/"jpeg" or "png") picture of
     // width x height in `file`.
     bool Render(int index, const std::string& file, const std::string& filter, int width,
@@ -64,4 +66,5 @@ private:
     int m_timeoutMs;
     Status m_status = NotReady;
     std::unique_ptr<Poppler::Document> m_pdf;
+    std::string m_pdfPath;
 };

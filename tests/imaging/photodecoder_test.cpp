@@ -7,7 +7,11 @@
 #include "phototestfiles.h"
 
 #include <QBuffer>
+#include <algorithm>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <tiffio.h>
+#include <vector>
 
 using namespace phototest;
 
@@ -66,6 +70,8 @@ TEST(PhotoDecoder, OrientedPhotosOfEveryFormatComeOutUpright)
     imagingtest::TempFolder tmp;
     const QImage stored = Halves(64, 32);
     ASSERT_TRUE(Tiff(TempPath(tmp, "turned.tif"), {stored}, 6));
+    ASSERT_TRUE(Tiff(TempPath(tmp, "cmyk.tif"), {stored}, 6, TiffKind::Cmyk));
+    ASSERT_TRUE(Tiff(TempPath(tmp, "deep.tif"), {stored}, 6, TiffKind::Rgb16));
     struct Case
     {
         const char* name;
@@ -104,22 +110,83 @@ TEST(PhotoDecoder, FirstImageOnlyAndDeepOrCmykTiffsAreRead)
     }
 }
 
-TEST(PhotoDecoder, WebPAndHeifAreDecodedReducedForASmallerTarget)
+// A tiled TIFF of `image` (LZW, tiles of 16 x 16, the last ones partly outside
+// the picture) shown after `orientation`.
+QByteArray TiledTiff(imagingtest::TempFolder& tmp, const QImage& image, int orientation)
 {
-    const QImage big = Halves(800, 600);
-    const auto toThumb = [](const QSize&) { return QSize(96, 72); };
-    // The WebP codec scales while decoding: by 1/8 here, as a JPEG would be.
-    const Decoded webp = DecodeBytes(WebP(big), toThumb);
-    ASSERT_EQ(webp.outcome, CImageDecoder::Decoded);
-    EXPECT_EQ(webp.fileSize, QSize(800, 600));
-    EXPECT_EQ(webp.image.size(), QSize(100, 75));
-    // A HEIF's stored thumbnail serves when it covers the target.
-    const Decoded heif = DecodeBytes(Heic(big, 1, 160), toThumb);
-    ASSERT_EQ(heif.outcome, CImageDecoder::Decoded);
-    EXPECT_EQ(heif.fileSize, QSize(800, 600));
-    EXPECT_EQ(heif.image.size(), QSize(160, 120));
-    const Decoded whole = DecodeBytes(Heic(big, 1, 160), [](const QSize&) { return QSize(); });
-    EXPECT_EQ(whole.image.size(), QSize(800, 600));
+    const std::string path = tmp.Path("tiled.tif");
+    TIFF* tiff = TIFFOpen(path.c_str(), "w");
+    if (!tiff)
+        return {};
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
+    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, uint32_t(rgb.width()));
+    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, uint32_t(rgb.height()));
+    TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, uint16_t(3));
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, uint16_t(8));
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+    TIFFSetField(tiff, TIFFTAG_ORIENTATION, uint16_t(orientation));
+    TIFFSetField(tiff, TIFFTAG_TILEWIDTH, uint32_t(16));
+    TIFFSetField(tiff, TIFFTAG_TILELENGTH, uint32_t(16));
+    TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
+    std::vector<uint8_t> tile(16 * 16 * 3);
+    for (int ty = 0; ty < rgb.height(); ty += 16) {
+        for (int tx = 0; tx < rgb.width(); tx += 16) {
+            std::fill(tile.begin(), tile.end(), uint8_t(0));
+            for (int y = 0; y < 16 && ty + y < rgb.height(); ++y)
+                for (int x = 0; x < 16 && tx + x < rgb.width(); ++x)
+                    std::memcpy(&tile[size_t(y * 16 + x) * 3],
+                                rgb.constScanLine(ty + y) + (tx + x) * 3, 3);
+            TIFFWriteTile(tiff, tile.data(), uint32_t(tx), uint32_t(ty), 0, 0);
+        }
+    }
+    TIFFClose(tiff);
+    return imagingtest::ReadAll(path);
+}
+
+TEST(PhotoDecoder, PhotosComeOutAtTheCallersNextSizeUpright)
+{
+    imagingtest::TempFolder tmp;
+    // Stored 256 x 128, shown turned a quarter clockwise (128 x 256): the
+    // caller's next size is asked for the shown picture, so a decoder that
+    // reduces in the stored orientation gives the wrong shape.
+    const QImage stored = Halves(256, 128);
+    const auto half = [](const QSize& shown) { return shown / 2; };
+    // A TIFF is reduced as it is read, a band of rows at a time.
+    ASSERT_TRUE(Tiff(TempPath(tmp, "turned.tif"), {stored}, 6));
+    ASSERT_TRUE(Tiff(TempPath(tmp, "cmyk.tif"), {stored}, 6, TiffKind::Cmyk));
+    ASSERT_TRUE(Tiff(TempPath(tmp, "deep.tif"), {stored}, 6, TiffKind::Rgb16));
+    struct Case
+    {
+        const char* name;
+        QByteArray bytes;
+        QSize shown = QSize(128, 256);
+    } cases[] = {
+        {"webp", WebP(stored, 6)},
+        {"heic", Heic(stored, 6)},
+        {"heic with a covering thumbnail", Heic(stored, 6, 200)},
+        {"tiff", imagingtest::ReadAll(TempPath(tmp, "turned.tif"))},
+        {"cmyk tiff", imagingtest::ReadAll(TempPath(tmp, "cmyk.tif"))},
+        {"16-bit tiff", imagingtest::ReadAll(TempPath(tmp, "deep.tif"))},
+        {"tiled tiff, no whole blocks at the edges",
+         TiledTiff(tmp, Halves(250, 130), 6),
+         {130, 250}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // Never enlarged by the decoder, and whole without a next size.
+        const auto twice = [](const QSize& shown) { return shown * 2; };
+        EXPECT_EQ(DecodeBytes(c.bytes, twice).image.size(), c.shown);
+        EXPECT_EQ(DecodeBytes(c.bytes).image.size(), c.shown);
+        const Decoded d = DecodeBytes(c.bytes, half);
+        ASSERT_EQ(d.outcome, CImageDecoder::Decoded);
+        EXPECT_EQ(d.fileSize, c.shown);
+        ASSERT_EQ(d.image.size(), c.shown / 2);
+        EXPECT_EQ(d.image.format(), QImage::Format_RGB32);
+        EXPECT_TRUE(Near(d.image.pixel(20, 30), qRgb(220, 0, 0)));
+        EXPECT_TRUE(Near(d.image.pixel(20, 100), qRgb(0, 0, 220)));
+        EXPECT_TRUE(Near(d.image.pixel(60, 30), qRgb(0, 200, 0)));
+    }
 }
 
 TEST(PhotoDecoder, DamagedPhotosAreRefusedByTheChecksWithTheirReason)

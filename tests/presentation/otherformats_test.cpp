@@ -22,6 +22,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -101,6 +104,40 @@ TEST_F(OtherFormats, PdfPagesBecomeCellsWithoutLibreOffice)
         EXPECT_EQ(Row(r)->RefFilePath, pdf);
         EXPECT_EQ(Shown(r), r + 1);
     }
+}
+
+TEST_F(OtherFormats, PortraitPdfPageGivesAnUnstretchedDisplayImage)
+{
+    // A 3:4 page standing upright, white with a black square in the middle.
+    const std::string pdf = File("portrait.pdf");
+    {
+        QPdfWriter writer(QString::fromStdString(pdf));
+        writer.setPageSize(
+            QPageSize(QSizeF(540, 720), QPageSize::Point, QString(), QPageSize::ExactMatch));
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        writer.setResolution(72);
+        QPainter painter(&writer);
+        painter.fillRect(QRect(0, 0, writer.width(), writer.height()), Qt::white);
+        const int side = writer.width() / 2;
+        painter.fillRect(
+            QRect((writer.width() - side) / 2, (writer.height() - side) / 2, side, side),
+            Qt::black);
+        ASSERT_TRUE(painter.end());
+    }
+    ASSERT_TRUE(Insert(pdf));
+    ASSERT_EQ(m_editor.Rows().GetCount(), 1);
+    EXPECT_EQ(QSize(Row(0)->BmpSize[0], Row(0)->BmpSize[1]), QSize(576, 768));
+    const QImage display(m_folder.filePath(QString::fromStdString(Row(0)->FileName)));
+    ASSERT_EQ(display.size(), QSize(576, 768));
+    int wide = 0;
+    int high = 0;
+    for (int x = 0; x < display.width(); ++x)
+        wide += qGray(display.pixel(x, display.height() / 2)) < 64 ? 1 : 0;
+    for (int y = 0; y < display.height(); ++y)
+        high += qGray(display.pixel(display.width() / 2, y)) < 64 ? 1 : 0;
+    EXPECT_NEAR(wide, 288, 3);
+    EXPECT_NEAR(high, 288, 3);
+    EXPECT_FALSE(Row(0)->ThumbFileName.empty());
 }
 
 TEST_F(OtherFormats, PasswordProtectedFilesAreRefusedTheSameWayInEveryFormat)

@@ -1,0 +1,109 @@
+#include "presentation/pdfpageimages.h"
+
+#include "imaging/imagingprocedures.h"
+#include "imaging/lead.h"
+
+#include <QThread>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <poppler-qt6.h>
+#include <thread>
+#include <utility>
+
+namespace {
+
+std::unique_ptr<Poppler::Document> OpenDocument(const std::string& pdf)
+{
+    std::unique_ptr<Poppler::Document> document =
+        Poppler::Document::load(QString::fromStdString(pdf));
+    if (!document || document->isLocked())
+        return nullptr;
+    document->setRenderHint(Poppler::Document::Antialiasing, true);
+    document->setRenderHint(Poppler::Document::TextAntialiasing, true);
+    document->setRenderHint(Poppler::Document::TextHinting, true);
+    return document;
+}
+
+} // namespace
+
+CPdfPageImages::CPdfPageImages(std::string pdf, int threads) : m_pdf(std::move(pdf))
+{
+    if (threads <= 0)
+        threads = std::clamp(QThread::idealThreadCount(), 1, 4);
+    m_documents.resize(size_t(threads));
+}
+
+CPdfPageImages::~CPdfPageImages() = default;
+
+QSize CPdfPageImages::DisplaySize(const QSizeF& points)
+{
+    if (!(points.width() > 0) || !(points.height() > 0) || points.width() > 1e6 ||
+        points.height() > 1e6)
+        return {};
+    // The page in hundredths of a point, so that the fitting keeps the
+    // proportions to well below a pixel.
+    const QSize fine(int(std::lround(points.width() * 100)),
+                     int(std::lround(points.height() * 100)));
+    const QSize fitted = CImagingProcedures::FitWorkSize(fine.expandedTo(QSize(1, 1)));
+    return fitted.expandedTo(QSize(1, 1));
+}
+
+QImage CPdfPageImages::RenderPage(Poppler::Document& document, int page)
+{
+    if (page < 1 || page > document.numPages())
+        return {};
+    const std::unique_ptr<Poppler::Page> source = document.page(page - 1);
+    if (!source)
+        return {};
+    const QSizeF points = source->pageSizeF();
+    const QSize size = DisplaySize(points);
+    if (!size.isValid())
+        return {};
+    QImage image = source->renderToImage(72.0 * size.width() / points.width(),
+                                         72.0 * size.height() / points.height(), 0, 0, size.width(),
+                                         size.height());
+    if (image.isNull())
+        return {};
+    // Rounding in the renderer may give a pixel less.
+    if (image.size() != size)
+        image = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return image;
+}
+
+bool CPdfPageImages::RunOn(int thread, int stride, std::vector<Job>& jobs)
+{
+    std::unique_ptr<Poppler::Document>& document = m_documents[size_t(thread)];
+    if (!document)
+        document = OpenDocument(m_pdf);
+    CLead lead;
+    bool all = true;
+    for (size_t i = size_t(thread); i < jobs.size(); i += size_t(stride)) {
+        Job& job = jobs[i];
+        job.written = false;
+        const QImage image = document ? RenderPage(*document, job.page) : QImage();
+        job.written =
+            !image.isNull() && !job.destination.empty() &&
+            CImagingProcedures::WriteWorkImage(lead, image, job.destination, job.size) == 1;
+        if (!job.written) {
+            std::remove(job.destination.c_str());
+            all = false;
+        }
+    }
+    return all;
+}
+
+bool CPdfPageImages::Run(std::vector<Job>& jobs)
+{
+    const int used = std::min(Threads(), int(jobs.size()));
+    if (used <= 1)
+        return jobs.empty() || RunOn(0, 1, jobs);
+    std::vector<char> results(size_t(used), 0);
+    std::vector<std::thread> workers;
+    for (int t = 1; t < used; ++t)
+        workers.emplace_back([&, t] { results[size_t(t)] = RunOn(t, used, jobs) ? 1 : 0; });
+    results[0] = RunOn(0, used, jobs) ? 1 : 0;
+    for (std::thread& worker : workers)
+        worker.join();
+    return std::all_of(results.begin(), results.end(), [](char ok) { return ok != 0; });
+}
