@@ -105,17 +105,9 @@ bool CCellTransfer::Paste()
             }
         }
     }
-    if (bytes.isEmpty()) {
-        m_editor.SetInsertionIndex(-1);
-        return false;
-    }
     CCellInfoList list;
-    if (!ReadTransferBlock(bytes, list)) {
-        AskUser(m_editor.Document().Prompt(), MsgId::InsertFailed, CUserPrompt::Exclamation,
-                CUserPrompt::Ok);
-        m_editor.SetInsertionIndex(-1);
+    if (!ReadOrRefuse(bytes, list))
         return false;
-    }
     return m_editor.InsertCells(EditorCommand::Paste, list, false);
 }
 
@@ -161,16 +153,8 @@ bool CCellTransfer::Drop(const CCellClipboard& data, int effect, int row, CCellD
     const QByteArray bytes =
         data.Data(hasList ? CCellInfoList::ClipFormat : CCellInfoList::ClipFormatFiles);
     CCellInfoList list;
-    if (bytes.isEmpty()) {
-        m_editor.SetInsertionIndex(-1);
+    if (!ReadOrRefuse(bytes, list))
         return false;
-    }
-    if (!ReadTransferBlock(bytes, list)) {
-        AskUser(m_editor.Document().Prompt(), MsgId::InsertFailed, CUserPrompt::Exclamation,
-                CUserPrompt::Ok);
-        m_editor.SetInsertionIndex(-1);
-        return false;
-    }
     const bool ok = m_editor.InsertCells(0, list, false);
     if (!ok || m_editor.LastInsertCancelled()) {
         // Only the cells that arrived may leave the other window.
@@ -268,6 +252,21 @@ void CCellTransfer::InternalMove()
         row = d;
     }
     m_editor.MoveIn(m_dragList, position, row);
+}
+
+bool CCellTransfer::ReadOrRefuse(const QByteArray& bytes, CCellInfoList& list)
+{
+    if (bytes.isEmpty()) {
+        m_editor.SetInsertionIndex(-1);
+        return false;
+    }
+    if (!ReadTransferBlock(bytes, list)) {
+        AskUser(m_editor.Document().Prompt(), MsgId::InsertFailed, CUserPrompt::Exclamation,
+                CUserPrompt::Ok);
+        m_editor.SetInsertionIndex(-1);
+        return false;
+    }
+    return true;
 }
 
 bool CCellTransfer::ReadTransferBlock(const QByteArray& bytes, CCellInfoList& list)

@@ -39,6 +39,9 @@ public:
     static bool ReadTransferBlock(const QByteArray& bytes, CCellInfoList& list);
 
 private:
+    // ReadTransferBlock for a paste or drop: an empty or damaged block
+    // clears the insertion point, and a damaged one says so.
+    bool ReadOrRefuse(const QByteArray& bytes, CCellInfoList& list);
     void BuildTransferList(CCellInfoList& list) const;
     bool PlaceOnClipboard(CCellInfoList& list);
     void InternalMove();
