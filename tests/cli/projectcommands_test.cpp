@@ -127,8 +127,9 @@ TEST_F(ProjectCommandsTest, NewRefusalsAndTheExistingFolderQuestion)
         args.insert(args.end(), {"--in", dir, "--message-ids"});
         const CCliResult r = RunZelm(args);
         EXPECT_EQ(r.exitCode, c.status) << r.err;
-        if (c.message)
+        if (c.message) {
             EXPECT_EQ(r.err.find(c.message) != std::string::npos, c.printed) << r.err;
+        }
     }
 }
 

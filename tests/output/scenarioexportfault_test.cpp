@@ -178,8 +178,9 @@ TEST_F(ScenarioExportFault, WhyTheCardWriteFailedIsSaid)
         if (c.expectedReason)
             expected.insert(expected.begin() + 1, c.expectedReason);
         EXPECT_EQ(prompt.Ids(), expected);
-        if (c.expectedReason == 7369)
+        if (c.expectedReason == 7369) {
             EXPECT_NE(prompt.shown[1].text.find(strerror(EIO)), std::string::npos);
+        }
         ExpectNothingLeft();
     }
 }

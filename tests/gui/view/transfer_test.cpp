@@ -237,6 +237,7 @@ TEST_F(ViewFixture, WithoutAProgressWindowOfTheFrameThePasteUsesTheViewsOwn)
     EXPECT_EQ(b.Rows(), (std::vector<int>{10, 1, 2}));
     EXPECT_FALSE(b.view->IsBusy());
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (qobject_cast<QDialog*>(w))
+        if (qobject_cast<QDialog*>(w)) {
             EXPECT_FALSE(w->isVisible()) << "the progress window goes when the paste ends";
+        }
 }
