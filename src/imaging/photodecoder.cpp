@@ -105,8 +105,11 @@ bool OpenHeif(const QByteArray& data, HeifFile& file)
     file.context = heif_context_alloc();
     if (!file.context)
         return false;
-    // The library's own limit on a side; the pixel bound is checked here.
-    heif_context_set_maximum_image_size_limit(file.context, 65535);
+    // The library's own limit on a side, checked before it allocates: the
+    // side of the memory bound's square (8 bytes a pixel in 512 MB), so a
+    // crafted stream cannot make it allocate gigabytes. The pixel bound is
+    // checked here.
+    heif_context_set_maximum_image_size_limit(file.context, 8192);
     // The tiles of a grid image (as phones store their photos) are decoded
     // on every processor.
     heif_context_set_max_decoding_threads(file.context, std::max(1, QThread::idealThreadCount()));
