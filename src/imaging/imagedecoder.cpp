@@ -1,5 +1,6 @@
 #include "imaging/imagedecoder.h"
 
+#include "imaging/jpegdecoder.h"
 #include "imaging/jpegscan.h"
 #include "imaging/photodecoder.h"
 #include "imaging/pngcodec.h"
@@ -9,6 +10,7 @@
 #include <QImageIOHandler>
 #include <QImageReader>
 #include <QPainter>
+#include <QTransform>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -72,6 +74,19 @@ void Prepare(QImageReader& reader)
 bool SwapsSides(QImageIOHandler::Transformations t)
 {
     return t.testFlag(QImageIOHandler::TransformationRotate90);
+}
+
+// The picture turned as the file says it was held, as Qt's reader turns it:
+// mirrored and flipped first, then a quarter turn. Every step only moves
+// pixels.
+QImage Oriented(QImage image, QImageIOHandler::Transformations t)
+{
+    if (t.testAnyFlags(QImageIOHandler::TransformationRotate180))
+        image = std::move(image).mirrored(t.testFlag(QImageIOHandler::TransformationMirror),
+                                          t.testFlag(QImageIOHandler::TransformationFlip));
+    if (t.testFlag(QImageIOHandler::TransformationRotate90))
+        image = image.transformed(QTransform().rotate(90));
+    return image;
 }
 
 const unsigned char kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
@@ -549,6 +564,7 @@ CImageDecoder::DecodeImage(const QByteArray& data, bool keepDepth,
     if (swaps)
         shown.transpose();
 
+    QImage decoded;
     if (format == "jpeg") {
         int d = reduction;
         if (nextResize) {
@@ -557,12 +573,16 @@ CImageDecoder::DecodeImage(const QByteArray& data, bool keepDepth,
                 target.transpose();
             d = std::max(d, ReductionFor(stored, target));
         }
-        if (d > 1)
-            reader.setScaledSize(QSize(stored.width() / d, stored.height() / d));
+        const QSize scaled = d > 1 ? QSize(stored.width() / d, stored.height() / d) : QSize();
+        if (CJpegDecoder::Decode(raw, rawSize, scaled, decoded))
+            decoded = Oriented(std::move(decoded), reader.transformation());
+        else if (scaled.isValid())
+            reader.setScaledSize(scaled);
     }
     reader.setQuality(kDecodeQuality);
 
-    QImage decoded = reader.read();
+    if (decoded.isNull())
+        decoded = reader.read();
     if (decoded.isNull())
         return NotDecoded;
     if (!WithinBounds(decoded.size()))

@@ -1,8 +1,6 @@
 #include "imaging/jpegscan.h"
 
-#include <csetjmp>
-#include <cstdio>
-#include <jpeglib.h>
+#include "imaging/jpegerror.h"
 
 namespace {
 
@@ -22,28 +20,12 @@ int64_t ceilDiv(int64_t a, int64_t b)
     return (a + b - 1) / b;
 }
 
-// The library reports a fatal error by calling error_exit, which must not
-// return: it jumps back to the trial decode. Only plain data lies between the
-// setjmp and the jump, so nothing is left without its destructor.
-struct ErrorManager
-{
-    jpeg_error_mgr pub;
-    std::jmp_buf jump;
-};
-
-void onFatalError(j_common_ptr info)
-{
-    std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1);
-}
-
 // A warning means corrupt or missing data: the trial ends there, at once.
 void onMessage(j_common_ptr info, int level)
 {
     if (level < 0)
-        std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1);
+        std::longjmp(reinterpret_cast<CJpegErrorManager*>(info->err)->jump, 1);
 }
-
-void onOutput(j_common_ptr) {}
 
 } // namespace
 
@@ -107,11 +89,8 @@ bool CJpegScan::ReadFrame(const unsigned char* p, size_t n, Frame& frame)
 bool CJpegScan::DecodesCleanly(const unsigned char* data, size_t size, long maxMemory)
 {
     jpeg_decompress_struct info;
-    ErrorManager errors;
-    info.err = jpeg_std_error(&errors.pub);
-    errors.pub.error_exit = onFatalError;
-    errors.pub.emit_message = onMessage;
-    errors.pub.output_message = onOutput;
+    CJpegErrorManager errors;
+    errors.InstallOn(info, onMessage);
     // volatile: read again after a jump back.
     volatile bool created = false;
     if (setjmp(errors.jump)) {
