@@ -173,15 +173,7 @@ void CCellTransfer::EndDrag(int effect, CCellDragSession& session)
             size_t leaving = selected.size();
             if (session.acceptedCells >= 0)
                 leaving = std::min(leaving, static_cast<size_t>(session.acceptedCells));
-            for (size_t k = 0; k < leaving; ++k) {
-                const int row = selected[k] - static_cast<int>(k);
-                CCellInfo* cell = m_editor.Rows().GetCell(row);
-                if (!cell)
-                    break;
-                cell->StateFlags |= CCellInfo::StateDeleted;
-                if (!m_editor.Rows().DeleteRow(row))
-                    break;
-            }
+            RemoveRows(selected, leaving);
             m_editor.Repaint();
             if (leaving > 0)
                 m_editor.Modified();
@@ -190,6 +182,20 @@ void CCellTransfer::EndDrag(int effect, CCellDragSession& session)
         }
     }
     m_dragList.DeleteAll();
+}
+
+void CCellTransfer::RemoveRows(const std::vector<int>& rows, size_t count)
+{
+    // Each deleted row moves the later ones up by one.
+    for (size_t k = 0; k < count && k < rows.size(); ++k) {
+        const int row = rows[k] - static_cast<int>(k);
+        CCellInfo* cell = m_editor.Rows().GetCell(row);
+        if (!cell)
+            break;
+        cell->StateFlags |= CCellInfo::StateDeleted;
+        if (!m_editor.Rows().DeleteRow(row))
+            break;
+    }
 }
 
 void CCellTransfer::InternalMove()
@@ -213,15 +219,7 @@ void CCellTransfer::InternalMove()
         if (d != -1)
             anchor = m_editor.Rows().GetCell(d);
     }
-    for (int k = 0; k < n; ++k) {
-        const int row = selected[static_cast<size_t>(k)] - k;
-        CCellInfo* cell = m_editor.Rows().GetCell(row);
-        if (!cell)
-            break;
-        cell->StateFlags |= CCellInfo::StateDeleted;
-        if (!m_editor.Rows().DeleteRow(row))
-            break;
-    }
+    RemoveRows(selected, selected.size());
     if (anchor)
         d = m_editor.Rows().FindRow(anchor);
 

@@ -3,6 +3,8 @@
 #include "model/cellinfolist.h"
 
 #include <QByteArray>
+#include <cstddef>
+#include <vector>
 
 class CCellClipboard;
 class CScenarioEditor;
@@ -45,6 +47,9 @@ private:
     void BuildTransferList(CCellInfoList& list) const;
     bool PlaceOnClipboard(CCellInfoList& list);
     void InternalMove();
+    // Deletes the first `count` of the selected `rows` (ascending), flagged
+    // as deleted.
+    void RemoveRows(const std::vector<int>& rows, size_t count);
 
     CScenarioEditor& m_editor;
     CCellInfoList m_dragList; // the cells of the drag under way
