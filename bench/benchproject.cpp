@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <map>
 #include <memory>
 
 CBenchProject::CBenchProject(int cells, const Pictures& pictures)
@@ -48,4 +49,29 @@ CBenchProject::CBenchProject(int cells, const Pictures& pictures)
     }
     path = folder + "Bench.sic";
     file.WriteFile(path, list);
+}
+
+CBenchProject& CBenchProject::Cached(int cells, Pictures (*make)())
+{
+    static std::map<int, std::unique_ptr<CBenchProject>> made;
+    auto& f = made[cells];
+    if (!f)
+        f = std::make_unique<CBenchProject>(cells, make());
+    return *f;
+}
+
+QImage CBenchProject::Photo(int w, int h)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    uint32_t seed = 12345;
+    for (int y = 0; y < h; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            const int grain = int(seed >> 28) - 8;
+            line[x] = qRgb(qBound(0, x * 255 / w + grain, 255), qBound(0, y * 255 / h + grain, 255),
+                           qBound(0, ((x + y) / 16) % 256 + grain, 255));
+        }
+    }
+    return img;
 }

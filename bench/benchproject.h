@@ -21,6 +21,14 @@ public:
 
     CBenchProject(int cells, const Pictures& pictures);
 
+    // One project per cell count, made at the first call of a benchmark
+    // program (with the pictures `make` gives then) and kept for the rest.
+    static CBenchProject& Cached(int cells, Pictures (*make)());
+
+    // Something like a camera photograph: smooth gradients with fine grain,
+    // so that a JPEG of it has the size a camera file has.
+    static QImage Photo(int w, int h);
+
     std::string folder; // trailing '/'
     std::string path;   // the project file
 

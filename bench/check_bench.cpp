@@ -36,11 +36,7 @@ CBenchProject::Pictures CheckPictures()
 
 CBenchProject& fixture(int cells)
 {
-    static std::map<int, std::unique_ptr<CBenchProject>> made;
-    auto& f = made[cells];
-    if (!f)
-        f = std::make_unique<CBenchProject>(cells, CheckPictures());
-    return *f;
+    return CBenchProject::Cached(cells, CheckPictures);
 }
 
 void BM_CheckProject(benchmark::State& state)

@@ -35,11 +35,7 @@ CBenchProject::Pictures DocumentPictures()
 
 CBenchProject& fixture(int cells)
 {
-    static std::map<int, std::unique_ptr<CBenchProject>> made;
-    auto& f = made[cells];
-    if (!f)
-        f = std::make_unique<CBenchProject>(cells, DocumentPictures());
-    return *f;
+    return CBenchProject::Cached(cells, DocumentPictures);
 }
 
 void BM_OpenProject(benchmark::State& state)

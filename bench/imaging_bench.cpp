@@ -2,6 +2,7 @@
 // and thumbnail made when a 4000 x 3000 JPEG is imported, and the card
 // pictures made from a display image when a project is sent. Times are wall
 // clock; CPU is the whole process's (Qt scales on worker threads too).
+#include "benchproject.h"
 #include "imaging/imagingprocedures.h"
 #include "imaging/lead.h"
 
@@ -23,29 +24,11 @@ std::string PathOf(const char* name)
     return g_folder + "/" + name;
 }
 
-// Something like a photograph: smooth gradients with fine grain, so the
-// JPEG has the size a camera file has.
-QImage Photo(int w, int h)
-{
-    QImage img(w, h, QImage::Format_RGB32);
-    uint32_t seed = 12345;
-    for (int y = 0; y < h; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
-        for (int x = 0; x < w; ++x) {
-            seed = seed * 1664525u + 1013904223u;
-            const int grain = int(seed >> 28) - 8;
-            line[x] = qRgb(qBound(0, x * 255 / w + grain, 255), qBound(0, y * 255 / h + grain, 255),
-                           qBound(0, ((x + y) / 16) % 256 + grain, 255));
-        }
-    }
-    return img;
-}
-
 bool Prepare()
 {
     QImageWriter jpg(QString::fromStdString(PathOf("photo.jpg")), "jpeg");
     jpg.setQuality(90);
-    if (!jpg.write(Photo(4000, 3000)))
+    if (!jpg.write(CBenchProject::Photo(4000, 3000)))
         return false;
     CLead lead;
     QSize size;

@@ -1,6 +1,7 @@
 // Importing a camera-sized photo (4000 x 3000, 12 megapixels) of each
 // format: the display image and the thumbnail, as an insertion makes them.
 // The time per megapixel of HEIC and WebP is set against JPEG's.
+#include "benchproject.h"
 #include "imaging/imagingprocedures.h"
 #include "imaging/lead.h"
 #include "imaging/phototestfiles.h"
@@ -28,23 +29,6 @@ std::string PathOf(const std::string& name)
     return g_folder + "/" + name;
 }
 
-// Smooth gradients with fine grain, so each file has a camera file's size.
-QImage Photo(int w, int h)
-{
-    QImage img(w, h, QImage::Format_RGB32);
-    uint32_t seed = 12345;
-    for (int y = 0; y < h; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
-        for (int x = 0; x < w; ++x) {
-            seed = seed * 1664525u + 1013904223u;
-            const int grain = int(seed >> 28) - 8;
-            line[x] = qRgb(qBound(0, x * 255 / w + grain, 255), qBound(0, y * 255 / h + grain, 255),
-                           qBound(0, ((x + y) / 16) % 256 + grain, 255));
-        }
-    }
-    return img;
-}
-
 bool Prepare()
 {
     bool all = true;
@@ -52,7 +36,7 @@ bool Prepare()
         all = all && QFileInfo::exists(QString::fromStdString(PathOf(name)));
     if (all)
         return true;
-    const QImage photo = Photo(kWidth, kHeight);
+    const QImage photo = CBenchProject::Photo(kWidth, kHeight);
     QImageWriter jpg(QString::fromStdString(PathOf("photo.jpg")), "jpeg");
     jpg.setQuality(90);
     return jpg.write(photo) && phototest::Save(PathOf("photo.heic"), phototest::Heic(photo)) &&
