@@ -46,18 +46,10 @@ int runAdd(const CCliArgs& args, CCliPrompt& prompt)
                           CSlideSourceTypes::Listed(CSlideSourceTypes::PresentationExtensions()) +
                           ")");
     }
-    CTerminalProgress progress(args.quiet);
-    CZurDoc doc;
-    if (const int early = CliCheckBeforeEarly(kAdd, args, args.positional[0]); early != ExitDone)
-        return early;
-    if (!CliOpenProject(args.positional[0], doc, prompt, &progress))
-        return prompt.FailureStatus();
-    CScenarioEditor editor(doc);
-    // Ctrl-C keeps nothing of an insertion here.
-    editor.SetTellStoppedInsertions(false);
-    editor.SetProgress(&progress);
-    if (const int status = CliApplyBefore(kAdd, args, editor); status != ExitDone)
+    CCliInsertion insertion(args);
+    if (const int status = insertion.Open(kAdd, args, prompt); status != ExitDone)
         return status;
+    CScenarioEditor& editor = *insertion.editor;
 
     // The cells as the file browser offers them: the source path, its time
     // and the page (0 for a whole presentation).
@@ -76,7 +68,7 @@ int runAdd(const CCliArgs& args, CCliPrompt& prompt)
         list.Append(std::move(cell));
     }
     const bool ok = editor.InsertCells(EditorCommand::Paste, list, false);
-    return CliFinishInsertion(editor, doc, prompt, ok);
+    return CliFinishInsertion(editor, insertion.doc, prompt, ok);
 }
 
 const CCliCommandRegistrar registrar(kAdd);

@@ -75,6 +75,26 @@ int CCliRowsEdit::Open(const CCliCommand& command, const CCliArgs& args, CCliPro
     return ExitDone;
 }
 
+CCliInsertion::CCliInsertion(const CCliArgs& args) : progress(args.quiet) {}
+
+CCliInsertion::~CCliInsertion()
+{
+    editor.reset();
+}
+
+int CCliInsertion::Open(const CCliCommand& command, const CCliArgs& args, CCliPrompt& prompt)
+{
+    if (const int early = CliCheckBeforeEarly(command, args, args.positional[0]); early != ExitDone)
+        return early;
+    if (!CliOpenProject(args.positional[0], doc, prompt, &progress))
+        return prompt.FailureStatus();
+    editor = std::make_unique<CScenarioEditor>(doc);
+    // Ctrl-C keeps nothing of an insertion here.
+    editor->SetTellStoppedInsertions(false);
+    editor->SetProgress(&progress);
+    return CliApplyBefore(command, args, *editor);
+}
+
 int CliCheckRowsEarly(const CCliCommand& command, const std::string& project,
                       const std::string& text, bool single)
 {

@@ -68,3 +68,21 @@ public:
     std::unique_ptr<CScenarioEditor> editor;
     std::vector<int> rows; // 1-based
 };
+
+// The start that every inserting command shares: --before checked early,
+// the project (first argument) opened with its lock, its editor set up for
+// an insertion that keeps nothing when stopped, and --before applied.
+class CCliInsertion
+{
+public:
+    explicit CCliInsertion(const CCliArgs& args);
+    ~CCliInsertion();
+
+    // ExitDone when the project is open and the editor ready; otherwise the
+    // exit status to end with (its message or usage text printed).
+    int Open(const CCliCommand& command, const CCliArgs& args, CCliPrompt& prompt);
+
+    CTerminalProgress progress;
+    CZurDoc doc;
+    std::unique_ptr<CScenarioEditor> editor;
+};

@@ -43,23 +43,15 @@ int runPaste(const CCliArgs& args, CCliPrompt& prompt)
                        failure.file());
         return prompt.FailureStatus();
     }
-    CTerminalProgress progress(args.quiet);
-    CZurDoc doc;
-    if (const int early = CliCheckBeforeEarly(kPaste, args, args.positional[0]); early != ExitDone)
-        return early;
-    if (!CliOpenProject(args.positional[0], doc, prompt, &progress))
-        return prompt.FailureStatus();
-    CScenarioEditor editor(doc);
-    // Ctrl-C keeps nothing of an insertion here.
-    editor.SetTellStoppedInsertions(false);
-    editor.SetProgress(&progress);
-    if (const int status = CliApplyBefore(kPaste, args, editor); status != ExitDone)
+    CCliInsertion insertion(args);
+    if (const int status = insertion.Open(kPaste, args, prompt); status != ExitDone)
         return status;
+    CScenarioEditor& editor = *insertion.editor;
     CMemoryClipboard clipboard;
     clipboard.SetData(CCellInfoList::ClipFormat, bytes);
     editor.SetClipboard(&clipboard);
     const bool ok = editor.Paste();
-    return CliFinishInsertion(editor, doc, prompt, ok);
+    return CliFinishInsertion(editor, insertion.doc, prompt, ok);
 }
 
 const CCliCommandRegistrar registrar(kPaste);
