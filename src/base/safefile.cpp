@@ -211,6 +211,21 @@ void CSafeFile::ReportFailure(CUserPrompt* prompt, const std::string& path, int 
                      CUserPrompt::Ok);
 }
 
+bool CSafeFile::FlushVolume(const std::string& folder)
+{
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        NoteFailure(folder, errno);
+        return false;
+    }
+    const bool ok = syncfs(fd) == 0;
+    const int error = errno;
+    close(fd);
+    if (!ok)
+        NoteFailure(folder, error);
+    return ok;
+}
+
 bool CSafeFile::WriteAll(const std::string& path, const QByteArray& bytes, int* error, bool durable)
 {
     CSafeFile file(path);

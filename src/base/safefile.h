@@ -82,6 +82,13 @@ public:
     // Records a failure found before writing (no room for the file).
     static void NoteFailure(const std::string& path, int error);
 
+    // Waits until every file written to the volume holding `folder` is on
+    // it: one wait for many files written without one each. False, with the
+    // failure noted for LastFailure, when the volume reports a write error
+    // (since Linux 5.8 those met since its last flush, a card pulled
+    // half-way among them).
+    static bool FlushVolume(const std::string& folder);
+
     // Writes `bytes` as the whole content of `path`. `error` receives the
     // system's error number on failure.
     static bool WriteAll(const std::string& path, const QByteArray& bytes, int* error = nullptr,

@@ -120,7 +120,10 @@ std::unique_ptr<CCellHost> CCellImporter::AcquireHost()
             return host;
         }
     }
-    return m_factory ? m_factory() : nullptr;
+    std::unique_ptr<CCellHost> host = m_factory ? m_factory() : nullptr;
+    if (host)
+        host->SetDurableWrites(false);
+    return host;
 }
 
 void CCellImporter::ReleaseHost(std::unique_ptr<CCellHost> host)

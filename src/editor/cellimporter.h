@@ -24,6 +24,10 @@ class CCellInfo;
 // belongs to the calling thread); Take hands the results out in order. A
 // presentation page is always converted on the calling thread with the
 // document's host. Without workers, Take does the work itself.
+//
+// Workers write their pictures without waiting for the disk after each
+// file; whoever keeps the results flushes the volume once
+// (CSafeFile::FlushVolume) before a save can name them.
 class CCellImporter
 {
 public:

@@ -264,12 +264,22 @@ CInsertResult CCellInserter::InsertCells(CCellInfoList& list, bool reportCancel)
         Repaint();
     }
     importer.Abandon();
+    // The workers' pictures went to the disk without a wait for each: one
+    // wait for them all, before any save can name them. A write error the
+    // disk reports now takes the insertion back, as a full disk does.
+    bool unflushed = false;
+    if (ok && m_setup.workers > 0 && m_setup.hosts && !m_entered.empty() && !folder.empty()) {
+        unflushed = !(m_setup.flush ? m_setup.flush(folder) : CSafeFile::FlushVolume(folder));
+        ok = !unflushed;
+    }
     progress.Show(false);
 
     const CSafeFile::Failure written = CSafeFile::LastFailure();
     const bool diskFull = written.error == ENOSPC || written.error == EDQUOT;
-    if (!ok && diskFull)
+    if (!ok && (diskFull || unflushed))
         TakeBack();
+    if (unflushed)
+        CSafeFile::ReportFailure(Prompt(), written.error ? written.path : folder, written.error);
     // Told once, here: a caller does not tell it again.
     CSafeFile::ClearLastFailure();
     const int inserted = static_cast<int>(m_entered.size());

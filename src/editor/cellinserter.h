@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 class CCellInfo;
@@ -51,6 +52,10 @@ public:
         int workers = 0;
         // A cancel that keeps its cells tells how many of how many went in.
         bool tellStopped = true;
+        // Makes the pictures the workers wrote durable at the end (false on
+        // a write error the disk reports then). When not set,
+        // CSafeFile::FlushVolume of the project folder.
+        std::function<bool(const std::string& folder)> flush;
     };
 
     // `insertIndex` and `undo` are the editor's: the insertion reads the

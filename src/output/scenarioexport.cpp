@@ -127,7 +127,7 @@ void CScenarioExport::SetCardOperations(CardOperations operations)
             return CopyFileKeepTime(source, destination, false);
         };
     if (!m_card.flush)
-        m_card.flush = FlushVolume;
+        m_card.flush = CSafeFile::FlushVolume;
     if (!m_card.checkSpace)
         m_card.checkSpace = CheckCardRoom;
 }
@@ -430,23 +430,6 @@ uint64_t CScenarioExport::LeastGrowth(const CCellInfoList& cells, int imageQuali
         }
     }
     return need > old ? need - old : 0;
-}
-
-bool CScenarioExport::FlushVolume(const std::string& folder)
-{
-    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        CSafeFile::NoteFailure(folder, errno);
-        return false;
-    }
-    // Since Linux 5.8 syncfs reports the write errors met since the
-    // volume's last flush, a card pulled half-way among them.
-    const bool ok = syncfs(fd) == 0;
-    const int error = errno;
-    close(fd);
-    if (!ok)
-        CSafeFile::NoteFailure(folder, error);
-    return ok;
 }
 
 int64_t CScenarioExport::FreeBytes(const std::string& root)

@@ -39,7 +39,7 @@ public:
         CCardImageWriter::CopyFunction copyFile;
         // Puts everything written to the volume of `folder` on the card
         // (false on a write error the card reports now). When not set,
-        // FlushVolume.
+        // CSafeFile::FlushVolume.
         std::function<bool(const std::string& folder)> flush;
         // Whether `need` more bytes fit on the volume of `root`. When not
         // set, CheckCardRoom.
@@ -78,10 +78,6 @@ public:
     // 1024 x 768 BMP at quality 0), and the scenario file.
     static uint64_t LeastGrowth(const CCellInfoList& cells, int imageQuality,
                                 const std::string& name, const std::string& root);
-    // Waits until every file written to the volume holding `folder` is on
-    // it; false, with the failure noted for CSafeFile::LastFailure, when the
-    // volume reports a write error.
-    static bool FlushVolume(const std::string& folder);
     // Free bytes on the volume of `root`; -1 when it cannot be known.
     static int64_t FreeBytes(const std::string& root);
     // Message `id` (7366 or 7367) about the card at `root`, with the room

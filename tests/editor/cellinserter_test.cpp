@@ -1,18 +1,23 @@
 // The insertion on its own, without an editor: what it leaves in the
 // document and the rows, and what its result says.
+#include "base/msgid.h"
+#include "base/safefile.h"
 #include "document/zurdoc.h"
 #include "editor/cellinserter.h"
 #include "editor/cellrowlist.h"
 #include "editor/editorcommands.h"
 #include "editor/insertedcellsstep.h"
 #include "editor/presentationexpander.h"
+#include "imaging/imaginghost.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellctrlinfo.h"
 #include "support/scriptedprogress.h"
 #include "support/scriptedprompt.h"
 
 #include <QDir>
+#include <QImage>
 #include <QTemporaryDir>
+#include <cerrno>
 #include <gtest/gtest.h>
 
 namespace {
@@ -35,9 +40,12 @@ protected:
         }
     }
 
-    CInsertResult Insert(CCellInfoList& list, bool reportCancel = false)
+    CInsertResult Insert(CCellInfoList& list, bool reportCancel = false,
+                         const std::function<void(CCellInserter::Setup&)>& adjust = {})
     {
         CCellInserter::Setup setup;
+        if (adjust)
+            adjust(setup);
         setup.progress = &progress;
         setup.repaint = [this] { ++repaints; };
         setup.tellStopped = false;
@@ -139,6 +147,68 @@ TEST_F(CellInserterTest, AFailedImportNamesItsFileAndStopsThere)
     EXPECT_EQ(result.failure.file(), folder + "missing.png");
     EXPECT_EQ(RowIds(), (std::vector<int>{1, 2, 3, 7}));
     EXPECT_EQ(list.GetCount(), 1) << "the cell behind the failure stays";
+}
+
+// Pictures made on the workers reach the disk with one flush at the end; a
+// write error the disk reports then takes the whole insertion back, files
+// and rows, and says which folder and why.
+TEST_F(CellInserterTest, WorkersPicturesAreFlushedOnceAndAFailedFlushTakesAllBack)
+{
+    const std::string source = dir.path().toStdString() + "/photo.jpg";
+    QImage photo(320, 240, QImage::Format_RGB32);
+    photo.fill(Qt::darkGreen);
+    ASSERT_TRUE(photo.save(QString::fromStdString(source)));
+    struct Case
+    {
+        int workers;
+        bool flushes;
+        int flushCalls;
+    } cases[] = {{2, true, 1}, {2, false, 1}, {0, true, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.workers << " workers, flush " << c.flushes);
+        prompt.shown.clear();
+        int calls = 0;
+        CCellInfoList list;
+        for (int i = 0; i < 3; ++i) {
+            auto cell = std::make_unique<CCellBmpInfo>();
+            cell->RefFilePath = source;
+            cell->RefPage = 1;
+            list.Append(std::move(cell));
+        }
+        const CInsertResult result = Insert(list, false, [&](CCellInserter::Setup& setup) {
+            setup.workers = c.workers;
+            setup.hosts = [] {
+                return std::make_unique<CImagingHost>(0, 2, CImagingHost::NoSpaceCheck);
+            };
+            setup.flush = [&](const std::string& f) {
+                ++calls;
+                EXPECT_EQ(f, folder);
+                if (!c.flushes)
+                    CSafeFile::NoteFailure(f, EIO);
+                return c.flushes;
+            };
+        });
+        EXPECT_EQ(calls, c.flushCalls);
+        EXPECT_EQ(result.ok, c.flushes);
+        const QStringList files = QDir(QString::fromStdString(folder)).entryList(QDir::Files);
+        if (c.flushes) {
+            EXPECT_EQ(rows.GetCount(), 6);
+            EXPECT_EQ(files.size(), 6) << "a display image and a thumbnail each";
+        } else {
+            EXPECT_EQ(RowIds(), (std::vector<int>{1, 2, 3}));
+            EXPECT_TRUE(files.isEmpty()) << files.join(' ').toStdString();
+            ASSERT_EQ(prompt.Ids(), (std::vector<int>{MsgId::FileNotWritten}));
+            EXPECT_NE(prompt.shown[0].text.find(folder), std::string::npos);
+        }
+        // The next case starts from the three control cells again.
+        while (rows.GetCount() > 3) {
+            auto* cell = static_cast<CCellBmpInfo*>(rows.GetCell(3));
+            CCellBmpInfo::DeleteFileAt(folder + cell->FileName);
+            CCellBmpInfo::DeleteFileAt(folder + cell->ThumbFileName);
+            rows.DeleteRow(3);
+            doc.Cells.RemoveAt(3);
+        }
+    }
 }
 
 TEST_F(CellInserterTest, MoveInPutsCellsBackAtTheGivenPlaceWithoutUndo)

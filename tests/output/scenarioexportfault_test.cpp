@@ -359,7 +359,7 @@ TEST_F(ScenarioExportFault, TheCardHoldsThePicturesBeforeTheScenarioFileIsWritte
     };
     operations.flush = [&steps](const std::string& folder) {
         steps.push_back("flush");
-        return CScenarioExport::FlushVolume(folder);
+        return CSafeFile::FlushVolume(folder);
     };
     EXPECT_EQ(Send(), CScenarioExport::Sent);
     // Four pictures and four thumbnails, on the card before the scenario
@@ -382,7 +382,7 @@ TEST_F(ScenarioExportFault, AWriteErrorTheCardReportsAtTheFlushFailsTheSend)
         int flushes = 0;
         operations.flush = [&flushes, failingFlush](const std::string& folder) {
             if (++flushes < failingFlush)
-                return CScenarioExport::FlushVolume(folder);
+                return CSafeFile::FlushVolume(folder);
             CSafeFile::NoteFailure(folder, EIO);
             return false;
         };
@@ -399,8 +399,8 @@ TEST_F(ScenarioExportFault, AWriteErrorTheCardReportsAtTheFlushFailsTheSend)
 TEST(ScenarioExportFlush, AFolderThatIsNotThereIsAFailureWithItsReason)
 {
     CSafeFile::ClearLastFailure();
-    EXPECT_FALSE(CScenarioExport::FlushVolume("/nonexistent-zelm-card/Trip/"));
+    EXPECT_FALSE(CSafeFile::FlushVolume("/nonexistent-zelm-card/Trip/"));
     EXPECT_EQ(CSafeFile::LastFailure().error, ENOENT);
     const QTemporaryDir dir;
-    EXPECT_TRUE(CScenarioExport::FlushVolume(dir.path().toStdString() + "/"));
+    EXPECT_TRUE(CSafeFile::FlushVolume(dir.path().toStdString() + "/"));
 }
