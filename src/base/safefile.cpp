@@ -226,6 +226,30 @@ bool CSafeFile::FlushVolume(const std::string& folder)
     return ok;
 }
 
+bool CSafeFile::FlushFiles(const std::string& folder, const std::vector<std::string>& names)
+{
+    // Ignored as in Commit: file systems without a sync of their own.
+    const auto synced = [](int fd) { return fsync(fd) == 0 || errno == EINVAL || errno == EROFS; };
+    for (const std::string& name : names) {
+        const std::string path = folder + name;
+        const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        const bool ok = fd >= 0 && synced(fd);
+        const int error = errno;
+        if (fd >= 0)
+            close(fd);
+        if (!ok) {
+            NoteFailure(path, error);
+            return false;
+        }
+    }
+    const int dir = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        (void)synced(dir);
+        close(dir);
+    }
+    return true;
+}
+
 bool CSafeFile::WriteAll(const std::string& path, const QByteArray& bytes, int* error, bool durable)
 {
     CSafeFile file(path);

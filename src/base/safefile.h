@@ -88,6 +88,11 @@ public:
     // (since Linux 5.8 those met since its last flush, a card pulled
     // half-way among them).
     static bool FlushVolume(const std::string& folder);
+    // Waits until the files `names` of `folder` (trailing '/'), written
+    // without a wait each, and the folder's entries are on the disk; unlike
+    // FlushVolume it never waits for other programs' writes. False, with the
+    // failure noted for the file it met, on a write error.
+    static bool FlushFiles(const std::string& folder, const std::vector<std::string>& names);
 
     // Writes `bytes` as the whole content of `path`. `error` receives the
     // system's error number on failure.

@@ -26,8 +26,8 @@ class CCellInfo;
 // document's host. Without workers, Take does the work itself.
 //
 // Workers write their pictures without waiting for the disk after each
-// file; whoever keeps the results flushes the volume once
-// (CSafeFile::FlushVolume) before a save can name them.
+// file; whoever keeps the results flushes them once (CSafeFile::FlushFiles)
+// before a save can name them.
 class CCellImporter
 {
 public:

@@ -90,6 +90,17 @@ bool CCellInserter::EnterCell(std::unique_ptr<CCellInfo> cell, bool& rowRefused)
     return true;
 }
 
+std::vector<std::string> CCellInserter::NewPictures() const
+{
+    std::vector<std::string> names;
+    for (const CCellInfo* cell : m_entered)
+        if (const auto* image = dynamic_cast<const CCellBmpInfo*>(cell))
+            for (const std::string* name : {&image->FileName, &image->ThumbFileName})
+                if (!name->empty())
+                    names.push_back(*name);
+    return names;
+}
+
 void CCellInserter::TakeBack()
 {
     const std::set<const CCellInfo*> back(m_entered.begin(), m_entered.end());
@@ -264,13 +275,17 @@ CInsertResult CCellInserter::InsertCells(CCellInfoList& list, bool reportCancel)
         Repaint();
     }
     importer.Abandon();
-    // The workers' pictures went to the disk without a wait for each: one
-    // wait for them all, before any save can name them. A write error the
-    // disk reports now takes the insertion back, as a full disk does.
+    // Workers and rendered pages write pictures without a wait for each:
+    // one wait for them all, before any save can name them. A write error
+    // the disk reports now takes the insertion back, as a full disk does.
     bool unflushed = false;
-    if (ok && m_setup.workers > 0 && m_setup.hosts && !m_entered.empty() && !folder.empty()) {
-        unflushed = !(m_setup.flush ? m_setup.flush(folder) : CSafeFile::FlushVolume(folder));
-        ok = !unflushed;
+    if (ok && !folder.empty()) {
+        const std::vector<std::string> names = NewPictures();
+        if (!names.empty()) {
+            unflushed = !(m_setup.flush ? m_setup.flush(folder, names)
+                                        : CSafeFile::FlushFiles(folder, names));
+            ok = !unflushed;
+        }
     }
     progress.Show(false);
 

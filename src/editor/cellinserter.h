@@ -52,10 +52,10 @@ public:
         int workers = 0;
         // A cancel that keeps its cells tells how many of how many went in.
         bool tellStopped = true;
-        // Makes the pictures the workers wrote durable at the end (false on
-        // a write error the disk reports then). When not set,
-        // CSafeFile::FlushVolume of the project folder.
-        std::function<bool(const std::string& folder)> flush;
+        // Makes the pictures of the new cells durable at the end (false on a
+        // write error the disk reports then): workers and rendered pages
+        // write them without a wait each. When not set, CSafeFile::FlushFiles.
+        std::function<bool(const std::string& folder, const std::vector<std::string>& names)> flush;
     };
 
     // `insertIndex` and `undo` are the editor's: the insertion reads the
@@ -106,6 +106,8 @@ private:
     // Takes back the cells of the run: their rows go, the cells are marked
     // deleted, and the files the insertion made for them are removed.
     void TakeBack();
+    // The display images and thumbnails the entered cells name.
+    std::vector<std::string> NewPictures() const;
 
     CZurDoc& m_doc;
     CCellRowList& m_rows;

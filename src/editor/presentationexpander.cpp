@@ -23,6 +23,15 @@ namespace {
 constexpr int kSlideWidth = 1024;
 constexpr int kSlideHeight = 768;
 
+// Removes the pictures of the batch's jobs that no cell took.
+void RemoveUnused(const std::vector<CPdfPageImages::Job>& batch)
+{
+    for (const CPdfPageImages::Job& job : batch)
+        for (const std::string* file : {&job.destination, &job.thumbDestination})
+            if (!file->empty())
+                QFile::remove(QString::fromStdString(*file));
+}
+
 } // namespace
 
 CPresentationExpander::CPresentationExpander(CZurDoc& doc, CSlidePPTObj* shared)
@@ -118,32 +127,44 @@ bool CPresentationExpander::ExpandPresentation(std::unique_ptr<CCellInfo> cell, 
             break;
         }
         if (next == batch.size()) {
-            for (const CPdfPageImages::Job& job : batch)
-                if (!job.destination.empty())
-                    QFile::remove(QString::fromStdString(job.destination));
+            RemoveUnused(batch);
             batch.clear();
             next = 0;
             for (int k = t; pages && k < count && int(batch.size()) < pages->BatchSize(); ++k) {
                 const std::string reserved = ReserveUniqueName(folder, show.RefFilePath, ".png");
+                const std::string thumb = reserved.empty()
+                                              ? std::string()
+                                              : ReserveUniqueName(folder, show.RefFilePath, ".jpg");
                 CPdfPageImages::Job job;
                 job.page = PresentationInUse()->PdfPageAt(k + 1);
-                if (!reserved.empty())
+                // The thumbnail is made with the display image, on the
+                // same thread, from the same pixels.
+                if (!thumb.empty()) {
                     job.destination = folder + reserved;
+                    job.thumbDestination = folder + thumb;
+                    job.thumbBox = QSize(CCellBmpInfo::ThumbWidth, CCellBmpInfo::ThumbHeight);
+                } else if (!reserved.empty()) {
+                    QFile::remove(QString::fromStdString(folder + reserved));
+                }
                 batch.push_back(std::move(job));
             }
             if (pages)
                 pages->Run(batch);
         }
-        std::string name;
-        QSize size(kSlideWidth, kSlideHeight);
+        std::string name, thumbName;
+        QSize size(kSlideWidth, kSlideHeight), thumbSize;
         const int page = PresentationInUse()->SlideNumberAt(t + 1);
         if (pages) {
             CPdfPageImages::Job& job = batch[next++];
             ok = job.written && page > 0;
             if (ok) {
                 name = job.destination.substr(folder.size());
+                thumbName = job.thumbDestination.substr(folder.size());
                 size = job.size;
-                job.destination.clear(); // the cell owns it now
+                thumbSize = job.thumbSize;
+                // The cell owns them now.
+                job.destination.clear();
+                job.thumbDestination.clear();
             }
         } else {
             int exportedPage = 0;
@@ -168,6 +189,13 @@ bool CPresentationExpander::ExpandPresentation(std::unique_ptr<CCellInfo> cell, 
         slide->FileName = name;
         slide->BmpSize[0] = size.width();
         slide->BmpSize[1] = size.height();
+        // A thumbnail made with the display image is kept; Validate makes
+        // one only where there is none.
+        if (!thumbName.empty()) {
+            slide->ThumbFileName = thumbName;
+            slide->Resize[0] = thumbSize.width();
+            slide->Resize[1] = thumbSize.height();
+        }
         slide->RefPage = page;
         slide->OwnerList = &m_doc.Cells;
         slide->UpdateSourceKind();
@@ -199,9 +227,7 @@ bool CPresentationExpander::ExpandPresentation(std::unique_ptr<CCellInfo> cell, 
         progress.StepIt();
     }
     // Pictures rendered ahead for slides that did not become cells.
-    for (const CPdfPageImages::Job& job : batch)
-        if (!job.destination.empty())
-            QFile::remove(QString::fromStdString(job.destination));
+    RemoveUnused(batch);
     progress.Show(false);
     CFileFailure failure =
         PresentationInUse() ? PresentationInUse()->LastFailure() : CFileFailure();

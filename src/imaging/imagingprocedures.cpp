@@ -237,7 +237,7 @@ int CImagingProcedures::CreateWorkImage(CLead& primary, const std::string& sourc
 }
 
 int CImagingProcedures::WriteWorkImage(CLead& primary, const QImage& picture,
-                                       const std::string& destination, QSize& size)
+                                       const std::string& destination, QSize& size, QImage* written)
 {
     if (picture.isNull() || destination.empty())
         return 0;
@@ -255,6 +255,8 @@ int CImagingProcedures::WriteWorkImage(CLead& primary, const QImage& picture,
     if (primary.SaveFile(destination, CLead::FormatPng, 24, 2, 0) != 0)
         return 0;
     size = fitted;
+    if (written)
+        *written = primary.Bitmap();
     return 1;
 }
 

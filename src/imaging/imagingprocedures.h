@@ -42,7 +42,7 @@ public:
     // its display size): fitted into 1024 x 768 as above when it is not yet,
     // written as PNG; `size` receives its size.
     static int WriteWorkImage(CLead& primary, const QImage& picture, const std::string& destination,
-                              QSize& size);
+                              QSize& size, QImage* written = nullptr);
     // The thumbnail: `source` scaled by (thumb / 1024 x 768), written as
     // JPEG; 0 for either thumb side means 160 x 120.
     static int CreateThumbImage(CLead& primary, const std::string& source,

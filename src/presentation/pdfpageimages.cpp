@@ -77,16 +77,24 @@ bool CPdfPageImages::RunOn(int thread, int stride, std::vector<Job>& jobs)
     if (!document)
         document = OpenDocument(m_pdf);
     CLead lead;
+    lead.SetDurableWrites(false);
     bool all = true;
     for (size_t i = size_t(thread); i < jobs.size(); i += size_t(stride)) {
         Job& job = jobs[i];
         job.written = false;
         const QImage image = document ? RenderPage(*document, job.page) : QImage();
-        job.written =
-            !image.isNull() && !job.destination.empty() &&
-            CImagingProcedures::WriteWorkImage(lead, image, job.destination, job.size) == 1;
+        QImage display;
+        job.written = !image.isNull() && !job.destination.empty() &&
+                      CImagingProcedures::WriteWorkImage(lead, image, job.destination, job.size,
+                                                         &display) == 1;
+        if (job.written && !job.thumbDestination.empty())
+            job.written = CImagingProcedures::CreateThumbImageFrom(
+                              lead, display, job.thumbDestination, job.thumbBox.width(),
+                              job.thumbBox.height(), job.thumbSize) == 1;
         if (!job.written) {
             std::remove(job.destination.c_str());
+            if (!job.thumbDestination.empty())
+                std::remove(job.thumbDestination.c_str());
             all = false;
         }
     }

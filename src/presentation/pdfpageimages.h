@@ -16,7 +16,9 @@ class Document;
 // and written as the project's display images: no picture in between that
 // would be encoded and decoded again. The pages of a batch are rendered on
 // several threads, each with a document of its own, as a poppler document
-// is used by one thread at a time.
+// is used by one thread at a time. A job may ask for the thumbnail too,
+// made from the display image's pixels on the same thread. Files are
+// written without a wait for the disk each: the caller flushes the volume.
 class CPdfPageImages
 {
 public:
@@ -25,7 +27,12 @@ public:
         int page = 0;            // from 1
         std::string destination; // the display image to write
         QSize size;              // the size written
-        bool written = false;
+        // The thumbnail to write as well (none when empty), fitted into
+        // `thumbBox`; `thumbSize` receives its size.
+        std::string thumbDestination;
+        QSize thumbBox;
+        QSize thumbSize;
+        bool written = false; // the display image, and the thumbnail if asked
     };
 
     // `threads` 0: one per processor, at most four.

@@ -120,6 +120,21 @@ TEST_F(SafeFile, AFullDiskKeepsTheOldFileAndSaysWhy)
     EXPECT_NE(prompt.shown[0].text.find("space"), std::string::npos) << prompt.shown[0].text;
 }
 
+// Files written without a wait each are flushed together; one that went
+// missing meanwhile is named as the file that could not be written.
+TEST_F(SafeFile, FlushFilesNamesTheFileItCouldNotFlush)
+{
+    for (const char* name : {"a.png", "a.jpg"})
+        ASSERT_TRUE(CSafeFile::WriteAll(dir + name, "picture", nullptr, false));
+    CSafeFile::ClearLastFailure();
+    EXPECT_TRUE(CSafeFile::FlushFiles(dir, {"a.png", "a.jpg"}));
+    EXPECT_EQ(CSafeFile::LastFailure().error, 0);
+    EXPECT_FALSE(CSafeFile::FlushFiles(dir, {"a.png", "gone.png", "a.jpg"}));
+    EXPECT_EQ(CSafeFile::LastFailure().path, dir + "gone.png");
+    EXPECT_EQ(CSafeFile::LastFailure().error, ENOENT);
+    CSafeFile::ClearLastFailure();
+}
+
 TEST_F(SafeFile, FindsOnlyTheTemporariesOfInterruptedWriters)
 {
     for (const char* name : {".zelmcopy-Ab12Cd", ".zelmcopy-unfinished", "AUTORUN.SFC.x1Y2z3",

@@ -149,9 +149,9 @@ TEST_F(CellInserterTest, AFailedImportNamesItsFileAndStopsThere)
     EXPECT_EQ(list.GetCount(), 1) << "the cell behind the failure stays";
 }
 
-// Pictures made on the workers reach the disk with one flush at the end; a
-// write error the disk reports then takes the whole insertion back, files
-// and rows, and says which folder and why.
+// The new pictures reach the disk with one flush at the end; a write error
+// the disk reports then takes the whole insertion back, files and rows, and
+// says which file and why.
 TEST_F(CellInserterTest, WorkersPicturesAreFlushedOnceAndAFailedFlushTakesAllBack)
 {
     const std::string source = dir.path().toStdString() + "/photo.jpg";
@@ -163,7 +163,7 @@ TEST_F(CellInserterTest, WorkersPicturesAreFlushedOnceAndAFailedFlushTakesAllBac
         int workers;
         bool flushes;
         int flushCalls;
-    } cases[] = {{2, true, 1}, {2, false, 1}, {0, true, 0}};
+    } cases[] = {{2, true, 1}, {2, false, 1}, {0, true, 1}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.workers << " workers, flush " << c.flushes);
         prompt.shown.clear();
@@ -180,11 +180,12 @@ TEST_F(CellInserterTest, WorkersPicturesAreFlushedOnceAndAFailedFlushTakesAllBac
             setup.hosts = [] {
                 return std::make_unique<CImagingHost>(0, 2, CImagingHost::NoSpaceCheck);
             };
-            setup.flush = [&](const std::string& f) {
+            setup.flush = [&](const std::string& f, const std::vector<std::string>& names) {
                 ++calls;
                 EXPECT_EQ(f, folder);
+                EXPECT_EQ(names.size(), 6u) << "a display image and a thumbnail each";
                 if (!c.flushes)
-                    CSafeFile::NoteFailure(f, EIO);
+                    CSafeFile::NoteFailure(f + names.back(), EIO);
                 return c.flushes;
             };
         });
@@ -199,6 +200,7 @@ TEST_F(CellInserterTest, WorkersPicturesAreFlushedOnceAndAFailedFlushTakesAllBac
             EXPECT_TRUE(files.isEmpty()) << files.join(' ').toStdString();
             ASSERT_EQ(prompt.Ids(), (std::vector<int>{MsgId::FileNotWritten}));
             EXPECT_NE(prompt.shown[0].text.find(folder), std::string::npos);
+            EXPECT_NE(prompt.shown[0].text.find(".jpg"), std::string::npos) << "the file it met";
         }
         // The next case starts from the three control cells again.
         while (rows.GetCount() > 3) {
