@@ -26,11 +26,47 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cstdlib>
+#include <functional>
 #include <string>
 
 namespace {
+
+// The longest gap between two ticks of a 5 ms timer, from construction to
+// Stop: how long the window's thread was kept from its events. `eachTick`
+// runs at every tick.
+class CStallWatch
+{
+public:
+    explicit CStallWatch(std::function<void()> eachTick = {})
+    {
+        clock.start();
+        m_tick.setInterval(5);
+        QObject::connect(&m_tick, &QTimer::timeout, [this, eachTick] {
+            const qint64 now = clock.elapsed();
+            m_longest = std::max(m_longest, now - m_last);
+            m_last = now;
+            if (eachTick)
+                eachTick();
+        });
+        m_tick.start();
+    }
+    // Stops the ticks and reports the longest gap as the iteration's time.
+    void Report(benchmark::State& state)
+    {
+        m_tick.stop();
+        state.counters["longest_stall_ms"] = double(m_longest);
+        state.SetIterationTime(double(m_longest) / 1000.0);
+    }
+
+    QElapsedTimer clock;
+
+private:
+    QTimer m_tick;
+    qint64 m_last = 0, m_longest = 0;
+};
 
 std::string makeFolder(QTemporaryDir& dir, int count, bool realPictures)
 {
@@ -95,24 +131,13 @@ void BM_LongestStallWhileIconsArrive(benchmark::State& state)
     for (auto _ : state) {
         panes.FileBar()->ShowFolder(root, "*.jpg", 2);
         QAbstractItemView* view = panes.FileBar()->List()->CurrentView();
-        QElapsedTimer clock;
-        clock.start();
-        qint64 last = 0, longest = 0;
-        QTimer tick;
-        tick.setInterval(5);
-        QObject::connect(&tick, &QTimer::timeout, [&] {
-            const qint64 now = clock.elapsed();
-            longest = std::max(longest, now - last);
-            last = now;
+        CStallWatch watch([view] {
             QScrollBar* bar = view->verticalScrollBar();
             bar->setValue(bar->value() + bar->singleStep());
         });
-        tick.start();
-        while (clock.elapsed() < 3000)
+        while (watch.clock.elapsed() < 3000)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        tick.stop();
-        state.counters["longest_stall_ms"] = double(longest);
-        state.SetIterationTime(double(longest) / 1000.0);
+        watch.Report(state);
     }
 }
 BENCHMARK(BM_LongestStallWhileIconsArrive)
@@ -261,27 +286,15 @@ void BM_LongestStallExpandingOnASlowVolume(benchmark::State& state)
             QThread::msleep(200);
             return CFolderListing::HasSubfolders(folder);
         });
-        QElapsedTimer clock;
-        clock.start();
-        qint64 last = 0, longest = 0;
-        QTimer tick;
-        tick.setInterval(5);
-        QObject::connect(&tick, &QTimer::timeout, [&] {
-            const qint64 now = clock.elapsed();
-            longest = std::max(longest, now - last);
-            last = now;
-        });
-        tick.start();
+        CStallWatch watch;
         tree->expand(item);
-        while (tree->Model().rowCount(item) < 500 && clock.elapsed() < 10000)
+        while (tree->Model().rowCount(item) < 500 && watch.clock.elapsed() < 10000)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         // And while the first painted subfolders are checked.
-        const qint64 until = clock.elapsed() + 1000;
-        while (clock.elapsed() < until)
+        const qint64 until = watch.clock.elapsed() + 1000;
+        while (watch.clock.elapsed() < until)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        tick.stop();
-        state.counters["longest_stall_ms"] = double(longest);
-        state.SetIterationTime(double(longest) / 1000.0);
+        watch.Report(state);
     }
     tree->Reader().WaitForDone(30000);
 }
