@@ -98,6 +98,7 @@ std::vector<CPresentationFixtures::Deck> CPresentationFixtures::Decks()
          {}},
         {"hidden4", 4, "", "", {2}},
         {"deck12", 12, "", "", {}},
+        {"wide3", 3, "", "", {}, "28cm", "15.75cm"},
     };
 }
 
@@ -162,7 +163,9 @@ std::string CPresentationFixtures::Fodp(const Deck& deck)
 <office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0" xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0" xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0" xmlns:presentation="urn:oasis:names:tc:opendocument:xmlns:presentation:1.0" office:version="1.3" office:mimetype="application/vnd.oasis.opendocument.presentation">
 <office:styles/>
 <office:automatic-styles>
-<style:page-layout style:name="PM1"><style:page-layout-properties fo:margin-top="0cm" fo:margin-bottom="0cm" fo:margin-left="0cm" fo:margin-right="0cm" fo:page-width="25.4cm" fo:page-height="19.05cm" style:print-orientation="landscape"/></style:page-layout>
+<style:page-layout style:name="PM1"><style:page-layout-properties fo:margin-top="0cm" fo:margin-bottom="0cm" fo:margin-left="0cm" fo:margin-right="0cm" fo:page-width=")" +
+           deck.pageWidth + R"(" fo:page-height=")" + deck.pageHeight +
+           R"(" style:print-orientation="landscape"/></style:page-layout>
 )" + styles +
            R"(</office:automatic-styles>
 <office:master-styles><style:master-page style:name="Default" style:page-layout-name="PM1"/></office:master-styles>

@@ -18,13 +18,16 @@ public:
         std::string settings; // attributes of <presentation:settings>
         std::string shows;    // <presentation:show> elements
         std::vector<int> hidden;
+        std::string pageWidth = "25.4cm";
+        std::string pageHeight = "19.05cm";
     };
 
     // The decks every test can use: "plain6", "range7" (show from slide 3),
     // "custom6" (custom show "Mine" = slides 5, 2, 4; "Other" = 1),
-    // "hidden4" (slide 2 hidden), "deck12"; and, changed from those after
-    // conversion, "range3to5" (show slides 3 to 5) and "first5" (plain6 with
-    // the first slide numbered 5).
+    // "hidden4" (slide 2 hidden), "deck12", "wide3" (16:9 pages); and,
+    // changed from those after
+    // conversion, "range3to5" (show slides 3 to 5) and "first5" (plain6
+    // with the first slide numbered 5).
     static std::vector<Deck> Decks();
     // Path of fixture `name` ("" with the failure printed when LibreOffice
     // is missing or failed).
