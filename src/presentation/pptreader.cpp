@@ -14,6 +14,8 @@ enum RecordType : uint16_t
     RtDocument = 0x03E8,
     RtDocumentAtom = 0x03E9,
     RtSlide = 0x03EE,
+    RtNotes = 0x03F0,
+    RtMainMaster = 0x03F8,
     RtSlideShowSlideInfoAtom = 0x03F9,
     RtSlidePersistAtom = 0x03F3,
     RtSlideShowDocInfoAtom = 0x0401,
@@ -115,20 +117,66 @@ Failure forEachChild(const Bytes& b, int64_t begin, int64_t end, Visit visit)
     return Failure::NoFailure;
 }
 
-Failure readSlideList(const Bytes& b, const Record& list, CPptStructure& out,
-                      std::vector<uint32_t>& persistRefs)
+// One list of slides, masters or notes of the document, as its entries give
+// it; at most one entry more than a show can address is kept.
+struct SlideList
 {
+    uint16_t instance = 0;
+    std::vector<uint32_t> ids;
+    std::vector<uint32_t> persistRefs;
+};
+
+Failure readSlideList(const Bytes& b, const Record& list, SlideList& out)
+{
+    out.instance = list.instance;
     return forEachChild(b, list.body, list.End(), [&](const Record& r) {
         if (r.type != RtSlidePersistAtom)
             return Failure::NoFailure;
         if (r.length < 16)
             return Failure::Damaged;
-        if (static_cast<int>(out.slideIds.size()) >= CPptReader::MaxSlides)
-            return Failure::TooManySlides;
-        out.slideIds.push_back(b.U32(r.body + 12));
-        persistRefs.push_back(b.U32(r.body));
+        if (static_cast<int>(out.ids.size()) <= CPptReader::MaxSlides) {
+            out.ids.push_back(b.U32(r.body + 12));
+            out.persistRefs.push_back(b.U32(r.body));
+        }
         return Failure::NoFailure;
     });
+}
+
+using PersistDirectory = std::unordered_map<uint32_t, uint32_t>;
+
+// The record type of the container the list's first entry names; 0 when it
+// cannot be found.
+uint16_t firstEntryType(const Bytes& b, const PersistDirectory& persist, const SlideList& list)
+{
+    if (list.persistRefs.empty())
+        return 0;
+    const auto found = persist.find(list.persistRefs.front());
+    Record r;
+    if (found == persist.end() || !b.RecordAt(found->second, b.Size(), r))
+        return 0;
+    return r.type;
+}
+
+// The list of the presentation's slides. Its instance tells it, but some
+// writers give every list the instance of the slides: among those, a list
+// whose entries name slides comes first, then one that does not tell what
+// it holds, and a list of masters or notes last.
+const SlideList* slideListOf(const Bytes& b, const PersistDirectory& persist,
+                             const std::vector<SlideList>& lists)
+{
+    const SlideList* best = nullptr;
+    int bestRank = 0;
+    for (const SlideList& list : lists) {
+        if (list.instance != 0)
+            continue;
+        const uint16_t type = firstEntryType(b, persist, list);
+        const int rank = type == RtSlide ? 3 : (type == RtMainMaster || type == RtNotes) ? 1 : 2;
+        if (rank > bestRank) {
+            best = &list;
+            bestRank = rank;
+        }
+    }
+    return best;
 }
 
 Failure readNamedShow(const Bytes& b, const Record& show, CPptStructure& out)
@@ -151,11 +199,11 @@ Failure readNamedShow(const Bytes& b, const Record& show, CPptStructure& out)
     return f;
 }
 
-Failure readDocument(const Bytes& b, const Record& doc, CPptStructure& out,
-                     std::vector<uint32_t>& persistRefs)
+Failure readDocument(const Bytes& b, const Record& doc, const PersistDirectory& persist,
+                     CPptStructure& out, std::vector<uint32_t>& persistRefs)
 {
     bool haveDocumentAtom = false;
-    bool haveSlideList = false;
+    std::vector<SlideList> lists;
     const Failure f = forEachChild(b, doc.body, doc.End(), [&](const Record& r) {
         switch (r.type) {
         case RtDocumentAtom:
@@ -169,10 +217,8 @@ Failure readDocument(const Bytes& b, const Record& doc, CPptStructure& out,
             haveDocumentAtom = true;
             break;
         case RtSlideListWithText:
-            if (r.instance != 0 || haveSlideList)
-                break;
-            haveSlideList = true;
-            return readSlideList(b, r, out, persistRefs);
+            lists.emplace_back();
+            return readSlideList(b, r, lists.back());
         case RtSlideShowDocInfoAtom: {
             if (r.length < 0x50)
                 return Failure::Damaged;
@@ -196,7 +242,15 @@ Failure readDocument(const Bytes& b, const Record& doc, CPptStructure& out,
     });
     if (f != Failure::NoFailure)
         return f;
-    return haveDocumentAtom ? Failure::NoFailure : Failure::Damaged;
+    if (!haveDocumentAtom)
+        return Failure::Damaged;
+    if (const SlideList* slides = slideListOf(b, persist, lists)) {
+        if (static_cast<int>(slides->ids.size()) > CPptReader::MaxSlides)
+            return Failure::TooManySlides;
+        out.slideIds = slides->ids;
+        persistRefs = slides->persistRefs;
+    }
+    return Failure::NoFailure;
 }
 
 // Whether the slide container at `offset` hides its slide in the show. A
@@ -225,7 +279,7 @@ namespace {
 // an object wins), the current edit the document container.
 Failure readFromEdit(const Bytes& doc, int64_t editOffset, CPptStructure& out)
 {
-    std::unordered_map<uint32_t, uint32_t> persist;
+    PersistDirectory persist;
     std::unordered_set<int64_t> seen;
     uint32_t docPersistId = 0;
     bool first = true;
@@ -272,7 +326,7 @@ Failure readFromEdit(const Bytes& doc, int64_t editOffset, CPptStructure& out)
         container.version != 0x0F)
         return Failure::Damaged;
     std::vector<uint32_t> persistRefs;
-    const Failure f = readDocument(doc, container, out, persistRefs);
+    const Failure f = readDocument(doc, container, persist, out, persistRefs);
     if (f != Failure::NoFailure)
         return f;
     out.slideHidden.assign(out.slideIds.size(), 0);

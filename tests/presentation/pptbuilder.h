@@ -42,6 +42,10 @@ public:
     // and the instance, not the place, tells which list holds the slides.
     int notesBefore = 0;
     int mastersBefore = 0;
+    // When 0 or more, the instance of those lists instead of their own: some
+    // writers give every list the instance of the slides. With hiddenSlides
+    // given, their entries name containers of notes and of masters.
+    int listInstance = -1;
 
     QByteArray DocumentStream() const;
     QByteArray CurrentUserStream() const;
@@ -50,4 +54,14 @@ public:
     int PersistDirectoryOffset() const;
     CompoundStreams Streams() const;
     bool Write(const std::string& path) const;
+
+private:
+    struct OtherList
+    {
+        int count;
+        int instance;
+        uint32_t firstPersist;
+        int containerType;
+    };
+    std::vector<OtherList> OtherLists() const;
 };

@@ -163,17 +163,28 @@ TEST_F(PptReaderFieldFiles, PasswordProtectedPresentationIsToldAsSuch)
 TEST(PptReaderField, SlidesAreCountedFromTheSlideListWhereverItStands)
 {
     // Notes and masters listed before the slides, with more and with fewer
-    // entries than there are slides: the count is the slide list's.
-    for (const auto& [notes, masters] : {std::pair{12, 0}, std::pair{1, 2}, std::pair{0, 3}}) {
+    // entries than there are slides: the count is the slide list's, whether
+    // the lists carry their own instances or all that of the slides.
+    struct Case
+    {
+        int notes;
+        int masters;
+        int listInstance;
+    } cases[] = {
+        {12, 0, -1}, {1, 2, -1}, {0, 3, -1}, {12, 2, 0}, {0, 1, 0}, {11, 0, 0}, {0, 11, 0},
+    };
+    for (const Case& c : cases) {
         CPptBuilder b(3);
-        b.notesBefore = notes;
-        b.mastersBefore = masters;
+        b.notesBefore = c.notes;
+        b.mastersBefore = c.masters;
+        b.listInstance = c.listInstance;
         b.hiddenSlides = {2};
         CPptStructure s;
         ASSERT_EQ(CPptReader::Read(b.CurrentUserStream(), b.DocumentStream(), s),
                   Failure::NoFailure)
-            << notes << " notes, " << masters << " masters";
-        EXPECT_EQ(s.slideIds, (std::vector<uint32_t>{256, 257, 258}));
+            << c.notes << " notes, " << c.masters << " masters, instance " << c.listInstance;
+        EXPECT_EQ(s.slideIds, (std::vector<uint32_t>{256, 257, 258}))
+            << c.notes << " notes, " << c.masters << " masters, instance " << c.listInstance;
         EXPECT_EQ(s.slideHidden, (std::vector<uint8_t>{0, 0, 1}));
     }
 }
