@@ -20,6 +20,9 @@ public:
         std::vector<int> hidden;
         std::string pageWidth = "25.4cm";
         std::string pageHeight = "19.05cm";
+        // More drawing elements of slide N at index N - 1 (comments,
+        // embedded objects), where given.
+        std::vector<std::string> extras = {};
     };
 
     // The decks every test can use: "plain6", "range7" (show from slide 3),
@@ -41,7 +44,8 @@ public:
     static QColor SlideColour(int index);
     // Flat ODP text of a deck.
     static std::string Fodp(const Deck& deck);
-    // Converts every .fodp of `folder` to .ppt with one LibreOffice run.
+    // Converts every .fodp (or .`from`) of `folder` to .ppt (or `format`,
+    // whose part before a colon names the file type) with one LibreOffice run.
     static bool ConvertFolder(const std::string& folder, int timeoutMs = 180000,
-                              const std::string& format = "ppt");
+                              const std::string& format = "ppt", const std::string& from = "fodp");
 };
