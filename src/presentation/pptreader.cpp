@@ -157,20 +157,30 @@ uint16_t firstEntryType(const Bytes& b, const PersistDirectory& persist, const S
     return r.type;
 }
 
-// The list of the presentation's slides. Its instance tells it, but some
-// writers give every list the instance of the slides: among those, a list
-// whose entries name slides comes first, then one that does not tell what
-// it holds, and a list of masters or notes last.
+// How well `list` fits as the list of the presentation's slides; 0 when it
+// cannot be. The instance of the slides tells it, but some writers give
+// every list that instance, and some number the lists in the order they
+// write them: a list whose entries name slides wins, then one of the
+// slides' instance that does not tell what it holds; a list of masters or
+// notes of that instance is the last resort.
+int slideListRank(const Bytes& b, const PersistDirectory& persist, const SlideList& list)
+{
+    const uint16_t type = firstEntryType(b, persist, list);
+    const bool own = list.instance == 0;
+    if (type == RtSlide)
+        return own ? 4 : 2;
+    if (!own)
+        return 0;
+    return type == RtMainMaster || type == RtNotes ? 1 : 3;
+}
+
 const SlideList* slideListOf(const Bytes& b, const PersistDirectory& persist,
                              const std::vector<SlideList>& lists)
 {
     const SlideList* best = nullptr;
     int bestRank = 0;
     for (const SlideList& list : lists) {
-        if (list.instance != 0)
-            continue;
-        const uint16_t type = firstEntryType(b, persist, list);
-        const int rank = type == RtSlide ? 3 : (type == RtMainMaster || type == RtNotes) ? 1 : 2;
+        const int rank = slideListRank(b, persist, list);
         if (rank > bestRank) {
             best = &list;
             bestRank = rank;

@@ -80,7 +80,7 @@ QByteArray CPptBuilder::DocumentStream() const
         u32(persist, 0);
         list += record(0, 0, 0x03F3, persist);
     }
-    children += record(0x0F, 0, 0x0FF0, list);
+    children += record(0x0F, slideListInstance, 0x0FF0, list);
 
     if (withShowSettings) {
         QByteArray info;

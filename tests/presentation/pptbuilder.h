@@ -46,6 +46,9 @@ public:
     // writers give every list the instance of the slides. With hiddenSlides
     // given, their entries name containers of notes and of masters.
     int listInstance = -1;
+    // The instance of the slide list (some writers number the lists in the
+    // order they write them).
+    int slideListInstance = 0;
 
     QByteArray DocumentStream() const;
     QByteArray CurrentUserStream() const;

@@ -164,27 +164,46 @@ TEST(PptReaderField, SlidesAreCountedFromTheSlideListWhereverItStands)
 {
     // Notes and masters listed before the slides, with more and with fewer
     // entries than there are slides: the count is the slide list's, whether
-    // the lists carry their own instances or all that of the slides.
+    // the lists carry their own instances, all that of the slides, or
+    // numbers in the order they are written.
     struct Case
     {
         int notes;
         int masters;
         int listInstance;
+        int slideListInstance = 0;
     } cases[] = {
-        {12, 0, -1}, {1, 2, -1}, {0, 3, -1}, {12, 2, 0}, {0, 1, 0}, {11, 0, 0}, {0, 11, 0},
+        {12, 0, -1}, {1, 2, -1}, {0, 3, -1},   {12, 2, 0},   {0, 1, 0},
+        {11, 0, 0},  {0, 11, 0}, {0, 1, 0, 1}, {2, 0, 0, 1}, {12, 2, 2, 1},
     };
     for (const Case& c : cases) {
         CPptBuilder b(3);
         b.notesBefore = c.notes;
         b.mastersBefore = c.masters;
         b.listInstance = c.listInstance;
+        b.slideListInstance = c.slideListInstance;
         b.hiddenSlides = {2};
         CPptStructure s;
         ASSERT_EQ(CPptReader::Read(b.CurrentUserStream(), b.DocumentStream(), s),
                   Failure::NoFailure)
-            << c.notes << " notes, " << c.masters << " masters, instance " << c.listInstance;
+            << c.notes << " notes, " << c.masters << " masters, instances " << c.listInstance << " "
+            << c.slideListInstance;
         EXPECT_EQ(s.slideIds, (std::vector<uint32_t>{256, 257, 258}))
-            << c.notes << " notes, " << c.masters << " masters, instance " << c.listInstance;
+            << c.notes << " notes, " << c.masters << " masters, instances " << c.listInstance << " "
+            << c.slideListInstance;
         EXPECT_EQ(s.slideHidden, (std::vector<uint8_t>{0, 0, 1}));
+    }
+
+    // Lists of masters and notes alone are never taken for the slides.
+    CPptBuilder none(0);
+    none.mastersBefore = 2;
+    none.notesBefore = 1;
+    none.hiddenSlides = {0};
+    for (const int instance : {-1, 1}) {
+        none.slideListInstance = instance < 0 ? 0 : 3;
+        CPptStructure s;
+        ASSERT_EQ(CPptReader::Read(none.CurrentUserStream(), none.DocumentStream(), s),
+                  Failure::NoFailure);
+        EXPECT_TRUE(s.slideIds.empty()) << instance;
     }
 }

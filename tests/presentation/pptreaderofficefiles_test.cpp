@@ -65,9 +65,28 @@ std::vector<ListAt> Lists(const QByteArray& document)
     return lists;
 }
 
-// Gives every list the slides' instance and, with `notesFirst`, puts the
-// notes list ahead of the slide list that it follows.
-bool Relayout(const std::string& from, const std::string& to, bool notesFirst)
+enum class Layout
+{
+    OneInstance,     // every list of the slides' instance
+    NotesFirst,      // the same, the notes listed ahead of the slides
+    NumberedInOrder, // masters 0, slides 1, notes 2
+};
+
+const char* NameOf(Layout layout)
+{
+    switch (layout) {
+    case Layout::OneInstance:
+        return "-one-instance";
+    case Layout::NotesFirst:
+        return "-notes-first";
+    case Layout::NumberedInOrder:
+        return "-numbered";
+    }
+    return "";
+}
+
+// The presentation at `from` with its lists laid out as `layout` says.
+bool Relayout(const std::string& from, const std::string& to, Layout layout)
 {
     CompoundStreams streams = ReadCompoundStreams(from);
     QByteArray* document = FindStream(streams, "PowerPoint Document");
@@ -79,7 +98,7 @@ bool Relayout(const std::string& from, const std::string& to, bool notesFirst)
         byInstance[list.instance] = list;
     if (lists.size() != 3 || byInstance.size() != 3)
         return false;
-    if (notesFirst) {
+    if (layout == Layout::NotesFirst) {
         const ListAt slides = byInstance[0];
         const ListAt notes = byInstance[2];
         if (notes.offset != slides.offset + slides.size)
@@ -89,8 +108,11 @@ bool Relayout(const std::string& from, const std::string& to, bool notesFirst)
             document->mid(notes.offset, notes.size) + document->mid(slides.offset, slides.size);
         document->replace(slides.offset, moved.size(), moved);
     }
-    for (const ListAt& list : Lists(*document))
-        PutU16(*document, list.offset, 0x000F);
+    int place = 0;
+    for (const ListAt& list : Lists(*document)) {
+        const int instance = layout == Layout::NumberedInOrder ? place++ : 0;
+        PutU16(*document, list.offset, uint16_t(0x000F | instance << 4));
+    }
     return WriteCompoundFile(to, streams);
 }
 
@@ -120,10 +142,10 @@ TEST(PptReaderOfficeFiles, CommentsAndEmbeddedObjectsLeaveTheSlideCountAsLibreOf
     for (const auto* deck : {&comments, &objects}) {
         const std::string written = folder + deck->name + ".ppt";
         cases.push_back({written, deck->slides});
-        for (const bool notesFirst : {false, true}) {
-            const std::string variant =
-                folder + deck->name + (notesFirst ? "-notes-first" : "-one-instance") + ".ppt";
-            ASSERT_TRUE(Relayout(written, variant, notesFirst)) << variant;
+        for (const Layout layout :
+             {Layout::OneInstance, Layout::NotesFirst, Layout::NumberedInOrder}) {
+            const std::string variant = folder + deck->name + NameOf(layout) + ".ppt";
+            ASSERT_TRUE(Relayout(written, variant, layout)) << variant;
             cases.push_back({variant, deck->slides});
         }
     }
