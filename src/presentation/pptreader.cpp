@@ -287,8 +287,10 @@ namespace {
 // Reads the document from the user edit at `editOffset`: the chain of
 // edits back to the first gives the persist directory (the newest entry of
 // an object wins), the current edit the document container.
-Failure readFromEdit(const Bytes& doc, int64_t editOffset, CPptStructure& out)
+Failure readFromEdit(const Bytes& doc, int64_t editOffset, CPptStructure& out,
+                     bool& documentDamaged)
 {
+    documentDamaged = false;
     PersistDirectory persist;
     std::unordered_set<int64_t> seen;
     uint32_t docPersistId = 0;
@@ -337,8 +339,10 @@ Failure readFromEdit(const Bytes& doc, int64_t editOffset, CPptStructure& out)
         return Failure::Damaged;
     std::vector<uint32_t> persistRefs;
     const Failure f = readDocument(doc, container, persist, out, persistRefs);
-    if (f != Failure::NoFailure)
+    if (f != Failure::NoFailure) {
+        documentDamaged = f == Failure::Damaged;
         return f;
+    }
     out.slideHidden.assign(out.slideIds.size(), 0);
     for (size_t i = 0; i < persistRefs.size() && i < out.slideHidden.size(); ++i) {
         const auto slide = persist.find(persistRefs[i]);
@@ -383,22 +387,26 @@ CPptReader::Failure CPptReader::Read(const QByteArray& currentUser, const QByteA
         if (user.U8(25) != 0)
             return NotPresentation;
         current = user.U32(16);
-        const Failure f = readFromEdit(doc, current, out);
+        bool documentDamaged = false;
+        const Failure f = readFromEdit(doc, current, out, documentDamaged);
         if (f != NoFailure)
             out = CPptStructure{};
-        if (f != Damaged)
+        if (f != Damaged || documentDamaged)
             return f;
     }
     // The edit the current-user record names is damaged, or there is no
     // such record: the newest whole edit the stream holds serves, as other
-    // readers find it. A stream without one stays damaged.
+    // readers find it. A stream without one stays damaged. A whole edit whose
+    // document is damaged ends the search: an older save would give the
+    // slides of an earlier version of the presentation.
     const std::vector<int64_t> edits = userEdits(doc);
     for (auto it = edits.rbegin(); it != edits.rend(); ++it) {
         if (*it == current)
             continue;
         out = CPptStructure{};
-        const Failure f = readFromEdit(doc, *it, out);
-        if (f != Damaged) {
+        bool documentDamaged = false;
+        const Failure f = readFromEdit(doc, *it, out, documentDamaged);
+        if (f != Damaged || documentDamaged) {
             if (f != NoFailure)
                 out = CPptStructure{};
             return f;

@@ -32,7 +32,72 @@ void AppendNewerEdit(const CPptBuilder& b, QByteArray& user, QByteArray& doc,
     PutU32(user, 16, static_cast<uint32_t>(newer));
 }
 
+// The document of `older` saved again quickly, as an office program does:
+// the document container of `newer` (changed by `change`), a persist
+// directory naming it and an edit chained to the older one are appended.
+QByteArray WithNewerSave(const CPptBuilder& older, const CPptBuilder& newer,
+                         const std::function<void(QByteArray& container)>& change, QByteArray& user)
+{
+    QByteArray doc = older.DocumentStream();
+    const QByteArray stream = newer.DocumentStream();
+    const auto u32 = [&stream](int o) {
+        return uint32_t(uint8_t(stream[o])) | uint32_t(uint8_t(stream[o + 1])) << 8 |
+               uint32_t(uint8_t(stream[o + 2])) << 16 | uint32_t(uint8_t(stream[o + 3])) << 24;
+    };
+    QByteArray container = stream.left(8 + int(u32(4)));
+    change(container);
+    const int containerAt = int(doc.size());
+    doc += container;
+    QByteArray directory(16, '\0');
+    PutU16(directory, 2, 0x1772);
+    PutU32(directory, 4, 8);
+    PutU32(directory, 8, 1u | (1u << 20)); // the document, persist id 1
+    PutU32(directory, 12, uint32_t(containerAt));
+    const int directoryAt = int(doc.size());
+    doc += directory;
+    QByteArray edit = doc.mid(older.UserEditOffset(), 8 + 28);
+    PutU32(edit, 8 + 8, uint32_t(older.UserEditOffset()));
+    PutU32(edit, 8 + 12, uint32_t(directoryAt));
+    const int editAt = int(doc.size());
+    doc += edit;
+    user = older.CurrentUserStream();
+    PutU32(user, 16, uint32_t(editAt));
+    return doc;
+}
+
 } // namespace
+
+TEST(PptReaderField, NewerSaveWithADamagedDocumentIsNotReadAsTheOlderOne)
+{
+    // Six slides first, seven in the newer save: the newer save counts; a
+    // damaged newer document is refused rather than shown as the six.
+    const CPptBuilder older(6);
+    const CPptBuilder newer(7);
+    struct Case
+    {
+        const char* what;
+        std::function<void(QByteArray&)> change;
+        Failure expected;
+        size_t slides;
+    } cases[] = {
+        {"whole", [](QByteArray&) {}, Failure::NoFailure, 7},
+        {"slide list atom past its list",
+         [](QByteArray& c) { PutU32(c, FindRecord(c, 0x0FF0) + 8 + 4, 1000); }, Failure::Damaged,
+         0},
+        {"first slide number out of range", [](QByteArray& c) { PutU16(c, 8 + 8 + 32, 0x8000); },
+         Failure::Damaged, 0},
+        // The newer edit names no document: that edit is what is damaged.
+        {"document container of another kind", [](QByteArray& c) { PutU16(c, 2, 0x03EE); },
+         Failure::NoFailure, 6},
+    };
+    for (const Case& c : cases) {
+        QByteArray user;
+        const QByteArray doc = WithNewerSave(older, newer, c.change, user);
+        CPptStructure s;
+        EXPECT_EQ(CPptReader::Read(user, doc, s), c.expected) << c.what;
+        EXPECT_EQ(s.slideIds.size(), c.slides) << c.what;
+    }
+}
 
 TEST(PptReaderField, DamagedNewestEditFallsBackToTheNewestWholeOne)
 {
