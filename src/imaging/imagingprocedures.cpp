@@ -158,13 +158,18 @@ void CImagingProcedures::PrepareImaging(CLead& lead)
 
 QSize CImagingProcedures::FitWorkSize(const QSize& size)
 {
+    return FitSize(size, QSize(kWorkWidth, kWorkHeight));
+}
+
+QSize CImagingProcedures::FitSize(const QSize& size, const QSize& frame)
+{
     const double w = size.width();
     const double h = size.height();
-    if (w == kWorkWidth && h == kWorkHeight)
+    if (size == frame)
         return size;
-    if (h / kWorkHeight > w / kWorkWidth)
-        return QSize(int(w * kWorkHeight / h), kWorkHeight);
-    return QSize(kWorkWidth, int(h * kWorkWidth / w));
+    if (h / frame.height() > w / frame.width())
+        return QSize(int(w * frame.height() / h), frame.height());
+    return QSize(frame.width(), int(h * frame.width() / w));
 }
 
 QSize CImagingProcedures::ThumbSize(const QSize& size, int thumbWidth, int thumbHeight)

@@ -84,6 +84,9 @@ public:
 
     // The size a picture of `size` gets in the 1024 x 768 frame.
     static QSize FitWorkSize(const QSize& size);
+    // The same rule for any frame: the picture fills the frame in one
+    // direction, its proportions kept.
+    static QSize FitSize(const QSize& size, const QSize& frame);
     // The thumbnail size of a picture of `size` for a thumb frame.
     static QSize ThumbSize(const QSize& size, int thumbWidth, int thumbHeight);
     // Save format and quality factor of a card picture.

@@ -49,6 +49,17 @@ toff_t MemorySize(thandle_t handle)
     return toff_t(static_cast<CTiffFile::Memory*>(handle)->data->size());
 }
 
+// The library's view of the file is the bytes already in memory, read only.
+int MapMemory(thandle_t handle, void** base, toff_t* size)
+{
+    const QByteArray& data = *static_cast<CTiffFile::Memory*>(handle)->data;
+    *base = const_cast<char*>(data.constData());
+    *size = toff_t(data.size());
+    return 1;
+}
+
+void UnmapNothing(thandle_t, void*, toff_t) {}
+
 int QuietHandler(TIFF*, void*, const char*, const char*, va_list)
 {
     return 1; // handled: the reasons reach the user as one message
@@ -116,9 +127,11 @@ bool CTiffFile::Open()
     TIFFOpenOptionsSetMaxSingleMemAlloc(options, tmsize_t(m_maxAllocation));
     TIFFOpenOptionsSetErrorHandlerExtR(options, QuietHandler, nullptr);
     TIFFOpenOptionsSetWarningHandlerExtR(options, QuietHandler, nullptr);
-    // "m": read through the callbacks, never a mapping of the file.
-    m_tiff = TIFFClientOpenExt("photo", "rm", &m_memory, ReadMemory, WriteNothing, SeekMemory,
-                               CloseMemory, MemorySize, nullptr, nullptr, options);
+    // The bytes are handed over as the mapped file: the library then reads
+    // strips and tiles in place, and its path for files read piece by piece
+    // refuses uncompressed tiles that are whole in the file.
+    m_tiff = TIFFClientOpenExt("photo", "r", &m_memory, ReadMemory, WriteNothing, SeekMemory,
+                               CloseMemory, MemorySize, MapMemory, UnmapNothing, options);
     TIFFOpenOptionsFree(options);
     if (!m_tiff)
         return false;

@@ -6,9 +6,10 @@
 #include <QSize>
 #include <tiffio.h>
 
-// A TIFF held in memory, read through libtiff's client callbacks (never a
-// mapping of the file), with the library's own messages kept quiet: the
-// reasons reach the user as one message. Only the first image counts.
+// A TIFF held in memory, read through libtiff's client callbacks (its
+// "mapping" is the bytes in memory, never one of the file), with the
+// library's own messages kept quiet: the reasons reach the user as one
+// message. Only the first image counts.
 class CTiffFile
 {
 public:

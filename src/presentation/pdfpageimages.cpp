@@ -36,20 +36,25 @@ CPdfPageImages::CPdfPageImages(std::string pdf, int threads) : m_pdf(std::move(p
 
 CPdfPageImages::~CPdfPageImages() = default;
 
-QSize CPdfPageImages::DisplaySize(const QSizeF& points)
+QSize CPdfPageImages::DisplayFrame()
+{
+    return QSize(CImagingProcedures::kWorkWidth, CImagingProcedures::kWorkHeight);
+}
+
+QSize CPdfPageImages::DisplaySize(const QSizeF& points, const QSize& frame)
 {
     if (!(points.width() > 0) || !(points.height() > 0) || points.width() > 1e6 ||
-        points.height() > 1e6)
+        points.height() > 1e6 || frame.isEmpty())
         return {};
     // The page in hundredths of a point, so that the fitting keeps the
     // proportions to well below a pixel.
     const QSize fine(int(std::lround(points.width() * 100)),
                      int(std::lround(points.height() * 100)));
-    const QSize fitted = CImagingProcedures::FitWorkSize(fine.expandedTo(QSize(1, 1)));
+    const QSize fitted = CImagingProcedures::FitSize(fine.expandedTo(QSize(1, 1)), frame);
     return fitted.expandedTo(QSize(1, 1));
 }
 
-QImage CPdfPageImages::RenderPage(Poppler::Document& document, int page)
+QImage CPdfPageImages::RenderPage(Poppler::Document& document, int page, const QSize& frame)
 {
     if (page < 1 || page > document.numPages())
         return {};
@@ -57,7 +62,7 @@ QImage CPdfPageImages::RenderPage(Poppler::Document& document, int page)
     if (!source)
         return {};
     const QSizeF points = source->pageSizeF();
-    const QSize size = DisplaySize(points);
+    const QSize size = DisplaySize(points, frame);
     if (!size.isValid())
         return {};
     QImage image = source->renderToImage(72.0 * size.width() / points.width(),

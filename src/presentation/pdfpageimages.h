@@ -48,12 +48,16 @@ public:
     // job that failed leaves no file.
     bool Run(std::vector<Job>& jobs);
 
-    // The display size of a page of `points`: fitted into the display frame
-    // by the rule every picture follows; invalid for an empty page.
-    static QSize DisplaySize(const QSizeF& points);
-    // Page `page` (from 1) of `document` rendered at DisplaySize; null when
-    // it cannot be.
-    static QImage RenderPage(Poppler::Document& document, int page);
+    // The display frame every picture of the project is fitted into.
+    static QSize DisplayFrame();
+    // The display size of a page of `points`: fitted into `frame` (the
+    // display frame unless said) by the rule every picture follows; invalid
+    // for an empty page.
+    static QSize DisplaySize(const QSizeF& points, const QSize& frame = DisplayFrame());
+    // Page `page` (from 1) of `document` rendered at its DisplaySize in
+    // `frame`; null when it cannot be.
+    static QImage RenderPage(Poppler::Document& document, int page,
+                             const QSize& frame = DisplayFrame());
 
 private:
     bool RunOn(int thread, int stride, std::vector<Job>& jobs);

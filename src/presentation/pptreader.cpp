@@ -14,6 +14,8 @@ enum RecordType : uint16_t
     RtDocument = 0x03E8,
     RtDocumentAtom = 0x03E9,
     RtSlide = 0x03EE,
+    RtNotes = 0x03F0,
+    RtMainMaster = 0x03F8,
     RtSlideShowSlideInfoAtom = 0x03F9,
     RtSlidePersistAtom = 0x03F3,
     RtSlideShowDocInfoAtom = 0x0401,
@@ -115,20 +117,76 @@ Failure forEachChild(const Bytes& b, int64_t begin, int64_t end, Visit visit)
     return Failure::NoFailure;
 }
 
-Failure readSlideList(const Bytes& b, const Record& list, CPptStructure& out,
-                      std::vector<uint32_t>& persistRefs)
+// One list of slides, masters or notes of the document, as its entries give
+// it; at most one entry more than a show can address is kept.
+struct SlideList
 {
+    uint16_t instance = 0;
+    std::vector<uint32_t> ids;
+    std::vector<uint32_t> persistRefs;
+};
+
+Failure readSlideList(const Bytes& b, const Record& list, SlideList& out)
+{
+    out.instance = list.instance;
     return forEachChild(b, list.body, list.End(), [&](const Record& r) {
         if (r.type != RtSlidePersistAtom)
             return Failure::NoFailure;
         if (r.length < 16)
             return Failure::Damaged;
-        if (static_cast<int>(out.slideIds.size()) >= CPptReader::MaxSlides)
-            return Failure::TooManySlides;
-        out.slideIds.push_back(b.U32(r.body + 12));
-        persistRefs.push_back(b.U32(r.body));
+        if (static_cast<int>(out.ids.size()) <= CPptReader::MaxSlides) {
+            out.ids.push_back(b.U32(r.body + 12));
+            out.persistRefs.push_back(b.U32(r.body));
+        }
         return Failure::NoFailure;
     });
+}
+
+using PersistDirectory = std::unordered_map<uint32_t, uint32_t>;
+
+// The record type of the container the list's first entry names; 0 when it
+// cannot be found.
+uint16_t firstEntryType(const Bytes& b, const PersistDirectory& persist, const SlideList& list)
+{
+    if (list.persistRefs.empty())
+        return 0;
+    const auto found = persist.find(list.persistRefs.front());
+    Record r;
+    if (found == persist.end() || !b.RecordAt(found->second, b.Size(), r))
+        return 0;
+    return r.type;
+}
+
+// How well `list` fits as the list of the presentation's slides; 0 when it
+// cannot be. The instance of the slides tells it, but some writers give
+// every list that instance, and some number the lists in the order they
+// write them: a list whose entries name slides wins, then one of the
+// slides' instance that does not tell what it holds; a list of masters or
+// notes of that instance is the last resort.
+int slideListRank(const Bytes& b, const PersistDirectory& persist, const SlideList& list)
+{
+    const uint16_t type = firstEntryType(b, persist, list);
+    const bool own = list.instance == 0;
+    if (type == RtSlide)
+        return own ? 4 : 2;
+    if (!own)
+        return 0;
+    return type == RtMainMaster || type == RtNotes ? 1 : 3;
+}
+
+const SlideList* slideListOf(const Bytes& b, const PersistDirectory& persist,
+                             const std::vector<SlideList>& lists)
+{
+    const SlideList* best = nullptr;
+    int bestRank = 0;
+    for (const SlideList& list : lists) {
+        const int rank = slideListRank(b, persist, list);
+        if (rank > bestRank) {
+            best = &list;
+            bestRank = rank;
+        }
+    }
+    return best;
 }
 
 Failure readNamedShow(const Bytes& b, const Record& show, CPptStructure& out)
@@ -151,11 +209,11 @@ Failure readNamedShow(const Bytes& b, const Record& show, CPptStructure& out)
     return f;
 }
 
-Failure readDocument(const Bytes& b, const Record& doc, CPptStructure& out,
-                     std::vector<uint32_t>& persistRefs)
+Failure readDocument(const Bytes& b, const Record& doc, const PersistDirectory& persist,
+                     CPptStructure& out, std::vector<uint32_t>& persistRefs)
 {
     bool haveDocumentAtom = false;
-    bool haveSlideList = false;
+    std::vector<SlideList> lists;
     const Failure f = forEachChild(b, doc.body, doc.End(), [&](const Record& r) {
         switch (r.type) {
         case RtDocumentAtom:
@@ -169,10 +227,8 @@ Failure readDocument(const Bytes& b, const Record& doc, CPptStructure& out,
             haveDocumentAtom = true;
             break;
         case RtSlideListWithText:
-            if (r.instance != 0 || haveSlideList)
-                break;
-            haveSlideList = true;
-            return readSlideList(b, r, out, persistRefs);
+            lists.emplace_back();
+            return readSlideList(b, r, lists.back());
         case RtSlideShowDocInfoAtom: {
             if (r.length < 0x50)
                 return Failure::Damaged;
@@ -196,7 +252,15 @@ Failure readDocument(const Bytes& b, const Record& doc, CPptStructure& out,
     });
     if (f != Failure::NoFailure)
         return f;
-    return haveDocumentAtom ? Failure::NoFailure : Failure::Damaged;
+    if (!haveDocumentAtom)
+        return Failure::Damaged;
+    if (const SlideList* slides = slideListOf(b, persist, lists)) {
+        if (static_cast<int>(slides->ids.size()) > CPptReader::MaxSlides)
+            return Failure::TooManySlides;
+        out.slideIds = slides->ids;
+        persistRefs = slides->persistRefs;
+    }
+    return Failure::NoFailure;
 }
 
 // Whether the slide container at `offset` hides its slide in the show. A
@@ -223,9 +287,11 @@ namespace {
 // Reads the document from the user edit at `editOffset`: the chain of
 // edits back to the first gives the persist directory (the newest entry of
 // an object wins), the current edit the document container.
-Failure readFromEdit(const Bytes& doc, int64_t editOffset, CPptStructure& out)
+Failure readFromEdit(const Bytes& doc, int64_t editOffset, CPptStructure& out,
+                     bool& documentDamaged)
 {
-    std::unordered_map<uint32_t, uint32_t> persist;
+    documentDamaged = false;
+    PersistDirectory persist;
     std::unordered_set<int64_t> seen;
     uint32_t docPersistId = 0;
     bool first = true;
@@ -272,9 +338,11 @@ Failure readFromEdit(const Bytes& doc, int64_t editOffset, CPptStructure& out)
         container.version != 0x0F)
         return Failure::Damaged;
     std::vector<uint32_t> persistRefs;
-    const Failure f = readDocument(doc, container, out, persistRefs);
-    if (f != Failure::NoFailure)
+    const Failure f = readDocument(doc, container, persist, out, persistRefs);
+    if (f != Failure::NoFailure) {
+        documentDamaged = f == Failure::Damaged;
         return f;
+    }
     out.slideHidden.assign(out.slideIds.size(), 0);
     for (size_t i = 0; i < persistRefs.size() && i < out.slideHidden.size(); ++i) {
         const auto slide = persist.find(persistRefs[i]);
@@ -319,22 +387,26 @@ CPptReader::Failure CPptReader::Read(const QByteArray& currentUser, const QByteA
         if (user.U8(25) != 0)
             return NotPresentation;
         current = user.U32(16);
-        const Failure f = readFromEdit(doc, current, out);
+        bool documentDamaged = false;
+        const Failure f = readFromEdit(doc, current, out, documentDamaged);
         if (f != NoFailure)
             out = CPptStructure{};
-        if (f != Damaged)
+        if (f != Damaged || documentDamaged)
             return f;
     }
     // The edit the current-user record names is damaged, or there is no
     // such record: the newest whole edit the stream holds serves, as other
-    // readers find it. A stream without one stays damaged.
+    // readers find it. A stream without one stays damaged. A whole edit whose
+    // document is damaged ends the search: an older save would give the
+    // slides of an earlier version of the presentation.
     const std::vector<int64_t> edits = userEdits(doc);
     for (auto it = edits.rbegin(); it != edits.rend(); ++it) {
         if (*it == current)
             continue;
         out = CPptStructure{};
-        const Failure f = readFromEdit(doc, *it, out);
-        if (f != Damaged) {
+        bool documentDamaged = false;
+        const Failure f = readFromEdit(doc, *it, out, documentDamaged);
+        if (f != Damaged || documentDamaged) {
             if (f != NoFailure)
                 out = CPptStructure{};
             return f;

@@ -20,8 +20,8 @@ public:
     int SlideNumber() const;
     // Whether the presentation hides the slide in its slide show.
     bool Hidden() const { return m_hidden; }
-    // Writes the slide as a `filter` ("jpg" or "png") picture of exactly
-    // width x height pixels to `file`.
+    // Writes the slide as a `filter` ("jpg" or "png") picture fitted into
+    // width x height pixels, its proportions kept, to `file`.
     bool Export(const std::string& file, const std::string& filter, int width, int height) const;
 
 private:

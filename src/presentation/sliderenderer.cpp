@@ -1,6 +1,7 @@
 #include "presentation/sliderenderer.h"
 
 #include "base/safefile.h"
+#include "presentation/pdfpageimages.h"
 #include "presentation/presentationreader.h"
 #include "presentation/sofficeconverter.h"
 
@@ -114,18 +115,11 @@ bool CSlideRenderer::Render(int index, const std::string& file, const std::strin
         return false;
     if (Prepare() != Ready)
         return false;
-    const std::unique_ptr<Poppler::Page> page = m_pdf->page(index - 1);
-    if (!page)
-        return false;
-    const QSizeF points = page->pageSizeF();
-    if (points.width() <= 0 || points.height() <= 0)
-        return false;
-    QImage image = page->renderToImage(72.0 * width / points.width(),
-                                       72.0 * height / points.height(), 0, 0, width, height);
+    // Fitted into the frame by the rule of the show's own import, so that a
+    // slide made again on its own gets the picture size the import gave it.
+    QImage image = CPdfPageImages::RenderPage(*m_pdf, index, QSize(width, height));
     if (image.isNull())
         return false;
-    if (image.width() != width || image.height() != height)
-        image = image.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     image = image.convertToFormat(QImage::Format_RGB888);
 
     // Encoded in memory, then written whole or not at all (a full disk

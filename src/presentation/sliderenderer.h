@@ -12,7 +12,8 @@ class Document;
 // Pictures of the slides of one presentation. The presentation is converted
 // to a PDF once (by LibreOffice) and kept in the cache folder under a key of
 // its path, size and modification time, so reopening an unchanged file costs
-// nothing; each picture is one page rendered at exactly the size asked for.
+// nothing; each picture is one page fitted into the frame asked for, its
+// proportions kept.
 class CSlideRenderer
 {
 public:
@@ -43,8 +44,8 @@ public:
     Status LastStatus() const { return m_status; }
     // The PDF whose page N is slide N, once Prepare is Ready.
     const std::string& PdfPath() const { return m_pdfPath; }
-    // Slide `index` (from 1) as a `filter` ("jpg"/"jpeg" or "png") picture of
-    // width x height in `file`.
+    // Slide `index` (from 1) as a `filter` ("jpg"/"jpeg" or "png") picture
+    // fitted into width x height (as CPdfPageImages fits a page) in `file`.
     bool Render(int index, const std::string& file, const std::string& filter, int width,
                 int height);
 

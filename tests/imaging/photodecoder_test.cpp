@@ -72,6 +72,7 @@ TEST(PhotoDecoder, OrientedPhotosOfEveryFormatComeOutUpright)
     ASSERT_TRUE(Tiff(TempPath(tmp, "turned.tif"), {stored}, 6));
     ASSERT_TRUE(Tiff(TempPath(tmp, "cmyk.tif"), {stored}, 6, TiffKind::Cmyk));
     ASSERT_TRUE(Tiff(TempPath(tmp, "deep.tif"), {stored}, 6, TiffKind::Rgb16));
+    ASSERT_TRUE(Tiff(TempPath(tmp, "plain.tif"), {stored}, 6, TiffKind::Rgb8, COMPRESSION_NONE));
     struct Case
     {
         const char* name;
@@ -110,9 +111,10 @@ TEST(PhotoDecoder, FirstImageOnlyAndDeepOrCmykTiffsAreRead)
     }
 }
 
-// A tiled TIFF of `image` (LZW, tiles of 16 x 16, the last ones partly outside
-// the picture) shown after `orientation`.
-QByteArray TiledTiff(imagingtest::TempFolder& tmp, const QImage& image, int orientation)
+// A tiled TIFF of `image` (tiles of 16 x 16, the last ones partly outside the
+// picture) shown after `orientation`.
+QByteArray TiledTiff(imagingtest::TempFolder& tmp, const QImage& image, int orientation,
+                     uint16_t compression = COMPRESSION_LZW)
 {
     const std::string path = tmp.Path("tiled.tif");
     TIFF* tiff = TIFFOpen(path.c_str(), "w");
@@ -128,7 +130,7 @@ QByteArray TiledTiff(imagingtest::TempFolder& tmp, const QImage& image, int orie
     TIFFSetField(tiff, TIFFTAG_ORIENTATION, uint16_t(orientation));
     TIFFSetField(tiff, TIFFTAG_TILEWIDTH, uint32_t(16));
     TIFFSetField(tiff, TIFFTAG_TILELENGTH, uint32_t(16));
-    TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
+    TIFFSetField(tiff, TIFFTAG_COMPRESSION, compression);
     std::vector<uint8_t> tile(16 * 16 * 3);
     for (int ty = 0; ty < rgb.height(); ty += 16) {
         for (int tx = 0; tx < rgb.width(); tx += 16) {
@@ -156,6 +158,7 @@ TEST(PhotoDecoder, PhotosComeOutAtTheCallersNextSizeUpright)
     ASSERT_TRUE(Tiff(TempPath(tmp, "turned.tif"), {stored}, 6));
     ASSERT_TRUE(Tiff(TempPath(tmp, "cmyk.tif"), {stored}, 6, TiffKind::Cmyk));
     ASSERT_TRUE(Tiff(TempPath(tmp, "deep.tif"), {stored}, 6, TiffKind::Rgb16));
+    ASSERT_TRUE(Tiff(TempPath(tmp, "plain.tif"), {stored}, 6, TiffKind::Rgb8, COMPRESSION_NONE));
     struct Case
     {
         const char* name;
@@ -168,8 +171,15 @@ TEST(PhotoDecoder, PhotosComeOutAtTheCallersNextSizeUpright)
         {"tiff", imagingtest::ReadAll(TempPath(tmp, "turned.tif"))},
         {"cmyk tiff", imagingtest::ReadAll(TempPath(tmp, "cmyk.tif"))},
         {"16-bit tiff", imagingtest::ReadAll(TempPath(tmp, "deep.tif"))},
+        {"uncompressed tiff", imagingtest::ReadAll(TempPath(tmp, "plain.tif"))},
         {"tiled tiff, no whole blocks at the edges",
          TiledTiff(tmp, Halves(250, 130), 6),
+         {130, 250}},
+        {"uncompressed tiled tiff",
+         TiledTiff(tmp, Halves(250, 130), 6, COMPRESSION_NONE),
+         {130, 250}},
+        {"deflate tiled tiff",
+         TiledTiff(tmp, Halves(250, 130), 6, COMPRESSION_ADOBE_DEFLATE),
          {130, 250}},
     };
     for (const Case& c : cases) {

@@ -198,7 +198,7 @@ enum class TiffKind
 
 // A TIFF of the pages at `path`, the first with `orientation`.
 inline bool Tiff(const std::string& path, const std::vector<QImage>& pages, int orientation = 1,
-                 TiffKind kind = TiffKind::Rgb8)
+                 TiffKind kind = TiffKind::Rgb8, uint16_t compression = COMPRESSION_LZW)
 {
     TIFF* tiff = TIFFOpen(path.c_str(), "w");
     if (!tiff)
@@ -212,7 +212,7 @@ inline bool Tiff(const std::string& path, const std::vector<QImage>& pages, int 
         TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, uint32_t(h));
         TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
         TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, uint32_t(16));
-        TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
+        TIFFSetField(tiff, TIFFTAG_COMPRESSION, compression);
         TIFFSetField(tiff, TIFFTAG_ORIENTATION, uint16_t(first ? orientation : 1));
         const int samples = kind == TiffKind::Cmyk ? 4 : 3;
         const int bits = kind == TiffKind::Rgb16 ? 16 : 8;

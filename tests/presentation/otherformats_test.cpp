@@ -140,6 +140,55 @@ TEST_F(OtherFormats, PortraitPdfPageGivesAnUnstretchedDisplayImage)
     EXPECT_FALSE(Row(0)->ThumbFileName.empty());
 }
 
+TEST_F(OtherFormats, OneSlideMadeAgainGetsThePictureSizeOfTheShowsImport)
+{
+    // Pages of one size each: the import renders the show's pages straight
+    // from its PDF, a cell made again goes through the one-slide export.
+    const auto pdf = [this](const char* name, QSizeF points) {
+        const std::string path = File(name);
+        QPdfWriter writer(QString::fromStdString(path));
+        writer.setPageSize(QPageSize(points, QPageSize::Point, QString(), QPageSize::ExactMatch));
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        writer.setResolution(72);
+        QPainter painter(&writer);
+        painter.fillRect(QRect(0, 0, writer.width(), writer.height()), Qt::darkCyan);
+        writer.newPage();
+        painter.fillRect(QRect(0, 0, writer.width(), writer.height()), Qt::darkRed);
+        return painter.end() ? path : std::string();
+    };
+    const std::string wide = CPresentationFixtures::Path("wide3");
+    ASSERT_FALSE(wide.empty());
+    struct Case
+    {
+        const char* name;
+        std::string deck;
+        QSize size;
+    } cases[] = {
+        {"16:9 slides from LibreOffice", CopyInto(m_decks.path(), wide, "wide3.ppt"), {1024, 576}},
+        {"16:9 PDF", pdf("wide.pdf", {960, 540}), {1024, 576}},
+        {"upright 3:4 PDF", pdf("upright.pdf", {540, 720}), {576, 768}},
+    };
+    const std::string folder = m_folder.path().toStdString() + "/";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_FALSE(c.deck.empty());
+        const int first = m_editor.Rows().GetCount();
+        ASSERT_TRUE(Insert(c.deck));
+        ASSERT_GT(m_editor.Rows().GetCount(), first + 1);
+        const CCellBmpInfo& imported = *Row(first + 1);
+        EXPECT_EQ(QSize(imported.BmpSize[0], imported.BmpSize[1]), c.size);
+        EXPECT_EQ(QImage(QString::fromStdString(folder + imported.FileName)).size(), c.size);
+
+        CCellBmpInfo again;
+        again.CopyFrom(&imported);
+        again.FileName.clear();
+        ASSERT_TRUE(again.CreateDisplayFile(&m_doc, folder));
+        EXPECT_EQ(QSize(again.BmpSize[0], again.BmpSize[1]), c.size);
+        EXPECT_EQ(QImage(QString::fromStdString(folder + again.FileName)).size(), c.size);
+        EXPECT_NE(again.FileName, imported.FileName);
+    }
+}
+
 TEST_F(OtherFormats, PasswordProtectedFilesAreRefusedTheSameWayInEveryFormat)
 {
     ASSERT_TRUE(testpackages::WriteEncryptedPdf(File("locked.pdf")));

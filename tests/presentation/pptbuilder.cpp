@@ -57,18 +57,19 @@ QByteArray CPptBuilder::DocumentStream() const
     atom.append(4, '\0');
     QByteArray children = record(1, 0, 0x03E9, atom);
 
-    for (const auto& [count, instance] : {std::pair{notesBefore, 2}, std::pair{mastersBefore, 1}}) {
+    for (const OtherList& list : OtherLists()) {
         QByteArray other;
-        for (int i = 0; i < count; ++i) {
+        for (int i = 0; i < list.count; ++i) {
             QByteArray persist;
-            u32(persist, static_cast<uint32_t>(1000 + i));
+            u32(persist, list.firstPersist + static_cast<uint32_t>(i));
             u32(persist, 0), u32(persist, 0);
             u32(persist, static_cast<uint32_t>(0x80000000u + i));
             u32(persist, 0);
             other += record(0, 0, 0x03F3, persist);
         }
-        if (count > 0)
-            children += record(0x0F, instance, 0x0FF0, other);
+        if (list.count > 0)
+            children +=
+                record(0x0F, listInstance >= 0 ? listInstance : list.instance, 0x0FF0, other);
     }
     QByteArray list;
     for (size_t i = 0; i < slideIds.size(); ++i) {
@@ -79,7 +80,7 @@ QByteArray CPptBuilder::DocumentStream() const
         u32(persist, 0);
         list += record(0, 0, 0x03F3, persist);
     }
-    children += record(0x0F, 0, 0x0FF0, list);
+    children += record(0x0F, slideListInstance, 0x0FF0, list);
 
     if (withShowSettings) {
         QByteArray info;
@@ -125,6 +126,16 @@ QByteArray CPptBuilder::DocumentStream() const
         u32(directory, 2u | (static_cast<uint32_t>(offsets.size()) << 20));
         for (const uint32_t offset : offsets)
             u32(directory, offset);
+        // The notes and masters listed get containers of their kind.
+        for (const OtherList& list : OtherLists()) {
+            if (list.count == 0)
+                continue;
+            u32(directory, list.firstPersist | (static_cast<uint32_t>(list.count) << 20));
+            for (int i = 0; i < list.count; ++i) {
+                u32(directory, static_cast<uint32_t>(stream.size()));
+                stream += record(0x0F, 0, list.containerType, QByteArray());
+            }
+        }
     }
     const int directoryOffset = static_cast<int>(stream.size());
     stream += record(0, 0, 0x1772, directory);
@@ -143,10 +154,17 @@ QByteArray CPptBuilder::DocumentStream() const
     return stream;
 }
 
+std::vector<CPptBuilder::OtherList> CPptBuilder::OtherLists() const
+{
+    return {{notesBefore, 2, 1000, 0x03F0}, {mastersBefore, 1, 2000, 0x03F8}};
+}
+
 int CPptBuilder::PersistDirectoryOffset() const
 {
     const QByteArray stream = DocumentStream();
-    const int slideEntries = hiddenSlides.empty() ? 0 : 4 + 4 * static_cast<int>(slideIds.size());
+    int slideEntries = hiddenSlides.empty() ? 0 : 4 + 4 * static_cast<int>(slideIds.size());
+    for (const OtherList& list : OtherLists())
+        slideEntries += hiddenSlides.empty() || list.count == 0 ? 0 : 4 + 4 * list.count;
     return static_cast<int>(stream.size()) - 8 - (encryptedEdit ? 32 : 28) - 16 - slideEntries;
 }
 

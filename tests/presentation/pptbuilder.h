@@ -42,6 +42,13 @@ public:
     // and the instance, not the place, tells which list holds the slides.
     int notesBefore = 0;
     int mastersBefore = 0;
+    // When 0 or more, the instance of those lists instead of their own: some
+    // writers give every list the instance of the slides. With hiddenSlides
+    // given, their entries name containers of notes and of masters.
+    int listInstance = -1;
+    // The instance of the slide list (some writers number the lists in the
+    // order they write them).
+    int slideListInstance = 0;
 
     QByteArray DocumentStream() const;
     QByteArray CurrentUserStream() const;
@@ -50,4 +57,14 @@ public:
     int PersistDirectoryOffset() const;
     CompoundStreams Streams() const;
     bool Write(const std::string& path) const;
+
+private:
+    struct OtherList
+    {
+        int count;
+        int instance;
+        uint32_t firstPersist;
+        int containerType;
+    };
+    std::vector<OtherList> OtherLists() const;
 };

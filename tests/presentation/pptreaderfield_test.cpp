@@ -32,7 +32,72 @@ void AppendNewerEdit(const CPptBuilder& b, QByteArray& user, QByteArray& doc,
     PutU32(user, 16, static_cast<uint32_t>(newer));
 }
 
+// The document of `older` saved again quickly, as an office program does:
+// the document container of `newer` (changed by `change`), a persist
+// directory naming it and an edit chained to the older one are appended.
+QByteArray WithNewerSave(const CPptBuilder& older, const CPptBuilder& newer,
+                         const std::function<void(QByteArray& container)>& change, QByteArray& user)
+{
+    QByteArray doc = older.DocumentStream();
+    const QByteArray stream = newer.DocumentStream();
+    const auto u32 = [&stream](int o) {
+        return uint32_t(uint8_t(stream[o])) | uint32_t(uint8_t(stream[o + 1])) << 8 |
+               uint32_t(uint8_t(stream[o + 2])) << 16 | uint32_t(uint8_t(stream[o + 3])) << 24;
+    };
+    QByteArray container = stream.left(8 + int(u32(4)));
+    change(container);
+    const int containerAt = int(doc.size());
+    doc += container;
+    QByteArray directory(16, '\0');
+    PutU16(directory, 2, 0x1772);
+    PutU32(directory, 4, 8);
+    PutU32(directory, 8, 1u | (1u << 20)); // the document, persist id 1
+    PutU32(directory, 12, uint32_t(containerAt));
+    const int directoryAt = int(doc.size());
+    doc += directory;
+    QByteArray edit = doc.mid(older.UserEditOffset(), 8 + 28);
+    PutU32(edit, 8 + 8, uint32_t(older.UserEditOffset()));
+    PutU32(edit, 8 + 12, uint32_t(directoryAt));
+    const int editAt = int(doc.size());
+    doc += edit;
+    user = older.CurrentUserStream();
+    PutU32(user, 16, uint32_t(editAt));
+    return doc;
+}
+
 } // namespace
+
+TEST(PptReaderField, NewerSaveWithADamagedDocumentIsNotReadAsTheOlderOne)
+{
+    // Six slides first, seven in the newer save: the newer save counts; a
+    // damaged newer document is refused rather than shown as the six.
+    const CPptBuilder older(6);
+    const CPptBuilder newer(7);
+    struct Case
+    {
+        const char* what;
+        std::function<void(QByteArray&)> change;
+        Failure expected;
+        size_t slides;
+    } cases[] = {
+        {"whole", [](QByteArray&) {}, Failure::NoFailure, 7},
+        {"slide list atom past its list",
+         [](QByteArray& c) { PutU32(c, FindRecord(c, 0x0FF0) + 8 + 4, 1000); }, Failure::Damaged,
+         0},
+        {"first slide number out of range", [](QByteArray& c) { PutU16(c, 8 + 8 + 32, 0x8000); },
+         Failure::Damaged, 0},
+        // The newer edit names no document: that edit is what is damaged.
+        {"document container of another kind", [](QByteArray& c) { PutU16(c, 2, 0x03EE); },
+         Failure::NoFailure, 6},
+    };
+    for (const Case& c : cases) {
+        QByteArray user;
+        const QByteArray doc = WithNewerSave(older, newer, c.change, user);
+        CPptStructure s;
+        EXPECT_EQ(CPptReader::Read(user, doc, s), c.expected) << c.what;
+        EXPECT_EQ(s.slideIds.size(), c.slides) << c.what;
+    }
+}
 
 TEST(PptReaderField, DamagedNewestEditFallsBackToTheNewestWholeOne)
 {
@@ -163,17 +228,47 @@ TEST_F(PptReaderFieldFiles, PasswordProtectedPresentationIsToldAsSuch)
 TEST(PptReaderField, SlidesAreCountedFromTheSlideListWhereverItStands)
 {
     // Notes and masters listed before the slides, with more and with fewer
-    // entries than there are slides: the count is the slide list's.
-    for (const auto& [notes, masters] : {std::pair{12, 0}, std::pair{1, 2}, std::pair{0, 3}}) {
+    // entries than there are slides: the count is the slide list's, whether
+    // the lists carry their own instances, all that of the slides, or
+    // numbers in the order they are written.
+    struct Case
+    {
+        int notes;
+        int masters;
+        int listInstance;
+        int slideListInstance = 0;
+    } cases[] = {
+        {12, 0, -1}, {1, 2, -1}, {0, 3, -1},   {12, 2, 0},   {0, 1, 0},
+        {11, 0, 0},  {0, 11, 0}, {0, 1, 0, 1}, {2, 0, 0, 1}, {12, 2, 2, 1},
+    };
+    for (const Case& c : cases) {
         CPptBuilder b(3);
-        b.notesBefore = notes;
-        b.mastersBefore = masters;
+        b.notesBefore = c.notes;
+        b.mastersBefore = c.masters;
+        b.listInstance = c.listInstance;
+        b.slideListInstance = c.slideListInstance;
         b.hiddenSlides = {2};
         CPptStructure s;
         ASSERT_EQ(CPptReader::Read(b.CurrentUserStream(), b.DocumentStream(), s),
                   Failure::NoFailure)
-            << notes << " notes, " << masters << " masters";
-        EXPECT_EQ(s.slideIds, (std::vector<uint32_t>{256, 257, 258}));
+            << c.notes << " notes, " << c.masters << " masters, instances " << c.listInstance << " "
+            << c.slideListInstance;
+        EXPECT_EQ(s.slideIds, (std::vector<uint32_t>{256, 257, 258}))
+            << c.notes << " notes, " << c.masters << " masters, instances " << c.listInstance << " "
+            << c.slideListInstance;
         EXPECT_EQ(s.slideHidden, (std::vector<uint8_t>{0, 0, 1}));
+    }
+
+    // Lists of masters and notes alone are never taken for the slides.
+    CPptBuilder none(0);
+    none.mastersBefore = 2;
+    none.notesBefore = 1;
+    none.hiddenSlides = {0};
+    for (const int instance : {-1, 1}) {
+        none.slideListInstance = instance < 0 ? 0 : 3;
+        CPptStructure s;
+        ASSERT_EQ(CPptReader::Read(none.CurrentUserStream(), none.DocumentStream(), s),
+                  Failure::NoFailure);
+        EXPECT_TRUE(s.slideIds.empty()) << instance;
     }
 }

@@ -98,6 +98,7 @@ std::vector<CPresentationFixtures::Deck> CPresentationFixtures::Decks()
          {}},
         {"hidden4", 4, "", "", {2}},
         {"deck12", 12, "", "", {}},
+        {"wide3", 3, "", "", {}, "28cm", "15.75cm"},
     };
 }
 
@@ -156,13 +157,17 @@ std::string CPresentationFixtures::Fodp(const Deck& deck)
                  R"(" draw:master-page-name="Default">)"
                  R"(<draw:frame svg:x="1cm" svg:y="1cm" svg:width="8cm" svg:height="2cm">)"
                  R"(<draw:text-box><text:p>Slide )" +
-                 n + "</text:p></draw:text-box></draw:frame></draw:page>\n";
+                 n + "</text:p></draw:text-box></draw:frame>" +
+                 (size_t(i) <= deck.extras.size() ? deck.extras[size_t(i - 1)] : std::string()) +
+                 "</draw:page>\n";
     }
     return R"(<?xml version="1.0" encoding="UTF-8"?>
-<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0" xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0" xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0" xmlns:presentation="urn:oasis:names:tc:opendocument:xmlns:presentation:1.0" office:version="1.3" office:mimetype="application/vnd.oasis.opendocument.presentation">
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0" xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0" xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0" xmlns:presentation="urn:oasis:names:tc:opendocument:xmlns:presentation:1.0" xmlns:dc="http://purl.org/dc/elements/1.1/" xmlns:officeooo="http://openoffice.org/2009/office" xmlns:chart="urn:oasis:names:tc:opendocument:xmlns:chart:1.0" xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" office:version="1.3" office:mimetype="application/vnd.oasis.opendocument.presentation">
 <office:styles/>
 <office:automatic-styles>
-<style:page-layout style:name="PM1"><style:page-layout-properties fo:margin-top="0cm" fo:margin-bottom="0cm" fo:margin-left="0cm" fo:margin-right="0cm" fo:page-width="25.4cm" fo:page-height="19.05cm" style:print-orientation="landscape"/></style:page-layout>
+<style:page-layout style:name="PM1"><style:page-layout-properties fo:margin-top="0cm" fo:margin-bottom="0cm" fo:margin-left="0cm" fo:margin-right="0cm" fo:page-width=")" +
+           deck.pageWidth + R"(" fo:page-height=")" + deck.pageHeight +
+           R"(" style:print-orientation="landscape"/></style:page-layout>
 )" + styles +
            R"(</office:automatic-styles>
 <office:master-styles><style:master-page style:name="Default" style:page-layout-name="PM1"/></office:master-styles>
@@ -173,11 +178,14 @@ std::string CPresentationFixtures::Fodp(const Deck& deck)
 }
 
 bool CPresentationFixtures::ConvertFolder(const std::string& folder, int timeoutMs,
-                                          const std::string& format)
+                                          const std::string& format, const std::string& from)
 {
     const QString dir = QString::fromStdString(folder);
+    const QString source = QStringLiteral(".") + QString::fromStdString(from);
+    const QString made =
+        QStringLiteral(".") + QString::fromStdString(format.substr(0, format.find(':')));
     QStringList inputs;
-    for (const QFileInfo& f : QDir(dir).entryInfoList({QStringLiteral("*.fodp")}, QDir::Files))
+    for (const QFileInfo& f : QDir(dir).entryInfoList({QStringLiteral("*") + source}, QDir::Files))
         inputs << f.absoluteFilePath();
     if (inputs.isEmpty())
         return false;
@@ -199,9 +207,8 @@ bool CPresentationFixtures::ConvertFolder(const std::string& folder, int timeout
         return false;
     }
     for (const QString& input : inputs) {
-        QString ppt = input;
-        ppt.replace(QStringLiteral(".fodp"), QStringLiteral(".") + QString::fromStdString(format));
-        if (!QFileInfo::exists(ppt))
+        const QString output = input.left(input.size() - source.size()) + made;
+        if (!QFileInfo::exists(output))
             return false;
     }
     return true;

@@ -18,13 +18,19 @@ public:
         std::string settings; // attributes of <presentation:settings>
         std::string shows;    // <presentation:show> elements
         std::vector<int> hidden;
+        std::string pageWidth = "25.4cm";
+        std::string pageHeight = "19.05cm";
+        // More drawing elements of slide N at index N - 1 (comments,
+        // embedded objects), where given.
+        std::vector<std::string> extras = {};
     };
 
     // The decks every test can use: "plain6", "range7" (show from slide 3),
     // "custom6" (custom show "Mine" = slides 5, 2, 4; "Other" = 1),
-    // "hidden4" (slide 2 hidden), "deck12"; and, changed from those after
-    // conversion, "range3to5" (show slides 3 to 5) and "first5" (plain6 with
-    // the first slide numbered 5).
+    // "hidden4" (slide 2 hidden), "deck12", "wide3" (16:9 pages); and,
+    // changed from those after
+    // conversion, "range3to5" (show slides 3 to 5) and "first5" (plain6
+    // with the first slide numbered 5).
     static std::vector<Deck> Decks();
     // Path of fixture `name` ("" with the failure printed when LibreOffice
     // is missing or failed).
@@ -38,7 +44,8 @@ public:
     static QColor SlideColour(int index);
     // Flat ODP text of a deck.
     static std::string Fodp(const Deck& deck);
-    // Converts every .fodp of `folder` to .ppt with one LibreOffice run.
+    // Converts every .fodp (or .`from`) of `folder` to .ppt (or `format`,
+    // whose part before a colon names the file type) with one LibreOffice run.
     static bool ConvertFolder(const std::string& folder, int timeoutMs = 180000,
-                              const std::string& format = "ppt");
+                              const std::string& format = "ppt", const std::string& from = "fodp");
 };

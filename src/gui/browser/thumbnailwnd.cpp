@@ -312,8 +312,13 @@ void CThumbnailWnd::paintEvent(QPaintEvent* event)
         const bool lit = index == m_highlight;
         painter.fillRect(tile, lit ? palette().highlight() : palette().base());
         const QRect picture = tile.adjusted(m_hMargin, m_vMargin, -m_hMargin, -m_vMargin);
-        if (!m_pictures[index].isNull())
-            painter.drawImage(picture, m_pictures[index]);
+        if (!m_pictures[index].isNull()) {
+            // A slide that is not 4:3 keeps its shape, centred in the tile.
+            QRect fitted(QPoint(),
+                         m_pictures[index].size().scaled(picture.size(), Qt::KeepAspectRatio));
+            fitted.moveCenter(picture.center());
+            painter.drawImage(fitted, m_pictures[index]);
+        }
         const bool hidden = IsHiddenSlide(index);
         if (hidden) {
             // A hidden slide: veiled, crossed and labelled.
@@ -368,7 +373,8 @@ void CThumbnailWnd::mouseMoveEvent(QMouseEvent* event)
     auto* drag = new QDrag(this);
     drag->setMimeData(data);
     if (IsReported(m_highlight) && !m_pictures[m_highlight].isNull())
-        drag->setPixmap(QPixmap::fromImage(m_pictures[m_highlight].scaled(80, 60)));
+        drag->setPixmap(
+            QPixmap::fromImage(m_pictures[m_highlight].scaled(80, 60, Qt::KeepAspectRatio)));
     drag->exec(Qt::CopyAction);
 }
 

@@ -15,6 +15,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMimeData>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -140,6 +143,40 @@ TEST_F(ThumbnailWnd, PresentationThatCannotBeOpenedIsReportedAndHidden)
     EXPECT_EQ(m_prompt.Ids().back(), MsgId::FileNotFound);
     EXPECT_FALSE(m_window.ShowPresentation(m_work.path().toStdString() + "/photo.jpg"));
     EXPECT_EQ(m_prompt.shown.size(), 2u);
+}
+
+TEST_F(ThumbnailWnd, WideSlideKeepsItsShapeInItsTile)
+{
+    // A 16:9 page, all red: in the 4:3 tile it fills the width, with the
+    // window's own background above and below it.
+    const QString pdf = m_work.filePath(QStringLiteral("wide.pdf"));
+    {
+        QPdfWriter writer(pdf);
+        writer.setPageSize(
+            QPageSize(QSizeF(960, 540), QPageSize::Point, QString(), QPageSize::ExactMatch));
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        writer.setResolution(72);
+        QPainter painter(&writer);
+        painter.fillRect(QRect(0, 0, writer.width(), writer.height()), Qt::red);
+        ASSERT_TRUE(painter.end());
+    }
+    ASSERT_TRUE(m_window.ShowPresentation(pdf.toStdString()));
+    QTRY_VERIFY_WITH_TIMEOUT(m_window.IsReported(0), 60000);
+    const QImage shown = m_window.viewport()->grab().toImage();
+    const QRect tile = m_window.TileRect(0);
+    const int x = tile.center().x();
+    const int top = tile.top() + CThumbnailWnd::Margin;
+    const int height = CThumbnailWnd::TileHeight - 2 * CThumbnailWnd::Margin;
+    const auto red = [&shown](int y, int x) {
+        const QRgb pixel = shown.pixel(x, y);
+        return qRed(pixel) > 200 && qGreen(pixel) < 60 && qBlue(pixel) < 60;
+    };
+    EXPECT_TRUE(red(tile.center().y(), x));
+    // A 160 x 90 picture in a 160 x 120 box: bands of 15 rows, above and below.
+    EXPECT_FALSE(red(top + 5, x));
+    EXPECT_FALSE(red(top + height - 6, x));
+    EXPECT_TRUE(red(top + 20, x));
+    EXPECT_TRUE(red(top + height - 21, x));
 }
 
 } // namespace
