@@ -16,6 +16,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <future>
 #include <set>
 
 namespace {
@@ -282,9 +284,22 @@ CInsertResult CCellInserter::InsertCells(CCellInfoList& list, bool reportCancel)
     if (ok && !folder.empty()) {
         const std::vector<std::string> names = NewPictures();
         if (!names.empty()) {
-            unflushed = !(m_setup.flush ? m_setup.flush(folder, names)
-                                        : CSafeFile::FlushFiles(folder, names));
+            // Off this thread: on a slow disk the wait may be long, and the
+            // progress (the window) stays alive meanwhile.
+            auto flushed = std::async(std::launch::async, [&] {
+                return m_setup.flush ? m_setup.flush(folder, names)
+                                     : CSafeFile::FlushFiles(folder, names);
+            });
+            while (flushed.wait_for(std::chrono::milliseconds(30)) != std::future_status::ready)
+                watchCancel();
+            unflushed = !flushed.get();
             ok = !unflushed;
+            // Every cell is in: a cancel now only counts where a cancel
+            // makes the insertion fail.
+            if (ok && cancelPressed && reportCancel) {
+                m_result.cancelled = true;
+                ok = false;
+            }
         }
     }
     progress.Show(false);

@@ -17,8 +17,11 @@
 #include <QDir>
 #include <QImage>
 #include <QTemporaryDir>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace {
 
@@ -211,6 +214,40 @@ TEST_F(CellInserterTest, WorkersPicturesAreFlushedOnceAndAFailedFlushTakesAllBac
             doc.Cells.RemoveAt(3);
         }
     }
+}
+
+// The flush may wait long on a slow disk: the progress is kept alive (and
+// asked for a cancel) while it runs, instead of the window freezing.
+TEST_F(CellInserterTest, TheProgressStaysAliveWhileTheFlushWaits)
+{
+    const std::string source = dir.path().toStdString() + "/photo.png";
+    QImage photo(64, 48, QImage::Format_RGB32);
+    photo.fill(Qt::darkBlue);
+    ASSERT_TRUE(photo.save(QString::fromStdString(source)));
+    CCellInfoList list;
+    auto cell = std::make_unique<CCellBmpInfo>();
+    cell->RefFilePath = source;
+    cell->RefPage = 1;
+    list.Append(std::move(cell));
+    std::atomic<bool> flushing{false};
+    std::atomic<int> pumped{0};
+    progress.onQuery = [&] {
+        if (flushing)
+            ++pumped;
+    };
+    const CInsertResult result = Insert(list, false, [&](CCellInserter::Setup& setup) {
+        setup.flush = [&](const std::string&, const std::vector<std::string>&) {
+            flushing = true;
+            const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (pumped < 2 && std::chrono::steady_clock::now() < until)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            flushing = false;
+            return true;
+        };
+    });
+    EXPECT_TRUE(result.ok);
+    EXPECT_GE(pumped.load(), 2) << "the progress was not asked while the flush waited";
+    EXPECT_EQ(rows.GetCount(), 4);
 }
 
 TEST_F(CellInserterTest, MoveInPutsCellsBackAtTheGivenPlaceWithoutUndo)

@@ -26,6 +26,8 @@ public:
     bool IsCancelled() override
     {
         ++queries;
+        if (onQuery)
+            onQuery();
         if ((cancelAtStep >= 0 && steps >= cancelAtStep) ||
             (cancelAtQuery >= 0 && queries > cancelAtQuery)) {
             cancelAtStep = cancelAtQuery = -1;
@@ -43,4 +45,6 @@ public:
     std::string caption;
     // Run at every step: a test starts a second command from here.
     std::function<void()> onStep;
+    // Run at every cancel query.
+    std::function<void()> onQuery;
 };
