@@ -128,30 +128,40 @@ bool CPngCodec::Encode(const QImage& image, QByteArray& out)
     const size_t w = size_t(image.width());
     const size_t h = size_t(image.height());
     const size_t stride = 1 + 3 * w;
-    std::vector<unsigned char> raw(stride * h);
-    std::vector<unsigned char> prev(3 * w, 0), cur(3 * w);
+    const size_t rawSize = stride * h;
+    // Every byte is written below: no zeroing first.
+    const std::unique_ptr<unsigned char[]> raw(new unsigned char[rawSize]);
     for (size_t y = 0; y < h; ++y) {
         const auto* s = reinterpret_cast<const QRgb*>(image.constScanLine(int(y)));
-        for (size_t x = 0; x < w; ++x) {
-            cur[3 * x] = uint8_t(qRed(s[x]));
-            cur[3 * x + 1] = uint8_t(qGreen(s[x]));
-            cur[3 * x + 2] = uint8_t(qBlue(s[x]));
-        }
         // "Up": the difference to the row above, the cheapest filter to
-        // undo and, on photographs, as tight as choosing per row.
-        unsigned char* d = raw.data() + y * stride;
+        // undo and, on photographs, as tight as choosing per row. Taken
+        // straight from the 32-bit rows, in one pass.
+        unsigned char* d = raw.get() + y * stride;
         d[0] = 2;
-        for (size_t i = 0; i < 3 * w; ++i)
-            d[1 + i] = uint8_t(cur[i] - prev[i]);
-        prev.swap(cur);
+        unsigned char* o = d + 1;
+        if (y == 0) {
+            for (size_t x = 0; x < w; ++x, o += 3) {
+                o[0] = uint8_t(qRed(s[x]));
+                o[1] = uint8_t(qGreen(s[x]));
+                o[2] = uint8_t(qBlue(s[x]));
+            }
+            continue;
+        }
+        const auto* p = reinterpret_cast<const QRgb*>(image.constScanLine(int(y - 1)));
+        for (size_t x = 0; x < w; ++x, o += 3) {
+            o[0] = uint8_t(qRed(s[x]) - qRed(p[x]));
+            o[1] = uint8_t(qGreen(s[x]) - qGreen(p[x]));
+            o[2] = uint8_t(qBlue(s[x]) - qBlue(p[x]));
+        }
     }
     const std::unique_ptr<libdeflate_compressor, CompressorDeleter> compressor(
         libdeflate_alloc_compressor(kLevel));
     if (!compressor)
         return false;
-    std::vector<unsigned char> z(libdeflate_zlib_compress_bound(compressor.get(), raw.size()));
+    const size_t bound = libdeflate_zlib_compress_bound(compressor.get(), rawSize);
+    const std::unique_ptr<unsigned char[]> z(new unsigned char[bound]);
     const size_t zsize =
-        libdeflate_zlib_compress(compressor.get(), raw.data(), raw.size(), z.data(), z.size());
+        libdeflate_zlib_compress(compressor.get(), raw.get(), rawSize, z.get(), bound);
     if (zsize == 0)
         return false;
 
@@ -177,7 +187,7 @@ bool CPngCodec::Encode(const QImage& image, QByteArray& out)
         phys[8] = 1; // per metre
         PutChunk(out, "pHYs", phys, sizeof phys);
     }
-    PutChunk(out, "IDAT", z.data(), zsize);
+    PutChunk(out, "IDAT", z.get(), zsize);
     PutChunk(out, "IEND", nullptr, 0);
     return true;
 }
