@@ -59,8 +59,7 @@ int JpegReductionFor(const CJpegScan::Frame& frame)
 // samples, 4 otherwise.
 bool FitsWhole(const QSize& size, int bytesPerPixel)
 {
-    return size.width() > 0 && size.height() > 0 &&
-           qint64(size.width()) * size.height() * bytesPerPixel <= kMemoryBound;
+    return CImageDecoder::FitsMemory(size, bytesPerPixel);
 }
 
 void Prepare(QImageReader& reader)
@@ -377,6 +376,12 @@ bool CImageDecoder::BmpDataComplete(const unsigned char* p, size_t n)
     default:
         return false;
     }
+}
+
+bool CImageDecoder::FitsMemory(const QSize& size, int bytesPerPixel)
+{
+    return size.width() > 0 && size.height() > 0 && bytesPerPixel > 0 &&
+           qint64(size.width()) <= kMemoryBound / bytesPerPixel / qint64(size.height());
 }
 
 bool CImageDecoder::WithinBounds(const QSize& size)

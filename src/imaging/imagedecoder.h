@@ -61,6 +61,11 @@ public:
     // for every other file, whose answer DecodeImage gives.
     static bool DecodeQuickPngRows(const QByteArray& data, CPngCodec::Rows& rows);
 
+    // Whether a picture of `size` at `bytesPerPixel` fits the memory bound.
+    // Divided rather than multiplied: the sides a crafted header claims
+    // would overflow the product.
+    static bool FitsMemory(const QSize& size, int bytesPerPixel);
+
     // The image as 24-bit colour (RGB32); transparency is laid on white.
     static QImage To24Bit(const QImage& image);
 

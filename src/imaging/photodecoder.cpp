@@ -28,8 +28,7 @@ static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN,
 // counted in) fits the memory bound.
 bool Fits(const QSize& size, int bytesPerPixel)
 {
-    return size.width() > 0 && size.height() > 0 &&
-           qint64(size.width()) * size.height() * bytesPerPixel <= kMemoryBound;
+    return CImageDecoder::FitsMemory(size, bytesPerPixel);
 }
 
 bool SwapsSides(int orientation)

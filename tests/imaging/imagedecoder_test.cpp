@@ -6,6 +6,7 @@
 #include <QBuffer>
 #include <QColorSpace>
 #include <QImageReader>
+#include <climits>
 #include <cstring>
 #include <gtest/gtest.h>
 
@@ -163,6 +164,32 @@ TEST(ImageDecoder, LargePicturesAreReducedAndOnlyWhatCannotBeHeldIsTooLarge)
     const std::string path = tmp.Path("progressive.jpg");
     ASSERT_TRUE(WriteBytes(path, progressive));
     EXPECT_EQ(lead.ProbeFile(path, 0), CLead::ErrorTooLarge);
+}
+
+// The memory check never multiplies the sides a header claims into an
+// overflow: a PNG claiming about 2e9 x 1e9 pixels of 8 bytes is simply too
+// large, and the bound itself still fits.
+TEST(ImageDecoder, TheMemoryCheckHoldsForAnySidesAHeaderClaims)
+{
+    const struct
+    {
+        int width, height, bytesPerPixel;
+        bool fits;
+    } cases[] = {{8192, 8192, 8, true},
+                 {8192, 8193, 8, false},
+                 {16384, 8192, 4, true},
+                 {1, 1, 4, true},
+                 {0x74455874, 0x40000005, 8, false},
+                 {INT_MAX, INT_MAX, 8, false},
+                 {0, 5, 4, false},
+                 {-3, 5, 4, false}};
+    for (const auto& c : cases)
+        EXPECT_EQ(CImageDecoder::FitsMemory(QSize(c.width, c.height), c.bytesPerPixel), c.fits)
+            << c.width << " x " << c.height << " x " << c.bytesPerPixel;
+    QByteArray png = PngHeader(0x74455874, 0x40000005);
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::ReadOnly);
+    EXPECT_NE(CImageDecoder::ProbeImage(buffer), CImageDecoder::Decoded);
 }
 
 TEST(ImageDecoder, FormatsOutsideTheAcceptedThreeAreRefused)
