@@ -12,7 +12,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang clang-format libclang-rt-14-dev
   libreoffice-impress-nogui xvfb xauth
-  libzip-dev libheif-dev libwebp-dev libtiff-dev libspng-dev libxtst-dev libdeflate-dev
+  libzip-dev libheif-dev libwebp-dev libtiff-dev libspng-dev libxtst-dev libdeflate-dev libisal-dev
 )
 
 missing=()

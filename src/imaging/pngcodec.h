@@ -6,9 +6,9 @@
 #include <memory>
 
 // The quick way for the PNG files the program writes and reads most: the
-// display images (8-bit RGB, not interlaced). Compression and decompression
-// go through libdeflate, which does both several times faster than zlib
-// (zlib is what every PNG library here uses), and the rows are filtered and
+// display images (8-bit RGB, not interlaced). Compression goes through
+// ISA-L and decompression through libdeflate, each several times faster than
+// zlib (zlib is what every PNG library here uses), and the rows are filtered and
 // unfiltered straight between the file's 3-byte pixels and a 32-bit image,
 // with no pass in between.
 //

@@ -64,6 +64,21 @@ struct Picture
     QImage image;
 };
 
+// Every byte independent: nothing to compress, the stored blocks' case.
+QImage Noise(int w, int h)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    uint32_t seed = 12345;
+    for (int y = 0; y < h; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            line[x] = 0xFF000000u | (seed >> 8);
+        }
+    }
+    return img;
+}
+
 std::vector<Picture> Pictures()
 {
     QImage dpi72 = Grainy(64, 48, 3);
@@ -80,7 +95,8 @@ std::vector<Picture> Pictures()
             {"72 dpi", dpi72},
             {"dots per cm", dpcm},
             {"alpha ignored", argb},
-            {"flat", imagingtest::Solid(50, 40, qRgb(1, 2, 3))}};
+            {"flat", imagingtest::Solid(50, 40, qRgb(1, 2, 3))},
+            {"noise", Noise(300, 200)}};
 }
 
 } // namespace
