@@ -77,12 +77,12 @@ bool CScenarioFile::Format(const std::string& projectName, uint32_t backColor,
 }
 
 bool CScenarioFile::Write(const std::string& path, const std::string& projectName,
-                          uint32_t backColor, const CCellInfoList& cells)
+                          uint32_t backColor, const CCellInfoList& cells, bool durable)
 {
     QByteArray bytes;
     if (path.empty() || !Format(projectName, backColor, cells, bytes))
         return false;
-    return CSafeFile::WriteAll(path, bytes);
+    return CSafeFile::WriteAll(path, bytes, nullptr, durable);
 }
 
 std::vector<std::string> CScenarioFile::SplitFields(const std::string& line)

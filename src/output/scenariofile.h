@@ -24,9 +24,10 @@ public:
                        const CCellInfoList& cells, QByteArray& bytes);
     // Writes the file at `path` (created or replaced as a whole). false when
     // the file cannot be written or Format fails; nothing is left at `path`
-    // then that was not there before.
+    // then that was not there before. `durable` false skips the wait for
+    // the disk, for a copy that is only staged.
     static bool Write(const std::string& path, const std::string& projectName, uint32_t backColor,
-                      const CCellInfoList& cells);
+                      const CCellInfoList& cells, bool durable = true);
 
     // "BG_COLOR=rrggbb" of a colour kept as 0x00BBGGRR.
     static std::string ColorLine(uint32_t backColor);
