@@ -1,5 +1,6 @@
 #include "imaging/photodecoder.h"
 
+#include "imaging/codeclibraries.h"
 #include "imaging/tifffile.h"
 
 #include <QColorSpace>
@@ -430,8 +431,31 @@ CPhotoDecoder::Kind CPhotoDecoder::Sniff(const QByteArray& head)
     return None;
 }
 
+namespace {
+
+// The codec of `kind` loads at its first photo; a system without it (a
+// broken installation) has its photos refused like any unreadable file.
+bool CodecLoaded(CPhotoDecoder::Kind kind)
+{
+    switch (kind) {
+    case CPhotoDecoder::Heif:
+        return CCodecLibraries::Heif().Load();
+    case CPhotoDecoder::WebP:
+        return CCodecLibraries::WebP().Load() && CCodecLibraries::WebPDemux().Load();
+    case CPhotoDecoder::Tiff:
+        return CCodecLibraries::Tiff().Load();
+    case CPhotoDecoder::None:
+        break;
+    }
+    return false;
+}
+
+} // namespace
+
 CImageDecoder::Outcome CPhotoDecoder::Probe(Kind kind, const QByteArray& data, QSize* size)
 {
+    if (!CodecLoaded(kind))
+        return CImageDecoder::NotDecoded;
     QSize shown;
     Outcome outcome = CImageDecoder::NotDecoded;
     switch (kind) {
@@ -499,6 +523,8 @@ CImageDecoder::Outcome CPhotoDecoder::Decode(Kind kind, const QByteArray& data, 
 {
     image = QImage();
     fileSize = QSize();
+    if (!CodecLoaded(kind))
+        return CImageDecoder::NotDecoded;
     switch (kind) {
     case Heif:
         return DecodeHeif(data, keepDepth, nextResize, image, fileSize);

@@ -1,5 +1,7 @@
 #include "imaging/tifffile.h"
 
+#include "imaging/codeclibraries.h"
+
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -121,6 +123,8 @@ CTiffFile::~CTiffFile()
 
 bool CTiffFile::Open()
 {
+    if (!CCodecLibraries::Tiff().Load())
+        return false;
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
     if (!options)
         return false;

@@ -1,6 +1,7 @@
 #include "presentation/compoundfile.h"
 
 #include "base/asciicase.h"
+#include "presentation/containerlibraries.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -39,8 +40,12 @@ extern "C" const char* __lsan_default_suppressions()
 
 namespace {
 
-void ensureGsf()
+// False when the library cannot be loaded (a broken installation): the
+// file is then refused as not openable.
+bool ensureGsf()
 {
+    if (!CContainerLibraries::Gsf().Load())
+        return false;
     static std::once_flag once;
     std::call_once(once, [] {
         gsf_init();
@@ -50,6 +55,7 @@ void ensureGsf()
             "libgsf:msole", static_cast<GLogLevelFlags>(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING),
             [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
     });
+    return true;
 }
 
 // Reads as much as the stream yields, in pieces, so a stream whose last
@@ -91,7 +97,8 @@ void CCompoundFile::Close()
 CCompoundFile::OpenResult CCompoundFile::Open(const std::string& path)
 {
     Close();
-    ensureGsf();
+    if (!ensureGsf())
+        return NotOpenable;
     // Opened here rather than by libgsf, so that the reason of a refusal is
     // known: no permission counts as a lock, anything else as not openable.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -127,7 +134,8 @@ CCompoundFile::OpenResult CCompoundFile::Open(const std::string& path)
 bool CCompoundFile::OpenBytes(const QByteArray& bytes)
 {
     Close();
-    ensureGsf();
+    if (!ensureGsf())
+        return false;
     GsfInput* input = gsf_input_memory_new_clone(reinterpret_cast<const guint8*>(bytes.constData()),
                                                  bytes.size());
     if (!input)

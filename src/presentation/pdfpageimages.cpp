@@ -7,25 +7,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <poppler-qt6.h>
 #include <thread>
 #include <utility>
-
-namespace {
-
-std::unique_ptr<Poppler::Document> OpenDocument(const std::string& pdf)
-{
-    std::unique_ptr<Poppler::Document> document =
-        Poppler::Document::load(QString::fromStdString(pdf));
-    if (!document || document->isLocked())
-        return nullptr;
-    document->setRenderHint(Poppler::Document::Antialiasing, true);
-    document->setRenderHint(Poppler::Document::TextAntialiasing, true);
-    document->setRenderHint(Poppler::Document::TextHinting, true);
-    return document;
-}
-
-} // namespace
 
 CPdfPageImages::CPdfPageImages(std::string pdf, int threads) : m_pdf(std::move(pdf))
 {
@@ -54,20 +37,17 @@ QSize CPdfPageImages::DisplaySize(const QSizeF& points, const QSize& frame)
     return fitted.expandedTo(QSize(1, 1));
 }
 
-QImage CPdfPageImages::RenderPage(Poppler::Document& document, int page, const QSize& frame)
+QImage CPdfPageImages::RenderPage(const CPdfDocument& document, int page, const QSize& frame)
 {
-    if (page < 1 || page > document.numPages())
+    if (page < 1 || page > document.PageCount())
         return {};
-    const std::unique_ptr<Poppler::Page> source = document.page(page - 1);
-    if (!source)
-        return {};
-    const QSizeF points = source->pageSizeF();
+    const QSizeF points = document.PageSize(page - 1);
     const QSize size = DisplaySize(points, frame);
     if (!size.isValid())
         return {};
-    QImage image = source->renderToImage(72.0 * size.width() / points.width(),
-                                         72.0 * size.height() / points.height(), 0, 0, size.width(),
-                                         size.height());
+    QImage image =
+        document.Render(page - 1, 72.0 * size.width() / points.width(),
+                        72.0 * size.height() / points.height(), size.width(), size.height());
     if (image.isNull())
         return {};
     // Rounding in the renderer may give a pixel less.
@@ -78,9 +58,9 @@ QImage CPdfPageImages::RenderPage(Poppler::Document& document, int page, const Q
 
 bool CPdfPageImages::RunOn(int thread, int stride, std::vector<Job>& jobs)
 {
-    std::unique_ptr<Poppler::Document>& document = m_documents[size_t(thread)];
+    std::unique_ptr<CPdfDocument>& document = m_documents[size_t(thread)];
     if (!document)
-        document = OpenDocument(m_pdf);
+        document = CPdfDocument::Open(m_pdf);
     CLead lead;
     lead.SetDurableWrites(false);
     bool all = true;

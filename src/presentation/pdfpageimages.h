@@ -1,5 +1,7 @@
 #pragma once
 
+#include "presentation/pdfdocument.h"
+
 #include <QImage>
 #include <QSize>
 #include <QSizeF>
@@ -7,9 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace Poppler {
-class Document;
-}
+class CPdfDocument;
 
 // Display images of the pages of one PDF, rendered straight at the size the
 // display rule gives the page (fitted into 1024 x 768, its proportions kept)
@@ -56,12 +56,12 @@ public:
     static QSize DisplaySize(const QSizeF& points, const QSize& frame = DisplayFrame());
     // Page `page` (from 1) of `document` rendered at its DisplaySize in
     // `frame`; null when it cannot be.
-    static QImage RenderPage(Poppler::Document& document, int page,
+    static QImage RenderPage(const CPdfDocument& document, int page,
                              const QSize& frame = DisplayFrame());
 
 private:
     bool RunOn(int thread, int stride, std::vector<Job>& jobs);
 
     std::string m_pdf;
-    std::vector<std::unique_ptr<Poppler::Document>> m_documents;
+    std::vector<std::unique_ptr<CPdfDocument>> m_documents;
 };

@@ -6,11 +6,10 @@
 #include "presentation/officelock.h"
 #include "presentation/officeversion.h"
 #include "presentation/ooxmlreader.h"
+#include "presentation/pdfdocument.h"
 #include "presentation/zipcontainer.h"
 
 #include <QFile>
-#include <mutex>
-#include <poppler-qt6.h>
 
 namespace {
 
@@ -37,16 +36,6 @@ CPptReader::Failure ReadZipped(const std::string& path, CSlideSourceTypes::Kind 
     }
     return kind == CSlideSourceTypes::OpenDocument ? COdpReader::Read(zip, out)
                                                    : COoxmlReader::Read(zip, out);
-}
-
-// Poppler's own complaints about damaged documents would reach the
-// terminal; the reason reaches the user as one message instead.
-void QuietPoppler()
-{
-    static std::once_flag once;
-    std::call_once(once, [] {
-        Poppler::setDebugErrorFunction([](const QString&, const QVariant&) {}, QVariant());
-    });
 }
 
 } // namespace
@@ -79,14 +68,13 @@ CPptReader::Failure CPresentationReader::ReadPdf(const std::string& path, CPptSt
     if (!file.read(1024).contains("%PDF-"))
         return CPptReader::NotPresentation;
     file.close();
-    QuietPoppler();
-    const std::unique_ptr<Poppler::Document> pdf =
-        Poppler::Document::load(QString::fromStdString(path));
+    CPdfDocument::Status status = CPdfDocument::Unreadable;
+    const std::unique_ptr<CPdfDocument> pdf = CPdfDocument::Open(path, &status);
+    if (status == CPdfDocument::Locked)
+        return CPptReader::Encrypted;
     if (!pdf)
         return CPptReader::Damaged;
-    if (pdf->isLocked())
-        return CPptReader::Encrypted;
-    const int pages = pdf->numPages();
+    const int pages = pdf->PageCount();
     if (pages <= 0)
         return CPptReader::Damaged;
     if (pages > CPptReader::MaxSlides)
@@ -96,8 +84,8 @@ CPptReader::Failure CPresentationReader::ReadPdf(const std::string& path, CPptSt
         out.slideHidden.push_back(0);
     }
     // Points, 8 master units each.
-    if (const std::unique_ptr<Poppler::Page> first = pdf->page(0)) {
-        const QSizeF size = first->pageSizeF();
+    {
+        const QSizeF size = pdf->PageSize(0);
         if (size.width() > 0 && size.height() > 0 && size.width() < 200000 &&
             size.height() < 200000) {
             out.slideWidth = int(size.width() * 8);

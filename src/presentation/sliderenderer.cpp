@@ -13,7 +13,6 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QImageWriter>
-#include <poppler-qt6.h>
 #include <sys/stat.h>
 #include <utility>
 
@@ -86,18 +85,15 @@ CSlideRenderer::Status CSlideRenderer::Prepare()
     const bool own = CPresentationReader::DrawsItself(m_presentation);
     const QString pdf =
         QString::fromStdString(own ? m_presentation : CachedPdfPath(m_cacheFolder, m_presentation));
-    m_pdf = Poppler::Document::load(pdf);
+    m_pdf = CPdfDocument::Open(pdf.toStdString());
     // A PDF that does not hold one page per slide would put the wrong
     // picture on a slide; it is not used (and a converted one not kept).
-    if (!m_pdf || m_pdf->isLocked() || m_pdf->numPages() != m_slideCount) {
+    if (!m_pdf || m_pdf->PageCount() != m_slideCount) {
         m_pdf.reset();
         if (!own)
             QFile::remove(pdf);
         return m_status = Unreadable;
     }
-    m_pdf->setRenderHint(Poppler::Document::Antialiasing, true);
-    m_pdf->setRenderHint(Poppler::Document::TextAntialiasing, true);
-    m_pdf->setRenderHint(Poppler::Document::TextHinting, true);
     m_pdfPath = pdf.toStdString();
     return m_status = Ready;
 }

@@ -5,9 +5,7 @@
 #include <memory>
 #include <string>
 
-namespace Poppler {
-class Document;
-}
+class CPdfDocument;
 
 // Pictures of the slides of one presentation. The presentation is converted
 // to a PDF once (by LibreOffice) and kept in the cache folder under a key of
@@ -66,6 +64,6 @@ private:
     std::string m_cacheFolder;
     int m_timeoutMs;
     Status m_status = NotReady;
-    std::unique_ptr<Poppler::Document> m_pdf;
+    std::unique_ptr<CPdfDocument> m_pdf;
     std::string m_pdfPath;
 };

@@ -1,5 +1,7 @@
 #include "presentation/zipcontainer.h"
 
+#include "presentation/containerlibraries.h"
+
 #include <zip.h>
 
 CZipContainer::~CZipContainer()
@@ -23,12 +25,16 @@ CZipContainer::Status CZipContainer::Opened(zip* archive)
 
 CZipContainer::Status CZipContainer::OpenFile(const std::string& path)
 {
+    if (!CContainerLibraries::Zip().Load())
+        return NotZip;
     int error = 0;
     return Opened(zip_open(path.c_str(), ZIP_RDONLY, &error));
 }
 
 CZipContainer::Status CZipContainer::OpenBytes(const QByteArray& bytes)
 {
+    if (!CContainerLibraries::Zip().Load())
+        return NotZip;
     zip_error_t error;
     zip_error_init(&error);
     zip_source_t* source =

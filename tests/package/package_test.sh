@@ -23,6 +23,10 @@ deb=${debs[0]}
 # The control data: libraries from dpkg-shlibdeps, LibreOffice recommended.
 depends=$(dpkg-deb -f "$deb" Depends)
 [[ $depends == *libqt6core6* && $depends == *libc6* ]] || fail "Depends lacks the libraries: $depends"
+# Those loaded at their first use too, which dpkg-shlibdeps cannot see.
+for lib in libheif libgsf libzip libtiff libwebp libpoppler-qt6; do
+  [[ $depends == *$lib* ]] || fail "Depends lacks $lib: $depends"
+done
 [[ $(dpkg-deb -f "$deb" Recommends) == *libreoffice-impress* ]] || fail "LibreOffice is not recommended"
 
 # Nothing outside /usr, and no folder or file that another package owns.
@@ -75,4 +79,13 @@ zcat "$root/usr/share/man/man1/zelm-tessara.1.gz" | grep -q '\\-\\-shell\\-open'
 # The packaged program runs and finds its bundle.
 version=$("$root/usr/bin/zelm" --version) || fail "the packaged zelm --version failed"
 [[ $version == "zelm "[0-9]* ]] || fail "zelm --version printed: $version"
+# It finds its PDF module, loaded at the first PDF: a page becomes a slide.
+find "$root/usr/lib" -name libzelm-pdf.so | grep -q . || fail "the PDF module is not packaged"
+printf '%%PDF-1.4\n1 0 obj<</Type/Catalog/Pages 2 0 R>>endobj\n2 0 obj<</Type/Pages/Kids[3 0 R]/Count 1>>endobj\n3 0 obj<</Type/Page/Parent 2 0 R/MediaBox[0 0 400 300]>>endobj\ntrailer<</Root 1 0 R>>\n%%%%EOF\n' >"$tmp/page.pdf"
+mkdir -p "$tmp/home" "$tmp/runtime"
+chmod 700 "$tmp/runtime"
+run() { ZELM_HOME=$tmp/home XDG_RUNTIME_DIR=$tmp/runtime QT_QPA_PLATFORM=offscreen "$root/usr/bin/zelm" "$@"; }
+run new Pdf --in "$tmp/home" --quiet >/dev/null || fail "the packaged zelm cannot make a project"
+run add "$tmp/home/Pdf/Pdf.sic" "$tmp/page.pdf" --quiet || fail "the packaged zelm cannot read a PDF"
+run list "$tmp/home/Pdf/Pdf.sic" | grep -q 'Page 1' || fail "the PDF's page is not a slide"
 echo "ok: $(basename "$deb"), $version"

@@ -2,6 +2,8 @@
 
 #include "base/msgid.h"
 #include "base/resourcebundle.h"
+#include "presentation/containerlibraries.h"
+#include "presentation/pdfdocument.h"
 #include "presentation/sofficeconverter.h"
 
 #include <QDialogButtonBox>
@@ -10,8 +12,6 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <gsf/gsf-utils.h>
-#include <poppler-version.h>
 
 namespace {
 
@@ -25,13 +25,11 @@ QStringList CAboutDlg::LibraryLines()
                                ? QStringLiteral("LibreOffice: found")
                                : QStringLiteral("LibreOffice: not found (slides of "
                                                 "presentations cannot be taken)");
-    return {QStringLiteral("Qt %1").arg(QLatin1String(qVersion())),
-            QStringLiteral("poppler %1").arg(QLatin1String(POPPLER_VERSION)),
-            QStringLiteral("libgsf %1.%2.%3")
-                .arg(libgsf_major_version)
-                .arg(libgsf_minor_version)
-                .arg(libgsf_micro_version),
-            office};
+    return {
+        QStringLiteral("Qt %1").arg(QLatin1String(qVersion())),
+        QStringLiteral("poppler %1").arg(QString::fromStdString(CPdfDocument::LibraryVersion())),
+        QStringLiteral("libgsf %1").arg(QString::fromStdString(CContainerLibraries::GsfVersion())),
+        office};
 }
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
