@@ -297,8 +297,7 @@ bool CScenarioExport::Stage(const Project& project, State& state)
     project.cells->AssignCardNames(name, project.imageQuality == 0 ? ".bmp" : ".jpg");
     state.stagedScenario = state.staging + name + ".sit";
     // Staged like the pictures: the copy on the card is the one that must last.
-    if (!CScenarioFile::Write(state.stagedScenario, name, project.backColor, *project.cells,
-                              false))
+    if (!CScenarioFile::Write(state.stagedScenario, name, project.backColor, *project.cells, false))
         return false;
     if (m_progress) {
         m_progress->StepIt();
