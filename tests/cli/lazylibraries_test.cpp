@@ -8,6 +8,7 @@
 #include "support/clirunner.h"
 
 #include <QDir>
+#include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -57,6 +58,68 @@ TEST(LazyLibraries, FilesThatNeedThemAreAddedByTheCommandLine)
         EXPECT_NE(list.out.find(name), std::string::npos) << list.out;
     // Both pages of the PDF, through the PDF module.
     EXPECT_NE(list.out.find("Page 2"), std::string::npos) << list.out;
+}
+
+// A system without one of them (a broken installation): a file that needs it
+// is refused as an unreadable one is (the insertion taken back whole), both
+// named, nothing crashes; files that do not need it are still added.
+TEST(LazyLibraries, WithoutALibraryOnlyTheFilesThatNeedItAreRefused)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string base = dir.path().toStdString() + "/";
+    const QImage picture = phototest::Halves(64, 48);
+    ASSERT_TRUE(phototest::Save(base + "a.heic", phototest::Heic(picture)));
+    ASSERT_TRUE(phototest::Save(base + "b.webp", phototest::WebP(picture)));
+    ASSERT_TRUE(phototest::Tiff(base + "c.tif", {picture}));
+    ASSERT_TRUE(testpackages::WriteColouredPdf(base + "d.pdf", {Qt::red}));
+    ASSERT_TRUE(testpackages::WriteZip(base + "f.pptx",
+                                       testpackages::Pptx({testpackages::SlideXml(false)})));
+    ASSERT_TRUE(picture.save(QString::fromStdString(base + "e.jpg")));
+
+    const struct
+    {
+        const char* hidden; // a word of the library's file name
+        const char* file;
+    } rows[] = {
+        {"libheif", "a.heic"},    {"libwebp", "b.webp"}, {"libtiff", "c.tif"},
+        {"libzelm-pdf", "d.pdf"}, {"libzip", "f.pptx"},
+    };
+    // Only for the programs this test starts, even when an assertion ends it.
+    struct Preload
+    {
+        Preload() { qputenv("LD_PRELOAD", ZELM_HIDE_LIBRARIES); }
+        ~Preload()
+        {
+            qunsetenv("LD_PRELOAD");
+            qunsetenv("ZELM_TEST_HIDDEN_LIBRARIES");
+        }
+    } preload;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.file);
+        const std::string project = base + row.file + "-project/";
+        ASSERT_TRUE(QDir().mkpath(QString::fromStdString(project)));
+        CZurDoc doc;
+        CProjectSettings settings;
+        settings.name = "Trip";
+        settings.folder = project;
+        ASSERT_TRUE(doc.NewProject(settings));
+
+        qputenv("ZELM_TEST_HIDDEN_LIBRARIES", row.hidden);
+        const CCliResult refused =
+            RunZelm({"add", doc.GetPathName(), base + "e.jpg", base + row.file, "--quiet"});
+        const CCliResult added = RunZelm({"add", doc.GetPathName(), base + "e.jpg", "--quiet"});
+        EXPECT_EQ(refused.exitCode, 1) << refused.err;
+        EXPECT_NE(refused.err.find(base + row.file), std::string::npos) << refused.err;
+        EXPECT_NE(refused.err.find(row.hidden), std::string::npos) << refused.err;
+        EXPECT_EQ(added.exitCode, 0) << added.err;
+
+        const CCliResult list = RunZelm({"list", doc.GetPathName()});
+        EXPECT_EQ(list.out.find(row.file), std::string::npos) << list.out;
+        const size_t first = list.out.find("e.jpg");
+        ASSERT_NE(first, std::string::npos) << list.out;
+        EXPECT_EQ(list.out.find("e.jpg", first + 1), std::string::npos) << list.out;
+    }
 }
 
 TEST(LazyLibraries, AMissingLibraryIsRefusedAndNamed)
