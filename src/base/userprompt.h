@@ -21,7 +21,8 @@ public:
         OkCancel,
         YesNo,
         YesNoCancel,
-        RetryCancel
+        RetryCancel,
+        ReplaceCancel // Replace answers AnswerYes
     };
     enum Answer
     {

@@ -21,7 +21,8 @@ const CCliCommand kCardCheck = {
     "scenarios that are on the card. Exit status 1 when something is wrong.\n"
     "--json prints {\"ok\", \"scenarios\": [{\"file\", \"ok\", \"problems\"}],\n"
     "\"autorun\": {\"entries\", \"repeat\", \"problems\"}, \"problems\"}; the last are the\n"
-    "card's own: temporaries of an interrupted program, scenario folders without their file.",
+    "card's own: temporaries of an interrupted program, scenario folders without their file;\n"
+    "\"notes\" names what a send that was cut short left (the next send removes it).",
     {},
     {},
     runCardCheck,
@@ -45,6 +46,11 @@ void printText(const CCardCheck& check)
     if (!check.CardProblems().empty()) {
         std::printf("card: problems\n");
         for (const std::string& p : check.CardProblems())
+            std::printf("  %s\n", CliEscapeControls(p).c_str());
+    }
+    if (!check.CardNotes().empty()) {
+        std::printf("card: notes\n");
+        for (const std::string& p : check.CardNotes())
             std::printf("  %s\n", CliEscapeControls(p).c_str());
     }
 }

@@ -17,7 +17,8 @@ CUserPrompt::Answer CCliPrompt::Show(int id, const std::string& text, Icon, Butt
 {
     // A question the flags answer is not printed; an error that offers a
     // retry is a report first, and is printed.
-    const bool question = buttons == OkCancel || buttons == YesNo || buttons == YesNoCancel;
+    const bool question = buttons == OkCancel || buttons == YesNo || buttons == YesNoCancel ||
+                          buttons == ReplaceCancel;
     if (!question || m_policy == AskTerminal) {
         // A progress bar on the same terminal would run into the message.
         CTerminalProgress::ClearActiveLine();
@@ -62,6 +63,10 @@ bool CCliPrompt::ParseReply(Buttons buttons, const std::string& reply, Answer& a
         answer = AnswerCancel;
     else if (buttons == RetryCancel && is("r", "retry"))
         answer = AnswerRetry;
+    else if (buttons == ReplaceCancel && (is("r", "replace") || is("y", "yes")))
+        answer = AnswerYes;
+    else if (buttons == ReplaceCancel && (is("c", "cancel") || is("n", "no")))
+        answer = AnswerCancel;
     else if (buttons == RetryCancel && is("c", "cancel"))
         answer = AnswerCancel;
     else
@@ -74,7 +79,9 @@ CUserPrompt::Answer CCliPrompt::Decide(Buttons buttons)
     if (buttons == Ok)
         return AnswerOk;
     const bool yesNo = buttons == YesNo || buttons == YesNoCancel;
-    const Answer yes = yesNo ? AnswerYes : buttons == RetryCancel ? AnswerRetry : AnswerOk;
+    const Answer yes = yesNo || buttons == ReplaceCancel ? AnswerYes
+                       : buttons == RetryCancel          ? AnswerRetry
+                                                         : AnswerOk;
     const Answer no = buttons == YesNo         ? AnswerNo
                       : buttons == YesNoCancel ? AnswerNo
                                                : AnswerCancel;
@@ -92,6 +99,7 @@ CUserPrompt::Answer CCliPrompt::Decide(Buttons buttons)
     const char* choices = buttons == YesNoCancel   ? "[y]es/[n]o/[c]ancel"
                           : yesNo                  ? "[y]es/[n]o"
                           : buttons == RetryCancel ? "[r]etry/[c]ancel"
+                          : buttons == ReplaceCancel ? "[r]eplace/[c]ancel"
                                                    : "[o]k/[c]ancel";
     for (;;) {
         std::fprintf(stderr, "%s? ", choices);

@@ -21,15 +21,19 @@ int runSend(const CCliArgs& args, CCliPrompt& prompt);
 
 const CCliCommand kSend = {
     "send",
-    "send PROJECT.sic CARD [--autorun]",
+    "send PROJECT.sic CARD [--autorun] [--no-verify]",
     "Sends the project to the card (a mounted volume or any folder standing for one) as a\n"
     "scenario: NAME.sit in the card's root and the folder NAME with the slide pictures.\n"
-    "--yes answers the confirmation and the questions about replacing a scenario.\n"
+    "--yes answers the confirmation (or the question to replace the show of that name)\n"
+    "and, on a card without room for both shows, the question to remove the old one first.\n"
+    "Nothing on the card is written or deleted through a link. A send that is cut short\n"
+    "leaves the old show or the new one. What was written is read back from the card and\n"
+    "compared, and the card check must pass, before success (--no-verify skips the read).\n"
     "--autorun appends the scenario to the card's autorun list (pruned as the autorun\n"
     "editor prunes it) unless it is listed already. A failure names the row and the\n"
     "file that stopped the send; Ctrl-C cancels it (exit status 3).",
     {},
-    {"autorun"},
+    {"autorun", "no-verify"},
     runSend,
 };
 
@@ -67,6 +71,7 @@ int runSend(const CCliArgs& args, CCliPrompt& prompt)
     }
     CScenarioExport send(&prompt, &progress);
     send.SetOfferAutorun(false);
+    send.SetVerify(!args.Has("no-verify"));
     switch (send.Send(document, root)) {
     case CScenarioExport::Declined:
         return ExitDeclined;

@@ -13,6 +13,7 @@
 #include <QtConcurrent/QtConcurrentRun>
 #include <atomic>
 #include <climits>
+#include <memory>
 #include <cstdio>
 #include <unistd.h>
 
@@ -20,6 +21,8 @@
 struct CCardImageWriter::Job
 {
     std::string picture;   // display image to convert, "" when missing
+    std::string expected;  // the display image the cell names
+    std::shared_ptr<CCellBmpInfo> cell; // a copy, to make the display image again
     std::string thumbnail; // stored thumbnail, "" when missing
     bool remakeThumbnail = false;
     std::string cardPicture; // outputs in the staging folder
@@ -30,6 +33,7 @@ struct CCardImageWriter::Job
     bool ran = false;
     bool conversionFailed = false;
     bool copyFailed = false;
+    bool noSource = false;  // the display image could not be made again
     std::string failedFile; // the input whose conversion or copy failed
 };
 
@@ -41,6 +45,39 @@ bool removeIfThere(const std::string& path)
 {
     return std::remove(path.c_str()) == 0 || !PathExists(path);
 }
+
+// A worker's host that makes presentation slides through the exporter.
+class CRebuildHost : public CCellHost
+{
+public:
+    CRebuildHost(CCellHost* host, const CCardImageWriter::SlideExporter& exporter)
+        : m_host(host), m_exporter(exporter)
+    {}
+    int CreateWorkImage(const std::string& source, const std::string& destination,
+                        QSize& size) override
+    {
+        return m_host->CreateWorkImage(source, destination, size);
+    }
+    int CreateThumbImage(const std::string& source, const std::string& destination, int width,
+                         int height, QSize& size) override
+    {
+        return m_host->CreateThumbImage(source, destination, width, height, size);
+    }
+    int CreateCardImage(const std::string& source, const std::string& destination,
+                        bool thumbnail) override
+    {
+        return m_host->CreateCardImage(source, destination, thumbnail);
+    }
+    bool ExportPresentationSlide(const std::string& presentation, int page,
+                                 const std::string& destination, int width, int height) override
+    {
+        return m_exporter && m_exporter(presentation, page, destination, width, height);
+    }
+
+private:
+    CCellHost* m_host;
+    const CCardImageWriter::SlideExporter& m_exporter;
+};
 
 } // namespace
 
@@ -64,11 +101,15 @@ std::vector<CCardImageWriter::Job> CCardImageWriter::MakeJobs(const CCellInfoLis
             continue;
         Job job;
         job.row = row;
+        job.expected = cell->FileName.empty() ? cell->OwnerFolder()
+                                              : cell->ProjectFilePath(cell->FileName);
         if (!cell->FileName.empty()) {
             const std::string path = cell->ProjectFilePath(cell->FileName);
             if (!path.empty() && FileExists(path, true))
                 job.picture = path;
         }
+        job.cell = std::make_shared<CCellBmpInfo>();
+        job.cell->CopyFrom(cell);
         if (!cell->ThumbFileName.empty()) {
             const std::string path = cell->ProjectFilePath(cell->ThumbFileName);
             if (!path.empty() && FileExists(path, true))
@@ -93,6 +134,19 @@ bool CCardImageWriter::StageCopy(const std::string& source, const std::string& d
     return CopyFileKeepTime(source, destination, m_durable);
 }
 
+std::string CCardImageWriter::RebuildDisplay(const Job& job, CCellHost* host) const
+{
+    if (m_rebuildFolder.empty() || !host || !job.cell || job.cell->RefFilePath.empty() ||
+        !FileExists(job.cell->RefFilePath, true))
+        return {};
+    CRebuildHost rebuildHost(host, m_exporter);
+    CCellBmpInfo copy;
+    copy.CopyFrom(job.cell.get());
+    if (!copy.CreateDisplayFile(&rebuildHost, m_rebuildFolder))
+        return {};
+    return m_rebuildFolder + copy.FileName;
+}
+
 void CCardImageWriter::RunJob(Job& job, CCellHost* host) const
 {
     job.ran = true;
@@ -100,18 +154,41 @@ void CCardImageWriter::RunJob(Job& job, CCellHost* host) const
         host->SetDurableWrites(m_durable);
     if (job.namesMissing) {
         // Without card names there is nothing to write to.
-        job.conversionFailed = !job.picture.empty() || !job.thumbnail.empty();
-        job.failedFile = !job.picture.empty() ? job.picture : job.thumbnail;
+        job.conversionFailed = true;
+        job.failedFile = !job.picture.empty() ? job.picture : job.expected;
         return;
     }
     try {
-        if (!job.picture.empty()) {
-            removeIfThere(job.cardPicture);
-            if (!host || host->CreateCardImage(job.picture, job.cardPicture, false) == 0) {
+        removeIfThere(job.cardPicture);
+        bool converted = !job.picture.empty() && host &&
+                         host->CreateCardImage(job.picture, job.cardPicture, false) != 0;
+        if (!converted) {
+            // Missing or damaged: made again from the source where it can be.
+            const std::string rebuilt = RebuildDisplay(job, host);
+            converted = !rebuilt.empty() &&
+                        host->CreateCardImage(rebuilt, job.cardPicture, false) != 0;
+            if (!rebuilt.empty()) {
+                if (converted && job.thumbnail.empty())
+                    job.picture = rebuilt; // the thumbnail comes from it below
+                else
+                    removeIfThere(rebuilt);
+            }
+            if (!converted) {
+                job.conversionFailed = true;
+                job.noSource = rebuilt.empty();
+                job.failedFile = job.picture.empty() ? job.expected : job.picture;
+            }
+        }
+        if (job.thumbnail.empty() && converted) {
+            // No stored thumbnail: the card's own is made from the picture.
+            removeIfThere(job.cardThumbnail);
+            if (host->CreateCardImage(job.picture, job.cardThumbnail, true) == 0) {
                 job.conversionFailed = true;
                 job.failedFile = job.picture;
             }
         }
+        if (job.picture.rfind(m_rebuildFolder, 0) == 0 && !m_rebuildFolder.empty())
+            removeIfThere(job.picture);
         if (!job.thumbnail.empty()) {
             if (job.remakeThumbnail) {
                 removeIfThere(job.cardThumbnail);
@@ -250,6 +327,7 @@ void CCardImageWriter::NoteFailure(const Job& job)
     m_failure.row = job.row;
     m_failure.file = job.failedFile;
     m_failure.copy = false;
+    m_failure.noSource = job.noSource;
 }
 
 bool CCardImageWriter::CopyCardFiles(const CCellInfoList& cells, const std::string& source,

@@ -30,7 +30,15 @@ public:
         int row = 0; // 0: none
         std::string file;
         bool copy = false; // writing the card failed, not preparing its pictures
+        // The display image is missing or damaged and could not be made
+        // again from its source.
+        bool noSource = false;
     };
+    // Makes the picture of presentation slide `page` for a display image
+    // made again (the imaging hosts of the workers have no presentations).
+    using SlideExporter = std::function<bool(const std::string& presentation, int page,
+                                             const std::string& destination, int width,
+                                             int height)>;
 
     // `threads` 0: one per processor core; 1: everything on the caller's
     // thread.
@@ -46,11 +54,22 @@ public:
     // not wait for the disk; a thumbnail that needs no conversion is then
     // linked into the folder where the volume allows it, not copied.
     void SetDurable(bool durable) { m_durable = durable; }
+    // A display image that is missing or does not decode is made again from
+    // its source into `folder` (a scratch folder, never the project's) and
+    // converted from there; without this, such a cell fails. `folder` has a
+    // trailing '/'.
+    void SetRebuild(const std::string& folder, SlideExporter exporter)
+    {
+        m_rebuildFolder = folder;
+        m_exporter = std::move(exporter);
+    }
 
     // For every visible image cell: the card picture from its display image
-    // (left out when that file is missing) and the card thumbnail, copied
-    // unchanged when the stored thumbnail is exactly 160 x 120 and made
-    // again otherwise. The cells' card names must be assigned (a cell
+    // and the card thumbnail, copied unchanged when the stored thumbnail is
+    // exactly 160 x 120 and made again otherwise (from the display image
+    // when the stored one is missing). A display image that is missing or
+    // damaged fails its cell unless it can be made again (SetRebuild): a
+    // card must never name a picture it does not hold. The cells' card names must be assigned (a cell
     // without them, or with a name that is not a plain file name, fails).
     // This is the one way from a cell to a card picture (Send and
     // CCellInfoList::WriteCardImages).
@@ -76,6 +95,8 @@ private:
     void RunJob(Job& job, CCellHost* host) const;
     // Copies a stored thumbnail that needs no conversion.
     bool StageCopy(const std::string& source, const std::string& destination) const;
+    // The display image of the job's cell made again from its source; "".
+    std::string RebuildDisplay(const Job& job, CCellHost* host) const;
     bool RunSequential(std::vector<Job>& jobs, CProgress* progress);
     bool RunParallel(std::vector<Job>& jobs, CProgress* progress);
     // Keeps the first failure met in list order.
@@ -85,5 +106,7 @@ private:
     CCellHost* m_host = nullptr;
     int m_threads;
     bool m_durable = true;
+    std::string m_rebuildFolder;
+    SlideExporter m_exporter;
     RowFailure m_failure;
 };

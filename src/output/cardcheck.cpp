@@ -1,5 +1,8 @@
 #include "output/cardcheck.h"
 
+#include "output/carddir.h"
+#include "output/cardscenariowriter.h"
+
 #include "base/asciicase.h"
 #include "base/msgid.h"
 #include "base/pathutils.h"
@@ -134,6 +137,13 @@ void CCardCheck::CheckAutorun(const std::string& root)
 void CCardCheck::CheckRoot(const std::string& root)
 {
     m_cardProblems.clear();
+    m_cardNotes.clear();
+    CCardDir card;
+    if (card.OpenRoot(root))
+        for (const std::string& name : card.Names())
+            if (CCardScenarioWriter::IsLeftover(name))
+                m_cardNotes.push_back(CResourceBundle::Format(MsgId::CardLeftoverNote, name));
+    std::sort(m_cardNotes.begin(), m_cardNotes.end());
     for (const std::string& leftover : CCardLock::RootLeftovers(root))
         m_cardProblems.push_back(
             CResourceBundle::Format(MsgId::LeftoverTemporary, leftover.substr(root.size())));
@@ -201,6 +211,7 @@ QByteArray CCardCheck::ToJson() const
     const QJsonObject root{{"ok", Ok()},
                            {"scenarios", scenarios},
                            {"autorun", autorun},
-                           {"problems", toJsonArray(m_cardProblems)}};
+                           {"problems", toJsonArray(m_cardProblems)},
+                           {"notes", toJsonArray(m_cardNotes)}};
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }

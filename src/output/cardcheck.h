@@ -32,9 +32,12 @@ public:
     // Problems of the card as a whole: temporaries an interrupted program
     // left in the root, scenario folders whose scenario file is gone.
     const std::vector<std::string>& CardProblems() const { return m_cardProblems; }
+    // Notes that do not stop a show: what a send that was cut short left
+    // hidden in the root (the next send to the card removes it).
+    const std::vector<std::string>& CardNotes() const { return m_cardNotes; }
 
     // {"ok", "scenarios": [{"file", "ok", "problems"}], "autorun": {"entries",
-    // "repeat", "problems"}, "problems"}
+    // "repeat", "problems"}, "problems", "notes"}
     QByteArray ToJson() const;
 
     // The problems of one scenario of the card.
@@ -49,4 +52,5 @@ private:
     bool m_autorunRepeat = false;
     std::vector<std::string> m_autorunProblems;
     std::vector<std::string> m_cardProblems;
+    std::vector<std::string> m_cardNotes;
 };

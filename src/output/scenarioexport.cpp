@@ -1,6 +1,7 @@
 #include "output/scenarioexport.h"
 
 #include "base/appfolders.h"
+#include "base/asciicase.h"
 #include "base/msgid.h"
 #include "base/pathutils.h"
 #include "base/progress.h"
@@ -10,16 +11,22 @@
 #include "base/volumelist.h"
 #include "document/busyguard.h"
 #include "document/zurdoc.h"
+#include "model/cellbmpinfo.h"
 #include "model/cellinfolist.h"
 #include "output/cardfolder.h"
 #include "output/cardlock.h"
 #include "output/cardoffer.h"
+#include "output/cardscenariowriter.h"
+#include "output/scenariocheck.h"
 #include "output/scenariofile.h"
+#include "presentation/slideexport.h"
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLocale>
 #include <QLockFile>
+#include <QMutex>
 #include <QString>
 #include <algorithm>
 #include <cerrno>
@@ -36,17 +43,22 @@ namespace fs = std::filesystem;
 struct CScenarioExport::State
 {
     std::string root;           // R, trailing '/'
-    std::string scenarioFile;   // R + N + ".sit", the file this send writes
-    std::string oldScenario;    // the scenario file already on the card (any case)
-    std::string folder;         // F, trailing '/'
+    std::string name;           // N
     std::string staging;        // T, trailing '/'
     std::string stagedScenario; // T + N + ".sit"
     std::unique_ptr<QLockFile> stagingLock;
-    bool oldScenarioPresent = false;
-    bool folderCreatedHere = false;
+    CCardIdentity card;         // the card as chosen
+    CCardDir dir;               // its root, opened once
+    std::string oldFile;        // the scenario file already on the card (any case), "" none
+    std::string oldFolder;      // its folder's name, "" none
     bool writingStarted = false;
-    bool rootWasMount = false; // the card is a volume, not a plain folder
-    uint64_t growth = 0;       // the room the new files take beyond the old
+    bool removeOldFirst = false; // no room for the old show beside the new
+    bool rootWasMount = false;  // the card is a volume, not a plain folder
+    uint64_t growth = 0;        // the room the new files take beyond the old
+    uint64_t total = 0;         // the room the new files take beside the old
+    CCardDir::Failure failure;  // what stopped writing the card
+    bool cardGone = false;
+    std::vector<std::string> checkProblems;
 };
 
 namespace {
@@ -88,13 +100,6 @@ uint64_t allocationUnit(const std::string& root)
     return vfs.f_frsize;
 }
 
-bool removeFile(const std::string& path)
-{
-    std::error_code ec;
-    fs::remove(fs::path(path), ec);
-    return !ec && !fs::exists(fs::symlink_status(fs::path(path), ec));
-}
-
 // A card's root as messages show paths: without the trailing '/'.
 std::string shownRoot(std::string root)
 {
@@ -120,16 +125,13 @@ CScenarioExport::CScenarioExport(CUserPrompt* prompt, CProgress* progress)
 void CScenarioExport::SetCardOperations(CardOperations operations)
 {
     m_card = std::move(operations);
-    if (!m_card.copyFile)
-        m_card.copyFile = [](const std::string& source, const std::string& destination) {
-            // One flush of the whole card after the pictures costs far less
-            // than waiting for the card after every file.
-            return CopyFileKeepTime(source, destination, false);
-        };
-    if (!m_card.flush)
-        m_card.flush = CSafeFile::FlushVolume;
+    if (!m_card.freeBytes)
+        m_card.freeBytes = FreeBytes;
     if (!m_card.checkSpace)
-        m_card.checkSpace = CheckCardRoom;
+        m_card.checkSpace = [free = m_card.freeBytes](CUserPrompt* prompt, const std::string& root,
+                                                      uint64_t need) {
+            return CardRoom(prompt, root, need, free(root));
+        };
 }
 
 CScenarioExport::Project CScenarioExport::ProjectOf(CZurDoc& document)
@@ -141,6 +143,13 @@ CScenarioExport::Project CScenarioExport::ProjectOf(CZurDoc& document)
     project.cells = &document.Cells;
     project.hosts = CImagingHost::MakeFactory(document.BackColor, document.ImageQuality,
                                               CImagingHost::NoSpaceCheck);
+    project.exportSlide = [](const std::string& presentation, int page,
+                             const std::string& destination, int width, int height) {
+        // Rare (a display image lost from the project): one at a time.
+        static QMutex mutex;
+        const QMutexLocker lock(&mutex);
+        return ::ExportPresentationSlide(presentation, destination, page, width, height);
+    };
     return project;
 }
 
@@ -171,12 +180,21 @@ CScenarioExport::Outcome CScenarioExport::Send(const Project& project, const std
     m_rowFailure = {};
     State state;
     state.root = cardRoot;
+    state.name = project.name;
     AddBackslash(state.root);
     if (state.root.empty() || !project.cells)
         return Declined;
-    if (AskUser(m_prompt, MsgId::AskSendToCard, CUserPrompt::Question, CUserPrompt::OkCancel,
-                project.name, state.root) != CUserPrompt::AnswerOk)
+    state.card = m_chosenCard.IsValid() ? m_chosenCard : CCardIdentity::Of(state.root);
+    if (!AskToSend(project, state))
         return Declined;
+    // The card may have been taken out, or another put in its place, while
+    // the question was open.
+    if (state.card.IsValid() && CCardIdentity::Of(state.root) != state.card) {
+        NotReady(state);
+        AskUser(m_prompt, MsgId::SendFailed, CUserPrompt::Exclamation, CUserPrompt::Ok,
+                project.name);
+        return Failed;
+    }
     // One writer of a card at a time; the temporaries an interrupted one
     // left in the root are then this send's to remove.
     CCardLock cardLock;
@@ -201,7 +219,7 @@ CScenarioExport::Outcome CScenarioExport::Send(const Project& project, const std
         m_progress->SetText(CResourceBundle::Text(MsgId::GettingReady));
     }
     const bool success = Run(project, state);
-    CleanUp(state, success);
+    CleanUp(state);
     if (m_progress)
         m_progress->Show(false);
 
@@ -213,18 +231,66 @@ CScenarioExport::Outcome CScenarioExport::Send(const Project& project, const std
         return Sent;
     }
     if (state.writingStarted && !(m_progress && m_progress->IsCancelled()))
-        ReportWriteFailure(state);
-    if (state.folderCreatedHere || state.writingStarted)
-        EmptyFolder(state.folder);
-    if (state.folderCreatedHere)
-        removeFolder(state.folder);
+        ReportWriteFailure(project, state);
     // Which cell and which file stopped it, then that the send failed.
-    if (m_rowFailure.row > 0)
-        AskUser(m_prompt, m_rowFailure.copy ? MsgId::SendRowNotCopied : MsgId::SendRowNotConverted,
-                CUserPrompt::Exclamation, CUserPrompt::Ok, std::to_string(m_rowFailure.row),
-                m_rowFailure.file);
+    if (m_rowFailure.row > 0) {
+        const int id = m_rowFailure.copy       ? MsgId::SendRowNotCopied
+                       : m_rowFailure.noSource ? MsgId::SendRowPictureMissing
+                                               : MsgId::SendRowNotConverted;
+        AskUser(m_prompt, id, CUserPrompt::Exclamation, CUserPrompt::Ok,
+                std::to_string(m_rowFailure.row), m_rowFailure.file);
+    }
     AskUser(m_prompt, MsgId::SendFailed, CUserPrompt::Exclamation, CUserPrompt::Ok, project.name);
     return Failed;
+}
+
+bool CScenarioExport::AskToSend(const Project& project, const State& state)
+{
+    CCardDir dir;
+    std::string file;
+    std::string folder;
+    if (CCardFolder::IsPlainName(project.name) && dir.OpenRoot(state.root)) {
+        file = dir.Find(project.name + ".sit");
+        folder = dir.Find(project.name);
+    }
+    if (file.empty() && folder.empty())
+        return AskUser(m_prompt, MsgId::AskSendToCard, CUserPrompt::Question,
+                       CUserPrompt::OkCancel, project.name,
+                       state.root) == CUserPrompt::AnswerOk;
+    if (!m_prompt)
+        return false;
+    // How many pictures the show on the card has: its scenario's slides, or
+    // the pictures of its folder when the file is gone.
+    size_t oldPictures = 0;
+    QByteArray bytes;
+    CScenarioCheck old;
+    if (!file.empty() && dir.ReadFile(file, CScenarioCheck::MaxFileSize, bytes)) {
+        old.Parse(bytes);
+        oldPictures = old.Slides().size();
+    }
+    std::vector<std::string> others;
+    CCardDir oldFolder = folder.empty() ? CCardDir() : dir.OpenFolder(folder);
+    for (const std::string& entry : oldFolder.Names()) {
+        if (CCardScenarioWriter::IsScenarioPicture(entry, project.name)) {
+            if (file.empty() && !CAsciiCase::EndsWith(entry, ".JPS"))
+                ++oldPictures;
+        } else if (entry.rfind(CSafeFile::kTempPrefix, 0) != 0) {
+            others.push_back(entry);
+        }
+    }
+    std::sort(others.begin(), others.end());
+    std::string text = m_prompt->FillMessage(
+        MsgId::AskReplaceScenario, project.name,
+        m_prompt->FillMessage(MsgId::ReplacedPictures, std::to_string(oldPictures),
+                              std::to_string(project.cells->VisibleImageCount())));
+    if (!others.empty()) {
+        std::string list;
+        for (const std::string& other : others)
+            list += (list.empty() ? "" : ", ") + other;
+        text += "\n" + m_prompt->FillMessage(MsgId::OtherFilesStay, list);
+    }
+    return m_prompt->Show(MsgId::AskReplaceScenario, text, CUserPrompt::Question,
+                          CUserPrompt::ReplaceCancel) == CUserPrompt::AnswerYes;
 }
 
 bool CScenarioExport::Run(const Project& project, State& state)
@@ -236,6 +302,45 @@ bool CScenarioExport::Run(const Project& project, State& state)
     if (!Stage(project, state))
         return false;
     return WriteCard(project, state);
+}
+
+void CScenarioExport::NotReady(const State& state)
+{
+    AskUser(m_prompt, MsgId::CardNotReady, CUserPrompt::Exclamation, CUserPrompt::Ok,
+            shownRoot(state.root));
+}
+
+bool CScenarioExport::CheckCardNames(const Project& project, State& state)
+{
+    if (!state.dir.OpenRoot(state.root))
+        return false;
+    if (state.card.IsValid() && (state.dir.Identity().device != state.card.device ||
+                                 state.dir.Identity().inode != state.card.inode)) {
+        NotReady(state);
+        return false;
+    }
+    const std::string names[] = {state.dir.Find(project.name + ".sit"),
+                                 state.dir.Find(project.name)};
+    for (const std::string& name : names) {
+        if (name.empty())
+            continue;
+        const CCardDir::EntryType type = state.dir.TypeOf(name);
+        if (type == CCardDir::Link) {
+            AskUser(m_prompt,
+                    CCardDir::LinkLeaves(state.root, name) ? MsgId::CardLinkOutside
+                                                           : MsgId::CardLinkInside,
+                    CUserPrompt::Exclamation, CUserPrompt::Ok, state.root + name);
+            return false;
+        }
+        if (type == CCardDir::Other) {
+            AskUser(m_prompt, MsgId::CardFolderOtherVolume, CUserPrompt::Exclamation,
+                    CUserPrompt::Ok, state.root + name);
+            return false;
+        }
+    }
+    state.oldFile = names[0];
+    state.oldFolder = names[1];
+    return true;
 }
 
 bool CScenarioExport::Stage(const Project& project, State& state)
@@ -261,33 +366,10 @@ bool CScenarioExport::Stage(const Project& project, State& state)
     if (!EnsureDriveReady(m_prompt, state.root))
         return false;
     state.rootWasMount = CVolumeList::RootOf(state.root) == state.root;
+    if (!CheckCardNames(project, state))
+        return false;
 
     const std::string name = project.name;
-    state.scenarioFile = state.root + name + ".sit";
-    state.oldScenario = CCardFolder::Find(state.root, name + ".sit", CCardFolder::FileEntry);
-    if (!state.oldScenario.empty()) {
-        state.oldScenarioPresent = true;
-        if (AskUser(m_prompt, MsgId::AskUseExistingFolder, CUserPrompt::Question,
-                    CUserPrompt::YesNo, state.oldScenario) != CUserPrompt::AnswerYes)
-            return false;
-    }
-    const std::string oldFolder = CCardFolder::Find(state.root, name, CCardFolder::FolderEntry);
-    if (!oldFolder.empty()) {
-        state.folder = oldFolder + "/";
-        if (AskUser(m_prompt, MsgId::AskUseExistingFolder, CUserPrompt::Question,
-                    CUserPrompt::YesNo, state.folder) != CUserPrompt::AnswerYes)
-            return false;
-    } else {
-        state.folder = state.root + name + "/";
-        std::error_code ec;
-        if (!fs::create_directory(fs::path(state.root + name), ec) || ec) {
-            AskUser(m_prompt, MsgId::FolderNotCreated, CUserPrompt::Exclamation, CUserPrompt::Ok,
-                    state.folder);
-            return false;
-        }
-        state.folderCreatedHere = true;
-    }
-
     if (m_progress) {
         m_progress->StepIt();
         m_progress->SetText(CResourceBundle::Text(MsgId::ConvertingForCard));
@@ -306,26 +388,48 @@ bool CScenarioExport::Stage(const Project& project, State& state)
     }
     CCardImageWriter writer(project.hosts, m_threads);
     writer.SetDurable(false); // staged: the copy to the card is what must last
+    // A display image lost from the project is made again from its source,
+    // beside the staged pictures, never in the project folder.
+    const std::string rebuilt = state.staging + "display/";
+    writer.SetRebuild(QDir().mkpath(QString::fromStdString(rebuilt)) ? rebuilt : std::string(),
+                      project.exportSlide);
     const bool written = writer.WriteCardImages(*project.cells, state.staging, m_progress);
+    QDir(QString::fromStdString(rebuilt)).removeRecursively();
     m_timing.conversionMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
     if (!written) {
         m_rowFailure = writer.FirstFailure();
         return false;
     }
+    return ChooseRoom(state);
+}
 
-    // Room for the growth only: the old scenario's files go first.
+bool CScenarioExport::ChooseRoom(State& state)
+{
+    // The new show is written beside the old one, which stays whole until
+    // the new one is: that needs room for both. Without it, the old show
+    // can go first, when the user agrees, and only its growth must fit.
     const uint64_t unit = allocationUnit(state.root);
-    uint64_t oldBytes = allocatedFolderSize(state.folder, unit);
-    if (state.oldScenarioPresent) {
-        std::error_code ec;
-        const uintmax_t size = fs::file_size(fs::path(state.oldScenario), ec);
-        if (!ec)
-            oldBytes += allocatedSize(size, unit);
+    uint64_t oldBytes = 0;
+    if (!state.oldFolder.empty()) {
+        const CCardDir folder = state.dir.OpenFolder(state.oldFolder);
+        for (const std::string& entry : folder.Names())
+            if (CCardScenarioWriter::IsScenarioPicture(entry, state.name))
+                oldBytes += allocatedSize(folder.SizeOf(entry), unit);
     }
-    const uint64_t newBytes = allocatedFolderSize(state.staging, unit);
-    state.growth = newBytes > oldBytes ? newBytes - oldBytes : 0;
-    if (newBytes > oldBytes && !m_card.checkSpace(m_prompt, state.root, newBytes - oldBytes))
+    if (!state.oldFile.empty())
+        oldBytes += allocatedSize(state.dir.SizeOf(state.oldFile), unit);
+    state.total = allocatedFolderSize(state.staging, unit);
+    state.growth = state.total > oldBytes ? state.total - oldBytes : 0;
+    const int64_t free = m_card.freeBytes(state.root);
+    if (free >= 0 && uint64_t(free) >= state.total)
+        return true;
+    if (free < 0 || uint64_t(free) < state.growth || oldBytes == 0)
+        return m_card.checkSpace(m_prompt, state.root, oldBytes == 0 ? state.total : state.growth);
+    if (AskUser(m_prompt, MsgId::AskRemoveOldShowFirst, CUserPrompt::Question, CUserPrompt::YesNo,
+                shownRoot(state.root), state.name) !=
+        CUserPrompt::AnswerYes)
         return false;
+    state.removeOldFirst = true;
     return true;
 }
 
@@ -341,33 +445,54 @@ bool CScenarioExport::WriteCard(const Project& project, State& state)
     }
     QElapsedTimer timer;
     timer.start();
+    CCardScenarioWriter::Input input;
+    input.name = project.name;
+    input.staging = state.staging;
+    input.removeOldFirst = state.removeOldFirst;
+    input.verify = m_verify;
+    QFile staged(QString::fromStdString(state.stagedScenario));
+    if (!staged.open(QIODevice::ReadOnly))
+        return false;
+    input.scenario = staged.readAll();
+    for (int i = 0; i < project.cells->GetCount(); ++i) {
+        const CCellInfo* cell = project.cells->GetAt(i);
+        if (cell && cell->IsVisible() && cell->CellType == CCellInfo::Type::Image) {
+            const auto* image = static_cast<const CCellBmpInfo*>(cell);
+            input.cells.push_back({image->CardFileName, image->CardThumbName});
+        }
+    }
+    if (m_progress)
+        m_progress->StepIt();
     state.writingStarted = true;
-    CSafeFile::ClearLastFailure();
-    if (state.oldScenarioPresent && !removeFile(state.oldScenario))
-        return false;
-    if (!EmptyFolder(state.folder) || !CSafeFile::RemoveLeftovers(state.folder))
-        return false;
-    if (m_progress)
-        m_progress->StepIt();
-    // The pictures first and the scenario file last: a card pulled or a
-    // program stopped half-way never holds a scenario file that names
-    // pictures it does not have.
-    if (!CCardImageWriter::CopyCardFiles(*project.cells, state.staging, state.folder, m_progress,
-                                         m_card.copyFile, &m_rowFailure))
-        return false;
-    if (m_progress && m_progress->IsCancelled())
-        return false;
-    if (!m_card.flush(state.folder))
-        return false;
-    if (!m_card.copyFile(state.stagedScenario, state.scenarioFile) || !m_card.flush(state.root))
-        return false;
-    if (m_progress)
-        m_progress->StepIt();
+    CCardScenarioWriter writer(state.dir);
+    writer.SetStepHook(m_card.step);
+    writer.SetCardCheck([&state] { return state.dir.StillAt(state.root); });
+    const CCardScenarioWriter::Outcome outcome = writer.Write(input, m_progress);
     m_timing.copyMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
-    return true;
+    state.failure = writer.Failure();
+    state.cardGone = writer.CardGone();
+    state.checkProblems = writer.CheckProblems();
+    if (outcome == CCardScenarioWriter::Failed && !state.failure.path.empty()) {
+        // The cell whose file the card refused.
+        const std::string file = fs::path(state.failure.path).filename().string();
+        int row = 0;
+        for (int i = 0; i < project.cells->GetCount() && m_rowFailure.row == 0; ++i) {
+            const CCellInfo* cell = project.cells->GetAt(i);
+            if (!cell || !cell->IsVisible())
+                continue;
+            ++row;
+            const auto* image = dynamic_cast<const CCellBmpInfo*>(cell);
+            if (image && (image->CardFileName == file || image->CardThumbName == file))
+                m_rowFailure = {row, state.dir.Path() + state.oldFolder + "/" + file, true};
+        }
+        if (m_rowFailure.row > 0 && state.oldFolder.empty())
+            m_rowFailure.file = state.dir.Path() + project.name + "/" + file;
+    }
+    return outcome == CCardScenarioWriter::Written && !state.cardGone &&
+           state.dir.StillAt(state.root);
 }
 
-void CScenarioExport::CleanUp(State& state, bool success)
+void CScenarioExport::CleanUp(State& state)
 {
     if (!state.staging.empty()) {
         EmptyFolder(state.staging);
@@ -375,28 +500,39 @@ void CScenarioExport::CleanUp(State& state, bool success)
     }
     if (state.stagingLock)
         state.stagingLock->unlock();
-    if (!success && state.writingStarted) {
-        removeFile(state.scenarioFile);
-        if (state.oldScenarioPresent)
-            removeFile(state.oldScenario);
-    }
 }
 
-void CScenarioExport::ReportWriteFailure(const State& state)
+void CScenarioExport::ReportWriteFailure(const Project& project, const State& state)
 {
-    if (CCardOffer::Gone(state.root, state.rootWasMount)) {
+    if (state.cardGone || CCardOffer::Gone(state.root, state.rootWasMount) ||
+        !state.dir.StillAt(state.root)) {
         AskUser(m_prompt, MsgId::CardGoneDuringSend, CUserPrompt::Exclamation, CUserPrompt::Ok,
                 shownRoot(state.root));
         return;
     }
-    const CSafeFile::Failure failure = CSafeFile::LastFailure();
+    if (!state.checkProblems.empty()) {
+        std::string problems;
+        for (const std::string& problem : state.checkProblems)
+            problems += "\n" + problem;
+        AskUser(m_prompt, MsgId::CardCheckAfterSend, CUserPrompt::Exclamation, CUserPrompt::Ok,
+                project.name, problems);
+        return;
+    }
+    const CCardDir::Failure& failure = state.failure;
     if (failure.error == ENOSPC || failure.error == EDQUOT) {
         const int64_t free = FreeBytes(state.root);
         if (m_prompt)
             m_prompt->Show(MsgId::CardFull,
                            SpaceMessage(MsgId::CardFull, state.root, MsgId::SpaceNeededFree,
-                                        state.growth, uint64_t(std::max<int64_t>(free, 0))),
+                                        state.removeOldFirst ? state.growth : state.total,
+                                        uint64_t(std::max<int64_t>(free, 0))),
                            CUserPrompt::Exclamation, CUserPrompt::Ok);
+    } else if (failure.error == ELOOP) {
+        AskUser(m_prompt, MsgId::CardLinkInside, CUserPrompt::Exclamation, CUserPrompt::Ok,
+                failure.path);
+    } else if (failure.error == EBADMSG) {
+        AskUser(m_prompt, MsgId::CardVerifyFailed, CUserPrompt::Exclamation, CUserPrompt::Ok,
+                shownRoot(state.root), failure.path);
     } else if (failure.error != 0) {
         AskUser(m_prompt, MsgId::CardWriteError, CUserPrompt::Exclamation, CUserPrompt::Ok,
                 shownRoot(state.root), std::strerror(failure.error));
@@ -455,7 +591,12 @@ std::string CScenarioExport::SpaceMessage(int id, const std::string& root, int f
 
 bool CScenarioExport::CheckCardRoom(CUserPrompt* prompt, const std::string& root, uint64_t need)
 {
-    const int64_t free = FreeBytes(root);
+    return CardRoom(prompt, root, need, FreeBytes(root));
+}
+
+bool CScenarioExport::CardRoom(CUserPrompt* prompt, const std::string& root, uint64_t need,
+                               int64_t free)
+{
     if (free < 0) // the system's reason
         return CheckDiskSpace(prompt, root, need, false);
     if (uint64_t(free) >= need)

@@ -2,6 +2,7 @@
 
 #include "imaging/imaginghost.h"
 #include "model/cardimagewriter.h"
+#include "output/cardidentity.h"
 
 #include <cstdint>
 #include <functional>
@@ -14,9 +15,11 @@ class CZurDoc;
 
 // Send: writes a project to a card as a scenario. Everything is made in the
 // staging folder first and checked against the card's free space; only then
-// is the card written, and a failure after that removes the new scenario
-// file (and a scenario folder this send created). Questions and messages go
-// through the prompt, long work through the progress.
+// is the card written, beside the show it replaces, which stays until the
+// new one is whole, read back and checked (CCardScenarioWriter). Nothing on
+// the card is reached through a link, and nothing is written once the card
+// is not the one the user chose. Questions and messages go through the
+// prompt, long work through the progress.
 class CScenarioExport
 {
 public:
@@ -28,21 +31,23 @@ public:
         int imageQuality = 2;
         CCellInfoList* cells = nullptr;
         CImagingHost::Factory hosts; // image services for the conversion workers
+        // Pictures of presentation slides, for display images made again.
+        CCardImageWriter::SlideExporter exportSlide;
     };
 
-    // The card's file operations, replaceable so that tests can make a card
+    // The card's faults and room, replaceable so that tests can make a card
     // fail, fill up or vanish half-way.
     struct CardOperations
     {
-        // Copies a staged file to the card, replacing. It need not wait for
-        // the card: `flush` follows.
-        CCardImageWriter::CopyFunction copyFile;
-        // Puts everything written to the volume of `folder` on the card
-        // (false on a write error the card reports now). When not set,
-        // CSafeFile::FlushVolume.
-        std::function<bool(const std::string& folder)> flush;
-        // Whether `need` more bytes fit on the volume of `root`. When not
-        // set, CheckCardRoom.
+        // Called before each change of the card (CCardScenarioWriter's
+        // step hook): 0 goes on, a negative answer stops the send as a kill
+        // would, a positive one fails that step with that system error.
+        std::function<int(int step, const std::string& what)> step;
+        // Free bytes on the volume of `root` (-1: unknown). When not set,
+        // FreeBytes.
+        std::function<int64_t(const std::string& root)> freeBytes;
+        // Whether `need` more bytes fit on the volume of `root`, telling the
+        // user when not. When not set, CheckCardRoom.
         std::function<bool(CUserPrompt* prompt, const std::string& root, uint64_t need)> checkSpace;
     };
 
@@ -56,7 +61,7 @@ public:
     struct Timing
     {
         double conversionMs = 0; // making the staged pictures
-        double copyMs = 0;       // writing the card
+        double copyMs = 0;       // writing the card, its read-back included
     };
 
     CScenarioExport(CUserPrompt* prompt, CProgress* progress);
@@ -66,6 +71,10 @@ public:
     void SetCardOperations(CardOperations operations);
     // Whether to ask 7148 at the end (the command line does not).
     void SetOfferAutorun(bool offer) { m_offerAutorun = offer; }
+    // Whether what was written is read back from the card (default).
+    void SetVerify(bool verify) { m_verify = verify; }
+    // The card as the user chose it; when not set, as found at the start.
+    void SetCardIdentity(const CCardIdentity& card) { m_chosenCard = card; }
 
     // The project of a document, with workers that share none of its engines.
     static Project ProjectOf(CZurDoc& document);
@@ -103,21 +112,31 @@ public:
     const CCardImageWriter::RowFailure& LastRowFailure() const { return m_rowFailure; }
 
 private:
+    static bool CardRoom(CUserPrompt* prompt, const std::string& root, uint64_t need, int64_t free);
     struct State;
+    // The one question before anything is written: send, or replace the
+    // show of the same name (naming what its folder keeps).
+    bool AskToSend(const Project& project, const State& state);
     bool Run(const Project& project, State& state);
     bool Stage(const Project& project, State& state);
+    // No link and no other volume where the scenario goes.
+    bool CheckCardNames(const Project& project, State& state);
+    bool ChooseRoom(State& state);
     bool WriteCard(const Project& project, State& state);
-    void CleanUp(State& state, bool success);
-    // Why writing the card failed: the card went away, it is full, or the
-    // system's reason.
-    void ReportWriteFailure(const State& state);
+    void CleanUp(State& state);
+    // Why writing the card failed: the card went away, it is full, a link,
+    // the bytes read back differ, or the system's reason.
+    void ReportWriteFailure(const Project& project, const State& state);
+    void NotReady(const State& state);
 
     CUserPrompt* m_prompt;
     CProgress* m_progress;
     CardOperations m_card;
     int m_threads = 0;
     bool m_offerAutorun = true;
+    bool m_verify = true;
     bool m_wantsAutorun = false;
+    CCardIdentity m_chosenCard;
     Timing m_timing;
     CCardImageWriter::RowFailure m_rowFailure;
 };

@@ -1,5 +1,8 @@
 #include "output/sfcfile.h"
 
+#include "output/carddir.h"
+#include <sys/stat.h>
+
 #include "base/asciicase.h"
 #include "base/msgid.h"
 #include "base/pathutils.h"
@@ -102,6 +105,28 @@ CSfcFile::ParseResult CSfcFile::Parse(const QByteArray& bytes)
     return ParseOk;
 }
 
+namespace {
+
+// An autorun list that is a link is neither read nor written: the card's
+// list is the file in its root, never a place the link leads to.
+bool refusedLink(const std::string& path, CUserPrompt* prompt)
+{
+    struct stat st
+    {
+    };
+    if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+        return false;
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "./" : path.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    AskUser(prompt,
+            CCardDir::LinkLeaves(folder, name) ? MsgId::CardLinkOutside : MsgId::CardLinkInside,
+            CUserPrompt::Exclamation, CUserPrompt::Ok, path);
+    return true;
+}
+
+} // namespace
+
 bool CSfcFile::Load(const std::string& path, CUserPrompt* prompt)
 {
     Reset();
@@ -109,6 +134,10 @@ bool CSfcFile::Load(const std::string& path, CUserPrompt* prompt)
     m_refused = false;
     if (path.empty())
         return false;
+    if (refusedLink(path, prompt)) {
+        m_refused = true;
+        return false;
+    }
     QFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::ReadOnly)) {
         m_refused = true;
@@ -149,6 +178,8 @@ QByteArray CSfcFile::ToBytes() const
 bool CSfcFile::Save(const std::string& path, CUserPrompt* prompt)
 {
     if (path.empty())
+        return false;
+    if (refusedLink(path, prompt))
         return false;
     const QByteArray bytes = ToBytes();
     // A whole new file or none: a full or pulled card keeps its old list. A

@@ -7,6 +7,7 @@
 
 #include <QImage>
 #include <QLockFile>
+#include <functional>
 
 using Names = std::vector<std::string>;
 
@@ -49,8 +50,10 @@ TEST_F(ScenarioExport, SendsTheScenarioInOrder)
     EXPECT_EQ(progress.rangeUpper, 4 + 2);
     EXPECT_EQ(progress.texts, (Names{CResourceBundle::Text(MsgId::GettingReady),
                                      CResourceBundle::Text(MsgId::ConvertingForCard),
-                                     CResourceBundle::Format(MsgId::CopyingToCard, "Trip")}));
-    EXPECT_EQ(progress.steps, 2 + 3 + 2 + 3);
+                                     CResourceBundle::Format(MsgId::CopyingToCard, "Trip"),
+                                     CResourceBundle::Text(MsgId::VerifyingCard)}));
+    // Preparing 2, converting 3, copying 1 + 3, reading back 1, the swap 1.
+    EXPECT_EQ(progress.steps, 2 + 3 + 1 + 3 + 1 + 1);
     EXPECT_FALSE(progress.visible);
     // The staging folder is gone.
     EXPECT_FALSE(Exists(Staging()));
@@ -86,14 +89,58 @@ TEST_F(ScenarioExport, ThumbnailsAreCopiedOrRemadeOnTheBackground)
     EXPECT_TRUE(near(image.pixelColor(80, 60), QColor(10, 10, 250)));
 }
 
-TEST_F(ScenarioExport, AMissingWorkingPictureKeepsItsLineButGetsNoPicture)
+TEST_F(ScenarioExport, ADisplayImageLostOrDamagedIsMadeAgainOrStopsTheSend)
 {
+    struct Case
+    {
+        const char* name;
+        std::function<void(const std::string& path)> damage;
+        bool decodes; // the damaged file still makes a card picture
+    };
+    const Case cases[] = {
+        {"missing", [](const std::string& p) { QFile::remove(QString::fromStdString(p)); }, false},
+        {"empty", [](const std::string& p) { WriteBytes(p, {}); }, false},
+        {"truncated", [](const std::string& p) { WriteBytes(p, ReadBytes(p).left(200)); }, false},
+        {"wrongly sized", [](const std::string& p) { WritePicture(p, 2048, 300, "PNG"); }, true},
+    };
     AddSlide();
     CCellBmpInfo* lost = AddSlide();
-    QFile::remove(QString::fromStdString(projectFolder + lost->FileName));
-    ASSERT_EQ(Send(), CScenarioExport::Sent);
-    EXPECT_EQ(Files(card + "Trip"), (Names{"TRIP0001.JPG", "TRIP0001.JPS", "TRIP0002.JPS"}));
-    EXPECT_NE(ReadBytes(card + "Trip.sit").indexOf("\nTRIP0002.JPG,TRIP0002.JPS,"), -1);
+    const std::string display = projectFolder + lost->FileName;
+    const std::string source = projectFolder + "source.png";
+    for (const Case& c : cases) {
+        for (const bool sourceThere : {true, false}) {
+            SCOPED_TRACE(std::string(c.name) + (sourceThere ? " with source" : " without"));
+            ASSERT_TRUE(WritePicture(display, 1024, 768, "PNG", QColor(10, 10, 250)));
+            c.damage(display);
+            QFile::remove(QString::fromStdString(source));
+            if (sourceThere)
+                ASSERT_TRUE(WritePicture(source, 640, 480, "PNG", QColor(250, 250, 10)));
+            lost->RefFilePath = source;
+            QDir(QString::fromStdString(card)).removeRecursively();
+            QDir().mkpath(QString::fromStdString(card));
+            prompt.shown.clear();
+            prompt.answers = {CUserPrompt::AnswerOk};
+            if (c.decodes || sourceThere) {
+                ASSERT_EQ(Send(), CScenarioExport::Sent);
+                CCardCheck check;
+                ASSERT_TRUE(check.Run(card));
+                EXPECT_TRUE(check.Ok()) << check.ToJson().toStdString();
+                const QImage picture(QString::fromStdString(card + "Trip/TRIP0002.JPG"));
+                EXPECT_TRUE(near(picture.pixelColor(512, 384),
+                                 c.decodes ? QColor(40, 120, 200) : QColor(250, 250, 10)));
+            } else {
+                // The row and the file, before anything is on the card.
+                EXPECT_EQ(Send(), CScenarioExport::Failed);
+                EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::AskSendToCard,
+                                                          MsgId::SendRowPictureMissing,
+                                                          MsgId::SendFailed}));
+                EXPECT_NE(prompt.shown[1].text.find(display), std::string::npos);
+                EXPECT_TRUE(Files(card).empty());
+            }
+            // The project folder is never changed by a send.
+            EXPECT_EQ(lost->FileName, QFileInfo(QString::fromStdString(display)).fileName().toStdString());
+        }
+    }
 }
 
 TEST_F(ScenarioExport, AnEmptyProjectGivesFourLinesAndAnEmptyFolder)
@@ -129,40 +176,29 @@ TEST_F(ScenarioExport, CancelAtTheConfirmationDoesNothing)
     EXPECT_TRUE(progress.texts.empty());
 }
 
-TEST_F(ScenarioExport, ResendAsksTwiceAndNeedsRoomOnlyForTheGrowth)
+TEST_F(ScenarioExport, ResendNeedsRoomForBothShowsOnlyWhileItIsWritten)
 {
     AddSlide();
     AddSlide();
     ASSERT_EQ(Send(), CScenarioExport::Sent);
-    ASSERT_TRUE(WriteBytes(card + "Trip/OLD.TXT", "left from before"));
-
     std::vector<uint64_t> needs;
+    operations.freeBytes = [](const std::string&) { return int64_t(0); };
     operations.checkSpace = [&](CUserPrompt*, const std::string& root, uint64_t need) {
         EXPECT_EQ(root, card);
         needs.push_back(need);
-        return true;
+        return false;
     };
-    prompt.shown.clear();
-    prompt.answers = {CUserPrompt::AnswerOk, CUserPrompt::AnswerYes, CUserPrompt::AnswerYes,
-                      CUserPrompt::AnswerNo};
-    ASSERT_EQ(Send(), CScenarioExport::Sent);
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::AskSendToCard, MsgId::AskUseExistingFolder,
-                                              MsgId::AskUseExistingFolder, MsgId::AskEditAutorun}));
-    EXPECT_NE(prompt.shown[1].text.find(card + "Trip.sit"), std::string::npos);
-    EXPECT_NE(prompt.shown[2].text.find(card + "Trip/"), std::string::npos);
-    EXPECT_FALSE(wantsAutorun);
-    EXPECT_TRUE(needs.empty());                 // the same size: no growth, no question of room
-    EXPECT_EQ(Files(card + "Trip").size(), 4u); // the stray file went with the old ones
-
-    // One slide more: room for that slide only.
+    // One slide more on a full card: only the growth is reported as missing.
     AddSlide();
-    prompt.answers = {CUserPrompt::AnswerOk};
-    ASSERT_EQ(Send(), CScenarioExport::Sent);
+    prompt.shown.clear();
+    prompt.answers = {CUserPrompt::AnswerYes};
+    ASSERT_EQ(Send(), CScenarioExport::Failed);
     ASSERT_EQ(needs.size(), 1u);
-    const uint64_t added = QFileInfo(QString::fromStdString(card + "Trip/TRIP0003.JPG")).size() +
-                           QFileInfo(QString::fromStdString(card + "Trip/TRIP0003.JPS")).size();
+    const uint64_t added = QFileInfo(QString::fromStdString(card + "Trip/TRIP0002.JPG")).size() +
+                           QFileInfo(QString::fromStdString(card + "Trip/TRIP0002.JPS")).size();
     EXPECT_GE(needs[0], added);
     EXPECT_LT(needs[0], added + 4 * 65536); // at most a few clusters of rounding
+    EXPECT_EQ(Files(card + "Trip").size(), 4u);
 }
 
 TEST_F(ScenarioExport, NamesOnTheCardIgnoreCase)
@@ -170,9 +206,10 @@ TEST_F(ScenarioExport, NamesOnTheCardIgnoreCase)
     AddSlide();
     MakeScenario(card, "TRIP.SIT", "trip");
     ASSERT_TRUE(WriteBytes(card + "trip/TRIP0009.JPG", "old"));
+    prompt.answers = {CUserPrompt::AnswerYes};
     ASSERT_EQ(Send(), CScenarioExport::Sent);
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::AskSendToCard, MsgId::AskUseExistingFolder,
-                                              MsgId::AskUseExistingFolder, MsgId::AskEditAutorun}));
+    EXPECT_EQ(prompt.Ids(),
+              (std::vector<int>{MsgId::AskReplaceScenario, MsgId::AskEditAutorun}));
     // One scenario file and one folder, as a FAT card would have them.
     EXPECT_EQ(Files(card), Names{"Trip.sit"});
     EXPECT_FALSE(Exists(card + "Trip"));
@@ -193,7 +230,7 @@ TEST_F(ScenarioExport, ParallelAndSequentialGiveTheSameCard)
     const int steps = progress.steps;
 
     progress = CScriptedProgress();
-    prompt.answers = {CUserPrompt::AnswerOk};
+    prompt.answers = {CUserPrompt::AnswerYes};
     ASSERT_EQ(Send(4), CScenarioExport::Sent);
     std::vector<QByteArray> parallel;
     for (const std::string& name : Files(card + "Trip"))

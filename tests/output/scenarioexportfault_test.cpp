@@ -1,6 +1,6 @@
 // Send on cards that fail: full, read-only, pulled half-way, and the user's
-// cancel. A failure before the card is written leaves an old scenario as it
-// was; a failure after leaves no scenario file, and no folder this send made.
+// cancel. Whatever fails, an old scenario stays as it was, and a new one
+// leaves nothing behind.
 #include "base/msgid.h"
 #include "base/pathutils.h"
 #include "base/safefile.h"
@@ -73,6 +73,10 @@ protected:
     {
         EXPECT_FALSE(Exists(card + "Trip.sit"));
         EXPECT_FALSE(Exists(card + "Trip"));
+        // Nor any hidden file of the send.
+        for (const std::string& name : Files(card))
+            EXPECT_EQ(name.rfind(".zelm", 0), std::string::npos) << name;
+        EXPECT_FALSE(Exists(card + ".zelmnew-Trip"));
     }
     void ExpectFailedWith7132()
     {
@@ -81,17 +85,16 @@ protected:
         EXPECT_FALSE(Exists(Staging()));
         EXPECT_FALSE(progress.visible);
     }
-    // A copy to the card that fails at call `failAt` (1-based), after
-    // running `before` when given.
-    void FailCopyAt(int failAt, std::function<void()> before = {})
+    // A copy to the card that fails with `error` at copy `failAt` (1-based),
+    // after running `before` when given.
+    void FailCopyAt(int failAt, int error = EIO, std::function<void()> before = {})
     {
-        operations.copyFile = [this, failAt, before](const std::string& s, const std::string& d) {
-            if (++copies == failAt) {
-                if (before)
-                    before();
-                return false;
-            }
-            return CopyFileKeepTime(s, d);
+        operations.step = [this, failAt, error, before](int, const std::string& what) {
+            if (what.rfind("copy ", 0) != 0 || ++copies != failAt)
+                return 0;
+            if (before)
+                before();
+            return error;
         };
     }
     QByteArray oldScenario;
@@ -101,13 +104,10 @@ protected:
 TEST_F(ScenarioExportFault, AFullCardIsFoundBeforeAnythingIsWritten)
 {
     MakeOldScenario();
-    operations.checkSpace = [](CUserPrompt* p, const std::string& root, uint64_t need) {
-        return CheckDiskSpace(p, root, need + (uint64_t(1) << 62), false);
-    };
-    prompt.answers = {CUserPrompt::AnswerOk, CUserPrompt::AnswerYes, CUserPrompt::AnswerYes};
+    operations.freeBytes = [](const std::string&) { return int64_t(1000); };
+    prompt.answers = {CUserPrompt::AnswerYes};
     EXPECT_EQ(Send(), CScenarioExport::Failed);
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::AskSendToCard, MsgId::AskUseExistingFolder,
-                                              MsgId::AskUseExistingFolder, MsgId::NotEnoughSpace,
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::AskReplaceScenario, MsgId::CardFull,
                                               MsgId::SendFailed}));
     ExpectOldScenarioUntouched();
     ExpectFailedWith7132();
@@ -115,6 +115,7 @@ TEST_F(ScenarioExportFault, AFullCardIsFoundBeforeAnythingIsWritten)
 
 TEST_F(ScenarioExportFault, AFullCardLeavesNothingNew)
 {
+    operations.freeBytes = [](const std::string&) { return int64_t(0); };
     operations.checkSpace = [](CUserPrompt* p, const std::string&, uint64_t) {
         AskUser(p, MsgId::NotEnoughSpace, CUserPrompt::Exclamation, CUserPrompt::Ok);
         return false;
@@ -132,14 +133,13 @@ TEST_F(ScenarioExportFault, ARealSmallCardIsFull)
     if (!tmpfs.Mounted())
         GTEST_SKIP() << "cannot mount a tmpfs here";
     MakeOldScenario();
-    prompt.answers = {CUserPrompt::AnswerOk, CUserPrompt::AnswerYes, CUserPrompt::AnswerYes};
+    prompt.answers = {CUserPrompt::AnswerYes};
     EXPECT_EQ(Send(), CScenarioExport::Failed);
     // How much more is needed against how much is free, and what to do.
-    EXPECT_EQ(prompt.Ids(),
-              (std::vector<int>{MsgId::AskSendToCard, MsgId::AskUseExistingFolder,
-                                MsgId::AskUseExistingFolder, MsgId::CardFull, MsgId::SendFailed}));
-    ASSERT_EQ(prompt.shown.size(), 5u);
-    const std::string& full = prompt.shown[3].text;
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::AskReplaceScenario, MsgId::CardFull,
+                                              MsgId::SendFailed}));
+    ASSERT_EQ(prompt.shown.size(), 3u);
+    const std::string& full = prompt.shown[1].text;
     EXPECT_NE(full.find("KiB more"), std::string::npos) << full;
     EXPECT_NE(full.find("Delete scenarios"), std::string::npos) << full;
     ExpectOldScenarioUntouched();
@@ -159,7 +159,6 @@ TEST_F(ScenarioExportFault, WhyTheCardWriteFailedIsSaid)
         {"card pulled", EIO, true, 7368},
         {"full card", ENOSPC, false, 7367},
         {"write error", EIO, false, 7369},
-        {"no reason known", 0, false, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -167,11 +166,9 @@ TEST_F(ScenarioExportFault, WhyTheCardWriteFailedIsSaid)
         prompt.shown.clear();
         prompt.answers = {CUserPrompt::AnswerOk};
         copies = 0;
-        FailCopyAt(3, [this, c] {
+        FailCopyAt(3, c.error, [this, c] {
             if (c.pullCard)
                 QDir(QString::fromStdString(card)).removeRecursively();
-            if (c.error)
-                CSafeFile::NoteFailure(card + "Trip/TRIP0002.JPG", c.error);
         });
         EXPECT_EQ(Send(), CScenarioExport::Failed);
         std::vector<int> expected{7134, 7311, 7132};
@@ -193,7 +190,8 @@ TEST_F(ScenarioExportFault, AReadOnlyCardGetsNoFolder)
     ASSERT_TRUE(tmpfs.SetReadOnly(true));
     EXPECT_EQ(Send(), CScenarioExport::Failed);
     EXPECT_EQ(prompt.Ids(),
-              (std::vector<int>{MsgId::AskSendToCard, MsgId::FolderNotCreated, MsgId::SendFailed}));
+              (std::vector<int>{MsgId::AskSendToCard, MsgId::CardWriteError, MsgId::SendFailed}));
+    EXPECT_NE(prompt.shown[1].text.find(strerror(EROFS)), std::string::npos);
     ExpectNothingLeft();
     ExpectFailedWith7132();
 }
@@ -205,10 +203,10 @@ TEST_F(ScenarioExportFault, AReadOnlyCardKeepsItsOldScenario)
         GTEST_SKIP() << "cannot mount a tmpfs here";
     MakeOldScenario();
     ASSERT_TRUE(tmpfs.SetReadOnly(true));
-    prompt.answers = {CUserPrompt::AnswerOk, CUserPrompt::AnswerYes, CUserPrompt::AnswerYes};
+    prompt.answers = {CUserPrompt::AnswerYes};
     EXPECT_EQ(Send(), CScenarioExport::Failed);
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::AskSendToCard, MsgId::AskUseExistingFolder,
-                                              MsgId::AskUseExistingFolder, MsgId::SendFailed}));
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::AskReplaceScenario, MsgId::CardWriteError,
+                                              MsgId::SendFailed}));
     ExpectOldScenarioUntouched();
     ExpectFailedWith7132();
 }
@@ -228,31 +226,39 @@ TEST_F(ScenarioExportFault, ACopyFailingHalfWayLeavesNoScenario)
 {
     FailCopyAt(4); // the second slide's thumbnail
     EXPECT_EQ(Send(), CScenarioExport::Failed);
-    // The row and the file on the card that stopped it, then the failure.
-    EXPECT_EQ(prompt.Ids(),
-              (std::vector<int>{MsgId::AskSendToCard, MsgId::SendRowNotCopied, MsgId::SendFailed}));
-    ASSERT_EQ(prompt.shown.size(), 3u);
-    EXPECT_NE(prompt.shown[1].text.find(card), std::string::npos) << prompt.shown[1].text;
-    EXPECT_NE(prompt.shown[1].text.find(".JPS"), std::string::npos) << prompt.shown[1].text;
+    // The card's reason, the row and the file on the card that stopped it,
+    // then the failure.
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::AskSendToCard, MsgId::CardWriteError,
+                                              MsgId::SendRowNotCopied, MsgId::SendFailed}));
+    ASSERT_EQ(prompt.shown.size(), 4u);
+    EXPECT_NE(prompt.shown[2].text.find(card + "Trip/TRIP0002.JPS"), std::string::npos)
+        << prompt.shown[2].text;
     ExpectNothingLeft();
     ExpectFailedWith7132();
 }
 
-TEST_F(ScenarioExportFault, ACopyFailingOverAnOldScenarioEmptiesItsFolder)
+TEST_F(ScenarioExportFault, AFailureOverAnOldScenarioKeepsIt)
 {
     MakeOldScenario();
-    FailCopyAt(9); // the scenario file itself, after every picture
-    prompt.answers = {CUserPrompt::AnswerOk, CUserPrompt::AnswerYes, CUserPrompt::AnswerYes};
-    EXPECT_EQ(Send(), CScenarioExport::Failed);
-    EXPECT_EQ(copies, 9);
-    EXPECT_FALSE(Exists(card + "Trip.sit"));
-    EXPECT_TRUE(Files(card + "Trip").empty());
-    ExpectFailedWith7132();
+    // The last picture, the scenario file, and the swap itself.
+    for (const char* failing : {"copy TRIP0004.JPS", "scenario", "swap", "flush swap"}) {
+        SCOPED_TRACE(failing);
+        prompt.shown.clear();
+        prompt.answers = {CUserPrompt::AnswerYes};
+        operations.step = [failing](int, const std::string& what) {
+            return what == failing ? EIO : 0;
+        };
+        EXPECT_EQ(Send(), CScenarioExport::Failed);
+        ExpectOldScenarioUntouched();
+        EXPECT_FALSE(Exists(card + ".zelmnew-Trip"));
+        EXPECT_FALSE(Exists(card + ".zelmold-Trip"));
+        ExpectFailedWith7132();
+    }
 }
 
 TEST_F(ScenarioExportFault, ACardPulledHalfWay)
 {
-    FailCopyAt(3, [this] { QDir(QString::fromStdString(card)).removeRecursively(); });
+    FailCopyAt(3, EIO, [this] { QDir(QString::fromStdString(card)).removeRecursively(); });
     EXPECT_EQ(Send(), CScenarioExport::Failed);
     EXPECT_FALSE(Exists(card));
     // The reason: the device is gone.
@@ -264,7 +270,7 @@ TEST_F(ScenarioExportFault, CancelDuringConversion)
 {
     MakeOldScenario();
     progress.cancelAtStep = 3; // after the preparing steps and the first slide
-    prompt.answers = {CUserPrompt::AnswerOk, CUserPrompt::AnswerYes, CUserPrompt::AnswerYes};
+    prompt.answers = {CUserPrompt::AnswerYes};
     EXPECT_EQ(Send(), CScenarioExport::Failed);
     EXPECT_EQ(progress.steps, 3);
     ExpectOldScenarioUntouched();
@@ -291,31 +297,25 @@ TEST_F(ScenarioExportFault, CancelDuringCopy)
     ExpectFailedWith7132();
 }
 
-TEST_F(ScenarioExportFault, CancelDuringCopyOverAnOldScenario)
+TEST_F(ScenarioExportFault, CancelDuringCopyOverAnOldScenarioKeepsIt)
 {
     MakeOldScenario();
     progress.cancelAtStep = 2 + 4 + 1 + 3;
-    prompt.answers = {CUserPrompt::AnswerOk, CUserPrompt::AnswerYes, CUserPrompt::AnswerYes};
+    prompt.answers = {CUserPrompt::AnswerYes};
     EXPECT_EQ(Send(), CScenarioExport::Failed);
-    EXPECT_FALSE(Exists(card + "Trip.sit"));
-    EXPECT_TRUE(Files(card + "Trip").empty());
-    EXPECT_TRUE(QFileInfo(QString::fromStdString(card + "Trip")).isDir());
+    ExpectOldScenarioUntouched();
+    EXPECT_FALSE(Exists(card + ".zelmnew-Trip"));
     ExpectFailedWith7132();
 }
 
-TEST_F(ScenarioExportFault, ANoToAReplaceQuestionKeepsTheOldScenario)
+TEST_F(ScenarioExportFault, CancelAtTheReplaceQuestionKeepsTheOldScenario)
 {
     MakeOldScenario();
-    for (int noAt : {1, 2}) {
-        prompt.shown.clear();
-        prompt.answers = {CUserPrompt::AnswerOk};
-        if (noAt == 2)
-            prompt.answers.push_back(CUserPrompt::AnswerYes);
-        prompt.answers.push_back(CUserPrompt::AnswerNo);
-        EXPECT_EQ(Send(), CScenarioExport::Failed);
-        EXPECT_EQ(prompt.Ids().back(), MsgId::SendFailed);
-        ExpectOldScenarioUntouched();
-    }
+    prompt.answers = {CUserPrompt::AnswerCancel};
+    EXPECT_EQ(Send(), CScenarioExport::Declined);
+    EXPECT_EQ(prompt.Ids(), std::vector<int>{MsgId::AskReplaceScenario});
+    EXPECT_EQ(prompt.shown[0].buttons, CUserPrompt::ReplaceCancel);
+    ExpectOldScenarioUntouched();
 }
 
 TEST_F(ScenarioExportFault, ANameThatWouldLeaveTheRootIsRefused)
@@ -353,41 +353,34 @@ TEST_F(ScenarioExportFault, AFailedConversionFailsTheSendButParallelMatchesSeque
 TEST_F(ScenarioExportFault, TheCardHoldsThePicturesBeforeTheScenarioFileIsWritten)
 {
     std::vector<std::string> steps;
-    operations.copyFile = [&steps](const std::string& s, const std::string& d) {
-        steps.push_back(d.substr(d.size() - 4));
-        return CopyFileKeepTime(s, d);
-    };
-    operations.flush = [&steps](const std::string& folder) {
-        steps.push_back("flush");
-        return CSafeFile::FlushVolume(folder);
+    operations.step = [&steps](int, const std::string& what) {
+        steps.push_back(what.substr(0, 4) == "copy" ? what.substr(what.size() - 4) : what);
+        return 0;
     };
     EXPECT_EQ(Send(), CScenarioExport::Sent);
-    // Four pictures and four thumbnails, on the card before the scenario
-    // file names them, and the scenario file itself flushed at the end.
-    ASSERT_EQ(steps.size(), 11u);
-    EXPECT_EQ(std::count(steps.begin(), steps.begin() + 8, ".JPG"), 4);
-    EXPECT_EQ(std::count(steps.begin(), steps.begin() + 8, ".JPS"), 4);
-    EXPECT_EQ(std::vector<std::string>(steps.begin() + 8, steps.end()),
-              (std::vector<std::string>{"flush", ".sit", "flush"}));
+    // Four pictures and four thumbnails, flushed and read back before the
+    // scenario file names them; the swap last, the old show's files after.
+    ASSERT_EQ(steps.size(), 15u);
+    EXPECT_EQ(steps[0], "folder");
+    EXPECT_EQ(std::count(steps.begin() + 1, steps.begin() + 9, ".JPG"), 4);
+    EXPECT_EQ(std::count(steps.begin() + 1, steps.begin() + 9, ".JPS"), 4);
+    EXPECT_EQ(std::vector<std::string>(steps.begin() + 9, steps.end()),
+              (std::vector<std::string>{"flush", "verify", "scenario", "swap", "flush swap",
+                                        "old"}));
 }
 
 TEST_F(ScenarioExportFault, AWriteErrorTheCardReportsAtTheFlushFailsTheSend)
 {
-    // The first flush follows the pictures, the second the scenario file.
-    for (const int failingFlush : {1, 2}) {
-        SCOPED_TRACE(failingFlush);
+    // The first flush follows the pictures, the second the swap.
+    for (const char* failing : {"flush", "flush swap"}) {
+        SCOPED_TRACE(failing);
         QDir().mkpath(QString::fromStdString(card));
         prompt.shown.clear();
         prompt.answers = {CUserPrompt::AnswerOk};
-        int flushes = 0;
-        operations.flush = [&flushes, failingFlush](const std::string& folder) {
-            if (++flushes < failingFlush)
-                return CSafeFile::FlushVolume(folder);
-            CSafeFile::NoteFailure(folder, EIO);
-            return false;
+        operations.step = [failing](int, const std::string& what) {
+            return what == failing ? EIO : 0;
         };
         EXPECT_EQ(Send(), CScenarioExport::Failed);
-        EXPECT_EQ(flushes, failingFlush);
         // The card's reason, then the failure; no row is to blame.
         EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::AskSendToCard, MsgId::CardWriteError,
                                                   MsgId::SendFailed}));

@@ -37,6 +37,8 @@ public:
         case RetryCancel:
         case OkCancel:
             return AnswerCancel;
+        case ReplaceCancel:
+            return defaultYes ? AnswerYes : AnswerCancel;
         case Ok:
             break;
         }

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 
@@ -34,6 +35,8 @@ QMessageBox::StandardButtons boxButtons(CUserPrompt::Buttons buttons)
         return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
     case CUserPrompt::RetryCancel:
         return QMessageBox::Retry | QMessageBox::Cancel;
+    case CUserPrompt::ReplaceCancel:
+        return QMessageBox::Yes | QMessageBox::Cancel;
     case CUserPrompt::Ok:
         break;
     }
@@ -73,6 +76,12 @@ CUserPrompt::Answer CMessageBoxPrompt::Show(int /*id*/, const std::string& text,
     QMessageBox box(boxIcon(icon), QString::fromStdString(CResourceBundle::Text(MsgId::AppTitle)),
                     QString::fromStdString(trimFolders(text)), boxButtons(buttons), parent);
     box.setAccessibleName(box.windowTitle());
+    if (buttons == ReplaceCancel) {
+        // Says what happens, as the question does.
+        box.button(QMessageBox::Yes)->setText(
+            QString::fromStdString(CResourceBundle::Text(MsgId::ReplaceButton)));
+        box.setDefaultButton(QMessageBox::Cancel);
+    }
     switch (box.exec()) {
     case QMessageBox::Ok:
         return AnswerOk;
