@@ -92,7 +92,8 @@ bool CFileLock::Acquire(int waitMs)
 
 CFileLock::Attempt CFileLock::TryOnce()
 {
-    const int fd = open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    // Never through a link: a lock file planted as one would be written where it leads.
+    const int fd = open(m_path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0) {
         m_errorNumber = errno;
         m_errorText = std::strerror(m_errorNumber);

@@ -96,11 +96,11 @@ CUserPrompt::Answer CCliPrompt::Decide(Buttons buttons)
     }
     if (!isatty(STDIN_FILENO) || !isatty(STDERR_FILENO))
         return no;
-    const char* choices = buttons == YesNoCancel   ? "[y]es/[n]o/[c]ancel"
-                          : yesNo                  ? "[y]es/[n]o"
-                          : buttons == RetryCancel ? "[r]etry/[c]ancel"
+    const char* choices = buttons == YesNoCancel     ? "[y]es/[n]o/[c]ancel"
+                          : yesNo                    ? "[y]es/[n]o"
+                          : buttons == RetryCancel   ? "[r]etry/[c]ancel"
                           : buttons == ReplaceCancel ? "[r]eplace/[c]ancel"
-                                                   : "[o]k/[c]ancel";
+                                                     : "[o]k/[c]ancel";
     for (;;) {
         std::fprintf(stderr, "%s? ", choices);
         std::string reply;

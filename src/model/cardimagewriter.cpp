@@ -13,17 +13,17 @@
 #include <QtConcurrent/QtConcurrentRun>
 #include <atomic>
 #include <climits>
-#include <memory>
 #include <cstdio>
+#include <memory>
 #include <unistd.h>
 
 // One visible image cell's work, in paths only: workers never touch a cell.
 struct CCardImageWriter::Job
 {
-    std::string picture;   // display image to convert, "" when missing
-    std::string expected;  // the display image the cell names
+    std::string picture;                // display image to convert, "" when missing
+    std::string expected;               // the display image the cell names
     std::shared_ptr<CCellBmpInfo> cell; // a copy, to make the display image again
-    std::string thumbnail; // stored thumbnail, "" when missing
+    std::string thumbnail;              // stored thumbnail, "" when missing
     bool remakeThumbnail = false;
     std::string cardPicture; // outputs in the staging folder
     std::string cardThumbnail;
@@ -101,8 +101,8 @@ std::vector<CCardImageWriter::Job> CCardImageWriter::MakeJobs(const CCellInfoLis
             continue;
         Job job;
         job.row = row;
-        job.expected = cell->FileName.empty() ? cell->OwnerFolder()
-                                              : cell->ProjectFilePath(cell->FileName);
+        job.expected =
+            cell->FileName.empty() ? cell->OwnerFolder() : cell->ProjectFilePath(cell->FileName);
         if (!cell->FileName.empty()) {
             const std::string path = cell->ProjectFilePath(cell->FileName);
             if (!path.empty() && FileExists(path, true))
@@ -165,8 +165,8 @@ void CCardImageWriter::RunJob(Job& job, CCellHost* host) const
         if (!converted) {
             // Missing or damaged: made again from the source where it can be.
             const std::string rebuilt = RebuildDisplay(job, host);
-            converted = !rebuilt.empty() &&
-                        host->CreateCardImage(rebuilt, job.cardPicture, false) != 0;
+            converted =
+                !rebuilt.empty() && host->CreateCardImage(rebuilt, job.cardPicture, false) != 0;
             if (!rebuilt.empty()) {
                 if (converted && job.thumbnail.empty())
                     job.picture = rebuilt; // the thumbnail comes from it below

@@ -36,9 +36,9 @@ public:
     };
     // Makes the picture of presentation slide `page` for a display image
     // made again (the imaging hosts of the workers have no presentations).
-    using SlideExporter = std::function<bool(const std::string& presentation, int page,
-                                             const std::string& destination, int width,
-                                             int height)>;
+    using SlideExporter =
+        std::function<bool(const std::string& presentation, int page,
+                           const std::string& destination, int width, int height)>;
 
     // `threads` 0: one per processor core; 1: everything on the caller's
     // thread.
@@ -69,10 +69,9 @@ public:
     // exactly 160 x 120 and made again otherwise (from the display image
     // when the stored one is missing). A display image that is missing or
     // damaged fails its cell unless it can be made again (SetRebuild): a
-    // card must never name a picture it does not hold. The cells' card names must be assigned (a cell
-    // without them, or with a name that is not a plain file name, fails).
-    // This is the one way from a cell to a card picture (Send and
-    // CCellInfoList::WriteCardImages).
+    // card must never name a picture it does not hold. The cells' card names must be assigned (a
+    // cell without them, or with a name that is not a plain file name, fails). This is the one way
+    // from a cell to a card picture (Send and CCellInfoList::WriteCardImages).
     bool WriteCardImages(const CCellInfoList& cells, const std::string& cardFolder,
                          CProgress* progress);
     // After WriteCardImages: the first cell, in list order, whose conversion

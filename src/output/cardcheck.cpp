@@ -1,16 +1,15 @@
 #include "output/cardcheck.h"
 
-#include "output/carddir.h"
-#include "output/cardscenariowriter.h"
-
 #include "base/asciicase.h"
 #include "base/msgid.h"
 #include "base/pathutils.h"
 #include "base/resourcebundle.h"
 #include "base/safefile.h"
+#include "output/carddir.h"
 #include "output/cardfolder.h"
 #include "output/cardlock.h"
 #include "output/cardpicture.h"
+#include "output/cardscenariowriter.h"
 #include "output/scenariocheck.h"
 #include "output/sfcfile.h"
 

@@ -5,9 +5,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <filesystem>
 #include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <libdeflate.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -241,8 +241,7 @@ bool CCardDir::RemoveFile(const std::string& name)
 
 bool CCardDir::RemoveFolder(const std::string& name)
 {
-    return unlinkat(m_fd, name.c_str(), AT_REMOVEDIR) == 0 || errno == ENOENT ||
-           Fail(name, errno);
+    return unlinkat(m_fd, name.c_str(), AT_REMOVEDIR) == 0 || errno == ENOENT || Fail(name, errno);
 }
 
 bool CCardDir::Rename(const std::string& from, const std::string& to)

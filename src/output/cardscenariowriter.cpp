@@ -4,6 +4,7 @@
 #include "base/msgid.h"
 #include "base/progress.h"
 #include "base/resourcebundle.h"
+#include "base/safefile.h"
 #include "output/cardcheck.h"
 #include "output/scenariocheck.h"
 
@@ -42,7 +43,9 @@ bool settleOldFolder(CCardDir& root, const std::string& oldName, const std::stri
         return root.TypeOf(oldName) == CCardDir::Missing;
     CCardDir target = keeper.empty() ? CCardDir() : root.OpenFolder(keeper);
     for (const std::string& entry : old.Names()) {
-        if (CCardScenarioWriter::IsScenarioPicture(entry, name) &&
+        // The pictures, and what an interrupted writer left, go.
+        if ((CCardScenarioWriter::IsScenarioPicture(entry, name) ||
+             entry.rfind(CSafeFile::kTempPrefix, 0) == 0) &&
             old.TypeOf(entry) != CCardDir::Folder)
             old.RemoveFile(entry);
         else if (target.IsOpen() && target.TypeOf(entry) == CCardDir::Missing)

@@ -21,12 +21,12 @@ class CCardScenarioWriter
 public:
     struct Input
     {
-        std::string name;               // the scenario's name: NAME.sit and the folder NAME
-        std::string staging;            // the folder (trailing '/') holding the new files
+        std::string name;    // the scenario's name: NAME.sit and the folder NAME
+        std::string staging; // the folder (trailing '/') holding the new files
         // The card files to copy from it, cell by cell (a progress step each).
         std::vector<std::vector<std::string>> cells;
-        QByteArray scenario;            // the new scenario file
-        bool removeOldFirst = false;    // no room for the old and the new together
+        QByteArray scenario;         // the new scenario file
+        bool removeOldFirst = false; // no room for the old and the new together
         bool verify = true;
     };
 
@@ -35,9 +35,9 @@ public:
     {
         Written,
         Cancelled,
-        Failed,    // `Failure()` says which file and why
+        Failed,      // `Failure()` says which file and why
         CheckFailed, // the scenario written does not pass the card check; the old one is back
-        Stopped    // the step hook stopped it, as a kill would: nothing was cleaned
+        Stopped      // the step hook stopped it, as a kill would: nothing was cleaned
     };
 
     // Called before each change of the card with its number (from 1) and
@@ -96,9 +96,9 @@ private:
     CCardDir::Failure m_failure;
     std::vector<std::string> m_problems;
     // The old show as found before the swap.
-    std::string m_oldFile;      // its scenario file's name, "" when none
-    std::string m_oldFolder;    // its folder's name, "" when none
-    QByteArray m_oldScenario;   // its scenario file's bytes, to put back
-    std::string m_finalFolder;  // the folder's name after the swap
+    std::string m_oldFile;     // its scenario file's name, "" when none
+    std::string m_oldFolder;   // its folder's name, "" when none
+    QByteArray m_oldScenario;  // its scenario file's bytes, to put back
+    std::string m_finalFolder; // the folder's name after the swap
     bool m_swapped = false;
 };

@@ -1,10 +1,10 @@
 #include "output/scenariodeletion.h"
 
+#include "base/asciicase.h"
 #include "base/msgid.h"
 #include "base/pathutils.h"
 #include "base/safefile.h"
 #include "base/userprompt.h"
-#include "base/asciicase.h"
 #include "output/carddir.h"
 #include "output/cardfolder.h"
 #include "output/cardlock.h"
@@ -31,7 +31,7 @@ bool CScenarioDeletion::DeleteOne(const std::string& root, const std::string& na
     for (const std::string& entry : {file, folder}) {
         const CCardDir::EntryType type = entry.empty() ? CCardDir::Missing : card.TypeOf(entry);
         if (type == CCardDir::Link || type == CCardDir::Other) {
-            const int id = type == CCardDir::Other              ? MsgId::CardFolderOtherVolume
+            const int id = type == CCardDir::Other             ? MsgId::CardFolderOtherVolume
                            : CCardDir::LinkLeaves(root, entry) ? MsgId::CardLinkOutside
                                                                : MsgId::CardLinkInside;
             AskUser(prompt, id, CUserPrompt::Exclamation, CUserPrompt::Ok, root + entry);
@@ -78,7 +78,8 @@ CScenarioDeletion::Result CScenarioDeletion::DeleteScenarios(const std::string& 
     // Which scenarios the card starts by itself: deleting one of them
     // changes what the card does when it is put in, so the question says so.
     CSfcFile autorun;
-    const std::string listPath = CCardFolder::Find(root, CSfcFile::FileName, CCardFolder::FileEntry);
+    const std::string listPath =
+        CCardFolder::Find(root, CSfcFile::FileName, CCardFolder::FileEntry);
     if (!listPath.empty())
         autorun.Load(listPath, nullptr);
     const auto started = [&](const std::string& name) {
@@ -87,17 +88,17 @@ CScenarioDeletion::Result CScenarioDeletion::DeleteScenarios(const std::string& 
                 return true;
         return false;
     };
-    const size_t asked = size_t(std::count_if(names.begin(), names.end(),
-                                              [](const std::string& n) { return !n.empty(); }));
+    const size_t asked = size_t(
+        std::count_if(names.begin(), names.end(), [](const std::string& n) { return !n.empty(); }));
     for (const std::string& name : names) {
         if (name.empty())
             continue;
         const std::string base = CCardFolder::BaseName(name);
         // One scenario: a plain yes or no; several: Cancel stops the rest.
-        const CUserPrompt::Answer answer =
-            AskUser(prompt, started(name) ? MsgId::AskDeleteStartedScenario : MsgId::AskDeleteScenario,
-                    CUserPrompt::Question,
-                    asked == 1 ? CUserPrompt::YesNo : CUserPrompt::YesNoCancel, base);
+        const CUserPrompt::Answer answer = AskUser(
+            prompt, started(name) ? MsgId::AskDeleteStartedScenario : MsgId::AskDeleteScenario,
+            CUserPrompt::Question, asked == 1 ? CUserPrompt::YesNo : CUserPrompt::YesNoCancel,
+            base);
         if (answer == CUserPrompt::AnswerNo) {
             result.declined = true;
             continue;

@@ -9,9 +9,9 @@ class CUserPrompt;
 // asked (Yes / No for one scenario, Yes / No / Cancel for several; the
 // question says when the card starts that scenario by itself); Yes deletes
 // the scenario file, then the scenario's pictures in its folder and the
-// folder when nothing else is left in it. Nothing is reached through a link. A scenario that cannot be deleted
-// completely is reported (7145) and the next one is handled. When anything
-// was attempted, the card's autorun list drops the scenarios that are gone.
+// folder when nothing else is left in it. Nothing is reached through a link. A scenario that cannot
+// be deleted completely is reported (7145) and the next one is handled. When anything was
+// attempted, the card's autorun list drops the scenarios that are gone.
 class CScenarioDeletion
 {
 public:

@@ -47,16 +47,16 @@ struct CScenarioExport::State
     std::string staging;        // T, trailing '/'
     std::string stagedScenario; // T + N + ".sit"
     std::unique_ptr<QLockFile> stagingLock;
-    CCardIdentity card;         // the card as chosen
-    CCardDir dir;               // its root, opened once
-    std::string oldFile;        // the scenario file already on the card (any case), "" none
-    std::string oldFolder;      // its folder's name, "" none
+    CCardIdentity card;    // the card as chosen
+    CCardDir dir;          // its root, opened once
+    std::string oldFile;   // the scenario file already on the card (any case), "" none
+    std::string oldFolder; // its folder's name, "" none
     bool writingStarted = false;
     bool removeOldFirst = false; // no room for the old show beside the new
-    bool rootWasMount = false;  // the card is a volume, not a plain folder
-    uint64_t growth = 0;        // the room the new files take beyond the old
-    uint64_t total = 0;         // the room the new files take beside the old
-    CCardDir::Failure failure;  // what stopped writing the card
+    bool rootWasMount = false;   // the card is a volume, not a plain folder
+    uint64_t growth = 0;         // the room the new files take beyond the old
+    uint64_t total = 0;          // the room the new files take beside the old
+    CCardDir::Failure failure;   // what stopped writing the card
     bool cardGone = false;
     std::vector<std::string> checkProblems;
 };
@@ -254,9 +254,8 @@ bool CScenarioExport::AskToSend(const Project& project, const State& state)
         folder = dir.Find(project.name);
     }
     if (file.empty() && folder.empty())
-        return AskUser(m_prompt, MsgId::AskSendToCard, CUserPrompt::Question,
-                       CUserPrompt::OkCancel, project.name,
-                       state.root) == CUserPrompt::AnswerOk;
+        return AskUser(m_prompt, MsgId::AskSendToCard, CUserPrompt::Question, CUserPrompt::OkCancel,
+                       project.name, state.root) == CUserPrompt::AnswerOk;
     if (!m_prompt)
         return false;
     // How many pictures the show on the card has: its scenario's slides, or
@@ -426,8 +425,7 @@ bool CScenarioExport::ChooseRoom(State& state)
     if (free < 0 || uint64_t(free) < state.growth || oldBytes == 0)
         return m_card.checkSpace(m_prompt, state.root, oldBytes == 0 ? state.total : state.growth);
     if (AskUser(m_prompt, MsgId::AskRemoveOldShowFirst, CUserPrompt::Question, CUserPrompt::YesNo,
-                shownRoot(state.root), state.name) !=
-        CUserPrompt::AnswerYes)
+                shownRoot(state.root), state.name) != CUserPrompt::AnswerYes)
         return false;
     state.removeOldFirst = true;
     return true;

@@ -1,17 +1,16 @@
 #include "output/sfcfile.h"
 
-#include "output/carddir.h"
-#include <sys/stat.h>
-
 #include "base/asciicase.h"
 #include "base/msgid.h"
 #include "base/pathutils.h"
 #include "base/safefile.h"
 #include "base/userprompt.h"
+#include "output/carddir.h"
 #include "output/cardfolder.h"
 
 #include <QFile>
 #include <QString>
+#include <sys/stat.h>
 
 namespace {
 

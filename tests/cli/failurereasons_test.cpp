@@ -155,7 +155,9 @@ TEST_F(FailureReasons, AFailedSendNamesTheRowAndTheFile)
 {
     ASSERT_EQ(RunZelm({"add", project, Picture("a.png"), Picture("b.png"), "--quiet"}).exitCode, 0);
     ASSERT_EQ(RunZelm({"add-control", project, "--before", "1", "--quiet"}).exitCode, 0);
-    // The display image of row 3 (the second picture) is damaged since.
+    // The display image of row 3 (the second picture) is damaged since, and
+    // its source is gone, so it cannot be made again.
+    QFile::remove(QString::fromStdString(base + "b.png"));
     CZurDoc doc;
     ASSERT_TRUE(doc.Open(project));
     const auto* second = static_cast<const CCellBmpInfo*>(doc.Cells.GetAt(2));
@@ -170,7 +172,7 @@ TEST_F(FailureReasons, AFailedSendNamesTheRowAndTheFile)
     QDir().mkpath(QString::fromStdString(card));
     const CCliResult r = RunZelm({"send", project, card, "--yes", "--quiet", "--message-ids"});
     EXPECT_EQ(r.exitCode, 1) << r.err;
-    EXPECT_NE(r.err.find(Said(7310, "3", display)), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(Said(7427, "3", display)), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("[7132]"), std::string::npos) << r.err;
 }
 
@@ -191,9 +193,9 @@ TEST_F(FailureReasons, ACancelledSendEndsWithStatus3)
                 QString::fromStdString(card), QStringLiteral("--yes"), QStringLiteral("--quiet")});
     ASSERT_TRUE(send.waitForStarted());
     send.closeWriteChannel();
-    // The scenario folder is made once the send works under its progress,
-    // which takes Ctrl-C as Cancel.
-    const QString folder = QString::fromStdString(card + "Trip");
+    // The new scenario's folder is made once the send works under its
+    // progress, which takes Ctrl-C as Cancel.
+    const QString folder = QString::fromStdString(card + ".zelmnew-Trip");
     for (int i = 0; i < 2000 && !QFileInfo::exists(folder) && send.state() == QProcess::Running;
          ++i)
         QThread::msleep(5);
@@ -204,6 +206,7 @@ TEST_F(FailureReasons, ACancelledSendEndsWithStatus3)
     EXPECT_EQ(send.exitCode(), 3) << send.readAllStandardError().toStdString();
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(card + "Trip.sit")))
         << "a cancelled send leaves no scenario file";
+    EXPECT_FALSE(QFileInfo::exists(folder)) << "nor its new pictures";
 }
 
 } // namespace

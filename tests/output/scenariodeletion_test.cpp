@@ -60,8 +60,8 @@ TEST_F(ScenarioDeletion, CancelStopsTheLoopAndNothingAttemptedLeavesTheList)
     const auto result =
         CScenarioDeletion::DeleteScenarios(root, {"TRIP.SIT", "SHOW.SIT", "ZOO.SIT"}, &prompt);
     EXPECT_FALSE(result.attempted);
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::AskDeleteStartedScenario,
-                                              MsgId::AskDeleteStartedScenario}));
+    EXPECT_EQ(prompt.Ids(),
+              (std::vector<int>{MsgId::AskDeleteStartedScenario, MsgId::AskDeleteStartedScenario}));
     for (const char* name : {"TRIP", "SHOW", "ZOO"})
         EXPECT_TRUE(ScenarioThere(name));
     EXPECT_EQ(ReadBytes(root + "AUTORUN.SFC"),
@@ -134,9 +134,8 @@ TEST_F(ScenarioDeletion, NothingIsDeletedThroughALink)
     ASSERT_TRUE(QFile::link(outside.path(), QString::fromStdString(root + "SHOW")));
     auto result = CScenarioDeletion::DeleteScenarios(root, {"SHOW.SIT"}, &prompt);
     EXPECT_EQ(result.failed, 1);
-    EXPECT_EQ(prompt.Ids(),
-              (std::vector<int>{MsgId::AskDeleteStartedScenario, MsgId::CardLinkOutside,
-                                MsgId::ScenarioNotDeleted}));
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::AskDeleteStartedScenario,
+                                              MsgId::CardLinkOutside, MsgId::ScenarioNotDeleted}));
     EXPECT_NE(prompt.shown[1].text.find(root + "SHOW"), std::string::npos);
     EXPECT_TRUE(Exists(root + "SHOW.SIT"));
     EXPECT_EQ(ReadBytes(away + "SHOW0001.JPG"), QByteArray("not the card's"));

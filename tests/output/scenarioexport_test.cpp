@@ -131,14 +131,15 @@ TEST_F(ScenarioExport, ADisplayImageLostOrDamagedIsMadeAgainOrStopsTheSend)
             } else {
                 // The row and the file, before anything is on the card.
                 EXPECT_EQ(Send(), CScenarioExport::Failed);
-                EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::AskSendToCard,
-                                                          MsgId::SendRowPictureMissing,
-                                                          MsgId::SendFailed}));
+                EXPECT_EQ(prompt.Ids(),
+                          (std::vector<int>{MsgId::AskSendToCard, MsgId::SendRowPictureMissing,
+                                            MsgId::SendFailed}));
                 EXPECT_NE(prompt.shown[1].text.find(display), std::string::npos);
                 EXPECT_TRUE(Files(card).empty());
             }
             // The project folder is never changed by a send.
-            EXPECT_EQ(lost->FileName, QFileInfo(QString::fromStdString(display)).fileName().toStdString());
+            EXPECT_EQ(lost->FileName,
+                      QFileInfo(QString::fromStdString(display)).fileName().toStdString());
         }
     }
 }
@@ -208,8 +209,7 @@ TEST_F(ScenarioExport, NamesOnTheCardIgnoreCase)
     ASSERT_TRUE(WriteBytes(card + "trip/TRIP0009.JPG", "old"));
     prompt.answers = {CUserPrompt::AnswerYes};
     ASSERT_EQ(Send(), CScenarioExport::Sent);
-    EXPECT_EQ(prompt.Ids(),
-              (std::vector<int>{MsgId::AskReplaceScenario, MsgId::AskEditAutorun}));
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::AskReplaceScenario, MsgId::AskEditAutorun}));
     // One scenario file and one folder, as a FAT card would have them.
     EXPECT_EQ(Files(card), Names{"Trip.sit"});
     EXPECT_FALSE(Exists(card + "Trip"));

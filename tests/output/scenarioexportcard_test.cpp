@@ -21,8 +21,7 @@ Snapshot snapshot(const std::string& folder)
 {
     Snapshot files;
     const QString base = QString::fromStdString(folder);
-    QDirIterator it(base, QDir::Files | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
+    QDirIterator it(base, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
         files[path.mid(base.size()).toStdString()] = ReadBytes(path.toStdString());
@@ -33,8 +32,8 @@ Snapshot snapshot(const std::string& folder)
 void restore(const std::string& folder, const Snapshot& files)
 {
     QDir dir(QString::fromStdString(folder));
-    for (const QString& entry : dir.entryList(QDir::AllEntries | QDir::Hidden |
-                                              QDir::NoDotAndDotDot | QDir::System)) {
+    for (const QString& entry :
+         dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System)) {
         QFileInfo info(dir.filePath(entry));
         if (info.isDir() && !info.isSymLink())
             QDir(info.filePath()).removeRecursively();
@@ -91,8 +90,7 @@ protected:
 TEST_F(ScenarioExportCard, AReSendAsksOnceAndKeepsTheUsersFiles)
 {
     ASSERT_EQ(Send(), CScenarioExport::Sent);
-    EXPECT_EQ(prompt.Ids(),
-              (std::vector<int>{MsgId::AskReplaceScenario, MsgId::AskEditAutorun}));
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::AskReplaceScenario, MsgId::AskEditAutorun}));
     EXPECT_EQ(prompt.shown[0].buttons, CUserPrompt::ReplaceCancel);
     const std::string& question = prompt.shown[0].text;
     EXPECT_NE(question.find("Its 2 pictures are replaced by 3 new ones"), std::string::npos)
@@ -114,8 +112,8 @@ TEST_F(ScenarioExportCard, NothingIsWrittenOrDeletedThroughALink)
     struct Case
     {
         const char* name;
-        const char* link;  // the entry of the card made a link
-        bool outside;      // to a folder off the card, else to one on it
+        const char* link; // the entry of the card made a link
+        bool outside;     // to a folder off the card, else to one on it
         int message;
     };
     const Case cases[] = {
@@ -150,6 +148,16 @@ TEST_F(ScenarioExportCard, NothingIsWrittenOrDeletedThroughALink)
         EXPECT_EQ(snapshot(card), before);
         QFile::remove(entry.filePath());
     }
+    // Nor through the lock a writer holds on the card.
+    restore(card, oldCard);
+    const std::string outside = Outside();
+    ASSERT_TRUE(QFile::link(QString::fromStdString(outside + "Trip.sit"),
+                            QString::fromStdString(card + ".zelmcard.lock")));
+    prompt.shown.clear();
+    prompt.answers = {CUserPrompt::AnswerYes};
+    EXPECT_EQ(Send(), CScenarioExport::Failed);
+    EXPECT_EQ(ReadBytes(outside + "Trip.sit"), QByteArray("not the card's either"));
+    EXPECT_EQ(showOf(snapshot(card)), showOf(oldCard));
 }
 
 TEST_F(ScenarioExportCard, APictureThatIsALinkIsReplacedNotWrittenThrough)
@@ -207,9 +215,8 @@ TEST_F(ScenarioExportCard, BytesThatDoNotReadBackFailTheSendAndKeepTheOldShow)
         return 0;
     };
     EXPECT_EQ(Send(), CScenarioExport::Failed);
-    EXPECT_EQ(prompt.Ids(),
-              (std::vector<int>{MsgId::AskReplaceScenario, MsgId::CardVerifyFailed,
-                                MsgId::SendRowNotCopied, MsgId::SendFailed}));
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::AskReplaceScenario, MsgId::CardVerifyFailed,
+                                              MsgId::SendRowNotCopied, MsgId::SendFailed}));
     EXPECT_NE(prompt.shown[1].text.find("TRIP0002.JPG"), std::string::npos);
     EXPECT_EQ(snapshot(card), oldCard);
     // Without the read-back the same card is taken at its word.
@@ -228,8 +235,8 @@ TEST_F(ScenarioExportCard, AShowThatFailsTheCardCheckAfterTheSwapIsTakenBack)
         return 0;
     };
     EXPECT_EQ(Send(), CScenarioExport::Failed);
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::AskReplaceScenario,
-                                              MsgId::CardCheckAfterSend, MsgId::SendFailed}));
+    EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::AskReplaceScenario, MsgId::CardCheckAfterSend,
+                                              MsgId::SendFailed}));
     EXPECT_EQ(snapshot(card), oldCard);
 }
 
@@ -273,7 +280,9 @@ TEST_F(ScenarioExportCard, AKillAtAnyStepLeavesTheOldShowOrTheNewWhole)
         for (int kill = 1; kill <= steps + 8; ++kill) {
             SCOPED_TRACE(std::to_string(kill) + (roomForBoth ? "" : " without room"));
             restore(card, oldCard);
-            operations.step = [kill](int step, const std::string&) { return step == kill ? -1 : 0; };
+            operations.step = [kill](int step, const std::string&) {
+                return step == kill ? -1 : 0;
+            };
             prompt.answers = {CUserPrompt::AnswerYes, CUserPrompt::AnswerYes};
             Send();
             CCardCheck check;
@@ -291,8 +300,8 @@ TEST_F(ScenarioExportCard, AKillAtAnyStepLeavesTheOldShowOrTheNewWhole)
             old.erase("Trip/NOTES.TXT");
             Snapshot shown = show;
             shown.erase("Trip/NOTES.TXT");
-            EXPECT_TRUE(shown == old || shown == newShow) << "scenario of "
-                                                          << show.count("Trip.sit") << " scenario files";
+            EXPECT_TRUE(shown == old || shown == newShow)
+                << "scenario of " << show.count("Trip.sit") << " scenario files";
             // The next send cleans what the cut one left.
             operations.step = {};
             prompt.answers = {CUserPrompt::AnswerYes, CUserPrompt::AnswerYes};
@@ -314,11 +323,11 @@ TEST(CardScenarioWriter, TheScenariosPicturesAreKnownByName)
         bool picture;
     };
     const Case cases[] = {
-        {"TRIP0001.JPG", "Trip", true},    {"trip0012.jps", "Trip", true},
-        {"TRIP0001.BMP", "Trip", true},    {"TR000001.JPG", "Trip", true},
+        {"TRIP0001.JPG", "Trip", true},     {"trip0012.jps", "Trip", true},
+        {"TRIP0001.BMP", "Trip", true},     {"TR000001.JPG", "Trip", true},
         {"12345678.JPG", "Verylong", true}, {"TRIP0001.PNG", "Trip", false},
-        {"NOTES.TXT", "Trip", false},      {"SHOW0001.JPG", "Trip", false},
-        {"TRIPA001.JPG", "Trip", false},   {"TRIP.JPG", "Trip", false},
+        {"NOTES.TXT", "Trip", false},       {"SHOW0001.JPG", "Trip", false},
+        {"TRIPA001.JPG", "Trip", false},    {"TRIP.JPG", "Trip", false},
         {".zelmnew-Trip", "Trip", false},
     };
     for (const Case& c : cases)

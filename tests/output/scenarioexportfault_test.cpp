@@ -107,8 +107,8 @@ TEST_F(ScenarioExportFault, AFullCardIsFoundBeforeAnythingIsWritten)
     operations.freeBytes = [](const std::string&) { return int64_t(1000); };
     prompt.answers = {CUserPrompt::AnswerYes};
     EXPECT_EQ(Send(), CScenarioExport::Failed);
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::AskReplaceScenario, MsgId::CardFull,
-                                              MsgId::SendFailed}));
+    EXPECT_EQ(prompt.Ids(),
+              (std::vector<int>{MsgId::AskReplaceScenario, MsgId::CardFull, MsgId::SendFailed}));
     ExpectOldScenarioUntouched();
     ExpectFailedWith7132();
 }
@@ -136,8 +136,8 @@ TEST_F(ScenarioExportFault, ARealSmallCardIsFull)
     prompt.answers = {CUserPrompt::AnswerYes};
     EXPECT_EQ(Send(), CScenarioExport::Failed);
     // How much more is needed against how much is free, and what to do.
-    EXPECT_EQ(prompt.Ids(), (std::vector<int>{MsgId::AskReplaceScenario, MsgId::CardFull,
-                                              MsgId::SendFailed}));
+    EXPECT_EQ(prompt.Ids(),
+              (std::vector<int>{MsgId::AskReplaceScenario, MsgId::CardFull, MsgId::SendFailed}));
     ASSERT_EQ(prompt.shown.size(), 3u);
     const std::string& full = prompt.shown[1].text;
     EXPECT_NE(full.find("KiB more"), std::string::npos) << full;
@@ -364,9 +364,9 @@ TEST_F(ScenarioExportFault, TheCardHoldsThePicturesBeforeTheScenarioFileIsWritte
     EXPECT_EQ(steps[0], "folder");
     EXPECT_EQ(std::count(steps.begin() + 1, steps.begin() + 9, ".JPG"), 4);
     EXPECT_EQ(std::count(steps.begin() + 1, steps.begin() + 9, ".JPS"), 4);
-    EXPECT_EQ(std::vector<std::string>(steps.begin() + 9, steps.end()),
-              (std::vector<std::string>{"flush", "verify", "scenario", "swap", "flush swap",
-                                        "old"}));
+    EXPECT_EQ(
+        std::vector<std::string>(steps.begin() + 9, steps.end()),
+        (std::vector<std::string>{"flush", "verify", "scenario", "swap", "flush swap", "old"}));
 }
 
 TEST_F(ScenarioExportFault, AWriteErrorTheCardReportsAtTheFlushFailsTheSend)

@@ -78,8 +78,8 @@ CUserPrompt::Answer CMessageBoxPrompt::Show(int /*id*/, const std::string& text,
     box.setAccessibleName(box.windowTitle());
     if (buttons == ReplaceCancel) {
         // Says what happens, as the question does.
-        box.button(QMessageBox::Yes)->setText(
-            QString::fromStdString(CResourceBundle::Text(MsgId::ReplaceButton)));
+        box.button(QMessageBox::Yes)
+            ->setText(QString::fromStdString(CResourceBundle::Text(MsgId::ReplaceButton)));
         box.setDefaultButton(QMessageBox::Cancel);
     }
     switch (box.exec()) {
