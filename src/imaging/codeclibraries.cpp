@@ -53,6 +53,7 @@ ZELM_LAZY_FUNCTION(CCodecLibraries::Heif(), int, heif_image_handle_get_width, (c
 ZELM_LAZY_FUNCTION(CCodecLibraries::Heif(), int, heif_image_handle_has_alpha_channel, (const struct heif_image_handle* a0), a0)
 ZELM_LAZY_FUNCTION(CCodecLibraries::Heif(), void, heif_image_handle_release, (const struct heif_image_handle* a0), a0)
 ZELM_LAZY_FUNCTION(CCodecLibraries::Heif(), void, heif_image_release, (const struct heif_image* a0), a0)
+ZELM_LAZY_FUNCTION(CCodecLibraries::Heif(), struct heif_error, heif_register_decoder_plugin, (const struct heif_decoder_plugin* a0), a0)
 
 ZELM_LAZY_FUNCTION(CCodecLibraries::WebP(), VP8StatusCode, WebPDecode, (const uint8_t* a0, size_t a1, WebPDecoderConfig* a2), a0, a1, a2)
 ZELM_LAZY_FUNCTION(CCodecLibraries::WebP(), void, WebPFreeDecBuffer, (WebPDecBuffer* a0), a0)
