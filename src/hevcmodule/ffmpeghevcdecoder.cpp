@@ -10,6 +10,7 @@
 #include <libheif/heif.h>
 #include <libheif/heif_plugin.h>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -69,6 +70,64 @@ const AVCodec* HevcCodec()
 {
     static const AVCodec* const codec = avcodec_find_decoder(AV_CODEC_ID_HEVC);
     return codec;
+}
+
+using CodecContext = std::unique_ptr<AVCodecContext, CodecContextFree>;
+
+// Decoders of small pictures (a grid's tiles, all of one size) are kept for
+// the next one: opening a decoder allocates and clears its tables afresh,
+// which for the 48 tiles of a phone's photo cost about as much as decoding
+// them. Large pictures' decoders hold too much memory to keep.
+class ContextPool
+{
+public:
+    CodecContext Take()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_idle.empty())
+            return nullptr;
+        CodecContext context = std::move(m_idle.back());
+        m_idle.pop_back();
+        return context;
+    }
+
+    void Give(CodecContext context)
+    {
+        avcodec_flush_buffers(context.get());
+        std::lock_guard<std::mutex> lock(m_mutex);
+        // As many as decode at once: libheif decodes a tile a processor.
+        if (m_idle.size() < std::max(1u, std::thread::hardware_concurrency()))
+            m_idle.push_back(std::move(context));
+    }
+
+private:
+    std::mutex m_mutex;
+    std::vector<CodecContext> m_idle;
+};
+
+ContextPool& Pool()
+{
+    static ContextPool pool;
+    return pool;
+}
+
+// A decoder of one thread (the pool's) or of every processor's.
+CodecContext OpenContext(bool threaded)
+{
+    if (!threaded)
+        if (CodecContext kept = Pool().Take())
+            return kept;
+    CodecContext context(avcodec_alloc_context3(HevcCodec()));
+    if (!context)
+        return nullptr;
+    context->max_pixels = kMaxPixels;
+    // A damaged stream is an error, not a picture with guessed parts.
+    context->err_recognition = AV_EF_EXPLODE;
+    context->thread_type = FF_THREAD_SLICE;
+    context->thread_count = threaded ? int(std::max(1u, std::thread::hardware_concurrency())) : 1;
+    if (avcodec_open2(context.get(), HevcCodec(), nullptr) < 0)
+        return nullptr;
+    return context;
 }
 
 const char* PluginName()
@@ -238,19 +297,13 @@ heif_error DecodeImage(void* raw, heif_image** out)
         return Failed(heif_suberror_Unsupported_codec, "FFmpeg has no HEVC decoder");
     if (decoder->stream.empty() || decoder->stream.size() > size_t(INT32_MAX))
         return Failed(heif_suberror_End_of_data, "no HEVC data");
-    const std::unique_ptr<AVCodecContext, CodecContextFree> context(avcodec_alloc_context3(codec));
+    // The size of the stream tells a whole photo from a grid's tile before
+    // the decoder reads the picture's size.
+    const bool threaded = decoder->stream.size() > size_t(kThreadedPixels) / 8;
+    CodecContext context = OpenContext(threaded);
     const std::unique_ptr<AVPacket, PacketFree> packet(av_packet_alloc());
     const std::unique_ptr<AVFrame, FrameFree> frame(av_frame_alloc());
-    if (!context || !packet || !frame)
-        return Failed(heif_suberror_Unspecified, "no memory for the decoder");
-    context->max_pixels = kMaxPixels;
-    // A damaged stream is an error, not a picture with guessed parts.
-    context->err_recognition = AV_EF_EXPLODE;
-    context->thread_type = FF_THREAD_SLICE;
-    context->thread_count = decoder->stream.size() > size_t(kThreadedPixels) / 8
-                                ? int(std::max(1u, std::thread::hardware_concurrency()))
-                                : 1;
-    if (avcodec_open2(context.get(), codec, nullptr) < 0 ||
+    if (!context || !packet || !frame ||
         av_new_packet(packet.get(), int(decoder->stream.size())) < 0)
         return Failed(heif_suberror_Unspecified, "the HEVC decoder cannot be started");
     std::memcpy(packet->data, decoder->stream.data(), decoder->stream.size());
@@ -262,7 +315,14 @@ heif_error DecodeImage(void* raw, heif_image** out)
         return Failed(heif_suberror_Unspecified, "the HEVC stream is damaged");
     if ((frame->flags & AV_FRAME_FLAG_CORRUPT) || frame->decode_error_flags)
         return Failed(heif_suberror_Unspecified, "the HEVC stream is damaged");
-    return ToHeifImage(*frame, decoder->strict, out);
+    const heif_error result = ToHeifImage(*frame, decoder->strict, out);
+    // Only a decoder that read a whole small picture is kept.
+    if (!threaded && result.code == heif_error_Ok &&
+        int64_t(frame->width) * frame->height <= kThreadedPixels) {
+        av_frame_unref(frame.get());
+        Pool().Give(std::move(context));
+    }
+    return result;
 }
 
 const heif_decoder_plugin kPlugin = {

@@ -9,6 +9,8 @@
 #include <QByteArray>
 #include <QImage>
 #include <QSize>
+#include <algorithm>
+#include <functional>
 #include <vector>
 
 namespace phototest {
@@ -236,27 +238,45 @@ inline QByteArray HeicOfTiles(const std::vector<HevcStream>& tiles, int columns,
     return ftyp + meta(mdatStart) + Box("mdat", media);
 }
 
-// `image` as a grid of `tile` x `tile` pictures, the last row and column
-// running over its edges as a phone's do.
-inline QByteArray GridHeic(const QImage& image, int tile, int quality)
+// `image` cut into `tile` x `tile` pictures, row by row, the last row and
+// column running over its edges as a phone's do (the edge repeated there, as
+// an encoder pads), each made a HEIC by `encode`; empty when one cannot be.
+inline std::vector<HevcStream> GridTiles(const QImage& image, int tile,
+                                         const std::function<QByteArray(const QImage&)>& encode)
 {
     const int columns = (image.width() + tile - 1) / tile;
     const int rows = (image.height() + tile - 1) / tile;
     std::vector<HevcStream> tiles;
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < columns; ++c) {
-            // Beyond the picture, its edge repeated: what an encoder pads with.
             QImage part(tile, tile, QImage::Format_RGB32);
-            for (int y = 0; y < tile; ++y)
+            for (int y = 0; y < tile; ++y) {
+                const int sy = std::min(r * tile + y, image.height() - 1);
+                auto* line = reinterpret_cast<QRgb*>(part.scanLine(y));
                 for (int x = 0; x < tile; ++x)
-                    part.setPixel(x, y,
-                                  image.pixel(std::min(c * tile + x, image.width() - 1),
-                                              std::min(r * tile + y, image.height() - 1)));
-            tiles.push_back(Encoded(part, quality));
+                    line[x] = image.pixel(std::min(c * tile + x, image.width() - 1), sy);
+            }
+            tiles.push_back(StreamOf(encode(part)));
             if (tiles.back().data.isEmpty())
                 return {};
         }
-    return HeicOfTiles(tiles, columns, QSize(tile, tile), image.size());
+    return tiles;
+}
+
+// The same, each tile coded at `quality`.
+inline std::vector<HevcStream> GridTiles(const QImage& image, int tile, int quality)
+{
+    return GridTiles(image, tile,
+                     [quality](const QImage& part) { return Heic(part, 1, 0, quality); });
+}
+
+// `image` as a HEIC grid of GridTiles.
+inline QByteArray GridHeic(const QImage& image, int tile, int quality)
+{
+    const std::vector<HevcStream> tiles = GridTiles(image, tile, quality);
+    if (tiles.empty())
+        return {};
+    return HeicOfTiles(tiles, (image.width() + tile - 1) / tile, QSize(tile, tile), image.size());
 }
 
 } // namespace phototest

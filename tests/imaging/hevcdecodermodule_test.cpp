@@ -7,6 +7,7 @@
 #include "imagingtestutil.h"
 
 #include <QImage>
+#include <QPainter>
 #include <algorithm>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -25,8 +26,9 @@ enum class Coding
     Grey,
 };
 
-// `image` coded by libheif's encoder (x265) as `coding` asks.
-QByteArray Encode(const QImage& image, Coding coding)
+// `image` coded by libheif's encoder (x265) as `coding` asks; with `studio`
+// its stream signals BT.709 colours in limited range.
+QByteArray Encode(const QImage& image, Coding coding, bool studio = false)
 {
     QByteArray out;
     heif_context* context = heif_context_alloc();
@@ -39,6 +41,13 @@ QByteArray Encode(const QImage& image, Coding coding)
     heif_encoder_set_lossy_quality(encoder, 80);
     if (coding == Coding::Rgb444)
         heif_encoder_set_parameter_string(encoder, "chroma", "444");
+    // Only the stream says so: the samples stay libheif's full-range ones,
+    // so a decoder that dropped the stream's signal shows other colours.
+    if (studio)
+        for (const char* name :
+             {"x265:range", "x265:colormatrix", "x265:colorprim", "x265:transfer"})
+            heif_encoder_set_parameter_string(
+                encoder, name, std::string(name) == "x265:range" ? "limited" : "bt709");
     const int w = image.width();
     const int h = image.height();
     heif_image* picture = nullptr;
@@ -149,39 +158,73 @@ TEST(HevcDecoderModule, JoinsLibheifBeforeLibde265)
     EXPECT_TRUE(libde265);
 }
 
+// libheif hands the choice of decoder to a picture of its own only, not to
+// a grid's tiles: libde265's grid is put together here from its tiles.
+static QImage Libde265Grid(const std::vector<HevcStream>& tiles, int columns, int tile, QSize shown)
+{
+    const int rows = int(tiles.size()) / columns;
+    QImage canvas(columns * tile, rows * tile, QImage::Format_RGB32);
+    QPainter painter(&canvas);
+    for (size_t i = 0; i < tiles.size(); ++i) {
+        const QImage part = DecodeWith(
+            HeicOfTiles({tiles[i]}, 1, QSize(tile, tile), QSize(tile, tile)), "libde265");
+        if (part.isNull())
+            return {};
+        painter.drawImage(int(i % size_t(columns)) * tile, int(i / size_t(columns)) * tile, part);
+    }
+    painter.end();
+    return canvas.copy(QRect(QPoint(0, 0), shown));
+}
+
 TEST(HevcDecoderModule, PicturesAreLibde265sWithinRounding)
 {
     ASSERT_TRUE(CHevcDecoderModule::Install());
     const QImage grainy = imagingtest::Grainy(333, 251);
+    // Six tiles, the last row and column cropped; each tile's stream carries
+    // its own colour signal, as the file states none.
+    const QImage gridPicture = imagingtest::Grainy(300, 200);
+    const std::vector<HevcStream> tiles = GridTiles(gridPicture, 128, 70);
+    ASSERT_EQ(tiles.size(), 6u);
+    const QByteArray grid = HeicOfTiles(tiles, 3, QSize(128, 128), gridPicture.size());
+    // Colours the decoder alone reports: the tiles' streams signal BT.709
+    // in limited range, and the file says nothing of them.
+    const std::vector<HevcStream> studioTiles = GridTiles(
+        gridPicture, 128, [](const QImage& part) { return Encode(part, Coding::Rgb420, true); });
+    ASSERT_EQ(studioTiles.size(), 6u);
+    const QByteArray studio = HeicOfTiles(studioTiles, 3, QSize(128, 128), gridPicture.size());
+    const QByteArray small = Encode(imagingtest::Grainy(64, 48), Coding::Rgb420);
+    const QByteArray odd = Encode(grainy, Coding::Rgb420);
+    const QByteArray full = Encode(grainy, Coding::Rgb444);
+    const QByteArray deep = Encode(grainy, Coding::Deep420);
+    const QByteArray grey = Encode(grainy, Coding::Grey);
     const struct
     {
         const char* name;
-        QByteArray file;
+        const QByteArray& file;
+        QImage reference;
     } rows[] = {
-        {"4:2:0", Encode(imagingtest::Grainy(64, 48), Coding::Rgb420)},
+        {"4:2:0", small, DecodeWith(small, "libde265")},
         // Odd sides: the stream is coded larger and cropped back.
-        {"4:2:0 odd sides", Encode(grainy, Coding::Rgb420)},
-        {"4:4:4", Encode(grainy, Coding::Rgb444)},
-        {"10 bits", Encode(grainy, Coding::Deep420)},
-        {"grey", Encode(grainy, Coding::Grey)},
-        // Six tiles, the last row and column cropped; each tile's stream
-        // carries its own colour signal, as the file states none.
-        {"grid of tiles", GridHeic(imagingtest::Grainy(300, 200), 128, 70)},
+        {"4:2:0 odd sides", odd, DecodeWith(odd, "libde265")},
+        {"4:4:4", full, DecodeWith(full, "libde265")},
+        {"10 bits", deep, DecodeWith(deep, "libde265")},
+        {"grey", grey, DecodeWith(grey, "libde265")},
+        {"grid of tiles", grid, Libde265Grid(tiles, 3, 128, gridPicture.size())},
+        {"grid of BT.709 tiles", studio, Libde265Grid(studioTiles, 3, 128, gridPicture.size())},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         ASSERT_FALSE(row.file.isEmpty());
-        const QImage reference = DecodeWith(row.file, "libde265");
-        ASSERT_FALSE(reference.isNull());
+        ASSERT_FALSE(row.reference.isNull());
         const QImage ours = DecodeWith(row.file, CHevcDecoderModule::kDecoderId);
-        ASSERT_EQ(ours.size(), reference.size());
-        EXPECT_LE(MaxDifference(ours, reference), 2);
+        ASSERT_EQ(ours.size(), row.reference.size());
+        EXPECT_LE(MaxDifference(ours, row.reference), 2);
         // The same through the program's own decoding.
         QImage decoded;
         QSize fileSize;
         ASSERT_EQ(CImageDecoder::DecodeImage(row.file, false, {}, decoded, fileSize),
                   CImageDecoder::Decoded);
-        ASSERT_EQ(decoded.size(), reference.size());
-        EXPECT_LE(MaxDifference(decoded, reference), 2);
+        ASSERT_EQ(decoded.size(), row.reference.size());
+        EXPECT_LE(MaxDifference(decoded, row.reference), 2);
     }
 }
