@@ -2,8 +2,13 @@
 // the same way on every machine so that figures compare between runs:
 //   benchinputs photos DIR N   N camera-sized (4000 x 3000) JPEGs, quality 90
 //   benchinputs slides DIR N   N slide pictures (1024 x 768 PNG)
+//   benchinputs heicgrid DIR N N photos of 4000 x 3000 as HEIC grids of
+//                              512 x 512 tiles, as phones write them
+//                              (quality 50, heif-enc's own default)
 // Both are smooth gradients with fine grain, so that the codecs have the
 // work a photograph gives them.
+#include "imaging/heicstreams.h"
+
 #include <QGuiApplication>
 #include <QImage>
 #include <QImageWriter>
@@ -38,15 +43,28 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     if (argc != 4) {
-        std::fprintf(stderr, "usage: benchinputs photos|slides DIR N\n");
+        std::fprintf(stderr, "usage: benchinputs photos|slides|heicgrid DIR N\n");
         return 2;
     }
     const std::string kind = argv[1];
     const std::string dir = argv[2];
     const int n = std::atoi(argv[3]);
-    if ((kind != "photos" && kind != "slides") || n <= 0) {
-        std::fprintf(stderr, "usage: benchinputs photos|slides DIR N\n");
+    if ((kind != "photos" && kind != "slides" && kind != "heicgrid") || n <= 0) {
+        std::fprintf(stderr, "usage: benchinputs photos|slides|heicgrid DIR N\n");
         return 2;
+    }
+    if (kind == "heicgrid") {
+        for (int i = 0; i < n; ++i) {
+            char name[32];
+            std::snprintf(name, sizeof name, "IMG_%04d.heic", i + 1);
+            const QByteArray grid =
+                phototest::GridHeic(Picture(4000, 3000, 12345u + uint32_t(i)), 512, 50);
+            if (!phototest::Save(dir + "/" + name, grid)) {
+                std::fprintf(stderr, "benchinputs: could not write %s/%s\n", dir.c_str(), name);
+                return 1;
+            }
+        }
+        return 0;
     }
     const bool photos = kind == "photos";
     for (int i = 0; i < n; ++i) {

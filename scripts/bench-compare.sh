@@ -9,15 +9,20 @@
 # per core over their share of the files (their own threads held to one).
 #   import  N photos of 4000 x 3000 (JPEG) -> display image (PNG fitted into
 #           1024 x 768) + thumbnail (JPEG 160 x 120 from the display image)
+#   heic    the same import of K HEIC photos of 4000 x 3000, once as one
+#           picture (heif-enc) and once as a grid of 512 x 512 tiles, as
+#           phones write them (benchinputs), both at heif-enc's quality 50
 #   send    M display images (1024 x 768 PNG) -> card pictures (JPEG quality
 #           75, 4:2:0, on the background colour)
-# PHOTOS (8), SLIDES (48) and REPETITIONS (5) set the sizes; the median of
-# the repetitions counts, as wall time and as CPU time (user + system).
+# PHOTOS (8), HEIC_PHOTOS (4), SLIDES (48) and REPETITIONS (5) set the sizes;
+# the median of the repetitions counts, as wall time and as CPU time (user +
+# system). The HEIC rows need heif-enc (libheif-examples).
 set -euo pipefail
 build=${1:?build folder}
 zelm=$build/bin/zelm
 inputs=$build/bin/benchinputs
 photos_n=${PHOTOS:-8}
+heic_n=${HEIC_PHOTOS:-4}
 slides_n=${SLIDES:-48}
 reps=${REPETITIONS:-5}
 cores=$(nproc)
@@ -79,10 +84,11 @@ per_core() {
 fresh() { rm -rf "$1" && mkdir -p "$1"; }
 
 # --- the jobs ---------------------------------------------------------------
+# The import jobs take the photos as their arguments.
 zelm_import() {
   rm -rf "$tmp/home/Imp"
   "$zelm" new Imp --in "$tmp/home" --quiet >/dev/null
-  timed "$zelm" add "$tmp/home/Imp/Imp.sic" "${photos[@]}" --quiet
+  timed "$zelm" add "$tmp/home/Imp/Imp.sic" "$@" --quiet
 }
 magick_import() {
   fresh "$tmp/im"
@@ -90,7 +96,7 @@ magick_import() {
   timed bash -c "$(declare -f per_core); cores=$cores
     MAGICK_THREAD_LIMIT=1 per_core $magick -path '$tmp/im' -resize 1024x768 -format png -- \"\$@\" &&
     MAGICK_THREAD_LIMIT=1 per_core $magick -path '$tmp/imt' -resize 160x120 -quality 95 -format jpg -- '$tmp'/im/*.png" \
-    _ "${photos[@]}"
+    _ "$@"
 }
 vips_import() {
   fresh "$tmp/vi"
@@ -98,7 +104,7 @@ vips_import() {
   timed bash -c "$(declare -f per_core); cores=$cores
     VIPS_CONCURRENCY=1 per_core '$vips' -s 1024x768 -o '$tmp/vi/%s.png' -- \"\$@\" &&
     VIPS_CONCURRENCY=1 per_core '$vips' -s 160x120 -o '$tmp/vit/%s.jpg[Q=95]' -- '$tmp'/vi/*.png" \
-    _ "${photos[@]}"
+    _ "$@"
 }
 zelm_send() {
   fresh "$tmp/card"
@@ -145,15 +151,33 @@ report() { # TITLE COUNT UNIT NAMES...
 
 # Alternate the tools inside each repetition, so a change of the machine's
 # load falls on all of them alike.
-: >"$tmp/zelm.times"
-: >"$tmp/ImageMagick.times"
-: >"$tmp/vipsthumbnail.times"
-for ((r = 0; r < reps; r++)); do
-  zelm_import >>"$tmp/zelm.times"
-  [ -n "$magick" ] && magick_import >>"$tmp/ImageMagick.times"
-  [ -n "$vips" ] && vips_import >>"$tmp/vipsthumbnail.times"
-done
-report "import of a 4000 x 3000 photo" "$photos_n" photos zelm ImageMagick vipsthumbnail
+compare_import() { # TITLE FILES...
+  local title=$1
+  shift
+  : >"$tmp/zelm.times"
+  : >"$tmp/ImageMagick.times"
+  : >"$tmp/vipsthumbnail.times"
+  for ((r = 0; r < reps; r++)); do
+    zelm_import "$@" >>"$tmp/zelm.times"
+    [ -n "$magick" ] && magick_import "$@" >>"$tmp/ImageMagick.times"
+    [ -n "$vips" ] && vips_import "$@" >>"$tmp/vipsthumbnail.times"
+  done
+  report "$title" "$#" photos zelm ImageMagick vipsthumbnail
+}
+compare_import "import of a 4000 x 3000 photo" "${photos[@]}"
+
+if command -v heif-enc >/dev/null; then
+  mkdir -p "$tmp/heic" "$tmp/heicgrid"
+  [ "$heic_n" -gt "$photos_n" ] && heic_n=$photos_n
+  for ((i = 0; i < heic_n; i++)); do
+    heif-enc -q 50 -o "$tmp/heic/$(basename "${photos[i]}" .jpg).heic" "${photos[i]}" >/dev/null
+  done
+  "$inputs" heicgrid "$tmp/heicgrid" "$heic_n"
+  compare_import "import of a 4000 x 3000 HEIC photo, one picture" "$tmp"/heic/*.heic
+  compare_import "import of a 4000 x 3000 HEIC photo, 512 x 512 tiles" "$tmp"/heicgrid/*.heic
+else
+  echo "== compare: HEIC rows left out: heif-enc is not installed (apt-get install libheif-examples)"
+fi
 
 if [ -n "$magick" ]; then
   : >"$tmp/zelm.times"

@@ -29,7 +29,8 @@ bool CLazyLibrary::Load()
             m_error = why ? why : m_file;
             // Said once, where a user of the command line or a bug report
             // sees it; the caller then refuses the file it was given.
-            std::fprintf(stderr, "zelm: %s\n", m_error.c_str());
+            if (m_need == Needed)
+                std::fprintf(stderr, "zelm: %s\n", m_error.c_str());
         }
     });
     return m_handle != nullptr;

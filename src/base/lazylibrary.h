@@ -18,8 +18,15 @@
 class CLazyLibrary
 {
 public:
+    enum Need
+    {
+        Needed,   // its absence is said on the error output
+        Optional, // the program does without it: nothing is said
+    };
     // `file`: a library's SONAME, or the full path of a module of its own.
-    explicit CLazyLibrary(std::string file) : m_file(std::move(file)) {}
+    explicit CLazyLibrary(std::string file, Need need = Needed)
+        : m_file(std::move(file)), m_need(need)
+    {}
     CLazyLibrary(const CLazyLibrary&) = delete;
     CLazyLibrary& operator=(const CLazyLibrary&) = delete;
 
@@ -43,6 +50,7 @@ public:
 
 private:
     std::string m_file;
+    Need m_need;
     std::once_flag m_once;
     void* m_handle = nullptr;
     std::string m_error;

@@ -1,6 +1,7 @@
 #include "imaging/photodecoder.h"
 
 #include "imaging/codeclibraries.h"
+#include "imaging/hevcdecodermodule.h"
 #include "imaging/tifffile.h"
 
 #include <QColorSpace>
@@ -184,10 +185,44 @@ QColorSpace HeifColorSpace(heif_image_handle* handle)
     return QColorSpace::fromIccProfile(icc);
 }
 
+// An 8-bit picture from its planes of R, G and B; null when they are not
+// that.
+QImage FromRgbPlanes(const heif_image* decoded)
+{
+    const heif_channel channels[] = {heif_channel_R, heif_channel_G, heif_channel_B};
+    const uint8_t* planes[3] = {};
+    int strides[3] = {};
+    const int w = heif_image_get_width(decoded, heif_channel_R);
+    const int h = heif_image_get_height(decoded, heif_channel_R);
+    if (w <= 0 || h <= 0)
+        return {};
+    for (int c = 0; c < 3; ++c) {
+        planes[c] = heif_image_get_plane_readonly(decoded, channels[c], &strides[c]);
+        if (!planes[c] || strides[c] < w || heif_image_get_width(decoded, channels[c]) != w ||
+            heif_image_get_height(decoded, channels[c]) != h ||
+            heif_image_get_bits_per_pixel(decoded, channels[c]) != 8)
+            return {};
+    }
+    QImage out(w, h, QImage::Format_RGB32);
+    if (out.isNull())
+        return {};
+    for (int y = 0; y < h; ++y) {
+        const uint8_t* r = planes[0] + qsizetype(y) * strides[0];
+        const uint8_t* g = planes[1] + qsizetype(y) * strides[1];
+        const uint8_t* b = planes[2] + qsizetype(y) * strides[2];
+        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < w; ++x)
+            line[x] = 0xff000000u | (uint32_t(r[x]) << 16) | (uint32_t(g[x]) << 8) | b[x];
+    }
+    return out;
+}
+
 Outcome DecodeHeif(const QByteArray& data, bool keepDepth,
                    const std::function<QSize(const QSize&)>& nextResize, QImage& image,
                    QSize& fileSize)
 {
+    // The quicker HEVC decoder joins libheif before its first picture.
+    CHevcDecoderModule::Install();
     HeifFile file;
     if (!OpenHeif(data, file))
         return CImageDecoder::NotDecoded;
@@ -201,10 +236,17 @@ Outcome DecodeHeif(const QByteArray& data, bool keepDepth,
     heif_image_handle* source = thumb ? thumb : file.primary;
     const bool fromThumbnail = thumb != nullptr;
     const bool alpha = heif_image_handle_has_alpha_channel(source) != 0;
+    // libheif turns every picture into planes of R, G and B first; an 8-bit
+    // picture without alpha is taken as those planes, which spares its
+    // second pass (and buffer) that would interleave them.
+    const bool planar = !alpha && heif_image_handle_get_luma_bits_per_pixel(source) == 8 &&
+                        heif_image_handle_get_chroma_bits_per_pixel(source) <= 8;
     heif_image* decoded = nullptr;
-    const heif_error error = heif_decode_image(
-        source, &decoded, heif_colorspace_RGB,
-        alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, nullptr);
+    const heif_error error = heif_decode_image(source, &decoded, heif_colorspace_RGB,
+                                               planar  ? heif_chroma_444
+                                               : alpha ? heif_chroma_interleaved_RGBA
+                                                       : heif_chroma_interleaved_RGB,
+                                               nullptr);
     const QColorSpace space = HeifColorSpace(file.primary);
     if (thumb)
         heif_image_handle_release(thumb);
@@ -212,27 +254,36 @@ Outcome DecodeHeif(const QByteArray& data, bool keepDepth,
         return CImageDecoder::NotDecoded;
     const std::unique_ptr<heif_image, void (*)(const heif_image*)> owned(decoded,
                                                                          heif_image_release);
-    int stride = 0;
-    const uint8_t* plane =
-        heif_image_get_plane_readonly(decoded, heif_channel_interleaved, &stride);
-    const int w = heif_image_get_width(decoded, heif_channel_interleaved);
-    const int h = heif_image_get_height(decoded, heif_channel_interleaved);
-    const int rowBytes = w * (alpha ? 4 : 3);
-    if (!plane || w <= 0 || h <= 0 || stride < rowBytes)
+    // The interleaved pixels are read in place, the planes into our own
+    // picture.
+    QImage whole;
+    if (planar) {
+        whole = FromRgbPlanes(decoded);
+    } else {
+        int stride = 0;
+        const uint8_t* plane =
+            heif_image_get_plane_readonly(decoded, heif_channel_interleaved, &stride);
+        const int w = heif_image_get_width(decoded, heif_channel_interleaved);
+        const int h = heif_image_get_height(decoded, heif_channel_interleaved);
+        if (plane && w > 0 && h > 0 && stride >= w * (alpha ? 4 : 3))
+            whole = QImage(plane, w, h, qsizetype(stride),
+                           alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+    }
+    if (whole.isNull())
         return CImageDecoder::NotDecoded;
+    const int w = whole.width();
+    const int h = whole.height();
     // A file whose image decodes to another size than it states is damaged.
     if (!fromThumbnail && QSize(w, h) != file.shown)
         return CImageDecoder::NotDecoded;
-    // The decoded pixels are read in place; a picture the caller reduces
-    // next is scaled straight to that size, so the whole picture is neither
-    // copied nor converted.
-    const QImage plain(plane, w, h, qsizetype(stride),
-                       alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+    // A picture the caller reduces next is scaled straight to that size, so
+    // the whole picture is not copied again.
     const QSize target = nextResize ? nextResize(file.shown) : QSize();
     const bool reduce = target.isValid() && !target.isEmpty() && target.width() <= w &&
                         target.height() <= h && target != QSize(w, h);
-    QImage copy = reduce ? plain.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                         : plain.copy();
+    QImage copy = reduce   ? whole.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                  : planar ? std::move(whole)
+                           : whole.copy();
     if (copy.isNull())
         return CImageDecoder::NotDecoded;
     const Outcome outcome = Finish(std::move(copy), keepDepth, space, image);

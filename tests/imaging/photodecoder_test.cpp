@@ -1,4 +1,5 @@
 #include "base/filefailure.h"
+#include "heicstreams.h"
 #include "imaging/imagecheck.h"
 #include "imaging/imagedecoder.h"
 #include "imaging/lead.h"
@@ -211,6 +212,15 @@ TEST(PhotoDecoder, DamagedPhotosAreRefusedByTheChecksWithTheirReason)
     const QByteArray emptyHeif("\0\0\0\x18"
                                "ftypheic\0\0\0\0mif1heic",
                                24);
+    // Streams cut short inside well-formed files, alone and as a grid's
+    // tile, by either decoder; the same files whole are read. (A size the encoder codes
+    // without padding: these files carry no cropping.)
+    const QSize tile(64, 64);
+    const HevcStream stream = Encoded(Halves(tile.width(), tile.height()), 90);
+    const auto single = [&](const HevcStream& s) { return HeicOfTiles({s}, 1, tile, tile); };
+    const auto pair = [&](const HevcStream& second) {
+        return HeicOfTiles({stream, second}, 2, tile, QSize(128, 64));
+    };
     struct Case
     {
         const char* name;
@@ -223,7 +233,14 @@ TEST(PhotoDecoder, DamagedPhotosAreRefusedByTheChecksWithTheirReason)
         {"cut.tif", tiff.left(tiff.size() / 2), CFileFailure::Damaged},
         {"header-only.tif", tiff.left(8), CFileFailure::Damaged},
         {"text.webp", QByteArray("not a picture at all"), CFileFailure::NotAPicture},
+        {"hevc-cut-short.heic", single(CutShort(stream)), CFileFailure::Damaged},
+        {"hevc-cut-at-its-last-byte.heic", single(CutShort(stream, 0.99)), CFileFailure::Damaged},
+        {"hevc-without-picture.heic", single(WithoutPicture(stream)), CFileFailure::Damaged},
+        {"tile-cut-short.heic", pair(CutShort(stream)), CFileFailure::Damaged},
+        {"tile-without-picture.heic", pair(WithoutPicture(stream)), CFileFailure::Damaged},
         {"good.heic", heic, CFileFailure::None},
+        {"hevc-whole.heic", single(stream), CFileFailure::None},
+        {"grid.heic", pair(stream), CFileFailure::None},
         {"good.webp", webp, CFileFailure::None},
         {"good.tif", tiff, CFileFailure::None},
     };

@@ -47,7 +47,8 @@ struct HeifWriter
 
 // A HEIC of `image` whose boxes say it is shown after `orientation`
 // (1..8, as in Exif); with `thumbnail` > 0 it carries a thumbnail that size.
-inline QByteArray Heic(const QImage& image, int orientation = 1, int thumbnail = 0)
+inline QByteArray Heic(const QImage& image, int orientation = 1, int thumbnail = 0,
+                       int quality = 90)
 {
     QByteArray out;
     heif_context* context = heif_context_alloc();
@@ -57,7 +58,7 @@ inline QByteArray Heic(const QImage& image, int orientation = 1, int thumbnail =
         heif_context_free(context);
         return out;
     }
-    heif_encoder_set_lossy_quality(encoder, 90);
+    heif_encoder_set_lossy_quality(encoder, quality);
     heif_image* picture = nullptr;
     heif_image_create(image.width(), image.height(), heif_colorspace_RGB,
                       heif_chroma_interleaved_RGB, &picture);

@@ -24,7 +24,7 @@ deb=${debs[0]}
 depends=$(dpkg-deb -f "$deb" Depends)
 [[ $depends == *libqt6core6* && $depends == *libc6* ]] || fail "Depends lacks the libraries: $depends"
 # Those loaded at their first use too, which dpkg-shlibdeps cannot see.
-for lib in libheif libgsf libzip libtiff libwebp libpoppler-qt6; do
+for lib in libheif libgsf libzip libtiff libwebp libpoppler-qt6 libavcodec; do
   [[ $depends == *$lib* ]] || fail "Depends lacks $lib: $depends"
 done
 [[ $(dpkg-deb -f "$deb" Recommends) == *libreoffice-impress* ]] || fail "LibreOffice is not recommended"
@@ -81,6 +81,10 @@ version=$("$root/usr/bin/zelm" --version) || fail "the packaged zelm --version f
 [[ $version == "zelm "[0-9]* ]] || fail "zelm --version printed: $version"
 # It finds its PDF module, loaded at the first PDF: a page becomes a slide.
 find "$root/usr/lib" -name libzelm-pdf.so | grep -q . || fail "the PDF module is not packaged"
+# Beside it the HEVC module of the HEIC photos, with the FFmpeg library it
+# needs among the package's dependencies.
+find "$root/usr/lib" -path '*/zelm-tessara/libzelm-hevc.so' | grep -q . ||
+  fail "the HEVC module is not packaged"
 printf '%%PDF-1.4\n1 0 obj<</Type/Catalog/Pages 2 0 R>>endobj\n2 0 obj<</Type/Pages/Kids[3 0 R]/Count 1>>endobj\n3 0 obj<</Type/Page/Parent 2 0 R/MediaBox[0 0 400 300]>>endobj\ntrailer<</Root 1 0 R>>\n%%%%EOF\n' >"$tmp/page.pdf"
 mkdir -p "$tmp/home" "$tmp/runtime"
 chmod 700 "$tmp/runtime"
