@@ -2,6 +2,7 @@
 
 #include "imaging/imaginghost.h"
 #include "model/cardimagewriter.h"
+#include "output/cardidentity.h"
 
 #include <cstdint>
 #include <functional>
@@ -66,6 +67,8 @@ public:
     void SetCardOperations(CardOperations operations);
     // Whether to ask 7148 at the end (the command line does not).
     void SetOfferAutorun(bool offer) { m_offerAutorun = offer; }
+    // The card as the user chose it.
+    void SetCardIdentity(const CCardIdentity& identity) { m_chosenCard = identity; }
 
     // The project of a document, with workers that share none of its engines.
     static Project ProjectOf(CZurDoc& document);
@@ -120,4 +123,5 @@ private:
     bool m_wantsAutorun = false;
     Timing m_timing;
     CCardImageWriter::RowFailure m_rowFailure;
+    CCardIdentity m_chosenCard;
 };
