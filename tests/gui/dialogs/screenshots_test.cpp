@@ -129,7 +129,9 @@ TEST_F(Screenshots, Dialogs)
     Save(saveAs, "dialog-save-as");
 
     CSendDlg::ProjectInfo info{"Trip", 0x00808000, 1, 24};
-    CSendDlg send(info, volumes, card.toStdString(), &prompt);
+    // The card as a folder: a volume entry that is no mount point is a card
+    // taken out, "not ready".
+    CSendDlg send(info, {}, card.toStdString(), &prompt);
     Save(send, "dialog-send");
 
     CAutorunEditDlg autorun(volumes, card.toStdString(), &prompt);
