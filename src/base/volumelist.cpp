@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <libmount.h>
+#include <libmount/libmount.h>
 #include <map>
 #include <memory>
 #include <sstream>

@@ -154,6 +154,12 @@ void CSendDlg::accept()
         if (AskUser(m_prompt, MsgId::CardMayBeTooSmall, CUserPrompt::Question, CUserPrompt::YesNo,
                     shown, figures) != CUserPrompt::AnswerYes)
             return;
+        // The card may have gone while the question was open.
+        if (!Ready()) {
+            AskUser(m_prompt, MsgId::CardNotReady, CUserPrompt::Exclamation, CUserPrompt::Ok, root);
+            ShowFreeSpace();
+            return;
+        }
     }
     m_root = root;
     QDialog::accept();

@@ -202,6 +202,23 @@ TEST(SendDlg, AProjectThatWillNotFitIsShownShortAndOkAsks)
     EXPECT_EQ(dialog.Root(), card);
     EXPECT_EQ(dialog.Identity(), CCardIdentity::Of(card));
 
+    // The card pulled while the question is open: Yes sends nothing.
+    const std::string other = dir.path().toStdString() + "/other/";
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(other)));
+    CTmpfsMount pulled(other, "256k");
+    ASSERT_TRUE(pulled.Mounted());
+    CScriptedPrompt asked;
+    asked.onShow = [&](int id) {
+        if (id == MsgId::CardMayBeTooSmall)
+            umount2(other.c_str(), MNT_DETACH);
+    };
+    CSendDlg gone({"Trip", 0, 2, 6, &cells}, {}, other, &asked);
+    ASSERT_TRUE(ShowActive(gone));
+    Press(gone);
+    EXPECT_EQ(asked.Ids(), (std::vector<int>{MsgId::CardMayBeTooSmall, MsgId::CardNotReady}));
+    EXPECT_TRUE(gone.isVisible());
+    EXPECT_TRUE(gone.Root().empty());
+
     // A project that fits: nothing short, nothing asked.
     CCellInfoList none;
     CScriptedPrompt quiet;
