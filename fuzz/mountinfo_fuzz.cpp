@@ -1,6 +1,8 @@
 // Mount-table text (/proc/self/mountinfo format) into the volume list: never a
 // crash, every listed root and every mount point is absolute with a trailing
-// '/', and the root found for a path is one of the mount points or "/".
+// '/', the root found for a path is one of the mount points or "/", and the
+// card choice offers removable volumes first and never "/", an optical or a
+// network volume.
 #include "base/volumelist.h"
 
 #include <algorithm>
@@ -17,6 +19,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (const CVolumeList::Volume& v : CVolumeList::Parse(text, probe))
         if (v.root.empty() || v.root.front() != '/' || v.root.back() != '/')
             std::abort();
+    CVolumeList list;
+    list.LoadFrom(text, probe);
+    bool other = false;
+    for (const CVolumeList::Volume& v : list.CardVolumes("/home/alice")) {
+        if (v.root == "/" || v.kind == CVolumeList::Optical || v.kind == CVolumeList::Network)
+            std::abort();
+        if (v.kind != CVolumeList::Removable)
+            other = true;
+        else if (other)
+            std::abort();
+    }
     const auto points = CVolumeList::MountPoints(text);
     for (const std::string& p : points)
         if (p.empty() || p.front() != '/' || p.back() != '/')

@@ -3,9 +3,13 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <libmount/libmount.h>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <string_view>
 #include <sys/statvfs.h>
@@ -20,12 +24,14 @@ constexpr const char* kMountInfo = "/proc/self/mountinfo";
 // One line of the mount table.
 struct MountEntry
 {
-    std::string device;     // major:minor
+    uint64_t device = 0;    // the mount table's major:minor
     std::string fsRoot;     // the folder of the file system that is mounted
     std::string mountPoint; // with a trailing '/'
     std::string fsType;
     std::string source;
     bool readOnly = false;
+    bool network = false; // by libmount's own list of network file systems
+    bool pseudo = false;  // by libmount's own list of pseudo file systems
 };
 
 bool startsWith(std::string_view s, std::string_view prefix)
@@ -56,24 +62,6 @@ constexpr std::array<std::string_view, 2> kPoolTypes = {"zfs", "bcachefs"};
 constexpr std::array<std::string_view, 7> kSystemFolders = {"/proc/", "/sys/",  "/dev/", "/run/",
                                                             "/boot/", "/snap/", "/efi/"};
 
-// The mount table escapes blank, tab, newline and backslash as \ooo.
-std::string unescapeOctal(std::string_view s)
-{
-    std::string out;
-    out.reserve(s.size());
-    for (size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '\\' && i + 3 < s.size() && s[i + 1] >= '0' && s[i + 1] <= '3' &&
-            s[i + 2] >= '0' && s[i + 2] <= '7' && s[i + 3] >= '0' && s[i + 3] <= '7') {
-            out.push_back(
-                static_cast<char>((s[i + 1] - '0') * 64 + (s[i + 2] - '0') * 8 + (s[i + 3] - '0')));
-            i += 3;
-        } else {
-            out.push_back(s[i]);
-        }
-    }
-    return out;
-}
-
 std::string withSlash(std::string path)
 {
     if (path.empty() || path.back() != '/')
@@ -81,29 +69,62 @@ std::string withSlash(std::string path)
     return path;
 }
 
+using Table = std::unique_ptr<libmnt_table, decltype(&mnt_unref_table)>;
+using Iterator = std::unique_ptr<libmnt_iter, decltype(&mnt_free_iter)>;
+
+std::string textOr(const char* s)
+{
+    return s ? std::string(s) : std::string();
+}
+
+// libmount takes the format from the first line it reads; a table of the
+// kernel starts with a mount's two numbers, so lines before that are dropped
+// rather than read as another format.
+size_t firstMountLine(const std::string& text)
+{
+    for (size_t at = 0; at < text.size();) {
+        const size_t end = std::min(text.find('\n', at), text.size());
+        const std::string line = text.substr(at, end - at);
+        unsigned a = 0, b = 0;
+        if (std::sscanf(line.c_str(), "%u %u", &a, &b) == 2)
+            return at;
+        at = end + 1;
+    }
+    return text.size();
+}
+
+// The mounts of mount-table text (/proc/self/mountinfo format) as libmount
+// reads them; lines it cannot read are left out.
 std::vector<MountEntry> parseMountInfo(const std::string& text)
 {
     std::vector<MountEntry> entries;
-    std::istringstream lines(text);
-    std::string line;
-    while (std::getline(lines, line)) {
-        std::istringstream words(line);
-        std::vector<std::string> fields;
-        for (std::string w; words >> w;)
-            fields.push_back(w);
-        const auto dash = std::find(fields.begin(), fields.end(), "-");
-        const size_t d = static_cast<size_t>(dash - fields.begin());
-        if (fields.size() < 5 || dash == fields.end() || d < 6 || d + 2 >= fields.size())
-            continue;
+    std::string lines = text.substr(firstMountLine(text));
+    if (lines.empty())
+        return entries;
+    FILE* stream = fmemopen(lines.data(), lines.size(), "r");
+    if (!stream)
+        return entries;
+    Table table(mnt_new_table(), &mnt_unref_table);
+    const bool parsed = table && mnt_table_parse_stream(table.get(), stream, "mountinfo") == 0;
+    std::fclose(stream);
+    if (!parsed)
+        return entries;
+    Iterator it(mnt_new_iter(MNT_ITER_FORWARD), &mnt_free_iter);
+    libmnt_fs* mount = nullptr;
+    while (it && mnt_table_next_fs(table.get(), it.get(), &mount) == 0) {
         MountEntry e;
-        e.device = fields[2];
-        e.fsRoot = unescapeOctal(fields[3]);
-        e.mountPoint = withSlash(unescapeOctal(fields[4]));
-        e.readOnly = ("," + fields[5] + ",").find(",ro,") != std::string::npos;
-        e.fsType = fields[d + 1];
-        e.source = unescapeOctal(fields[d + 2]);
-        if (e.mountPoint[0] != '/')
+        e.device = uint64_t(mnt_fs_get_devno(mount));
+        e.fsRoot = textOr(mnt_fs_get_root(mount));
+        e.mountPoint = textOr(mnt_fs_get_target(mount));
+        e.fsType = textOr(mnt_fs_get_fstype(mount));
+        e.source = textOr(mnt_fs_get_source(mount));
+        const char* options = mnt_fs_get_vfs_options(mount);
+        e.readOnly = options && mnt_optstr_get_option(options, "ro", nullptr, nullptr) == 0;
+        e.network = mnt_fs_is_netfs(mount) != 0;
+        e.pseudo = mnt_fs_is_pseudofs(mount) != 0;
+        if (e.mountPoint.empty() || e.mountPoint[0] != '/' || e.fsType.empty())
             continue;
+        e.mountPoint = withSlash(e.mountPoint);
         entries.push_back(std::move(e));
     }
     return entries;
@@ -117,6 +138,21 @@ bool inSystemFolder(const std::string& mountPoint)
                        [&](std::string_view f) { return startsWith(mountPoint, f); });
 }
 
+bool isFuse(const std::string& fsType)
+{
+    return fsType == "fuse" || fsType == "fuseblk" || startsWith(fsType, "fuse.");
+}
+
+// Where desktops mount the media a user plugs in, also through a user-space
+// file system (a card's exFAT by exfat-fuse, a phone by its FUSE driver).
+bool inMediaFolder(const std::string& mountPoint)
+{
+    for (std::string_view folder : {"/media/", "/run/media/"})
+        if (mountPoint.size() > folder.size() && startsWith(mountPoint, folder))
+            return true;
+    return false;
+}
+
 // The kind of a mount that is storage; false for everything that is not.
 bool classify(const MountEntry& e, const CVolumeList::Probe& probe, CVolumeList::Kind& kind)
 {
@@ -128,7 +164,7 @@ bool classify(const MountEntry& e, const CVolumeList::Probe& probe, CVolumeList:
     }
     if (inSystemFolder(e.mountPoint))
         return false;
-    if (isOneOf(e.fsType, kNetworkTypes)) {
+    if (e.network || isOneOf(e.fsType, kNetworkTypes)) {
         kind = CVolumeList::Network;
         return true;
     }
@@ -136,9 +172,22 @@ bool classify(const MountEntry& e, const CVolumeList::Probe& probe, CVolumeList:
         kind = CVolumeList::Ram;
         return !e.readOnly; // a RAM folder nobody can write holds nothing of the user's
     }
+    const bool fuse = isFuse(e.fsType);
+    // libmount counts "fuse" itself as pseudo; FUSE mounts are judged below.
+    if (e.pseudo && !fuse)
+        return false;
     const bool blockDevice = startsWith(e.source, "/dev/");
-    if (!blockDevice && !isOneOf(e.fsType, kPoolTypes))
-        return false; // proc, sysfs, cgroup, fuse helpers, ...
+    if (!blockDevice) {
+        // A user-space file system without a device node is media only
+        // where the desktop mounts media; elsewhere it is a helper of the
+        // system (lxcfs, portals, mounted program images).
+        if (fuse && inMediaFolder(e.mountPoint)) {
+            kind = CVolumeList::Removable;
+            return true;
+        }
+        if (!isOneOf(e.fsType, kPoolTypes))
+            return false; // proc, sysfs, cgroup, ...
+    }
     if (isOneOf(e.fsType, kOpticalTypes))
         kind = CVolumeList::Optical;
     else if (blockDevice && probe.isRemovable && probe.isRemovable(e.source))
@@ -211,6 +260,7 @@ std::string canonicalOr(const std::string& path)
 bool CVolumeList::Load()
 {
     m_volumes.clear();
+    m_mounts.clear();
     std::string text;
     if (!readText(kMountInfo, text))
         return false;
@@ -238,6 +288,9 @@ bool CVolumeList::Load()
 void CVolumeList::LoadFrom(const std::string& mountInfo, const Probe& probe)
 {
     m_volumes = Parse(mountInfo, probe);
+    m_mounts.clear();
+    for (MountEntry& e : parseMountInfo(mountInfo))
+        m_mounts.emplace_back(std::move(e.mountPoint), e.device);
 }
 
 std::vector<CVolumeList::Volume> CVolumeList::SelectorVolumes() const
@@ -246,6 +299,45 @@ std::vector<CVolumeList::Volume> CVolumeList::SelectorVolumes() const
     std::copy_if(m_volumes.begin(), m_volumes.end(), std::back_inserter(out),
                  [](const Volume& v) { return v.kind != Optical; });
     return out;
+}
+
+uint64_t CVolumeList::DeviceOf(const std::string& path) const
+{
+    std::vector<std::string> points;
+    for (const auto& mount : m_mounts)
+        points.push_back(mount.first);
+    const std::string root = RootOfIn(path, points);
+    // The last mount on a point is the one that is seen.
+    for (auto it = m_mounts.rbegin(); it != m_mounts.rend(); ++it)
+        if (it->first == root)
+            return it->second;
+    return 0;
+}
+
+std::vector<CVolumeList::Volume> CVolumeList::CardVolumes(const std::string& home) const
+{
+    std::error_code ec;
+    const fs::path homePath = home.empty() ? fs::path() : fs::weakly_canonical(home, ec);
+    std::vector<uint64_t> system = {DeviceOf("/"), DeviceOf("/boot/")};
+    if (!homePath.empty())
+        system.push_back(DeviceOf(ec ? home : homePath.string()));
+    std::vector<Volume> out;
+    for (const Volume& v : m_volumes) {
+        if (v.kind == Optical || v.kind == Network || v.root == "/" || v.root == "/boot/")
+            continue;
+        if (v.device != 0 && std::find(system.begin(), system.end(), v.device) != system.end())
+            continue;
+        out.push_back(v);
+    }
+    std::stable_partition(out.begin(), out.end(),
+                          [](const Volume& v) { return v.kind == Removable; });
+    return out;
+}
+
+std::vector<CVolumeList::Volume> CVolumeList::CardVolumes() const
+{
+    const char* home = std::getenv("HOME");
+    return CardVolumes(home ? home : "");
 }
 
 std::vector<CVolumeList::Volume> CVolumeList::Parse(const std::string& mountInfo,
@@ -288,6 +380,7 @@ std::vector<CVolumeList::Volume> CVolumeList::Parse(const std::string& mountInfo
         v.source = e.source;
         v.fsType = e.fsType;
         v.kind = kind;
+        v.device = e.device;
         volumes.push_back(std::move(v));
     }
     return volumes;

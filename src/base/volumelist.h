@@ -3,14 +3,19 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The mounted volumes that stand for the drives of a drive selector: real
-// storage from the mount table, each with its kind, label, mount point and
-// free space. Pseudo file systems (proc, sysfs, cgroup, devpts...), system
-// mounts under /proc, /sys, /dev, /run, /boot and /snap, package images
-// (squashfs) and second mounts of one device are never listed; an overlay
-// root (a container) is listed as a fixed volume so the machine is not empty.
+// storage from the mount table (read by libmount), each with its kind,
+// label, mount point and free space. Pseudo file systems (proc, sysfs,
+// cgroup, devpts...), system mounts under /proc, /sys, /dev, /run, /boot and
+// /snap, package images (squashfs), user-space file systems outside the
+// desktop's media folders and second mounts of one device are never listed;
+// an overlay root (a container) is listed as a fixed volume so the machine
+// is not empty. A user-space file system that the desktop mounted under
+// /media or /run/media without a device node (a card or a phone through
+// FUSE) counts as removable.
 class CVolumeList
 {
 public:
@@ -32,6 +37,7 @@ public:
         Kind kind = Fixed;
         uint64_t freeBytes = 0; // available to the user
         uint64_t totalBytes = 0;
+        uint64_t device = 0; // the mount table's device number, 0 when unknown
     };
 
     // What the parser needs to know about the machine; tests give their own.
@@ -52,6 +58,12 @@ public:
     const std::vector<Volume>& Volumes() const { return m_volumes; }
     // The volumes a drive selector offers: all but optical ones.
     std::vector<Volume> SelectorVolumes() const;
+    // The volumes a card can be chosen from: removable ones first, then the
+    // others. Never an optical or network volume, nor one that holds "/",
+    // /boot or the home folder `home` (also when mounted elsewhere too).
+    std::vector<Volume> CardVolumes(const std::string& home) const;
+    // The same for the home folder of $HOME.
+    std::vector<Volume> CardVolumes() const;
 
     // The volumes listed in mount-table text (/proc/self/mountinfo format),
     // classified, without labels or free space.
@@ -72,5 +84,9 @@ public:
     static Probe SystemProbe();
 
 private:
+    // The device of the mount that holds `path`; 0 when unknown.
+    uint64_t DeviceOf(const std::string& path) const;
+
     std::vector<Volume> m_volumes;
+    std::vector<std::pair<std::string, uint64_t>> m_mounts; // mount point, device
 };

@@ -1,5 +1,5 @@
-// zelm drives: the volumes a drive selector offers, with kind, label and free
-// space.
+// zelm drives: the volumes a card can be chosen from, as the window's card
+// choice offers them, with kind, label and free space.
 #include "base/pathutils.h"
 #include "base/volumelist.h"
 #include "cli/clicommand.h"
@@ -71,8 +71,9 @@ int runDrives(const CCliArgs& args, CCliPrompt& prompt);
 const CCliCommand kDrives = {
     "drives",
     "drives [--json]",
-    "Lists the volumes a drive selector offers (every mounted volume but optical ones):\n"
-    "mount point, kind (removable, fixed, network, ram), free space and label.\n"
+    "Lists the volumes a card can be chosen from, removable ones first (never optical or\n"
+    "network volumes, nor the volumes of /, /boot and the home folder):\n"
+    "mount point, kind (removable, fixed, ram), free space and label.\n"
     "--json prints [{\"root\", \"label\", \"kind\", \"free\"}] with free space in bytes.",
     {},
     {},
@@ -89,7 +90,7 @@ int runDrives(const CCliArgs& args, CCliPrompt& prompt)
         ShowSystemError(&prompt, errno ? errno : EIO);
         return ExitFailed;
     }
-    const auto volumes = list.SelectorVolumes();
+    const auto volumes = list.CardVolumes();
     if (args.json)
         printJson(volumes);
     else

@@ -2,6 +2,9 @@
 
 #include "base/samepath.h"
 
+#include <QByteArray>
+#include <QSettings>
+#include <QString>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -9,6 +12,8 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+const QString kLastCardKey = QStringLiteral("Settings/LastCard");
 
 std::string withSlash(std::string path)
 {
@@ -70,23 +75,36 @@ std::string CCardOffer::DefaultRoot(const std::vector<CVolumeList::Volume>& volu
     const std::string last = withSlash(lastRoot);
     const CVolumeList::Volume* lastVolume = nullptr;
     const CVolumeList::Volume* firstRemovable = nullptr;
+    bool lastIsOptical = false;
     for (const CVolumeList::Volume& v : volumes) {
-        if (v.kind == CVolumeList::Optical)
+        const bool isLast = !last.empty() && IsSamePath(v.root, last);
+        if (v.kind == CVolumeList::Optical) {
+            lastIsOptical = lastIsOptical || isLast;
             continue;
-        if (!last.empty() && IsSamePath(v.root, last))
+        }
+        if (isLast)
             lastVolume = &v;
         if (!firstRemovable && isRemovable(v))
             firstRemovable = &v;
     }
-    if (lastVolume && isRemovable(*lastVolume))
-        return lastVolume->root;
-    if (firstRemovable)
-        return firstRemovable->root;
-    if (last.empty() || IsSystemFolder(last))
-        return {};
-    // A volume that is mounted now, or a folder that still holds a card's
-    // files.
-    if (lastVolume || folderStillThere(last))
-        return last;
-    return {};
+    // The card used last while it is there: a volume mounted now, or a
+    // folder that still holds a card's files.
+    if (!last.empty() && !lastIsOptical && !IsSystemFolder(last) &&
+        (lastVolume || folderStillThere(last)))
+        return lastVolume ? lastVolume->root : last;
+    return firstRemovable ? firstRemovable->root : std::string();
+}
+
+std::string CCardOffer::StoredLastCard()
+{
+    const QSettings settings;
+    return settings.value(kLastCardKey).toByteArray().toStdString();
+}
+
+void CCardOffer::StoreLastCard(const std::string& root)
+{
+    if (root.empty())
+        return;
+    QSettings settings;
+    settings.setValue(kLastCardKey, QByteArray(root.data(), qsizetype(root.size())));
 }

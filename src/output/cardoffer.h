@@ -5,12 +5,13 @@
 #include <string>
 #include <vector>
 
-// Which card a card choice (Send, Delete scenarios, the autorun editor)
-// offers before the user picks one: a removable volume first (the last card
-// used when it is one of them), then the last card used when it is still
-// there (not the empty mount folder of a card taken out), else none, so that
-// OK waits for the user's own choice. A system folder ("/", a folder right
-// below it, or the home folder) is never offered.
+// Which card a card choice (Send, Delete scenarios, the autorun editor, the
+// player's scenario choice) offers before the user picks one: the last card
+// used when it is still there (not the empty mount folder of a card taken
+// out), else the first removable volume, else none, so that OK waits for the
+// user's own choice. A system folder ("/", a folder right below it, or the
+// home folder) is never offered. The last card is kept in the settings, so a
+// new start of the program offers it again.
 class CCardOffer
 {
 public:
@@ -18,6 +19,11 @@ public:
     // volumes listed now; `lastRoot` is the card used last.
     static std::string DefaultRoot(const std::vector<CVolumeList::Volume>& volumes,
                                    const std::string& lastRoot);
+
+    // The card used last as the settings keep it ("" when none), and
+    // keeping it (nothing for "").
+    static std::string StoredLastCard();
+    static void StoreLastCard(const std::string& root);
 
     // Whether `folder` is a system folder: "/", a folder right below it
     // ("/home", "/usr"...), or the user's home folder.

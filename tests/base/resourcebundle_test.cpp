@@ -89,6 +89,9 @@ const std::map<int, int> kInserts = {
     {7369, 2}, // card root, the system's reason
     {7370, 2}, // bytes needed, bytes free
     {7371, 2}, // bytes needed, bytes free
+    {7570, 2}, // bytes free, bytes needed
+    {7572, 2}, // card root, the space needed and free
+    {7573, 2}, // bytes needed, bytes free
     {61699, 1}, // project file name
     {61714, 2}, // lowest and highest whole number
     {61716, 1}, // longest length
@@ -114,6 +117,7 @@ std::vector<int> numberedIds()
     range(7300, 7311);
     range(7335, 7341);
     range(7365, 7371);
+    range(7570, 7573);
     range(7220, 7261);
     ids.push_back(7380);
     for (int id : {57344, 61440, 61696, 61697, 61698, 61699, 61700, 61703, 61707, 61708, 61714,

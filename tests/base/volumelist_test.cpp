@@ -39,7 +39,14 @@ const char* const kDesktop =
     "this line is not a mount\n"
     "\n"
     "48 27 0:49 / /run/media/alice/STICK rw - vfat /dev/sdc1 rw\n"
-    "49 27 0:50 / /mnt/nofields rw - \n";
+    "49 27 0:50 / /mnt/nofields rw - \n"
+    // Cards the desktop's file manager mounted through user-space file
+    // systems, and FUSE helpers of the system that are no storage.
+    "51 27 0:52 / /media/alice/EXFAT rw,nosuid - fuseblk /dev/sdd1 rw,user_id=0\n"
+    "52 27 0:53 / /run/media/alice/PHONE rw - fuse.jmtpfs jmtpfs rw,user_id=1000\n"
+    "53 27 0:54 / /var/lib/lxcfs rw - fuse.lxcfs lxcfs rw\n"
+    "54 27 0:55 / /tmp/.mount_Tool rw - fuse.Tool.AppImage Tool.AppImage ro\n"
+    "55 27 0:56 / /mnt/fuse rw - fuse portal rw\n";
 
 CVolumeList::Probe desktopProbe()
 {
@@ -85,6 +92,8 @@ TEST(VolumeList, ClassifiesACraftedMountTable)
         {"/mnt/ram/", CVolumeList::Ram, "ramfs", "none"},
         {"/mnt/dav/", CVolumeList::Network, "fuse.davfs", "https://dav.example/"},
         {"/run/media/alice/STICK/", CVolumeList::Removable, "vfat", "/dev/sdc1"},
+        {"/media/alice/EXFAT/", CVolumeList::Removable, "fuseblk", "/dev/sdd1"},
+        {"/run/media/alice/PHONE/", CVolumeList::Removable, "fuse.jmtpfs", "jmtpfs"},
     };
     ASSERT_EQ(volumes.size(), std::size(expected));
     for (size_t i = 0; i < volumes.size(); ++i) {
@@ -96,9 +105,10 @@ TEST(VolumeList, ClassifiesACraftedMountTable)
     }
     // Pseudo file systems, system mounts, package images, the second mount
     // of one device and a mount hidden by a later one are not volumes.
-    for (const char* root : {"/proc/", "/sys/", "/dev/", "/dev/shm/", "/run/", "/run/user/1000/",
-                             "/run/user/1000/gvfs/", "/boot/efi/", "/snap/core22/864/", "/home/",
-                             "/mnt/nofields/", "/mnt/locked/"})
+    for (const char* root :
+         {"/proc/", "/sys/", "/dev/", "/dev/shm/", "/run/", "/run/user/1000/",
+          "/run/user/1000/gvfs/", "/boot/efi/", "/snap/core22/864/", "/home/", "/mnt/nofields/",
+          "/mnt/locked/", "/var/lib/lxcfs/", "/tmp/.mount_Tool/", "/mnt/fuse/"})
         EXPECT_EQ(find(volumes, root), nullptr) << root;
 }
 
@@ -110,6 +120,62 @@ TEST(VolumeList, SelectorOffersAllButOpticalVolumes)
     EXPECT_EQ(offered.size(), list.Volumes().size() - 1);
     EXPECT_EQ(find(offered, "/media/alice/DVD/"), nullptr);
     EXPECT_NE(find(offered, "/media/alice/CARD/"), nullptr);
+}
+
+TEST(VolumeList, CardChoiceNeverOffersTheSystemTheHomeNetworkOrPseudoVolumes)
+{
+    struct Case
+    {
+        const char* what;
+        const char* table;
+        const char* home;
+        std::vector<std::string> offered; // removable ones first
+    };
+    // A laptop: system, /boot and home on their own partitions, each also
+    // bind-mounted elsewhere, a second disk, a card and a FUSE card.
+    const char* const laptop = "20 1 259:1 / / rw - ext4 /dev/nvme0n1p1 rw\n"
+                               "21 20 259:2 / /boot rw - ext4 /dev/nvme0n1p2 rw\n"
+                               "22 20 259:3 / /home rw - ext4 /dev/nvme0n1p3 rw\n"
+                               "23 20 259:3 /alice/shared /srv/shared rw - ext4 /dev/nvme0n1p3 rw\n"
+                               "24 20 259:1 /var/www /srv/www rw - ext4 /dev/nvme0n1p1 rw\n"
+                               "25 20 259:2 / /mnt/bootcopy ro - ext4 /dev/nvme0n1p2 ro\n"
+                               "26 20 259:5 / /mnt/data rw - ext4 /dev/nvme1n1p1 rw\n"
+                               "27 20 8:33 / /media/alice/CARD rw - vfat /dev/sdc1 rw\n"
+                               "28 20 0:40 / /run/media/alice/SD rw - fuse.exfat exfat rw\n"
+                               "29 20 0:41 / /mnt/nas rw - nfs4 nas:/export rw\n"
+                               "30 20 0:42 / /mnt/keys rw - tmpfs tmpfs rw\n"
+                               "31 20 0:43 / /mnt/dbg rw - debugfs debugfs rw\n"
+                               "32 20 0:44 / /mnt/share rw - smb3 //srv/share rw\n"
+                               "33 20 11:0 / /media/alice/DVD ro - udf /dev/sr0 ro\n";
+    const Case cases[] = {
+        {"a laptop",
+         laptop,
+         "/home/alice",
+         {"/media/alice/CARD/", "/run/media/alice/SD/", "/mnt/data/", "/mnt/keys/"}},
+        {"the home folder on the second disk",
+         laptop,
+         "/mnt/data/alice",
+         {"/media/alice/CARD/", "/run/media/alice/SD/", "/home/", "/mnt/keys/"}},
+        // The desktop above: home is a subvolume of the disk mounted at /data.
+        {"a desktop",
+         kDesktop,
+         "/home/alice",
+         {"/media/alice/CARD/", "/media/alice/SD CARD/", "/run/media/alice/STICK/",
+          "/media/alice/EXFAT/", "/run/media/alice/PHONE/", "/tmp/", "/mnt/ram/"}},
+        {"home on a RAM folder",
+         kDesktop,
+         "/tmp/home",
+         {"/media/alice/CARD/", "/media/alice/SD CARD/", "/run/media/alice/STICK/",
+          "/media/alice/EXFAT/", "/run/media/alice/PHONE/", "/data/", "/mnt/ram/"}},
+    };
+    for (const Case& c : cases) {
+        CVolumeList list;
+        list.LoadFrom(c.table, desktopProbe());
+        std::vector<std::string> roots;
+        for (const CVolumeList::Volume& v : list.CardVolumes(c.home))
+            roots.push_back(v.root);
+        EXPECT_EQ(roots, c.offered) << c.what;
+    }
 }
 
 TEST(VolumeList, ContainerRootAndBindMountedFiles)

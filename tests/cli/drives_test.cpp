@@ -4,6 +4,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <set>
 #include <sstream>
@@ -24,7 +25,7 @@ std::vector<std::string> offeredRoots()
     CVolumeList list;
     EXPECT_TRUE(list.Load());
     std::vector<std::string> roots;
-    for (const CVolumeList::Volume& v : list.SelectorVolumes())
+    for (const CVolumeList::Volume& v : list.CardVolumes())
         roots.push_back(v.root);
     return roots;
 }
@@ -58,7 +59,10 @@ TEST(DrivesCommand, JsonListsTheOfferedVolumes)
         roots.push_back(root);
     }
     EXPECT_EQ(roots, offeredRoots());
-    EXPECT_FALSE(roots.empty()); // the root file system at least
+    // The system volume is no card, and no card is a network share.
+    EXPECT_EQ(std::count(roots.begin(), roots.end(), "/"), 0);
+    for (const QJsonValue& value : doc.array())
+        EXPECT_NE(value.toObject().value("kind").toString(), "network");
 }
 
 TEST(DrivesCommand, OneAlignedLinePerVolume)

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -29,7 +30,7 @@ Volume volume(const std::string& root, CVolumeList::Kind kind)
 
 } // namespace
 
-TEST(CardOffer, RemovableFirstThenTheLastCardNeverASystemFolder)
+TEST(CardOffer, TheLastCardWhileThereThenARemovableOneNeverASystemFolder)
 {
     QTemporaryDir tmp;
     const std::string folder = tmp.path().toStdString() + "/card/";
@@ -52,7 +53,12 @@ TEST(CardOffer, RemovableFirstThenTheLastCardNeverASystemFolder)
         {"the system volume is never a default", {root, data}, "/", ""},
         {"a removable card", {root, sd}, "", sd.root},
         {"the last card when it is a removable one", {root, sd, usb}, usb.root, usb.root},
-        {"a removable card before a folder used last", {root, sd}, folder, sd.root},
+        {"the folder used last before a removable card", {root, sd}, folder, folder},
+        {"a removable card when the folder used last has gone",
+         {root, sd},
+         folder + "gone/",
+         sd.root},
+        {"a removable card when the last one was the system", {root, sd}, "/", sd.root},
         {"the folder used last without a removable card", {root}, folder, folder},
         {"the same without its slash", {root}, folder.substr(0, folder.size() - 1), folder},
         {"a fixed volume used last", {root, data}, data.root, data.root},
@@ -64,6 +70,22 @@ TEST(CardOffer, RemovableFirstThenTheLastCardNeverASystemFolder)
     };
     for (const auto& c : cases)
         EXPECT_EQ(CCardOffer::DefaultRoot(c.volumes, c.lastRoot), c.offered) << c.name;
+}
+
+TEST(CardOffer, TheLastCardIsKeptAcrossStarts)
+{
+    QSettings().remove(QStringLiteral("Settings/LastCard"));
+    EXPECT_EQ(CCardOffer::StoredLastCard(), "");
+    // Any bytes a path can hold, not only UTF-8.
+    const std::string card = "/media/u/KARTE \xe4/";
+    CCardOffer::StoreLastCard(card);
+    CCardOffer::StoreLastCard(""); // nothing chosen keeps the card
+    QSettings().sync();
+    EXPECT_EQ(CCardOffer::StoredLastCard(), card);
+    // As a new start reads the settings file.
+    QSettings fresh(QSettings().fileName(), QSettings::NativeFormat);
+    EXPECT_EQ(fresh.value(QStringLiteral("Settings/LastCard")).toByteArray().toStdString(), card);
+    QSettings().remove(QStringLiteral("Settings/LastCard"));
 }
 
 TEST(CardOffer, SystemFolders)

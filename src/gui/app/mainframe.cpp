@@ -15,6 +15,7 @@
 #include "gui/browser/filedlgbar.h"
 #include "gui/browser/folderdlgbar.h"
 #include "gui/view/scenarioview.h"
+#include "output/cardoffer.h"
 
 #include <QAction>
 #include <QApplication>
@@ -102,6 +103,7 @@ CMainFrame::CMainFrame(CUserPrompt* prompt, CSlidePPTObj* shared, QWidget* paren
 
     QSettings settings;
     m_recent.Read(settings);
+    m_lastCard = CCardOffer::StoredLastCard();
     CreateActions();
     CreateProjectActions();
     CreateCellActions();

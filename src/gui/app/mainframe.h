@@ -75,7 +75,7 @@ public:
     QPrinter& Printer();
     CRecentFileList& RecentFiles() { return m_recent; }
     CBrowserPanes* Browser() const { return m_browser.get(); }
-    // The card used last by Send and the card commands.
+    // The card used last by Send and the card commands (kept across starts).
     const std::string& LastCard() const { return m_lastCard; }
 
     // Opens a file as a start-up argument, a drop or the running program's

@@ -7,7 +7,6 @@
 
 #include <QDir>
 #include <QFileDialog>
-#include <QStorageInfo>
 #include <algorithm>
 
 namespace {
@@ -100,15 +99,6 @@ void CCardComboBox::OfferCard(const std::string& lastRoot)
 bool CCardComboBox::IsVolume() const
 {
     return !Root().empty() && itemData(currentIndex(), kVolumeRole).toBool();
-}
-
-qint64 CCardComboBox::FreeBytes() const
-{
-    const std::string root = Root();
-    if (root.empty())
-        return -1;
-    const QStorageInfo info(QString::fromStdString(root));
-    return info.isValid() ? info.bytesAvailable() : -1;
 }
 
 void CCardComboBox::Activated(int index)

@@ -26,8 +26,6 @@ public:
     void OfferCard(const std::string& lastRoot);
     // Whether the chosen entry is a volume (a mount point), not a folder.
     bool IsVolume() const;
-    // Free bytes on the volume of the chosen root; -1 when unknown.
-    qint64 FreeBytes() const;
 
 Q_SIGNALS:
     void RootChanged(const QString& root);

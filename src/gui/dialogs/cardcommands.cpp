@@ -8,6 +8,7 @@
 #include "gui/dialogs/deletedlg.h"
 #include "gui/dialogs/fileopprogressdlg.h"
 #include "gui/dialogs/senddlg.h"
+#include "output/cardoffer.h"
 #include "output/scenariodeletion.h"
 
 #include <QListWidget>
@@ -28,7 +29,7 @@ std::vector<CVolumeList::Volume> CCardCommands::Volumes()
 {
     CVolumeList list;
     list.Load();
-    return list.SelectorVolumes();
+    return list.CardVolumes();
 }
 
 bool CCardCommands::SendProject(CZurDoc& document, CUserPrompt* prompt, QWidget* parent,
@@ -48,8 +49,10 @@ bool CCardCommands::SendProject(CZurDoc& document, CUserPrompt* prompt, QWidget*
     if (dialog.exec() != QDialog::Accepted)
         return false;
     lastRoot = dialog.Root();
+    CCardOffer::StoreLastCard(lastRoot);
     bool wantsAutorun = false;
-    if (SendTo(document, lastRoot, prompt, parent, wantsAutorun) != CScenarioExport::Sent)
+    if (SendTo(document, lastRoot, prompt, parent, wantsAutorun, dialog.Identity()) !=
+        CScenarioExport::Sent)
         return false;
     if (wantsAutorun)
         EditAutorun(prompt, parent, lastRoot, true);
@@ -58,11 +61,13 @@ bool CCardCommands::SendProject(CZurDoc& document, CUserPrompt* prompt, QWidget*
 
 CScenarioExport::Outcome CCardCommands::SendTo(CZurDoc& document, const std::string& root,
                                                CUserPrompt* prompt, QWidget* parent,
-                                               bool& wantsAutorun)
+                                               bool& wantsAutorun, const CCardIdentity& identity)
 {
     CFileOpProgressDlg progress(parent);
     CScenarioExport send(prompt, &progress);
     send.SetOfferAutorun(true);
+    if (identity.IsValid())
+        send.SetCardIdentity(identity);
     const CScenarioExport::Outcome outcome = send.Send(document, root);
     progress.Destroy();
     wantsAutorun = outcome == CScenarioExport::Sent && send.WantsAutorunEditor();
@@ -75,8 +80,10 @@ void CCardCommands::EditAutorun(CUserPrompt* prompt, QWidget* parent, std::strin
     CAutorunEditDlg dialog(Volumes(), lastRoot, prompt, parent);
     if (justSent)
         dialog.Cards()->SelectRoot(lastRoot);
-    if (dialog.exec() == QDialog::Accepted && !dialog.Root().empty())
+    if (dialog.exec() == QDialog::Accepted && !dialog.Root().empty()) {
         lastRoot = dialog.Root();
+        CCardOffer::StoreLastCard(lastRoot);
+    }
 }
 
 void CCardCommands::DeleteScenarios(CUserPrompt* prompt, QWidget* parent, std::string& lastRoot)
@@ -85,6 +92,7 @@ void CCardCommands::DeleteScenarios(CUserPrompt* prompt, QWidget* parent, std::s
     if (dialog.exec() != QDialog::Accepted)
         return;
     lastRoot = dialog.Root();
+    CCardOffer::StoreLastCard(lastRoot);
     if (dialog.List()->count() == 0) {
         AskUser(prompt, MsgId::NoScenariosOnCard, CUserPrompt::Information, CUserPrompt::Ok,
                 lastRoot);

@@ -3,7 +3,9 @@
 #include "base/msgid.h"
 #include "base/resourcebundle.h"
 #include "base/userprompt.h"
+#include "gui/dialogs/cardcommands.h"
 #include "gui/player/playerwnd.h"
+#include "output/cardoffer.h"
 #include "show/showsequence.h"
 
 #include <QApplication>
@@ -120,9 +122,12 @@ CPlayerWnd* CShowLauncher::PlayProject(const CCellInfoList& cells, uint32_t back
 CPlayerWnd* CShowLauncher::PlayScenario(CUserPrompt* prompt, QWidget* parent,
                                         const std::string& lastRoot)
 {
+    // On the card the other card commands offer: the last one while it is
+    // there, else a removable one.
+    const std::string start = CCardOffer::DefaultRoot(CCardCommands::Volumes(), lastRoot);
     QFileDialog dialog(parent,
                        QString::fromStdString(CResourceBundle::Text(MsgId::PlayScenarioTitle)),
-                       QString::fromStdString(lastRoot));
+                       QString::fromStdString(start));
     dialog.setObjectName(QStringLiteral("playScenarioDialog"));
     dialog.setAccessibleName(dialog.windowTitle());
     dialog.setFileMode(QFileDialog::ExistingFile);

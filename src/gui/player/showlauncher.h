@@ -29,7 +29,8 @@ public:
     static CPlayerWnd* PlayProject(const CCellInfoList& cells, uint32_t backColor,
                                    const std::string& projectName, int row, CUserPrompt* prompt,
                                    QWidget* parent);
-    // Asks for a scenario file (or a card folder) starting in `lastRoot` and
+    // Asks for a scenario file (or a card folder) starting on the card a
+    // card choice offers (`lastRoot` while it is there, see CCardOffer) and
     // plays it.
     static CPlayerWnd* PlayScenario(CUserPrompt* prompt, QWidget* parent,
                                     const std::string& lastRoot);

@@ -9,6 +9,9 @@
 #include "gui/app/mainframe.h"
 #include "gui/app/splashwnd.h"
 #include "gui/app/vantorelapp.h"
+#include "gui/dialogs/cardcombobox.h"
+#include "gui/dialogs/deletedlg.h"
+#include "gui/dialogs/dialogtestutil.h"
 
 #include <QAction>
 #include <QApplication>
@@ -19,6 +22,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMimeData>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -242,3 +246,50 @@ TEST_F(MainFrame, AboutBoxNamesTheVersionAndLibraries)
 }
 
 #include "mainframe_test.moc"
+
+TEST_F(MainFrame, TheCardUsedLastIsOfferedAgainAfterARestart)
+{
+    QTemporaryDir dir;
+    const QString card = dir.path() + QStringLiteral("/card/");
+    ASSERT_TRUE(QDir().mkpath(card));
+    QFile(card + QStringLiteral("TRIP.SIT")).open(QIODevice::WriteOnly);
+    // What the card commands offer first, each answered with Cancel.
+    const auto offered = [](CAppUnderTest& app, int command) {
+        std::string root = "(no dialog)";
+        AnswerNextModal([&root](QDialog& dialog) {
+            if (auto* files = qobject_cast<QFileDialog*>(&dialog))
+                root = files->directory().absolutePath().toStdString() + "/";
+            else if (auto* cards = dialog.findChild<CCardComboBox*>())
+                root = cards->Root();
+            dialog.reject();
+        });
+        app.Frame().Action(command)->trigger();
+        return root;
+    };
+    {
+        CAppUnderTest app;
+        ASSERT_TRUE(app.Started());
+        EXPECT_EQ(app.Frame().LastCard(), "");
+        // Delete scenarios on the card folder, nothing ticked.
+        AnswerNextModal([&card](QDialog& dialog) {
+            auto* cards = dialog.findChild<CCardComboBox*>();
+            ASSERT_NE(cards, nullptr);
+            cards->SelectRoot(card.toStdString());
+            Press(dialog);
+        });
+        app.Frame().Action(FrameCommand::CardDeleteScenarios)->trigger();
+        EXPECT_EQ(app.Frame().LastCard(), card.toStdString());
+    }
+    CAppUnderTest again;
+    ASSERT_TRUE(again.Started());
+    EXPECT_EQ(again.Frame().LastCard(), card.toStdString());
+    for (int command : {FrameCommand::CardDeleteScenarios, FrameCommand::CardEditAutorun,
+                        FrameCommand::CardPlayScenario})
+        EXPECT_EQ(offered(again, command), card.toStdString()) << command;
+
+    // A card that has gone is not offered, also not to the player.
+    ASSERT_TRUE(QDir(card).removeRecursively());
+    EXPECT_EQ(offered(again, FrameCommand::CardDeleteScenarios), "");
+    EXPECT_NE(offered(again, FrameCommand::CardPlayScenario), card.toStdString());
+    ClearSettings();
+}

@@ -12,8 +12,11 @@
 #include "gui/dialogs/saveasdlg.h"
 #include "gui/dialogs/senddlg.h"
 #include "gui/view/scenarioprinter.h"
+#include "model/cellbmpinfo.h"
+#include "model/cellinfolist.h"
 #include "printtestutil.h"
 #include "support/scriptedprompt.h"
+#include "support/tmpfsmount.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -126,12 +129,26 @@ TEST_F(Screenshots, Dialogs)
     Save(saveAs, "dialog-save-as");
 
     CSendDlg::ProjectInfo info{"Trip", 0x00808000, 1, 24};
-    CSendDlg send(info, volumes, card.toStdString(), &prompt);
+    // The card as a folder: a volume entry that is no mount point is a card
+    // taken out, "not ready".
+    CSendDlg send(info, {}, card.toStdString(), &prompt);
     Save(send, "dialog-send");
 
     CAutorunEditDlg autorun(volumes, card.toStdString(), &prompt);
     Save(autorun, "dialog-autorun-editor");
-    EXPECT_EQ(saved, 9);
+
+    // A card with too little room for the project.
+    const std::string small = (dir.path() + "/small/").toStdString();
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(small)));
+    CTmpfsMount tmpfs(small, "1m");
+    if (tmpfs.Mounted()) {
+        CCellInfoList cells;
+        for (int i = 0; i < 24; ++i)
+            cells.Append(std::make_unique<CCellBmpInfo>());
+        CSendDlg shortCard({"Trip", 0x00808000, 1, 24, &cells}, volumes, small, &prompt);
+        Save(shortCard, "dialog-send-card-too-small");
+    }
+    EXPECT_EQ(saved, tmpfs.Mounted() ? 10 : 9);
 }
 
 TEST_F(Screenshots, ProgressDuringSend)

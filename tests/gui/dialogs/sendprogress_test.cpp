@@ -6,6 +6,7 @@
 #include "gui/dialogs/fileopprogressdlg.h"
 #include "gui/dialogs/senddlg.h"
 #include "model/cellbmpinfo.h"
+#include "output/cardidentity.h"
 #include "support/scriptedprompt.h"
 #include "support/tmpfsmount.h"
 #include "support/zurdoctestutil.h"
@@ -162,6 +163,107 @@ TEST(SendDlg, ACardTooSmallIsSaidBeforeTheSendStarts)
     EXPECT_NE(prompt.shown[0].text.find("MiB"), std::string::npos) << prompt.shown[0].text;
     EXPECT_NE(prompt.shown[0].text.find("KiB"), std::string::npos) << prompt.shown[0].text;
     EXPECT_TRUE(dialog.Root().empty());
+}
+
+TEST(SendDlg, AProjectThatWillNotFitIsShownShortAndOkAsks)
+{
+    QTemporaryDir dir;
+    const std::string card = dir.path().toStdString() + "/card/";
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(card)));
+    CTmpfsMount small(card, "256k");
+    if (!small.Mounted())
+        GTEST_SKIP() << "a tmpfs cannot be mounted here (needs the right to mount)";
+    // Six photos at the smallest quality: a few pages each at the least,
+    // about a megabyte in all.
+    CCellInfoList cells;
+    for (int i = 0; i < 6; ++i)
+        cells.Append(std::make_unique<CCellBmpInfo>());
+    CScriptedPrompt prompt;
+    prompt.answers = {CUserPrompt::AnswerNo, CUserPrompt::AnswerYes};
+    CSendDlg dialog({"Trip", 0, 2, 6, &cells}, {}, card, &prompt);
+    ASSERT_TRUE(ShowActive(dialog));
+    ASSERT_EQ(dialog.Cards()->Root(), card);
+    // Both sizes: what is free and what the send needs.
+    const QString shown = dialog.findChild<QLabel*>("freeSpace")->text();
+    EXPECT_TRUE(shown.contains("too little")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains("KiB")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains("MiB")) << shown.toStdString();
+
+    // OK asks; No keeps the dialog, Yes (by the keyboard) sends.
+    Press(dialog);
+    ASSERT_EQ(prompt.Ids(), std::vector<int>{MsgId::CardMayBeTooSmall});
+    EXPECT_EQ(prompt.shown[0].buttons, CUserPrompt::YesNo);
+    EXPECT_NE(prompt.shown[0].text.find(card.substr(0, card.size() - 1)), std::string::npos);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_TRUE(dialog.Root().empty());
+    QTest::keyClick(&dialog, Qt::Key_Return);
+    EXPECT_EQ(prompt.Ids().size(), 2u);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.Root(), card);
+    EXPECT_EQ(dialog.Identity(), CCardIdentity::Of(card));
+
+    // The card pulled while the question is open: Yes sends nothing.
+    const std::string other = dir.path().toStdString() + "/other/";
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(other)));
+    CTmpfsMount pulled(other, "256k");
+    ASSERT_TRUE(pulled.Mounted());
+    CScriptedPrompt asked;
+    asked.onShow = [&](int id) {
+        if (id == MsgId::CardMayBeTooSmall)
+            umount2(other.c_str(), MNT_DETACH);
+    };
+    CSendDlg gone({"Trip", 0, 2, 6, &cells}, {}, other, &asked);
+    ASSERT_TRUE(ShowActive(gone));
+    Press(gone);
+    EXPECT_EQ(asked.Ids(), (std::vector<int>{MsgId::CardMayBeTooSmall, MsgId::CardNotReady}));
+    EXPECT_TRUE(gone.isVisible());
+    EXPECT_TRUE(gone.Root().empty());
+
+    // A project that fits: nothing short, nothing asked.
+    CCellInfoList none;
+    CScriptedPrompt quiet;
+    CSendDlg empty({"Trip", 0, 2, 0, &none}, {}, card, &quiet);
+    ASSERT_TRUE(ShowActive(empty));
+    EXPECT_FALSE(empty.findChild<QLabel*>("freeSpace")->text().contains("too little"));
+    Press(empty);
+    EXPECT_TRUE(quiet.Ids().empty());
+    EXPECT_EQ(empty.result(), QDialog::Accepted);
+}
+
+TEST(SendDlg, TheFreeSpaceFollowsTheCardAndSaysWhenItIsNotReady)
+{
+    QTemporaryDir dir;
+    const QString card = dir.path() + "/card/";
+    ASSERT_TRUE(QDir().mkpath(card));
+    CScriptedPrompt prompt;
+    CSendDlg dialog({"Trip", 0, 2, 3}, {}, card.toStdString(), &prompt);
+    ASSERT_TRUE(ShowActive(dialog));
+    auto* free = dialog.findChild<QLabel*>("freeSpace");
+    EXPECT_NE(free->text(), "not ready");
+
+    // Taken away while the dialog is open: said without any input.
+    ASSERT_TRUE(QDir(card).removeRecursively());
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return free->text() == "not ready"; }, 3 * CSendDlg::kPollMs));
+    // Put back: the card that is there now is shown and taken.
+    ASSERT_TRUE(QDir().mkpath(card));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return free->text() != "not ready"; }, 3 * CSendDlg::kPollMs));
+    EXPECT_TRUE(prompt.Ids().empty());
+
+    // Another card in its place before the dialog has looked: OK says so
+    // once, and a second OK takes the card that is there.
+    ASSERT_TRUE(QDir().mkpath(dir.path() + "/other"));
+    ASSERT_TRUE(QDir(card).removeRecursively());
+    ASSERT_TRUE(QDir().rename(dir.path() + "/other", card.chopped(1)));
+    const CCardIdentity swapped = CCardIdentity::Of(card.toStdString());
+    ASSERT_TRUE(swapped.IsValid());
+    Press(dialog);
+    EXPECT_EQ(prompt.Ids(), std::vector<int>{MsgId::CardNotReady});
+    EXPECT_TRUE(dialog.isVisible());
+    Press(dialog);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.Identity(), swapped);
 }
 
 TEST(SendDlg, ChosenCardThatIsGoneIsRefused)
