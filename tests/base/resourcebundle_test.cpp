@@ -89,6 +89,15 @@ const std::map<int, int> kInserts = {
     {7369, 2}, // card root, the system's reason
     {7370, 2}, // bytes needed, bytes free
     {7371, 2}, // bytes needed, bytes free
+    {7480, 1}, // the unusable files with their reasons
+    {7481, 2}, // the unusable files with their reasons, how many remain
+    {7485, 1}, // file patterns
+    {7486, 1}, // file patterns
+    {7487, 1}, // file patterns
+    {7488, 1}, // file patterns
+    {7490, 1}, // file
+    {7494, 1}, // folder
+    {7496, 1}, // longest name
     {61699, 1}, // project file name
     {61714, 2}, // lowest and highest whole number
     {61716, 1}, // longest length
@@ -116,6 +125,7 @@ std::vector<int> numberedIds()
     range(7365, 7371);
     range(7220, 7261);
     ids.push_back(7380);
+    range(7480, 7496);
     for (int id : {57344, 61440, 61696, 61697, 61698, 61699, 61700, 61703, 61707, 61708, 61714,
                    61716, 61728, 61729})
         ids.push_back(id);
