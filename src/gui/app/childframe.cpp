@@ -103,7 +103,8 @@ bool CChildFrame::NewFromPresentation(const std::string& presentation, std::stri
     if (!command.Run(presentation, projectFile))
         return false;
     if (command.MadeFolder())
-        m_unsavedNewFolder = QFileInfo(QString::fromStdString(projectFile)).absolutePath().toStdString();
+        m_unsavedNewFolder =
+            QFileInfo(QString::fromStdString(projectFile)).absolutePath().toStdString();
     // A new folder of our own: nobody else can have it yet.
     LockProject(projectFile);
     m_view->Refresh();

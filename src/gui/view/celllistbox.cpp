@@ -5,11 +5,11 @@
 
 #include <QDragMoveEvent>
 #include <QDropEvent>
-#include <QPainter>
-#include <QPolygon>
 #include <QHideEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QPolygon>
 #include <QScrollBar>
 #include <algorithm>
 #include <cstdlib>
