@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Builds (when needed) and writes the Debian package zelm-tessara_VERSION_ARCH.deb
 # into the build folder, with CPack's DEB generator.
-#   scripts/package.sh [BUILD_DIR]      (default: build beside the sources)
-# A build folder made for another purpose (a Debug, sanitizer or fuzzing
-# build) is configured back to a plain RelWithDebInfo build and rebuilt
-# first: a package is made only of a whole, plain build.
+#   scripts/package.sh [BUILD_DIR]      (default: build-package beside the sources)
+# It builds only what the package ships (the programs, their modules and
+# data, the manual pages): no tests, no benchmarks. The folder is a plain
+# RelWithDebInfo build of its own; one made for another purpose (a Debug,
+# sanitizer or fuzzing build, or one with the tests) is configured back to
+# that first: a package is made only of a whole, plain build.
 # Install it with: sudo apt-get install ./BUILD_DIR/zelm-tessara_*.deb
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$here/build}
+build=${1:-$here/build-package}
 
 # The packaging tools, by the Debian package that brings each.
 missing=()
@@ -30,16 +32,20 @@ cache_value() { # NAME: the value in the build folder's cache, "" when unset
 is_on() { case "${1^^}" in ON | 1 | TRUE | YES | Y) return 0 ;; *) return 1 ;; esac; }
 
 configure=()
+plain=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELM_SANITIZE=OFF -DZELM_FUZZ=OFF -DZELM_TESTS=OFF)
 if [ ! -f "$build/CMakeCache.txt" ]; then
-  configure=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+  configure=("${plain[@]}")
 else
   type=$(cache_value CMAKE_BUILD_TYPE)
+  tests=$(cache_value ZELM_TESTS)
   if [ "$type" != Release ] && [ "$type" != RelWithDebInfo ] ||
-    is_on "$(cache_value ZELM_SANITIZE)" || is_on "$(cache_value ZELM_FUZZ)"; then
+    is_on "$(cache_value ZELM_SANITIZE)" || is_on "$(cache_value ZELM_FUZZ)" ||
+    [ -z "$tests" ] || is_on "$tests"; then
     echo "package.sh: $build is a ${type:-untyped} build" \
-      "(sanitizers: $(cache_value ZELM_SANITIZE), fuzzing: $(cache_value ZELM_FUZZ));" \
-      "configuring it as a plain RelWithDebInfo build and rebuilding it" >&2
-    configure=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELM_SANITIZE=OFF -DZELM_FUZZ=OFF)
+      "(sanitizers: $(cache_value ZELM_SANITIZE), fuzzing: $(cache_value ZELM_FUZZ)," \
+      "tests: ${tests:-ON});" \
+      "configuring it to build only what the package ships" >&2
+    configure=("${plain[@]}")
   fi
 fi
 if [ ${#configure[@]} -gt 0 ]; then
@@ -50,7 +56,8 @@ if [ ${#configure[@]} -gt 0 ]; then
   cmake -S "$here" -B "$build" "${generator[@]}" "${launcher[@]}" "${configure[@]}" >/dev/null
 fi
 
-# Everything, so that no installed file is missing or stale.
+# Everything of this build, which is what the package installs, so that no
+# installed file is missing or stale.
 cmake --build "$build" -j"$(nproc)"
 
 rm -f "$build"/zelm-tessara_*.deb

@@ -68,7 +68,14 @@ bool CResourceBundle::Load(const std::string& path)
     if (file.isEmpty()) {
         const QString dir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
                                                          : QDir::currentPath();
-        file = dir + QStringLiteral("/ZelmTsRsc.rcc");
+        // Beside the program in the build tree; installed, among the data.
+        for (const QString& candidate :
+             {dir + QStringLiteral("/ZelmTsRsc.rcc"),
+              dir + QStringLiteral("/../share/zelm-tessara/ZelmTsRsc.rcc")}) {
+            file = candidate;
+            if (QFile::exists(file))
+                break;
+        }
     }
     if (!QFile::exists(file) || !QResource::registerResource(file))
         return false;

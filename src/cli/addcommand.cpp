@@ -1,7 +1,9 @@
 // zelm add: cells made from image files (and presentations, one cell per
 // slide of the show) inserted as a paste inserts them.
+#include "base/msgid.h"
 #include "base/pathutils.h"
 #include "base/slidesourcetypes.h"
+#include "base/userprompt.h"
 #include "cli/clicommand.h"
 #include "cli/clieditsupport.h"
 #include "cli/cliprompt.h"
@@ -18,16 +20,19 @@ namespace {
 
 int runAdd(const CCliArgs& args, CCliPrompt& prompt);
 
+// The kinds of file come from the one list the program reads by.
 const CCliCommand kAdd = {
     "add",
     "add PROJECT.sic FILE... [--before ROW]",
-    "Inserts cells made from image files (.bmp .dib .jpg .jpeg .png .heic .heif\n"
-    ".webp .tif .tiff; of a TIFF or an animated WebP the first image),\n"
-    "presentations (.ppt .pptx .ppsx .odp, one cell per slide of the show) and\n"
-    "PDF documents (.pdf, one cell per page) before ROW or at the end, as a\n"
-    "paste does: each picture is converted into the project folder.\n"
-    "A file that cannot be read stops the insertion there; the cells before it\n"
-    "are kept.",
+    "Inserts cells made from image files (" +
+        CSlideSourceTypes::Listed(CSlideSourceTypes::PictureExtensions()) +
+        ";\nof a TIFF or an animated WebP the first image), presentations and PDF\n"
+        "documents (" +
+        CSlideSourceTypes::Listed(CSlideSourceTypes::PresentationExtensions()) +
+        "; one cell per slide\nof the show, per page of a PDF) before ROW or at the end,\n"
+        "as a paste does: each picture is converted into the project folder.\n"
+        "A file that cannot be used stops the insertion: it is named with the reason,\n"
+        "nothing is inserted, and every other file is named as not inserted.",
     {"before"},
     {},
     runAdd,
@@ -68,6 +73,20 @@ int runAdd(const CCliArgs& args, CCliPrompt& prompt)
         list.Append(std::move(cell));
     }
     const bool ok = editor.InsertCells(EditorCommand::Paste, list, false);
+    if (!ok && !editor.LastInsertCancelled()) {
+        // A failed add keeps none of its cells: besides the file that stopped
+        // it (already named with its reason), every other file is named too,
+        // so that nobody takes one of them for inserted.
+        const std::string stopped = editor.LastInsertFailure().file();
+        for (size_t i = 1; i < args.positional.size(); ++i) {
+            const std::string path = QFileInfo(QString::fromStdString(args.positional[i]))
+                                         .absoluteFilePath()
+                                         .toStdString();
+            if (path != stopped)
+                AskUser(&prompt, MsgId::FileNotInserted, CUserPrompt::Information, CUserPrompt::Ok,
+                        args.positional[i]);
+        }
+    }
     return CliFinishInsertion(editor, insertion.doc, prompt, ok);
 }
 

@@ -35,6 +35,9 @@ std::string describe(const CProjectCheck::Problem& p, int version)
         return "cell " + std::to_string(p.cell) +
                " of the project file would be dropped: its thumbnail can neither be loaded nor "
                "made";
+    case CProjectCheck::CellCutShort:
+        return "cell " + std::to_string(p.cell) +
+               " of the project file would be dropped: the file ends inside its record";
     case CProjectCheck::DisplayMissing:
         return "the display image is missing; saving rebuilds it from the source";
     case CProjectCheck::SourceMissing:

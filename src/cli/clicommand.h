@@ -45,6 +45,8 @@ struct CCliCommand
     std::vector<std::string> valueOptions;
     std::vector<std::string> flagOptions; // besides the global ones
     int (*run)(const CCliArgs& args, CCliPrompt& prompt) = nullptr;
+    // Text the help adds after `help` (a list made from the program's texts).
+    std::string (*moreHelp)() = nullptr;
 };
 
 class CCliCommandRegistrar

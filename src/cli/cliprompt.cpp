@@ -1,5 +1,7 @@
 #include "cli/cliprompt.h"
 
+#include "base/msgid.h"
+#include "base/resourcebundle.h"
 #include "cli/clicommand.h"
 #include "cli/clisupport.h"
 #include "cli/terminalprogress.h"
@@ -19,19 +21,23 @@ CUserPrompt::Answer CCliPrompt::Show(int id, const std::string& text, Icon, Butt
     // retry is a report first, and is printed.
     const bool question = buttons == OkCancel || buttons == YesNo || buttons == YesNoCancel ||
                           buttons == ReplaceCancel;
-    if (!question || m_policy == AskTerminal) {
-        // A progress bar on the same terminal would run into the message.
-        CTerminalProgress::ClearActiveLine();
-        std::string line = "zelm: ";
-        if (m_messageIds && id != 0)
-            line += "[" + std::to_string(id) + "] ";
-        line += text;
-        std::fprintf(stderr, "%s\n", line.c_str());
-    }
+    if (!question || m_policy == AskTerminal)
+        PrintLine(id, text);
     const Answer answer = Decide(buttons);
     if (answer == AnswerNo || answer == AnswerCancel)
         m_declined = true;
     return answer;
+}
+
+void CCliPrompt::PrintLine(int id, const std::string& text) const
+{
+    // A progress bar on the same terminal would run into the message.
+    CTerminalProgress::ClearActiveLine();
+    std::string line = "zelm: ";
+    if (m_messageIds && id != 0)
+        line += "[" + std::to_string(id) + "] ";
+    line += text;
+    std::fprintf(stderr, "%s\n", line.c_str());
 }
 
 std::string CCliPrompt::FillMessage(int id, const std::string& insert1,
@@ -94,8 +100,12 @@ CUserPrompt::Answer CCliPrompt::Decide(Buttons buttons)
     case AskTerminal:
         break;
     }
-    if (!isatty(STDIN_FILENO) || !isatty(STDERR_FILENO))
+    if (!isatty(STDIN_FILENO) || !isatty(STDERR_FILENO)) {
+        // A script that forgot --yes learns why nothing happened.
+        if (buttons != RetryCancel)
+            PrintLine(MsgId::NoTerminalToAsk, CResourceBundle::Text(MsgId::NoTerminalToAsk));
         return no;
+    }
     const char* choices = buttons == YesNoCancel     ? "[y]es/[n]o/[c]ancel"
                           : yesNo                    ? "[y]es/[n]o"
                           : buttons == RetryCancel   ? "[r]etry/[c]ancel"

@@ -37,6 +37,8 @@ public:
 
 private:
     Answer Decide(Buttons buttons);
+    // "zelm: [ID] TEXT" on standard error.
+    void PrintLine(int id, const std::string& text) const;
 
     Policy m_policy;
     bool m_messageIds;

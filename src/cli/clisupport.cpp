@@ -3,12 +3,14 @@
 #include "base/appfolders.h"
 #include "base/filefailure.h"
 #include "base/msgid.h"
+#include "base/resourcebundle.h"
 #include "base/samepath.h"
 #include "cli/cliprompt.h"
 #include "document/projectcheck.h"
 #include "document/projectdlgchecks.h"
 #include "document/projectlock.h"
 #include "document/zurdoc.h"
+#include "editor/celldialogrules.h"
 #include "model/cellinfolist.h"
 
 #include <QFileInfo>
@@ -241,4 +243,15 @@ std::string CliEscapeControls(const std::string& text)
         }
     }
     return out;
+}
+
+std::string CliEffectList()
+{
+    std::string list;
+    for (int effect = 0; effect < CCellDialogRules::EffectCount; ++effect) {
+        char number[8];
+        std::snprintf(number, sizeof number, "%4d  ", effect);
+        list += number + CResourceBundle::Text(MsgId::EffectCut + effect) + "\n";
+    }
+    return list;
 }

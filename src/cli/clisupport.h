@@ -67,3 +67,7 @@ void CliPrintJson(const QJsonDocument& json);
 // \n, \t, \r or \xHH, for printing names that come from outside (files,
 // scenarios) on a terminal.
 std::string CliEscapeControls(const std::string& text);
+
+// The transition effects by number and name, one a line ("   0  Cut ..."),
+// as `zelm help effects` and `zelm help set` list them.
+std::string CliEffectList();

@@ -19,11 +19,13 @@ int runEffect(const CCliArgs& args, CCliPrompt& prompt);
 
 const CCliCommand kEffect = {
     "effect",
-    "effect PROJECT.sic ROW --disolve V0,V1,...,V10",
+    "effect PROJECT.sic ROW --dissolve V0,V1,...,V10",
     "Sets the 11 effect elements of one picture cell as the effect dialog does:\n"
     "V0 the pattern (0..7), V1, V4 and V8 colours (0..7), V2 and V3 choices of\n"
-    "two (0, 1), V5, V6, V7 and V10 choices (-1 for none), V9 the count (2..148).",
-    {"disolve"},
+    "two (0, 1), V5, V6, V7 and V10 choices (-1 for none), V9 the count (2..148).\n"
+    "Which transition a slide uses is `zelm set --effect N` (`zelm help effects`).",
+    // --disolve, the project file's own spelling, is kept for older scripts.
+    {"dissolve", "disolve"},
     {},
     runEffect,
 };
@@ -42,14 +44,14 @@ bool parseDisolve(const std::string& text, std::array<int32_t, 11>& values, std:
     for (size_t i = 0; i < values.size(); ++i) {
         const size_t comma = text.find(',', start);
         if ((comma == std::string::npos) != (i == values.size() - 1)) {
-            error = "--disolve takes exactly 11 numbers separated by commas";
+            error = "--dissolve takes exactly 11 numbers separated by commas";
             return false;
         }
         const std::string part =
             text.substr(start, comma == std::string::npos ? comma : comma - start);
         int value = 0;
         if (!CliParseInt(part, ranges[i].low, ranges[i].high, value)) {
-            error = "--disolve element " + std::to_string(i) + " must be from " +
+            error = "--dissolve element " + std::to_string(i) + " must be from " +
                     std::to_string(ranges[i].low) + " to " + std::to_string(ranges[i].high);
             return false;
         }
@@ -63,11 +65,14 @@ int runEffect(const CCliArgs& args, CCliPrompt& prompt)
 {
     if (args.positional.size() != 2)
         return CliUsage(kEffect, "effect takes a PROJECT.sic and one ROW");
-    if (!args.Has("disolve"))
-        return CliUsage(kEffect, "--disolve is required");
+    if (args.Has("dissolve") && args.Has("disolve"))
+        return CliUsage(kEffect, "give --dissolve once");
+    const std::string option = args.Has("dissolve") ? "dissolve" : "disolve";
+    if (!args.Has(option))
+        return CliUsage(kEffect, "--dissolve is required");
     std::array<int32_t, 11> disolve{};
     std::string error;
-    if (!parseDisolve(args.Value("disolve"), disolve, error))
+    if (!parseDisolve(args.Value(option), disolve, error))
         return CliUsage(kEffect, error);
 
     CTerminalProgress progress(args.quiet);

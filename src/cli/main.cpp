@@ -3,6 +3,7 @@
 #include "base/resourcebundle.h"
 #include "cli/clicommand.h"
 #include "cli/cliprompt.h"
+#include "cli/clisupport.h"
 #include "editor/zelmapplication.h"
 
 #include <QCoreApplication>
@@ -23,13 +24,16 @@ void printOverview()
                 "Commands:\n");
     for (const auto& [name, command] : CCliCommandRegistrar::Commands())
         std::printf("  zelm %s\n", command.synopsis.c_str());
-    std::printf("\n'zelm help COMMAND' or 'zelm COMMAND --help' tells more; 'zelm --version'\n"
-                "prints the version.\n");
+    std::printf("\n'zelm help COMMAND' or 'zelm COMMAND --help' tells more; 'zelm help effects'\n"
+                "lists the transition effects by number and name; 'zelm --version' prints\n"
+                "the version.\n");
 }
 
 void printCommandHelp(const CCliCommand& command)
 {
     std::printf("usage: zelm %s\n\n%s\n", command.synopsis.c_str(), command.help.c_str());
+    if (command.moreHelp)
+        std::printf("%s", command.moreHelp().c_str());
 }
 
 bool contains(const std::vector<std::string>& list, const std::string& name)
@@ -158,6 +162,11 @@ int main(int argc, char** argv)
         // zelm help [COMMAND]
         if (words.empty()) {
             printOverview();
+            return ExitDone;
+        }
+        if (words.size() == 1 && words[0] == "effects") {
+            std::printf("The transition effects of a slide (zelm set --effect N):\n%s",
+                        CliEffectList().c_str());
             return ExitDone;
         }
         const auto topic = commands.find(words[0]);

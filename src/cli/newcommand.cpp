@@ -50,9 +50,18 @@ int runNew(const CCliArgs& args, CCliPrompt& prompt)
 
     std::string folder = CProjectDlgChecks::ProposedFolder(base, name);
     CProjectDlgChecks::Focus focus = CProjectDlgChecks::FocusNone;
-    if (const int status = CliCheckStatus(
-            CProjectDlgChecks::CheckProject(&prompt, name, folder, false, {}, focus), prompt);
-        status != ExitDone)
+    const std::string given = name;
+    const CProjectDlgChecks::Outcome outcome =
+        CProjectDlgChecks::CheckProject(&prompt, name, folder, false, {}, focus);
+    // The dialog puts the cursor in the field it refuses; here the refused
+    // argument is named, after the reason.
+    if (outcome == CProjectDlgChecks::Refused && focus == CProjectDlgChecks::FocusName)
+        CliError("the NAME '" + given + "' is refused: a project name is 1 to " +
+                 std::to_string(CProjectDlgChecks::MaxNameLength) +
+                 " letters A-Z and digits, nothing else");
+    else if (outcome == CProjectDlgChecks::Refused && focus == CProjectDlgChecks::FocusFolder)
+        CliError("the folder '" + folder + "' (--in DIR and NAME) is refused");
+    if (const int status = CliCheckStatus(outcome, prompt); status != ExitDone)
         return status;
     // Two programs making the same project at once: one of them makes it.
     if (!CliLockProject(folder + name + ".sic", prompt))

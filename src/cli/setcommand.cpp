@@ -28,10 +28,13 @@ const CCliCommand kSet = {
     "keeps each cell's interval when they differ. Intervals are 1 to 1800\n"
     "seconds, effects 0 to 41. A row that advances by hand (motion 0) keeps its\n"
     "interval: give --motion 1 with --interval; when no row takes the interval\n"
-    "and nothing else was asked, the exit status is 1.",
+    "and nothing else was asked, the exit status is 1.\n"
+    "\n"
+    "Effects (--effect N):",
     {"motion", "interval", "valid", "effect", "input"},
     {},
     runSet,
+    CliEffectList,
 };
 
 // "row 3", "rows 1, 4"

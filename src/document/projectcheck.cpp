@@ -130,6 +130,11 @@ CProjectFile::ReadStatus CProjectCheck::Run(const std::string& path)
     for (int i = 0; i < cells.GetCount(); ++i) {
         const Finding& f = findings[size_t(i)];
         CCellBmpInfo* cell = f.cell;
+        if (i + 1 == Project.CutShortCell) {
+            Problems.push_back(
+                {CellCutShort, 0, i + 1, cell ? cell->ThumbFileName : std::string()});
+            continue;
+        }
         if (!cell) {
             ++row;
             continue;

@@ -25,6 +25,7 @@ public:
         DisplayDamaged,   // `row`, `file`: the display image does not decode
         ThumbnailDamaged, // `row`, `file`: the thumbnail does not decode
         LeftoverFile,     // `file`: a temporary an interrupted program left in the folder (a note)
+        CellCutShort,     // `cell`: the last cell, whose record the file's end cut short (dropped)
     };
     struct Problem
     {

@@ -385,6 +385,7 @@ bool CProjectFile::Read(std::string_view text, CCellInfoList& cells)
     Version = 0;
     CreateDateTime = QDateTime();
     LastWriteDateTime = QDateTime();
+    CutShortCell = 0;
 
     if (!ReadProjectLines(text, *this, cells))
         return false;

@@ -77,4 +77,8 @@ public:
     int32_t Version = 2;
     QDateTime CreateDateTime; // invalid: the zero date (written as such)
     QDateTime LastWriteDateTime;
+    // Read only: the 1-based position in the file of a last cell whose
+    // record the file's end cut short (that cell is marked deleted); 0 when
+    // the file ends whole.
+    int CutShortCell = 0;
 };

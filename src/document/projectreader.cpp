@@ -209,10 +209,14 @@ public:
         return true;
     }
 
+    // Whether the last line read belongs to a cell's record.
+    bool InCell() const { return m_section == Section::Slides && m_current; }
+
 private:
     bool Enter(Section section, bool& seen)
     {
         m_section = section;
+        m_current = nullptr;
         return setOnce(seen, [](bool& f) { f = true; });
     }
 
@@ -373,7 +377,18 @@ private:
 bool ReadProjectLines(std::string_view text, CProjectFile& file, CCellInfoList& cells)
 {
     ProjectReader reader(file, cells);
-    return forEachLine(text, [&](const NormalisedKey& key, std::string_view value) {
-        return reader.Line(key, value);
-    });
+    const int before = cells.GetCount();
+    if (!forEachLine(text, [&](const NormalisedKey& key, std::string_view value) {
+            return reader.Line(key, value);
+        }))
+        return false;
+    // The writer ends every line with a line break, so a text that ends
+    // inside a line was cut short: its last record lost keys whose defaults
+    // would show the cell wrongly (switched off, without its thumbnail), so
+    // the cell is left out like one whose pictures are gone.
+    if (!text.empty() && text.back() != '\n' && reader.InCell() && cells.GetCount() > before) {
+        cells.GetAt(cells.GetCount() - 1)->StateFlags |= CCellInfo::StateDeleted;
+        file.CutShortCell = cells.GetCount() - before;
+    }
+    return true;
 }

@@ -7,6 +7,7 @@
 #include "editor/celldragsession.h"
 #include "editor/deletedcellsstep.h"
 #include "editor/scenarioeditor.h"
+#include "editor/sourcecells.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellinfo.h"
 
@@ -106,9 +107,23 @@ bool CCellTransfer::Paste()
         }
     }
     CCellInfoList list;
+    if (bytes.isEmpty() && m_editor.Clipboard() &&
+        CSourceCells::AppendUriList(list, m_editor.Clipboard()->Data(CSourceCells::UriListFormat)))
+        return m_editor.InsertCells(EditorCommand::Paste, list, false);
     if (!ReadOrRefuse(bytes, list))
         return false;
     return m_editor.InsertCells(EditorCommand::Paste, list, false);
+}
+
+bool CCellTransfer::ClipboardHasFiles(const CCellClipboard& clipboard)
+{
+    if (!clipboard.HasFormat(CSourceCells::UriListFormat))
+        return false;
+    CCellInfoList list;
+    const bool files =
+        CSourceCells::AppendUriList(list, clipboard.Data(CSourceCells::UriListFormat));
+    list.DeleteAll();
+    return files;
 }
 
 // ----------------------------------------------------------------------------

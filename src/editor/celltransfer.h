@@ -39,6 +39,9 @@ public:
     // when the block is damaged, truncated, of another class, or names a
     // file outside its folder.
     static bool ReadTransferBlock(const QByteArray& bytes, CCellInfoList& list);
+    // Whether `clipboard` offers local files as a desktop file manager
+    // copies them (a paste makes a cell of each).
+    static bool ClipboardHasFiles(const CCellClipboard& clipboard);
 
 private:
     // ReadTransferBlock for a paste or drop: an empty or damaged block

@@ -64,6 +64,7 @@ CNewProjectFromPresentation::CNewProjectFromPresentation(CZurDoc& doc, Inserter 
 bool CNewProjectFromPresentation::Run(const std::string& presentation, std::string& projectFile)
 {
     projectFile.clear();
+    m_madeFolder = false;
     CUserPrompt* prompt = m_doc.Prompt();
     if (m_doc.RefuseWhileBusy())
         return false;
@@ -112,6 +113,7 @@ bool CNewProjectFromPresentation::Run(const std::string& presentation, std::stri
             return false;
     }
     const bool made = !FolderExists(folder);
+    m_madeFolder = made;
     if (made && !QDir().mkpath(QString::fromStdString(folder))) {
         AskUser(prompt, MsgId::FolderNotCreated, CUserPrompt::Exclamation, CUserPrompt::Ok,
                 folder + "/");

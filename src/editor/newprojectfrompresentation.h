@@ -29,8 +29,12 @@ public:
     // empty after a failure, which was told through the document's prompt
     // and leaves no folder this command made.
     bool Run(const std::string& presentation, std::string& projectFile);
+    // Whether the last Run made the project's folder (rather than reusing
+    // an existing one the user allowed).
+    bool MadeFolder() const { return m_madeFolder; }
 
 private:
     CZurDoc& m_doc;
     Inserter m_insert;
+    bool m_madeFolder = false;
 };

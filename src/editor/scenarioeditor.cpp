@@ -7,6 +7,7 @@
 #include "document/busyguard.h"
 #include "document/zurdoc.h"
 #include "document/zurdoclisteners.h"
+#include "editor/batchprobe.h"
 #include "editor/cellclipboard.h"
 #include "editor/celldialogrules.h"
 #include "editor/celldialogs.h"
@@ -120,7 +121,8 @@ CEditorState CScenarioEditor::State() const
     }
     s.singleImage = selected.size() == 1 && IsImage(m_rows.GetCell(selected[0]));
     s.clipboardHasCells = m_clipboard && (m_clipboard->HasFormat(CCellInfoList::ClipFormat) ||
-                                          m_clipboard->HasFormat(CCellInfoList::ClipFormatFiles));
+                                          m_clipboard->HasFormat(CCellInfoList::ClipFormatFiles) ||
+                                          CCellTransfer::ClipboardHasFiles(*m_clipboard));
     s.undoCode = UndoCode();
     s.busy = m_doc.IsBusy();
     return s;
@@ -316,7 +318,21 @@ bool CScenarioEditor::InsertControlCell()
     ClearUndo(false);
     m_undo = std::make_unique<CInsertedCellsStep>(EditorCommand::CellInsertControl);
     CCellInserter inserter(m_doc, m_rows, m_insertIndex, m_undo, *m_presentations, InsertSetup());
-    return inserter.InsertControlCell().ok;
+    const bool ok = inserter.InsertControlCell().ok;
+    FocusOnSelection();
+    return ok;
+}
+
+void CScenarioEditor::FocusOnSelection()
+{
+    // The keys go on from the rows that just arrived: the focus on the last
+    // of them, the anchor of Shift on the first.
+    const std::vector<int> selected = m_rows.SelectedRows();
+    if (selected.empty())
+        return;
+    m_rows.SetAnchorRow(selected.front());
+    m_rows.SetFocusRow(selected.back());
+    m_doc.Listeners().SelectionChanged();
 }
 
 bool CScenarioEditor::InsertCells(int undoCode, CCellInfoList& list, bool reportCancel)
@@ -327,12 +343,19 @@ bool CScenarioEditor::InsertCells(int undoCode, CCellInfoList& list, bool report
         return false;
     }
     const CBusyGuard busy(m_doc);
+    if (m_screenBatches && !CBatchProbe::Screen(list, Prompt())) {
+        m_insertIndex = -1;
+        m_lastInsert.ok = false;
+        return false;
+    }
     CSafeFile::ClearLastFailure();
     ClearUndo(false);
     if (undoCode != 0)
         m_undo = std::make_unique<CInsertedCellsStep>(undoCode);
     CCellInserter inserter(m_doc, m_rows, m_insertIndex, m_undo, *m_presentations, InsertSetup());
     m_lastInsert = inserter.InsertCells(list, reportCancel);
+    if (m_lastInsert.taken > 0)
+        FocusOnSelection();
     return m_lastInsert.ok;
 }
 
@@ -340,7 +363,9 @@ CInsertResult CScenarioEditor::MoveIn(CCellInfoList& list, int anchor, int row)
 {
     ClearUndo(false);
     CCellInserter inserter(m_doc, m_rows, m_insertIndex, m_undo, *m_presentations, InsertSetup());
-    return inserter.MoveIn(list, anchor, row);
+    const CInsertResult result = inserter.MoveIn(list, anchor, row);
+    FocusOnSelection();
+    return result;
 }
 
 // ----------------------------------------------------------------------------

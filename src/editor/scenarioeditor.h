@@ -125,6 +125,10 @@ public:
     // many of how many went in (the window); a caller that discards them
     // says nothing of the kind.
     void SetTellStoppedInsertions(bool tell) { m_tellStopped = tell; }
+    // Whether an insertion first probes the files it is made from and asks
+    // once about those it cannot use (the window). The command line keeps
+    // its rule instead: the first unusable file stops the insertion.
+    void SetScreenBatches(bool screen) { m_screenBatches = screen; }
     // How the last insertion (InsertCells, a paste or a drop) ended.
     const CInsertResult& LastInsert() const { return m_lastInsert; }
     // Whether the last insertion stopped at the user's cancel.
@@ -184,6 +188,9 @@ private:
     void RowsChanged(const std::vector<int>& rows);
     // How insertions run: progress, repaint, import workers.
     CCellInserter::Setup InsertSetup();
+    // Puts the focus row and the anchor on the selected rows (after an
+    // insertion or a move selected the rows that arrived).
+    void FocusOnSelection();
     bool PropertiesSingle(CCellInfo* cell, int row);
     bool PropertiesMultiple(const std::vector<int>& rows);
 
@@ -202,6 +209,7 @@ private:
     int m_insertIndex = -1;
     std::unique_ptr<CPresentationExpander> m_presentations;
     bool m_tellStopped = true;
+    bool m_screenBatches = false;
     CInsertResult m_lastInsert;
     CCellTransfer m_transfer{*this};
 };

@@ -86,9 +86,30 @@ const std::map<int, int> kInserts = {
     {7366, 2}, // card root, the space needed and free
     {7367, 2}, // card root, the space needed and free
     {7368, 1}, // card root
+    {7420, 2}, // show name, the pictures replaced (7421)
+    {7421, 2}, // pictures now, pictures then
+    {7422, 1}, // the other files of the scenario folder
+    {7424, 1}, // the link
+    {7425, 1}, // the link
+    {7426, 1}, // the other volume's folder
+    {7427, 2}, // row, picture path
+    {7428, 2}, // card root, file
+    {7429, 2}, // show name, the problems
+    {7430, 2}, // card root, show name
+    {7432, 1}, // the leftover
+    {7433, 1}, // scenario name (twice)
     {7369, 2}, // card root, the system's reason
     {7370, 2}, // bytes needed, bytes free
     {7371, 2}, // bytes needed, bytes free
+    {7480, 1}, // the unusable files with their reasons
+    {7481, 2}, // the unusable files with their reasons, how many remain
+    {7485, 1}, // file patterns
+    {7486, 1}, // file patterns
+    {7487, 1}, // file patterns
+    {7488, 1}, // file patterns
+    {7490, 1}, // file
+    {7494, 1}, // folder
+    {7496, 1}, // longest name
     {7570, 2}, // bytes free, bytes needed
     {7572, 2}, // card root, the space needed and free
     {7573, 2}, // bytes needed, bytes free
@@ -120,6 +141,7 @@ std::vector<int> numberedIds()
     range(7570, 7573);
     range(7220, 7261);
     ids.push_back(7380);
+    range(7480, 7496);
     for (int id : {57344, 61440, 61696, 61697, 61698, 61699, 61700, 61703, 61707, 61708, 61714,
                    61716, 61728, 61729})
         ids.push_back(id);

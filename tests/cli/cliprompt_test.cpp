@@ -83,7 +83,11 @@ TEST_P(CliPromptAnswers, AnswerAsTheFlagsSay)
                           c.buttons == CUserPrompt::YesNoCancel ||
                           c.buttons == CUserPrompt::OkCancel;
     const bool printed = !question || c.policy == CCliPrompt::AskTerminal;
-    EXPECT_EQ(io.Text(), printed ? "zelm: exists\n" : "");
+    std::string expected = printed ? "zelm: exists\n" : "";
+    // Asked with nobody to answer, it says which flag answers it.
+    if (question && c.policy == CCliPrompt::AskTerminal)
+        expected += "zelm: " + CResourceBundle::Text(MsgId::NoTerminalToAsk) + "\n";
+    EXPECT_EQ(io.Text(), expected);
 }
 
 using P = CCliPrompt;

@@ -90,6 +90,13 @@ TEST_F(Conventions, HelpInEveryForm)
         {{"list", "-h"}, 0, "usage: zelm list PROJECT.sic"},
         {{"send", "--help"}, 0, "usage: zelm send PROJECT.sic CARD"},
         {{"help", "nope"}, 2, "usage: zelm COMMAND"},
+        // The effects by number and name, on their own and with set.
+        {{"help", "effects"}, 0, "  41  "},
+        {{"help", "effects"}, 0, "   2  Dissolve\n"},
+        {{"help", "set"}, 0, "   0  Cut (no transition)\n"},
+        {{"--help"}, 0, "'zelm help effects'"},
+        {{"help", "effect"}, 0, "--dissolve V0,V1"},
+        {{"help", "add"}, 0, ".pdf"},
     };
     for (const auto& c : cases) {
         const CCliResult r = RunZelm(c.args);

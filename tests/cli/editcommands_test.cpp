@@ -143,6 +143,14 @@ TEST_F(EditCommandsTest, AddStopsAtAnUnreadableFileAndSavesNothing)
     EXPECT_NE(r.err.find("[7301] " + CResourceBundle::Format(MsgId::FileNotAPicture, broken)),
               std::string::npos)
         << r.err;
+    // So are the files that did not go in, before and after it.
+    for (const char* other : {"first.png", "last.png"})
+        EXPECT_NE(
+            r.err.find("[7490] " + CResourceBundle::Format(MsgId::FileNotInserted, Picture(other))),
+            std::string::npos)
+            << r.err;
+    EXPECT_EQ(r.err.find(CResourceBundle::Format(MsgId::FileNotInserted, broken)),
+              std::string::npos);
     // A failed add keeps nothing, so that running it again does not
     // insert its first cells twice.
     CZurDoc doc;
@@ -260,9 +268,15 @@ TEST_F(EditCommandsTest, EffectOfOnePicture)
 {
     RunZelm({"add", project, Picture("e.png"), "--quiet"});
     AddControls(1);
-    CCliResult r = RunZelm({"effect", project, "1", "--disolve", "6,3,0,1,2,0,1,0,4,20,0"});
+    // --dissolve, and --disolve as older scripts spell it.
+    CCliResult r = RunZelm({"effect", project, "1", "--dissolve", "5,3,0,1,2,0,1,0,4,20,0"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    r = RunZelm({"effect", project, "1", "--disolve", "6,3,0,1,2,0,1,0,4,149,0", "--message-ids"});
+    r = RunZelm({"effect", project, "1", "--disolve", "6,3,0,1,2,0,1,0,4,20,0"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    r = RunZelm({"effect", project, "1", "--dissolve", "6,3,0,1,2,0,1,0,4,20,0", "--disolve",
+                 "6,3,0,1,2,0,1,0,4,20,0"});
+    EXPECT_EQ(r.exitCode, 2) << "given twice";
+    r = RunZelm({"effect", project, "1", "--dissolve", "6,3,0,1,2,0,1,0,4,149,0", "--message-ids"});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_NE(r.err.find("[61714]"), std::string::npos) << r.err;
     r = RunZelm({"effect", project, "1", "--disolve", "6,3,0,1,2,0,1,0,4,20"});

@@ -115,9 +115,16 @@ TEST_F(ProjectCommandsTest, NewRefusalsAndTheExistingFolderQuestion)
         bool printed = true; // false: the message must not appear
     } cases[] = {
         {{"new", "bad.name"}, 1, "[7111]"},
+        // The refused argument is named with the rule it breaks.
+        {{"new", "bad.name"}, 1, "the NAME 'bad.name' is refused: a project name is 1 to 8"},
         {{"new", "toolong99"}, 1, "[61716]"},
+        {{"new", "toolong99"}, 1, "the NAME 'toolong99' is refused"},
         {{"new", "Twice"}, 0, nullptr},
         {{"new", "Twice"}, 3, "[7117]"},
+        // Without a terminal the question is answered No, and the note says
+        // that --yes answers it.
+        {{"new", "Twice"}, 3, "[7495]"},
+        {{"new", "Twice", "--no"}, 3, "[7495]", false},
         // The flags answer the question without printing it.
         {{"new", "Twice", "--no"}, 3, "[7117]", false},
         {{"new", "Twice", "--yes"}, 0, "[7117]", false},
@@ -266,6 +273,20 @@ TEST_F(ProjectCommandsTest, CheckReportsWhatOpeningWouldFind)
     EXPECT_EQ(r.exitCode, 0) << r.out;
     EXPECT_TRUE(json(r)["ok"].toBool());
     EXPECT_EQ(json(r)["notes"].toArray().size(), 1);
+
+    // A file cut inside its last record: that cell is dropped, not shown
+    // with the defaults of the keys the cut took away.
+    QFile file(QString::fromStdString(path));
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.resize(file.size() - 4));
+    file.close();
+    r = RunZelm({"check", path});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find("cell 3 of the project file would be dropped: the file ends inside"),
+              std::string::npos)
+        << r.out;
+    r = RunZelm({"info", path, "--json"});
+    EXPECT_EQ(json(r)["cells"].toInt(), 2);
 }
 
 TEST_F(ProjectCommandsTest, DamagedProjectsAreRefused)

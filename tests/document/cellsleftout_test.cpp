@@ -47,7 +47,8 @@ TEST_P(CellsLeftOut, OpenKeepsTheRestAndTellsOnce)
     ASSERT_EQ(check.Run(file), CProjectFile::ReadOk);
     int dropped = 0;
     for (const auto& problem : check.Problems)
-        dropped += problem.kind == CProjectCheck::CellDropped;
+        dropped += problem.kind == CProjectCheck::CellDropped ||
+                   problem.kind == CProjectCheck::CellCutShort;
 
     CScriptedPrompt prompt;
     CZurDoc doc(&prompt);
@@ -88,7 +89,11 @@ INSTANTIATE_TEST_SUITE_P(
         LeftOutCase{"missing pictures", "Slide\nFileName=gone.png\nThumbFileName=gone.jpg\n", 1},
         LeftOutCase{"damaged thumbnail, no display image",
                     "Slide\nFileName=none.png\nThumbFileName=broken.jpg\n", 1},
-        LeftOutCase{"file cut in the middle of a record", "Slide\nFileName=a.p", 1}),
+        LeftOutCase{"file cut in the middle of a record", "Slide\nFileName=a.p", 1},
+        // Its pictures are there, but the keys after the cut are not.
+        LeftOutCase{"file cut after a record's pictures",
+                    "Slide\nFileName=a.png\nThumbFileName=a.jpg\nCellVal", 1},
+        LeftOutCase{"file cut inside a control's record", "Control\nInputD", 1}),
     [](const auto& info) {
         std::string name = info.param.what;
         for (char& ch : name)

@@ -251,6 +251,7 @@ TEST_F(ScenarioEditorTest, InsertControlCellRulesAndUndo)
     EXPECT_EQ(inserted->StateFlags, 0x11u);
     EXPECT_EQ(doc->Cells.IndexOf(inserted), 1) << "before the selected row's cell";
     EXPECT_EQ(editor->Rows().SelectedRows(), (std::vector<int>{1}));
+    EXPECT_EQ(editor->Rows().FocusRow(), 1) << "the keys go on from the new step";
     EXPECT_EQ(editor->InsertionIndex(), -1);
     EXPECT_EQ(editor->UndoCode(), cmd::CellInsertControl);
     ASSERT_TRUE(editor->Undo());

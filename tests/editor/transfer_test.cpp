@@ -48,9 +48,11 @@ TEST_F(TransferTest, PasteBeforeTheSelectedRowOrAtTheEnd)
     EXPECT_EQ(CellOfRow(0)->StateFlags, 0x11u);
     EXPECT_EQ(editor->Rows().SelectedRows(), (std::vector<int>{0}));
     EXPECT_EQ(editor->UndoCode(), cmd::Paste);
+    EXPECT_EQ(editor->Rows().FocusRow(), 0) << "the keys go on from the pasted row";
     Select({});
     ASSERT_TRUE(editor->Paste());
     EXPECT_EQ(Rows(), (std::vector<int>{3, 1, 2, 3, 3}));
+    EXPECT_EQ(editor->Rows().FocusRow(), 4);
     ASSERT_TRUE(editor->Undo());
     EXPECT_EQ(Rows(), (std::vector<int>{3, 1, 2, 3})) << "only the last paste is undone";
 }
@@ -213,6 +215,11 @@ TEST_P(MoveTest, InternalMove)
         for (int row : c.selected)
             EXPECT_FALSE(before[static_cast<size_t>(row)]->IsVisible())
                 << "the old cell is flagged deleted";
+        // The keys go on from the moved rows.
+        const std::vector<int> moved = editor->Rows().SelectedRows();
+        ASSERT_FALSE(moved.empty());
+        EXPECT_EQ(editor->Rows().FocusRow(), moved.back());
+        EXPECT_EQ(editor->Rows().AnchorRow(), moved.front());
         EXPECT_TRUE(doc->IsModified());
     } else {
         for (int r = 0; r < 5; ++r)

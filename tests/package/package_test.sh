@@ -27,7 +27,9 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for lib in libheif libgsf libzip libtiff libwebp libpoppler-qt6 libavcodec; do
   [[ $depends == *$lib* ]] || fail "Depends lacks $lib: $depends"
 done
-[[ $(dpkg-deb -f "$deb" Recommends) == *libreoffice-impress* ]] || fail "LibreOffice is not recommended"
+# Either LibreOffice will do: one already installed is not replaced.
+[[ $(dpkg-deb -f "$deb" Recommends) == *"libreoffice-impress | libreoffice-impress-nogui"* ]] ||
+  fail "LibreOffice is not recommended as either variant: $(dpkg-deb -f "$deb" Recommends)"
 
 # Nothing outside /usr, and no folder or file that another package owns.
 if dpkg-deb -c "$deb" | awk '{ print $6 }' | grep -v -E '^\./(usr(/.*)?)?$'; then
@@ -52,11 +54,16 @@ for f in usr/bin/zelm usr/bin/zelm-tessara usr/share/applications/zelm-tessara.d
   usr/share/mime/packages/zelm-tessara.xml usr/share/man/man1/zelm.1.gz \
   usr/share/man/man1/zelm-tessara.1.gz usr/share/icons/hicolor/48x48/apps/zelm-tessara.png \
   usr/share/icons/hicolor/scalable/apps/zelm-tessara.svg usr/share/zelm-tessara/help/index.html \
-  usr/share/metainfo/org.pellyx.ZelmTessara.metainfo.xml usr/share/doc/zelm-tessara/copyright; do
+  usr/share/metainfo/org.pellyx.ZelmTessara.metainfo.xml usr/share/doc/zelm-tessara/copyright \
+  usr/share/zelm-tessara/ZelmTsRsc.rcc; do
   [ -s "$root/$f" ] || fail "$f is missing or empty"
 done
 for p in zelm zelm-tessara; do
   [ -x "$root/usr/bin/$p" ] || fail "usr/bin/$p is not executable"
+done
+# Only programs in the programs' folder.
+for f in "$root"/usr/bin/*; do
+  [ -x "$f" ] || fail "$(basename "$f") in usr/bin is not a program"
 done
 
 # The desktop entry opens project files in the program found on the PATH.

@@ -10,6 +10,8 @@
 #include "gui/view/scenarioview.h"
 
 #include <QCloseEvent>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStyle>
 
@@ -44,8 +46,16 @@ CChildFrame::~CChildFrame()
     delete m_view;
     m_view = nullptr;
     m_editor.reset();
+    const std::string projectFile = m_doc->GetPathName();
     m_doc.reset();
     m_lock.Release();
+    // The discarded document has removed the pictures it made; the empty
+    // project file and the folder made for it go too. A file someone else
+    // put there keeps the folder.
+    if (m_takeBackFolder) {
+        QFile::remove(QString::fromStdString(projectFile));
+        QDir().rmdir(QString::fromStdString(m_unsavedNewFolder));
+    }
 }
 
 bool CChildFrame::LockProject(const std::string& projectFile)
@@ -92,6 +102,9 @@ bool CChildFrame::NewFromPresentation(const std::string& presentation, std::stri
         *m_doc, [this](const QByteArray& block) { return m_view->InsertCellList(block); });
     if (!command.Run(presentation, projectFile))
         return false;
+    if (command.MadeFolder())
+        m_unsavedNewFolder =
+            QFileInfo(QString::fromStdString(projectFile)).absolutePath().toStdString();
     // A new folder of our own: nobody else can have it yet.
     LockProject(projectFile);
     m_view->Refresh();
@@ -107,6 +120,7 @@ bool CChildFrame::SaveAs(const std::string& name, const std::string& folder)
     }
     // The old project's lock is given up once the new one is held.
     LockProject(m_doc->GetPathName());
+    m_unsavedNewFolder.clear();
     m_view->Refresh();
     UpdateTitle();
     return true;
@@ -126,6 +140,8 @@ bool CChildFrame::ChangeProperties(const CProjectSettings& settings)
     if (moves && !LockProject(newFile))
         return false;
     const bool changed = m_doc->ChangeProperties(settings);
+    if (changed)
+        m_unsavedNewFolder.clear();
     // A failed change keeps (or takes back) the lock of the file it stays in.
     if (moves && !IsSamePath(m_lock.ProjectFile(), m_doc->GetPathName()))
         LockProject(m_doc->GetPathName());
@@ -161,6 +177,8 @@ void CChildFrame::UpdateTitle()
 bool CChildFrame::Save()
 {
     const bool saved = !m_doc->RefuseWhileBusy() && m_doc->Save();
+    if (saved)
+        m_unsavedNewFolder.clear();
     m_view->Refresh();
     UpdateTitle();
     return saved;
@@ -203,6 +221,10 @@ void CChildFrame::closeEvent(QCloseEvent* event)
     if (m_doc->RefuseWhileBusy() || (m_view && m_view->IsBusy()) || !SaveModified()) {
         event->ignore();
         return;
+    }
+    if (!m_unsavedNewFolder.empty() && (m_discardConfirmed || !m_doc->IsModified())) {
+        m_takeBackFolder = true;
+        Q_EMIT NewProjectDiscarded(QString::fromStdString(m_doc->GetPathName()));
     }
     QMdiSubWindow::closeEvent(event);
 }

@@ -73,6 +73,9 @@ Q_SIGNALS:
     void CommandStatesChanged();
     void SendRequested(CChildFrame* child);
     void PrintRequested(CChildFrame* child);
+    // A project made from a presentation closes without ever being saved:
+    // its folder goes with it, and it is no recent project.
+    void NewProjectDiscarded(const QString& projectFile);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -89,4 +92,8 @@ private:
     std::unique_ptr<CGuiCellDialogs> m_dialogs;
     CScenarioView* m_view = nullptr;
     bool m_discardConfirmed = false;
+    // Made from a presentation in a folder of its own and not saved by the
+    // user since; the folder to take back when it closes unsaved.
+    std::string m_unsavedNewFolder;
+    bool m_takeBackFolder = false;
 };

@@ -21,7 +21,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -33,7 +32,9 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPageSetupDialog>
+#include <QPointer>
 #include <QPrinter>
+#include <QProcess>
 #include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
@@ -247,6 +248,7 @@ void CMainFrame::CreateMenus()
     slide->addActions({Action(EditorCommand::CellProperties), Action(EditorCommand::CellEffect)});
     slide->addSeparator();
     slide->addAction(Action(EditorCommand::CellInsertControl));
+    slide->addAction(Action(CScenarioView::AddSlidesCommand));
 
     QMenu* view = menuBar()->addMenu(tr("&View"));
     view->setObjectName(QStringLiteral("viewMenu"));
@@ -282,6 +284,7 @@ void CMainFrame::CreateToolBar()
                            Action(EditorCommand::Paste), Action(EditorCommand::Undo),
                            Action(EditorCommand::Delete)});
     m_toolBar->addSeparator();
+    m_toolBar->addAction(Action(CScenarioView::AddSlidesCommand));
     m_toolBar->addAction(Action(FileSend));
     m_toolBar->addSeparator();
     m_toolBar->addAction(Action(AppAbout));
@@ -345,7 +348,7 @@ void CMainFrame::UpdateActions()
          {EditorCommand::Undo, EditorCommand::Cut, EditorCommand::Copy, EditorCommand::Paste,
           EditorCommand::Delete, EditorCommand::SelectAll, EditorCommand::CellEnable,
           EditorCommand::CellDisable, EditorCommand::CellProperties, EditorCommand::CellEffect,
-          EditorCommand::CellInsertControl, FileSend})
+          EditorCommand::CellInsertControl, CScenarioView::AddSlidesCommand, FileSend})
         Action(command)->setEnabled(idle && child->View() &&
                                     child->View()->StateOf(command) == CommandState::Enabled);
     UpdateRecentMenu();
@@ -391,6 +394,8 @@ CChildFrame* CMainFrame::NewChild()
 {
     auto* child = new CChildFrame(m_prompt, m_headerFont, m_controlCell, nullptr, m_shared);
     child->setObjectName(QStringLiteral("projectWindow"));
+    // Without an icon of its own a project window shows the toolkit's logo.
+    child->setWindowIcon(windowIcon());
     ConnectChild(child);
     return child;
 }
@@ -401,6 +406,12 @@ void CMainFrame::ConnectChild(CChildFrame* child)
     connect(child, &CChildFrame::CommandStatesChanged, this, &CMainFrame::UpdateActions);
     connect(child, &CChildFrame::SendRequested, this, &CMainFrame::OnSend);
     connect(child, &CChildFrame::PrintRequested, this, &CMainFrame::OnPrint);
+    connect(child, &CChildFrame::NewProjectDiscarded, this, [this](const QString& projectFile) {
+        m_recent.Remove(QFileInfo(projectFile).absoluteFilePath());
+        QSettings settings;
+        m_recent.Write(settings);
+        UpdateRecentMenu();
+    });
     // The project's keys act wherever the focus is inside its frame, and
     // only there: Delete in the browser deletes no slide.
     child->addActions(FrameKeyActions());
@@ -529,25 +540,58 @@ QString CMainFrame::HelpFile()
 void CMainFrame::OnHelp()
 {
     const QString help = HelpFile();
-    const auto open =
-        m_openUrl ? m_openUrl : [](const QUrl& url) { return QDesktopServices::openUrl(url); };
-    if (!help.isEmpty() && open(QUrl::fromLocalFile(help)))
+    if (help.isEmpty()) {
+        AskUser(m_prompt, MsgId::HelpNotOpened, CUserPrompt::Exclamation, CUserPrompt::Ok);
         return;
-    // No browser took it: the pages inside the program.
-    if (!help.isEmpty()) {
-        auto* window = findChild<CHelpWnd*>();
-        if (!window) {
-            window = new CHelpWnd(this);
-            window->setAttribute(Qt::WA_DeleteOnClose);
-        }
-        if (window->Load(help)) {
-            window->show();
-            window->raise();
-            window->activateWindow();
-            return;
-        }
-        window->close();
     }
+    const QUrl url = QUrl::fromLocalFile(help);
+    if (m_openUrl) {
+        if (!m_openUrl(url))
+            ShowOwnHelp(help);
+        return;
+    }
+    if (m_helpOpener.isEmpty()) {
+        ShowOwnHelp(help);
+        return;
+    }
+    // Starting the opener says nothing: it is its exit status that tells
+    // whether a browser took the page. It may run as long as the browser it
+    // starts, so it is waited for without blocking and owned by nobody: the
+    // program's end must not end the user's browser.
+    auto* opener = new QProcess;
+    opener->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    const QPointer<CMainFrame> frame(this);
+    connect(opener, &QProcess::finished, opener,
+            [opener, frame, help](int code, QProcess::ExitStatus status) {
+                opener->deleteLater();
+                if (frame && (status != QProcess::NormalExit || code != 0))
+                    frame->ShowOwnHelp(help);
+            });
+    connect(opener, &QProcess::errorOccurred, opener,
+            [opener, frame, help](QProcess::ProcessError error) {
+                if (error != QProcess::FailedToStart)
+                    return;
+                opener->deleteLater();
+                if (frame)
+                    frame->ShowOwnHelp(help);
+            });
+    opener->start(m_helpOpener.first(), m_helpOpener.mid(1) << url.toString());
+}
+
+void CMainFrame::ShowOwnHelp(const QString& page)
+{
+    auto* window = findChild<CHelpWnd*>();
+    if (!window) {
+        window = new CHelpWnd(this);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    if (window->Load(page)) {
+        window->show();
+        window->raise();
+        window->activateWindow();
+        return;
+    }
+    window->close();
     AskUser(m_prompt, MsgId::HelpNotOpened, CUserPrompt::Exclamation, CUserPrompt::Ok);
 }
 

@@ -116,8 +116,14 @@ public:
     static QString OpenFolder();
     // The HTML help's start page ("" when none is installed).
     static QString HelpFile();
+    // The help in the program's own window (where no browser shows it).
+    void ShowOwnHelp(const QString& page);
     // How a page goes to the desktop's browser (tests make it fail).
     void SetUrlOpener(std::function<bool(const QUrl&)> opener) { m_openUrl = std::move(opener); }
+    // The program (and its first arguments) that hands the help page to the
+    // desktop's browser; the page's address is its last argument. Its exit
+    // status tells whether a browser took it: xdg-open exits 3 when none can.
+    void SetHelpOpener(const QStringList& command) { m_helpOpener = command; }
 
 Q_SIGNALS:
     // Closing has been decided (placement and layout saved, projects closed).
@@ -172,6 +178,7 @@ private:
     std::unique_ptr<CBrowserPanes> m_browser;
     std::string m_lastCard;
     std::function<bool(const QUrl&)> m_openUrl;
+    QStringList m_helpOpener{QStringLiteral("xdg-open")};
     bool m_closing = false;
     int m_opening = 0;         // projects being opened (nested by their messages)
     bool m_closeAsked = false; // a close arrived meanwhile

@@ -170,6 +170,14 @@ void CMainFrame::CreateCellActions()
         connect(action, &QAction::triggered, this,
                 [this, command = c.command] { RunEditCommand(command); });
     }
+    QAction* add = AddAction(CScenarioView::AddSlidesCommand,
+                             QString::fromStdString(CResourceBundle::Text(MsgId::MenuAddSlides)),
+                             QString::fromStdString(CResourceBundle::Text(MsgId::TipAddSlides)),
+                             QKeySequence(Qt::CTRL | Qt::Key_I));
+    add->setIcon(QIcon::fromTheme(QStringLiteral("list-add")));
+    add->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(add, &QAction::triggered, this,
+            [this] { RunEditCommand(CScenarioView::AddSlidesCommand); });
     connect(AddAction(FileProjectProperties,
                       QString::fromStdString(CResourceBundle::Text(MsgId::MenuProjectProperties)),
                       QString::fromStdString(CResourceBundle::Text(MsgId::TipProjectProperties))),
@@ -183,7 +191,7 @@ QList<QAction*> CMainFrame::FrameKeyActions() const
          {EditorCommand::Undo, EditorCommand::Cut, EditorCommand::Copy, EditorCommand::Paste,
           EditorCommand::Delete, EditorCommand::SelectAll, EditorCommand::CellEnable,
           EditorCommand::CellDisable, EditorCommand::CellProperties, EditorCommand::CellEffect,
-          EditorCommand::CellInsertControl})
+          EditorCommand::CellInsertControl, CScenarioView::AddSlidesCommand})
         actions << Action(command);
     return actions;
 }

@@ -115,10 +115,14 @@ void CSingleInstance::OnNewConnection()
                 return;
             const QString command = QString::fromUtf8(buffer->left(end));
             buffer->clear();
-            // Answer first: the sender only waits to know it was heard.
+            // The exchange ends here, before the command is acted on: acting
+            // may show a message whose event loop sees the sender hang up and
+            // frees this socket while its read signal is still on the stack.
+            socket->disconnect(this);
             socket->write(kTaken);
-            socket->flush();
-            Q_EMIT CommandReceived(command);
+            socket->disconnectFromServer();
+            QMetaObject::invokeMethod(
+                this, [this, command] { Q_EMIT CommandReceived(command); }, Qt::QueuedConnection);
         });
     }
 }

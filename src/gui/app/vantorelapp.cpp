@@ -1,6 +1,7 @@
 #include "gui/app/vantorelapp.h"
 
 #include "base/resourcebundle.h"
+#include "base/slidesourcetypes.h"
 #include "editor/zelmapplication.h"
 #include "gui/app/filetyperegistration.h"
 #include "gui/app/mainframe.h"
@@ -102,20 +103,25 @@ CVantorelApp::~CVantorelApp()
 
 QString CVantorelApp::UsageText()
 {
+    // The kinds of presentation come from the one list the program reads by.
+    const QString presentations = QString::fromStdString(
+        CSlideSourceTypes::Listed(CSlideSourceTypes::PresentationExtensions()));
     return QStringLiteral(
-        "Usage: zelm-tessara [--no-splash] [FILE...]\n"
-        "       zelm-tessara --shell-open FILE\n"
-        "       zelm-tessara --print FILE.sic [--printer NAME | --pdf OUT.pdf]\n"
-        "       zelm-tessara --play FILE.sic | CARD/NAME.SIT | CARD\n"
-        "Starts the Zelm Tessara window program. Each FILE is a project (.sic), which\n"
-        "is opened, or a presentation (.ppt), which becomes a new project. When the\n"
-        "program already runs, it is brought to the front and opens the files\n"
-        "(--shell-open FILE, as the desktop starts it, does the same). --print\n"
-        "prints the project FILE on the default printer (or NAME, or into the PDF\n"
-        "file OUT) and ends; the exit status is 0 only when every page was printed.\n"
-        "--play plays a project, a scenario of a card or a card's autorun list on\n"
-        "the screen and ends (Escape ends the show).\n"
-        "The command-line program is `zelm` (see `zelm --help`).\n");
+               "Usage: zelm-tessara [--no-splash] [FILE...]\n"
+               "       zelm-tessara --shell-open FILE\n"
+               "       zelm-tessara --print FILE.sic [--printer NAME | --pdf OUT.pdf]\n"
+               "       zelm-tessara --play FILE.sic | CARD/NAME.SIT | CARD\n"
+               "Starts the Zelm Tessara window program. Each FILE is a project (.sic), which\n"
+               "is opened, or a presentation or PDF document (%1), which becomes a new project\n"
+               "with one slide per slide of its show (per page). When the\n"
+               "program already runs, it is brought to the front and opens the files\n"
+               "(--shell-open FILE, as the desktop starts it, does the same). --print\n"
+               "prints the project FILE on the default printer (or NAME, or into the PDF\n"
+               "file OUT) and ends; the exit status is 0 only when every page was printed.\n"
+               "--play plays a project, a scenario of a card or a card's autorun list on\n"
+               "the screen and ends (Escape ends the show).\n"
+               "The command-line program is `zelm` (see `zelm --help`).\n")
+        .arg(presentations);
 }
 
 bool CVantorelApp::InitInstance(const QStringList& arguments)

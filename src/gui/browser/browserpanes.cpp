@@ -13,6 +13,7 @@
 #include "gui/browser/filelistmodel.h"
 #include "gui/browser/folderdlgbar.h"
 #include "gui/browser/thumbnailwnd.h"
+#include "model/cellbmpinfo.h"
 #include "model/cellinfolist.h"
 
 #include <QAbstractItemView>
@@ -26,6 +27,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMimeData>
+#include <QUrl>
 #include <cerrno>
 #include <cstring>
 
@@ -100,6 +102,7 @@ CBrowserPanes::CBrowserPanes(QMainWindow& frame, CSlidePPTObj* shared, CUserProm
             m_fileBar->UpdatePreview(entry);
     });
     connect(list, &CFileListCtrl::ContextMenuRequested, this, &CBrowserPanes::ShowContextMenu);
+    connect(list, &CFileListCtrl::CopyRequested, this, &CBrowserPanes::Copy);
     connect(m_fileBar->Thumbnails(), &CThumbnailWnd::SlideActivated, this,
             &CBrowserPanes::CellsActivated);
 
@@ -124,6 +127,7 @@ CBrowserPanes::CBrowserPanes(QMainWindow& frame, CSlidePPTObj* shared, CUserProm
     connect(m_refreshAction, &QAction::triggered, this, &CBrowserPanes::Refresh);
     m_copyAction = new QAction(text(MsgId::MenuCopy), this);
     m_copyAction->setData(57634);
+    m_copyAction->setShortcut(QKeySequence::Copy);
     connect(m_copyAction, &QAction::triggered, this, &CBrowserPanes::Copy);
     for (QDockWidget* pane :
          {static_cast<QDockWidget*>(m_folderBar), static_cast<QDockWidget*>(m_fileBar)})
@@ -401,6 +405,16 @@ void CBrowserPanes::Copy()
         return;
     auto* data = new QMimeData;
     data->setData(QString::fromLatin1(CCellInfoList::ClipFormatFiles), block);
+    // The same files for other programs, as a file manager copies them.
+    CCellInfoList cells;
+    if (cells.AppendFromBytes(block)) {
+        QList<QUrl> urls;
+        for (int i = 0; i < cells.GetCount(); ++i)
+            if (const auto* cell = dynamic_cast<const CCellBmpInfo*>(cells.GetAt(i)))
+                urls << QUrl::fromLocalFile(QString::fromStdString(cell->RefFilePath));
+        data->setUrls(urls);
+    }
+    cells.DeleteAll();
     QApplication::clipboard()->setMimeData(data);
 }
 

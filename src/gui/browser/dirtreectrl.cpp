@@ -1,6 +1,9 @@
 #include "gui/browser/dirtreectrl.h"
 
+#include "base/msgid.h"
+#include "base/userprompt.h"
 #include "browser/browserfileops.h"
+#include "browser/folderlisting.h"
 
 #include <QApplication>
 #include <QDir>
@@ -221,10 +224,23 @@ void CDirTreeCtrl::SetDropHighlight(const std::string& path)
 bool CDirTreeCtrl::AcceptDrop(QDropEvent* event, std::vector<std::string>* files,
                               std::string* folder)
 {
-    if (!event->mimeData()->hasUrls() || event->source() == this)
+    if (event->source() == this)
         return false;
     const QModelIndex index = indexAt(event->position().toPoint());
     if (!index.isValid())
+        return false;
+    const std::string target = PathOf(index);
+    if (!DroppedFiles(event, target, files))
+        return false;
+    if (folder)
+        *folder = target;
+    return true;
+}
+
+bool CDirTreeCtrl::DroppedFiles(QDropEvent* event, const std::string& target,
+                                std::vector<std::string>* files) const
+{
+    if (!event->mimeData()->hasUrls())
         return false;
     std::vector<std::string> paths;
     for (const QUrl& url : event->mimeData()->urls()) {
@@ -232,13 +248,10 @@ bool CDirTreeCtrl::AcceptDrop(QDropEvent* event, std::vector<std::string>* files
             return false;
         paths.push_back(url.toLocalFile().toStdString());
     }
-    const std::string target = PathOf(index);
     if (!CBrowserFileOps::CanDropInto(paths, target))
         return false;
     if (files)
         *files = std::move(paths);
-    if (folder)
-        *folder = target;
     return true;
 }
 
@@ -274,22 +287,45 @@ void CDirTreeCtrl::dragLeaveEvent(QDragLeaveEvent* event)
 
 void CDirTreeCtrl::dropEvent(QDropEvent* event)
 {
+    // The files go to the folder that was highlighted, by its path: another
+    // program may have added or removed folders meanwhile, so that another
+    // row now lies under the pointer.
+    const std::string folder = m_dropPath;
     SetDropHighlight({});
-    std::vector<std::string> files;
-    std::string folder;
-    if (!AcceptDrop(event, &files, &folder)) {
+    // A refused drop tells the drag's source that nothing moved, so that it
+    // removes nothing.
+    const auto refuse = [event] {
+        event->setDropAction(Qt::IgnoreAction);
         event->ignore();
+    };
+    if (folder.empty() || event->source() == this) {
+        refuse();
+        return;
+    }
+    if (!CFolderListing::IsFolder(folder)) {
+        std::string shown = folder;
+        if (shown.size() > 1 && shown.back() == '/')
+            shown.pop_back();
+        AskUser(m_prompt, MsgId::DropFolderGone, CUserPrompt::Exclamation, CUserPrompt::Ok, shown);
+        RemoveItem(IndexOf(folder));
+        refuse();
+        return;
+    }
+    std::vector<std::string> files;
+    if (!DroppedFiles(event, folder, &files)) {
+        refuse();
         return;
     }
     const bool move = (event->modifiers() & Qt::ControlModifier) == 0;
     CBrowserFileOps ops(m_prompt);
     const bool done = ops.CopyOrMove(files, folder, move);
-    // A folder that went before the drop leaves the tree (the failure was told).
+    // A folder that went during the copy leaves the tree (the failure was told).
     if (!done && !CFolderListing::IsFolder(folder))
         RemoveItem(IndexOf(folder));
+    if (!done) {
+        refuse();
+        return;
+    }
     event->setDropAction(move ? Qt::MoveAction : Qt::CopyAction);
-    if (done)
-        event->accept();
-    else
-        event->ignore();
+    event->accept();
 }

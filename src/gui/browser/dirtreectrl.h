@@ -87,6 +87,10 @@ private:
     void AddPlace(const std::string& path, const QString& text, bool volume);
     void SetDropHighlight(const std::string& path);
     bool AcceptDrop(QDropEvent* event, std::vector<std::string>* files, std::string* folder);
+    // The local files of a drop that may go into `target`; false when any
+    // may not.
+    bool DroppedFiles(QDropEvent* event, const std::string& target,
+                      std::vector<std::string>* files) const;
 
     CFolderTreeModel m_model;
     CUserPrompt* m_prompt = nullptr;

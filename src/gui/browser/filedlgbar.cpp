@@ -77,8 +77,12 @@ CFileDlgBar::CFileDlgBar(QWidget* parent, CSlidePPTObj* shared)
     m_previewStack->addWidget(m_thumbnails);
     rightLayout->addWidget(m_previewCaption);
     rightLayout->addWidget(m_previewStack, 1);
-    for (QLabel* caption : {m_folderCaption, m_previewCaption})
-        caption->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    // A caption too long for the pane goes on over lines, never cut: it
+    // takes the width it is given and the height its lines need.
+    for (QLabel* caption : {m_folderCaption, m_previewCaption}) {
+        caption->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Minimum);
+        caption->setWordWrap(true);
+    }
     m_previewStack->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     m_split->setStretchFactor(0, 3);
     m_split->setStretchFactor(1, 2);
@@ -105,11 +109,32 @@ void CFileDlgBar::SetPrompt(CUserPrompt* prompt)
     m_thumbnails->SetPrompt(prompt);
 }
 
+QString CFileDlgBar::Breakable(const QString& text)
+{
+    // A label wraps only where a line may break: after a slash, and within
+    // a long run of letters (a long file name), every few of them.
+    constexpr int kRun = 12;
+    QString out;
+    out.reserve(text.size() + text.size() / kRun + 8);
+    int run = 0;
+    for (const QChar c : text) {
+        out += c;
+        run = c.isSpace() ? 0 : run + 1;
+        if (c == QLatin1Char('/') || run >= kRun) {
+            out += QChar(0x200B);
+            run = 0;
+        }
+    }
+    return out;
+}
+
 void CFileDlgBar::SetCaption(int id, const std::string& insert, QLabel* label)
 {
     QString text = QString::fromStdString(CResourceBundle::Format(id, insert));
     text.replace(QLatin1Char('\n'), QChar(0x21B5));
-    label->setText(text);
+    label->setAccessibleName(text);
+    label->setToolTip(text);
+    label->setText(Breakable(text));
 }
 
 void CFileDlgBar::ClearList()
@@ -204,11 +229,16 @@ void CFileDlgBar::OnPreviewLoaded(const QString& path, int, const QImage& image,
         m_picture->setPixmap(pixmap);
         return;
     }
-    // On one line, cut in the middle to the room there is; all of it as tip.
+    // The whole message over as many lines as the preview's width needs (a
+    // path may break after each slash); the preview keeps its size.
     QString text = QString::fromStdString(
         CResourceBundle::Format(MsgId::PictureUnreadable, path.toStdString()));
     text.replace(QLatin1Char('\n'), QLatin1Char(' '));
     m_picture->setToolTip(text);
-    m_picture->setText(m_picture->fontMetrics().elidedText(
-        text, Qt::ElideMiddle, qMax(m_picture->contentsRect().width() - 8, 16)));
+    m_picture->setAccessibleDescription(text);
+    m_picture->setWordWrap(true);
+    m_picture->setText(Breakable(text));
+    // Wrapping asks the layout for the height its lines need (the label sets
+    // that with each text); the preview keeps the height it has instead.
+    m_picture->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
 }

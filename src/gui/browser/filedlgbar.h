@@ -50,6 +50,9 @@ Q_SIGNALS:
     void ListFilled(bool full);
 
 private:
+    // `text` with zero-width breaks, so that a wrapping label shows all of
+    // it however narrow it is.
+    static QString Breakable(const QString& text);
     void SetCaption(int id, const std::string& insert, QLabel* label);
     void OnPreviewLoaded(const QString& path, int size, const QImage& image, bool readable);
 

@@ -5,6 +5,7 @@
 #include "gui/browser/filelistmodel.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QListView>
 #include <QStackedLayout>
 #include <QTreeView>
@@ -65,6 +66,7 @@ void CFileListCtrl::SetUpView(QAbstractItemView* view)
         if (CDirFileInfo* entry = m_model.EntryAt(index.row()))
             Q_EMIT EntryActivated(entry);
     });
+    view->installEventFilter(this);
     connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint& pos) {
         Q_EMIT ContextMenuRequested(view->viewport()->mapToGlobal(pos));
     });
@@ -159,4 +161,30 @@ void CFileListCtrl::SortByColumn(int column)
     m_model.SortBy(next);
     m_detailsView->header()->setSortIndicator(column - 1,
                                               next > 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
+bool CFileListCtrl::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* view = qobject_cast<QAbstractItemView*>(watched);
+    // Copy here copies the files, before the window's Copy of project rows.
+    if (view && event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+        event->accept();
+        return true;
+    }
+    if (view && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+        Q_EMIT CopyRequested();
+        return true;
+    }
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (view && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            key->modifiers() == Qt::NoModifier && view->currentIndex().isValid()) {
+            if (CDirFileInfo* entry = m_model.EntryAt(view->currentIndex().row()))
+                Q_EMIT EntryActivated(entry);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }

@@ -47,10 +47,16 @@ public:
     // Column click: the same column again reverses the order.
     void SortByColumn(int column);
 
+protected:
+    // Enter on a file inserts it, as a double click does; Copy copies the
+    // selected files.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 Q_SIGNALS:
     void EntryActivated(CDirFileInfo* entry);
     void CurrentEntryChanged(CDirFileInfo* entry);
     void ContextMenuRequested(const QPoint& globalPos);
+    void CopyRequested();
 
 private:
     void SetUpView(QAbstractItemView* view);

@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 CDeleteDlg::CDeleteDlg(const std::vector<CVolumeList::Volume>& volumes, const std::string& root,
                        QWidget* parent)
@@ -38,6 +39,9 @@ CDeleteDlg::CDeleteDlg(const std::vector<CVolumeList::Volume>& volumes, const st
     layout->addLayout(form);
     layout->addWidget(m_list);
     layout->addWidget(buttons);
+    // Wide enough that the window's title shows whole beside its buttons.
+    setMinimumWidth(
+        std::max(minimumSizeHint().width(), fontMetrics().horizontalAdvance(windowTitle()) + 140));
     Fill();
 }
 

@@ -82,7 +82,10 @@ CEffectDlg::CEffectDlg(const CEffectData& data, CUserPrompt* prompt, QWidget* pa
     more->addWidget(new QLabel(tr("Third colour:")), 1, 0);
     more->addWidget(ColourList(1112, 8, tr("Third colour")), 1, 1);
     m_count = new QSpinBox;
-    m_count->setRange(CCellDialogRules::MinCount, CCellDialogRules::MaxCount);
+    // A number typed outside the range reaches OK, which refuses it with the
+    // range message, as the interval field does; a box bounded to the range
+    // would put the old value back without a word.
+    m_count->setRange(0, 9999);
     m_count->setValue(m_data.disolve[9]);
     m_count->setAccessibleName(tr("Steps"));
     Keep(1050, m_count);
@@ -183,6 +186,7 @@ void CEffectDlg::accept()
     const CCellDialogRules::Verdict verdict = CCellDialogRules::CheckEffect(data);
     if (!CCellDialogRules::Report(m_prompt, verdict)) {
         m_count->setFocus();
+        m_count->selectAll();
         return;
     }
     m_data = data;

@@ -49,7 +49,20 @@ CProjectDlg::CProjectDlg(const CProjectSettings& settings, bool editMode, CUserP
     m_name->setObjectName("name");
     m_name->setAccessibleName(tr("Project name"));
     m_name->setText(QString::fromStdString(settings.name));
-    form->addRow(tr("&Name:"), m_name);
+    // The field takes no more than a name may have; a longer name of an
+    // older project stays whole until the user shortens it.
+    m_name->setMaxLength(
+        std::max(CProjectDlgChecks::MaxNameLength, static_cast<int>(m_name->text().size())));
+    auto* rule = new QLabel(QString::fromStdString(CResourceBundle::Format(
+        MsgId::ProjectNameRule, std::to_string(CProjectDlgChecks::MaxNameLength))));
+    rule->setObjectName("nameRule");
+    m_name->setAccessibleDescription(rule->text());
+    auto* nameRow = new QHBoxLayout;
+    nameRow->addWidget(m_name, 1);
+    nameRow->addWidget(rule);
+    auto* nameLabel = new QLabel(tr("&Name:"));
+    nameLabel->setBuddy(m_name);
+    form->addRow(nameLabel, nameRow);
 
     m_folder = new QLineEdit(editMode ? QString::fromStdString(m_currentFolder) : folder);
     m_folder->setObjectName("folder");

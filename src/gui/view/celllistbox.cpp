@@ -8,6 +8,8 @@
 #include <QHideEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QPolygon>
 #include <QScrollBar>
 #include <algorithm>
 #include <cstdlib>
@@ -303,18 +305,56 @@ void CCellListBox::dragMoveEvent(QDragMoveEvent* event)
     event->ignore();
     if (!m_busy)
         Q_EMIT DragOver(event);
+    // The line shows where the rows would go, while they would be taken.
+    SetDropLine(event->isAccepted() ? RowAt(event->position().toPoint().y()) : NoDropLine);
 }
 
 void CCellListBox::dragLeaveEvent(QDragLeaveEvent* event)
 {
+    SetDropLine(NoDropLine);
     event->accept();
 }
 
 void CCellListBox::dropEvent(QDropEvent* event)
 {
+    SetDropLine(NoDropLine);
     event->ignore();
     if (!m_busy)
         Q_EMIT Dropped(event);
+}
+
+void CCellListBox::SetDropLine(int row)
+{
+    if (row == m_dropLine)
+        return;
+    m_dropLine = row;
+    viewport()->update();
+}
+
+void CCellListBox::paintEvent(QPaintEvent* event)
+{
+    QListView::paintEvent(event);
+    if (m_dropLine == NoDropLine)
+        return;
+    // Before the row (its top edge), or under the last row.
+    const int rows = m_model.rowCount();
+    int y = 0;
+    if (m_dropLine >= 0 && m_dropLine < rows)
+        y = visualRect(m_model.index(m_dropLine)).top();
+    else if (rows > 0)
+        y = visualRect(m_model.index(rows - 1)).bottom() + 1;
+    QPainter painter(viewport());
+    const QColor colour = palette().color(QPalette::Highlight);
+    const int width = viewport()->width();
+    painter.fillRect(QRect(0, y - 1, width, 3), colour);
+    // Small arrow heads at both ends, as file managers mark an insertion.
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour);
+    const int h = 5;
+    painter.drawPolygon(QPolygon({QPoint(0, y - h), QPoint(h + 1, y), QPoint(0, y + h)}));
+    painter.drawPolygon(
+        QPolygon({QPoint(width, y - h), QPoint(width - h - 1, y), QPoint(width, y + h)}));
 }
 
 void CCellListBox::focusInEvent(QFocusEvent* event)

@@ -32,6 +32,10 @@ public:
     int PrepareKeyboardMenuRow();
     // Shows the focus row; called after the rows changed.
     void ScrollToFocus();
+    // Where a drag under way would insert: before this row, -1 after the
+    // last row; NoDropLine while no drop is offered.
+    static constexpr int NoDropLine = -2;
+    int DropLineRow() const { return m_dropLine; }
 
 Q_SIGNALS:
     // The selection or the focus changed by a click or a key.
@@ -60,8 +64,10 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
+    void SetDropLine(int row);
     void Press(QMouseEvent* event, bool takeFocus);
     void EndTracking();
     void MoveFocus(int row, Qt::KeyboardModifiers modifiers);
@@ -75,4 +81,5 @@ private:
     bool m_tracking = false;
     bool m_doubleClicked = false; // the tracked press was a double click
     bool m_busy = false;
+    int m_dropLine = NoDropLine;
 };

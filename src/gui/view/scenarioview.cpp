@@ -5,6 +5,7 @@
 #include "base/userprompt.h"
 #include "document/zurdoc.h"
 #include "editor/scenarioeditor.h"
+#include "gui/dialogs/addslidesdlg.h"
 #include "gui/dialogs/fileopprogressdlg.h"
 #include "gui/view/celllistbox.h"
 #include "gui/view/cellrowdelegate.h"
@@ -21,6 +22,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QStyle>
+#include <QUrl>
 #include <algorithm>
 
 namespace {
@@ -88,6 +90,7 @@ CScenarioView::CScenarioView(CZurDoc& doc, CScenarioEditor& editor, QWidget* par
     m_ownProgress = std::make_unique<CFileOpProgressDlg>(this);
     m_editor.SetProgress(m_ownProgress.get());
     m_editor.SetRepaintHandler([this] { Refresh(); });
+    m_editor.SetScreenBatches(true);
     m_doc.AddListener(this);
 
     CCellRowMetrics metrics = m_delegate->Metrics();
@@ -294,6 +297,8 @@ bool CScenarioView::ExecuteCommand(int command)
         Q_EMIT PrintRequested();
         return true;
     }
+    if (command == AddSlidesCommand)
+        return AddSlides(m_editor.Rows().FocusRow());
     bool ok = false;
     {
         CBusyScope busy(*this);
@@ -320,6 +325,32 @@ bool CScenarioView::InsertCellList(const QByteArray& block, bool reportCancel)
         ok = m_editor.InsertCellList(block, reportCancel);
     }
     ScrollToSelection();
+    return ok;
+}
+
+bool CScenarioView::AddSlides(int row)
+{
+    CAddSlidesDlg dialog(this);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        // A later paste does not go before a row the menu was opened on.
+        m_editor.SetInsertionIndex(-1);
+        return false;
+    }
+    return InsertFiles(dialog.selectedFiles(), row);
+}
+
+bool CScenarioView::InsertFiles(const QStringList& paths, int row)
+{
+    if (IsBusy())
+        return false;
+    QList<QUrl> urls;
+    for (const QString& path : paths)
+        urls << QUrl::fromLocalFile(path);
+    const bool ok = m_transfer->DropFiles(urls, row);
+    if (ok) {
+        m_list->setFocus(Qt::OtherFocusReason);
+        ScrollToSelection();
+    }
     return ok;
 }
 

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QFont>
 #include <QImage>
+#include <QStringList>
 #include <QWidget>
 #include <memory>
 #include <string>
@@ -41,6 +42,8 @@ public:
     // Commands of the window that the project's owner performs.
     static constexpr int SendCommand = 32771;
     static constexpr int PrintCommand = 57607;
+    // Add Slides: files chosen in a file dialog, inserted as a drop of them.
+    static constexpr int AddSlidesCommand = 32795;
 
     CScenarioView(CZurDoc& doc, CScenarioEditor& editor, QWidget* parent = nullptr);
     ~CScenarioView() override;
@@ -104,6 +107,11 @@ public Q_SLOTS:
     // Inserts an archived cell list (a new project's slides) as a paste; a
     // cancel fails it (the caller takes it back) when `reportCancel`.
     bool InsertCellList(const QByteArray& block, bool reportCancel = true);
+    // Asks for files and inserts their slides before `row` (-1: at the end),
+    // as a drop of the same files there does.
+    bool AddSlides(int row);
+    // Inserts slides made from the files at `paths` before `row`, as a drop.
+    bool InsertFiles(const QStringList& paths, int row);
     // A paste of the cells the browser sends, once the window is idle
     // again; a cancel keeps what went in.
     void PostCellList(const QByteArray& block);

@@ -1,5 +1,7 @@
 #include "gui/view/scenarioviewcommands.h"
 
+#include "base/msgid.h"
+#include "base/resourcebundle.h"
 #include "document/zurdoc.h"
 #include "editor/scenarioeditor.h"
 #include "gui/view/celllistbox.h"
@@ -81,6 +83,14 @@ void CScenarioViewCommands::CreateActions()
         m_view.addAction(action);
         m_actions.insert(command, action);
     }
+    auto* add =
+        new QAction(QString::fromStdString(CResourceBundle::Text(MsgId::MenuAddSlides)), &m_view);
+    add->setData(CScenarioView::AddSlidesCommand);
+    add->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    QObject::connect(add, &QAction::triggered, &m_view,
+                     [view = &m_view] { view->ExecuteCommand(CScenarioView::AddSlidesCommand); });
+    m_view.addAction(add);
+    m_actions.insert(CScenarioView::AddSlidesCommand, add);
 }
 
 void CScenarioViewCommands::SetShortcutsEnabled(bool enabled)
@@ -92,6 +102,9 @@ void CScenarioViewCommands::SetShortcutsEnabled(bool enabled)
         else
             action->setShortcuts({});
     }
+    if (QAction* add = m_actions.value(CScenarioView::AddSlidesCommand))
+        add->setShortcuts(enabled ? QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_I)}
+                                  : QList<QKeySequence>{});
 }
 
 QAction* CScenarioViewCommands::Action(int command) const
@@ -118,6 +131,8 @@ CommandState CScenarioViewCommands::StateOf(int command) const
         return m_doc.IsModified() ? CommandState::Grayed : CommandState::Enabled;
     if (command == CScenarioView::PrintCommand)
         // An empty project prints its header page.
+        return CommandState::Enabled;
+    if (command == CScenarioView::AddSlidesCommand)
         return CommandState::Enabled;
     if (!m_actions.contains(command))
         return CommandState::Grayed;
@@ -174,7 +189,18 @@ QMenu* CScenarioViewCommands::CreateContextMenu(int row, QWidget* parent)
             m_view.ScrollToSelection();
         });
     }
+    AddSlidesEntry(*menu, row);
     return menu;
+}
+
+void CScenarioViewCommands::AddSlidesEntry(QMenu& menu, int row)
+{
+    menu.addSeparator();
+    QAction* entry = menu.addAction(m_actions.value(CScenarioView::AddSlidesCommand)->text());
+    entry->setData(CScenarioView::AddSlidesCommand);
+    // Before the clicked row, or at the end below the rows.
+    QObject::connect(entry, &QAction::triggered, &m_view,
+                     [this, row] { m_view.AddSlides(row >= 0 ? row : -1); });
 }
 
 void CScenarioViewCommands::ShowContextMenu(const QPoint& viewportPos, int row)

@@ -40,6 +40,9 @@ public:
     void ShowContextMenu(const QPoint& viewportPos, int row);
 
 private:
+    // The context menu's Add Slides, before `row` (-1: at the end).
+    void AddSlidesEntry(QMenu& menu, int row);
+
     CScenarioView& m_view;
     CZurDoc& m_doc;
     CScenarioEditor& m_editor;

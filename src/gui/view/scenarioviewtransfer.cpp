@@ -98,7 +98,7 @@ void CScenarioViewTransfer::Drop(QDropEvent* event)
         if (ok && &session == &m_session)
             m_droppedOnSelf = true;
     } else {
-        ok = DropFiles(data, row);
+        ok = DropFiles(data->urls(), row);
     }
     if (!ok)
         return;
@@ -117,9 +117,9 @@ void CScenarioViewTransfer::Drop(QDropEvent* event)
     m_view.window()->activateWindow();
 }
 
-bool CScenarioViewTransfer::DropFiles(const QMimeData* data, int row)
+bool CScenarioViewTransfer::DropFiles(const QList<QUrl>& urls, int row)
 {
-    const CUriCellList::Result files = CUriCellList::Build(data->urls());
+    const CUriCellList::Result files = CUriCellList::Build(urls);
     if (files.block.isEmpty()) {
         if (files.messageId != 0)
             m_view.ShowMessage(files.messageId, files.file);

@@ -2,6 +2,8 @@
 
 #include "editor/celldragsession.h"
 
+#include <QList>
+#include <QUrl>
 #include <Qt>
 
 class CScenarioEditor;
@@ -38,10 +40,11 @@ public:
     void StartDrag();
     // The picture a drag shows: the rows it carries.
     QPixmap DragPixmap() const;
+    // Files of the desktop or of the file dialog dropped before `row` (-1:
+    // at the end).
+    bool DropFiles(const QList<QUrl>& urls, int row);
 
 private:
-    bool DropFiles(const QMimeData* data, int row);
-
     CScenarioView& m_view;
     CZurDoc& m_doc;
     CScenarioEditor& m_editor;

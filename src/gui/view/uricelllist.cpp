@@ -1,19 +1,13 @@
 #include "gui/view/uricelllist.h"
 
 #include "base/msgid.h"
-#include "base/pathutils.h"
 #include "base/slidesourcetypes.h"
-#include "imaging/imagedecoder.h"
-#include "model/cellbmpinfo.h"
+#include "editor/sourcecells.h"
 #include "model/cellinfolist.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 namespace {
-constexpr int kPictureUnreadable = MsgId::PictureUnreadable;
-constexpr int kNoLongerThere = MsgId::FileGone;
-constexpr int kIsFolder = MsgId::DroppedFolder;
 constexpr int kNotSlideSource = MsgId::DroppedNotPicture;
 } // namespace
 
@@ -37,46 +31,10 @@ CUriCellList::Result CUriCellList::Build(const QList<QUrl>& urls)
             result.file = url.toDisplayString().toStdString();
             return result;
         }
-        const QFileInfo info(url.toLocalFile());
-        const std::string path = info.absoluteFilePath().toStdString();
-        result.file = path;
-        if (!info.exists()) {
-            result.messageId = kNoLongerThere;
-            return result;
-        }
-        if (info.isDir()) {
-            result.messageId = kIsFolder;
-            return result;
-        }
-        if (!IsSlideSource(path) || !info.isFile()) {
-            result.messageId = kNotSlideSource;
-            return result;
-        }
-        if (!IsPresentation(path)) {
-            // Only the header is read here; the picture is decoded when it
-            // is imported.
-            QFile file(info.absoluteFilePath());
-            if (!file.open(QIODevice::ReadOnly) ||
-                CImageDecoder::ProbeImage(file) == CImageDecoder::NotDecoded) {
-                result.messageId = kPictureUnreadable;
-                return result;
-            }
-        } else if (QFile file(info.absoluteFilePath()); !file.open(QIODevice::ReadOnly)) {
-            result.messageId = kNotSlideSource;
-            return result;
-        }
-        auto cell = std::make_unique<CCellBmpInfo>();
-        cell->RefFilePath = path;
-        cell->RefPage = IsPresentation(path) ? 0 : 1;
-        CFileStatus status;
-        cell->RefFileTime = GetFileStatus(path, status)
-                                ? static_cast<int32_t>(FileTimeToLocalSeconds(status.mtime))
-                                : -1;
-        if (list.IsEmpty())
-            list.ProjectFolder = info.absolutePath().toStdString() + "/";
-        list.Append(std::move(cell));
+        // Whether each file can be used is probed when the insertion
+        // starts, for the whole batch at once.
+        CSourceCells::Append(list, QFileInfo(url.toLocalFile()).absoluteFilePath().toStdString());
     }
-    result.file.clear();
     result.block = list.ToBytes();
     list.DeleteAll();
     return result;

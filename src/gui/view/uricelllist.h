@@ -8,8 +8,8 @@
 // Files dropped from the desktop's file manager become cells as the file
 // browser makes them: an image cell per picture (page 1) and per
 // presentation (page 0: the whole show), in a "CellInfo List from ROvuv UR1"
-// block. Every file is checked first; one that cannot become a slide stops
-// the whole drop with the message that names it.
+// block. Only a link that is no local file refuses the whole drop here; the
+// files themselves are probed when the insertion starts.
 class CUriCellList
 {
 public:

@@ -4,9 +4,11 @@
 // folder, the autorun editor, and the card checked by the program's own
 // card check. The pointer and the keys are the X server's (XTest).
 #include "apptesting.h"
+#include "base/msgid.h"
 #include "document/zurdoc.h"
 #include "editor/scenarioeditor.h"
 #include "gui/app/childframe.h"
+#include "gui/app/helpwnd.h"
 #include "gui/app/mainframe.h"
 #include "gui/browser/browserpanes.h"
 #include "gui/browser/filedlgbar.h"
@@ -15,6 +17,7 @@
 #include "gui/view/celllistbox.h"
 #include "gui/view/cellrowmodel.h"
 #include "gui/view/scenarioview.h"
+#include "model/cellbmpinfo.h"
 #include "model/cellctrlinfo.h"
 #include "xtestinput.h"
 
@@ -24,11 +27,17 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QImage>
+#include <QLineEdit>
 #include <QPainter>
 #include <QProcess>
+#include <QPushButton>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
+#include <QUrl>
+#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -419,4 +428,175 @@ TEST(EndToEnd, RightClickEscapeThenADragFromTheLastRowMovesOnlyThatRow)
         [] {});
     ASSERT_EQ(outside.Run(5000), "");
     EXPECT_FALSE(p.Child()->View()->ListBox()->IsTracking());
+}
+
+namespace {
+
+// A file of the browser's list, found by name and brought into view; its
+// centre on the screen, or a null point while it is not listed yet.
+QPoint ListedFile(CFileListCtrl* files, const QString& name)
+{
+    QAbstractItemView* view = files->CurrentView();
+    const QModelIndexList found = view->model()->match(view->model()->index(0, 0), Qt::DisplayRole,
+                                                       name, 1, Qt::MatchExactly);
+    if (found.isEmpty())
+        return {};
+    view->scrollTo(found.front());
+    return GlobalCenter(view->viewport(), view->visualRect(found.front()));
+}
+
+QString Photo(const QString& name, QColor colour)
+{
+    QImage photo(640, 480, QImage::Format_RGB32);
+    photo.fill(colour);
+    const QString path = QDir::homePath() + QLatin1Char('/') + name;
+    photo.save(path, "JPEG");
+    return path;
+}
+
+} // namespace
+
+// The ways a newcomer adds slides without a drag, by the X server's input:
+// Add Slides (Ctrl+I) with its file dialog, Ctrl+C in the Files pane and
+// Ctrl+V in the project, Enter on a file; a batch with one bad file asks
+// once and inserts the others; the help opens in the program's own window
+// where no browser takes it.
+TEST(EndToEnd, SlidesAddedByMenuPasteAndEnterAndHelpWithoutABrowser)
+{
+    if (QGuiApplication::platformName() != QStringLiteral("xcb"))
+        GTEST_SKIP() << "needs a real X server: xvfb-run -a env ZELM_TEST_PLATFORM=xcb";
+    CXTestInput input;
+    if (!input.IsAvailable())
+        GTEST_SKIP() << "the X server has no XTest extension";
+    const QString byMenu = Photo(QStringLiteral("bymenu.jpg"), Qt::red);
+    Photo(QStringLiteral("copied.jpg"), Qt::green);
+    Photo(QStringLiteral("entered.jpg"), Qt::blue);
+    {
+        QFile fake(QDir::homePath() + QStringLiteral("/fake.png"));
+        ASSERT_TRUE(fake.open(QIODevice::WriteOnly));
+        fake.write("text saved as a picture");
+    }
+    XProject p;
+    ASSERT_NE(p.Child(), nullptr);
+    ASSERT_TRUE(p.active);
+    CMainFrame& frame = p.app->Frame();
+    CFileListCtrl* files = frame.Browser()->FileBar()->List();
+    const auto rows = [&] { return p.Child()->Editor().Rows().GetCount(); };
+    const auto source = [&](int row) {
+        const auto* cell =
+            dynamic_cast<const CCellBmpInfo*>(p.Child()->Editor().Rows().GetCell(row));
+        return cell ? QFileInfo(QString::fromStdString(cell->RefFilePath)).fileName() : QString();
+    };
+    const auto idle = [&] {
+        if (p.Child()->IsBusy() || ModalOf("QDialog"))
+            return false;
+        if (QApplication::activeWindow() != &frame)
+            frame.activateWindow();
+        return QApplication::activeWindow() == &frame;
+    };
+    QPoint at;
+
+    Script s;
+    // 1. Slide > Add Slides... by its key, the file typed in its dialog.
+    s.Then("focus the rows", [&] { input.Click(p.BelowRows()); });
+    s.Then("add slides", [&] { input.Key("i", {"Control_L"}); });
+    s.Add(
+        "add slides dialog", [] { return ModalOf("CAddSlidesDlg") != nullptr; },
+        [&] {
+            // The photo chosen and the dialog accepted (without a window
+            // manager the dialog does not get the X server's keyboard).
+            QDialog* dialog = ModalOf("CAddSlidesDlg");
+            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(byMenu);
+            dialog->accept();
+        });
+    s.Add(
+        "added by the menu", [&] { return rows() == 4 && idle(); },
+        [&] { at = ListedFile(files, QStringLiteral("copied.jpg")); });
+    // 2. Copied in the Files pane, pasted before row 1.
+    s.Add(
+        "copied.jpg listed",
+        [&] { return !(at = ListedFile(files, QStringLiteral("copied.jpg"))).isNull(); },
+        [&] { input.Click(at); });
+    s.Then("copy", [&] { input.Key("c", {"Control_L"}); });
+    s.Then("row 1", [&] { input.Click(p.RowAt(0)); });
+    s.Then("paste", [&] { input.Key("v", {"Control_L"}); });
+    s.Add(
+        "pasted", [&] { return rows() == 5 && idle(); },
+        [&] { at = ListedFile(files, QStringLiteral("entered.jpg")); });
+    // 3. Enter on a file of the Files pane.
+    s.Add(
+        "entered.jpg listed",
+        [&] { return !(at = ListedFile(files, QStringLiteral("entered.jpg"))).isNull(); },
+        [&] { input.Click(at); });
+    s.Then("enter", [&] { input.Key("Return"); });
+    s.Add(
+        "entered", [&] { return rows() == 6 && idle(); },
+        [&] { at = ListedFile(files, QStringLiteral("fake.png")); });
+    // 4. A batch with a bad file: fake.png and copied.jpg, Enter; the one
+    // question is answered Yes by the test's prompt.
+    s.Add(
+        "fake.png listed",
+        [&] { return !(at = ListedFile(files, QStringLiteral("fake.png"))).isNull(); },
+        [&] { input.Click(at); });
+    s.Add(
+        "fake.png selected", [&] { return files->SelectedRows().size() == 1; },
+        [&] {
+            // The second file joins the selection (as a Ctrl+click adds it).
+            QAbstractItemView* view = files->CurrentView();
+            const QModelIndexList found =
+                view->model()->match(view->model()->index(0, 0), Qt::DisplayRole,
+                                     QStringLiteral("copied.jpg"), 1, Qt::MatchExactly);
+            view->selectionModel()->select(found.front(), QItemSelectionModel::Select);
+            input.Key("Return");
+        });
+    s.Add(
+        "batch", [&] { return rows() == 7 && idle(); },
+        [&] {
+            frame.SetHelpOpener({QStringLiteral("sh"), QStringLiteral("-c"),
+                                 QStringLiteral("exit 3"), QStringLiteral("xdg-open")});
+            input.Key("F1");
+        });
+    // 5. No browser takes the help: the program's own window shows it.
+    s.Add(
+        "help window",
+        [&] {
+            auto* help = frame.findChild<CHelpWnd*>();
+            return help && help->isVisible();
+        },
+        [] {});
+    const std::string stuck = s.Run(60000);
+    for (const auto& shown : p.app->prompt.shown)
+        std::fprintf(stderr, "[ told %d: %s ]\n", shown.id, shown.text.c_str());
+    QWidget* modal = QApplication::activeModalWidget();
+    ASSERT_EQ(stuck, "") << "stopped at: " << stuck << " with " << rows() << " rows, modal "
+                         << (modal ? modal->metaObject()->className() : "none") << ", busy "
+                         << p.Child()->IsBusy();
+
+    // By the menu at the end (no row had the focus): after the last step.
+    int byMenuRow = -1;
+    for (int r = 0; r < rows(); ++r)
+        if (source(r) == QStringLiteral("bymenu.jpg"))
+            byMenuRow = r;
+    ASSERT_GT(byMenuRow, 0);
+    EXPECT_EQ(p.Child()->Editor().Rows().GetCell(byMenuRow - 1)->AutoIntervalSec, 3);
+    EXPECT_EQ(source(0), QStringLiteral("copied.jpg")) << "before the selected row";
+    const std::vector<int> asked = p.app->prompt.Ids();
+    EXPECT_EQ(std::count(asked.begin(), asked.end(), MsgId::BatchSomeUnusable), 1);
+    bool batchCopied = false;
+    for (int r = 0; r < rows(); ++r)
+        batchCopied = batchCopied || (source(r) == QStringLiteral("copied.jpg") && r != 0);
+    EXPECT_TRUE(batchCopied) << "the good file of the batch went in";
+    for (int r = 0; r < rows(); ++r)
+        EXPECT_NE(source(r), QStringLiteral("fake.png"));
+
+    // The help window follows its links and goes back.
+    auto* help = frame.findChild<CHelpWnd*>();
+    ASSERT_NE(help, nullptr);
+    EXPECT_FALSE(help->BackButton()->isEnabled());
+    help->Browser()->setSource(QUrl(QStringLiteral("#adding")));
+    EXPECT_TRUE(help->BackButton()->isEnabled());
+    QTest::mouseClick(help->BackButton(), Qt::LeftButton);
+    EXPECT_TRUE(help->ForwardButton()->isEnabled());
+    EXPECT_TRUE(help->Browser()->toPlainText().contains(QStringLiteral("Add Slides")));
+    help->close();
 }

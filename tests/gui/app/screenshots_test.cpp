@@ -2,11 +2,14 @@
 // scripts/screenshots.sh sets ZELM_SCREENSHOTS_DIR (it runs them under Xvfb).
 #include "apptesting.h"
 #include "gui/app/aboutdlg.h"
+#include "gui/app/helpwnd.h"
 #include "gui/app/mainframe.h"
 #include "gui/app/splashwnd.h"
 #include "gui/app/vantorelapp.h"
+#include "gui/dialogs/addslidesdlg.h"
 #include "presentation/presentationfixtures.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QMdiArea>
@@ -14,6 +17,8 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QTest>
+#include <QTextBrowser>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 namespace {
@@ -79,6 +84,23 @@ TEST_F(Screenshots, MainWindow)
     about.show();
     EXPECT_TRUE(save(about, QStringLiteral("about")));
     about.close();
+
+    // The help where no browser takes it, opened at its page on adding slides.
+    app.Frame().SetUrlOpener([](const QUrl&) { return false; });
+    app.Frame().Action(FrameCommand::HelpFinder)->trigger();
+    auto* help = app.Frame().findChild<CHelpWnd*>();
+    ASSERT_NE(help, nullptr);
+    help->Browser()->setSource(QUrl(QStringLiteral("#adding")));
+    EXPECT_TRUE(save(*help, QStringLiteral("help-window")));
+    help->close();
+
+    // Slide > Add Slides..., its dialog in the photos' folder.
+    CAddSlidesDlg add(&app.Frame());
+    add.setDirectory(QDir::homePath());
+    add.resize(760, 480);
+    add.show();
+    EXPECT_TRUE(save(add, QStringLiteral("add-slides-dialog")));
+    add.close();
     for (QMdiSubWindow* w : app.Frame().MdiArea()->subWindowList())
         w->close();
 }

@@ -4,22 +4,30 @@
 #include "base/appfolders.h"
 #include "base/msgid.h"
 #include "document/projectlock.h"
+#include "document/zurdoc.h"
+#include "editor/cellrowlist.h"
+#include "editor/editorcommands.h"
 #include "editor/scenarioeditor.h"
 #include "gui/app/childframe.h"
 #include "gui/app/mainframe.h"
 #include "gui/app/singleinstance.h"
 #include "gui/app/vantorelapp.h"
+#include "gui/view/scenarioview.h"
 #include "presentation/presentationfixtures.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QMdiArea>
+#include <QMessageBox>
 #include <QProcess>
 #include <QSettings>
 #include <QSysInfo>
+#include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <gtest/gtest.h>
 
@@ -117,6 +125,50 @@ TEST_F(StartUp, ShellOpenOpensTheFileInTheFirstInstance)
     // The same file again brings up its window instead of a second one.
     EXPECT_EQ(RunSecondInstance({QStringLiteral("--shell-open"), q(project)}), 0);
     EXPECT_EQ(app.Frame().ChildFrames().size(), 1);
+}
+
+TEST_F(StartUp, HandedOverProjectWithAMessageKeepsTheUnsavedWork)
+{
+    const std::string changed = MakeProject("Changed");
+    // A project that opens with "... opened without some of its slides".
+    const std::string folder = CAppFolders::HomeFolder() + "Other/";
+    QDir().mkpath(q(folder));
+    {
+        QFile file(q(folder + "Other.sic"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[Project]\nProjectName=Other\nProjectPath=/x/\nVersion=2\n[Slides]\n"
+                   "Control\nInputDev=1\nSlide\nFileName=gone.png\nThumbFileName=gone.jpg\n");
+    }
+    CAppUnderTest app({q(changed)});
+    ASSERT_TRUE(app.Started());
+    ASSERT_EQ(app.Frame().ChildFrames().size(), 1);
+    CZurDoc& work = app.Frame().ChildFrames()[0]->Document();
+    work.SetModifiedFlag(true);
+    // The message is a real modal box, answered with Enter after the
+    // sending program has ended and hung up.
+    bool answered = false;
+    app.prompt.onShow = [&answered](int id) {
+        if (id != MsgId::CellsLeftOut)
+            return;
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Zelm Tessara"),
+                        QStringLiteral("opened without some of its slides"), QMessageBox::Ok);
+        QTimer::singleShot(1500, &box, [&box, &answered] {
+            QTest::keyClick(&box, Qt::Key_Return);
+            answered = true;
+        });
+        box.exec();
+    };
+    EXPECT_EQ(RunSecondInstance({QStringLiteral("--no-splash"), q(folder + "Other.sic")}), 0);
+    for (int i = 0; i < 100 && !answered; ++i)
+        QTest::qWait(50);
+    QTest::qWait(200);
+    ASSERT_TRUE(answered);
+    ASSERT_EQ(app.Frame().ChildFrames().size(), 2);
+    EXPECT_TRUE(work.IsModified());
+    EXPECT_EQ(app.Frame().ChildFrames()[1]->Document().CellsLeftOut(), 1);
+    // The instance still answers the next start.
+    EXPECT_EQ(RunSecondInstance({QStringLiteral("--no-splash")}), 0);
+    app.prompt.onShow = nullptr;
 }
 
 TEST_F(StartUp, OpenCommandDuringStartUpWaitsAndIsCarriedOut)
@@ -222,4 +274,42 @@ TEST_F(StartUp, PresentationOnTheCommandLineBecomesANamedProject)
     EXPECT_EQ(child->windowTitle().remove(QStringLiteral("[*]")), QStringLiteral("ZUR0001"));
     EXPECT_TRUE(child->HoldsProjectLock());
     EXPECT_EQ(child->Editor().Rows().GetCount(), 6);
+    // Each project window carries the program's icon, not the toolkit's.
+    EXPECT_EQ(child->windowIcon().pixmap(32).toImage(),
+              app.Frame().windowIcon().pixmap(32).toImage());
+    EXPECT_FALSE(app.Frame().windowIcon().isNull());
+
+    // Closed without saving, it leaves no folder and no recent project.
+    const QString folder = QFileInfo(q(child->PathName())).absolutePath();
+    const QString file = q(child->PathName());
+    app.prompt.answers = {CUserPrompt::AnswerNo};
+    child->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(app.Frame().ChildFrames().isEmpty());
+    EXPECT_EQ(app.prompt.Ids().back(), MsgId::AskToSave);
+    EXPECT_FALSE(QFileInfo::exists(folder));
+    EXPECT_FALSE(app.Frame().Action(FrameCommand::FileMru1)->isVisible())
+        << "no recent project names it";
+    QSettings settings;
+    for (const QString& key : settings.allKeys())
+        EXPECT_NE(settings.value(key).toString(), file) << key.toStdString();
+}
+
+TEST_F(StartUp, PresentationProjectSavedOnceStaysWhenClosed)
+{
+    const std::string deck = CPresentationFixtures::Path("plain6");
+    ASSERT_FALSE(deck.empty()) << "LibreOffice is needed to make the test deck";
+    CAppUnderTest app({q(deck)});
+    ASSERT_TRUE(app.Started());
+    ASSERT_EQ(app.Frame().ChildFrames().size(), 1);
+    CChildFrame* child = app.Frame().ChildFrames()[0];
+    const QString file = q(child->PathName());
+    ASSERT_TRUE(child->Save());
+    child->Editor().Rows().SetSel(0);
+    child->View()->ExecuteCommand(EditorCommand::Delete);
+    app.prompt.answers = {CUserPrompt::AnswerNo};
+    child->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(QFileInfo::exists(file)) << "saved by the user: it is a project like any other";
+    EXPECT_TRUE(app.Frame().Action(FrameCommand::FileMru1)->isVisible());
 }

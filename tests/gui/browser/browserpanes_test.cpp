@@ -358,9 +358,15 @@ TEST_F(BrowserPanes, DamagedPicturesLeaveTheListAndThePreviewKeepsItsSize)
     EXPECT_EQ(m_frame.size(), frame);
     EXPECT_EQ(Files()->height(), paneHeight);
     EXPECT_EQ(Files()->width(), paneWidth);
+    // All of the message shows, over lines within the preview: nothing cut.
     QLabel* preview = Files()->PreviewPicture();
-    EXPECT_LE(preview->fontMetrics().horizontalAdvance(preview->text()), preview->width());
+    EXPECT_EQ(QString(preview->text()).remove(QChar(0x200B)), preview->toolTip());
     EXPECT_TRUE(preview->toolTip().contains(QString::fromStdString(folder)));
+    const QRect room = preview->contentsRect();
+    const QRect needed = preview->fontMetrics().boundingRect(
+        room, Qt::AlignCenter | Qt::TextWordWrap, preview->text());
+    EXPECT_LE(needed.width(), room.width());
+    EXPECT_LE(needed.height(), room.height());
 
     view->setCurrentIndex(Files()->Model().index(RowOf("good.jpg"), 0));
     QTRY_VERIFY_WITH_TIMEOUT(!Files()->PreviewPicture()->pixmap().isNull(), 5000);

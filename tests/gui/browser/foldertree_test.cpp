@@ -2,6 +2,7 @@
 // renamed and deleted while a deep one is shown, vanished folders touched,
 // drags that only highlight, branches read again when opened, the expand
 // sign, slow volumes and odd names.
+#include "base/msgid.h"
 #include "browserfixture.h"
 
 #include <QBuffer>
@@ -307,13 +308,60 @@ TEST_F(FolderTree, ADropOnAFolderThatWentSaysSoAndKeepsTheFiles)
     QDropEvent drop(at, actions, &data, Qt::LeftButton, {});
     QCoreApplication::sendEvent(Tree()->viewport(), &drop);
     EXPECT_FALSE(drop.isAccepted());
+    EXPECT_EQ(drop.dropAction(), Qt::IgnoreAction) << "the source removes nothing";
     ASSERT_FALSE(m_prompt.Ids().empty());
-    EXPECT_EQ(m_prompt.Ids().back(), 7207);
+    EXPECT_EQ(m_prompt.Ids().back(), MsgId::DropFolderGone);
+    EXPECT_NE(m_prompt.shown.back().text.find(Path("to")), std::string::npos);
     EXPECT_TRUE(QFile::exists(QString::fromStdString(Path("from/a.jpg"))));
     EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("to"))));
     EXPECT_FALSE(Tree()->IndexOf(Path("to")).isValid());
     EXPECT_EQ(Tree()->DropHighlight(), "");
     EXPECT_EQ(m_panes->CurrentFolder(), Path("from/"));
+}
+
+// Another program adds a folder above the one under the pointer while the
+// drag hovers it: the rows shift, and the drop still goes to the folder that
+// was highlighted, not to the row that has come under the pointer.
+TEST_F(FolderTree, ADropGoesToTheHighlightedFolderWhenTheRowsShift)
+{
+    MakeFolder("from");
+    MakeFolder("root/m");
+    MakeFolder("root/t");
+    MakePhoto("from/a.jpg");
+    m_panes->Start(Path("from"));
+    m_panes->SetWatchDelay(20);
+    Tree()->expand(Node(Path("root")));
+    Settle(200);
+    const QModelIndex target = Tree()->IndexOf(Path("root/t"));
+    ASSERT_TRUE(target.isValid());
+    const QPoint at = Tree()->visualRect(target).center();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(Path("from/a.jpg")))});
+    const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
+    QDragEnterEvent enter(at, actions, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(Tree()->viewport(), &enter);
+    QDragMoveEvent move(at, actions, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(Tree()->viewport(), &move);
+    ASSERT_EQ(Tree()->DropHighlight(), Path("root/t/"));
+
+    MakeFolder("root/n");
+    QTRY_VERIFY_WITH_TIMEOUT(Tree()->IndexOf(Path("root/n")).isValid(), 5000);
+    ASSERT_NE(Tree()->indexAt(at), Tree()->IndexOf(Path("root/t"))) << "the rows have shifted";
+    QDropEvent drop(at, actions, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(Tree()->viewport(), &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(drop.dropAction(), Qt::MoveAction);
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(Path("root/t/a.jpg"))));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("root/n/a.jpg"))));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("from/a.jpg"))));
+
+    // Without a highlight (no drag moved over a folder) nothing is taken.
+    MakePhoto("from/b.jpg");
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(Path("from/b.jpg")))});
+    QDropEvent blind(at, actions, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(Tree()->viewport(), &blind);
+    EXPECT_FALSE(blind.isAccepted());
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(Path("from/b.jpg"))));
 }
 
 } // namespace

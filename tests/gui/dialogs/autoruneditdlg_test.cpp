@@ -207,6 +207,8 @@ TEST(DeleteDlg, ListsTheCardsScenariosWithCheckBoxes)
     }
     CDeleteDlg dialog({}, card.toStdString());
     ASSERT_TRUE(ShowActive(dialog));
+    // Its title is not cut: the window is wider than the title's text.
+    EXPECT_GT(dialog.width(), dialog.fontMetrics().horizontalAdvance(dialog.windowTitle()) + 100);
     QListWidget* list = dialog.List();
     ASSERT_EQ(list->count(), 2);
     QStringList texts;

@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -73,6 +74,38 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) {
         return (info.param.multiple ? "Multiple_" : "Single_") + CaseNameSpelled(info.param.typed);
     });
+
+// The steps of the effect dialog: a number typed outside the range is
+// refused at OK with the range message, as the interval is, not replaced.
+TEST(EffectDlg, StepsOutsideTheRangeAreRefusedWithTheRange)
+{
+    for (const char* typed : {"1", "0", "149", "2", "148"}) {
+        const int value = QString::fromLatin1(typed).toInt();
+        const bool accepted =
+            value >= CCellDialogRules::MinCount && value <= CCellDialogRules::MaxCount;
+        CScriptedPrompt prompt;
+        CEffectData data;
+        data.disolve[9] = 20;
+        CEffectDlg dialog(data, &prompt);
+        ASSERT_TRUE(ShowActive(dialog));
+        auto* steps = dialog.findChild<QSpinBox*>("control1050");
+        ASSERT_NE(steps, nullptr);
+        steps->setFocus();
+        steps->selectAll();
+        QTest::keyClicks(steps, typed);
+        Press(dialog);
+        if (accepted) {
+            EXPECT_EQ(dialog.result(), QDialog::Accepted) << typed;
+            EXPECT_EQ(dialog.Data().disolve[9], value);
+            continue;
+        }
+        EXPECT_NE(dialog.result(), QDialog::Accepted) << typed;
+        ASSERT_EQ(prompt.Ids(), std::vector<int>{MsgId::EnterWholeNumberInRange}) << typed;
+        EXPECT_NE(prompt.shown[0].text.find("148"), std::string::npos);
+        EXPECT_EQ(QApplication::focusWidget(), steps);
+        EXPECT_EQ(dialog.Data().disolve[9], 20) << "nothing taken over";
+    }
+}
 
 TEST(CtrlPropDlg, IntervalRefusedWithFocusBackInTheField)
 {

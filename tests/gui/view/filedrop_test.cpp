@@ -1,10 +1,19 @@
 // Files dropped from the desktop's file manager (text/uri-list).
+#include "base/msgid.h"
+#include "base/resourcebundle.h"
+#include "gui/view/celllistbox.h"
+#include "gui/view/scenarioview.h"
 #include "model/cellbmpinfo.h"
 #include "presentation/presentationfixtures.h"
 #include "viewfixture.h"
 
+#include <QAction>
+#include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
 #include <QImage>
+#include <QMenu>
+#include <QTest>
 #include <QUrl>
 
 namespace {
@@ -82,8 +91,9 @@ class RefusedFiles : public ViewFixture, public ::testing::WithParamInterface<Re
 {
 };
 
-// One file that cannot become a slide stops the whole drop and is named.
-TEST_P(RefusedFiles, NothingIsInsertedAndTheFileIsNamed)
+// A file that cannot become a slide is named with its reason before anything
+// goes in, and the user decides about the others.
+TEST_P(RefusedFiles, TheFileIsNamedAndTheOthersGoInOnYes)
 {
     const std::string files = Folder("files");
     QDir().mkpath(QString::fromStdString(files + "folder.jpg"));
@@ -99,12 +109,31 @@ TEST_P(RefusedFiles, NothingIsInsertedAndTheFileIsNamed)
 
     ViewProject p(Folder("a"), {1, 2});
     const std::string bad = files + GetParam().name;
-    std::unique_ptr<QMimeData> data(UriList({good, bad}));
+    const std::string reason = CResourceBundle::Format(GetParam().message, bad);
+
+    // Alone, it is refused with its own message.
+    std::unique_ptr<QMimeData> alone(UriList({bad}));
+    EXPECT_EQ(p.DropAt(alone.get(), 0), Qt::IgnoreAction);
+    EXPECT_EQ(p.Rows(), (std::vector<int>{1, 2}));
+    ASSERT_EQ(p.prompt.Ids(), std::vector<int>{GetParam().message});
+    EXPECT_EQ(p.prompt.shown[0].text, reason);
+
+    // With a good file: one question; No inserts nothing and refuses the drop.
+    std::unique_ptr<QMimeData> data(UriList({bad, good}));
+    p.prompt.shown.clear();
+    p.prompt.answers = {CUserPrompt::AnswerNo};
     EXPECT_EQ(p.DropAt(data.get(), 0), Qt::IgnoreAction);
     EXPECT_EQ(p.Rows(), (std::vector<int>{1, 2}));
-    ASSERT_EQ(p.prompt.shown.size(), 1u);
-    EXPECT_EQ(p.prompt.shown[0].id, GetParam().message);
-    EXPECT_NE(p.prompt.shown[0].text.find(bad), std::string::npos) << p.prompt.shown[0].text;
+    ASSERT_EQ(p.prompt.Ids(), std::vector<int>{MsgId::BatchSomeUnusable});
+    EXPECT_NE(p.prompt.shown[0].text.find(reason), std::string::npos) << p.prompt.shown[0].text;
+
+    // Yes inserts the good one where the drop aimed.
+    p.prompt.shown.clear();
+    p.prompt.answers = {CUserPrompt::AnswerYes};
+    EXPECT_EQ(p.DropAt(data.get(), 0), Qt::CopyAction);
+    ASSERT_EQ(p.editor->Rows().GetCount(), 3);
+    EXPECT_EQ(LabelOf(p, 0), good);
+    EXPECT_EQ(p.prompt.Ids(), std::vector<int>{MsgId::BatchSomeUnusable});
 }
 
 INSTANTIATE_TEST_SUITE_P(ViewFixture, RefusedFiles,
@@ -116,3 +145,81 @@ INSTANTIATE_TEST_SUITE_P(ViewFixture, RefusedFiles,
                              std::string n = info.param.name;
                              return n.substr(0, n.find('.'));
                          });
+
+namespace {
+
+// While files are dragged over the rows a line shows where they would go:
+// before the row under the pointer, or after the last row.
+TEST_F(ViewFixture, ALineShowsWhereADropWouldGo)
+{
+    QDir().mkpath(QString::fromStdString(Folder("line")));
+    const std::string photo = MakePhoto(Folder("line") + "p.jpg", Qt::yellow);
+    ViewProject p(Folder("a"), {1, 2, 3});
+    CCellListBox* list = p.view->ListBox();
+    std::unique_ptr<QMimeData> files(UriList({photo}));
+    const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
+    QDragEnterEvent enter(p.RowPoint(1), actions, files.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(p.Viewport(), &enter);
+    EXPECT_EQ(list->DropLineRow(), 1);
+    for (const int row : {2, 0, -1}) {
+        QDragMoveEvent move(p.RowPoint(row), actions, files.get(), Qt::LeftButton, {});
+        QApplication::sendEvent(p.Viewport(), &move);
+        EXPECT_EQ(list->DropLineRow(), row);
+    }
+    // The line is painted in the highlight colour at the row's top edge.
+    QDragMoveEvent onRow2(p.RowPoint(2), actions, files.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(p.Viewport(), &onRow2);
+    const QImage shot = list->viewport()->grab().toImage();
+    const int y = list->visualRect(p.view->Model()->index(2)).top();
+    EXPECT_EQ(shot.pixelColor(shot.width() / 2, y), list->palette().color(QPalette::Highlight));
+    QDragLeaveEvent leave;
+    QApplication::sendEvent(p.Viewport(), &leave);
+    EXPECT_EQ(list->DropLineRow(), CCellListBox::NoDropLine);
+
+    // Nothing that the rows would take draws no line.
+    QMimeData text;
+    text.setText(QStringLiteral("words"));
+    QDragEnterEvent refused(p.RowPoint(1), actions, &text, Qt::LeftButton, {});
+    QApplication::sendEvent(p.Viewport(), &refused);
+    EXPECT_EQ(list->DropLineRow(), CCellListBox::NoDropLine);
+    // A drop ends the line.
+    EXPECT_EQ(p.DropAt(files.get(), 1), Qt::CopyAction);
+    EXPECT_EQ(list->DropLineRow(), CCellListBox::NoDropLine);
+}
+
+} // namespace
+
+namespace {
+
+// Files a desktop file manager copied (text/uri-list) paste as a drop of
+// them does, before the selected row; Paste is offered while they are there.
+TEST_F(ViewFixture, FilesCopiedOnTheDesktopPasteBeforeTheSelectedRow)
+{
+    QDir().mkpath(QString::fromStdString(Folder("desktop")));
+    const std::string photo = MakePhoto(Folder("desktop") + "sea.jpg", Qt::cyan);
+    ViewProject p(Folder("a"), {1, 2});
+    p.view->SetShortcutsEnabled(true);
+    QGuiApplication::clipboard()->setText(QStringLiteral("just words"));
+    EXPECT_NE(p.view->StateOf(EditorCommand::Paste), CommandState::Enabled);
+
+    QGuiApplication::clipboard()->setMimeData(UriList({photo}));
+    EXPECT_EQ(p.view->StateOf(EditorCommand::Paste), CommandState::Enabled);
+    p.Select({1});
+    p.view->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(p.view.get()));
+    p.view->ListBox()->setFocus();
+    QTest::keyClick(p.view->ListBox(), Qt::Key_V, Qt::ControlModifier);
+    ASSERT_EQ(p.editor->Rows().GetCount(), 3);
+    EXPECT_EQ(LabelOf(p, 1), photo);
+    EXPECT_EQ(p.editor->Rows().FocusRow(), 1) << "the keys go on from the pasted row";
+
+    // The row menu offers Add Slides too.
+    std::unique_ptr<QMenu> menu(p.view->CreateContextMenu(1, nullptr));
+    ASSERT_TRUE(menu);
+    bool offered = false;
+    for (QAction* action : menu->actions())
+        offered = offered || action->data().toInt() == CScenarioView::AddSlidesCommand;
+    EXPECT_TRUE(offered);
+}
+
+} // namespace

@@ -1,9 +1,11 @@
 // Pictures of a project window for people to look at (scripts/screenshots.sh
 // runs the "Screenshots" tests on an X server with ZELM_SCREENSHOTS_DIR set).
+#include "gui/view/celllistbox.h"
 #include "model/cellbmpinfo.h"
 #include "presentation/presentationfixtures.h"
 #include "viewfixture.h"
 
+#include <QDragEnterEvent>
 #include <QImage>
 #include <QMenu>
 #include <QPainter>
@@ -89,4 +91,17 @@ TEST_F(Screenshots, ProjectWindow)
     const QImage menuShot = menu->grab().toImage();
     EXPECT_TRUE(menuShot.save(out + QStringLiteral("/project-context-menu.png")));
     EXPECT_TRUE(p.view->DragPixmap().save(out + QStringLiteral("/project-drag.png")));
+
+    // Files dragged over the rows: the line where they would go.
+    QMimeData photo;
+    photo.setUrls({QUrl::fromLocalFile(QString::fromStdString(files[0]))});
+    const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
+    const QPoint at =
+        p.view->ListBox()->visualRect(p.view->Model()->index(2)).topLeft() + QPoint(40, 4);
+    QDragEnterEvent enter(at, actions, &photo, Qt::LeftButton, {});
+    QApplication::sendEvent(p.Viewport(), &enter);
+    ASSERT_EQ(p.view->ListBox()->DropLineRow(), 2);
+    EXPECT_TRUE(p.view->grab().toImage().save(out + QStringLiteral("/project-drop-line.png")));
+    QDragLeaveEvent leave;
+    QApplication::sendEvent(p.Viewport(), &leave);
 }
