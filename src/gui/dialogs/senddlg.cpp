@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 QString Size(uint64_t bytes)
@@ -61,6 +62,9 @@ CSendDlg::CSendDlg(const ProjectInfo& project, const std::vector<CVolumeList::Vo
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);
+    // Wide enough that the window's title shows whole beside its buttons.
+    setMinimumWidth(
+        std::max(minimumSizeHint().width(), fontMetrics().horizontalAdvance(windowTitle()) + 140));
     // A card can be pulled or filled by another program while the user
     // decides; no mount event reaches a plain folder, so the card is read
     // again every second.
