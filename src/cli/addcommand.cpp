@@ -23,9 +23,10 @@ const CCliCommand kAdd = {
     "add PROJECT.sic FILE... [--before ROW]",
     "Inserts cells made from image files (.bmp .dib .jpg .jpeg .png .heic .heif\n"
     ".webp .tif .tiff; of a TIFF or an animated WebP the first image),\n"
-    "presentations (.ppt .pptx .ppsx .odp, one cell per slide of the show) and\n"
-    "PDF documents (.pdf, one cell per page) before ROW or at the end, as a\n"
-    "paste does: each picture is converted into the project folder.\n"
+    "presentations (.ppt .pptx .pptm .ppsx .ppsm .potx .potm .odp .otp, one cell\n"
+    "per slide of the show; macros never run) and PDF documents (.pdf, one cell\n"
+    "per page) before ROW or at the end, as a paste does: each picture is\n"
+    "converted into the project folder.\n"
     "A file that cannot be read stops the insertion there; the cells before it\n"
     "are kept.",
     {"before"},

@@ -216,14 +216,51 @@ TEST_F(OtherFormats, PasswordProtectedFilesAreRefusedTheSameWayInEveryFormat)
 TEST_F(OtherFormats, BadPackagesAreRefusedWithTheirReason)
 {
     using testpackages::Pptx;
+    using testpackages::WithMainType;
     const QByteArray slide = testpackages::SlideXml(false);
+    const testpackages::Parts whole = Pptx({slide, testpackages::SlideXml(true)});
+    const QByteArray showOfAMissingPart =
+        "<p:custShowLst><p:custShow name=\"A\" id=\"0\"><p:sldLst><p:sld r:id=\"rId9\"/>"
+        "</p:sldLst></p:custShow></p:custShowLst>";
+    const QByteArray ninth =
+        "<Relationship Id=\"rId9\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+        "relationships/slide\" Target=\"slides/slide9.xml\"/>";
+    testpackages::Parts otp = {
+        {"mimetype", "application/vnd.oasis.opendocument.presentation-template"},
+        {"content.xml", QByteArray::fromStdString(CPresentationFixtures::Fodp([] {
+             CPresentationFixtures::Deck deck;
+             deck.slides = 2;
+             deck.hidden = {2};
+             return deck;
+         }()))}};
     struct Case
     {
         const char* name;
         testpackages::Parts parts; // empty: plain text instead of a zip
         CPptReader::Failure failure;
     } cases[] = {
-        {"whole.pptx", Pptx({slide, testpackages::SlideXml(true)}), CPptReader::NoFailure},
+        {"whole.pptx", whole, CPptReader::NoFailure},
+        {"sections.pptx", Pptx({slide, testpackages::SlideXml(true)}, -1, testpackages::Sections()),
+         CPptReader::NoFailure},
+        // Macro-enabled and template packages read alike; another office
+        // document under a presentation's name does not.
+        {"macros.pptm",
+         WithMainType(whole, "application/vnd.ms-powerpoint.presentation.macroEnabled.main+xml"),
+         CPptReader::NoFailure},
+        {"template.potx",
+         WithMainType(
+             whole,
+             "application/vnd.openxmlformats-officedocument.presentationml.template.main+xml"),
+         CPptReader::NoFailure},
+        {"letter.pptx",
+         WithMainType(
+             whole,
+             "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml"),
+         CPptReader::NotPresentation},
+        {"template.otp", otp, CPptReader::NoFailure},
+        {"show-of-a-missing-part.pptx",
+         testpackages::WithRelationship(Pptx({slide}, 1, showOfAMissingPart), ninth),
+         CPptReader::Damaged},
         {"text.pptx", {}, CPptReader::NotPresentation},
         {"missing-slide.pptx", Pptx({slide}, 2), CPptReader::Damaged},
         {"entities.pptx", Pptx({testpackages::EntityBomb()}), CPptReader::Damaged},
@@ -249,12 +286,37 @@ TEST_F(OtherFormats, BadPackagesAreRefusedWithTheirReason)
             EXPECT_EQ(structure.slideHidden, (std::vector<uint8_t>{0, 1}));
         }
     }
-    // Through an insertion: the message names the file, nothing is inserted.
-    EXPECT_FALSE(Insert(File("missing-slide.pptx")));
-    EXPECT_EQ(m_editor.Rows().GetCount(), 0);
-    ASSERT_EQ(m_prompt.shown.size(), 1u);
-    EXPECT_EQ(m_prompt.shown[0].id, MsgId::PresentationDamaged);
-    EXPECT_NE(m_prompt.shown[0].text.find(File("missing-slide.pptx")), std::string::npos);
+    // Through an insertion: the message names the file and the part that is
+    // missing (LibreOffice is never asked), nothing is inserted.
+    CFakeSoffice never("touch \"$PIDFILE\"; exit 1");
+    CScopedEnv path("PATH", never.PathValue());
+    for (const char* name : {"missing-slide.pptx", "show-of-a-missing-part.pptx"}) {
+        SCOPED_TRACE(name);
+        m_prompt.shown.clear();
+        EXPECT_FALSE(Insert(File(name)));
+        EXPECT_EQ(m_editor.Rows().GetCount(), 0);
+        ASSERT_EQ(m_prompt.shown.size(), 1u);
+        EXPECT_EQ(m_prompt.shown[0].id, MsgId::PresentationPartMissing);
+        EXPECT_NE(m_prompt.shown[0].text.find(File(name)), std::string::npos);
+        EXPECT_NE(m_prompt.shown[0].text.find("ppt/slides/slide"), std::string::npos)
+            << m_prompt.shown[0].text;
+    }
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(never.PidFile())));
+
+    // A zip cut short is damaged, not some other kind of file.
+    QByteArray bytes;
+    {
+        QFile file(QString::fromStdString(File("whole.pptx")));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        bytes = file.readAll();
+    }
+    for (const qsizetype keep : {qsizetype(30), bytes.size() / 2, bytes.size() - 10}) {
+        SCOPED_TRACE(keep);
+        ASSERT_TRUE(testpackages::WriteFile(File("cut.pptx"), bytes.left(keep)));
+        CPptStructure structure;
+        EXPECT_EQ(CPresentationReader::ReadFile(File("cut.pptx"), structure), CPptReader::Damaged);
+        EXPECT_EQ(CPresentationReader::Check(File("cut.pptx")), 8) << "refused when used";
+    }
 }
 
 TEST_F(OtherFormats, ZipWithTooManyEntriesIsDamaged)

@@ -104,6 +104,42 @@ inline Parts Pptx(const std::vector<QByteArray>& slides, int listed = -1,
     return parts;
 }
 
+// The package with `[Content_Types].xml` typing its main part as `type`.
+inline Parts WithMainType(Parts parts, const QByteArray& type)
+{
+    for (auto& [name, bytes] : parts)
+        if (name == "[Content_Types].xml")
+            bytes = "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+                    "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+                    "<Override PartName=\"/ppt/presentation.xml\" ContentType=\"" +
+                    type + "\"/></Types>";
+    return parts;
+}
+
+// The package with `relationship` (a <Relationship> element) added to the
+// main part's relationships.
+inline Parts WithRelationship(Parts parts, const QByteArray& relationship)
+{
+    for (auto& [name, bytes] : parts)
+        if (name == "ppt/_rels/presentation.xml.rels")
+            bytes.replace("</Relationships>", relationship + "</Relationships>");
+    return parts;
+}
+
+// The sections of a newer version of the format as the main part keeps
+// them: in its extension list, listing the slides again by id, one section
+// empty and one slide in two sections.
+inline QByteArray Sections()
+{
+    return "<p:extLst><p:ext uri=\"{521415D9-36F7-43E2-AB2F-B90AF26B5E84}\">"
+           "<p14:sectionLst xmlns:p14=\"http://schemas.microsoft.com/office/powerpoint/2010/main\">"
+           "<p14:section name=\"One\" id=\"{A}\"><p14:sldIdLst><p14:sldId id=\"256\"/>"
+           "<p14:sldId id=\"257\"/></p14:sldIdLst></p14:section>"
+           "<p14:section name=\"None\" id=\"{B}\"><p14:sldIdLst/></p14:section>"
+           "<p14:section name=\"Two\" id=\"{C}\"><p14:sldIdLst><p14:sldId id=\"257\"/>"
+           "</p14:sldIdLst></p14:section></p14:sectionLst></p:ext></p:extLst>";
+}
+
 inline QByteArray EncryptedManifest()
 {
     return "<manifest:manifest "
