@@ -87,6 +87,44 @@ TEST_P(OfficeFormat, StartSlideRunsTheShowFromThere)
 INSTANTIATE_TEST_SUITE_P(Formats, OfficeFormat, ::testing::Values("pptx", "ppsx", "odp"),
                          [](const auto& info) { return std::string(info.param); });
 
+// LibreOffice draws the slides of macro-enabled packages and templates as
+// it draws a presentation's.
+TEST_F(OtherFormats, MacroEnabledPackagesAndTemplatesBecomeCells)
+{
+    testpackages::Parts pptm = testpackages::ReadZip(Deck("hidden4", "pptx"));
+    ASSERT_FALSE(pptm.empty());
+    for (auto& [name, bytes] : pptm) {
+        if (name == "[Content_Types].xml")
+            bytes.replace("application/vnd.openxmlformats-officedocument.presentationml."
+                          "presentation.main+xml",
+                          "application/vnd.ms-powerpoint.presentation.macroEnabled.main+xml");
+    }
+    ASSERT_TRUE(testpackages::WriteZip(File("macros.pptm"), pptm));
+    testpackages::Parts otp = testpackages::ReadZip(Deck("custom6", "odp"));
+    ASSERT_FALSE(otp.empty());
+    // A template says so in its type and in its manifest.
+    for (auto& [name, bytes] : otp) {
+        if (name == "mimetype")
+            bytes = "application/vnd.oasis.opendocument.presentation-template";
+        else if (name == "META-INF/manifest.xml")
+            bytes.replace("\"application/vnd.oasis.opendocument.presentation\"",
+                          "\"application/vnd.oasis.opendocument.presentation-template\"");
+    }
+    ASSERT_TRUE(testpackages::WriteZip(File("show.otp"), otp));
+
+    ASSERT_TRUE(Insert(File("macros.pptm")));
+    EXPECT_TRUE(m_prompt.shown.empty());
+    ASSERT_EQ(m_editor.Rows().GetCount(), 4);
+    EXPECT_EQ(Row(1)->CellValid, 0) << "the hidden slide";
+    EXPECT_EQ(Shown(3), 4);
+    ASSERT_TRUE(Insert(File("show.otp")));
+    EXPECT_TRUE(m_prompt.shown.empty());
+    // The template's named show joins the four slides, before or after them.
+    const std::vector<int> pages = Pages();
+    EXPECT_TRUE(pages == (std::vector<int>{1, 2, 3, 4, 5, 2, 4}) ||
+                pages == (std::vector<int>{5, 2, 4, 1, 2, 3, 4}));
+}
+
 TEST_F(OtherFormats, PdfPagesBecomeCellsWithoutLibreOffice)
 {
     const std::string pdf = File("handout.pdf");

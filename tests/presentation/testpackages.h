@@ -43,6 +43,37 @@ inline bool WriteZip(const std::string& path, const Parts& parts)
     return zip_close(archive) == 0;
 }
 
+// The parts of the zip at `path`, in their order; empty when it cannot be
+// read.
+inline Parts ReadZip(const std::string& path)
+{
+    Parts parts;
+    int error = 0;
+    zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY, &error);
+    if (!archive)
+        return parts;
+    for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i) {
+        zip_stat_t stat;
+        zip_file_t* file = zip_fopen_index(archive, zip_uint64_t(i), 0);
+        if (zip_stat_index(archive, zip_uint64_t(i), 0, &stat) != 0 || !file) {
+            if (file)
+                zip_fclose(file);
+            parts.clear();
+            break;
+        }
+        QByteArray bytes(qsizetype(stat.size), '\0');
+        const zip_int64_t read = zip_fread(file, bytes.data(), stat.size);
+        zip_fclose(file);
+        if (read != zip_int64_t(stat.size)) {
+            parts.clear();
+            break;
+        }
+        parts.emplace_back(stat.name, bytes);
+    }
+    zip_discard(archive);
+    return parts;
+}
+
 constexpr char kP[] = "http://schemas.openxmlformats.org/presentationml/2006/main";
 constexpr char kR[] = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
 
