@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     const QByteArray xml =
         QByteArray::fromRawData(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
-    switch (data[0] % 6) {
+    switch (data[0] % 7) {
     case 0: {
         COoxmlReader::Presentation presentation;
         COoxmlReader::ParsePresentation(xml, presentation);
@@ -44,13 +44,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         COdpReader::ParseContent(xml, content);
         break;
     }
-    default: {
+    case 5: {
         int width = 0;
         int height = 0;
         if (COdpReader::ParsePageSize(xml, width, height) && (width <= 0 || height <= 0))
             __builtin_trap();
         break;
     }
+    default:
+        CPackageXml::ContentType(xml, "ppt/presentation.xml");
+        break;
     }
     return 0;
 }

@@ -2,6 +2,8 @@
 
 #include "base/msgid.h"
 #include "base/resourcebundle.h"
+#include "base/slidesourcetypes.h"
+#include "base/userprompt.h"
 
 #include <QFileInfo>
 
@@ -36,14 +38,31 @@ int CFileFailure::MessageId() const
         return MsgId::FileUnreadable;
     case PasswordProtected:
         return MsgId::PresentationPasswordProtected;
+    case TooManySlides:
+        return MsgId::PresentationTooManySlides;
+    case PartMissing:
+        return MsgId::PresentationPartMissing;
     }
     return 0;
 }
 
 std::string CFileFailure::Text() const
 {
+    return TextFor(nullptr);
+}
+
+std::string CFileFailure::TextFor(const CUserPrompt* prompt) const
+{
     const int id = MessageId();
-    return id == 0 ? std::string() : CResourceBundle::Format(id, m_file);
+    if (id == 0)
+        return {};
+    std::string text = prompt ? prompt->FillMessage(id, m_file, m_detail)
+                              : CResourceBundle::Format(id, m_file, m_detail);
+    // The limit is the program's own number, the same in every message.
+    if (m_reason == TooManySlides)
+        if (const size_t at = text.find("%3"); at != std::string::npos)
+            text.replace(at, 2, std::to_string(CSlideSourceTypes::MaxSlides));
+    return text;
 }
 
 CFileFailure CFileFailure::ForUnopenable(const std::string& path)

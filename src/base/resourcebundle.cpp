@@ -119,6 +119,23 @@ std::string CResourceBundle::Format(int id, std::string_view insert1, std::strin
     return FillInserts(Text(id), insert1, insert2);
 }
 
+std::string CResourceBundle::FormatAll(int id, std::initializer_list<std::string_view> inserts)
+{
+    const std::string text = Text(id);
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char digit = i + 1 < text.size() ? text[i + 1] : '\0';
+        const size_t n = digit >= '1' && digit <= '9' ? size_t(digit - '1') : inserts.size();
+        if (text[i] == '%' && n < inserts.size()) {
+            out += inserts.begin()[n];
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
 QImage CResourceBundle::Bitmap(int id)
 {
     for (const char* ext : {".png", ".bmp"}) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,9 @@ public:
     // Replaces %1 and %2 in any text.
     static std::string FillInserts(std::string_view text, std::string_view insert1,
                                    std::string_view insert2);
+    // The text with %1 ... %9 replaced by the inserts, for the few texts
+    // that need more than two.
+    static std::string FormatAll(int id, std::initializer_list<std::string_view> inserts);
     // Bitmap or icon `id` (103, 128, 143, 144, 145, 170, 250); null when absent.
     static QImage Bitmap(int id);
 };

@@ -26,8 +26,24 @@ const std::vector<std::string>& CSlideSourceTypes::PictureExtensions()
 
 const std::vector<std::string>& CSlideSourceTypes::PresentationExtensions()
 {
-    static const std::vector<std::string> extensions = {".ppt", ".pptx", ".ppsx", ".odp", ".pdf"};
+    static const std::vector<std::string> extensions = {".ppt",  ".pptx", ".pptm", ".ppsx", ".ppsm",
+                                                        ".potx", ".potm", ".odp",  ".otp",  ".pdf"};
     return extensions;
+}
+
+const std::vector<std::string>& CSlideSourceTypes::PresentationMimeTypes()
+{
+    static const std::vector<std::string> types = {
+        "application/vnd.ms-powerpoint",
+        "application/vnd.openxmlformats-officedocument.presentationml.presentation",
+        "application/vnd.ms-powerpoint.presentation.macroEnabled.12",
+        "application/vnd.openxmlformats-officedocument.presentationml.slideshow",
+        "application/vnd.ms-powerpoint.slideshow.macroEnabled.12",
+        "application/vnd.openxmlformats-officedocument.presentationml.template",
+        "application/vnd.ms-powerpoint.template.macroEnabled.12",
+        "application/vnd.oasis.opendocument.presentation",
+        "application/vnd.oasis.opendocument.presentation-template"};
+    return types;
 }
 
 CSlideSourceTypes::Kind CSlideSourceTypes::KindOf(std::string_view path)
@@ -40,9 +56,12 @@ CSlideSourceTypes::Kind CSlideSourceTypes::KindOf(std::string_view path)
             return Picture;
     if (CAsciiCase::Equal(extension, ".ppt"))
         return Ppt;
-    if (CAsciiCase::Equal(extension, ".pptx") || CAsciiCase::Equal(extension, ".ppsx"))
-        return OfficeOpen;
-    if (CAsciiCase::Equal(extension, ".odp"))
+    // Slide shows and templates, with or without macros, hold their slides
+    // as presentations do; macros are never run.
+    for (const char* open : {".pptx", ".pptm", ".ppsx", ".ppsm", ".potx", ".potm"})
+        if (CAsciiCase::Equal(extension, open))
+            return OfficeOpen;
+    if (CAsciiCase::Equal(extension, ".odp") || CAsciiCase::Equal(extension, ".otp"))
         return OpenDocument;
     if (CAsciiCase::Equal(extension, ".pdf"))
         return Pdf;

@@ -16,10 +16,14 @@ public:
         NotASource,
         Picture,      // read by the program's own decoders
         Ppt,          // the binary presentation format of 1997 or later
-        OfficeOpen,   // .pptx, .ppsx
-        OpenDocument, // .odp
+        OfficeOpen,   // .pptx, .pptm, .ppsx, .ppsm, .potx, .potm
+        OpenDocument, // .odp, .otp
         Pdf,
     };
+
+    // More slides than a slide-show range can address is refused, in every
+    // format.
+    static constexpr int MaxSlides = 32767;
 
     static Kind KindOf(std::string_view path);
     static bool IsPicture(std::string_view path) { return KindOf(path) == Picture; }
@@ -31,6 +35,10 @@ public:
     // names them.
     static const std::vector<std::string>& PictureExtensions();
     static const std::vector<std::string>& PresentationExtensions();
+    // The desktop's names of the presentation types (of .ppt and the two
+    // office families), which a desktop entry offers to open. PDF documents
+    // are left to the desktop's own viewer.
+    static const std::vector<std::string>& PresentationMimeTypes();
     // "*.bmp *.dib ..." patterns of every slide source, for a file filter.
     static std::string Patterns();
     // ".bmp .dib ..." for texts.

@@ -18,7 +18,8 @@ const CCliCommand kFromPresentation = {
     "from-presentation",
     "from-presentation FILE",
     "Makes a new project from a presentation (.ppt of 1997 or later, .pptx,\n"
-    ".ppsx, .odp) or a PDF document (.pdf, a slide per page) in the next\n"
+    ".pptm, .ppsx, .ppsm, .potx, .potm, .odp, .otp; macros never run) or a PDF\n"
+    "document (.pdf, a slide per page) in the next\n"
     "free ZUR0001... folder of the program's home folder, with one image cell per\n"
     "slide of the presentation's slide show. When every name up to ZUR9999 is\n"
     "taken, --yes reuses the first existing folder. Prints the project file's\n"

@@ -216,17 +216,9 @@ CFileFailure CCellImporter::Diagnose(const CCellInfo& cell, const std::string& f
         if (!QFileInfo::exists(QString::fromStdString(image.RefFilePath)))
             return {CFileFailure::NotFound, image.RefFilePath};
         CPptStructure structure;
-        switch (CPresentationReader::ReadFile(image.RefFilePath, structure)) {
-        case CPptReader::NoFailure:
-            break;
-        case CPptReader::Encrypted:
-            return {CFileFailure::PasswordProtected, image.RefFilePath};
-        case CPptReader::Damaged:
-        case CPptReader::TooManySlides:
-            return {CFileFailure::PresentationDamaged, image.RefFilePath};
-        default:
-            return {CFileFailure::NotAPresentation, image.RefFilePath};
-        }
+        const CPptReader::Failure why = CPresentationReader::ReadFile(image.RefFilePath, structure);
+        if (why != CPptReader::NoFailure)
+            return CPresentationReader::FailureOf(image.RefFilePath, why, structure);
         if (CPresentationReader::DrawsItself(image.RefFilePath))
             return {CFileFailure::PresentationDamaged, image.RefFilePath};
         if (!CSofficeConverter::IsAvailable())

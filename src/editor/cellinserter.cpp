@@ -169,10 +169,11 @@ void CCellInserter::ReportInsertFailure(const CFileFailure& failure)
         CSafeFile::ReportFailure(Prompt(), written.path, written.error);
         return;
     }
-    if (failure.IsFailure())
-        AskUser(Prompt(), failure.MessageId(), CUserPrompt::Exclamation, CUserPrompt::Ok,
-                failure.file());
-    else
+    if (failure.IsFailure()) {
+        if (CUserPrompt* prompt = Prompt())
+            prompt->Show(failure.MessageId(), failure.TextFor(prompt), CUserPrompt::Exclamation,
+                         CUserPrompt::Ok);
+    } else
         AskUser(Prompt(), MsgId::InsertFailed, CUserPrompt::Exclamation, CUserPrompt::Ok);
 }
 

@@ -38,7 +38,7 @@ void tellNoProject(CUserPrompt* prompt, const CFileFailure& failure)
 {
     if (prompt)
         prompt->Show(failure.MessageId(),
-                     prompt->FillMessage(failure.MessageId(), failure.file()) + "\n" +
+                     failure.TextFor(prompt) + "\n" +
                          CResourceBundle::Text(MsgId::NoProjectFromPresentation),
                      CUserPrompt::Exclamation, CUserPrompt::Ok);
 }

@@ -114,13 +114,36 @@ bool CPresentationExpander::ExpandPresentation(std::unique_ptr<CCellInfo> cell, 
     // The display images come straight from the pages of the slides' PDF,
     // several at once; a presentation without one fails on its first slide
     // with the reason the export gives.
-    const std::string pdf = ok ? PresentationInUse()->SlidePdf() : std::string();
+    // LibreOffice may take minutes over a large deck: the window tells that
+    // it works, and for how long, and Cancel stops it.
+    bool stopped = false;
+    std::pair<int, int> told(-1, -1);
+    const auto watch = [&](int seconds, int pagesDone) {
+        if (told != std::make_pair(seconds, pagesDone)) {
+            told = {seconds, pagesDone};
+            const std::string time = std::to_string(seconds);
+            progress.SetText(pagesDone > 0
+                                 ? CResourceBundle::FormatAll(
+                                       MsgId::ConvertingPresentationPages,
+                                       {show.RefFilePath, std::to_string(pagesDone), time})
+                                 : CResourceBundle::Format(MsgId::ConvertingPresentation,
+                                                           show.RefFilePath, time));
+        }
+        stopped = progress.IsCancelled();
+        return !stopped;
+    };
+    const std::string pdf = ok ? PresentationInUse()->SlidePdf(watch) : std::string();
+    progress.SetText(CResourceBundle::Format(MsgId::ReadingSlides, show.RefFilePath));
+    if (stopped) {
+        run.SetCancelled();
+        ok = !reportCancel;
+    }
     std::unique_ptr<CPdfPageImages> pages;
     if (!pdf.empty())
         pages = std::make_unique<CPdfPageImages>(pdf);
     std::vector<CPdfPageImages::Job> batch;
     size_t next = 0;
-    for (int t = 0; ok && t < count; ++t) {
+    for (int t = 0; ok && !stopped && t < count; ++t) {
         if (progress.IsCancelled()) {
             run.SetCancelled();
             ok = !reportCancel;

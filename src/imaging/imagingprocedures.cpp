@@ -6,6 +6,7 @@
 #include "imaging/lead.h"
 
 #include <QImage>
+#include <algorithm>
 
 namespace {
 
@@ -167,15 +168,19 @@ QSize CImagingProcedures::FitSize(const QSize& size, const QSize& frame)
     const double h = size.height();
     if (size == frame)
         return size;
+    // A picture of extreme proportions keeps at least one pixel across,
+    // where the rule's truncation would leave none.
+    if (w <= 0 || h <= 0)
+        return QSize(1, 1);
     if (h / frame.height() > w / frame.width())
-        return QSize(int(w * frame.height() / h), frame.height());
-    return QSize(frame.width(), int(h * frame.width() / w));
+        return QSize(std::max(1, int(w * frame.height() / h)), frame.height());
+    return QSize(frame.width(), std::max(1, int(h * frame.width() / w)));
 }
 
 QSize CImagingProcedures::ThumbSize(const QSize& size, int thumbWidth, int thumbHeight)
 {
-    return QSize(int(size.width() * (double(thumbWidth) / kWorkWidth)),
-                 int(size.height() * (double(thumbHeight) / kWorkHeight)));
+    return QSize(std::max(1, int(size.width() * (double(thumbWidth) / kWorkWidth))),
+                 std::max(1, int(size.height() * (double(thumbHeight) / kWorkHeight))));
 }
 
 void CImagingProcedures::CardFormat(bool thumbnail, int imageQuality, int16_t& format,

@@ -1,23 +1,36 @@
 #include "presentation/odpreader.h"
 
+#include "presentation/packageelements.h"
 #include "presentation/packagexml.h"
 #include "presentation/zipcontainer.h"
 
 #include <QXmlStreamReader>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <map>
 
 namespace {
 
-constexpr char kMimeType[] = "application/vnd.oasis.opendocument.presentation";
+// A presentation and a presentation template: both read alike.
+constexpr const char* kMimeTypes[] = {"application/vnd.oasis.opendocument.presentation",
+                                      "application/vnd.oasis.opendocument.presentation-template"};
 
-std::string Attribute(const QXmlStreamAttributes& attributes, const char* name)
+constexpr char kOffice[] = "urn:oasis:names:tc:opendocument:xmlns:office:1.0";
+constexpr char kDraw[] = "urn:oasis:names:tc:opendocument:xmlns:drawing:1.0";
+constexpr char kPresentation[] = "urn:oasis:names:tc:opendocument:xmlns:presentation:1.0";
+constexpr char kStyle[] = "urn:oasis:names:tc:opendocument:xmlns:style:1.0";
+constexpr char kFo[] = "urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0";
+constexpr char kManifest[] = "urn:oasis:names:tc:opendocument:xmlns:manifest:1.0";
+
+bool Is(const QXmlStreamReader& xml, const char* uri, const char* name)
 {
-    for (const QXmlStreamAttribute& attribute : attributes)
-        if (attribute.name() == QLatin1String(name))
-            return attribute.value().toString().toStdString();
-    return {};
+    return CPackageElements::Is(xml, uri, name);
+}
+
+std::string Attribute(const QXmlStreamReader& xml, const char* uri, const char* name)
+{
+    return CPackageXml::Attribute(xml.attributes(), uri, name);
 }
 
 // A length such as "28cm" or "10in" in master units (576 per inch), 0 when
@@ -55,44 +68,64 @@ std::vector<std::string> Names(const std::string& list)
 
 } // namespace
 
+bool COdpReader::IsMimeType(const QByteArray& mimetype)
+{
+    const QByteArray type = mimetype.trimmed();
+    return std::any_of(std::begin(kMimeTypes), std::end(kMimeTypes),
+                       [&](const char* known) { return type == known; });
+}
+
 bool COdpReader::ParseContent(const QByteArray& data, Content& out)
 {
     QXmlStreamReader xml(data);
-    std::string style;
-    bool inPresentation = false;
-    while (CPackageXml::NextStart(xml)) {
-        const QStringView name = xml.name();
-        const QXmlStreamAttributes attributes = xml.attributes();
-        if (name == QLatin1String("style") && Attribute(attributes, "family") == "drawing-page") {
-            style = Attribute(attributes, "name");
-        } else if (name == QLatin1String("drawing-page-properties")) {
-            if (!style.empty() && Attribute(attributes, "visibility") == "hidden")
-                out.hiddenStyles.push_back(style);
-        } else if (name == QLatin1String("presentation") &&
-                   xml.namespaceUri().contains(QLatin1String("office"))) {
-            inPresentation = true;
-        } else if (inPresentation && name == QLatin1String("page") &&
-                   xml.namespaceUri().contains(QLatin1String("drawing"))) {
-            out.pages.push_back(
-                {Attribute(attributes, "name"), Attribute(attributes, "style-name")});
-        } else if (inPresentation && name == QLatin1String("settings")) {
-            out.startPage = Attribute(attributes, "start-page");
-            out.show = Attribute(attributes, "show");
-        } else if (inPresentation && name == QLatin1String("show")) {
-            out.shows.emplace_back(Attribute(attributes, "name"), Attribute(attributes, "pages"));
+    if (!CPackageXml::NextStart(xml))
+        return false;
+    if (!Is(xml, kOffice, "document-content") && !Is(xml, kOffice, "document"))
+        return CPackageXml::Finished(xml);
+    // Only the elements of the document's own vocabulary, where it puts
+    // them, count: the pages are the presentation body's own children.
+    for (CPackageElements parts(xml); parts.Next();) {
+        if (Is(xml, kOffice, "automatic-styles") || Is(xml, kOffice, "styles")) {
+            for (CPackageElements styles(xml); styles.Next();) {
+                if (!Is(xml, kStyle, "style") || Attribute(xml, kStyle, "family") != "drawing-page")
+                    continue;
+                const std::string style = Attribute(xml, kStyle, "name");
+                for (CPackageElements properties(xml); properties.Next();)
+                    if (Is(xml, kStyle, "drawing-page-properties") && !style.empty() &&
+                        Attribute(xml, kPresentation, "visibility") == "hidden")
+                        out.hiddenStyles.push_back(style);
+            }
+        } else if (Is(xml, kOffice, "body")) {
+            for (CPackageElements bodies(xml); bodies.Next();) {
+                if (!Is(xml, kOffice, "presentation"))
+                    continue;
+                for (CPackageElements children(xml); children.Next();) {
+                    if (Is(xml, kDraw, "page")) {
+                        out.pages.push_back(
+                            {Attribute(xml, kDraw, "name"), Attribute(xml, kDraw, "style-name")});
+                    } else if (Is(xml, kPresentation, "settings")) {
+                        out.startPage = Attribute(xml, kPresentation, "start-page");
+                        out.show = Attribute(xml, kPresentation, "show");
+                        for (CPackageElements shows(xml); shows.Next();)
+                            if (Is(xml, kPresentation, "show"))
+                                out.shows.emplace_back(Attribute(xml, kPresentation, "name"),
+                                                       Attribute(xml, kPresentation, "pages"));
+                    }
+                }
+            }
         }
     }
-    return !xml.hasError();
+    return CPackageXml::Finished(xml);
 }
 
 bool COdpReader::ParsePageSize(const QByteArray& data, int& width, int& height)
 {
     QXmlStreamReader xml(data);
     while (CPackageXml::NextStart(xml)) {
-        if (xml.name() != QLatin1String("page-layout-properties"))
+        if (!Is(xml, kStyle, "page-layout-properties"))
             continue;
-        const int w = Length(Attribute(xml.attributes(), "page-width"));
-        const int h = Length(Attribute(xml.attributes(), "page-height"));
+        const int w = Length(Attribute(xml, kFo, "page-width"));
+        const int h = Length(Attribute(xml, kFo, "page-height"));
         if (w > 0 && h > 0) {
             width = w;
             height = h;
@@ -106,7 +139,7 @@ bool COdpReader::ManifestEncrypted(const QByteArray& data)
 {
     QXmlStreamReader xml(data);
     while (CPackageXml::NextStart(xml))
-        if (xml.name() == QLatin1String("encryption-data"))
+        if (Is(xml, kManifest, "encryption-data"))
             return true;
     return false;
 }
@@ -115,15 +148,23 @@ CPptReader::Failure COdpReader::Read(CZipContainer& zip, CPptStructure& out)
 {
     out = CPptStructure();
     QByteArray bytes;
-    if (zip.Read("mimetype", bytes) != CZipContainer::Ok || bytes.trimmed() != kMimeType)
+    if (zip.Read("mimetype", bytes) != CZipContainer::Ok || !IsMimeType(bytes))
         return CPptReader::NotPresentation;
     if (zip.Read("META-INF/manifest.xml", bytes) == CZipContainer::Ok && ManifestEncrypted(bytes))
         return CPptReader::Encrypted;
     Content content;
-    if (zip.Read("content.xml", bytes) != CZipContainer::Ok || !ParseContent(bytes, content))
+    switch (zip.Read("content.xml", bytes)) {
+    case CZipContainer::Ok:
+        break;
+    case CZipContainer::Missing:
+        out.missingPart = "content.xml";
+        [[fallthrough]];
+    default:
         return CPptReader::Damaged;
-    if (content.pages.empty())
+    }
+    if (!ParseContent(bytes, content) || content.pages.empty())
         return CPptReader::Damaged;
+    out.listedSlides = int64_t(content.pages.size());
     if (content.pages.size() > size_t(CPptReader::MaxSlides))
         return CPptReader::TooManySlides;
 

@@ -9,7 +9,8 @@
 
 class CZipContainer;
 
-// Reads the structure of an OpenDocument presentation (.odp): the pages of
+// Reads the structure of an OpenDocument presentation (.odp, or a template,
+// .otp): the pages of
 // its content, hidden by their page style, the named shows (lists of page
 // names), and the show settings (a named show to run, or the page to start
 // at). The pages get the identifiers 1, 2, 3... in their order.
@@ -31,6 +32,9 @@ public:
     };
 
     static CPptReader::Failure Read(CZipContainer& zip, CPptStructure& out);
+    // Whether a package's "mimetype" entry is that of a presentation or a
+    // presentation template.
+    static bool IsMimeType(const QByteArray& mimetype);
 
     // The content part's reader; false on malformed XML.
     static bool ParseContent(const QByteArray& xml, Content& out);

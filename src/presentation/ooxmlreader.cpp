@@ -1,5 +1,6 @@
 #include "presentation/ooxmlreader.h"
 
+#include "presentation/packageelements.h"
 #include "presentation/packagexml.h"
 #include "presentation/zipcontainer.h"
 
@@ -24,18 +25,40 @@ bool ToNumber(const std::string& text, int64_t& value)
     return true;
 }
 
+// The presentation vocabulary, transitional and strict.
+bool IsP(const QXmlStreamReader& xml, const char* name)
+{
+    return CPackageElements::Is(xml, "http://schemas.openxmlformats.org/presentationml/2006/main",
+                                name) ||
+           CPackageElements::Is(xml, "http://purl.oclc.org/ooxml/presentationml/main", name);
+}
+
 bool IsFalse(const std::string& value)
 {
     return value == "0" || value == "false";
 }
 
-// A part's bytes, the reason why not mapped onto the reader's failures.
-Failure ReadPart(CZipContainer& zip, const std::string& name, QByteArray& out)
+// The content types of the main part of a presentation, a slide show and a
+// template, without and with macros: all read alike (macros never run).
+constexpr const char* kMainTypes[] = {
+    "application/vnd.openxmlformats-officedocument.presentationml.presentation.main+xml",
+    "application/vnd.openxmlformats-officedocument.presentationml.slideshow.main+xml",
+    "application/vnd.openxmlformats-officedocument.presentationml.template.main+xml",
+    "application/vnd.ms-powerpoint.presentation.macroEnabled.main+xml",
+    "application/vnd.ms-powerpoint.slideshow.macroEnabled.main+xml",
+    "application/vnd.ms-powerpoint.template.macroEnabled.main+xml",
+};
+
+// A part's bytes, the reason why not mapped onto the reader's failures; a
+// part that is not there is noted in `why`, to be named.
+Failure ReadPart(CZipContainer& zip, const std::string& name, QByteArray& out, CPptStructure& why)
 {
     switch (zip.Read(name, out)) {
     case CZipContainer::Ok:
         return CPptReader::NoFailure;
     case CZipContainer::Missing:
+        why.missingPart = name;
+        break;
     case CZipContainer::NotZip:
     case CZipContainer::Damaged:
         break;
@@ -44,12 +67,12 @@ Failure ReadPart(CZipContainer& zip, const std::string& name, QByteArray& out)
 }
 
 Failure ReadRelationships(CZipContainer& zip, const std::string& source,
-                          std::map<std::string, CPackageXml::Relationship>& out)
+                          std::map<std::string, CPackageXml::Relationship>& out, CPptStructure& why)
 {
     QByteArray rels;
     const std::string part =
         source.empty() ? "_rels/.rels" : CPackageXml::RelationshipsPart(source);
-    if (const Failure f = ReadPart(zip, part, rels); f != CPptReader::NoFailure)
+    if (const Failure f = ReadPart(zip, part, rels, why); f != CPptReader::NoFailure)
         return f;
     return CPackageXml::ReadRelationships(rels, source, out) ? CPptReader::NoFailure
                                                              : CPptReader::Damaged;
@@ -68,89 +91,101 @@ int MasterUnits(int64_t emu, int fallback)
 bool COoxmlReader::ParsePresentation(const QByteArray& data, Presentation& out)
 {
     QXmlStreamReader xml(data);
-    Presentation::Show* show = nullptr;
-    bool inShows = false;
-    while (CPackageXml::NextStart(xml)) {
-        const QStringView name = xml.name();
-        const QXmlStreamAttributes attributes = xml.attributes();
-        if (name == QLatin1String("presentation")) {
-            int64_t first = 0;
-            if (ToNumber(CPackageXml::Plain(attributes, "firstSlideNum"), first) && first <= 9999)
-                out.firstSlideNumber = int(first);
-        } else if (name == QLatin1String("sldId")) {
-            int64_t id = 0;
-            if (!ToNumber(CPackageXml::Plain(attributes, "id"), id) || id > UINT32_MAX)
-                return false;
-            out.slides.push_back({uint32_t(id), CPackageXml::RelationshipId(attributes)});
-        } else if (name == QLatin1String("sldSz")) {
-            ToNumber(CPackageXml::Plain(attributes, "cx"), out.width);
-            ToNumber(CPackageXml::Plain(attributes, "cy"), out.height);
-        } else if (name == QLatin1String("custShowLst")) {
-            inShows = true;
-        } else if (inShows && name == QLatin1String("custShow")) {
-            int64_t id = 0;
-            ToNumber(CPackageXml::Plain(attributes, "id"), id);
-            out.shows.push_back({CPackageXml::Plain(attributes, "name"), uint32_t(id), {}});
-            show = &out.shows.back();
-        } else if (show && name == QLatin1String("sld")) {
-            show->relationships.push_back(CPackageXml::RelationshipId(attributes));
-        } else if (name == QLatin1String("extLst") || name == QLatin1String("notesSz")) {
-            show = nullptr;
-            inShows = false;
+    if (!CPackageXml::NextStart(xml) || !IsP(xml, "presentation"))
+        return false;
+    int64_t first = 0;
+    if (ToNumber(CPackageXml::Plain(xml.attributes(), "firstSlideNum"), first) && first <= 9999)
+        out.firstSlideNumber = int(first);
+    // Only the main vocabulary's lists count: the sections of newer versions
+    // list the slides again, inside the extension list, which is skipped.
+    for (CPackageElements children(xml); children.Next();) {
+        if (IsP(xml, "sldIdLst")) {
+            for (CPackageElements ids(xml); ids.Next();) {
+                if (!IsP(xml, "sldId"))
+                    continue;
+                const QXmlStreamAttributes attributes = xml.attributes();
+                int64_t id = 0;
+                if (!ToNumber(CPackageXml::Plain(attributes, "id"), id) || id > UINT32_MAX)
+                    return false;
+                out.slides.push_back({uint32_t(id), CPackageXml::RelationshipId(attributes)});
+            }
+        } else if (IsP(xml, "sldSz")) {
+            ToNumber(CPackageXml::Plain(xml.attributes(), "cx"), out.width);
+            ToNumber(CPackageXml::Plain(xml.attributes(), "cy"), out.height);
+        } else if (IsP(xml, "custShowLst")) {
+            for (CPackageElements shows(xml); shows.Next();) {
+                if (!IsP(xml, "custShow"))
+                    continue;
+                int64_t id = 0;
+                ToNumber(CPackageXml::Plain(xml.attributes(), "id"), id);
+                Presentation::Show show{
+                    CPackageXml::Plain(xml.attributes(), "name"), uint32_t(id), {}};
+                for (CPackageElements lists(xml); lists.Next();) {
+                    if (!IsP(xml, "sldLst"))
+                        continue;
+                    for (CPackageElements slides(xml); slides.Next();)
+                        if (IsP(xml, "sld"))
+                            show.relationships.push_back(
+                                CPackageXml::RelationshipId(xml.attributes()));
+                }
+                out.shows.push_back(std::move(show));
+            }
         }
     }
-    return !xml.hasError();
+    return CPackageXml::Finished(xml);
 }
 
 bool COoxmlReader::ParseSlideHidden(const QByteArray& data, bool& hidden)
 {
     QXmlStreamReader xml(data);
-    if (!CPackageXml::NextStart(xml) || xml.name() != QLatin1String("sld"))
+    if (!CPackageXml::NextStart(xml) || !IsP(xml, "sld"))
         return false;
     hidden = IsFalse(CPackageXml::Plain(xml.attributes(), "show"));
     // The rest of the slide must be whole XML too.
-    while (CPackageXml::NextStart(xml)) {
-    }
-    return !xml.hasError();
+    return CPackageXml::Finished(xml);
 }
 
 bool COoxmlReader::ParseShowSettings(const QByteArray& data, ShowSettings& out)
 {
     QXmlStreamReader xml(data);
-    bool inShow = false;
-    while (CPackageXml::NextStart(xml)) {
-        const QStringView name = xml.name();
-        if (name == QLatin1String("showPr")) {
-            inShow = true;
-        } else if (inShow && name == QLatin1String("sldRg")) {
-            int64_t start = 0;
-            int64_t end = 0;
-            if (ToNumber(CPackageXml::Plain(xml.attributes(), "st"), start) &&
-                ToNumber(CPackageXml::Plain(xml.attributes(), "end"), end) && start <= 99999 &&
-                end <= 99999) {
-                out.rangeType = CPptStructure::RangeSlides;
-                out.start = int(start);
-                out.end = int(end);
+    if (!CPackageXml::NextStart(xml))
+        return false;
+    if (!IsP(xml, "presentationPr"))
+        return CPackageXml::Finished(xml);
+    for (CPackageElements children(xml); children.Next();) {
+        if (!IsP(xml, "showPr"))
+            continue;
+        for (CPackageElements range(xml); range.Next();) {
+            const QXmlStreamAttributes attributes = xml.attributes();
+            if (IsP(xml, "sldRg")) {
+                int64_t start = 0;
+                int64_t end = 0;
+                if (ToNumber(CPackageXml::Plain(attributes, "st"), start) &&
+                    ToNumber(CPackageXml::Plain(attributes, "end"), end) && start <= 99999 &&
+                    end <= 99999) {
+                    out.rangeType = CPptStructure::RangeSlides;
+                    out.start = int(start);
+                    out.end = int(end);
+                }
+            } else if (IsP(xml, "custShow")) {
+                int64_t id = 0;
+                if (ToNumber(CPackageXml::Plain(attributes, "id"), id) && id <= UINT32_MAX) {
+                    out.rangeType = CPptStructure::RangeNamedShow;
+                    out.showId = uint32_t(id);
+                }
             }
-        } else if (inShow && name == QLatin1String("custShow")) {
-            int64_t id = 0;
-            if (ToNumber(CPackageXml::Plain(xml.attributes(), "id"), id) && id <= UINT32_MAX) {
-                out.rangeType = CPptStructure::RangeNamedShow;
-                out.showId = uint32_t(id);
-            }
-        } else if (name == QLatin1String("clrMru") || name == QLatin1String("extLst")) {
-            inShow = false;
         }
     }
-    return !xml.hasError();
+    return CPackageXml::Finished(xml);
 }
 
 CPptReader::Failure COoxmlReader::Read(CZipContainer& zip, CPptStructure& out)
 {
     out = CPptStructure();
     std::map<std::string, CPackageXml::Relationship> root;
-    if (!zip.Has("[Content_Types].xml") ||
-        ReadRelationships(zip, "", root) != CPptReader::NoFailure)
+    QByteArray bytes;
+    if (zip.Read("[Content_Types].xml", bytes) != CZipContainer::Ok ||
+        ReadRelationships(zip, "", root, out) != CPptReader::NoFailure)
         return CPptReader::NotPresentation;
     std::string main;
     for (const auto& [id, relationship] : root)
@@ -158,16 +193,22 @@ CPptReader::Failure COoxmlReader::Read(CZipContainer& zip, CPptStructure& out)
             main = relationship.target;
     if (main.empty() || !zip.Has(main))
         return CPptReader::NotPresentation;
+    // A text document or a workbook under a presentation's name is no
+    // presentation; a package that types no main part is read by content.
+    if (const std::string type = CPackageXml::ContentType(bytes, main);
+        !type.empty() && std::none_of(std::begin(kMainTypes), std::end(kMainTypes),
+                                      [&](const char* known) { return type == known; }))
+        return CPptReader::NotPresentation;
 
-    QByteArray bytes;
     Presentation presentation;
-    if (const Failure f = ReadPart(zip, main, bytes); f != CPptReader::NoFailure)
+    if (const Failure f = ReadPart(zip, main, bytes, out); f != CPptReader::NoFailure)
         return f;
     if (!ParsePresentation(bytes, presentation))
         return CPptReader::Damaged;
     std::map<std::string, CPackageXml::Relationship> rels;
-    if (const Failure f = ReadRelationships(zip, main, rels); f != CPptReader::NoFailure)
+    if (const Failure f = ReadRelationships(zip, main, rels, out); f != CPptReader::NoFailure)
         return f;
+    out.listedSlides = int64_t(presentation.slides.size());
     if (presentation.slides.size() > size_t(CPptReader::MaxSlides))
         return CPptReader::TooManySlides;
 
@@ -179,7 +220,7 @@ CPptReader::Failure COoxmlReader::Read(CZipContainer& zip, CPptStructure& out)
         if (found == rels.end() || found->second.type != "slide")
             return CPptReader::Damaged;
         bool hidden = false;
-        if (ReadPart(zip, found->second.target, bytes) != CPptReader::NoFailure ||
+        if (ReadPart(zip, found->second.target, bytes, out) != CPptReader::NoFailure ||
             !ParseSlideHidden(bytes, hidden))
             return CPptReader::Damaged;
         out.slideIds.push_back(slide.id);
@@ -190,9 +231,17 @@ CPptReader::Failure COoxmlReader::Read(CZipContainer& zip, CPptStructure& out)
         CPptStructure::NamedShow named{show.name, {}};
         for (const std::string& relationship : show.relationships) {
             const auto found = rels.find(relationship);
+            // A show that points at a part that is not there is damage that
+            // LibreOffice would stumble over: it is named now.
+            if (found != rels.end() && found->second.type == "slide" &&
+                !zip.Has(found->second.target)) {
+                out.missingPart = found->second.target;
+                return CPptReader::Damaged;
+            }
             const auto slide =
                 found == rels.end() ? idByPart.end() : idByPart.find(found->second.target);
-            // A show's slide that is gone is left out, as in the older format.
+            // A show's slide that is no longer listed is left out, as in the
+            // older format.
             if (slide != idByPart.end())
                 named.slideIds.push_back(slide->second);
         }
@@ -206,7 +255,7 @@ CPptReader::Failure COoxmlReader::Read(CZipContainer& zip, CPptStructure& out)
         if (relationship.type != "presProps")
             continue;
         ShowSettings settings;
-        if (ReadPart(zip, relationship.target, bytes) != CPptReader::NoFailure ||
+        if (ReadPart(zip, relationship.target, bytes, out) != CPptReader::NoFailure ||
             !ParseShowSettings(bytes, settings))
             return CPptReader::Damaged;
         out.rangeType = settings.rangeType;

@@ -1,8 +1,23 @@
 #include "presentation/packagexml.h"
 
+#include "base/asciicase.h"
+#include "presentation/packageelements.h"
+
 #include <QXmlStreamReader>
 #include <algorithm>
 #include <vector>
+
+namespace {
+
+constexpr char kRelationships[] = "http://schemas.openxmlformats.org/package/2006/relationships";
+constexpr char kContentTypes[] = "http://schemas.openxmlformats.org/package/2006/content-types";
+// The relationship ids of the main parts, in the transitional and the strict
+// vocabulary.
+constexpr const char* kRelationshipIds[] = {
+    "http://schemas.openxmlformats.org/officeDocument/2006/relationships",
+    "http://purl.oclc.org/ooxml/officeDocument/relationships"};
+
+} // namespace
 
 bool CPackageXml::NextStart(QXmlStreamReader& xml)
 {
@@ -16,6 +31,13 @@ bool CPackageXml::NextStart(QXmlStreamReader& xml)
             return true;
     }
     return false;
+}
+
+bool CPackageXml::Finished(QXmlStreamReader& xml)
+{
+    while (NextStart(xml)) {
+    }
+    return !xml.hasError();
 }
 
 bool CPackageXml::WellFormed(const QByteArray& data)
@@ -34,12 +56,47 @@ std::string CPackageXml::Plain(const QXmlStreamAttributes& attributes, const cha
     return {};
 }
 
-std::string CPackageXml::RelationshipId(const QXmlStreamAttributes& attributes)
+std::string CPackageXml::Attribute(const QXmlStreamAttributes& attributes, const char* uri,
+                                   const char* name)
 {
     for (const QXmlStreamAttribute& attribute : attributes)
-        if (!attribute.namespaceUri().isEmpty() && attribute.name() == QLatin1String("id"))
+        if (attribute.namespaceUri() == QLatin1String(uri) &&
+            attribute.name() == QLatin1String(name))
             return attribute.value().toString().toStdString();
     return {};
+}
+
+std::string CPackageXml::RelationshipId(const QXmlStreamAttributes& attributes)
+{
+    for (const char* uri : kRelationshipIds)
+        if (attributes.hasAttribute(QLatin1String(uri), QLatin1String("id")))
+            return Attribute(attributes, uri, "id");
+    return {};
+}
+
+std::string CPackageXml::ContentType(const QByteArray& types, const std::string& part)
+{
+    QXmlStreamReader xml(types);
+    if (!NextStart(xml) || !CPackageElements::Is(xml, kContentTypes, "Types"))
+        return {};
+    const size_t dot = part.rfind('.');
+    const std::string extension =
+        dot == std::string::npos || part.find('/', dot) != std::string::npos ? ""
+                                                                             : part.substr(dot + 1);
+    std::string override, byDefault;
+    for (CPackageElements entries(xml); entries.Next();) {
+        const QXmlStreamAttributes attributes = xml.attributes();
+        // Part names and extensions compare without regard to ASCII case.
+        if (CPackageElements::Is(xml, kContentTypes, "Override") &&
+            CAsciiCase::Equal(Plain(attributes, "PartName"), "/" + part))
+            override = Plain(attributes, "ContentType");
+        else if (CPackageElements::Is(xml, kContentTypes, "Default") && !extension.empty() &&
+                 CAsciiCase::Equal(Plain(attributes, "Extension"), extension))
+            byDefault = Plain(attributes, "ContentType");
+    }
+    if (xml.hasError())
+        return {};
+    return override.empty() ? byDefault : override;
 }
 
 std::string CPackageXml::RelationshipsPart(const std::string& source)
@@ -83,8 +140,13 @@ bool CPackageXml::ReadRelationships(const QByteArray& rels, const std::string& s
                                     std::map<std::string, Relationship>& out)
 {
     QXmlStreamReader xml(rels);
-    while (NextStart(xml)) {
-        if (xml.name() != QLatin1String("Relationship"))
+    if (!NextStart(xml))
+        return false;
+    // Another vocabulary's root lists no relationships of this package.
+    if (!CPackageElements::Is(xml, kRelationships, "Relationships"))
+        return Finished(xml);
+    for (CPackageElements entries(xml); entries.Next();) {
+        if (!CPackageElements::Is(xml, kRelationships, "Relationship"))
             continue;
         const QXmlStreamAttributes attributes = xml.attributes();
         if (Plain(attributes, "TargetMode") == "External")
@@ -98,5 +160,5 @@ bool CPackageXml::ReadRelationships(const QByteArray& rels, const std::string& s
         if (!id.empty() && !target.empty())
             out[id] = {type, target};
     }
-    return !xml.hasError();
+    return Finished(xml);
 }

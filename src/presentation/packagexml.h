@@ -18,13 +18,24 @@ public:
     // on malformed XML and on a document type declaration (`xml` then has
     // an error).
     static bool NextStart(QXmlStreamReader& xml);
+    // Reads the rest of the document: whether it is well-formed to its end.
+    static bool Finished(QXmlStreamReader& xml);
     // Whether the whole document is well-formed (and has no declaration).
     static bool WellFormed(const QByteArray& data);
 
     // The value of the attribute of local name `name` without a namespace.
     static std::string Plain(const QXmlStreamAttributes& attributes, const char* name);
-    // The relationship id of an element (an attribute "id" in a namespace).
+    // The value of the attribute `name` in namespace `uri`.
+    static std::string Attribute(const QXmlStreamAttributes& attributes, const char* uri,
+                                 const char* name);
+    // The relationship id of an element (the attribute "id" in the
+    // relationships namespace, transitional or strict).
     static std::string RelationshipId(const QXmlStreamAttributes& attributes);
+
+    // The content type that `[Content_Types].xml` gives part `part` (no
+    // leading '/'): its override, else the default of its extension; ""
+    // when it names none or is malformed.
+    static std::string ContentType(const QByteArray& types, const std::string& part);
 
     struct Relationship
     {

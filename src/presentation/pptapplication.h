@@ -14,7 +14,7 @@ class CPptApplication
 {
 public:
     // `cacheFolder` (trailing '/') keeps the converted PDFs and LibreOffice's
-    // private profile; `timeoutMs` limits one conversion.
+    // private profile; a conversion stops after `timeoutMs` without progress.
     static std::unique_ptr<CPptApplication> Create(const std::string& cacheFolder, int timeoutMs,
                                                    bool needsOffice = true);
     ~CPptApplication();

@@ -15,12 +15,15 @@ CPptPresentation* CPptPresentations::Item(int index) const
     return index >= 1 && index <= Count() ? m_open[static_cast<size_t>(index - 1)].get() : nullptr;
 }
 
-CPptPresentation* CPptPresentations::Open(const std::string& path, CPptReader::Failure* why)
+CPptPresentation* CPptPresentations::Open(const std::string& path, CPptReader::Failure* why,
+                                          CFileFailure* reason)
 {
     CPptStructure structure;
     const CPptReader::Failure failure = CPresentationReader::ReadFile(path, structure);
     if (why)
         *why = failure;
+    if (reason)
+        *reason = CPresentationReader::FailureOf(path, failure, structure);
     if (failure != CPptReader::NoFailure)
         return nullptr;
     m_open.push_back(std::make_unique<CPptPresentation>(

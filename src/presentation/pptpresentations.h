@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/filefailure.h"
 #include "presentation/pptreader.h"
 
 #include <memory>
@@ -21,8 +22,9 @@ public:
     int Count() const { return static_cast<int>(m_open.size()); }
     CPptPresentation* Item(int index) const;
     // Opens `path` read-only; null when it is no readable presentation, with
-    // the reason in `why` when given.
-    CPptPresentation* Open(const std::string& path, CPptReader::Failure* why = nullptr);
+    // the reason in `why` and the reason to show in `failure` when given.
+    CPptPresentation* Open(const std::string& path, CPptReader::Failure* why = nullptr,
+                           CFileFailure* failure = nullptr);
     // Closes and destroys `presentation`.
     void Close(CPptPresentation* presentation);
     void CloseAll();

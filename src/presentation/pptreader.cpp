@@ -124,6 +124,7 @@ struct SlideList
     uint16_t instance = 0;
     std::vector<uint32_t> ids;
     std::vector<uint32_t> persistRefs;
+    int64_t listed = 0; // the ids above stop one past the most taken
 };
 
 Failure readSlideList(const Bytes& b, const Record& list, SlideList& out)
@@ -134,6 +135,7 @@ Failure readSlideList(const Bytes& b, const Record& list, SlideList& out)
             return Failure::NoFailure;
         if (r.length < 16)
             return Failure::Damaged;
+        ++out.listed;
         if (static_cast<int>(out.ids.size()) <= CPptReader::MaxSlides) {
             out.ids.push_back(b.U32(r.body + 12));
             out.persistRefs.push_back(b.U32(r.body));
@@ -143,6 +145,14 @@ Failure readSlideList(const Bytes& b, const Record& list, SlideList& out)
 }
 
 using PersistDirectory = std::unordered_map<uint32_t, uint32_t>;
+
+// What a failed read still tells: the count of a list too long.
+CPptStructure KeptOnFailure(const CPptStructure& read)
+{
+    CPptStructure kept;
+    kept.listedSlides = read.listedSlides;
+    return kept;
+}
 
 // The record type of the container the list's first entry names; 0 when it
 // cannot be found.
@@ -197,8 +207,10 @@ Failure readNamedShow(const Bytes& b, const Record& show, CPptStructure& out)
             named.name = b.Utf16(r.body, r.length / 2);
         } else if (r.type == RtNamedShowSlides) {
             const int64_t count = r.length / 4;
-            if (count > CPptReader::MaxSlides)
+            if (count > CPptReader::MaxSlides) {
+                out.listedSlides = count;
                 return Failure::TooManySlides;
+            }
             for (int64_t i = 0; i < count; ++i)
                 named.slideIds.push_back(b.U32(r.body + 4 * i));
         }
@@ -255,8 +267,10 @@ Failure readDocument(const Bytes& b, const Record& doc, const PersistDirectory& 
     if (!haveDocumentAtom)
         return Failure::Damaged;
     if (const SlideList* slides = slideListOf(b, persist, lists)) {
-        if (static_cast<int>(slides->ids.size()) > CPptReader::MaxSlides)
+        if (static_cast<int>(slides->ids.size()) > CPptReader::MaxSlides) {
+            out.listedSlides = slides->listed;
             return Failure::TooManySlides;
+        }
         out.slideIds = slides->ids;
         persistRefs = slides->persistRefs;
     }
@@ -390,7 +404,7 @@ CPptReader::Failure CPptReader::Read(const QByteArray& currentUser, const QByteA
         bool documentDamaged = false;
         const Failure f = readFromEdit(doc, current, out, documentDamaged);
         if (f != NoFailure)
-            out = CPptStructure{};
+            out = KeptOnFailure(out);
         if (f != Damaged || documentDamaged)
             return f;
     }
@@ -408,7 +422,7 @@ CPptReader::Failure CPptReader::Read(const QByteArray& currentUser, const QByteA
         const Failure f = readFromEdit(doc, *it, out, documentDamaged);
         if (f != Damaged || documentDamaged) {
             if (f != NoFailure)
-                out = CPptStructure{};
+                out = KeptOnFailure(out);
             return f;
         }
     }

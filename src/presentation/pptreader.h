@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/slidesourcetypes.h"
 #include "presentation/pptstructure.h"
 
 #include <QByteArray>
@@ -25,8 +26,7 @@ public:
         Damaged, // offsets or lengths that do not fit, records missing
         TooManySlides,
     };
-    // More slides than a slide-show range can address is refused.
-    static constexpr int MaxSlides = 32767;
+    static constexpr int MaxSlides = CSlideSourceTypes::MaxSlides;
 
     // Without a current-user record (`currentUser` empty), and when the
     // edit it names is damaged, the newest whole user edit of the stream is

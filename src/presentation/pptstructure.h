@@ -32,4 +32,9 @@ struct CPptStructure
     int endSlide = 0;
     std::string showName; // UTF-8
     std::vector<NamedShow> namedShows;
+
+    // Why a read failed, where the reader can tell more: the slides the file
+    // lists (too many slides) and the part it names that is not there.
+    int64_t listedSlides = 0;
+    std::string missingPart;
 };

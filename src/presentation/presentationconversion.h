@@ -9,12 +9,11 @@
 #include <thread>
 
 // The slow half of opening a presentation, off the caller's thread: the
-// LibreOffice conversion (1-3 s, up to the time limit when LibreOffice
-// hangs) into the PDF cache. Once it has ended Ready, the blocking forms
-// (CSlidePPTObj::OpenPresentation and its thumbnails, ExportPresentationSlide)
-// find the cached PDF and only render, which is quick. A window starts one
-// per presentation it is about to show, keeps the object, and reacts to the
-// completion; it never waits on the GUI thread.
+// LibreOffice conversion (1-3 s for a small deck, minutes for a large one;
+// a LibreOffice without progress is stopped) into the PDF cache. Once it has ended Ready, the
+// blocking forms (CSlidePPTObj::OpenPresentation and its thumbnails, ExportPresentationSlide) find
+// the cached PDF and only render, which is quick. A window starts one per presentation it is about
+// to show, keeps the object, and reacts to the completion; it never waits on the GUI thread.
 //
 //     auto conversion = std::make_unique<CPresentationConversion>(path, cache);
 //     conversion->Start([this](CSlideRenderer::Status status) {

@@ -77,6 +77,7 @@ CPptReader::Failure CPresentationReader::ReadPdf(const std::string& path, CPptSt
     const int pages = pdf->PageCount();
     if (pages <= 0)
         return CPptReader::Damaged;
+    out.listedSlides = pages;
     if (pages > CPptReader::MaxSlides)
         return CPptReader::TooManySlides;
     for (int i = 1; i <= pages; ++i) {
@@ -114,16 +115,45 @@ int CPresentationReader::Check(const std::string& path)
         return file.read(1024).contains("%PDF-") ? kReadable : kUnknownKind;
     file.close();
     CZipContainer zip;
-    if (zip.OpenFile(path) != CZipContainer::Ok)
+    switch (zip.OpenFile(path)) {
+    case CZipContainer::Ok:
+        break;
+    // A zip cut short is refused with that reason when used.
+    case CZipContainer::Damaged:
+        return kReadable;
+    case CZipContainer::NotZip:
+    case CZipContainer::Missing:
         return IsEncryptedPackage(path) ? kReadable : 0;
+    }
     QByteArray mimetype;
     if (kind == CSlideSourceTypes::OpenDocument)
         return zip.Read("mimetype", mimetype) == CZipContainer::Ok &&
-                       mimetype.trimmed() == "application/vnd.oasis.opendocument.presentation"
+                       COdpReader::IsMimeType(mimetype)
                    ? kReadable
                    : kUnknownKind;
     return zip.Has("[Content_Types].xml") && zip.Has("ppt/presentation.xml") ? kReadable
                                                                              : kUnknownKind;
+}
+
+CFileFailure CPresentationReader::FailureOf(const std::string& path, CPptReader::Failure why,
+                                            const CPptStructure& read)
+{
+    switch (why) {
+    case CPptReader::NoFailure:
+        return {};
+    case CPptReader::Encrypted:
+        return {CFileFailure::PasswordProtected, path};
+    case CPptReader::TooManySlides:
+        return {CFileFailure::TooManySlides, path, std::to_string(read.listedSlides)};
+    case CPptReader::Damaged:
+        if (!read.missingPart.empty())
+            return {CFileFailure::PartMissing, path, read.missingPart};
+        return {CFileFailure::PresentationDamaged, path};
+    case CPptReader::NotPresentation:
+    case CPptReader::TooOld:
+        break;
+    }
+    return {CFileFailure::NotAPresentation, path};
 }
 
 bool CPresentationReader::DrawsItself(const std::string& path)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/filefailure.h"
 #include "presentation/pptreader.h"
 #include "presentation/pptstructure.h"
 
@@ -7,7 +8,7 @@
 
 // The structure of any presentation the program reads, by the file's
 // extension: the binary format of 1997 or later (.ppt), the current office
-// format (.pptx, .ppsx), OpenDocument (.odp) and PDF documents (a page per
+// format (.pptx and its kin), OpenDocument (.odp, .otp) and PDF documents (a page per
 // slide, none hidden, no shows). A presentation protected by a password is
 // Encrypted in every format; nothing asks for the password.
 class CPresentationReader
@@ -25,4 +26,8 @@ public:
     // Whether the presentation's slide pictures are its own pages (a PDF)
     // rather than LibreOffice's drawing of it.
     static bool DrawsItself(const std::string& path);
+    // The reason shown for a read that failed with `why`; `read` is what the
+    // reader left, which names the part or the count where it can.
+    static CFileFailure FailureOf(const std::string& path, CPptReader::Failure why,
+                                  const CPptStructure& read);
 };

@@ -174,14 +174,8 @@ bool CSlidePPTObj::Open()
     CPptPresentations& presentations = m_application->Presentations();
     if (presentations.Count() == 0)
         m_quitOnClose = true;
-    CPptReader::Failure why = CPptReader::NoFailure;
-    m_presentation = presentations.Open(m_path, &why);
+    m_presentation = presentations.Open(m_path, nullptr, &m_failure);
     if (!m_presentation) {
-        m_failure = {why == CPptReader::Damaged || why == CPptReader::TooManySlides
-                         ? CFileFailure::PresentationDamaged
-                     : why == CPptReader::Encrypted ? CFileFailure::PasswordProtected
-                                                    : CFileFailure::NotAPresentation,
-                     m_path};
         if (m_quitOnClose)
             m_application.reset();
         m_quitOnClose = false;
@@ -309,13 +303,17 @@ bool CSlidePPTObj::ExportSlide(const std::string& file, int position, int width,
     return exported;
 }
 
-std::string CSlidePPTObj::SlidePdf()
+std::string CSlidePPTObj::SlidePdf(const CSofficeConverter::Watcher& watcher)
 {
     m_failure = {};
     if (!m_open || !m_presentation)
         return {};
     CSlideRenderer& renderer = m_presentation->Renderer();
-    if (renderer.Prepare() != CSlideRenderer::Ready) {
+    const CSlideRenderer::Status status = renderer.Prepare(watcher);
+    // A cancel is no failure: nothing is noted.
+    if (status == CSlideRenderer::Cancelled)
+        return {};
+    if (status != CSlideRenderer::Ready) {
         NoteRenderFailure(m_path);
         return {};
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/filefailure.h"
+#include "presentation/sofficeconverter.h"
 
 #include <cstdint>
 #include <memory>
@@ -43,7 +44,7 @@ public:
     void SetWorkFolder(const std::string& folder);
     const std::string& WorkFolder() const { return m_workFolder; }
     // Where converted presentations are kept (default: the "Temp" work
-    // folder) and how long one conversion may take.
+    // folder) and how long a conversion may go without progress.
     void SetCacheFolder(const std::string& folder) { m_cacheFolder = folder; }
     const std::string& CacheFolder() const { return m_cacheFolder; }
     void SetConversionTimeout(int milliseconds) { m_timeoutMs = milliseconds; }
@@ -60,9 +61,10 @@ public:
     bool ExportSlide(const std::string& file, int position, int width, int height,
                      int& slideNumber);
     // The PDF whose pages are the slides' pictures (converted first when it
-    // is not yet), for rendering pages straight at another size; "" when
-    // there is none, and LastFailure says why.
-    std::string SlidePdf();
+    // is not yet, `watcher` seeing the conversion), for rendering pages
+    // straight at another size; "" when there is none, and LastFailure says
+    // why (nothing when the watcher cancelled).
+    std::string SlidePdf(const CSofficeConverter::Watcher& watcher = {});
     // The page (from 1) of that PDF showing `position`, 0 when none.
     int PdfPageAt(int position) const;
     bool Retain();

@@ -42,7 +42,8 @@ std::string CSlideRenderer::CachedPdfPath(const std::string& cacheFolder,
 
 CSlideRenderer::Status CSlideRenderer::ConvertToCache(const std::string& presentation,
                                                       const std::string& cacheFolder, int timeoutMs,
-                                                      const std::atomic<bool>* cancel)
+                                                      const std::atomic<bool>* cancel,
+                                                      const CSofficeConverter::Watcher& watcher)
 {
     // A PDF document is its own picture source.
     if (CPresentationReader::DrawsItself(presentation))
@@ -53,7 +54,7 @@ CSlideRenderer::Status CSlideRenderer::ConvertToCache(const std::string& present
     const QString pdf = QString::fromStdString(pdfPath);
     if (!QFileInfo::exists(pdf)) {
         const CSofficeConverter converter(cacheFolder, timeoutMs);
-        switch (converter.ConvertToPdf(presentation, pdfPath, cancel)) {
+        switch (converter.ConvertToPdf(presentation, pdfPath, cancel, watcher)) {
         case CSofficeConverter::Converted:
             break;
         case CSofficeConverter::NoProgram:
@@ -75,11 +76,15 @@ CSlideRenderer::Status CSlideRenderer::ConvertToCache(const std::string& present
     return Ready;
 }
 
-CSlideRenderer::Status CSlideRenderer::Prepare()
+CSlideRenderer::Status CSlideRenderer::Prepare(const CSofficeConverter::Watcher& watcher)
 {
     if (m_status != NotReady)
         return m_status;
-    const Status converted = ConvertToCache(m_presentation, m_cacheFolder, m_timeoutMs);
+    const Status converted =
+        ConvertToCache(m_presentation, m_cacheFolder, m_timeoutMs, nullptr, watcher);
+    // The user may well want it after all, later.
+    if (converted == Cancelled)
+        return Cancelled;
     if (converted != Ready)
         return m_status = converted;
     const bool own = CPresentationReader::DrawsItself(m_presentation);

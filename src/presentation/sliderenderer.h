@@ -1,5 +1,7 @@
 #pragma once
 
+#include "presentation/sofficeconverter.h"
+
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -37,8 +39,9 @@ public:
     CSlideRenderer& operator=(const CSlideRenderer&) = delete;
 
     // Converts (or finds the cached PDF) and loads it; the result is kept,
-    // so a failed conversion is not retried for this presentation.
-    Status Prepare();
+    // so a failed conversion is not retried for this presentation (a
+    // cancelled one is). `watcher` sees the conversion and may cancel it.
+    Status Prepare(const CSofficeConverter::Watcher& watcher = {});
     Status LastStatus() const { return m_status; }
     // The PDF whose page N is slide N, once Prepare is Ready.
     const std::string& PdfPath() const { return m_pdfPath; }
@@ -54,7 +57,8 @@ public:
     // when missing): Ready, or why not. A cancel (see CSofficeConverter)
     // leaves no entry. Safe on any thread; Prepare finds the entry after.
     static Status ConvertToCache(const std::string& presentation, const std::string& cacheFolder,
-                                 int timeoutMs, const std::atomic<bool>* cancel = nullptr);
+                                 int timeoutMs, const std::atomic<bool>* cancel = nullptr,
+                                 const CSofficeConverter::Watcher& watcher = {});
 
 private:
     static void Prune(const std::string& cacheFolder);

@@ -2,6 +2,8 @@
 
 #include "presentation/containerlibraries.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <zip.h>
 
 CZipContainer::~CZipContainer()
@@ -9,6 +11,46 @@ CZipContainer::~CZipContainer()
     if (m_zip)
         zip_discard(m_zip);
 }
+
+namespace {
+
+// A zip begins with a local file header (or, empty, with its end record).
+bool LooksLikeZip(const QByteArray& head)
+{
+    return head.startsWith(QByteArray("PK\x03\x04", 4)) ||
+           head.startsWith(QByteArray("PK\x05\x06", 4));
+}
+
+// Why libzip could not open what it was given: a file that begins as a zip
+// but whose directory is missing or does not fit (a copy cut short) is a
+// damaged zip, not some other kind of file.
+CZipContainer::Status Unopened(int error, const QByteArray& head)
+{
+    switch (error) {
+    case ZIP_ER_INCONS:
+    case ZIP_ER_READ:
+    case ZIP_ER_SEEK:
+    case ZIP_ER_EOF:
+        return CZipContainer::Damaged;
+    case ZIP_ER_NOZIP:
+        return LooksLikeZip(head) ? CZipContainer::Damaged : CZipContainer::NotZip;
+    default:
+        return CZipContainer::NotZip;
+    }
+}
+
+QByteArray FileHead(const std::string& path)
+{
+    char head[4] = {};
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    const ssize_t n = ::read(fd, head, sizeof head);
+    ::close(fd);
+    return n > 0 ? QByteArray(head, int(n)) : QByteArray();
+}
+
+} // namespace
 
 CZipContainer::Status CZipContainer::Opened(zip* archive)
 {
@@ -28,7 +70,8 @@ CZipContainer::Status CZipContainer::OpenFile(const std::string& path)
     if (!CContainerLibraries::Zip().Load())
         return NotZip;
     int error = 0;
-    return Opened(zip_open(path.c_str(), ZIP_RDONLY, &error));
+    zip* archive = zip_open(path.c_str(), ZIP_RDONLY, &error);
+    return archive ? Opened(archive) : Unopened(error, FileHead(path));
 }
 
 CZipContainer::Status CZipContainer::OpenBytes(const QByteArray& bytes)
@@ -44,10 +87,12 @@ CZipContainer::Status CZipContainer::OpenBytes(const QByteArray& bytes)
         return NotZip;
     zip_error_init(&error);
     zip* archive = zip_open_from_source(source, ZIP_RDONLY, &error);
+    // The structure's own field: the library's accessors are not all loaded.
+    const int code = error.zip_err;
     zip_error_fini(&error);
     if (!archive) {
         zip_source_free(source);
-        return NotZip;
+        return Unopened(code, bytes.left(4));
     }
     return Opened(archive);
 }

@@ -18,7 +18,7 @@ public:
         Ok,
         NotZip,
         Missing, // no part of that name
-        Damaged, // unreadable data, or a bound passed
+        Damaged, // unreadable data, a zip cut short, or a bound passed
     };
     static constexpr long long kMaxEntries = 20000;
     static constexpr qint64 kMaxPartBytes = 64LL * 1024 * 1024;

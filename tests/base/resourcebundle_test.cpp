@@ -1,5 +1,6 @@
 #include "base/msgid.h"
 #include "base/resourcebundle.h"
+#include "base/slidesourcetypes.h"
 
 #include <QFile>
 #include <algorithm>
@@ -113,6 +114,10 @@ const std::map<int, int> kInserts = {
     {7570, 2}, // bytes free, bytes needed
     {7572, 2}, // card root, the space needed and free
     {7573, 2}, // bytes needed, bytes free
+    {7510, 3}, // presentation path, its slides, the most the program takes
+    {7511, 2}, // presentation path, the missing part
+    {7512, 2}, // presentation path, seconds
+    {7513, 3}, // presentation path, pages done, seconds
     {61699, 1}, // project file name
     {61714, 2}, // lowest and highest whole number
     {61716, 1}, // longest length
@@ -142,17 +147,18 @@ std::vector<int> numberedIds()
     range(7220, 7261);
     ids.push_back(7380);
     range(7480, 7496);
+    range(7510, 7513);
     for (int id : {57344, 61440, 61696, 61697, 61698, 61699, 61700, 61703, 61707, 61708, 61714,
                    61716, 61728, 61729})
         ids.push_back(id);
     return ids;
 }
 
-// Which of %1, %2 the text carries, and whether it has a stray % insert.
+// Which of %1, %2, %3 the text carries, and whether it has a stray % insert.
 struct Inserts
 {
     int count = 0; // highest insert number used
-    bool has1 = false, has2 = false, stray = false;
+    bool has1 = false, has2 = false, has3 = false, stray = false;
 };
 
 Inserts scanInserts(const std::string& text)
@@ -166,10 +172,12 @@ Inserts scanInserts(const std::string& text)
             in.has1 = true;
         else if (c == '2')
             in.has2 = true;
+        else if (c == '3')
+            in.has3 = true;
         else if (c >= '0' && c <= '9')
             in.stray = true;
     }
-    in.count = in.has2 ? 2 : in.has1 ? 1 : 0;
+    in.count = in.has3 ? 3 : in.has2 ? 2 : in.has1 ? 1 : 0;
     return in;
 }
 
@@ -195,6 +203,17 @@ TEST(ResourceBundle, FillsInsertsAndKeepsUnknownPercents)
 {
     EXPECT_EQ(CResourceBundle::FillInserts("a %1 b %2 c %3 %", "X", "Y"), "a X b Y c %3 %");
     EXPECT_EQ(CResourceBundle::FillInserts("%2%1", "", "Z"), "Z");
+}
+
+TEST(ResourceBundle, FormatAllFillsEveryInsertGivenAndKeepsTheRest)
+{
+    ASSERT_TRUE(CResourceBundle::IsLoaded());
+    EXPECT_EQ(CResourceBundle::FormatAll(MsgId::PresentationTooManySlides,
+                                         {"/d/big.pptx", "40000", "32767"}),
+              "/d/big.pptx has 40000 slides; the program takes at most 32767.");
+    // An insert the caller did not give stays as written, never read past.
+    EXPECT_EQ(CResourceBundle::FormatAll(MsgId::PresentationTooManySlides, {"a"}),
+              "a has %2 slides; the program takes at most %3.");
 }
 
 TEST(ResourceBundle, MessageNumbersThatTestsNameStayAsTheyAre)
@@ -336,8 +355,12 @@ TEST(ResourceBundle, FileTypesSplitIntoLabelAndPatterns)
     }
     // The presentation entry lists presentations only; the pictures entries
     // between them cover every picture type the program imports.
+    // The presentation entry lists the program's list of presentations.
+    std::string presentations;
+    for (const std::string& extension : CSlideSourceTypes::PresentationExtensions())
+        presentations += (presentations.empty() ? "*" : ";*") + extension;
     EXPECT_EQ(CResourceBundle::Text(7201).substr(CResourceBundle::Text(7201).find('|') + 1),
-              "*.ppt;*.pptx;*.ppsx;*.odp;*.pdf");
+              presentations);
     for (const char* ext : {"*.jpg", "*.jpeg", "*.bmp", "*.dib", "*.png", "*.heic", "*.heif",
                             "*.webp", "*.tif", "*.tiff"})
         EXPECT_NE(std::find(joined.begin(), joined.end(), ext), joined.end()) << ext;

@@ -1,6 +1,10 @@
 // Every failure names its file and the reason, as the user meets it on the
 // command line; a cancelled send ends with status 3.
+#include "base/msgid.h"
 #include "base/resourcebundle.h"
+#include "imaging/phototestfiles.h"
+#include "model/cellbmpinfo.h"
+#include "presentation/testpackages.h"
 #include "support/clirunner.h"
 #include "support/scriptedprompt.h"
 #include "support/zurdoctestutil.h"
@@ -8,6 +12,9 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
@@ -120,6 +127,93 @@ TEST_F(FailureReasons, AddNamesTheFileAndWhyItCannotBeInserted)
         EXPECT_NE(r.err.find(Said(c.message, c.file)), std::string::npos)
             << c.what << ": " << r.err;
         EXPECT_EQ(r.err.find("[7130]"), std::string::npos) << c.what << ": " << r.err;
+    }
+}
+
+TEST_F(FailureReasons, PicturesOfExtremeProportionsKeepEverySideAtLeastAPixel)
+{
+    const auto picture = [&](const char* name, int w, int h, const char* format) {
+        QImage image(w, h, QImage::Format_RGB32);
+        image.fill(QColor(200, 40, 40));
+        EXPECT_TRUE(image.save(QString::fromStdString(base + name), format)) << name;
+        return base + name;
+    };
+    QImage tall(1, 100000, QImage::Format_RGB32);
+    tall.fill(Qt::blue);
+    ASSERT_TRUE(phototest::Tiff(base + "tall.tif", {tall}));
+    {
+        QPdfWriter pdf(QString::fromStdString(base + "strip.pdf"));
+        pdf.setPageSize(
+            QPageSize(QSizeF(14400, 1), QPageSize::Point, QString(), QPageSize::ExactMatch));
+        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+        QPainter painter(&pdf);
+        painter.fillRect(QRect(0, 0, pdf.width(), pdf.height()), Qt::green);
+    }
+    const struct Case
+    {
+        std::string file;
+        QSize display; // the frame filled in one direction, at least a pixel across
+    } cases[] = {
+        {picture("wide.png", 4000, 3, "PNG"), {1024, 1}},
+        {picture("band.jpg", 16000, 8, "JPEG"), {1024, 1}},
+        {base + "tall.tif", {1, 768}},
+        {base + "strip.pdf", {1024, 1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const CCliResult r = RunZelm({"add", project, c.file, "--quiet", "--message-ids"});
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+    }
+    CZurDoc doc(&prompt);
+    ASSERT_TRUE(doc.Open(project));
+    ASSERT_EQ(doc.Cells.GetCount(), 4);
+    for (int i = 0; i < 4; ++i) {
+        const auto* cell = static_cast<const CCellBmpInfo*>(doc.Cells.GetAt(i));
+        EXPECT_EQ(QSize(cell->BmpSize[0], cell->BmpSize[1]), cases[i].display) << cases[i].file;
+        EXPECT_GE(cell->Resize[0], 1) << cases[i].file;
+        EXPECT_GE(cell->Resize[1], 1) << cases[i].file;
+        EXPECT_EQ(QImage(QString::fromStdString(base + "Trip/" + cell->FileName)).size(),
+                  cases[i].display);
+    }
+}
+
+TEST_F(FailureReasons, PresentationsSayWhatIsWrongWithThem)
+{
+    // One slide more than the program takes, listed but never read.
+    const std::string big = base + "big.pptx";
+    ASSERT_TRUE(testpackages::WriteZip(big, testpackages::Pptx({}, 32768)));
+    // A slide listed whose part is not there: named before LibreOffice runs.
+    const std::string gap = base + "gap.pptm";
+    ASSERT_TRUE(
+        testpackages::WriteZip(gap, testpackages::Pptx({testpackages::SlideXml(false)}, 2)));
+    // A copy cut short.
+    QByteArray whole;
+    {
+        const std::string path = base + "whole.pptx";
+        ASSERT_TRUE(
+            testpackages::WriteZip(path, testpackages::Pptx({testpackages::SlideXml(false)})));
+        QFile file(QString::fromStdString(path));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        whole = file.readAll();
+    }
+    const std::string cut = Write("cut.potx", whole.left(whole.size() * 2 / 3));
+    const struct Case
+    {
+        std::string file;
+        std::string said;
+    } cases[] = {
+        {big, "[" + std::to_string(MsgId::PresentationTooManySlides) + "] " + big +
+                  " has 32768 slides; the program takes at most 32767."},
+        {gap,
+         "[" + std::to_string(MsgId::PresentationPartMissing) + "] " +
+             CResourceBundle::Format(MsgId::PresentationPartMissing, gap, "ppt/slides/slide2.xml")},
+        {cut, Said(MsgId::PresentationDamaged, cut)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const CCliResult r = RunZelm({"add", project, c.file, "--quiet", "--message-ids"});
+        EXPECT_EQ(r.exitCode, 1) << r.err;
+        EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
     }
 }
 

@@ -246,9 +246,16 @@ TEST(ImagingProcedureSizes, FitAndThumbAndCardFormat)
     EXPECT_EQ(CImagingProcedures::FitWorkSize({1024, 768}), QSize(1024, 768));
     EXPECT_EQ(CImagingProcedures::FitWorkSize({1, 1}), QSize(768, 768));
     EXPECT_EQ(CImagingProcedures::FitWorkSize({4, 3}), QSize(1024, 768));
-    EXPECT_EQ(CImagingProcedures::FitWorkSize({10000, 1}), QSize(1024, 0));
+    // Extreme proportions keep every side at least one pixel.
+    EXPECT_EQ(CImagingProcedures::FitWorkSize({10000, 1}), QSize(1024, 1));
+    EXPECT_EQ(CImagingProcedures::FitWorkSize({4000, 3}), QSize(1024, 1));
+    EXPECT_EQ(CImagingProcedures::FitWorkSize({16000, 8}), QSize(1024, 1));
+    EXPECT_EQ(CImagingProcedures::FitWorkSize({1, 100000}), QSize(1, 768));
+    EXPECT_EQ(CImagingProcedures::FitWorkSize({0, 0}), QSize(1, 1));
+    EXPECT_EQ(CImagingProcedures::FitSize({14400, 1}, {160, 120}), QSize(160, 1));
     EXPECT_EQ(CImagingProcedures::ThumbSize({1024, 768}, 160, 120), QSize(160, 120));
-    EXPECT_EQ(CImagingProcedures::ThumbSize({6, 5}, 160, 120), QSize(0, 0));
+    EXPECT_EQ(CImagingProcedures::ThumbSize({6, 5}, 160, 120), QSize(1, 1));
+    EXPECT_EQ(CImagingProcedures::ThumbSize({1024, 1}, 160, 120), QSize(160, 1));
     int16_t format = 0, factor = 0;
     CImagingProcedures::CardFormat(true, 0, format, factor);
     EXPECT_EQ(format, CLead::FormatJpeg);
@@ -265,14 +272,15 @@ TEST(ImagingProcedureSizes, FitAndThumbAndCardFormat)
     EXPECT_EQ(factor, 2);
 }
 
-TEST_F(ImagingProceduresTest, TinySourceFailsCleanlyWhereTheThumbnailWouldBeEmpty)
+TEST_F(ImagingProceduresTest, TinySourceGivesAThumbnailOfAtLeastAPixelEachWay)
 {
-    // 6 x 5 gives a 0 x 0 thumbnail: the resize fails and so does the step.
+    // 6 x 5 scaled by the thumbnail rule truncates to 0 x 0: each side keeps
+    // a pixel instead, so the step does not fail over a valid picture.
     const std::string src = Source("tiny.png", Pattern(6, 5));
     QSize size(3, 3);
-    EXPECT_EQ(host.CreateThumbImage(src, tmp.Path("t.jpg"), 160, 120, size), 0);
-    EXPECT_EQ(size, QSize(3, 3));
-    EXPECT_FALSE(FileExists(tmp.Path("t.jpg")));
+    EXPECT_EQ(host.CreateThumbImage(src, tmp.Path("t.jpg"), 160, 120, size), 1);
+    EXPECT_EQ(size, QSize(1, 1));
+    EXPECT_EQ(QImage(QString::fromStdString(tmp.Path("t.jpg"))).size(), QSize(1, 1));
 }
 
 TEST_F(ImagingProceduresTest, GreySourceStillGivesA24BitThumbnailAndProgressiveJpegsRead)

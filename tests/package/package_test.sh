@@ -69,7 +69,13 @@ done
 # The desktop entry opens project files in the program found on the PATH.
 entry=$root/usr/share/applications/zelm-tessara.desktop
 grep -qx 'Exec=zelm-tessara --shell-open %f' "$entry" || fail "desktop entry: $(grep Exec "$entry")"
-grep -qx 'MimeType=application/x-zelm-tessara-project;' "$entry" || fail "desktop entry lacks the type"
+grep -qx 'MimeType=application/x-zelm-tessara-project;.*' "$entry" || fail "desktop entry lacks the type"
+# Presentations of both office families, macro-enabled ones and templates
+# included, open as new projects.
+for type in vnd.ms-powerpoint vnd.ms-powerpoint.presentation.macroEnabled.12 \
+  vnd.openxmlformats-officedocument.presentationml.template vnd.oasis.opendocument.presentation-template; do
+  grep -q "^MimeType=.*;application/$type;" "$entry" || fail "desktop entry lacks $type"
+done
 grep -q 'type="application/x-zelm-tessara-project"' "$root/usr/share/mime/packages/zelm-tessara.xml" &&
   grep -q 'pattern="\*.sic"' "$root/usr/share/mime/packages/zelm-tessara.xml" ||
   fail "the mime type does not claim *.sic"

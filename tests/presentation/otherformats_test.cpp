@@ -87,6 +87,44 @@ TEST_P(OfficeFormat, StartSlideRunsTheShowFromThere)
 INSTANTIATE_TEST_SUITE_P(Formats, OfficeFormat, ::testing::Values("pptx", "ppsx", "odp"),
                          [](const auto& info) { return std::string(info.param); });
 
+// LibreOffice draws the slides of macro-enabled packages and templates as
+// it draws a presentation's.
+TEST_F(OtherFormats, MacroEnabledPackagesAndTemplatesBecomeCells)
+{
+    testpackages::Parts pptm = testpackages::ReadZip(Deck("hidden4", "pptx"));
+    ASSERT_FALSE(pptm.empty());
+    for (auto& [name, bytes] : pptm) {
+        if (name == "[Content_Types].xml")
+            bytes.replace("application/vnd.openxmlformats-officedocument.presentationml."
+                          "presentation.main+xml",
+                          "application/vnd.ms-powerpoint.presentation.macroEnabled.main+xml");
+    }
+    ASSERT_TRUE(testpackages::WriteZip(File("macros.pptm"), pptm));
+    testpackages::Parts otp = testpackages::ReadZip(Deck("custom6", "odp"));
+    ASSERT_FALSE(otp.empty());
+    // A template says so in its type and in its manifest.
+    for (auto& [name, bytes] : otp) {
+        if (name == "mimetype")
+            bytes = "application/vnd.oasis.opendocument.presentation-template";
+        else if (name == "META-INF/manifest.xml")
+            bytes.replace("\"application/vnd.oasis.opendocument.presentation\"",
+                          "\"application/vnd.oasis.opendocument.presentation-template\"");
+    }
+    ASSERT_TRUE(testpackages::WriteZip(File("show.otp"), otp));
+
+    ASSERT_TRUE(Insert(File("macros.pptm")));
+    EXPECT_TRUE(m_prompt.shown.empty());
+    ASSERT_EQ(m_editor.Rows().GetCount(), 4);
+    EXPECT_EQ(Row(1)->CellValid, 0) << "the hidden slide";
+    EXPECT_EQ(Shown(3), 4);
+    ASSERT_TRUE(Insert(File("show.otp")));
+    EXPECT_TRUE(m_prompt.shown.empty());
+    // The template's named show joins the four slides, before or after them.
+    const std::vector<int> pages = Pages();
+    EXPECT_TRUE(pages == (std::vector<int>{1, 2, 3, 4, 5, 2, 4}) ||
+                pages == (std::vector<int>{5, 2, 4, 1, 2, 3, 4}));
+}
+
 TEST_F(OtherFormats, PdfPagesBecomeCellsWithoutLibreOffice)
 {
     const std::string pdf = File("handout.pdf");
@@ -216,14 +254,51 @@ TEST_F(OtherFormats, PasswordProtectedFilesAreRefusedTheSameWayInEveryFormat)
 TEST_F(OtherFormats, BadPackagesAreRefusedWithTheirReason)
 {
     using testpackages::Pptx;
+    using testpackages::WithMainType;
     const QByteArray slide = testpackages::SlideXml(false);
+    const testpackages::Parts whole = Pptx({slide, testpackages::SlideXml(true)});
+    const QByteArray showOfAMissingPart =
+        "<p:custShowLst><p:custShow name=\"A\" id=\"0\"><p:sldLst><p:sld r:id=\"rId9\"/>"
+        "</p:sldLst></p:custShow></p:custShowLst>";
+    const QByteArray ninth =
+        "<Relationship Id=\"rId9\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+        "relationships/slide\" Target=\"slides/slide9.xml\"/>";
+    testpackages::Parts otp = {
+        {"mimetype", "application/vnd.oasis.opendocument.presentation-template"},
+        {"content.xml", QByteArray::fromStdString(CPresentationFixtures::Fodp([] {
+             CPresentationFixtures::Deck deck;
+             deck.slides = 2;
+             deck.hidden = {2};
+             return deck;
+         }()))}};
     struct Case
     {
         const char* name;
         testpackages::Parts parts; // empty: plain text instead of a zip
         CPptReader::Failure failure;
     } cases[] = {
-        {"whole.pptx", Pptx({slide, testpackages::SlideXml(true)}), CPptReader::NoFailure},
+        {"whole.pptx", whole, CPptReader::NoFailure},
+        {"sections.pptx", Pptx({slide, testpackages::SlideXml(true)}, -1, testpackages::Sections()),
+         CPptReader::NoFailure},
+        // Macro-enabled and template packages read alike; another office
+        // document under a presentation's name does not.
+        {"macros.pptm",
+         WithMainType(whole, "application/vnd.ms-powerpoint.presentation.macroEnabled.main+xml"),
+         CPptReader::NoFailure},
+        {"template.potx",
+         WithMainType(
+             whole,
+             "application/vnd.openxmlformats-officedocument.presentationml.template.main+xml"),
+         CPptReader::NoFailure},
+        {"letter.pptx",
+         WithMainType(
+             whole,
+             "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml"),
+         CPptReader::NotPresentation},
+        {"template.otp", otp, CPptReader::NoFailure},
+        {"show-of-a-missing-part.pptx",
+         testpackages::WithRelationship(Pptx({slide}, 1, showOfAMissingPart), ninth),
+         CPptReader::Damaged},
         {"text.pptx", {}, CPptReader::NotPresentation},
         {"missing-slide.pptx", Pptx({slide}, 2), CPptReader::Damaged},
         {"entities.pptx", Pptx({testpackages::EntityBomb()}), CPptReader::Damaged},
@@ -249,12 +324,37 @@ TEST_F(OtherFormats, BadPackagesAreRefusedWithTheirReason)
             EXPECT_EQ(structure.slideHidden, (std::vector<uint8_t>{0, 1}));
         }
     }
-    // Through an insertion: the message names the file, nothing is inserted.
-    EXPECT_FALSE(Insert(File("missing-slide.pptx")));
-    EXPECT_EQ(m_editor.Rows().GetCount(), 0);
-    ASSERT_EQ(m_prompt.shown.size(), 1u);
-    EXPECT_EQ(m_prompt.shown[0].id, MsgId::PresentationDamaged);
-    EXPECT_NE(m_prompt.shown[0].text.find(File("missing-slide.pptx")), std::string::npos);
+    // Through an insertion: the message names the file and the part that is
+    // missing (LibreOffice is never asked), nothing is inserted.
+    CFakeSoffice never("touch \"$PIDFILE\"; exit 1");
+    CScopedEnv path("PATH", never.PathValue());
+    for (const char* name : {"missing-slide.pptx", "show-of-a-missing-part.pptx"}) {
+        SCOPED_TRACE(name);
+        m_prompt.shown.clear();
+        EXPECT_FALSE(Insert(File(name)));
+        EXPECT_EQ(m_editor.Rows().GetCount(), 0);
+        ASSERT_EQ(m_prompt.shown.size(), 1u);
+        EXPECT_EQ(m_prompt.shown[0].id, MsgId::PresentationPartMissing);
+        EXPECT_NE(m_prompt.shown[0].text.find(File(name)), std::string::npos);
+        EXPECT_NE(m_prompt.shown[0].text.find("ppt/slides/slide"), std::string::npos)
+            << m_prompt.shown[0].text;
+    }
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(never.PidFile())));
+
+    // A zip cut short is damaged, not some other kind of file.
+    QByteArray bytes;
+    {
+        QFile file(QString::fromStdString(File("whole.pptx")));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        bytes = file.readAll();
+    }
+    for (const qsizetype keep : {qsizetype(30), bytes.size() / 2, bytes.size() - 10}) {
+        SCOPED_TRACE(keep);
+        ASSERT_TRUE(testpackages::WriteFile(File("cut.pptx"), bytes.left(keep)));
+        CPptStructure structure;
+        EXPECT_EQ(CPresentationReader::ReadFile(File("cut.pptx"), structure), CPptReader::Damaged);
+        EXPECT_EQ(CPresentationReader::Check(File("cut.pptx")), 8) << "refused when used";
+    }
 }
 
 TEST_F(OtherFormats, ZipWithTooManyEntriesIsDamaged)

@@ -20,6 +20,8 @@
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace {
@@ -118,6 +120,40 @@ TEST_F(PresentationExpansion, CancelIsAFailureWhenTheCallerTakesItBack)
     EXPECT_FALSE(m_editor.InsertCells(kPaste, list, true));
     EXPECT_EQ(Pages(), (std::vector<int>{1, 2, 3}));
     EXPECT_TRUE(m_prompt.shown.empty());
+}
+
+// While LibreOffice works the window says so, with the time, and Cancel
+// stops it there: no LibreOffice left, no cell, nobody told of a failure.
+TEST_F(PresentationExpansion, CancelWhileLibreOfficeConvertsStopsIt)
+{
+    CFakeSoffice fake("echo busy > \"$TMPDIR/part\"\nsleep 600 &\necho $! > \"$PIDFILE\"\nwait");
+    CScopedEnv path("PATH", fake.PathValue());
+    const std::string deck = Deck("plain6");
+    const std::string converting = CResourceBundle::Format(MsgId::ConvertingPresentation, deck, "");
+    const std::string prefix = converting.substr(0, converting.find('('));
+    // Cancel once it has told two different times.
+    const auto said = [&] {
+        return std::count_if(m_progress.texts.begin(), m_progress.texts.end(),
+                             [&](const std::string& t) { return t.rfind(prefix, 0) == 0; });
+    };
+    bool pressed = false;
+    m_progress.onQuery = [&] {
+        if (said() == 2 && !pressed) {
+            pressed = true;
+            m_progress.cancelAtQuery = m_progress.queries - 1;
+        }
+    };
+    EXPECT_TRUE(Insert(deck));
+    EXPECT_TRUE(m_editor.LastInsertCancelled());
+    EXPECT_EQ(m_editor.Rows().GetCount(), 0);
+    EXPECT_TRUE(m_prompt.shown.empty());
+    EXPECT_EQ(said(), 2);
+    EXPECT_NE(m_progress.texts[m_progress.texts.size() - 2].find("(1 s)"), std::string::npos);
+    std::ifstream pidFile(fake.PidFile());
+    long pid = 0;
+    ASSERT_TRUE(pidFile >> pid);
+    EXPECT_TRUE(ProcessGone(pid));
+    EXPECT_TRUE(ProjectFiles().isEmpty()) << ProjectFiles().join(' ').toStdString();
 }
 
 TEST_F(PresentationExpansion, SharedPresentationIsBorrowed)

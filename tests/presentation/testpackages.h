@@ -43,6 +43,37 @@ inline bool WriteZip(const std::string& path, const Parts& parts)
     return zip_close(archive) == 0;
 }
 
+// The parts of the zip at `path`, in their order; empty when it cannot be
+// read.
+inline Parts ReadZip(const std::string& path)
+{
+    Parts parts;
+    int error = 0;
+    zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY, &error);
+    if (!archive)
+        return parts;
+    for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i) {
+        zip_stat_t stat;
+        zip_file_t* file = zip_fopen_index(archive, zip_uint64_t(i), 0);
+        if (zip_stat_index(archive, zip_uint64_t(i), 0, &stat) != 0 || !file) {
+            if (file)
+                zip_fclose(file);
+            parts.clear();
+            break;
+        }
+        QByteArray bytes(qsizetype(stat.size), '\0');
+        const zip_int64_t read = zip_fread(file, bytes.data(), stat.size);
+        zip_fclose(file);
+        if (read != zip_int64_t(stat.size)) {
+            parts.clear();
+            break;
+        }
+        parts.emplace_back(stat.name, bytes);
+    }
+    zip_discard(archive);
+    return parts;
+}
+
 constexpr char kP[] = "http://schemas.openxmlformats.org/presentationml/2006/main";
 constexpr char kR[] = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
 
@@ -102,6 +133,42 @@ inline Parts Pptx(const std::vector<QByteArray>& slides, int listed = -1,
     for (size_t i = 0; i < slides.size(); ++i)
         parts.emplace_back("ppt/slides/slide" + std::to_string(i + 1) + ".xml", slides[i]);
     return parts;
+}
+
+// The package with `[Content_Types].xml` typing its main part as `type`.
+inline Parts WithMainType(Parts parts, const QByteArray& type)
+{
+    for (auto& [name, bytes] : parts)
+        if (name == "[Content_Types].xml")
+            bytes = "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+                    "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+                    "<Override PartName=\"/ppt/presentation.xml\" ContentType=\"" +
+                    type + "\"/></Types>";
+    return parts;
+}
+
+// The package with `relationship` (a <Relationship> element) added to the
+// main part's relationships.
+inline Parts WithRelationship(Parts parts, const QByteArray& relationship)
+{
+    for (auto& [name, bytes] : parts)
+        if (name == "ppt/_rels/presentation.xml.rels")
+            bytes.replace("</Relationships>", relationship + "</Relationships>");
+    return parts;
+}
+
+// The sections of a newer version of the format as the main part keeps
+// them: in its extension list, listing the slides again by id, one section
+// empty and one slide in two sections.
+inline QByteArray Sections()
+{
+    return "<p:extLst><p:ext uri=\"{521415D9-36F7-43E2-AB2F-B90AF26B5E84}\">"
+           "<p14:sectionLst xmlns:p14=\"http://schemas.microsoft.com/office/powerpoint/2010/main\">"
+           "<p14:section name=\"One\" id=\"{A}\"><p14:sldIdLst><p14:sldId id=\"256\"/>"
+           "<p14:sldId id=\"257\"/></p14:sldIdLst></p14:section>"
+           "<p14:section name=\"None\" id=\"{B}\"><p14:sldIdLst/></p14:section>"
+           "<p14:section name=\"Two\" id=\"{C}\"><p14:sldIdLst><p14:sldId id=\"257\"/>"
+           "</p14:sldIdLst></p14:section></p14:sectionLst></p:ext></p:extLst>";
 }
 
 inline QByteArray EncryptedManifest()

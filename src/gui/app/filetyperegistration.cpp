@@ -1,6 +1,7 @@
 #include "gui/app/filetyperegistration.h"
 
 #include "base/resourcebundle.h"
+#include "base/slidesourcetypes.h"
 
 #include <QDir>
 #include <QFile>
@@ -62,6 +63,15 @@ QString CFileTypeRegistration::MimePackageText()
         .arg(QLatin1String(MimeType));
 }
 
+QString CFileTypeRegistration::MimeTypes()
+{
+    // Projects, and the presentations a new project is made from.
+    QString types = QLatin1String(MimeType);
+    for (const std::string& type : CSlideSourceTypes::PresentationMimeTypes())
+        types += QLatin1Char(';') + QString::fromStdString(type);
+    return types;
+}
+
 QString CFileTypeRegistration::DesktopEntryText() const
 {
     // The program path is quoted as desktop entries quote arguments.
@@ -77,7 +87,7 @@ QString CFileTypeRegistration::DesktopEntryText() const
                           "Terminal=false\n"
                           "Categories=Office;Presentation;\n"
                           "MimeType=%2;\n")
-        .arg(program, QLatin1String(MimeType));
+        .arg(program, MimeTypes());
 }
 
 bool CFileTypeRegistration::SicIsFree(const QStringList& typesForSic)

@@ -43,6 +43,10 @@ public:
     QString MimeAppsPath() const;
 
     static QString MimePackageText();
+    // The types the desktop entry opens, separated by ';': projects and
+    // presentations (a presentation opened becomes a new project). Only the
+    // project type is made the default.
+    static QString MimeTypes();
     QString DesktopEntryText() const;
 
 private:

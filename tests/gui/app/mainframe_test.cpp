@@ -13,6 +13,9 @@
 #include "gui/dialogs/cardcombobox.h"
 #include "gui/dialogs/deletedlg.h"
 #include "gui/dialogs/dialogtestutil.h"
+#include "gui/view/celllistbox.h"
+#include "gui/view/scenarioview.h"
+#include "presentation/testpackages.h"
 
 #include <QAction>
 #include <QApplication>
@@ -172,6 +175,28 @@ TEST_F(MainFrame, FilesDroppedFromTheDesktopOpenByTheirKind)
     ASSERT_EQ(app.Frame().ChildFrames().size(), 1);
     EXPECT_EQ(app.Frame().ChildFrames()[0]->PathName(), project);
     EXPECT_TRUE(app.prompt.shown.empty());
+}
+
+// A drop the project's rows refuse is told once, with its reason, and the
+// window around them does not make a project of it as well.
+TEST_F(MainFrame, AFileTheRowsRefuseIsToldOnceAndNotOpenedAsWell)
+{
+    const std::string project = MakeProject("Rows");
+    const std::string bomb = QFileInfo(q(project)).absolutePath().toStdString() + "/bomb.pptx";
+    ASSERT_TRUE(testpackages::WriteZip(bomb, testpackages::Pptx({testpackages::EntityBomb()})));
+    CAppUnderTest app({q(project)});
+    ASSERT_TRUE(app.Started());
+    ASSERT_EQ(app.Frame().ChildFrames().size(), 1);
+    QWidget* rows = app.Frame().ChildFrames()[0]->View()->ListBox()->viewport();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(bomb))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(rows, &enter);
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(rows, &drop);
+    EXPECT_EQ(app.prompt.Ids(), std::vector<int>{MsgId::PresentationDamaged});
+    EXPECT_EQ(app.Frame().ChildFrames().size(), 1) << "no new project was made from it";
+    EXPECT_TRUE(!drop.isAccepted() || drop.dropAction() == Qt::IgnoreAction);
 }
 
 namespace {

@@ -174,12 +174,20 @@ TEST(FileTypeRegistration, WritesOnceAndKeepsOtherDefaults)
     EXPECT_FALSE(registration.Register()) << "a second start writes nothing";
     QFile entry(registration.DesktopEntryPath());
     ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(entry.readAll().contains("Exec=\"/opt/zt/bin/zelm-tessara\" --shell-open %f"));
+    const QByteArray text = entry.readAll();
+    EXPECT_TRUE(text.contains("Exec=\"/opt/zt/bin/zelm-tessara\" --shell-open %f"));
+    // It opens presentations of every kind the program reads (a new project
+    // is made from them), but is the default for projects only.
+    for (const char* type : {"application/vnd.ms-powerpoint.presentation.macroEnabled.12",
+                             "application/vnd.ms-powerpoint.template.macroEnabled.12",
+                             "application/vnd.oasis.opendocument.presentation-template"})
+        EXPECT_TRUE(text.contains(QByteArray(";") + type + ";")) << type;
     QFile apps(registration.MimeAppsPath());
     ASSERT_TRUE(apps.open(QIODevice::ReadOnly));
     const QByteArray list = apps.readAll();
     EXPECT_TRUE(list.contains("text/plain=editor.desktop;"));
     EXPECT_TRUE(list.contains("application/x-zelm-tessara-project=zelm-tessara.desktop;"));
+    EXPECT_FALSE(list.contains("powerpoint"));
     EXPECT_TRUE(QFile::exists(registration.IconPath()));
 }
 

@@ -5,6 +5,7 @@
 #include "gui/view/scenarioview.h"
 #include "model/cellbmpinfo.h"
 #include "presentation/presentationfixtures.h"
+#include "presentation/testpackages.h"
 #include "viewfixture.h"
 
 #include <QAction>
@@ -223,3 +224,26 @@ TEST_F(ViewFixture, FilesCopiedOnTheDesktopPasteBeforeTheSelectedRow)
 }
 
 } // namespace
+// A presentation crafted to expand entities is refused with one message,
+// whatever looks at the file on the way.
+TEST_F(ViewFixture, ADropOfAnEntityBombShowsOneMessage)
+{
+    const std::string files = Folder("files");
+    QDir().mkpath(QString::fromStdString(files));
+    const std::string pptx = files + "entities.pptx";
+    ASSERT_TRUE(testpackages::WriteZip(pptx, testpackages::Pptx({testpackages::EntityBomb()})));
+    const std::string odp = files + "entities.odp";
+    ASSERT_TRUE(testpackages::WriteZip(
+        odp, {{"mimetype", "application/vnd.oasis.opendocument.presentation"},
+              {"content.xml", testpackages::EntityBomb()}}));
+    for (const std::string& bomb : {pptx, odp}) {
+        SCOPED_TRACE(bomb);
+        ViewProject p(Folder("a"), {1, 2});
+        std::unique_ptr<QMimeData> data(UriList({bomb}));
+        EXPECT_EQ(p.DropAt(data.get(), 0), Qt::IgnoreAction);
+        QApplication::processEvents();
+        EXPECT_EQ(p.Rows(), (std::vector<int>{1, 2}));
+        ASSERT_EQ(p.prompt.Ids(), std::vector<int>{MsgId::PresentationDamaged});
+        EXPECT_NE(p.prompt.shown[0].text.find(bomb), std::string::npos);
+    }
+}
