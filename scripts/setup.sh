@@ -13,6 +13,7 @@ packages=(
   clang clang-format libclang-rt-14-dev
   libreoffice-impress-nogui xvfb xauth
   libzip-dev libheif-dev libwebp-dev libtiff-dev libspng-dev libxtst-dev libdeflate-dev libisal-dev
+  libavcodec-dev libavformat-dev libswscale-dev libavutil-dev ffmpeg
 )
 
 missing=()

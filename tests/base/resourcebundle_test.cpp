@@ -89,6 +89,21 @@ const std::map<int, int> kInserts = {
     {7369, 2}, // card root, the system's reason
     {7370, 2}, // bytes needed, bytes free
     {7371, 2}, // bytes needed, bytes free
+    {7540, 1}, // video file
+    {7541, 1}, // video file
+    {7542, 1}, // folder
+    {7543, 1}, // folder
+    {7544, 2}, // missing pictures, show
+    {7545, 2}, // packages, the loader's reason
+    {7546, 1}, // size given
+    {7547, 1}, // frame rate given
+    {7548, 2}, // folder, the figures (7549)
+    {7549, 2}, // bytes written, bytes free
+    {7550, 2}, // video file, the reason
+    {7551, 2}, // video file, length and size
+    {7553, 2}, // slide, slides
+    {7554, 1}, // seconds given
+    {7555, 1}, // quality given
     {61699, 1}, // project file name
     {61714, 2}, // lowest and highest whole number
     {61716, 1}, // longest length
@@ -115,6 +130,7 @@ std::vector<int> numberedIds()
     range(7335, 7341);
     range(7365, 7371);
     range(7220, 7261);
+    range(7540, 7555);
     ids.push_back(7380);
     for (int id : {57344, 61440, 61696, 61697, 61698, 61699, 61700, 61703, 61707, 61708, 61714,
                    61716, 61728, 61729})

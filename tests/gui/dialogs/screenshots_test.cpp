@@ -7,12 +7,14 @@
 #include "gui/dialogs/ctrlpropdlg.h"
 #include "gui/dialogs/deletedlg.h"
 #include "gui/dialogs/effectdlg.h"
+#include "gui/dialogs/exportvideodlg.h"
 #include "gui/dialogs/fileopprogressdlg.h"
 #include "gui/dialogs/projectdlg.h"
 #include "gui/dialogs/saveasdlg.h"
 #include "gui/dialogs/senddlg.h"
 #include "gui/view/scenarioprinter.h"
 #include "printtestutil.h"
+#include "show/showsequence.h"
 #include "support/scriptedprompt.h"
 
 #include <QAction>
@@ -131,7 +133,10 @@ TEST_F(Screenshots, Dialogs)
 
     CAutorunEditDlg autorun(volumes, card.toStdString(), &prompt);
     Save(autorun, "dialog-autorun-editor");
-    EXPECT_EQ(saved, 9);
+    CShowSequence show;
+    CExportVideoDlg video(show, "Trip", (project + "Trip.mp4").toStdString(), &prompt);
+    Save(video, "dialog-export-video");
+    EXPECT_EQ(saved, 10);
 }
 
 TEST_F(Screenshots, ProgressDuringSend)
