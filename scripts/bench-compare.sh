@@ -14,7 +14,7 @@
 #           75, 4:2:0, on the background colour)
 #   video   a show of V slides (1024 x 768), 5 s each, each entered by the
 #           dissolve (1 s) -> 1920 x 1080, 30 fps, H.264 (libx264, preset
-#           medium, crf 23) MP4; ffmpeg makes the same video from the
+#           veryfast, crf 23) MP4; ffmpeg makes the same video from the
 #           project's display images: one `-loop 1 -t` input per slide,
 #           scaled and padded as the program centres them, joined by its
 #           xfade filter's fade of 1 s
@@ -186,7 +186,7 @@ if [ -n "$ffmpeg" ]; then
   "$zelm" set "$tmp/home/Vid/Vid.sic" "1-$video_n" --motion 1 --interval 5 --effect 2 --quiet
   # The display images in row order: what both make the video of.
   mapfile -t vid_displays < <("$zelm" list "$tmp/home/Vid/Vid.sic" --json |
-    grep -o '"DispFileName":"[^"]*"' | sed 's/.*:"\(.*\)"/\1/')
+    grep -o '"FileName":"[^"]*"' | sed 's/.*:"\(.*\)"/\1/')
   [ ${#vid_displays[@]} -eq "$video_n" ] || {
     echo "== compare: the video project has ${#vid_displays[@]} display images, not $video_n" >&2
     exit 1
@@ -210,7 +210,7 @@ if [ -n "$ffmpeg" ]; then
       last="x$i"
     done
     timed "$ffmpeg" -y -loglevel error "${args[@]}" -filter_complex "${graph%;}" -map "[$last]" \
-      -r 30 -c:v libx264 -preset medium -crf 23 -pix_fmt yuv420p -movflags +faststart "$tmp/ffmpeg.mp4"
+      -r 30 -c:v libx264 -preset veryfast -crf 23 -pix_fmt yuv420p -movflags +faststart "$tmp/ffmpeg.mp4"
   }
   : >"$tmp/zelm.times"
   : >"$tmp/ffmpeg.times"
