@@ -5,8 +5,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -87,4 +90,38 @@ TEST(ExportVideoCommand, WritesTheShowAndRefusesBadInputBeforeAnyWork)
     EXPECT_EQ(missing.exitCode, 1) << missing.err;
     EXPECT_NE(missing.err.find("missing"), std::string::npos) << missing.err;
     EXPECT_FALSE(QFile::exists(QString::fromStdString(base + "b.mkv")));
+}
+
+// A program killed half way leaves nothing under the target's name, and an
+// older file of that name as it was.
+TEST(ExportVideoCommand, AKillLeavesTheTargetAsItWas)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string base = dir.path().toStdString() + "/";
+    const std::string project = makeProject(base);
+    QFile old(QString::fromStdString(base + "trip.mkv"));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("last week's video");
+    old.close();
+
+    QProcess zelm;
+    // An hour for each slide: far longer than the test waits.
+    zelm.start(QStringLiteral(ZELM_BIN_DIR "/zelm"),
+               {"export-video", QString::fromStdString(project),
+                QString::fromStdString(base + "trip.mkv"), "--size", "160x120", "--manual-seconds",
+                "3600", "--quiet"});
+    ASSERT_TRUE(zelm.waitForStarted());
+    // Killed once the video is being written.
+    bool writing = false;
+    for (int i = 0; i < 600 && !writing; ++i) {
+        QTest::qWait(50);
+        for (const QFileInfo& f : QDir(dir.path()).entryInfoList(QDir::Files | QDir::Hidden))
+            writing = writing || (f.fileName().endsWith(".part") && f.size() > 0);
+    }
+    EXPECT_TRUE(writing);
+    zelm.kill();
+    ASSERT_TRUE(zelm.waitForFinished());
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), QByteArray("last week's video"));
 }
