@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Side by side: the program against ImageMagick and vipsthumbnail doing the
-# same picture work on the same files, in one run, as ratios (the program's
-# time divided by the other tool's; below 1 means the program is faster).
+# Side by side: the program against ImageMagick, vipsthumbnail and ffmpeg
+# doing the same picture work on the same files, in one run, as ratios (the
+# program's time divided by the other tool's; below 1 means the program is
+# faster).
 #   scripts/bench-compare.sh BUILD_DIR
 # BUILD_DIR must hold bin/zelm and bin/benchinputs (scripts/bench.sh builds
 # them). A tool that is not installed is left out. Every tool gets every
@@ -14,9 +15,16 @@
 #           phones write them (benchinputs), both at heif-enc's quality 50
 #   send    M display images (1024 x 768 PNG) -> card pictures (JPEG quality
 #           75, 4:2:0, on the background colour)
-# PHOTOS (8), HEIC_PHOTOS (4), SLIDES (48) and REPETITIONS (5) set the sizes;
-# the median of the repetitions counts, as wall time and as CPU time (user +
-# system). The HEIC rows need heif-enc (libheif-examples).
+#   video   a show of V slides (1024 x 768), 5 s each, each entered by the
+#           dissolve (1 s) -> 1920 x 1080, 30 fps, H.264 (libx264, preset
+#           veryfast, crf 23) MP4; ffmpeg makes the same video from the
+#           project's display images: one `-loop 1 -t` input per slide,
+#           scaled and padded as the program centres them, joined by its
+#           xfade filter's fade of 1 s
+# PHOTOS (8), HEIC_PHOTOS (4), SLIDES (48), VIDEO_SLIDES (20) and REPETITIONS
+# (5; the video's VIDEO_REPETITIONS, 3) set the sizes; the median of the
+# repetitions counts, as wall time and as CPU time (user + system). The HEIC
+# rows need heif-enc (libheif-examples).
 set -euo pipefail
 build=${1:?build folder}
 zelm=$build/bin/zelm
@@ -36,8 +44,9 @@ for c in magick mogrify; do
 done
 [ "$(basename "${magick:-x}")" = magick ] && magick="$magick mogrify"
 vips=$(command -v vipsthumbnail || true)
-if [ -z "$magick" ] && [ -z "$vips" ]; then
-  echo "== compare: neither ImageMagick nor vipsthumbnail is installed (apt-get install imagemagick libvips-tools)"
+ffmpeg=$(command -v ffmpeg || true)
+if [ -z "$magick" ] && [ -z "$vips" ] && [ -z "$ffmpeg" ]; then
+  echo "== compare: none of ImageMagick, vipsthumbnail, ffmpeg is installed (apt-get install imagemagick libvips-tools ffmpeg)"
   exit 0
 fi
 
@@ -164,19 +173,21 @@ compare_import() { # TITLE FILES...
   done
   report "$title" "$#" photos zelm ImageMagick vipsthumbnail
 }
-compare_import "import of a 4000 x 3000 photo" "${photos[@]}"
+if [ -n "$magick" ] || [ -n "$vips" ]; then
+  compare_import "import of a 4000 x 3000 photo" "${photos[@]}"
 
-if command -v heif-enc >/dev/null; then
-  mkdir -p "$tmp/heic" "$tmp/heicgrid"
-  [ "$heic_n" -gt "$photos_n" ] && heic_n=$photos_n
-  for ((i = 0; i < heic_n; i++)); do
-    heif-enc -q 50 -o "$tmp/heic/$(basename "${photos[i]}" .jpg).heic" "${photos[i]}" >/dev/null
-  done
-  "$inputs" heicgrid "$tmp/heicgrid" "$heic_n"
-  compare_import "import of a 4000 x 3000 HEIC photo, one picture" "$tmp"/heic/*.heic
-  compare_import "import of a 4000 x 3000 HEIC photo, 512 x 512 tiles" "$tmp"/heicgrid/*.heic
-else
-  echo "== compare: HEIC rows left out: heif-enc is not installed (apt-get install libheif-examples)"
+  if command -v heif-enc >/dev/null; then
+    mkdir -p "$tmp/heic" "$tmp/heicgrid"
+    [ "$heic_n" -gt "$photos_n" ] && heic_n=$photos_n
+    for ((i = 0; i < heic_n; i++)); do
+      heif-enc -q 50 -o "$tmp/heic/$(basename "${photos[i]}" .jpg).heic" "${photos[i]}" >/dev/null
+    done
+    "$inputs" heicgrid "$tmp/heicgrid" "$heic_n"
+    compare_import "import of a 4000 x 3000 HEIC photo, one picture" "$tmp"/heic/*.heic
+    compare_import "import of a 4000 x 3000 HEIC photo, 512 x 512 tiles" "$tmp"/heicgrid/*.heic
+  else
+    echo "== compare: HEIC rows left out: heif-enc is not installed (apt-get install libheif-examples)"
+  fi
 fi
 
 if [ -n "$magick" ]; then
@@ -192,4 +203,56 @@ if [ -n "$magick" ]; then
   # read-back costs: the same send without it.
   report "send, display image to card picture" "${#displays[@]}" slides zelm ImageMagick
   report "send without the read-back" "${#displays[@]}" slides zelm-no-verify zelm
+fi
+
+if [ -n "$ffmpeg" ]; then
+  video_n=${VIDEO_SLIDES:-20}
+  video_reps=${VIDEO_REPETITIONS:-3}
+  mkdir -p "$tmp/vslides"
+  "$inputs" slides "$tmp/vslides" "$video_n"
+  "$zelm" new Vid --in "$tmp/home" --quiet >/dev/null
+  "$zelm" add "$tmp/home/Vid/Vid.sic" "$tmp"/vslides/*.png --quiet
+  "$zelm" set "$tmp/home/Vid/Vid.sic" "1-$video_n" --motion 1 --interval 5 --effect 2 --quiet
+  # The display images in row order: what both make the video of.
+  mapfile -t vid_displays < <("$zelm" list "$tmp/home/Vid/Vid.sic" --json |
+    grep -o '"FileName":"[^"]*"' | sed 's/.*:"\(.*\)"/\1/')
+  [ ${#vid_displays[@]} -eq "$video_n" ] || {
+    echo "== compare: the video project has ${#vid_displays[@]} display images, not $video_n" >&2
+    exit 1
+  }
+  zelm_video() {
+    rm -f "$tmp/zelm.mp4"
+    timed "$zelm" export-video "$tmp/home/Vid/Vid.sic" "$tmp/zelm.mp4" --quiet
+  }
+  ffmpeg_video() {
+    local args=() graph="" last="" i offset
+    for ((i = 0; i < video_n; i++)); do
+      # Each slide lasts 5 s and the next one's dissolve of 1 s overlaps
+      # its end: one second more for all but the last.
+      args+=(-loop 1 -framerate 30 -t $((i + 1 < video_n ? 6 : 5)) -i "$tmp/home/Vid/${vid_displays[i]}")
+      graph+="[$i:v]scale=1440:1080,pad=1920:1080:240:0:black,setsar=1,format=yuv420p[s$i];"
+    done
+    last="s0"
+    for ((i = 1; i < video_n; i++)); do
+      offset=$((5 * i))
+      graph+="[$last][s$i]xfade=transition=fade:duration=1:offset=$offset[x$i];"
+      last="x$i"
+    done
+    timed "$ffmpeg" -y -loglevel error "${args[@]}" -filter_complex "${graph%;}" -map "[$last]" \
+      -r 30 -c:v libx264 -preset veryfast -crf 23 -pix_fmt yuv420p -movflags +faststart "$tmp/ffmpeg.mp4"
+  }
+  : >"$tmp/zelm.times"
+  : >"$tmp/ffmpeg.times"
+  reps=$video_reps
+  for ((r = 0; r < reps; r++)); do
+    zelm_video >>"$tmp/zelm.times"
+    ffmpeg_video >>"$tmp/ffmpeg.times"
+  done
+  report "show as video, 1920 x 1080 30 fps H.264, 5 s a slide with dissolve" "$video_n" slides zelm ffmpeg
+  for f in zelm ffmpeg; do
+    printf '  %-14s %s frames, %s s, %s bytes\n' "$f" \
+      "$(ffprobe -v error -count_packets -select_streams v:0 -show_entries stream=nb_read_packets -of csv=p=0 "$tmp/$f.mp4")" \
+      "$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$tmp/$f.mp4")" \
+      "$(stat -c %s "$tmp/$f.mp4")"
+  done
 fi

@@ -14,6 +14,7 @@ packages=(
   libreoffice-impress-nogui xvfb xauth
   libzip-dev libheif-dev libwebp-dev libtiff-dev libspng-dev libxtst-dev libdeflate-dev libisal-dev
   libavcodec-dev libavutil-dev libheif-examples libmount-dev
+  libavformat-dev libswscale-dev ffmpeg
 )
 
 missing=()

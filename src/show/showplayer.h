@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QtGlobal>
+#include <cstdint>
 
 class CShowClock;
 class CShowSequence;
@@ -47,6 +48,12 @@ public:
     qint64 TimeLeftMs() const;
     // How often the show started again from its beginning.
     int Loops() const { return m_loops; }
+    // What a "random" transition into the current step draws from: the
+    // same step of the same pass always draws the same.
+    uint32_t TransitionSeed() const
+    {
+        return uint32_t(m_current) * 2654435761U + uint32_t(m_loops);
+    }
 
     // The shortest interval a timed step is given: a step of 0 seconds
     // would make a repeating show spin.

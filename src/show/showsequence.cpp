@@ -1,6 +1,8 @@
 #include "show/showsequence.h"
 
 #include "base/asciicase.h"
+#include "base/msgid.h"
+#include "base/userprompt.h"
 #include "document/projectfile.h"
 #include "model/cellbmpinfo.h"
 #include "model/cellctrlinfo.h"
@@ -18,6 +20,15 @@ std::string folderOf(const std::string& path)
 {
     const QFileInfo info(QString::fromStdString(path));
     return info.absolutePath().toStdString() + "/";
+}
+
+std::string shown(const std::string& path)
+{
+    // Paths are shown without a trailing '/'.
+    std::string p = path;
+    while (p.size() > 1 && p.back() == '/')
+        p.pop_back();
+    return p;
 }
 
 } // namespace
@@ -221,4 +232,35 @@ int CShowSequence::StepOfRow(int row) const
             return static_cast<int>(i);
     }
     return FirstOnFrom(0);
+}
+
+bool CShowSequence::ReportUnplayable(const std::string& what, CUserPrompt* prompt) const
+{
+    switch (LastFailure()) {
+    case CShowSequence::Damaged:
+        if (FailedLine() > 0) {
+            AskUser(prompt, MsgId::ShowScenarioDamaged, CUserPrompt::Exclamation, CUserPrompt::Ok,
+                    shown(FailedFile()), std::to_string(FailedLine()));
+        } else {
+            AskUser(prompt, MsgId::ShowCannotOpen, CUserPrompt::Exclamation, CUserPrompt::Ok,
+                    shown(FailedFile()));
+        }
+        return true;
+    case CShowSequence::CannotRead:
+        AskUser(prompt, MsgId::ShowCannotOpen, CUserPrompt::Exclamation, CUserPrompt::Ok,
+                shown(FailedFile()));
+        return true;
+    case CShowSequence::NoScenario:
+        AskUser(prompt, MsgId::ShowNoAutorun, CUserPrompt::Exclamation, CUserPrompt::Ok,
+                shown(FailedFile()));
+        return true;
+    case CShowSequence::NoFailure:
+        break;
+    }
+    if (!HasPlayableStep()) {
+        AskUser(prompt, MsgId::ShowNothingToPlay, CUserPrompt::Information, CUserPrompt::Ok,
+                shown(what));
+        return true;
+    }
+    return false;
 }

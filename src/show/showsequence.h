@@ -6,6 +6,7 @@
 #include <vector>
 
 class CCellInfoList;
+class CUserPrompt;
 
 // The steps of a show in the order the card player meets them, built from a
 // project's cells, from one scenario file on a card, or from a card's
@@ -43,6 +44,10 @@ public:
     // picture at step `index` among them (0 for a control step).
     int PictureCount() const;
     int PictureNumber(int index) const;
+
+    // Says through `prompt` why the show cannot play (`what` names it);
+    // false when it can.
+    bool ReportUnplayable(const std::string& what, CUserPrompt* prompt) const;
 
     Failure LastFailure() const { return m_failure; }
     const std::string& FailedFile() const { return m_failedFile; }

@@ -118,6 +118,21 @@ const std::map<int, int> kInserts = {
     {7511, 2}, // presentation path, the missing part
     {7512, 2}, // presentation path, seconds
     {7513, 3}, // presentation path, pages done, seconds
+    {7540, 1}, // video file
+    {7541, 1}, // video file
+    {7542, 1}, // folder
+    {7543, 1}, // folder
+    {7544, 2}, // missing pictures, show
+    {7545, 2}, // packages, the loader's reason
+    {7546, 1}, // size given
+    {7547, 1}, // frame rate given
+    {7548, 2}, // folder, the figures (7549)
+    {7549, 2}, // bytes written, bytes free
+    {7550, 2}, // video file, the reason
+    {7551, 2}, // video file, length and size
+    {7553, 2}, // slide, slides
+    {7554, 1}, // seconds given
+    {7555, 1}, // quality given
     {61699, 1}, // project file name
     {61714, 2}, // lowest and highest whole number
     {61716, 1}, // longest length
@@ -145,6 +160,7 @@ std::vector<int> numberedIds()
     range(7365, 7371);
     range(7570, 7573);
     range(7220, 7261);
+    range(7540, 7555);
     ids.push_back(7380);
     range(7480, 7496);
     range(7510, 7513);

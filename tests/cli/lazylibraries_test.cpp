@@ -6,6 +6,7 @@
 #include "imaging/phototestfiles.h"
 #include "presentation/testpackages.h"
 #include "support/clirunner.h"
+#include "support/projectmaker.h"
 
 #include <QDir>
 #include <QImage>
@@ -164,4 +165,37 @@ TEST(LazyLibraries, AMissingLibraryIsRefusedAndNamed)
     ASSERT_TRUE(zlib.Load()) << zlib.Error();
     EXPECT_NE(zlib.Symbol("zlibVersion"), nullptr);
     EXPECT_EQ(zlib.Symbol("zelm_no_such_function"), nullptr);
+}
+
+// Without the video module (or FFmpeg's libraries it needs) the export is
+// refused before any work, naming the packages to install; everything else
+// works as before.
+TEST(LazyLibraries, WithoutTheVideoModuleTheExportNamesThePackages)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string base = dir.path().toStdString() + "/";
+    const std::string project = SaveControlProject(base + "Show/", "Show", 0);
+    const QImage picture = phototest::Halves(64, 48);
+    ASSERT_TRUE(picture.save(QString::fromStdString(base + "e.jpg")));
+    struct Preload
+    {
+        Preload()
+        {
+            qputenv("LD_PRELOAD", ZELM_HIDE_LIBRARIES);
+            qputenv("ZELM_TEST_HIDDEN_LIBRARIES", "libzelm-video");
+        }
+        ~Preload()
+        {
+            qunsetenv("LD_PRELOAD");
+            qunsetenv("ZELM_TEST_HIDDEN_LIBRARIES");
+        }
+    } preload;
+    const CCliResult added = RunZelm({"add", project, base + "e.jpg", "--quiet"});
+    EXPECT_EQ(added.exitCode, 0) << added.err;
+    const CCliResult refused = RunZelm({"export-video", project, base + "show.mp4"});
+    EXPECT_EQ(refused.exitCode, 1) << refused.err;
+    EXPECT_NE(refused.err.find("libzelm-video"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("libavcodec"), std::string::npos) << refused.err;
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(base + "show.mp4")));
 }

@@ -6,7 +6,7 @@
 #
 # From the ground up. `cli` sits on the core (everything up to `browser`)
 # beside the widget floors, and nothing outside `cli` includes from it.
-set(floors base model imaging hevcmodule presentation pdfmodule document output show editor browser
+set(floors base model imaging hevcmodule presentation pdfmodule document output show videomodule editor browser
     gui/dialogs gui/view gui/browser gui/player gui/app)
 set(core_top browser)
 

@@ -24,7 +24,7 @@ deb=${debs[0]}
 depends=$(dpkg-deb -f "$deb" Depends)
 [[ $depends == *libqt6core6* && $depends == *libc6* ]] || fail "Depends lacks the libraries: $depends"
 # Those loaded at their first use too, which dpkg-shlibdeps cannot see.
-for lib in libheif libgsf libzip libtiff libwebp libpoppler-qt6 libavcodec; do
+for lib in libheif libgsf libzip libtiff libwebp libpoppler-qt6 libavcodec libavformat libswscale; do
   [[ $depends == *$lib* ]] || fail "Depends lacks $lib: $depends"
 done
 # Either LibreOffice will do: one already installed is not replaced.
@@ -105,4 +105,9 @@ run() { ZELM_HOME=$tmp/home XDG_RUNTIME_DIR=$tmp/runtime QT_QPA_PLATFORM=offscre
 run new Pdf --in "$tmp/home" --quiet >/dev/null || fail "the packaged zelm cannot make a project"
 run add "$tmp/home/Pdf/Pdf.sic" "$tmp/page.pdf" --quiet || fail "the packaged zelm cannot read a PDF"
 run list "$tmp/home/Pdf/Pdf.sic" | grep -q 'Page 1' || fail "the PDF's page is not a slide"
+# And its video module, loaded at the first export: the slide becomes a video.
+find "$root/usr/lib" -name libzelm-video.so | grep -q . || fail "the video module is not packaged"
+run export-video "$tmp/home/Pdf/Pdf.sic" "$tmp/pdf.mkv" --size 160x120 --fps 2 --manual-seconds 1 \
+  --quiet >/dev/null || fail "the packaged zelm cannot export a video"
+[ -s "$tmp/pdf.mkv" ] || fail "the exported video is empty"
 echo "ok: $(basename "$deb"), $version"

@@ -226,7 +226,7 @@ void CMainFrame::CreateMenus()
     file->addSeparator();
     file->addActions({Action(FilePrint), Action(FilePrintPreview), Action(FilePrintSetup)});
     file->addSeparator();
-    file->addAction(Action(FileSend));
+    file->addActions({Action(FileSend), Action(FileExportVideo)});
     file->addSeparator();
     m_recentMenu = file->addMenu(tr("&Recent projects"));
     for (int n = 0; n < CRecentFileList::Size; ++n)
@@ -342,7 +342,7 @@ void CMainFrame::UpdateActions()
         Action(command)->setEnabled(child != nullptr);
     const bool idle = child && !child->IsBusy();
     for (int command : {FileClose, FileSave, FileSaveAs, FilePrint, FilePrintPreview,
-                        FileProjectProperties, ViewPlayShow})
+                        FileProjectProperties, ViewPlayShow, FileExportVideo})
         Action(command)->setEnabled(idle);
     for (int command :
          {EditorCommand::Undo, EditorCommand::Cut, EditorCommand::Copy, EditorCommand::Paste,

@@ -48,6 +48,7 @@ constexpr int CardDeleteScenarios = 32783;
 constexpr int CardEditAutorun = 32784;
 constexpr int ViewPlayShow = 32790;
 constexpr int CardPlayScenario = 32791;
+constexpr int FileExportVideo = 32796;
 } // namespace FrameCommand
 
 // The program's one top-level window: the project windows in a multi-document
@@ -101,6 +102,7 @@ public:
     // scenario chosen on a card.
     void OnPlayShow();
     void OnPlayScenario();
+    void OnExportVideo();
     void OnFileSave();
     void OnFileClose();
     void OnHelp();

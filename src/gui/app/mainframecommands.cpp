@@ -12,6 +12,7 @@
 #include "gui/browser/filedlgbar.h"
 #include "gui/browser/folderdlgbar.h"
 #include "gui/dialogs/cardcommands.h"
+#include "gui/dialogs/exportvideodlg.h"
 #include "gui/dialogs/projectdlg.h"
 #include "gui/dialogs/saveasdlg.h"
 #include "gui/player/showlauncher.h"
@@ -54,6 +55,9 @@ void CMainFrame::CreateProjectActions()
     connect(AddAction(CardPlayScenario, label(MsgId::PlayScenarioCommand),
                       tr("Play a scenario of a card on the screen")),
             &QAction::triggered, this, &CMainFrame::OnPlayScenario);
+    connect(AddAction(FileExportVideo, tr("Export as &Video..."),
+                      tr("Write the show as a video file that any television or phone plays")),
+            &QAction::triggered, this, &CMainFrame::OnExportVideo);
 }
 
 void CMainFrame::CreateBrowser(CSlidePPTObj* shared)
@@ -227,6 +231,16 @@ void CMainFrame::OnPlayShow()
     const int row = selected.empty() ? 1 : selected.front() + 1;
     const CZurDoc& doc = child->Document();
     CShowLauncher::PlayProject(doc.Cells, doc.BackColor, doc.ProjectName, row, m_prompt, this);
+}
+
+void CMainFrame::OnExportVideo()
+{
+    CChildFrame* child = ActiveChild();
+    if (!child || child->IsBusy())
+        return;
+    const CZurDoc& doc = child->Document();
+    CExportVideoDlg::ExportProject(doc.Cells, doc.BackColor, doc.ProjectName, doc.GetPathName(),
+                                   m_prompt, child);
 }
 
 void CMainFrame::OnPlayScenario()

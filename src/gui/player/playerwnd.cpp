@@ -104,7 +104,7 @@ void CPlayerWnd::ShowStep(bool withTransition)
         m_from = m_frame;
         m_to = picture;
         m_effect = step.effect;
-        m_seed = uint32_t(current) * 2654435761U + uint32_t(m_player->Loops());
+        m_seed = m_player->TransitionSeed();
         m_transitionStart = m_clock.NowMs();
         m_frozen = false;
     } else {

@@ -27,43 +27,11 @@ std::string shown(const std::string& path)
 
 } // namespace
 
-bool CShowLauncher::ReportUnplayable(const CShowSequence& sequence, const std::string& what,
-                                     CUserPrompt* prompt)
-{
-    switch (sequence.LastFailure()) {
-    case CShowSequence::Damaged:
-        if (sequence.FailedLine() > 0) {
-            AskUser(prompt, MsgId::ShowScenarioDamaged, CUserPrompt::Exclamation, CUserPrompt::Ok,
-                    shown(sequence.FailedFile()), std::to_string(sequence.FailedLine()));
-        } else {
-            AskUser(prompt, MsgId::ShowCannotOpen, CUserPrompt::Exclamation, CUserPrompt::Ok,
-                    shown(sequence.FailedFile()));
-        }
-        return true;
-    case CShowSequence::CannotRead:
-        AskUser(prompt, MsgId::ShowCannotOpen, CUserPrompt::Exclamation, CUserPrompt::Ok,
-                shown(sequence.FailedFile()));
-        return true;
-    case CShowSequence::NoScenario:
-        AskUser(prompt, MsgId::ShowNoAutorun, CUserPrompt::Exclamation, CUserPrompt::Ok,
-                shown(sequence.FailedFile()));
-        return true;
-    case CShowSequence::NoFailure:
-        break;
-    }
-    if (!sequence.HasPlayableStep()) {
-        AskUser(prompt, MsgId::ShowNothingToPlay, CUserPrompt::Information, CUserPrompt::Ok,
-                shown(what));
-        return true;
-    }
-    return false;
-}
-
 std::unique_ptr<CShowSequence> CShowLauncher::Load(const std::string& path, CUserPrompt* prompt)
 {
     auto sequence = std::make_unique<CShowSequence>();
     sequence->FromPath(path);
-    if (ReportUnplayable(*sequence, path, prompt))
+    if (sequence->ReportUnplayable(path, prompt))
         return nullptr;
     return sequence;
 }
@@ -113,7 +81,7 @@ CPlayerWnd* CShowLauncher::PlayProject(const CCellInfoList& cells, uint32_t back
 {
     auto sequence = std::make_unique<CShowSequence>();
     sequence->FromCells(cells, backColor);
-    if (ReportUnplayable(*sequence, projectName, prompt))
+    if (sequence->ReportUnplayable(projectName, prompt))
         return nullptr;
     const int step = sequence->StepOfRow(row);
     return Launch(std::move(sequence), step, prompt, parent, false);

@@ -39,9 +39,6 @@ public:
     static std::unique_ptr<CShowSequence> Load(const std::string& path, CUserPrompt* prompt);
 
 private:
-    // Says why `sequence` cannot play; false when it can.
-    static bool ReportUnplayable(const CShowSequence& sequence, const std::string& what,
-                                 CUserPrompt* prompt);
     static CPlayerWnd* Launch(std::unique_ptr<CShowSequence> sequence, int step,
                               CUserPrompt* prompt, QWidget* parent, bool windowed);
 };

@@ -251,7 +251,7 @@ TEST_F(ProjectWindow, ProjectKeysActOnlyInsideTheProjectFrame)
     EXPECT_EQ(Doc().Cells.GetAt(0)->CellValid, 1);
     // The focus is outside the project: its commands stay enabled all the same.
     for (int command : {FrameCommand::FileSave, FrameCommand::FilePrint, FrameCommand::FileSend,
-                        EditorCommand::Delete})
+                        FrameCommand::FileExportVideo, EditorCommand::Delete})
         EXPECT_TRUE(Frame().Action(command)->isEnabled()) << command;
 }
 

@@ -7,6 +7,7 @@
 #include "gui/dialogs/ctrlpropdlg.h"
 #include "gui/dialogs/deletedlg.h"
 #include "gui/dialogs/effectdlg.h"
+#include "gui/dialogs/exportvideodlg.h"
 #include "gui/dialogs/fileopprogressdlg.h"
 #include "gui/dialogs/projectdlg.h"
 #include "gui/dialogs/saveasdlg.h"
@@ -15,6 +16,7 @@
 #include "model/cellbmpinfo.h"
 #include "model/cellinfolist.h"
 #include "printtestutil.h"
+#include "show/showsequence.h"
 #include "support/scriptedprompt.h"
 #include "support/tmpfsmount.h"
 
@@ -148,7 +150,10 @@ TEST_F(Screenshots, Dialogs)
         CSendDlg shortCard({"Trip", 0x00808000, 1, 24, &cells}, volumes, small, &prompt);
         Save(shortCard, "dialog-send-card-too-small");
     }
-    EXPECT_EQ(saved, tmpfs.Mounted() ? 10 : 9);
+    CShowSequence show;
+    CExportVideoDlg video(show, "Trip", (project + "Trip.mp4").toStdString(), &prompt);
+    Save(video, "dialog-export-video");
+    EXPECT_EQ(saved, tmpfs.Mounted() ? 11 : 10);
 }
 
 TEST_F(Screenshots, ProgressDuringSend)
