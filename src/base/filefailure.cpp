@@ -36,6 +36,8 @@ int CFileFailure::MessageId() const
         return MsgId::FileUnreadable;
     case PasswordProtected:
         return MsgId::PresentationPasswordProtected;
+    case NotRegular:
+        return MsgId::NotARegularFile;
     }
     return 0;
 }
@@ -49,5 +51,7 @@ std::string CFileFailure::Text() const
 CFileFailure CFileFailure::ForUnopenable(const std::string& path)
 {
     const QFileInfo info(QString::fromStdString(path));
-    return {path.empty() || !info.exists() ? NotFound : CannotRead, path};
+    if (path.empty() || !info.exists())
+        return {NotFound, path};
+    return {info.isFile() ? CannotRead : NotRegular, path};
 }

@@ -25,6 +25,7 @@ public:
         NotATransferBlock,
         NotAProject,       // a project file that cannot be read as one
         PasswordProtected, // a presentation or document that needs a password
+        NotRegular,        // a pipe, socket, device or folder: never read
     };
 
     CFileFailure() = default;
@@ -35,7 +36,7 @@ public:
     bool IsFailure() const { return m_reason != None; }
 
     // A file that could not be opened for reading: NotFound when it does
-    // not exist, else CannotRead.
+    // not exist, NotRegular when it is no regular file, else CannotRead.
     static CFileFailure ForUnopenable(const std::string& path);
 
     // The number of the bundle's text for the reason (its %1 is the file);

@@ -1,6 +1,7 @@
 #include "gui/view/uricelllist.h"
 
 #include "base/msgid.h"
+#include "base/outsidefile.h"
 #include "base/pathutils.h"
 #include "base/slidesourcetypes.h"
 #include "imaging/imagedecoder.h"
@@ -15,6 +16,7 @@ constexpr int kPictureUnreadable = MsgId::PictureUnreadable;
 constexpr int kNoLongerThere = MsgId::FileGone;
 constexpr int kIsFolder = MsgId::DroppedFolder;
 constexpr int kNotSlideSource = MsgId::DroppedNotPicture;
+constexpr int kNotRegular = MsgId::NotARegularFile;
 } // namespace
 
 bool CUriCellList::IsPresentation(const std::string& path)
@@ -48,20 +50,27 @@ CUriCellList::Result CUriCellList::Build(const QList<QUrl>& urls)
             result.messageId = kIsFolder;
             return result;
         }
-        if (!IsSlideSource(path) || !info.isFile()) {
+        if (!IsSlideSource(path)) {
             result.messageId = kNotSlideSource;
+            return result;
+        }
+        // A pipe or device is never opened for reading: it could keep the
+        // window waiting for ever.
+        QFile file;
+        const CFileFailure opened = COutsideFile::Open(path, file);
+        if (opened.reason() == CFileFailure::NotRegular) {
+            result.messageId = kNotRegular;
             return result;
         }
         if (!IsPresentation(path)) {
             // Only the header is read here; the picture is decoded when it
             // is imported.
-            QFile file(info.absoluteFilePath());
-            if (!file.open(QIODevice::ReadOnly) ||
+            if (opened.IsFailure() ||
                 CImageDecoder::ProbeImage(file) == CImageDecoder::NotDecoded) {
                 result.messageId = kPictureUnreadable;
                 return result;
             }
-        } else if (QFile file(info.absoluteFilePath()); !file.open(QIODevice::ReadOnly)) {
+        } else if (opened.IsFailure()) {
             result.messageId = kNotSlideSource;
             return result;
         }
