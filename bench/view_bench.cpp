@@ -5,6 +5,7 @@
 // has painted itself (the budget is 100 ms), and the window's longest stall
 // while a project is sent (the budget is 50 ms; Cancel within 200 ms).
 #include "base/resourcebundle.h"
+#include "base/userprompt.h"
 #include "benchproject.h"
 #include "document/projectfile.h"
 #include "document/zurdoc.h"
