@@ -42,6 +42,8 @@ int CFileFailure::MessageId() const
         return MsgId::PresentationTooManySlides;
     case PartMissing:
         return MsgId::PresentationPartMissing;
+    case NotRegular:
+        return MsgId::NotARegularFile;
     }
     return 0;
 }
@@ -68,5 +70,7 @@ std::string CFileFailure::TextFor(const CUserPrompt* prompt) const
 CFileFailure CFileFailure::ForUnopenable(const std::string& path)
 {
     const QFileInfo info(QString::fromStdString(path));
-    return {path.empty() || !info.exists() ? NotFound : CannotRead, path};
+    if (path.empty() || !info.exists())
+        return {NotFound, path};
+    return {info.isFile() ? CannotRead : NotRegular, path};
 }

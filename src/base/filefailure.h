@@ -29,6 +29,7 @@ public:
         PasswordProtected, // a presentation or document that needs a password
         TooManySlides,     // detail: the number of slides it has
         PartMissing,       // a presentation; detail: the part it names that is missing
+        NotRegular,        // a pipe, socket, device or folder: never read
     };
 
     CFileFailure() = default;
@@ -42,7 +43,7 @@ public:
     bool IsFailure() const { return m_reason != None; }
 
     // A file that could not be opened for reading: NotFound when it does
-    // not exist, else CannotRead.
+    // not exist, NotRegular when it is no regular file, else CannotRead.
     static CFileFailure ForUnopenable(const std::string& path);
 
     // The number of the bundle's text for the reason (its %1 is the file);

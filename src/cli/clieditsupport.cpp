@@ -1,5 +1,6 @@
 #include "cli/clieditsupport.h"
 
+#include "base/outsidefile.h"
 #include "cli/clicommand.h"
 #include "cli/cliprompt.h"
 #include "cli/clisupport.h"
@@ -46,8 +47,8 @@ int CliFinishInsertion(CScenarioEditor& editor, CZurDoc& doc, CCliPrompt& prompt
 
 bool CliReadFile(const std::string& path, QByteArray& bytes)
 {
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (COutsideFile::Open(path, file).IsFailure())
         return false;
     bytes = file.readAll();
     return file.error() == QFileDevice::NoError;

@@ -7,29 +7,29 @@
 #include <atomic>
 
 namespace {
-// The projects of the program that are busy now.
-std::atomic<int> s_busyProjects{0};
+// The operations of the program running on the window's thread now.
+std::atomic<int> s_inPlace{0};
 } // namespace
 
-CBusyGuard::CBusyGuard(CZurDoc& doc) : m_doc(doc)
+CBusyGuard::CBusyGuard(CZurDoc& doc, Kind kind) : m_doc(doc), m_kind(kind)
 {
-    if (m_doc.m_busyDepth++ == 0) {
-        ++s_busyProjects;
+    if (m_kind == InPlace)
+        ++s_inPlace;
+    if (m_doc.m_busyDepth++ == 0)
         m_doc.Listeners().BusyChanged(true);
-    }
 }
 
 CBusyGuard::~CBusyGuard()
 {
-    if (--m_doc.m_busyDepth == 0) {
-        --s_busyProjects;
+    if (m_kind == InPlace)
+        --s_inPlace;
+    if (--m_doc.m_busyDepth == 0)
         m_doc.Listeners().BusyChanged(false);
-    }
 }
 
 bool CBusyGuard::AnyRunning()
 {
-    return s_busyProjects.load() > 0;
+    return s_inPlace.load() > 0;
 }
 
 bool CBusyGuard::RefuseSecondOperation(const CZurDoc& doc)

@@ -8,25 +8,34 @@ class CZurDoc;
 // change or close the project is refused (CZurDoc::RefuseWhileBusy), also
 // one started from inside the operation's own progress callback; the window
 // program greys such commands out (CZurDocListener::BusyChanged). Guards
-// nest: the project is free again when the outermost one ends. While any
-// project of the program is busy, no other starts a long operation
-// (RefuseSecondOperation).
+// nest: the project is free again when the outermost one ends. An operation
+// that runs on the window's thread lets its progress window run the events:
+// while one does, no other such operation starts anywhere in the program
+// (RefuseSecondOperation), so none nests inside another. A job runs on a
+// worker and nests in nothing: it only keeps its own project to itself.
+// Guards are made and ended on the document's (the window's) thread.
 class CBusyGuard
 {
 public:
-    explicit CBusyGuard(CZurDoc& doc);
+    enum Kind
+    {
+        InPlace, // runs on the window's thread, its progress running the events
+        Job,     // runs on a worker thread
+    };
+
+    explicit CBusyGuard(CZurDoc& doc, Kind kind = InPlace);
     ~CBusyGuard();
     CBusyGuard(const CBusyGuard&) = delete;
     CBusyGuard& operator=(const CBusyGuard&) = delete;
 
-    // Whether a long operation runs on any project of the program.
+    // Whether an operation on the window's thread runs on any project.
     static bool AnyRunning();
-    // Before a long operation on `doc` starts: true, after telling the user
-    // (ProjectBusy), when this project or any other of the program is busy.
-    // One long operation runs at a time, so that one started from another
-    // window while a progress window pumps events never nests inside it.
+    // Before a long operation on `doc` starts on the window's thread: true,
+    // after telling the user (ProjectBusy), when this project is busy or an
+    // operation of another runs on the window's thread.
     static bool RefuseSecondOperation(const CZurDoc& doc);
 
 private:
     CZurDoc& m_doc;
+    Kind m_kind;
 };

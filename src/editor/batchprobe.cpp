@@ -1,5 +1,7 @@
 #include "editor/batchprobe.h"
 
+#include "base/outsidefile.h"
+
 #include "base/filefailure.h"
 #include "base/msgid.h"
 #include "base/resourcebundle.h"
@@ -60,10 +62,15 @@ CBatchProbe::Refusal CBatchProbe::ProbeFile(const std::string& path)
     if (info.isDir())
         return refusal(MsgId::DroppedFolder, path);
     const CSlideSourceTypes::Kind kind = CSlideSourceTypes::KindOf(path);
-    if (kind == CSlideSourceTypes::NotASource || !info.isFile())
+    if (kind == CSlideSourceTypes::NotASource)
         return refusal(MsgId::DroppedNotPicture, path);
-    QFile file(info.absoluteFilePath());
-    if (!file.open(QIODevice::ReadOnly))
+    // A pipe or a device is never opened for reading: it could keep the
+    // window waiting for ever.
+    QFile file;
+    const CFileFailure opened = COutsideFile::Open(info.absoluteFilePath().toStdString(), file);
+    if (opened.reason() == CFileFailure::NotRegular)
+        return refusal(MsgId::NotARegularFile, path);
+    if (opened.IsFailure())
         return failure(CFileFailure::CannotRead, path);
     if (kind == CSlideSourceTypes::Picture) {
         // Only the header: the picture is decoded when it is imported.

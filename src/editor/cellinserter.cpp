@@ -1,5 +1,6 @@
 #include "editor/cellinserter.h"
 
+#include "base/job.h"
 #include "base/msgid.h"
 #include "base/progress.h"
 #include "base/resourcebundle.h"
@@ -14,10 +15,10 @@
 #include "model/cellctrlinfo.h"
 #include "presentation/slidepptobj.h"
 
+#include <QSemaphore>
+#include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
-#include <future>
 #include <set>
 
 namespace {
@@ -287,13 +288,16 @@ CInsertResult CCellInserter::InsertCells(CCellInfoList& list, bool reportCancel)
         if (!names.empty()) {
             // Off this thread: on a slow disk the wait may be long, and the
             // progress (the window) stays alive meanwhile.
-            auto flushed = std::async(std::launch::async, [&] {
-                return m_setup.flush ? m_setup.flush(folder, names)
-                                     : CSafeFile::FlushFiles(folder, names);
+            QSemaphore ended;
+            QFuture<bool> flushed = QtConcurrent::run(&CJob::Pool(), [&] {
+                const bool done = m_setup.flush ? m_setup.flush(folder, names)
+                                                : CSafeFile::FlushFiles(folder, names);
+                ended.release();
+                return done;
             });
-            while (flushed.wait_for(std::chrono::milliseconds(30)) != std::future_status::ready)
+            while (!ended.tryAcquire(1, 30))
                 watchCancel();
-            unflushed = !flushed.get();
+            unflushed = !flushed.result();
             ok = !unflushed;
             // Every cell is in: a cancel now only counts where a cancel
             // makes the insertion fail.

@@ -45,6 +45,9 @@ public:
     {
         // The progress window; without one the insertion runs unseen.
         CProgress* progress = nullptr;
+        // A progress made for this insertion alone (`progress` then points
+        // to it): it goes with the insertion.
+        std::shared_ptr<CProgress> ownProgress;
         std::function<void()> repaint;
         // Imports run on `workers` threads with hosts from `hosts` (none:
         // one at a time with the document's imaging).

@@ -290,6 +290,10 @@ CCellInserter::Setup CScenarioEditor::InsertSetup()
 {
     CCellInserter::Setup setup;
     setup.progress = m_progress;
+    if (!m_progress && m_progressMaker) {
+        setup.ownProgress = m_progressMaker();
+        setup.progress = setup.ownProgress.get();
+    }
     setup.repaint = [this] { Repaint(); };
     setup.hosts = m_workerHosts;
     setup.workers = m_workers;

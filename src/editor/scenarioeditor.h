@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/filefailure.h"
+#include "base/progress.h"
 #include "document/zurdocobserver.h"
 #include "editor/cellimporter.h"
 #include "editor/cellinserter.h"
@@ -19,7 +20,6 @@
 class CCellClipboard;
 class CCellDialogs;
 class CPresentationExpander;
-class CProgress;
 class CSlidePPTObj;
 class CUndoStep;
 class CUserPrompt;
@@ -58,6 +58,12 @@ public:
     void SetDialogs(CCellDialogs* dialogs) { m_dialogs = dialogs; }
     // The progress window of insertions; without one they run unseen.
     void SetProgress(CProgress* progress) { m_progress = progress; }
+    // Without a progress set: makes one for each insertion, which goes
+    // when the insertion ends.
+    void SetProgressMaker(std::function<std::unique_ptr<CProgress>()> maker)
+    {
+        m_progressMaker = std::move(maker);
+    }
     // Called when the rows must be repainted (contents changed in place).
     // Views that need to know what changed listen to the document instead
     // (CZurDoc::AddListener): the editor tells it every row it inserts,
@@ -199,6 +205,7 @@ private:
     CCellClipboard* m_clipboard = nullptr;
     CCellDialogs* m_dialogs = nullptr;
     CProgress* m_progress = nullptr;
+    std::function<std::unique_ptr<CProgress>()> m_progressMaker;
     std::function<void()> m_repaint;
     CCellImporter::HostFactory m_workerHosts;
     int m_workers = 0;

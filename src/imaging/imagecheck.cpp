@@ -1,5 +1,6 @@
 #include "imaging/imagecheck.h"
 
+#include "base/outsidefile.h"
 #include "imaging/imagedecoder.h"
 #include "imaging/imagingprocedures.h"
 #include "imaging/lead.h"
@@ -35,13 +36,9 @@ bool BeyondBounds(const QSize& size)
 
 CFileFailure CImageCheck::Examine(const std::string& path)
 {
-    const QString name = QString::fromStdString(path);
-    const QFileInfo info(name);
-    if (path.empty() || !info.exists())
-        return {CFileFailure::NotFound, path};
-    QFile file(name);
-    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
-        return {CFileFailure::CannotRead, path};
+    QFile file;
+    if (const CFileFailure opened = COutsideFile::Open(path, file); opened.IsFailure())
+        return opened;
     if (file.size() > CImageDecoder::kMaxFileBytes)
         return {CFileFailure::TooLarge, path};
     if (!HasPictureSignature(file.peek(16)))

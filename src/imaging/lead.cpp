@@ -1,5 +1,6 @@
 #include "imaging/lead.h"
 
+#include "base/outsidefile.h"
 #include "base/safefile.h"
 #include "imaging/imagedecoder.h"
 #include "imaging/jpegwriter.h"
@@ -135,8 +136,8 @@ int16_t CLead::ProbeFile(const std::string& path, int16_t page)
     return Guarded([&]() -> int16_t {
         if (path.empty() || page != 0)
             return ErrorArgument;
-        QFile file(QString::fromStdString(path));
-        if (!file.open(QIODevice::ReadOnly))
+        QFile file;
+        if (COutsideFile::Open(path, file).IsFailure())
             return ErrorRead;
         switch (CImageDecoder::ProbeImage(file)) {
         case CImageDecoder::Decoded:
@@ -166,8 +167,8 @@ int16_t CLead::DoLoadFile(const std::string& path, int16_t bits,
 {
     SetImage(QImage());
     m_fileSize = QSize();
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (COutsideFile::Open(path, file).IsFailure())
         return ErrorRead;
     const qint64 size = file.size();
     if (size <= 0)

@@ -101,7 +101,8 @@ CCompoundFile::OpenResult CCompoundFile::Open(const std::string& path)
         return NotOpenable;
     // Opened here rather than by libgsf, so that the reason of a refusal is
     // known: no permission counts as a lock, anything else as not openable.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without waiting: a pipe would block the open until a writer comes.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
         return (errno == EACCES || errno == EPERM || errno == EBUSY || errno == ETXTBSY)
                    ? Locked

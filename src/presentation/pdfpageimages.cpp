@@ -4,10 +4,11 @@
 #include "imaging/lead.h"
 
 #include <QThread>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <thread>
 #include <utility>
 
 CPdfPageImages::CPdfPageImages(std::string pdf, int threads) : m_pdf(std::move(pdf))
@@ -92,11 +93,16 @@ bool CPdfPageImages::Run(std::vector<Job>& jobs)
     if (used <= 1)
         return jobs.empty() || RunOn(0, 1, jobs);
     std::vector<char> results(size_t(used), 0);
-    std::vector<std::thread> workers;
+    // A pool of its own: the caller may itself be one of a shared pool's
+    // threads, waiting here.
+    QThreadPool pool;
+    pool.setMaxThreadCount(used - 1);
+    std::vector<QFuture<void>> workers;
     for (int t = 1; t < used; ++t)
-        workers.emplace_back([&, t] { results[size_t(t)] = RunOn(t, used, jobs) ? 1 : 0; });
+        workers.push_back(QtConcurrent::run(
+            &pool, [&, t] { results[size_t(t)] = RunOn(t, used, jobs) ? 1 : 0; }));
     results[0] = RunOn(0, used, jobs) ? 1 : 0;
-    for (std::thread& worker : workers)
-        worker.join();
+    for (QFuture<void>& worker : workers)
+        worker.waitForFinished();
     return std::all_of(results.begin(), results.end(), [](char ok) { return ok != 0; });
 }

@@ -1,8 +1,10 @@
 #include "presentation/presentationconversion.h"
 
+#include "base/job.h"
 #include "presentation/slidepptobj.h"
 #include "presentation/sofficeconverter.h"
 
+#include <QtConcurrent/QtConcurrentRun>
 #include <chrono>
 #include <utility>
 
@@ -16,8 +18,8 @@ CPresentationConversion::CPresentationConversion(std::string presentation, std::
 CPresentationConversion::~CPresentationConversion()
 {
     Cancel();
-    if (m_thread.joinable())
-        m_thread.join();
+    if (m_started)
+        m_work.waitForFinished();
 }
 
 std::string CPresentationConversion::CachedPdf() const
@@ -29,9 +31,11 @@ std::string CPresentationConversion::CachedPdf() const
 
 void CPresentationConversion::Start(Completion done)
 {
-    if (m_thread.joinable())
+    if (m_started)
         return;
-    m_thread = std::thread([this, done = std::move(done)] {
+    m_started = true;
+    // On the pool of jobs: a conversion mostly waits for LibreOffice.
+    m_work = QtConcurrent::run(&CJob::Pool(), [this, done = std::move(done)] {
         Status status = CSlideRenderer::Cancelled;
         if (!m_cancel.load()) {
             const std::string cache =
@@ -60,7 +64,7 @@ bool CPresentationConversion::IsFinished() const
 
 CSlideRenderer::Status CPresentationConversion::Wait()
 {
-    if (!m_thread.joinable() && !IsFinished())
+    if (!m_started && !IsFinished())
         return CSlideRenderer::NotReady;
     return m_future.get();
 }

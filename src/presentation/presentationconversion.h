@@ -2,11 +2,11 @@
 
 #include "presentation/sliderenderer.h"
 
+#include <QFuture>
 #include <atomic>
 #include <functional>
 #include <future>
 #include <string>
-#include <thread>
 
 // The slow half of opening a presentation, off the caller's thread: the
 // LibreOffice conversion (1-3 s for a small deck, minutes for a large one;
@@ -64,5 +64,6 @@ private:
     std::atomic<bool> m_cancel{false};
     std::promise<Status> m_promise;
     std::shared_future<Status> m_future;
-    std::thread m_thread;
+    QFuture<void> m_work;
+    bool m_started = false;
 };

@@ -1,5 +1,6 @@
 #include "presentation/presentationreader.h"
 
+#include "base/outsidefile.h"
 #include "base/slidesourcetypes.h"
 #include "presentation/compoundfile.h"
 #include "presentation/odpreader.h"
@@ -43,6 +44,9 @@ CPptReader::Failure ReadZipped(const std::string& path, CSlideSourceTypes::Kind 
 CPptReader::Failure CPresentationReader::ReadFile(const std::string& path, CPptStructure& out)
 {
     out = CPptStructure{};
+    // libzip and poppler open by name and would wait on a pipe.
+    if (COutsideFile::Check(path).reason() == CFileFailure::NotRegular)
+        return CPptReader::NotPresentation;
     switch (CSlideSourceTypes::KindOf(path)) {
     case CSlideSourceTypes::Ppt:
         return CPptReader::ReadFile(path, out);
@@ -61,8 +65,8 @@ CPptReader::Failure CPresentationReader::ReadFile(const std::string& path, CPptS
 CPptReader::Failure CPresentationReader::ReadPdf(const std::string& path, CPptStructure& out)
 {
     out = CPptStructure{};
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (COutsideFile::Open(path, file).IsFailure())
         return CPptReader::NotPresentation;
     // The header may follow some bytes of junk, as readers allow.
     if (!file.read(1024).contains("%PDF-"))
@@ -108,9 +112,9 @@ int CPresentationReader::Check(const std::string& path)
         return 0;
     if (IsLockedByOffice(path))
         return kLocked;
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly))
-        return file.exists() ? kLocked : 0;
+    QFile file;
+    if (const CFileFailure opened = COutsideFile::Open(path, file); opened.IsFailure())
+        return opened.reason() == CFileFailure::CannotRead ? kLocked : 0;
     if (kind == CSlideSourceTypes::Pdf)
         return file.read(1024).contains("%PDF-") ? kReadable : kUnknownKind;
     file.close();

@@ -135,8 +135,12 @@ bool CSlidePPTObj::OpenPresentation(const std::string& path, int width, int heig
         m_failure = {CFileFailure::NotFound, path};
         return false;
     }
-    if (!CSlideSourceTypes::IsPresentation(path) || !file.isFile()) {
+    if (!CSlideSourceTypes::IsPresentation(path)) {
         m_failure = {CFileFailure::NotAPresentation, path};
+        return false;
+    }
+    if (!file.isFile()) {
+        m_failure = {CFileFailure::NotRegular, path};
         return false;
     }
 

@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 using namespace doctest;
@@ -190,6 +191,23 @@ TEST_F(Conventions, NamesFromOutsideArePrintedWithTheirControlsEscaped)
     EXPECT_EQ(r.err.find('\x1b'), std::string::npos) << "no raw escape reaches the terminal";
     EXPECT_EQ(r.err.find('\x07'), std::string::npos);
     EXPECT_NE(r.err.find("evil\\x1b]2;owned\\x07\\x1b[2J.jpg"), std::string::npos) << r.err;
+}
+
+// A pipe named as a picture, a PDF or a presentation is refused at once,
+// named, and the project keeps nothing of the attempt.
+TEST_F(Conventions, APipeNamedAsASlideIsRefusedAtOnce)
+{
+    for (const char* name : {"x.jpg", "x.pdf", "x.pptx"}) {
+        const std::string pipe = base + name;
+        ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+        const CCliResult r = RunZelm({"add", project, pipe, "--quiet"}, {}, {}, 15000);
+        EXPECT_EQ(r.exitCode, 1) << name << ": " << r.err;
+        EXPECT_NE(r.err.find(pipe + " is not a regular file"), std::string::npos)
+            << name << ": " << r.err;
+    }
+    const QStringList left = QDir(QString::fromStdString(base + "Trip/"))
+                                 .entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+    EXPECT_EQ(left, QStringList({"Trip.sic"})) << left.join(", ").toStdString();
 }
 
 TEST_F(Conventions, ListPrintsAlignedColumnsWithTheEffectsName)

@@ -1,10 +1,15 @@
+#include "base/job.h"
 #include "base/msgid.h"
 #include "base/resourcebundle.h"
 #include "output/fileopprogress.h"
 #include "output/progressmodel.h"
 #include "support/casename.h"
 
+#include <QTest>
+#include <QThread>
+#include <atomic>
 #include <climits>
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -225,8 +230,6 @@ public:
     using CFileOpProgress::CFileOpProgress;
     std::vector<std::string> calls;
     bool cancelAtNextPump = false;
-    // Front ends attach their owner window through the model they own.
-    CProgressModel& Edit() { return EditModel(); }
 
 protected:
     void Pump() override
@@ -237,8 +240,24 @@ protected:
             Cancel();
         }
     }
-    void Refresh() override { calls.push_back("refresh " + Model().PercentText()); }
-    void Visibility(bool visible) override { calls.push_back(visible ? "show" : "hide"); }
+    void Refresh() override
+    {
+        Hook();
+        calls.push_back("refresh " + Model().PercentText());
+    }
+    void Visibility(bool visible) override
+    {
+        Hook();
+        calls.push_back(visible ? "show" : "hide");
+    }
+    void Hook()
+    {
+        if (onHook)
+            onHook();
+    }
+
+public:
+    std::function<void()> onHook;
 };
 
 } // namespace
@@ -306,7 +325,7 @@ TEST(FileOpProgress, DestroyHidesAndGivesTheOwnerBack)
     bool enabled = true;
     {
         RecordingProgress progress;
-        progress.Edit().SetOwner([&] { return enabled; }, [&](bool e) { enabled = e; });
+        progress.SetOwner([&] { return enabled; }, [&](bool e) { enabled = e; });
         progress.Show(true);
         EXPECT_FALSE(enabled);
         progress.SetText("Copying");
@@ -319,4 +338,46 @@ TEST(FileOpProgress, DestroyHidesAndGivesTheOwnerBack)
     }
     // Going out of scope while shown gives the owner back as well.
     EXPECT_TRUE(enabled);
+}
+
+// A job's worker reports from its own thread: every hook runs on the
+// progress's thread, in the order reported, without a pump; the worker sees
+// a Cancel pressed there at its next query.
+TEST(FileOpProgress, AWorkerReportsThroughQueuedCallsAndSeesCancel)
+{
+    RecordingProgress progress;
+    progress.SetStep(1);
+    QThread* home = QThread::currentThread();
+    std::vector<QThread*> hookThreads;
+    progress.onHook = [&] { hookThreads.push_back(QThread::currentThread()); };
+    std::atomic<bool> reported{false};
+    std::atomic<int> cancelSeenAfter{-1};
+    bool done = false;
+    CJob::Start(
+        nullptr,
+        [&] {
+            progress.SetRange(0, 4);
+            progress.Show(true);
+            progress.SetText("Copying");
+            progress.StepIt();
+            progress.SetPos(3);
+            reported = true;
+            for (int i = 0; i < 5000 && cancelSeenAfter < 0; ++i) {
+                if (progress.IsCancelled())
+                    cancelSeenAfter = i;
+                else
+                    QThread::msleep(1);
+            }
+        },
+        [&] { done = true; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reported.load() && progress.calls.size() >= 5; }));
+    progress.Cancel();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return done; }));
+    EXPECT_GE(cancelSeenAfter.load(), 0);
+    EXPECT_TRUE(progress.CancelReported());
+    EXPECT_EQ(progress.calls, (std::vector<std::string>{"refresh 0%", "show", "refresh 0%",
+                                                        "refresh 25%", "refresh 75%"}));
+    EXPECT_EQ(progress.Model().Text(), "Copying");
+    for (QThread* t : hookThreads)
+        EXPECT_EQ(t, home);
 }

@@ -22,6 +22,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QMdiArea>
+#include <QPointer>
 #include <QPrinter>
 
 void CMainFrame::CreateProjectActions()
@@ -113,9 +114,12 @@ void CMainFrame::OnSend(CChildFrame* child)
 {
     if (!child || child->Document().RefuseWhileBusy())
         return;
-    CCardCommands::SendProject(child->Document(), m_prompt, child, m_lastCard);
-    child->UpdateTitle();
-    UpdateActions();
+    CCardCommands::SendProject(child->Document(), m_prompt, child, m_lastCard,
+                               [this, window = QPointer<CChildFrame>(child)](bool) {
+                                   if (window)
+                                       window->UpdateTitle();
+                                   UpdateActions();
+                               });
 }
 
 void CMainFrame::OnPrint(CChildFrame* child)

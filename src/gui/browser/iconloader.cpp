@@ -1,5 +1,6 @@
 #include "gui/browser/iconloader.h"
 
+#include "base/outsidefile.h"
 #include "imaging/imagedecoder.h"
 #include "imaging/photodecoder.h"
 
@@ -27,9 +28,11 @@ CIconLoader::~CIconLoader()
 QImage CIconLoader::Load(const QString& path, int size, bool& readable)
 {
     readable = false;
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly) &&
-        CPhotoDecoder::Sniff(file.peek(16)) != CPhotoDecoder::None &&
+    // Never a pipe or device: a read of one could wait for ever.
+    QFile file;
+    if (COutsideFile::Open(path.toStdString(), file).IsFailure())
+        return {};
+    if (CPhotoDecoder::Sniff(file.peek(16)) != CPhotoDecoder::None &&
         file.size() <= CImageDecoder::kMaxFileBytes) {
         // Photos the picture readers of Qt do not know: the program's own
         // decoder, reduced where the codec can.
@@ -45,8 +48,8 @@ QImage CIconLoader::Load(const QString& path, int size, bool& readable)
         readable = !image.isNull();
         return image;
     }
-    file.close();
-    QImageReader reader(path);
+    file.seek(0);
+    QImageReader reader(&file);
     reader.setAutoTransform(true);
     const QSize full = reader.size();
     if (!full.isValid() || qint64(full.width()) * full.height() > kMaxPixels)
@@ -60,7 +63,10 @@ QImage CIconLoader::Load(const QString& path, int size, bool& readable)
 
 bool CIconLoader::IsReadable(const QString& path)
 {
-    QImageReader reader(path);
+    QFile file;
+    if (COutsideFile::Open(path.toStdString(), file).IsFailure())
+        return false;
+    QImageReader reader(&file);
     const QSize full = reader.size();
     return reader.canRead() && full.isValid() && qint64(full.width()) * full.height() <= kMaxPixels;
 }

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QThread>
@@ -50,6 +51,17 @@ CFileOpProgressDlg::~CFileOpProgressDlg()
     Destroy();
 }
 
+void CFileOpProgressDlg::BlockOnly(QWidget* project)
+{
+    setWindowModality(Qt::NonModal);
+    QPointer<QWidget> owner(project);
+    SetOwner([owner] { return owner && owner->isEnabled(); },
+             [owner](bool enabled) {
+                 if (owner)
+                     owner->setEnabled(enabled);
+             });
+}
+
 QString CFileOpProgressDlg::PercentText() const
 {
     return m_percent->text();
@@ -70,7 +82,7 @@ void CFileOpProgressDlg::Pump()
 
 void CFileOpProgressDlg::Refresh()
 {
-    const CProgressModel& model = Model();
+    const CProgressModel model = Model();
     setWindowTitle(QString::fromStdString(model.Caption()));
     // The bar counts from 0 so that a range wider than the bar's own stays
     // right; the percentage comes from the model.
@@ -89,8 +101,10 @@ void CFileOpProgressDlg::Visibility(bool visible)
     if (visible) {
         show();
         raise();
-        // Paint at once: the operation may not report again for a while.
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        // Paint at once when the operation holds this thread: it may not
+        // report again for a while.
+        if (!InQueuedCall())
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     } else {
         hide();
     }

@@ -6,6 +6,7 @@
 #include "base/safefile.h"
 #include "base/userprompt.h"
 #include "document/zurdoc.h"
+#include "gui/dialogs/filenamecompleter.h"
 #include "gui/dialogs/fontui.h"
 #include "imaging/imagingprocedures.h"
 #include "model/cellbmpinfo.h"
@@ -414,6 +415,7 @@ bool CScenarioPrinter::PrintWithDialog(QPrinter& printer, QWidget* parent, CUser
     dialog.setAccessibleName(dialog.windowTitle());
     dialog.setOptions(QAbstractPrintDialog::PrintDialogOptions(DialogOptions()));
     dialog.setMinMax(1, pages);
+    CFileNameCompleter::InstallInFileFields(&dialog);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     return PrintChosen(printer, prompt);

@@ -87,8 +87,9 @@ CScenarioView::CScenarioView(CZurDoc& doc, CScenarioEditor& editor, QWidget* par
         m_clipboard = std::make_unique<CSystemClipboard>();
         m_editor.SetClipboard(m_clipboard.get());
     }
-    m_ownProgress = std::make_unique<CFileOpProgressDlg>(this);
-    m_editor.SetProgress(m_ownProgress.get());
+    // A progress window for each insertion, gone when it ends.
+    m_editor.SetProgress(nullptr);
+    m_editor.SetProgressMaker([this] { return std::make_unique<CFileOpProgressDlg>(this); });
     m_editor.SetRepaintHandler([this] { Refresh(); });
     m_editor.SetScreenBatches(true);
     m_doc.AddListener(this);
@@ -126,6 +127,7 @@ CScenarioView::~CScenarioView()
     if (m_clipboard && m_editor.Clipboard() == m_clipboard.get())
         m_editor.SetClipboard(nullptr);
     m_editor.SetProgress(nullptr);
+    m_editor.SetProgressMaker({});
 }
 
 void CScenarioView::SetHeaderFont(const QFont& font)
@@ -163,7 +165,7 @@ void CScenarioView::SetControlPicture(const QImage& picture)
 
 void CScenarioView::SetProgress(CProgress* progress)
 {
-    m_editor.SetProgress(progress ? progress : m_ownProgress.get());
+    m_editor.SetProgress(progress);
 }
 
 void CScenarioView::SetDialogs(CCellDialogs* dialogs)

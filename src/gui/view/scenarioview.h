@@ -15,7 +15,6 @@ class CCellDialogs;
 class CCellListBox;
 class CCellRowDelegate;
 class CCellRowModel;
-class CFileOpProgressDlg;
 class CProgress;
 class CScenarioEditor;
 class CScenarioViewCommands;
@@ -164,7 +163,6 @@ private:
     CCellRowDelegate* m_delegate;
     CCellListBox* m_list;
     std::unique_ptr<CSystemClipboard> m_clipboard;
-    std::unique_ptr<CFileOpProgressDlg> m_ownProgress; // when the frame gives none
     std::unique_ptr<CScenarioViewCommands> m_commands;
     std::unique_ptr<CScenarioViewTransfer> m_transfer;
     QFont m_headerFont;

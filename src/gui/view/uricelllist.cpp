@@ -9,6 +9,7 @@
 
 namespace {
 constexpr int kNotSlideSource = MsgId::DroppedNotPicture;
+constexpr int kNotRegular = MsgId::NotARegularFile;
 } // namespace
 
 bool CUriCellList::IsPresentation(const std::string& path)

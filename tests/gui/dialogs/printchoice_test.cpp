@@ -10,9 +10,13 @@
 #include "support/scriptedprompt.h"
 #include "support/tmpfsmount.h"
 
+#include <QAbstractFileIconProvider>
 #include <QApplication>
+#include <QCompleter>
 #include <QDir>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QSettings>
@@ -25,6 +29,7 @@
 #include <gtest/gtest.h>
 #include <poppler-qt6.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -255,6 +260,10 @@ TEST_F(PrintChoiceTest, TheDialogOffersWhatThePrintingHonours)
     int minPage = -1, maxPage = -1;
     QAbstractPrintDialog::PrintRange range = QAbstractPrintDialog::PageRange;
     int tries = 0;
+    int fileFields = 0;
+    bool nameOnlyTypes = false;
+    const QString pipe = folder + "pipe.pdf";
+    ASSERT_EQ(::mkfifo(pipe.toLocal8Bit().constData(), 0600), 0);
     std::function<void()> answer = [&] {
         QPrintDialog* dialog = nullptr;
         for (QWidget* w : QApplication::topLevelWidgets())
@@ -266,6 +275,16 @@ TEST_F(PrintChoiceTest, TheDialogOffersWhatThePrintingHonours)
             return;
         }
         seen = true;
+        // The output file's field completes without reading any file: its
+        // model tells types by the kind of entry alone.
+        for (QLineEdit* edit : dialog->findChildren<QLineEdit*>())
+            if (edit->completer())
+                if (auto* files = qobject_cast<QFileSystemModel*>(edit->completer()->model())) {
+                    ++fileFields;
+                    nameOnlyTypes = files->iconProvider() &&
+                                    files->iconProvider()->type(QFileInfo(pipe)) == "Other" &&
+                                    files->iconProvider()->type(QFileInfo(folder)) == "Folder";
+                }
         options = dialog->options();
         minPage = dialog->minPage();
         maxPage = dialog->maxPage();
@@ -275,6 +294,8 @@ TEST_F(PrintChoiceTest, TheDialogOffersWhatThePrintingHonours)
     QTimer::singleShot(0, answer);
     EXPECT_FALSE(sheet.PrintWithDialog(printer, nullptr, &prompt));
     ASSERT_TRUE(seen);
+    EXPECT_EQ(fileFields, 1);
+    EXPECT_TRUE(nameOnlyTypes);
     EXPECT_TRUE(options.testFlag(QAbstractPrintDialog::PrintPageRange));
     EXPECT_TRUE(options.testFlag(QAbstractPrintDialog::PrintCollateCopies));
     EXPECT_TRUE(options.testFlag(QAbstractPrintDialog::PrintToFile));

@@ -182,8 +182,10 @@ TEST_F(Screenshots, ProgressDuringSend)
         }
     });
     watcher.start();
-    bool wants = false;
-    CCardCommands::SendTo(doc, card.toStdString(), &prompt, &window, wants);
+    bool ended = false;
+    CCardCommands::SendTo(doc, card.toStdString(), &prompt, &window,
+                          [&](CScenarioExport::Outcome, bool) { ended = true; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ended; }, 60000));
     EXPECT_TRUE(grabbed);
 }
 

@@ -88,6 +88,7 @@ TEST(FileOpProgressDlg, CancelStopsASendAndLeavesTheCardAsItWas)
     QWidget window;
     window.show();
     bool cancelled = false;
+    bool windowTookInput = true;
     int shownPercentWhenCancelled = -1;
     QTimer watcher;
     watcher.setInterval(5);
@@ -96,25 +97,43 @@ TEST(FileOpProgressDlg, CancelStopsASendAndLeavesTheCardAsItWas)
             auto* progress = qobject_cast<CFileOpProgressDlg*>(w);
             if (!progress || !progress->isVisible() || cancelled)
                 continue;
-            EXPECT_TRUE(progress->isModal());
+            // The send runs as a job: only its project takes no input.
+            EXPECT_FALSE(progress->isModal());
             if (progress->findChild<QProgressBar*>()->value() < 2)
                 continue;
+            windowTookInput = window.isEnabled();
             shownPercentWhenCancelled = progress->PercentText().chopped(1).toInt();
             QTest::mouseClick(progress->CancelButton(), Qt::LeftButton);
             cancelled = true;
         }
     });
     watcher.start();
+    bool ended = false;
     bool wantsAutorun = true;
-    const CScenarioExport::Outcome outcome =
-        CCardCommands::SendTo(doc, card.toStdString(), &prompt, &window, wantsAutorun);
+    CScenarioExport::Outcome outcome = CScenarioExport::Sent;
+    CCardCommands::SendTo(doc, card.toStdString(), &prompt, &window,
+                          [&](CScenarioExport::Outcome o, bool wants) {
+                              outcome = o;
+                              wantsAutorun = wants;
+                              ended = true;
+                          });
+    EXPECT_FALSE(ended) << "the send waits for nobody";
+    EXPECT_TRUE(doc.IsBusy());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ended; }, 60000));
     watcher.stop();
 
     ASSERT_TRUE(cancelled) << "the progress window never showed progress";
+    EXPECT_FALSE(windowTookInput);
+    EXPECT_TRUE(window.isEnabled());
+    EXPECT_FALSE(doc.IsBusy());
     EXPECT_GT(shownPercentWhenCancelled, 0);
     EXPECT_EQ(outcome, CScenarioExport::Failed);
     EXPECT_FALSE(wantsAutorun);
     EXPECT_EQ(Listing(card), before);
+    // The progress window went with the send.
+    QTest::qWait(10);
+    for (QWidget* w : QApplication::topLevelWidgets())
+        EXPECT_EQ(qobject_cast<CFileOpProgressDlg*>(w), nullptr);
 }
 
 TEST(SendDlg, WithNoRemovableVolumeTheCardIsEmptyAndOkWaits)

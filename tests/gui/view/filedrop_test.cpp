@@ -16,6 +16,8 @@
 #include <QMenu>
 #include <QTest>
 #include <QUrl>
+#include <algorithm>
+#include <sys/stat.h>
 
 namespace {
 
@@ -107,6 +109,9 @@ TEST_P(RefusedFiles, TheFileIsNamedAndTheOthersGoInOnYes)
     ASSERT_TRUE(fake.open(QIODevice::WriteOnly));
     fake.write("not a picture at all");
     fake.close();
+    // Pipes with nobody writing: a read of one would wait for ever.
+    for (const char* pipe : {"pipe.jpg", "pipe.pdf", "pipe.pptx"})
+        ASSERT_EQ(::mkfifo((files + pipe).c_str(), 0600), 0);
 
     ViewProject p(Folder("a"), {1, 2});
     const std::string bad = files + GetParam().name;
@@ -141,10 +146,14 @@ INSTANTIATE_TEST_SUITE_P(ViewFixture, RefusedFiles,
                          ::testing::Values(RefusedFile{"folder.jpg", 7170},
                                            RefusedFile{"notes.txt", 7171},
                                            RefusedFile{"vanished.jpg", 7159},
-                                           RefusedFile{"fake.png", 7118}),
+                                           RefusedFile{"fake.png", 7118},
+                                           RefusedFile{"pipe.jpg", MsgId::NotARegularFile},
+                                           RefusedFile{"pipe.pdf", MsgId::NotARegularFile},
+                                           RefusedFile{"pipe.pptx", MsgId::NotARegularFile}),
                          [](const auto& info) {
                              std::string n = info.param.name;
-                             return n.substr(0, n.find('.'));
+                             std::replace(n.begin(), n.end(), '.', '_');
+                             return n;
                          });
 
 namespace {

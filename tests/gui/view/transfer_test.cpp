@@ -2,6 +2,7 @@
 // selection through a property change.
 #include "base/msgid.h"
 #include "editor/cellpropdata.h"
+#include "gui/dialogs/fileopprogressdlg.h"
 #include "model/cellinfolist.h"
 #include "viewfixture.h"
 
@@ -10,6 +11,8 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QTimer>
+#include <algorithm>
 
 namespace {
 
@@ -233,11 +236,20 @@ TEST_F(ViewFixture, WithoutAProgressWindowOfTheFrameThePasteUsesTheViewsOwn)
     a.Select({0, 1});
     a.view->ExecuteCommand(EditorCommand::Copy);
     b.Select({});
+    int shownDuring = 0;
+    QTimer during;
+    QObject::connect(&during, &QTimer::timeout, [&] {
+        shownDuring =
+            std::max(shownDuring, int(b.view->findChildren<CFileOpProgressDlg*>().size()));
+    });
+    during.start(0);
     ASSERT_TRUE(b.view->ExecuteCommand(EditorCommand::Paste));
+    during.stop();
     EXPECT_EQ(b.Rows(), (std::vector<int>{10, 1, 2}));
     EXPECT_FALSE(b.view->IsBusy());
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (qobject_cast<QDialog*>(w)) {
-            EXPECT_FALSE(w->isVisible()) << "the progress window goes when the paste ends";
-        }
+    EXPECT_EQ(shownDuring, 1);
+    // Each insertion's window goes when it ends; none stays behind hidden.
+    b.Select({});
+    ASSERT_TRUE(b.view->ExecuteCommand(EditorCommand::Paste));
+    EXPECT_TRUE(b.view->findChildren<CFileOpProgressDlg*>().isEmpty());
 }
