@@ -31,8 +31,9 @@ const CCliCommand kAdd = {
         CSlideSourceTypes::Listed(CSlideSourceTypes::PresentationExtensions()) +
         "; one cell per slide\nof the show, macros never run; per page of a PDF) before ROW or at the end,\n"
         "as a paste does: each picture is converted into the project folder.\n"
-        "A file that cannot be used stops the insertion: it is named with the reason,\n"
-        "nothing is inserted, and every other file is named as not inserted.",
+        "A file that cannot be used stops the insertion there: it is named with the\n"
+        "reason, the cells before it are kept, and every file after it is named as\n"
+        "not inserted.",
     {"before"},
     {},
     runAdd,
@@ -74,18 +75,22 @@ int runAdd(const CCliArgs& args, CCliPrompt& prompt)
     }
     const bool ok = editor.InsertCells(EditorCommand::Paste, list, false);
     if (!ok && !editor.LastInsertCancelled()) {
-        // A failed add keeps none of its cells: besides the file that stopped
-        // it (already named with its reason), every other file is named too,
-        // so that nobody takes one of them for inserted.
+        // As a paste does, the insertion kept the cells before the file that
+        // stopped it (already named with its reason); every file after it is
+        // named too, so that nobody takes one of them for inserted.
         const std::string stopped = editor.LastInsertFailure().file();
+        bool after = false;
         for (size_t i = 1; i < args.positional.size(); ++i) {
             const std::string path = QFileInfo(QString::fromStdString(args.positional[i]))
                                          .absoluteFilePath()
                                          .toStdString();
-            if (path != stopped)
+            if (after)
                 AskUser(&prompt, MsgId::FileNotInserted, CUserPrompt::Information, CUserPrompt::Ok,
                         args.positional[i]);
+            after = after || path == stopped;
         }
+        const int saved = CliSaveIfModified(insertion.doc, prompt);
+        return saved != ExitDone ? saved : prompt.FailureStatus();
     }
     return CliFinishInsertion(editor, insertion.doc, prompt, ok);
 }

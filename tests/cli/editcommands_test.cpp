@@ -127,7 +127,7 @@ TEST_F(EditCommandsTest, AddUsageErrors)
     EXPECT_EQ(Files(project).size(), 1u) << "nothing was imported";
 }
 
-TEST_F(EditCommandsTest, AddStopsAtAnUnreadableFileAndSavesNothing)
+TEST_F(EditCommandsTest, AddStopsAtAnUnreadableFileAndKeepsTheCellsBeforeIt)
 {
     const std::string broken = root + "broken.jpg";
     {
@@ -143,20 +143,22 @@ TEST_F(EditCommandsTest, AddStopsAtAnUnreadableFileAndSavesNothing)
     EXPECT_NE(r.err.find("[7301] " + CResourceBundle::Format(MsgId::FileNotAPicture, broken)),
               std::string::npos)
         << r.err;
-    // So are the files that did not go in, before and after it.
-    for (const char* other : {"first.png", "last.png"})
-        EXPECT_NE(
-            r.err.find("[7490] " + CResourceBundle::Format(MsgId::FileNotInserted, Picture(other))),
-            std::string::npos)
+    // So is every file after it, which did not go in; the one before did.
+    EXPECT_NE(r.err.find("[7490] " +
+                         CResourceBundle::Format(MsgId::FileNotInserted, root + "last.png")),
+              std::string::npos)
+        << r.err;
+    for (const std::string& other : {root + "first.png", broken})
+        EXPECT_EQ(r.err.find(CResourceBundle::Format(MsgId::FileNotInserted, other)),
+                  std::string::npos)
             << r.err;
-    EXPECT_EQ(r.err.find(CResourceBundle::Format(MsgId::FileNotInserted, broken)),
-              std::string::npos);
-    // A failed add keeps nothing, so that running it again does not
-    // insert its first cells twice.
     CZurDoc doc;
     ASSERT_TRUE(doc.Open(project));
-    EXPECT_EQ(doc.Cells.GetCount(), 0);
-    EXPECT_EQ(Files(project), before) << "no file of the failed command stays";
+    ASSERT_EQ(doc.Cells.GetCount(), 1);
+    EXPECT_EQ(static_cast<const CCellBmpInfo*>(doc.Cells.GetAt(0))->RefFilePath,
+              root + "first.png");
+    // Its display image and thumbnail, nothing of the files after it.
+    EXPECT_EQ(Files(project).size(), before.size() + 2);
 }
 
 TEST_F(EditCommandsTest, AddControlWithItsValues)
