@@ -29,7 +29,8 @@ const CCliCommand kAdd = {
         ";\nof a TIFF or an animated WebP the first image), presentations and PDF\n"
         "documents (" +
         CSlideSourceTypes::Listed(CSlideSourceTypes::PresentationExtensions()) +
-        "; one cell per slide\nof the show, macros never run; per page of a PDF) before ROW or at the end,\n"
+        "; one cell per slide\nof the show, macros never run; per page of a PDF) before ROW or at "
+        "the end,\n"
         "as a paste does: each picture is converted into the project folder.\n"
         "A file that cannot be used stops the insertion there: it is named with the\n"
         "reason, the cells before it are kept, and every file after it is named as\n"

@@ -1,9 +1,8 @@
 #include "editor/batchprobe.h"
 
-#include "base/outsidefile.h"
-
 #include "base/filefailure.h"
 #include "base/msgid.h"
+#include "base/outsidefile.h"
 #include "base/resourcebundle.h"
 #include "base/slidesourcetypes.h"
 #include "base/userprompt.h"

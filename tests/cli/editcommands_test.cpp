@@ -144,9 +144,9 @@ TEST_F(EditCommandsTest, AddStopsAtAnUnreadableFileAndKeepsTheCellsBeforeIt)
               std::string::npos)
         << r.err;
     // So is every file after it, which did not go in; the one before did.
-    EXPECT_NE(r.err.find("[7490] " +
-                         CResourceBundle::Format(MsgId::FileNotInserted, root + "last.png")),
-              std::string::npos)
+    EXPECT_NE(
+        r.err.find("[7490] " + CResourceBundle::Format(MsgId::FileNotInserted, root + "last.png")),
+        std::string::npos)
         << r.err;
     for (const std::string& other : {root + "first.png", broken})
         EXPECT_EQ(r.err.find(CResourceBundle::Format(MsgId::FileNotInserted, other)),

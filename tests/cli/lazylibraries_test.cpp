@@ -108,13 +108,12 @@ TEST(LazyLibraries, WithoutALibraryOnlyTheFilesThatNeedItAreRefused)
         ASSERT_TRUE(doc.NewProject(settings));
 
         qputenv("ZELM_TEST_HIDDEN_LIBRARIES", row.hidden);
+        // The JPEG before the refused file goes in without the library.
         const CCliResult refused =
             RunZelm({"add", doc.GetPathName(), base + "e.jpg", base + row.file, "--quiet"});
-        const CCliResult added = RunZelm({"add", doc.GetPathName(), base + "e.jpg", "--quiet"});
         EXPECT_EQ(refused.exitCode, 1) << refused.err;
         EXPECT_NE(refused.err.find(base + row.file), std::string::npos) << refused.err;
         EXPECT_NE(refused.err.find(row.hidden), std::string::npos) << refused.err;
-        EXPECT_EQ(added.exitCode, 0) << added.err;
 
         const CCliResult list = RunZelm({"list", doc.GetPathName()});
         EXPECT_EQ(list.out.find(row.file), std::string::npos) << list.out;

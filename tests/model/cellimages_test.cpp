@@ -639,7 +639,9 @@ TEST_F(CellImages, CraftedBlockNeverLeadsOutsideTheProjectFolder)
     const std::string card = root + "card/";
     std::filesystem::create_directories(card);
     pasted.AssignCardNames("X");
-    EXPECT_TRUE(pasted.WriteCardImages(card, nullptr, &host));
+    // Their pictures cannot be had: the card would name what it does not
+    // hold, so the write fails, and still writes nothing anywhere.
+    EXPECT_FALSE(pasted.WriteCardImages(card, nullptr, &host));
     EXPECT_TRUE(FilesIn(card).empty());
     EXPECT_FALSE(pasted.RebuildImagesInto("Trip", dest, &host, nullptr, nullptr));
     EXPECT_TRUE(FilesIn(dest).empty());

@@ -63,15 +63,16 @@ void CCardCommands::SendProject(CZurDoc& document, CUserPrompt* prompt, QWidget*
     lastRoot = dialog.Root();
     CCardOffer::StoreLastCard(lastRoot);
     std::string* root = &lastRoot;
-    SendTo(document, lastRoot, prompt, parent,
-           [prompt, window = QPointer<QWidget>(parent), root, end](CScenarioExport::Outcome outcome,
-                                                                   bool wantsAutorun) {
-               const bool sent = outcome == CScenarioExport::Sent;
-               if (sent && wantsAutorun && window)
-                   EditAutorun(prompt, window, *root, true);
-               end(sent);
-           },
-           dialog.Identity());
+    SendTo(
+        document, lastRoot, prompt, parent,
+        [prompt, window = QPointer<QWidget>(parent), root, end](CScenarioExport::Outcome outcome,
+                                                                bool wantsAutorun) {
+            const bool sent = outcome == CScenarioExport::Sent;
+            if (sent && wantsAutorun && window)
+                EditAutorun(prompt, window, *root, true);
+            end(sent);
+        },
+        dialog.Identity());
 }
 
 namespace {
